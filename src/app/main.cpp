@@ -1,0 +1,58 @@
+#include "common/clock.h"
+#include "common/prompter.h"
+#include "shell/startup.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// --help and --version print and end before any window system is needed, so they work without a display.
+bool onlyPrints(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : {"-h", "--help", "--help-all", "-v", "--version"})
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::unique_ptr<QCoreApplication> app = onlyPrints(argc, argv)
+                                                ? std::make_unique<QCoreApplication>(argc, argv)
+                                                : std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Kestrel"));
+    QCoreApplication::setApplicationName(QStringLiteral("kestrel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Kestrel: payroll and personnel for small companies."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption databaseOption(
+        QStringLiteral("database"),
+        QStringLiteral("Open the database PATH (created when missing). Default: %1").arg(defaultDatabasePath()),
+        QStringLiteral("PATH"));
+    const QCommandLineOption demoOption(QStringLiteral("demo"),
+                                        QStringLiteral("Open the demo database, creating it on first use."));
+    parser.addOption(databaseOption);
+    parser.addOption(demoOption);
+    parser.process(*app);
+
+    QGuiApplication::setApplicationDisplayName(Prompter::applicationTitle());
+    SystemClock clock;
+    MessageBoxPrompter prompter;
+    Startup startup(prompter, clock);
+    StartOptions options;
+    options.databasePath = parser.value(databaseOption);
+    options.demo = parser.isSet(demoOption);
+    if (!startup.start(options))
+        return startup.exitCode();
+    return app->exec();
+}

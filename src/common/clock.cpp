@@ -1,0 +1,1 @@
+#include "clock.h"

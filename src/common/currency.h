@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <QtGlobal>
+
+#include <compare>
+#include <optional>
+
+// A money or quantity value held as a signed count of ten-thousandths, so that sums are exact.
+// Every operation that could leave the 64-bit range reports it (an empty optional) instead of
+// wrapping around.
+class Currency {
+public:
+    static constexpr qint64 Scale = 10000;
+    static constexpr int Decimals = 4;
+
+    constexpr Currency() = default;
+    static constexpr Currency fromUnits(qint64 units) { return Currency(units); }
+    static std::optional<Currency> fromWhole(qint64 whole);
+
+    // Operator text: optional '-', digits with at most one '.'; surrounding blanks are ignored.
+    // Digits past the fourth decimal are rounded half to even. Empty text, a lone '.', two points,
+    // letters and values out of range give an empty optional.
+    static std::optional<Currency> parse(QStringView text);
+    static std::optional<Currency> parse(const QString& text) { return parse(QStringView(text)); }
+    // Rounds to four decimals, halves to even; NaN, infinity and out-of-range values are refused.
+    static std::optional<Currency> fromDouble(double value);
+
+    constexpr qint64 units() const { return m_units; }
+    double toDouble() const { return double(m_units) / Scale; }
+    bool isZero() const { return m_units == 0; }
+
+    // Shortest text: no thousands separator, no trailing zeros ("5000", "322.58", "-12.5").
+    QString toString() const;
+
+    // Rounds to 0..4 decimals, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
+    std::optional<Currency> rounded(int decimals) const;
+
+    std::optional<Currency> plus(Currency other) const;
+    std::optional<Currency> minus(Currency other) const;
+    // Through double, converted back with half-even rounding at four decimals.
+    std::optional<Currency> times(double factor) const;
+    std::optional<Currency> dividedBy(double divisor) const;
+
+    friend constexpr bool operator==(Currency a, Currency b) = default;
+    friend constexpr auto operator<=>(Currency a, Currency b) = default;
+
+private:
+    constexpr explicit Currency(qint64 units) : m_units(units) {}
+    qint64 m_units = 0;
+};
+
+// Sums any number of values; empty when the total leaves the range.
+template <typename... Values>
+std::optional<Currency> sumOf(Currency first, Values... rest)
+{
+    std::optional<Currency> total = first;
+    ((total = total ? total->plus(rest) : std::nullopt), ...);
+    return total;
+}

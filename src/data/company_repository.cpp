@@ -1,0 +1,101 @@
+#include "company_repository.h"
+
+#include "data/database.h"
+#include "data/sql_query.h"
+
+Result<QList<Company>> CompanyRepository::list() const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT rowid, company, addr FROM cmpmaster ORDER BY rowid"));
+    if (Status s = query.exec(); !s)
+        return s;
+    QList<Company> companies;
+    while (query.next())
+        companies.append({query.number(0), query.text(1), query.text(2)});
+    return companies;
+}
+
+Status CompanyRepository::checkName(const QString& name, qint64 exceptRowId) const
+{
+    if (name.trimmed().isEmpty())
+        return Status::failure(QStringLiteral("Please enter the company name."));
+    SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM cmpmaster WHERE company = ? AND rowid <> ?"));
+    query.bind(name.trimmed()).bind(exceptRowId);
+    if (Status s = query.exec(); !s)
+        return s;
+    if (query.next() && query.number(0) > 0)
+        return Status::failure(QStringLiteral("The company %1 already exists.").arg(name.trimmed()));
+    return {};
+}
+
+Result<qint64> CompanyRepository::add(const QString& name, const QString& address)
+{
+    if (Status s = checkName(name, 0); !s)
+        return s;
+    SqlQuery query(m_db, QStringLiteral("INSERT INTO cmpmaster (company, addr, selectt) VALUES (?, ?, 0)"));
+    query.bind(name.trimmed()).bind(address);
+    if (Status s = query.exec(); !s)
+        return s;
+    return query.lastInsertId();
+}
+
+Status CompanyRepository::update(qint64 rowId, const QString& name, const QString& address)
+{
+    if (Status s = checkName(name, rowId); !s)
+        return s;
+    SqlQuery query(m_db, QStringLiteral("UPDATE cmpmaster SET company = ?, addr = ? WHERE rowid = ?"));
+    query.bind(name.trimmed()).bind(address).bind(rowId);
+    return query.exec();
+}
+
+Status CompanyRepository::remove(const QString& name)
+{
+    SqlQuery query(m_db, QStringLiteral("DELETE FROM cmpmaster WHERE company = ?"));
+    query.bind(name);
+    return query.exec();
+}
+
+Status CompanyRepository::removeRow(qint64 rowId)
+{
+    SqlQuery query(m_db, QStringLiteral("DELETE FROM cmpmaster WHERE rowid = ?"));
+    query.bind(rowId);
+    return query.exec();
+}
+
+Status CompanyRepository::select(const QString& name)
+{
+    Transaction transaction(m_db);
+    if (!transaction.active())
+        return Status::failure(transaction.error());
+    if (Status s = clearSelection(); !s)
+        return s;
+    SqlQuery flag(m_db, QStringLiteral("UPDATE cmpmaster SET selectt = 1 WHERE company = ?"));
+    flag.bind(name);
+    if (Status s = flag.exec(); !s)
+        return s;
+    if (flag.rowsAffected() < 1)
+        return Status::failure(QStringLiteral("There is no company named %1.").arg(name));
+    return transaction.commit();
+}
+
+Status CompanyRepository::clearSelection()
+{
+    SqlQuery query(m_db, QStringLiteral("UPDATE cmpmaster SET selectt = 0 WHERE selectt <> 0"));
+    return query.exec();
+}
+
+std::optional<QString> CompanyRepository::selected() const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT company FROM cmpmaster WHERE selectt <> 0 ORDER BY rowid LIMIT 1"));
+    if (!query.exec() || !query.next())
+        return std::nullopt;
+    return query.text(0);
+}
+
+QString CompanyRepository::address(const QString& name) const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT addr FROM cmpmaster WHERE company = ?"));
+    query.bind(name);
+    if (!query.exec() || !query.next())
+        return {};
+    return query.text(0);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "data/status.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class Database;
+
+struct Company {
+    qint64 rowId = 0;
+    QString name;
+    QString address;
+};
+
+// The company master (cmpmaster) and the flag that marks the company chosen at start-up.
+class CompanyRepository {
+public:
+    explicit CompanyRepository(const Database& database) : m_db(database) {}
+
+    // In the order the companies were entered.
+    Result<QList<Company>> list() const;
+    Result<qint64> add(const QString& name, const QString& address);
+    Status update(qint64 rowId, const QString& name, const QString& address);
+    Status remove(const QString& name);
+    Status removeRow(qint64 rowId);
+
+    // Flags exactly this company; fails when no company has that name.
+    Status select(const QString& name);
+    Status clearSelection();
+    // The flagged company (the first one if several are flagged), if any.
+    std::optional<QString> selected() const;
+    QString address(const QString& name) const;
+
+private:
+    Status checkName(const QString& name, qint64 exceptRowId) const;
+    const Database& m_db;
+};

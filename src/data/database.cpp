@@ -1,0 +1,139 @@
+#include "database.h"
+
+#include "data/schema.h"
+#include "data/sql_query.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+Status failure(const QString& path, const QString& reason)
+{
+    return Status::failure(QStringLiteral("Cannot open the database %1: %2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+// Creates the file (and its folder) owner-only before SQLite opens it, so it is never readable by others.
+Status prepareFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.isFile() ? Status() : failure(path, QStringLiteral("it is not a file"));
+    const QDir folder = info.absoluteDir();
+    if (!folder.exists() && !QDir().mkpath(folder.absolutePath()))
+        return failure(path, QStringLiteral("the folder %1 cannot be created").arg(QDir::toNativeSeparators(folder.absolutePath())));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return failure(path, file.errorString());
+    file.setPermissions(ownerOnly);
+    return {};
+}
+
+} // namespace
+
+Database::Database(QString connectionName) : m_connectionName(std::move(connectionName)) {}
+
+Database::~Database()
+{
+    close();
+}
+
+Status Database::open(const QString& path)
+{
+    close();
+    const bool existed = QFileInfo::exists(path);
+    if (Status prepared = prepareFile(path); !prepared)
+        return prepared;
+
+    m_path = QFileInfo(path).absoluteFilePath();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        db.setDatabaseName(m_path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!db.open()) {
+            const QString reason = db.lastError().text();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_connectionName);
+            return failure(path, reason);
+        }
+    }
+    QFile::setPermissions(m_path, ownerOnly);
+
+    // The first statements read the file header: a file that is not a database fails here.
+    Status status = execute(*this, QStringLiteral("PRAGMA journal_mode=WAL"));
+    if (status)
+        status = execute(*this, QStringLiteral("PRAGMA synchronous=NORMAL"));
+    if (status)
+        status = schema::migrate(*this);
+    if (!status) {
+        close();
+        if (!existed)
+            QFile::remove(path);
+        return failure(path, status.error());
+    }
+    return {};
+}
+
+void Database::close()
+{
+    if (!QSqlDatabase::contains(m_connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+bool Database::isOpen() const
+{
+    return QSqlDatabase::contains(m_connectionName) && connection().isOpen();
+}
+
+QSqlDatabase Database::connection() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+int Database::schemaVersion() const
+{
+    return schema::currentVersion(*this);
+}
+
+Transaction::Transaction(const Database& database) : m_db(database.connection())
+{
+    m_active = m_db.transaction();
+    if (!m_active)
+        m_error = m_db.lastError().text();
+}
+
+Transaction::~Transaction()
+{
+    rollback();
+}
+
+Status Transaction::commit()
+{
+    if (!m_active)
+        return Status::failure(m_error.isEmpty() ? QStringLiteral("No transaction is open") : m_error);
+    if (!m_db.commit()) {
+        m_error = m_db.lastError().text();
+        rollback();
+        return Status::failure(m_error);
+    }
+    m_active = false;
+    return {};
+}
+
+void Transaction::rollback()
+{
+    if (m_active) {
+        m_db.rollback();
+        m_active = false;
+    }
+}

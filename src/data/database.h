@@ -1,0 +1,48 @@
+#pragma once
+
+#include "data/status.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+// Owns the program's one connection. Opening creates the schema on a new file and upgrades an older
+// one; the file is owner-only and runs in WAL mode.
+class Database {
+public:
+    explicit Database(QString connectionName = QStringLiteral("kestrel"));
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // On failure the message names the file and the reason.
+    Status open(const QString& path);
+    void close();
+    bool isOpen() const;
+
+    QSqlDatabase connection() const;
+    const QString& path() const { return m_path; }
+    int schemaVersion() const;
+
+private:
+    QString m_connectionName;
+    QString m_path;
+};
+
+// Begins a transaction; rolls it back on destruction unless commit() succeeded.
+class Transaction {
+public:
+    explicit Transaction(const Database& database);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    bool active() const { return m_active; }
+    const QString& error() const { return m_error; }
+    Status commit();
+    void rollback();
+
+private:
+    QSqlDatabase m_db;
+    bool m_active = false;
+    QString m_error;
+};

@@ -1,0 +1,77 @@
+#include "master_repository.h"
+
+#include "data/database.h"
+#include "data/sql_query.h"
+
+// The table name doubles as its one column's name; both are fixed here, never operator text.
+QString MasterRepository::table() const
+{
+    return m_kind == Kind::Department ? QStringLiteral("dept") : QStringLiteral("grp");
+}
+
+QString MasterRepository::noun() const
+{
+    return m_kind == Kind::Department ? QStringLiteral("department") : QStringLiteral("group");
+}
+
+Result<QList<MasterEntry>> MasterRepository::list() const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT rowid, %1 FROM %1 ORDER BY rowid").arg(table()));
+    if (Status s = query.exec(); !s)
+        return s;
+    QList<MasterEntry> entries;
+    while (query.next())
+        entries.append({query.number(0), query.text(1)});
+    return entries;
+}
+
+QStringList MasterRepository::names() const
+{
+    QStringList result;
+    if (auto entries = list())
+        for (const MasterEntry& e : entries.value())
+            result << e.name;
+    return result;
+}
+
+Status MasterRepository::checkName(const QString& name, qint64 exceptRowId) const
+{
+    if (name.isEmpty())
+        return Status::failure(QStringLiteral("Please enter the %1 name.").arg(noun()));
+    SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM %1 WHERE %1 = ? AND rowid <> ?").arg(table()));
+    query.bind(name).bind(exceptRowId);
+    if (Status s = query.exec(); !s)
+        return s;
+    if (query.next() && query.number(0) > 0)
+        return Status::failure(QStringLiteral("The %1 %2 already exists.").arg(noun(), name));
+    return {};
+}
+
+Result<qint64> MasterRepository::add(const QString& name)
+{
+    const QString stored = normalised(name);
+    if (Status s = checkName(stored, 0); !s)
+        return s;
+    SqlQuery query(m_db, QStringLiteral("INSERT INTO %1 (%1) VALUES (?)").arg(table()));
+    query.bind(stored);
+    if (Status s = query.exec(); !s)
+        return s;
+    return query.lastInsertId();
+}
+
+Status MasterRepository::rename(qint64 rowId, const QString& name)
+{
+    const QString stored = normalised(name);
+    if (Status s = checkName(stored, rowId); !s)
+        return s;
+    SqlQuery query(m_db, QStringLiteral("UPDATE %1 SET %1 = ? WHERE rowid = ?").arg(table()));
+    query.bind(stored).bind(rowId);
+    return query.exec();
+}
+
+Status MasterRepository::remove(qint64 rowId)
+{
+    SqlQuery query(m_db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table()));
+    query.bind(rowId);
+    return query.exec();
+}

@@ -1,0 +1,98 @@
+#include "schema.h"
+
+#include "data/database.h"
+#include "data/sql_query.h"
+
+#include <QStringList>
+
+namespace schema {
+
+namespace {
+
+// Amounts and days are INTEGER ten-thousandths; dates are ISO text; times HH:mm:ss text.
+const QStringList version1 = {
+    QStringLiteral("CREATE TABLE emp ("
+                   " ID INTEGER PRIMARY KEY AUTOINCREMENT,"
+                   " emname TEXT, gender TEXT, status TEXT, address TEXT, dept TEXT, pos TEXT,"
+                   " empstat TEXT, basicrate INTEGER, dateemployed TEXT, empphoto TEXT, grp TEXT)"),
+    QStringLiteral("CREATE TABLE payroll ("
+                   " transid INTEGER PRIMARY KEY AUTOINCREMENT,"
+                   " ID INTEGER, emname TEXT, monthrate INTEGER, ddate TEXT,"
+                   " bonus INTEGER, ot INTEGER, totloan INTEGER, ph INTEGER, intax INTEGER, others INTEGER,"
+                   " absences INTEGER, earn INTEGER, advances INTEGER, tad INTEGER, td INTEGER,"
+                   " loanrec INTEGER, travel INTEGER, netpay INTEGER, dept TEXT, grp TEXT, company TEXT)"),
+    QStringLiteral("CREATE TABLE loan (ID INTEGER, emname TEXT, loanamt INTEGER, permonthded INTEGER,"
+                   " ldt TEXT, ltm TEXT, dept TEXT, company TEXT)"),
+    QStringLiteral("CREATE TABLE adv (ID INTEGER, emname TEXT, advamt INTEGER, advdt TEXT, advtm TEXT,"
+                   " company TEXT)"),
+    QStringLiteral("CREATE TABLE incre (ID INTEGER, emname TEXT, increamt INTEGER, incredt TEXT,"
+                   " incretm TEXT, fromdt TEXT, todt TEXT, company TEXT)"),
+    QStringLiteral("CREATE TABLE decre (ID INTEGER, emname TEXT, decreamt INTEGER, decredt TEXT,"
+                   " decretm TEXT, company TEXT)"),
+    QStringLiteral("CREATE TABLE arr (ID INTEGER, emname TEXT, increamt INTEGER, incredt TEXT,"
+                   " noofpre INTEGER, amtpaid INTEGER, company TEXT, ddat1 TEXT)"),
+    QStringLiteral("CREATE TABLE dept (dept TEXT NOT NULL COLLATE NOCASE UNIQUE)"),
+    QStringLiteral("CREATE TABLE grp (grp TEXT NOT NULL COLLATE NOCASE UNIQUE)"),
+    QStringLiteral("CREATE TABLE cmpmaster (company TEXT NOT NULL COLLATE NOCASE UNIQUE, addr TEXT,"
+                   " selectt INTEGER NOT NULL DEFAULT 0)"),
+    QStringLiteral("CREATE TABLE \"use\" (ID INTEGER PRIMARY KEY AUTOINCREMENT, usernm TEXT, pass TEXT,"
+                   " priv TEXT)"),
+    QStringLiteral("CREATE TABLE passwd (delpass TEXT)"),
+    QStringLiteral("CREATE INDEX payroll_company_date ON payroll (company, ddate)"),
+    QStringLiteral("CREATE INDEX payroll_employee ON payroll (ID, ddate)"),
+    QStringLiteral("CREATE INDEX loan_employee ON loan (ID, ldt)"),
+    QStringLiteral("CREATE INDEX adv_employee ON adv (ID, advdt)"),
+    QStringLiteral("CREATE INDEX arr_employee ON arr (ID, ddat1)"),
+    QStringLiteral("CREATE INDEX use_name ON \"use\" (usernm)"),
+};
+
+// Each entry upgrades the file from the version before it.
+const QList<QStringList>& migrations()
+{
+    static const QList<QStringList> all = {version1};
+    return all;
+}
+
+} // namespace
+
+int latestVersion()
+{
+    return int(migrations().size());
+}
+
+int currentVersion(const Database& database)
+{
+    SqlQuery query(database, QStringLiteral("SELECT max(version) FROM schema_version"));
+    if (!query.exec() || !query.next())
+        return 0;
+    return int(query.number(0));
+}
+
+Status migrate(const Database& database)
+{
+    if (Status s = execute(database, QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version "
+                                                    "(version INTEGER NOT NULL)"));
+        !s)
+        return s;
+    const int current = currentVersion(database);
+    if (current > latestVersion())
+        return Status::failure(QStringLiteral("the file was written by a newer version of Kestrel (schema %1)")
+                                   .arg(current));
+    for (int version = current + 1; version <= latestVersion(); ++version) {
+        Transaction transaction(database);
+        if (!transaction.active())
+            return Status::failure(transaction.error());
+        for (const QString& statement : migrations().at(version - 1))
+            if (Status s = execute(database, statement); !s)
+                return s;
+        SqlQuery record(database, QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"));
+        record.bind(version);
+        if (Status s = record.exec(); !s)
+            return s;
+        if (Status s = transaction.commit(); !s)
+            return s;
+    }
+    return {};
+}
+
+} // namespace schema

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <utility>
+
+// The outcome of an operation that can fail: empty error text means success. Failures carry a
+// description fit to show the operator.
+class Status {
+public:
+    Status() = default;
+    static Status failure(QString error) { return Status(std::move(error)); }
+    bool ok() const { return m_error.isEmpty(); }
+    explicit operator bool() const { return ok(); }
+    const QString& error() const { return m_error; }
+
+private:
+    explicit Status(QString error) : m_error(error.isEmpty() ? QStringLiteral("Unknown error") : std::move(error)) {}
+    QString m_error;
+};
+
+// A value, or the description of why there is none.
+template <typename T>
+class Result {
+public:
+    Result(T value) : m_value(std::move(value)) {}
+    Result(Status failure) : m_status(std::move(failure)) {}
+    bool ok() const { return m_status.ok(); }
+    explicit operator bool() const { return ok(); }
+    const T& value() const { return m_value; }
+    T& value() { return m_value; }
+    const T& operator*() const { return m_value; }
+    const T* operator->() const { return &m_value; }
+    const QString& error() const { return m_status.error(); }
+    const Status& status() const { return m_status; }
+
+private:
+    T m_value{};
+    Status m_status;
+};

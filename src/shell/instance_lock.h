@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QLockFile>
+#include <QString>
+
+#include <memory>
+
+// One running program per database file: a lock file beside the database. A lock left behind by a
+// program that crashed is taken over, since its process is gone.
+class InstanceLock {
+public:
+    explicit InstanceLock(const QString& databasePath);
+    bool tryLock();
+    bool isLocked() const;
+    void unlock();
+    static QString lockPathFor(const QString& databasePath) { return databasePath + QStringLiteral(".lock"); }
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+};

@@ -1,0 +1,146 @@
+#include "common/currency.h"
+
+#include <QTest>
+
+#include <limits>
+
+class TestCurrency : public QObject {
+    Q_OBJECT
+private slots:
+    void parseAndFormat_data();
+    void parseAndFormat();
+    void parseRejects_data();
+    void parseRejects();
+    void roundHalfEven_data();
+    void roundHalfEven();
+    void arithmetic();
+    void overflowIsReported();
+    void fromDouble_data();
+    void fromDouble();
+};
+
+void TestCurrency::parseAndFormat_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("units");
+    QTest::addColumn<QString>("shortest");
+    QTest::newRow("whole") << "5000" << qint64(50000000) << "5000";
+    QTest::newRow("two decimals") << "322.58" << qint64(3225800) << "322.58";
+    QTest::newRow("trailing zeros dropped") << "12.500" << qint64(125000) << "12.5";
+    QTest::newRow("leading point") << ".5" << qint64(5000) << "0.5";
+    QTest::newRow("trailing point") << "12." << qint64(120000) << "12";
+    QTest::newRow("negative") << "-0.0625" << qint64(-625) << "-0.0625";
+    QTest::newRow("blanks around") << " 7 " << qint64(70000) << "7";
+    QTest::newRow("fifth decimal rounds half to even, down") << "0.00005" << qint64(0) << "0";
+    QTest::newRow("fifth decimal rounds half to even, up") << "0.00015" << qint64(2) << "0.0002";
+    QTest::newRow("more than half rounds up") << "0.000051" << qint64(1) << "0.0001";
+    QTest::newRow("zero") << "0" << qint64(0) << "0";
+}
+
+void TestCurrency::parseAndFormat()
+{
+    QFETCH(QString, text);
+    QFETCH(qint64, units);
+    QFETCH(QString, shortest);
+    const auto value = Currency::parse(text);
+    QVERIFY(value);
+    QCOMPARE(value->units(), units);
+    QCOMPARE(value->toString(), shortest);
+}
+
+void TestCurrency::parseRejects_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << "";
+    QTest::newRow("lone point") << ".";
+    QTest::newRow("two points") << "1.2.3";
+    QTest::newRow("letters") << "12a";
+    QTest::newRow("lone minus") << "-";
+    QTest::newRow("plus sign") << "+5";
+    QTest::newRow("thousands separator") << "1,000";
+    QTest::newRow("too large") << "922337203685478";
+    QTest::newRow("far too large") << "99999999999999999999999";
+}
+
+void TestCurrency::parseRejects()
+{
+    QFETCH(QString, text);
+    QVERIFY(!Currency::parse(text));
+}
+
+void TestCurrency::roundHalfEven_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("2.5 to whole") << "2.5" << 0 << "2";
+    QTest::newRow("3.5 to whole") << "3.5" << 0 << "4";
+    QTest::newRow("0.125 to two") << "0.125" << 2 << "0.12";
+    QTest::newRow("0.135 to two") << "0.135" << 2 << "0.14";
+    QTest::newRow("-2.5 to whole") << "-2.5" << 0 << "-2";
+    QTest::newRow("-3.5 to whole") << "-3.5" << 0 << "-4";
+    QTest::newRow("-0.125 to two") << "-0.125" << 2 << "-0.12";
+    QTest::newRow("just above half") << "2.5001" << 0 << "3";
+    QTest::newRow("just below half") << "3.4999" << 0 << "3";
+    QTest::newRow("8064.5 to whole") << "8064.5" << 0 << "8064";
+    QTest::newRow("four decimals unchanged") << "1.2345" << 4 << "1.2345";
+    QTest::newRow("three decimals") << "1.23455" << 3 << "1.235"; // parse keeps 1.2346, then 1.235
+}
+
+void TestCurrency::roundHalfEven()
+{
+    QFETCH(QString, value);
+    QFETCH(int, decimals);
+    QFETCH(QString, expected);
+    const auto rounded = Currency::parse(value)->rounded(decimals);
+    QVERIFY(rounded);
+    QCOMPARE(rounded->toString(), expected);
+}
+
+void TestCurrency::arithmetic()
+{
+    const Currency a = *Currency::parse("0.1");
+    const Currency b = *Currency::parse("0.2");
+    QCOMPARE(a.plus(b)->toString(), QStringLiteral("0.3"));
+    QCOMPARE(a.minus(b)->toString(), QStringLiteral("-0.1"));
+    QCOMPARE(sumOf(a, b, *Currency::parse("20.25"))->toString(), QStringLiteral("20.55"));
+    QCOMPARE(Currency::parse("10000")->dividedBy(31)->toString(), QStringLiteral("322.5806"));
+    QCOMPARE(Currency::parse("322.58")->times(25)->toString(), QStringLiteral("8064.5"));
+    QVERIFY(!Currency::parse("1")->dividedBy(0));
+    QCOMPARE(*Currency::fromWhole(12), *Currency::parse("12"));
+}
+
+void TestCurrency::overflowIsReported()
+{
+    const Currency max = Currency::fromUnits(std::numeric_limits<qint64>::max());
+    const Currency min = Currency::fromUnits(std::numeric_limits<qint64>::min());
+    const Currency one = *Currency::parse("1");
+    QVERIFY(!max.plus(one));
+    QVERIFY(!min.minus(one));
+    QVERIFY(!sumOf(one, max, one));
+    QVERIFY(!max.times(2));
+    QVERIFY(!max.rounded(0)); // rounds up past the largest count
+    QVERIFY(!Currency::fromWhole(std::numeric_limits<qint64>::max() / 1000));
+    QVERIFY(min.plus(max));
+}
+
+void TestCurrency::fromDouble_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("fuzz below a half is absorbed") << 25 * 322.58 << "8064.5";
+    QTest::newRow("half a unit to even, down") << 0.00005 << "0";
+    QTest::newRow("negative") << -1.25 << "-1.25";
+}
+
+void TestCurrency::fromDouble()
+{
+    QFETCH(double, value);
+    QFETCH(QString, expected);
+    QCOMPARE(Currency::fromDouble(value)->toString(), expected);
+    QVERIFY(!Currency::fromDouble(std::numeric_limits<double>::quiet_NaN()));
+    QVERIFY(!Currency::fromDouble(1e300));
+}
+
+QTEST_GUILESS_MAIN(TestCurrency)
+#include "test_currency.moc"

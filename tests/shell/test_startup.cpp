@@ -1,0 +1,90 @@
+#include "common/clock.h"
+#include "common/prompter.h"
+#include "data/database.h"
+#include "shell/instance_lock.h"
+#include "shell/startup.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void instanceLockRefusesSecondHolder();
+    void newPathCreatesDatabaseAndShowsWindow();
+    void secondStartOnSameFileIsRefused();
+    void badFileIsReportedNotCrashed();
+};
+
+void TestStartup::instanceLockRefusesSecondHolder()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("hr.db");
+    InstanceLock first(path);
+    QVERIFY(first.tryLock());
+    InstanceLock second(path);
+    QVERIFY(!second.tryLock());
+    first.unlock();
+    QVERIFY(second.tryLock());
+    // Another database file has its own lock.
+    InstanceLock other(dir.filePath("other.db"));
+    QVERIFY(other.tryLock());
+}
+
+void TestStartup::newPathCreatesDatabaseAndShowsWindow()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("new folder/hr.db");
+    ScriptedPrompter prompter;
+    SystemClock clock;
+    Startup startup(prompter, clock);
+    QVERIFY(startup.start({path, false}));
+    QVERIFY(prompter.entries().isEmpty());
+    QVERIFY(QFile::exists(path));
+    QVERIFY(!startup.database()->connection().record("payroll").isEmpty());
+    QVERIFY(startup.firstWindow());
+    QVERIFY(startup.firstWindow()->isVisible());
+}
+
+void TestStartup::secondStartOnSameFileIsRefused()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("hr.db");
+    SystemClock clock;
+    ScriptedPrompter firstPrompter;
+    Startup first(firstPrompter, clock);
+    QVERIFY(first.start({path, false}));
+
+    ScriptedPrompter prompter;
+    Startup second(prompter, clock);
+    QVERIFY(!second.start({path, false}));
+    QCOMPARE(second.exitCode(), 1);
+    QCOMPARE(prompter.texts(), QStringList{"Application is already running"});
+    QCOMPARE(prompter.last().icon, Prompter::Icon::Critical);
+    QCOMPARE(prompter.last().title, QStringLiteral("Kestrel1"));
+    QVERIFY(!second.firstWindow());
+}
+
+void TestStartup::badFileIsReportedNotCrashed()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("hr.db");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("this is not a database, just some text that is long enough to matter");
+    file.close();
+    ScriptedPrompter prompter;
+    SystemClock clock;
+    Startup startup(prompter, clock);
+    QVERIFY(!startup.start({path, false}));
+    QCOMPARE(startup.exitCode(), 2);
+    QCOMPARE(prompter.last().title, QStringLiteral("Error"));
+    QVERIFY(prompter.lastText().contains(path));
+}
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"
