@@ -1,0 +1,63 @@
+#include "password_hash.h"
+
+#include <QCryptographicHash>
+#include <QPasswordDigestor>
+#include <QRandomGenerator>
+#include <QStringList>
+
+namespace password_hash {
+
+namespace {
+const QString prefix = QStringLiteral("pbkdf2-sha256");
+constexpr int iterations = 120000;
+constexpr int keyLength = 32;
+
+QByteArray derive(const QString& password, const QByteArray& salt, int rounds)
+{
+    return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, password.toUtf8(), salt, rounds,
+                                              keyLength);
+}
+
+// Compares without stopping at the first difference, so timing tells nothing.
+bool sameBytes(const QByteArray& a, const QByteArray& b)
+{
+    if (a.size() != b.size())
+        return false;
+    unsigned char difference = 0;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        difference |= static_cast<unsigned char>(a[i] ^ b[i]);
+    return difference == 0;
+}
+} // namespace
+
+QString make(const QString& password)
+{
+    QByteArray salt(16, Qt::Uninitialized);
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(salt.data()), salt.size() / 4);
+    return QStringList{prefix, QString::number(iterations), QString::fromLatin1(salt.toBase64()),
+                       QString::fromLatin1(derive(password, salt, iterations).toBase64())}
+        .join(u'$');
+}
+
+bool needsRehash(const QString& stored)
+{
+    return !stored.startsWith(prefix + u'$');
+}
+
+bool verify(const QString& password, const QString& stored)
+{
+    if (needsRehash(stored))
+        return sameBytes(password.toUtf8(), stored.toUtf8());
+    const QStringList parts = stored.split(u'$');
+    if (parts.size() != 4)
+        return false;
+    bool ok = false;
+    const int rounds = parts[1].toInt(&ok);
+    if (!ok || rounds < 1)
+        return false;
+    const QByteArray salt = QByteArray::fromBase64(parts[2].toLatin1());
+    const QByteArray expected = QByteArray::fromBase64(parts[3].toLatin1());
+    return sameBytes(derive(password, salt, rounds), expected);
+}
+
+} // namespace password_hash

@@ -1,0 +1,173 @@
+#include "user_repository.h"
+
+#include "data/database.h"
+#include "data/password_hash.h"
+#include "data/session.h"
+#include "data/sql_query.h"
+
+namespace {
+Status checkFields(const QString& name, const QString& privilege)
+{
+    if (name.trimmed().isEmpty())
+        return Status::failure(QStringLiteral("Please enter user name."));
+    if (privilege.trimmed().isEmpty())
+        return Status::failure(QStringLiteral("Please enter privilege."));
+    return {};
+}
+} // namespace
+
+Result<QList<User>> UserRepository::list() const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT ID, usernm, priv FROM \"use\" ORDER BY usernm, ID"));
+    if (Status s = query.exec(); !s)
+        return s;
+    QList<User> users;
+    while (query.next())
+        users.append({query.number(0), query.text(1), query.text(2)});
+    return users;
+}
+
+std::optional<User> UserRepository::find(qint64 id) const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT ID, usernm, priv FROM \"use\" WHERE ID = ?"));
+    query.bind(id);
+    if (!query.exec() || !query.next())
+        return std::nullopt;
+    return User{query.number(0), query.text(1), query.text(2)};
+}
+
+qint64 UserRepository::count() const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM \"use\""));
+    if (!query.exec() || !query.next())
+        return 0;
+    return query.number(0);
+}
+
+Result<qint64> UserRepository::add(const QString& name, const QString& password, const QString& privilege)
+{
+    if (Status s = checkFields(name, privilege); !s)
+        return s;
+    if (password.isEmpty())
+        return Status::failure(QStringLiteral("Please enter password."));
+    SqlQuery query(m_db, QStringLiteral("INSERT INTO \"use\" (usernm, pass, priv) VALUES (?, ?, ?)"));
+    query.bind(name.trimmed()).bind(password_hash::make(password)).bind(privilege.trimmed());
+    if (Status s = query.exec(); !s)
+        return s;
+    return query.lastInsertId();
+}
+
+Status UserRepository::update(qint64 id, const QString& name, const QString& password, const QString& privilege)
+{
+    if (Status s = checkFields(name, privilege); !s)
+        return s;
+    const bool demotes = Session{{}, {}, privilege.trimmed()}.isRestricted();
+    if (demotes && managersOtherThan(id) == 0) {
+        const auto current = find(id);
+        if (current && !Session{{}, {}, current->privilege}.isRestricted())
+            return Status::failure(QStringLiteral("At least one user must keep a privilege other than \"user\", "
+                                                  "or nobody could manage users."));
+    }
+    SqlQuery query(m_db, password.isEmpty()
+                             ? QStringLiteral("UPDATE \"use\" SET usernm = ?, priv = ? WHERE ID = ?")
+                             : QStringLiteral("UPDATE \"use\" SET usernm = ?, priv = ?, pass = ? WHERE ID = ?"));
+    query.bind(name.trimmed()).bind(privilege.trimmed());
+    if (!password.isEmpty())
+        query.bind(password_hash::make(password));
+    query.bind(id);
+    if (Status s = query.exec(); !s)
+        return s;
+    if (query.rowsAffected() < 1)
+        return Status::failure(QStringLiteral("The user no longer exists."));
+    return {};
+}
+
+qint64 UserRepository::managersOtherThan(qint64 id) const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM \"use\" WHERE ID <> ? AND priv IS NOT 'user'"));
+    query.bind(id);
+    if (!query.exec() || !query.next())
+        return 0;
+    return query.number(0);
+}
+
+Status UserRepository::remove(qint64 id)
+{
+    const auto user = find(id);
+    if (!user)
+        return Status::failure(QStringLiteral("The user no longer exists."));
+    if (!Session{{}, {}, user->privilege}.isRestricted() && managersOtherThan(id) == 0)
+        return Status::failure(QStringLiteral("%1 is the last user who can manage users and cannot be deleted.")
+                                   .arg(user->name));
+    SqlQuery query(m_db, QStringLiteral("DELETE FROM \"use\" WHERE ID = ?"));
+    query.bind(id);
+    return query.exec();
+}
+
+std::optional<User> UserRepository::authenticate(const QString& name, const QString& password)
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT ID, usernm, priv, pass FROM \"use\" WHERE usernm = ? ORDER BY ID"));
+    query.bind(name);
+    if (!query.exec())
+        return std::nullopt;
+    while (query.next()) {
+        const QString stored = query.text(3);
+        if (!password_hash::verify(password, stored))
+            continue;
+        const User user{query.number(0), query.text(1), query.text(2)};
+        if (password_hash::needsRehash(stored)) {
+            SqlQuery rehash(m_db, QStringLiteral("UPDATE \"use\" SET pass = ? WHERE ID = ?"));
+            rehash.bind(password_hash::make(password)).bind(user.id);
+            rehash.exec(); // a failed rehash leaves the old text, which still works next time
+        }
+        return user;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> UserRepository::privilegeOf(const QString& name) const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT priv FROM \"use\" WHERE usernm = ? ORDER BY ID LIMIT 1"));
+    query.bind(name);
+    if (!query.exec() || !query.next())
+        return std::nullopt;
+    return query.text(0);
+}
+
+bool UserRepository::hasDeletePassword() const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM passwd WHERE delpass IS NOT NULL AND delpass <> ''"));
+    return query.exec() && query.next() && query.number(0) > 0;
+}
+
+Status UserRepository::setDeletePassword(const QString& password)
+{
+    if (password.isEmpty())
+        return Status::failure(QStringLiteral("Please enter the delete password."));
+    Transaction transaction(m_db);
+    if (!transaction.active())
+        return Status::failure(transaction.error());
+    if (Status s = SqlQuery(m_db, QStringLiteral("DELETE FROM passwd")).exec(); !s)
+        return s;
+    SqlQuery insert(m_db, QStringLiteral("INSERT INTO passwd (delpass) VALUES (?)"));
+    insert.bind(password_hash::make(password));
+    if (Status s = insert.exec(); !s)
+        return s;
+    return transaction.commit();
+}
+
+bool UserRepository::checkDeletePassword(const QString& password)
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT rowid, delpass FROM passwd ORDER BY rowid LIMIT 1"));
+    if (!query.exec() || !query.next())
+        return false;
+    const QString stored = query.text(1);
+    if (stored.isEmpty() || !password_hash::verify(password, stored))
+        return false;
+    if (password_hash::needsRehash(stored)) {
+        SqlQuery rehash(m_db, QStringLiteral("UPDATE passwd SET delpass = ? WHERE rowid = ?"));
+        rehash.bind(password_hash::make(password)).bind(query.number(0));
+        rehash.exec();
+    }
+    return true;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "data/status.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class Database;
+
+struct User {
+    qint64 id = 0;
+    QString name;
+    QString privilege;
+};
+
+// Operators (table use) and the delete password (table passwd). Passwords are stored as salted
+// hashes; no method ever returns one.
+class UserRepository {
+public:
+    explicit UserRepository(const Database& database) : m_db(database) {}
+
+    Result<QList<User>> list() const; // by name
+    std::optional<User> find(qint64 id) const;
+    qint64 count() const;
+    Result<qint64> add(const QString& name, const QString& password, const QString& privilege);
+    // An empty password keeps the stored one.
+    Status update(qint64 id, const QString& name, const QString& password, const QString& privilege);
+    // Refuses to delete the last user who can manage users.
+    Status remove(qint64 id);
+
+    // The user whose name and password match; an old plain-text password is rehashed on success.
+    std::optional<User> authenticate(const QString& name, const QString& password);
+    std::optional<QString> privilegeOf(const QString& name) const;
+
+    bool hasDeletePassword() const;
+    Status setDeletePassword(const QString& password);
+    // False when no delete password is set: nothing may be deleted then.
+    bool checkDeletePassword(const QString& password);
+
+private:
+    qint64 managersOtherThan(qint64 id) const;
+    const Database& m_db;
+};
