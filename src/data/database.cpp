@@ -105,11 +105,20 @@ int Database::schemaVersion() const
     return schema::currentVersion(*this);
 }
 
-Transaction::Transaction(const Database& database) : m_db(database.connection())
+Transaction::Transaction(const Database& database)
+    : m_database(database), m_db(database.connection()), m_level(database.m_transactionDepth)
 {
-    m_active = m_db.transaction();
-    if (!m_active)
-        m_error = m_db.lastError().text();
+    if (m_level == 0) {
+        m_active = m_db.transaction();
+        if (!m_active)
+            m_error = m_db.lastError().text();
+    } else {
+        const Status s = run(QStringLiteral("SAVEPOINT kestrel_%1").arg(m_level));
+        m_active = s.ok();
+        m_error = s.ok() ? QString() : s.error();
+    }
+    if (m_active)
+        ++m_database.m_transactionDepth;
 }
 
 Transaction::~Transaction()
@@ -117,23 +126,45 @@ Transaction::~Transaction()
     rollback();
 }
 
+Status Transaction::run(const QString& sql)
+{
+    QSqlQuery query(m_db);
+    if (!query.exec(sql))
+        return Status::failure(query.lastError().text());
+    return {};
+}
+
 Status Transaction::commit()
 {
     if (!m_active)
         return Status::failure(m_error.isEmpty() ? QStringLiteral("No transaction is open") : m_error);
-    if (!m_db.commit()) {
-        m_error = m_db.lastError().text();
+    Status committed;
+    if (m_level == 0) {
+        if (!m_db.commit())
+            committed = Status::failure(m_db.lastError().text());
+    } else {
+        committed = run(QStringLiteral("RELEASE kestrel_%1").arg(m_level));
+    }
+    if (!committed) {
+        m_error = committed.error();
         rollback();
-        return Status::failure(m_error);
+        return committed;
     }
     m_active = false;
+    --m_database.m_transactionDepth;
     return {};
 }
 
 void Transaction::rollback()
 {
-    if (m_active) {
+    if (!m_active)
+        return;
+    if (m_level == 0) {
         m_db.rollback();
-        m_active = false;
+    } else {
+        run(QStringLiteral("ROLLBACK TO kestrel_%1").arg(m_level));
+        run(QStringLiteral("RELEASE kestrel_%1").arg(m_level));
     }
+    m_active = false;
+    --m_database.m_transactionDepth;
 }

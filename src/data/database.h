@@ -24,11 +24,14 @@ public:
     int schemaVersion() const;
 
 private:
+    friend class Transaction;
     QString m_connectionName;
     QString m_path;
+    mutable int m_transactionDepth = 0; // open Transaction objects on the connection
 };
 
-// Begins a transaction; rolls it back on destruction unless commit() succeeded.
+// Begins a transaction; rolls it back on destruction unless commit() succeeded. A transaction begun
+// inside another is a savepoint of it, so operations compose: the outer one decides in the end.
 class Transaction {
 public:
     explicit Transaction(const Database& database);
@@ -42,7 +45,10 @@ public:
     void rollback();
 
 private:
+    Status run(const QString& sql);
+    const Database& m_database;
     QSqlDatabase m_db;
+    int m_level = 0;
     bool m_active = false;
     QString m_error;
 };

@@ -18,6 +18,7 @@ private slots:
     void fileIsOwnerOnly();
     void quotesAreStoredAsTyped();
     void transactionRollsBackWhenSecondStatementFails();
+    void nestedTransactionsCompose();
     void notADatabaseIsReported();
     void unwritableFolderIsReported();
     void newerSchemaIsRefused();
@@ -129,6 +130,37 @@ void TestDatabaseFile::transactionRollsBackWhenSecondStatementFails()
         QVERIFY(transaction.commit());
     }
     QCOMPARE(t.count("SELECT count(*) FROM dept"), 1);
+}
+
+void TestDatabaseFile::nestedTransactionsCompose()
+{
+    TestDatabase t;
+    {
+        Transaction outer(t.db());
+        QVERIFY(SqlQuery(t.db(), "INSERT INTO grp (grp) VALUES ('A')").exec());
+        {
+            Transaction inner(t.db());
+            QVERIFY(inner.active());
+            QVERIFY(SqlQuery(t.db(), "INSERT INTO grp (grp) VALUES ('B')").exec());
+            // Not committed: only the inner part is undone.
+        }
+        {
+            Transaction inner(t.db());
+            QVERIFY(SqlQuery(t.db(), "INSERT INTO grp (grp) VALUES ('C')").exec());
+            QVERIFY(inner.commit());
+        }
+        QVERIFY(outer.commit());
+    }
+    QCOMPARE(t.count("SELECT count(*) FROM grp"), 2);
+    QCOMPARE(t.count("SELECT count(*) FROM grp WHERE grp = 'B'"), 0);
+    {
+        // The outer rollback takes a committed inner part with it.
+        Transaction outer(t.db());
+        Transaction inner(t.db());
+        QVERIFY(SqlQuery(t.db(), "INSERT INTO grp (grp) VALUES ('D')").exec());
+        QVERIFY(inner.commit());
+    }
+    QCOMPARE(t.count("SELECT count(*) FROM grp WHERE grp = 'D'"), 0);
 }
 
 void TestDatabaseFile::notADatabaseIsReported()

@@ -1,0 +1,27 @@
+#include "advance_repository.h"
+
+#include "common/dates.h"
+#include "data/database.h"
+#include "data/sql_query.h"
+
+Status AdvanceRepository::insert(const Advance& advance)
+{
+    SqlQuery q(m_db, QStringLiteral("INSERT INTO adv (ID, emname, advamt, advdt, advtm, company)"
+                                    " VALUES (?, ?, ?, ?, ?, ?)"));
+    q.bind(advance.employeeId)
+        .bind(advance.name)
+        .bind(advance.amount)
+        .bind(advance.date)
+        .bind(advance.time.toString(QStringLiteral("HH:mm:ss")))
+        .bind(advance.company);
+    return q.exec();
+}
+
+Currency AdvanceRepository::monthTotal(qint64 employeeId, QDate month) const
+{
+    SqlQuery q(m_db, QStringLiteral("SELECT coalesce(sum(advamt), 0) FROM adv WHERE ID = ? AND advdt BETWEEN ? AND ?"));
+    q.bind(employeeId).bind(dates::firstOfMonth(month)).bind(dates::lastOfMonth(month));
+    if (!q.exec() || !q.next())
+        return {};
+    return Currency::fromUnits(q.value(0).toLongLong());
+}

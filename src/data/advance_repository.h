@@ -1,0 +1,31 @@
+#pragma once
+
+#include "common/currency.h"
+#include "data/status.h"
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+
+class Database;
+
+struct Advance {
+    qint64 employeeId = 0;
+    QString name;
+    Currency amount;
+    QDate date;
+    QTime time;
+    QString company;
+};
+
+class AdvanceRepository {
+public:
+    explicit AdvanceRepository(const Database& database) : m_db(database) {}
+
+    Status insert(const Advance& advance);
+    // All of the employee's advances dated in the month of `month`.
+    Currency monthTotal(qint64 employeeId, QDate month) const;
+
+private:
+    const Database& m_db;
+};

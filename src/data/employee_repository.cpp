@@ -1,0 +1,69 @@
+#include "employee_repository.h"
+
+#include "data/database.h"
+#include "data/sql_query.h"
+
+Result<qint64> EmployeeRepository::insert(const Employee& e)
+{
+    SqlQuery query(m_db, QStringLiteral("INSERT INTO emp (ID, emname, gender, status, address, dept, pos, empstat,"
+                                        " basicrate, dateemployed, empphoto, grp)"
+                                        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    query.bind(e.id > 0 ? QVariant(e.id) : QVariant(QMetaType(QMetaType::LongLong)))
+        .bind(e.name)
+        .bind(e.gender)
+        .bind(e.civilStatus)
+        .bind(e.address)
+        .bind(e.department)
+        .bind(e.position)
+        .bind(e.employmentStatus)
+        .bind(e.basicRate)
+        .bind(e.dateEmployed)
+        .bind(e.photo)
+        .bind(e.group);
+    if (Status s = query.exec(); !s)
+        return s;
+    return query.lastInsertId();
+}
+
+std::optional<Employee> EmployeeRepository::find(qint64 id) const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT ID, emname, gender, status, address, dept, pos, empstat, basicrate,"
+                                        " dateemployed, empphoto, grp FROM emp WHERE ID = ?"));
+    query.bind(id);
+    if (!query.exec() || !query.next())
+        return std::nullopt;
+    Employee e;
+    e.id = query.number(0);
+    e.name = query.text(1);
+    e.gender = query.text(2);
+    e.civilStatus = query.text(3);
+    e.address = query.text(4);
+    e.department = query.text(5);
+    e.position = query.text(6);
+    e.employmentStatus = query.text(7);
+    e.basicRate = query.amount(8);
+    e.dateEmployed = query.date(9);
+    e.photo = query.text(10);
+    e.group = query.text(11);
+    return e;
+}
+
+Result<QList<EmployeeName>> EmployeeRepository::names() const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT ID, emname FROM emp ORDER BY ID"));
+    if (Status s = query.exec(); !s)
+        return s;
+    QList<EmployeeName> list;
+    while (query.next())
+        list.append({query.number(0), query.text(1)});
+    return list;
+}
+
+std::optional<qint64> EmployeeRepository::idByName(const QString& name) const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT max(ID) FROM emp WHERE emname = ?"));
+    query.bind(name);
+    if (!query.exec() || !query.next() || query.isNull(0))
+        return std::nullopt;
+    return query.number(0);
+}

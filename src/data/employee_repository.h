@@ -1,0 +1,48 @@
+#pragma once
+
+#include "common/currency.h"
+#include "data/status.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class Database;
+
+struct Employee {
+    qint64 id = 0; // 0: the database gives the next number
+    QString name;
+    QString gender;
+    QString civilStatus;
+    QString address;
+    QString department;
+    QString position;
+    QString employmentStatus;
+    Currency basicRate;
+    QDate dateEmployed;
+    QString photo;
+    QString group;
+};
+
+struct EmployeeName {
+    qint64 id = 0;
+    QString name;
+};
+
+class EmployeeRepository {
+public:
+    explicit EmployeeRepository(const Database& database) : m_db(database) {}
+
+    // Employee numbers are never given out twice, even after a deletion.
+    Result<qint64> insert(const Employee& employee);
+    std::optional<Employee> find(qint64 id) const;
+    // Every employee's number and name, by number.
+    Result<QList<EmployeeName>> names() const;
+    // Of several employees with the same name, the one with the highest number.
+    std::optional<qint64> idByName(const QString& name) const;
+
+private:
+    const Database& m_db;
+};

@@ -1,0 +1,134 @@
+#include "payroll_repository.h"
+
+#include "common/dates.h"
+#include "data/database.h"
+#include "data/sql_query.h"
+
+namespace {
+
+const QString columns = QStringLiteral(
+    "transid, ID, emname, monthrate, ddate, bonus, ot, totloan, ph, intax, others, absences, earn, advances,"
+    " tad, td, loanrec, travel, netpay, dept, grp, company");
+
+void bindValues(SqlQuery& q, const PayrollTransaction& t)
+{
+    q.bind(t.employeeId)
+        .bind(t.name)
+        .bind(t.monthRate)
+        .bind(t.payDate)
+        .bind(t.bonus)
+        .bind(t.overtime)
+        .bind(t.totalLoan)
+        .bind(t.contribution)
+        .bind(t.lic)
+        .bind(t.pgvcl)
+        .bind(t.daysPresent)
+        .bind(t.presentDaysSalary)
+        .bind(t.advances)
+        .bind(t.totalAdditional)
+        .bind(t.totalDeductions)
+        .bind(t.loanRecovered)
+        .bind(t.travel)
+        .bind(t.netPay)
+        .bind(t.department)
+        .bind(t.group)
+        .bind(t.company);
+}
+
+PayrollTransaction read(const SqlQuery& q)
+{
+    PayrollTransaction t;
+    t.transId = q.number(0);
+    t.employeeId = q.number(1);
+    t.name = q.text(2);
+    t.monthRate = q.amount(3);
+    t.payDate = q.date(4);
+    t.bonus = q.amount(5);
+    t.overtime = q.amount(6);
+    t.totalLoan = q.amount(7);
+    t.contribution = q.amount(8);
+    t.lic = q.amount(9);
+    t.pgvcl = q.amount(10);
+    t.daysPresent = q.amount(11);
+    t.presentDaysSalary = q.amount(12);
+    t.advances = q.amount(13);
+    t.totalAdditional = q.amount(14);
+    t.totalDeductions = q.amount(15);
+    t.loanRecovered = q.amount(16);
+    t.travel = q.amount(17);
+    t.netPay = q.amount(18);
+    t.department = q.text(19);
+    t.group = q.text(20);
+    t.company = q.text(21);
+    return t;
+}
+
+} // namespace
+
+Result<qint64> PayrollRepository::insert(const PayrollTransaction& t)
+{
+    SqlQuery q(m_db, QStringLiteral("INSERT INTO payroll (ID, emname, monthrate, ddate, bonus, ot, totloan, ph, intax,"
+                                    " others, absences, earn, advances, tad, td, loanrec, travel, netpay, dept, grp,"
+                                    " company) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    bindValues(q, t);
+    if (Status s = q.exec(); !s)
+        return s;
+    return q.lastInsertId();
+}
+
+Status PayrollRepository::update(qint64 transId, const PayrollTransaction& t)
+{
+    SqlQuery q(m_db, QStringLiteral("UPDATE payroll SET ID = ?, emname = ?, monthrate = ?, ddate = ?, bonus = ?,"
+                                    " ot = ?, totloan = ?, ph = ?, intax = ?, others = ?, absences = ?, earn = ?,"
+                                    " advances = ?, tad = ?, td = ?, loanrec = ?, travel = ?, netpay = ?, dept = ?,"
+                                    " grp = ?, company = ? WHERE transid = ?"));
+    bindValues(q, t);
+    q.bind(transId);
+    if (Status s = q.exec(); !s)
+        return s;
+    if (q.rowsAffected() < 1)
+        return Status::failure(QStringLiteral("There is no payroll transaction number %1.").arg(transId));
+    return {};
+}
+
+std::optional<PayrollTransaction> PayrollRepository::find(qint64 transId) const
+{
+    SqlQuery q(m_db, QStringLiteral("SELECT %1 FROM payroll WHERE transid = ?").arg(columns));
+    q.bind(transId);
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    return read(q);
+}
+
+Result<QList<PayrollTransaction>> PayrollRepository::month(const QString& company, QDate month) const
+{
+    SqlQuery q(m_db, QStringLiteral("SELECT %1 FROM payroll WHERE company = ? AND ddate BETWEEN ? AND ?"
+                                    " ORDER BY ID, transid")
+                         .arg(columns));
+    q.bind(company).bind(dates::firstOfMonth(month)).bind(dates::lastOfMonth(month));
+    if (Status s = q.exec(); !s)
+        return s;
+    QList<PayrollTransaction> list;
+    while (q.next())
+        list.append(read(q));
+    return list;
+}
+
+qint64 PayrollRepository::countFor(const QString& company, qint64 employeeId, QDate month) const
+{
+    SqlQuery q(m_db, QStringLiteral("SELECT count(*) FROM payroll WHERE ID = ? AND ddate BETWEEN ? AND ?"
+                                    " AND company = ?"));
+    q.bind(employeeId).bind(dates::firstOfMonth(month)).bind(dates::lastOfMonth(month)).bind(company);
+    if (!q.exec() || !q.next())
+        return 0;
+    return q.number(0);
+}
+
+Currency PayrollRepository::loanRecovered(qint64 employeeId) const
+{
+    SqlQuery q(m_db, QStringLiteral("SELECT coalesce(sum(loanrec), 0) FROM payroll WHERE ID = ?"));
+    q.bind(employeeId);
+    if (!q.exec() || !q.next())
+        return {};
+    return Currency::fromUnits(q.value(0).toLongLong());
+}

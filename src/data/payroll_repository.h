@@ -1,0 +1,58 @@
+#pragma once
+
+#include "common/currency.h"
+#include "data/status.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class Database;
+
+// One stored pay transaction (a payroll row).
+struct PayrollTransaction {
+    qint64 transId = 0;
+    qint64 employeeId = 0;
+    QString name;
+    Currency monthRate;
+    QDate payDate;
+    Currency bonus;
+    Currency overtime;
+    Currency totalLoan;
+    Currency contribution; // ph
+    Currency lic;          // intax
+    Currency pgvcl;        // others
+    Currency daysPresent;  // absences
+    Currency presentDaysSalary; // earn
+    Currency advances;
+    Currency totalAdditional;   // tad
+    Currency totalDeductions;   // td
+    Currency loanRecovered;     // loanrec
+    Currency travel;
+    Currency netPay;
+    QString department;
+    QString group;
+    QString company;
+};
+
+class PayrollRepository {
+public:
+    explicit PayrollRepository(const Database& database) : m_db(database) {}
+
+    // The new transaction number.
+    Result<qint64> insert(const PayrollTransaction& t);
+    // Rewrites every column of the transaction; fails when there is no such transaction.
+    Status update(qint64 transId, const PayrollTransaction& t);
+    std::optional<PayrollTransaction> find(qint64 transId) const;
+    // One company's transactions of the month of `month`, by employee number then transaction.
+    Result<QList<PayrollTransaction>> month(const QString& company, QDate month) const;
+    // Transactions of this employee in this company and month.
+    qint64 countFor(const QString& company, qint64 employeeId, QDate month) const;
+    // The loan repaid so far: all loan instalments deducted from the employee's pay.
+    Currency loanRecovered(qint64 employeeId) const;
+
+private:
+    const Database& m_db;
+};
