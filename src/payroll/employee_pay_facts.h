@@ -1,0 +1,24 @@
+#pragma once
+
+#include "common/currency.h"
+#include "data/employee_repository.h"
+
+#include <QDate>
+
+#include <optional>
+
+class Database;
+
+// What choosing an employee brings into the payroll window.
+struct EmployeePayFacts {
+    Employee employee;
+    Currency loanTotal;      // everything lent
+    Currency loanRecovered;  // repaid so far through the payroll
+    Currency loanDeduction;  // this month's instalment: the latest loan's, 0 once the loans are repaid
+    Currency monthAdvances;  // all advances dated in the pay month
+};
+
+// Empty when no employee has that number.
+std::optional<EmployeePayFacts> loadEmployeePayFacts(const Database& database, qint64 employeeId, QDate payDate);
+// The advances of the pay month alone (the month changed, the employee did not).
+Currency loadMonthAdvances(const Database& database, qint64 employeeId, QDate payDate);

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "common/currency.h"
+#include "payroll/employee_pay_facts.h"
+#include "payroll/pay_calculation.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+namespace Ui {
+class PayrollWindow;
+}
+struct AppContext;
+class PayrollMonthModel;
+class QLineEdit;
+struct PayrollTransaction;
+
+// Works out and stores one employee's monthly pay. The totals are recomputed from the entered
+// values by calculatePay() whenever any of them changes.
+class PayrollWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit PayrollWindow(AppContext& context, QWidget* parent = nullptr);
+    ~PayrollWindow() override;
+
+    // The figures the window shows, as the last calculation gave them.
+    std::optional<PayResult> result() const { return m_result; }
+    bool isEditing() const;
+
+public slots:
+    void showEditPanel(bool show);
+
+private:
+    void setupBoxes();
+    void updatePeriod();
+    void fillEmployeeLists();
+    void listMonthPayroll();
+    void chooseByNumber(bool fromEnter);
+    void chooseByName();
+    bool choose(qint64 employeeId);
+    void clearEmployee();
+    void showFacts(const EmployeePayFacts& facts);
+    void recompute();
+    void leaveAmountBox(QLineEdit* box, bool roundToWhole);
+    void normaliseBoxes();
+    void clearAmounts();
+    void save();
+    void loadTransaction();
+    void update();
+    PayrollTransaction currentTransaction() const;
+    QList<QLineEdit*> typedBoxes() const;
+
+    std::unique_ptr<Ui::PayrollWindow> m_ui;
+    AppContext& m_context;
+    PayrollMonthModel* m_model;
+    std::optional<EmployeePayFacts> m_chosen; // the employee the figures belong to
+    Currency m_monthRate;                     // the chosen employee's basic rate, or a loaded row's
+    std::optional<PayResult> m_result;
+    std::optional<qint64> m_loadedTransId;
+    bool m_loading = false; // filling boxes from a stored transaction
+};

@@ -1,0 +1,10 @@
+#include "payroll_windows.h"
+
+#include "common/window_catalogue.h"
+#include "payroll/payroll_window.h"
+
+void addPayrollWindows(WindowCatalogue& catalogue)
+{
+    catalogue.add(QStringLiteral("Form2"),
+                  [](AppContext& context, QWidget* parent) { return new PayrollWindow(context, parent); });
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+class WindowCatalogue;
+
+// Registers this folder's windows: the payroll window.
+void addPayrollWindows(WindowCatalogue& catalogue);
