@@ -1,6 +1,12 @@
+#include "app/demo_data.h"
 #include "common/clock.h"
 #include "common/prompter.h"
+#include "data/database.h"
+#include "shell/shell_controller.h"
 #include "shell/startup.h"
+#include "common/window_catalogue.h"
+#include "payroll/payroll_windows.h"
+#include "shell/shell_windows.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -48,11 +54,23 @@ int main(int argc, char** argv)
     QGuiApplication::setApplicationDisplayName(Prompter::applicationTitle());
     SystemClock clock;
     MessageBoxPrompter prompter;
-    Startup startup(prompter, clock);
+    WindowCatalogue catalogue;
+    addShellWindows(catalogue);
+    addPayrollWindows(catalogue);
+    Startup startup(prompter, clock, catalogue);
     StartOptions options;
     options.databasePath = parser.value(databaseOption);
     options.demo = parser.isSet(demoOption);
-    if (!startup.start(options))
+    if (!startup.open(options))
         return startup.exitCode();
+    if (options.demo) {
+        if (Status filled = ensureDemoData(*startup.database(), clock); !filled) {
+            prompter.error(QStringLiteral("The demo database cannot be prepared: ") + filled.error());
+            return 2;
+        }
+    }
+    startup.showFirstWindow();
+    QObject::connect(startup.controller(), &ShellController::finished, qApp, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     return app->exec();
 }

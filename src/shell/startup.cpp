@@ -3,9 +3,9 @@
 #include "common/prompter.h"
 #include "data/database.h"
 #include "shell/instance_lock.h"
+#include "shell/shell_controller.h"
 
 #include <QDir>
-#include <QMainWindow>
 #include <QStandardPaths>
 
 QString defaultDatabasePath()
@@ -18,11 +18,17 @@ QString demoDatabasePath()
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("demo.db"));
 }
 
-Startup::Startup(Prompter& prompter, const Clock& clock) : m_prompter(prompter), m_clock(clock) {}
+Startup::Startup(Prompter& prompter, const Clock& clock, const WindowCatalogue& catalogue)
+    : m_prompter(prompter), m_clock(clock), m_catalogue(catalogue)
+{
+}
 
-Startup::~Startup() = default;
+Startup::~Startup()
+{
+    m_controller.reset(); // windows before the database they use
+}
 
-bool Startup::start(const StartOptions& options)
+bool Startup::open(const StartOptions& options)
 {
     const QString path = options.databasePath.isEmpty() ? (options.demo ? demoDatabasePath() : defaultDatabasePath())
                                                         : options.databasePath;
@@ -39,10 +45,11 @@ bool Startup::start(const StartOptions& options)
         m_exitCode = 2;
         return false;
     }
-    auto window = std::make_unique<QMainWindow>();
-    window->setWindowTitle(Prompter::applicationTitle());
-    window->resize(800, 600);
-    window->show();
-    m_window = std::move(window);
     return true;
+}
+
+void Startup::showFirstWindow()
+{
+    m_controller = std::make_unique<ShellController>(*m_database, m_prompter, m_clock, m_catalogue);
+    m_controller->start();
 }

@@ -8,7 +8,8 @@ class Prompter;
 class Clock;
 class Database;
 class InstanceLock;
-class QWidget;
+class ShellController;
+class WindowCatalogue;
 
 struct StartOptions {
     QString databasePath;
@@ -19,24 +20,28 @@ struct StartOptions {
 QString defaultDatabasePath();
 QString demoDatabasePath();
 
-// What a run holds while it lasts: the instance lock, the open database and the first window.
+// What a run holds while it lasts: the instance lock, the open database and the windows.
 class Startup {
 public:
-    Startup(Prompter& prompter, const Clock& clock);
+    Startup(Prompter& prompter, const Clock& clock, const WindowCatalogue& catalogue);
     ~Startup();
 
-    // Locks, opens (creating a new file) and shows the first window. False when the program must end;
-    // the operator has been told why, and exitCode() says how.
-    bool start(const StartOptions& options);
+    // Locks and opens (creating a new file). False when the program must end; the operator has been
+    // told why, and exitCode() says how.
+    bool open(const StartOptions& options);
+    // Shows the company selection; the controller's finished() ends the run.
+    void showFirstWindow();
+
     int exitCode() const { return m_exitCode; }
     Database* database() const { return m_database.get(); }
-    QWidget* firstWindow() const { return m_window.get(); }
+    ShellController* controller() const { return m_controller.get(); }
 
 private:
     Prompter& m_prompter;
     const Clock& m_clock;
+    const WindowCatalogue& m_catalogue;
     std::unique_ptr<InstanceLock> m_lock;
     std::unique_ptr<Database> m_database;
-    std::unique_ptr<QWidget> m_window;
+    std::unique_ptr<ShellController> m_controller;
     int m_exitCode = 0;
 };

@@ -1,7 +1,10 @@
 #include "common/clock.h"
 #include "common/prompter.h"
 #include "data/database.h"
+#include "common/window_catalogue.h"
 #include "shell/instance_lock.h"
+#include "shell/shell_controller.h"
+#include "shell/company_selection_window.h"
 #include "shell/startup.h"
 
 #include <QApplication>
@@ -41,13 +44,16 @@ void TestStartup::newPathCreatesDatabaseAndShowsWindow()
     const QString path = dir.filePath("new folder/hr.db");
     ScriptedPrompter prompter;
     SystemClock clock;
-    Startup startup(prompter, clock);
-    QVERIFY(startup.start({path, false}));
+    WindowCatalogue catalogue;
+    Startup startup(prompter, clock, catalogue);
+    QVERIFY(startup.open({path, false}));
     QVERIFY(prompter.entries().isEmpty());
     QVERIFY(QFile::exists(path));
     QVERIFY(!startup.database()->connection().record("payroll").isEmpty());
-    QVERIFY(startup.firstWindow());
-    QVERIFY(startup.firstWindow()->isVisible());
+    startup.showFirstWindow();
+    QWidget* first = startup.controller()->companySelection();
+    QCOMPARE(first->objectName(), QStringLiteral("Form18"));
+    QVERIFY(first->isVisible());
 }
 
 void TestStartup::secondStartOnSameFileIsRefused()
@@ -55,18 +61,19 @@ void TestStartup::secondStartOnSameFileIsRefused()
     QTemporaryDir dir;
     const QString path = dir.filePath("hr.db");
     SystemClock clock;
+    WindowCatalogue catalogue;
     ScriptedPrompter firstPrompter;
-    Startup first(firstPrompter, clock);
-    QVERIFY(first.start({path, false}));
+    Startup first(firstPrompter, clock, catalogue);
+    QVERIFY(first.open({path, false}));
 
     ScriptedPrompter prompter;
-    Startup second(prompter, clock);
-    QVERIFY(!second.start({path, false}));
+    Startup second(prompter, clock, catalogue);
+    QVERIFY(!second.open({path, false}));
     QCOMPARE(second.exitCode(), 1);
     QCOMPARE(prompter.texts(), QStringList{"Application is already running"});
     QCOMPARE(prompter.last().icon, Prompter::Icon::Critical);
     QCOMPARE(prompter.last().title, QStringLiteral("Kestrel1"));
-    QVERIFY(!second.firstWindow());
+    QVERIFY(!second.database());
 }
 
 void TestStartup::badFileIsReportedNotCrashed()
@@ -79,8 +86,9 @@ void TestStartup::badFileIsReportedNotCrashed()
     file.close();
     ScriptedPrompter prompter;
     SystemClock clock;
-    Startup startup(prompter, clock);
-    QVERIFY(!startup.start({path, false}));
+    WindowCatalogue catalogue;
+    Startup startup(prompter, clock, catalogue);
+    QVERIFY(!startup.open({path, false}));
     QCOMPARE(startup.exitCode(), 2);
     QCOMPARE(prompter.last().title, QStringLiteral("Error"));
     QVERIFY(prompter.lastText().contains(path));

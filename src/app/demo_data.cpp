@@ -1,0 +1,238 @@
+#include "demo_data.h"
+
+#include "common/clock.h"
+#include "common/dates.h"
+#include "data/advance_repository.h"
+#include "data/company_repository.h"
+#include "data/database.h"
+#include "data/employee_repository.h"
+#include "data/loan_repository.h"
+#include "data/master_repository.h"
+#include "data/payroll_repository.h"
+#include "data/user_repository.h"
+#include "payroll/pay_calculation.h"
+
+#include <QHash>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+struct DemoEmployee {
+    const char* name;
+    const char* gender;
+    const char* civilStatus;
+    const char* address;
+    const char* department;
+    const char* position;
+    const char* group;
+    int basicRate;
+};
+
+const DemoEmployee employees[] = {
+    {"RAMESH PATEL", "Male", "Married", "12 Kalawad Road, Rajkot", "ACCOUNTS", "ACCOUNTANT", "STAFF", 32000},
+    {"SUNITA SHARMA", "Female", "Single", "4 Nehru Nagar, Rajkot", "ACCOUNTS", "CLERK", "STAFF", 18500},
+    {"ANTHONY D'SOUZA", "Male", "Married", "7 Church Lane, Rajkot", "SALES", "SALES MANAGER", "STAFF", 41000},
+    {"KEVIN O'BRIEN", "Male", "Single", "19 Race Course, Rajkot", "SALES", "SALES EXECUTIVE", "STAFF", 24000},
+    {"PRIYA MEHTA", "Female", "Married", "33 Amin Marg, Rajkot", "SALES", "SALES EXECUTIVE", "STAFF", 23500},
+    {"MAHESH JADEJA", "Male", "Married", "Gondal Road, Rajkot", "PRODUCTION", "SUPERVISOR", "STAFF", 29000},
+    {"VIJAY SOLANKI", "Male", "Married", "Mavdi Plot, Rajkot", "PRODUCTION", "MACHINE OPERATOR", "WORKERS", 15500},
+    {"ARJUN CHAUHAN", "Male", "Single", "Kothariya, Rajkot", "PRODUCTION", "MACHINE OPERATOR", "WORKERS", 15000},
+    {"DINESH PARMAR", "Male", "Married", "Bhaktinagar, Rajkot", "PRODUCTION", "FITTER", "WORKERS", 16800},
+    {"KAILASH MAKWANA", "Male", "Widowed", "Aji Dam Road, Rajkot", "PRODUCTION", "HELPER", "CONTRACT", 11000},
+    {"REKHA VAGHELA", "Female", "Married", "Sadar Bazar, Rajkot", "PRODUCTION", "PACKER", "WORKERS", 12500},
+    {"HARESH RATHOD", "Male", "Single", "Jamnagar Road, Rajkot", "STORES", "STORE KEEPER", "STAFF", 19000},
+    {"NILESH DAVE", "Male", "Married", "University Road, Rajkot", "STORES", "ASSISTANT", "WORKERS", 13200},
+    {"BHAVNA JOSHI", "Female", "Single", "Panchvati, Rajkot", "ACCOUNTS", "CASHIER", "STAFF", 21000},
+    {"SURESH GOHIL", "Male", "Married", "Morbi Road, Rajkot", "MAINTENANCE", "ELECTRICIAN", "WORKERS", 17500},
+    {"PRAKASH BAROT", "Male", "Married", "Yagnik Road, Rajkot", "MAINTENANCE", "MECHANIC", "WORKERS", 17000},
+    {"JOSEPH FERNANDES", "Male", "Married", "15 Athwa Lines, Surat", "SALES", "AREA MANAGER", "STAFF", 38500},
+    {"MEERA DESAI", "Female", "Married", "Adajan, Surat", "ACCOUNTS", "ACCOUNTANT", "STAFF", 30500},
+    {"FARHAN SHAIKH", "Male", "Single", "Rander Road, Surat", "PRODUCTION", "WELDER", "WORKERS", 16200},
+    {"IMRAN PATHAN", "Male", "Married", "Nanpura, Surat", "PRODUCTION", "WELDER", "WORKERS", 16400},
+    {"GEETA RANA", "Female", "Single", "Varachha, Surat", "STORES", "CLERK", "STAFF", 14800},
+    {"SANJAY TANDEL", "Male", "Married", "Udhna, Surat", "PRODUCTION", "LATHE OPERATOR", "WORKERS", 15800},
+    {"MICHAEL O'CONNOR", "Male", "Married", "Piplod, Surat", "MAINTENANCE", "ENGINEER", "STAFF", 35000},
+    {"ANJALI NAIK", "Female", "Single", "Vesu, Surat", "SALES", "SALES EXECUTIVE", "STAFF", 22500},
+    {"RAJU VASAVA", "Male", "Married", "Pandesara, Surat", "PRODUCTION", "HELPER", "CONTRACT", 10800},
+    {"LATA KHATRI", "Female", "Widowed", "Katargam, Surat", "ACCOUNTS", "DATA ENTRY", "CONTRACT", 12000},
+    {"DEEPAK MISTRY", "Male", "Married", "Bhatar Road, Surat", "MAINTENANCE", "PLUMBER", "WORKERS", 14500},
+    {"POOJA SONI", "Female", "Married", "Ghod Dod Road, Surat", "STORES", "ASSISTANT", "WORKERS", 13000},
+    {"ASHOK PANDYA", "Male", "Married", "Majura Gate, Surat", "PRODUCTION", "SUPERVISOR", "STAFF", 28500},
+    {"NEHA KAPADIA", "Female", "Single", "City Light, Surat", "SALES", "RECEPTIONIST", "STAFF", 15500},
+};
+
+// A fixed sequence of pseudo-random numbers, so every demo database holds the same history.
+class Dice {
+public:
+    int roll(int sides)
+    {
+        m_state = m_state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return int((m_state >> 33) % quint64(sides));
+    }
+
+private:
+    quint64 m_state = 20261206;
+};
+
+Currency whole(qint64 value)
+{
+    return *Currency::fromWhole(value);
+}
+
+// Twelve months of payroll before this month, with loans repaid through it and advances deducted.
+Status addPayrollHistory(const Database& database, const QList<Employee>& staff, QDate today)
+{
+    const QStringList companies = {QStringLiteral("SHREE GANESH TEXTILES"), QStringLiteral("O'NEIL ENGINEERING WORKS")};
+    const QDate firstMonth = dates::firstOfMonth(today).addMonths(-12);
+    Dice dice;
+    PayrollRepository payroll(database);
+    LoanRepository loans(database);
+    AdvanceRepository advances(database);
+
+    struct LoanState {
+        QDate from;
+        Currency left;
+        Currency instalment;
+    };
+    QHash<qint64, LoanState> loanOf;
+    for (int i = 0; i < staff.size(); i += 5) {
+        const Employee& e = staff[i];
+        const qint64 amount = 6000 + 6000 * dice.roll(3);
+        const LoanState state{firstMonth.addMonths(1 + dice.roll(6)).addDays(4), whole(amount), whole(amount / 6)};
+        Loan loan{e.id, e.name, state.left, state.instalment, state.from, QTime(11, 15), e.department,
+                  companies[i * 2 / int(staff.size())]};
+        if (Status s = loans.insert(loan); !s)
+            return s;
+        loanOf.insert(e.id, state);
+    }
+
+    for (int m = 0; m < 12; ++m) {
+        const QDate month = firstMonth.addMonths(m);
+        const QDate payDate = dates::lastOfMonth(month);
+        for (int i = 0; i < staff.size(); ++i) {
+            const Employee& e = staff[i];
+            const QString company = companies[i * 2 / int(staff.size())];
+            PayInputs in;
+            in.basicRate = e.basicRate;
+            in.payDate = payDate;
+            in.daysPresent = whole(month.daysInMonth() - dice.roll(4));
+            if (dice.roll(6) == 0)
+                in.daysPresent = *in.daysPresent.minus(*Currency::parse(QStringLiteral("0.5")));
+            if (month.month() == 10) // festival bonus
+                in.bonus = *e.basicRate.times(0.0833)->rounded(0);
+            if (e.group == QLatin1String("WORKERS"))
+                in.overtime = whole(50 * dice.roll(30));
+            if (e.department == QLatin1String("SALES"))
+                in.travel = *Currency::parse(QStringLiteral("%1.%2").arg(400 + 25 * dice.roll(40)).arg(25 * dice.roll(4)));
+            if (dice.roll(8) == 0) {
+                const Currency amount = whole(500 * (1 + dice.roll(5)));
+                if (Status s = advances.insert({e.id, e.name, amount, month.addDays(9), QTime(16, 40), company}); !s)
+                    return s;
+                in.advances = amount;
+            }
+            if (auto loan = loanOf.find(e.id); loan != loanOf.end() && loan->from <= payDate && !loan->left.isZero()) {
+                in.loanDeduction = std::min(loan->instalment, loan->left);
+                loan->left = *loan->left.minus(in.loanDeduction);
+            }
+            in.lic = i % 3 == 0 ? whole(750) : Currency();
+            in.contribution = whole(e.group == QLatin1String("STAFF") ? 200 : 100);
+            in.pgvcl = i % 4 == 1 ? whole(150) : Currency();
+            const auto pay = calculatePay(in);
+            if (!pay)
+                return Status::failure(QStringLiteral("The demo pay of %1 cannot be worked out.").arg(e.name));
+            PayrollTransaction t;
+            t.employeeId = e.id;
+            t.name = e.name;
+            t.monthRate = pay->monthlyRate;
+            t.payDate = payDate;
+            t.bonus = in.bonus;
+            t.overtime = in.overtime;
+            t.totalLoan = loanOf.contains(e.id) && loanOf[e.id].from <= payDate ? loans.totalLent(e.id) : Currency();
+            t.contribution = in.contribution;
+            t.lic = in.lic;
+            t.pgvcl = in.pgvcl;
+            t.daysPresent = in.daysPresent;
+            t.presentDaysSalary = pay->presentDaysSalary;
+            t.advances = in.advances;
+            t.totalAdditional = pay->totalAdditional;
+            t.totalDeductions = pay->totalDeductions;
+            t.loanRecovered = in.loanDeduction;
+            t.travel = in.travel;
+            t.netPay = pay->netPay;
+            t.department = e.department;
+            t.group = e.group;
+            t.company = company;
+            if (auto added = payroll.insert(t); !added)
+                return added.status();
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+Status ensureDemoData(const Database& database, const Clock& clock)
+{
+    CompanyRepository companies(database);
+    const auto existing = companies.list();
+    if (!existing)
+        return existing.status();
+    if (!existing->isEmpty())
+        return {};
+
+    Transaction transaction(database);
+    if (!transaction.active())
+        return Status::failure(transaction.error());
+    for (const auto& [name, address] : {std::pair{"SHREE GANESH TEXTILES", "Plot 14, GIDC Estate, Rajkot 360003"},
+                                        std::pair{"O'NEIL ENGINEERING WORKS", "22 Ring Road, Surat 395002"}})
+        if (auto added = companies.add(QString::fromUtf8(name), QString::fromUtf8(address)); !added)
+            return added.status();
+
+    MasterRepository departments(database, MasterRepository::Kind::Department);
+    for (const char* name : {"ACCOUNTS", "PRODUCTION", "STORES", "SALES", "MAINTENANCE"})
+        if (auto added = departments.add(QString::fromUtf8(name)); !added)
+            return added.status();
+    MasterRepository groups(database, MasterRepository::Kind::Group);
+    for (const char* name : {"STAFF", "WORKERS", "CONTRACT"})
+        if (auto added = groups.add(QString::fromUtf8(name)); !added)
+            return added.status();
+
+    UserRepository users(database);
+    if (auto added = users.add(QStringLiteral("admin"), QStringLiteral("admin"), QStringLiteral("Admin")); !added)
+        return added.status();
+    if (auto added = users.add(QStringLiteral("clerk"), QStringLiteral("clerk"), QStringLiteral("user")); !added)
+        return added.status();
+    if (Status s = users.setDeletePassword(QStringLiteral("delete")); !s)
+        return s;
+
+    EmployeeRepository staff(database);
+    const QDate today = clock.today();
+    int index = 0;
+    QList<Employee> added;
+    for (const DemoEmployee& d : employees) {
+        Employee e;
+        e.name = QString::fromUtf8(d.name);
+        e.gender = QString::fromUtf8(d.gender);
+        e.civilStatus = QString::fromUtf8(d.civilStatus);
+        e.address = QString::fromUtf8(d.address);
+        e.department = QString::fromUtf8(d.department);
+        e.position = QString::fromUtf8(d.position);
+        e.group = QString::fromUtf8(d.group);
+        e.employmentStatus = d.group == QLatin1String("CONTRACT") ? QStringLiteral("Part-Time")
+                                                                   : QStringLiteral("Full Time");
+        e.basicRate = *Currency::fromWhole(d.basicRate);
+        // Spread hiring dates over the past years, so histories differ.
+        e.dateEmployed = today.addMonths(-(18 + (index * 7) % 90)).addDays(-(index * 3) % 27);
+        const auto id = staff.insert(e);
+        if (!id)
+            return id.status();
+        e.id = id.value();
+        added.append(e);
+        ++index;
+    }
+    if (Status s = addPayrollHistory(database, added, today); !s)
+        return s;
+    return transaction.commit();
+}

@@ -1,0 +1,107 @@
+#include "company_selection_window.h"
+
+#include "ui_company_selection_window.h"
+
+#include "common/entry_behaviour.h"
+#include "common/prompter.h"
+#include "data/app_context.h"
+#include "data/company_repository.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+
+CompanySelectionWindow::CompanySelectionWindow(AppContext& context, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::CompanySelectionWindow>()), m_context(context)
+{
+    m_ui->setupUi(this);
+    EntryBehaviour::install(m_ui->Combo1, EntryBehaviour::DropDownOnFocus);
+    // Keys reach the combo box first and its line edit only through it.
+    m_ui->Combo1->installEventFilter(this);
+    connect(m_ui->Combo1->lineEdit(), &QLineEdit::returnPressed, this, &CompanySelectionWindow::choose);
+    connect(m_ui->Command1, &QPushButton::clicked, this, &CompanySelectionWindow::choose);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &CompanySelectionWindow::createCompanyRequested);
+    connect(m_ui->Command3, &QPushButton::clicked, this, &CompanySelectionWindow::deleteCompany);
+    reload();
+}
+
+CompanySelectionWindow::~CompanySelectionWindow() = default;
+
+void CompanySelectionWindow::reload()
+{
+    const QString typed = m_ui->Combo1->currentText();
+    m_ui->Combo1->clear();
+    const auto companies = CompanyRepository(m_context.db).list();
+    if (!companies) {
+        m_context.prompter.error(companies.error());
+        return;
+    }
+    for (const Company& company : companies.value())
+        m_ui->Combo1->addItem(company.name);
+    m_ui->Combo1->setCurrentIndex(-1);
+    m_ui->Combo1->setEditText(typed);
+    m_ui->lblHint->setVisible(companies->isEmpty());
+    m_ui->Command3->setEnabled(false);
+}
+
+void CompanySelectionWindow::showEvent(QShowEvent* event)
+{
+    reload();
+    QWidget::showEvent(event);
+}
+
+bool CompanySelectionWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui->Combo1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->text() == QString(QChar(DeleteUnlockKey))) {
+            // The key only unlocks; it is not part of any company's name.
+            m_ui->Command3->setEnabled(true);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QString CompanySelectionWindow::typedCompany() const
+{
+    return m_ui->Combo1->currentText().trimmed();
+}
+
+void CompanySelectionWindow::choose()
+{
+    const QString name = typedCompany();
+    // Only a company of the list: a name typed freely would leave every saved row with no company.
+    if (name.isEmpty() || m_ui->Combo1->findText(name, Qt::MatchFixedString) < 0) {
+        m_context.prompter.information(QStringLiteral("Please Select Company"));
+        return;
+    }
+    const QString company = m_ui->Combo1->itemText(m_ui->Combo1->findText(name, Qt::MatchFixedString));
+    if (Status selected = CompanyRepository(m_context.db).select(company); !selected) {
+        m_context.prompter.error(selected.error());
+        return;
+    }
+    emit companyChosen(company);
+}
+
+void CompanySelectionWindow::deleteCompany()
+{
+    const QString name = typedCompany();
+    if (name.isEmpty()) {
+        m_context.prompter.message(QStringLiteral("Please Select Company To Delete"));
+        return;
+    }
+    const int index = m_ui->Combo1->findText(name, Qt::MatchFixedString);
+    if (index < 0) {
+        m_context.prompter.message(QStringLiteral("There is no company named %1.").arg(name));
+        return;
+    }
+    if (!m_context.prompter.question(QStringLiteral("Are You Sure You Want To Delete Company"), Prompter::Icon::None))
+        return;
+    if (Status removed = CompanyRepository(m_context.db).remove(m_ui->Combo1->itemText(index)); !removed) {
+        m_context.prompter.error(removed.error());
+        return;
+    }
+    m_context.prompter.information(QStringLiteral("Company Delete But Data Remains In The Database"));
+    m_ui->Combo1->setEditText(QString());
+    reload();
+}

@@ -1,0 +1,109 @@
+#include "login_window.h"
+
+#include "ui_login_window.h"
+
+#include "common/entry_behaviour.h"
+#include "common/prompter.h"
+#include "data/app_context.h"
+#include "data/company_repository.h"
+
+#include <QKeyEvent>
+
+LoginWindow::LoginWindow(AppContext& context, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::LoginWindow>()), m_context(context)
+{
+    m_ui->setupUi(this);
+    // Enter in the last box logs in; in the others it moves on.
+    for (QLineEdit* box : {m_ui->txtUserName, m_ui->txtPassword, m_ui->txtConfirm, m_ui->txtDelPass,
+                           m_ui->txtDelConfirm}) {
+        EntryBehaviour::install(box, EntryBehaviour::SelectAllOnFocus);
+        connect(box, &QLineEdit::returnPressed, this, [this, box] {
+            const bool last = m_firstRun ? box == m_ui->txtDelConfirm : box == m_ui->txtPassword;
+            if (last)
+                accept();
+            else
+                focusNextChild();
+        });
+    }
+    connect(m_ui->cmdOK, &QPushButton::clicked, this, &LoginWindow::accept);
+    connect(m_ui->cmdCancel, &QPushButton::clicked, this, [this] {
+        CompanyRepository(m_context.db).clearSelection();
+        emit exitRequested();
+    });
+    reset();
+}
+
+LoginWindow::~LoginWindow() = default;
+
+void LoginWindow::reset()
+{
+    m_firstRun = UserRepository(m_context.db).count() == 0;
+    for (QLineEdit* box : {m_ui->txtUserName, m_ui->txtPassword, m_ui->txtConfirm, m_ui->txtDelPass,
+                           m_ui->txtDelConfirm})
+        box->clear();
+    m_ui->lblFirstRun->setVisible(m_firstRun);
+    m_ui->fraFirstRun->setVisible(m_firstRun);
+    setWindowTitle(m_firstRun ? QStringLiteral("Login - first administrator") : QStringLiteral("Login"));
+    m_ui->txtUserName->setFocus();
+}
+
+void LoginWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        m_ui->cmdCancel->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool LoginWindow::createFirstAdministrator()
+{
+    Prompter& prompter = m_context.prompter;
+    const auto require = [&prompter](QLineEdit* box, const QString& what) {
+        if (!box->text().isEmpty())
+            return true;
+        prompter.warning(QStringLiteral("Please enter %1.").arg(what));
+        box->setFocus();
+        return false;
+    };
+    if (!require(m_ui->txtUserName, QStringLiteral("user name")) ||
+        !require(m_ui->txtPassword, QStringLiteral("password")) ||
+        !require(m_ui->txtConfirm, QStringLiteral("confirm password")) ||
+        !require(m_ui->txtDelPass, QStringLiteral("delete password")) ||
+        !require(m_ui->txtDelConfirm, QStringLiteral("confirm delete password")))
+        return false;
+    if (m_ui->txtPassword->text() != m_ui->txtConfirm->text()) {
+        prompter.warning(QStringLiteral("Password does not match!"));
+        m_ui->txtConfirm->setFocus();
+        return false;
+    }
+    if (m_ui->txtDelPass->text() != m_ui->txtDelConfirm->text()) {
+        prompter.warning(QStringLiteral("Delete password does not match!"));
+        m_ui->txtDelConfirm->setFocus();
+        return false;
+    }
+    UserRepository users(m_context.db);
+    const auto added = users.add(m_ui->txtUserName->text(), m_ui->txtPassword->text(), QStringLiteral("Admin"));
+    if (!added) {
+        prompter.error(added.error());
+        return false;
+    }
+    if (Status stored = users.setDeletePassword(m_ui->txtDelPass->text()); !stored) {
+        prompter.error(stored.error());
+        return false;
+    }
+    return true;
+}
+
+void LoginWindow::accept()
+{
+    if (m_firstRun && !createFirstAdministrator())
+        return;
+    const auto user = UserRepository(m_context.db).authenticate(m_ui->txtUserName->text(), m_ui->txtPassword->text());
+    if (!user) {
+        m_context.prompter.information(QStringLiteral("Enter Username And Password"));
+        return;
+    }
+    reset();
+    emit loggedIn(*user);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "data/backup_service.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+namespace Ui {
+class MainWindow;
+}
+struct AppContext;
+class QMdiSubWindow;
+class WindowCatalogue;
+
+// Hosts the working windows, shows the company and the user, restricts ordinary users, and takes
+// the local backup when activated and when the session ends.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(AppContext& context, const WindowCatalogue& catalogue, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Opens (or brings forward) a working window, then closes the windows its row lists.
+    QWidget* openWindow(const QString& name);
+    // The open working window of that name, or null.
+    QWidget* window(const QString& name) const;
+    void logOut();
+
+signals:
+    void loggedOut();
+    void exitRequested();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void activated();
+    void applyPrivilege();
+    void takeBackup();
+    void endSession();
+    QMdiSubWindow* subWindow(const QString& name) const;
+
+    std::unique_ptr<Ui::MainWindow> m_ui;
+    AppContext& m_context;
+    const WindowCatalogue& m_catalogue;
+    BackupService m_backup;
+    bool m_sessionEnded = false;
+};

@@ -1,0 +1,19 @@
+#include "shell_windows.h"
+
+#include "common/window_catalogue.h"
+#include "shell/master_window.h"
+#include "shell/time_record_window.h"
+#include "shell/user_window.h"
+
+void addShellWindows(WindowCatalogue& catalogue)
+{
+    catalogue.add(QStringLiteral("Form4"), [](AppContext&, QWidget* parent) { return new TimeRecordWindow(parent); });
+    catalogue.add(QStringLiteral("Form6"),
+                  [](AppContext& context, QWidget* parent) { return new UserWindow(context, parent); });
+    catalogue.add(QStringLiteral("Form20"), [](AppContext& context, QWidget* parent) {
+        return new MasterWindow(context, MasterWindow::Kind::Department, parent);
+    });
+    catalogue.add(QStringLiteral("Form17"), [](AppContext& context, QWidget* parent) {
+        return new MasterWindow(context, MasterWindow::Kind::Group, parent);
+    });
+}

@@ -1,0 +1,63 @@
+#include "app/demo_data.h"
+#include "common/clock.h"
+#include "data/payroll_repository.h"
+#include "data/user_repository.h"
+#include "payroll/pay_calculation.h"
+#include "support/test_database.h"
+
+#include <QTest>
+
+class TestDemoData : public QObject {
+    Q_OBJECT
+private slots:
+    void demoIsCompleteAndConsistent();
+    void secondRunAddsNothing();
+};
+
+void TestDemoData::demoIsCompleteAndConsistent()
+{
+    TestDatabase t;
+    FixedClock clock(QDateTime(QDate(2026, 12, 6), QTime(9, 0)));
+    const Status filled = ensureDemoData(t.db(), clock);
+    QVERIFY2(filled, qPrintable(filled.error()));
+    QCOMPARE(t.count("SELECT count(*) FROM cmpmaster"), 2);
+    QCOMPARE(t.count("SELECT count(*) FROM dept"), 5);
+    QCOMPARE(t.count("SELECT count(*) FROM grp"), 3);
+    QVERIFY(t.count("SELECT count(*) FROM emp") >= 30);
+    QVERIFY(t.count("SELECT count(*) FROM emp WHERE emname LIKE '%''%'") >= 2);
+    UserRepository users(t.db());
+    QCOMPARE(users.authenticate("admin", "admin")->privilege, QStringLiteral("Admin"));
+    QCOMPARE(users.authenticate("clerk", "clerk")->privilege, QStringLiteral("user"));
+    QVERIFY(users.checkDeletePassword("delete"));
+
+    // A year of payroll up to last month, every row as the pay calculation gives it.
+    QCOMPARE(t.count("SELECT count(DISTINCT substr(ddate, 1, 7)) FROM payroll"), 12);
+    QCOMPARE(t.count("SELECT count(*) FROM payroll WHERE ddate >= '2026-12-01' OR ddate < '2025-12-01'"), 0);
+    QVERIFY(t.count("SELECT count(*) FROM loan") > 0);
+    QVERIFY(t.count("SELECT count(*) FROM adv") > 0);
+    QVERIFY(t.count("SELECT count(*) FROM payroll WHERE loanrec > 0") > 0);
+    // No loan is recovered beyond what was lent.
+    QCOMPARE(t.count("SELECT count(*) FROM (SELECT l.ID, sum(l.loanamt) AS lent FROM loan l GROUP BY l.ID) x"
+                     " WHERE (SELECT sum(loanrec) FROM payroll p WHERE p.ID = x.ID) > x.lent"),
+             0);
+    const auto november = PayrollRepository(t.db()).month("SHREE GANESH TEXTILES", QDate(2026, 11, 1));
+    QVERIFY(!november->isEmpty());
+    for (const PayrollTransaction& p : november.value()) {
+        PayInputs in{p.monthRate, p.payDate, p.daysPresent, p.bonus, p.overtime, p.travel,
+                     p.advances, p.loanRecovered, p.lic, p.contribution, p.pgvcl};
+        QCOMPARE(calculatePay(in)->netPay, p.netPay);
+    }
+}
+
+void TestDemoData::secondRunAddsNothing()
+{
+    TestDatabase t;
+    FixedClock clock(QDateTime(QDate(2026, 12, 6), QTime(9, 0)));
+    QVERIFY(ensureDemoData(t.db(), clock));
+    const qint64 rows = t.count("SELECT count(*) FROM payroll");
+    QVERIFY(ensureDemoData(t.db(), clock));
+    QCOMPARE(t.count("SELECT count(*) FROM payroll"), rows);
+}
+
+QTEST_GUILESS_MAIN(TestDemoData)
+#include "test_demo_data.moc"
