@@ -6,6 +6,7 @@
 #include "common/dates.h"
 #include "common/entry_behaviour.h"
 #include "common/prompter.h"
+#include "common/window_lifetime.h"
 #include "data/app_context.h"
 #include "data/database.h"
 #include "data/master_repository.h"
@@ -68,9 +69,7 @@ PayrollWindow::PayrollWindow(AppContext& context, QWidget* parent)
 
 PayrollWindow::~PayrollWindow()
 {
-    // Closing moves the focus, which would otherwise run this window's handlers half destroyed.
-    for (QObject* child : findChildren<QObject*>())
-        disconnect(child, nullptr, this, nullptr);
+    disconnectChildSignals(this);
 }
 
 QList<QLineEdit*> PayrollWindow::typedBoxes() const

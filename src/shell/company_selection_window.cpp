@@ -2,6 +2,7 @@
 
 #include "ui_company_selection_window.h"
 
+#include "common/window_lifetime.h"
 #include "common/entry_behaviour.h"
 #include "common/prompter.h"
 #include "data/app_context.h"
@@ -24,7 +25,10 @@ CompanySelectionWindow::CompanySelectionWindow(AppContext& context, QWidget* par
     reload();
 }
 
-CompanySelectionWindow::~CompanySelectionWindow() = default;
+CompanySelectionWindow::~CompanySelectionWindow()
+{
+    disconnectChildSignals(this);
+}
 
 void CompanySelectionWindow::reload()
 {

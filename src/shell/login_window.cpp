@@ -2,6 +2,7 @@
 
 #include "ui_login_window.h"
 
+#include "common/window_lifetime.h"
 #include "common/entry_behaviour.h"
 #include "common/prompter.h"
 #include "data/app_context.h"
@@ -33,7 +34,10 @@ LoginWindow::LoginWindow(AppContext& context, QWidget* parent)
     reset();
 }
 
-LoginWindow::~LoginWindow() = default;
+LoginWindow::~LoginWindow()
+{
+    disconnectChildSignals(this);
+}
 
 void LoginWindow::reset()
 {

@@ -2,6 +2,7 @@
 
 #include "ui_main_window.h"
 
+#include "common/window_lifetime.h"
 #include "common/prompter.h"
 #include "data/app_context.h"
 #include "data/company_repository.h"
@@ -90,7 +91,10 @@ MainWindow::MainWindow(AppContext& context, const WindowCatalogue& catalogue, QW
     connect(m_ui->Command12, &QPushButton::clicked, this, &MainWindow::close);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    disconnectChildSignals(this);
+}
 
 QMdiSubWindow* MainWindow::subWindow(const QString& name) const
 {

@@ -2,6 +2,7 @@
 
 #include "ui_master_window.h"
 
+#include "common/window_lifetime.h"
 #include "common/entry_behaviour.h"
 #include "data/app_context.h"
 
@@ -100,7 +101,10 @@ MasterWindow::MasterWindow(AppContext& context, Kind kind, QWidget* parent)
     reload();
 }
 
-MasterWindow::~MasterWindow() = default;
+MasterWindow::~MasterWindow()
+{
+    disconnectChildSignals(this);
+}
 
 void MasterWindow::tell(const QString& text, Prompter::Icon icon)
 {

@@ -2,6 +2,7 @@
 
 #include "ui_user_window.h"
 
+#include "common/window_lifetime.h"
 #include "common/entry_behaviour.h"
 #include "common/prompter.h"
 #include "data/app_context.h"
@@ -81,7 +82,10 @@ UserWindow::UserWindow(AppContext& context, QWidget* parent)
     updateButtons();
 }
 
-UserWindow::~UserWindow() = default;
+UserWindow::~UserWindow()
+{
+    disconnectChildSignals(this);
+}
 
 void UserWindow::setDeletePasswordAsker(DeletePasswordAsker asker)
 {
