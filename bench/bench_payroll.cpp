@@ -36,11 +36,13 @@ bool build(Database& db)
 {
     Transaction transaction(db);
     QSqlQuery emp(db.connection());
-    emp.prepare(QStringLiteral("INSERT INTO emp (ID, emname, dept, pos, empstat, basicrate, grp) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    emp.prepare(QStringLiteral(
+        "INSERT INTO emp (ID, emname, dept, pos, empstat, basicrate, grp) VALUES (?, ?, ?, ?, ?, ?, ?)"));
     QSqlQuery pay(db.connection());
-    pay.prepare(QStringLiteral("INSERT INTO payroll (ID, emname, monthrate, ddate, bonus, ot, totloan, ph, intax, others,"
-                               " absences, earn, advances, tad, td, loanrec, travel, netpay, dept, grp, company)"
-                               " VALUES (?, ?, ?, ?, 0, 0, ?, 0, 0, 0, ?, ?, ?, 0, ?, ?, 0, ?, 'STORES', 'STAFF', ?)"));
+    pay.prepare(
+        QStringLiteral("INSERT INTO payroll (ID, emname, monthrate, ddate, bonus, ot, totloan, ph, intax, others,"
+                       " absences, earn, advances, tad, td, loanrec, travel, netpay, dept, grp, company)"
+                       " VALUES (?, ?, ?, ?, 0, 0, ?, 0, 0, 0, ?, ?, ?, 0, ?, ?, 0, ?, 'STORES', 'STAFF', ?)"));
     QSqlQuery loan(db.connection());
     loan.prepare(QStringLiteral("INSERT INTO loan VALUES (?, ?, ?, ?, ?, '10:00:00', 'STORES', ?)"));
     QSqlQuery adv(db.connection());
@@ -48,16 +50,16 @@ bool build(Database& db)
     for (int id = 1; id <= employees; ++id) {
         const QString name = QStringLiteral("EMPLOYEE %1").arg(id);
         const Currency rate = whole(10000 + (id % 50) * 500);
-        for (const QVariant& v : {QVariant(id), QVariant(name), QVariant(QStringLiteral("STORES")),
-                                  QVariant(QStringLiteral("CLERK")), QVariant(QStringLiteral("Full Time")),
-                                  QVariant(rate.units()), QVariant(QStringLiteral("STAFF"))})
+        for (const QVariant& v :
+             {QVariant(id), QVariant(name), QVariant(QStringLiteral("STORES")), QVariant(QStringLiteral("CLERK")),
+              QVariant(QStringLiteral("Full Time")), QVariant(rate.units()), QVariant(QStringLiteral("STAFF"))})
             emp.addBindValue(v);
         if (!emp.exec())
             return false;
         for (int l = 0; l < 3; ++l) {
-            for (const QVariant& v : {QVariant(id), QVariant(name), QVariant(whole(12000).units()),
-                                      QVariant(whole(1000).units()),
-                                      QVariant(dates::storageText(firstMonth.addMonths(l * 60))), QVariant(company)})
+            for (const QVariant& v :
+                 {QVariant(id), QVariant(name), QVariant(whole(12000).units()), QVariant(whole(1000).units()),
+                  QVariant(dates::storageText(firstMonth.addMonths(l * 60))), QVariant(company)})
                 loan.addBindValue(v);
             if (!loan.exec())
                 return false;
@@ -72,7 +74,8 @@ bool build(Database& db)
                 if (!adv.exec())
                     return false;
             }
-            const PayInputs in{rate, date, whole(26), {}, {}, {}, advance ? whole(500) : Currency(), whole(100), {}, {}, {}};
+            const PayInputs in{rate,       date, whole(26), {}, {}, {}, advance ? whole(500) : Currency(),
+                               whole(100), {},   {},        {}};
             const PayResult r = *calculatePay(in);
             for (const QVariant& v :
                  {QVariant(id), QVariant(name), QVariant(r.monthlyRate.units()), QVariant(dates::storageText(date)),
@@ -164,8 +167,10 @@ int main(int argc, char** argv)
     constexpr int calculations = 1000000;
     qint64 checksum = 0; // printed, so the work cannot be optimised away
     const double calc = medianMs(5, [&](int run) {
-        PayInputs in{whole(18500), QDate(2026, 3, 31), whole(25), whole(100), whole(50), *Currency::parse(QStringLiteral("20.25")),
-                     whole(500), whole(1000), whole(12), whole(14), whole(run)};
+        PayInputs in{whole(18500), QDate(2026, 3, 31), whole(25),
+                     whole(100),   whole(50),          *Currency::parse(QStringLiteral("20.25")),
+                     whole(500),   whole(1000),        whole(12),
+                     whole(14),    whole(run)};
         for (int i = 0; i < calculations; ++i) {
             in.daysPresent = Currency::fromUnits(10000 * (i % 31));
             checksum += calculatePay(in)->netPay.units();
@@ -174,8 +179,8 @@ int main(int argc, char** argv)
     std::printf("choosing an employee      %8.3f ms (median of 101)\n", choose);
     std::printf("listing a month (%d rows) %8.3f ms (median of 21)\n", employees, list);
     std::printf("saving a transaction      %8.3f ms (median of 101)\n", save);
-    std::printf("pay calculations          %8.0f per second (median of 5 runs of %d)\n",
-                calculations / (calc / 1000), calculations);
+    std::printf("pay calculations          %8.0f per second (median of 5 runs of %d)\n", calculations / (calc / 1000),
+                calculations);
     std::printf("(checksum %lld)\n", static_cast<long long>(checksum));
     return 0;
 }

@@ -101,8 +101,8 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
         const Employee& e = staff[i];
         const qint64 amount = 6000 + 6000 * dice.roll(3);
         const LoanState state{firstMonth.addMonths(1 + dice.roll(6)).addDays(4), whole(amount), whole(amount / 6)};
-        Loan loan{e.id, e.name, state.left, state.instalment, state.from, QTime(11, 15), e.department,
-                  companies[i * 2 / int(staff.size())]};
+        Loan loan{e.id,       e.name,        state.left,   state.instalment,
+                  state.from, QTime(11, 15), e.department, companies[i * 2 / int(staff.size())]};
         if (Status s = loans.insert(loan); !s)
             return s;
         loanOf.insert(e.id, state);
@@ -125,7 +125,8 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
             if (e.group == QLatin1String("WORKERS"))
                 in.overtime = whole(50 * dice.roll(30));
             if (e.department == QLatin1String("SALES"))
-                in.travel = *Currency::parse(QStringLiteral("%1.%2").arg(400 + 25 * dice.roll(40)).arg(25 * dice.roll(4)));
+                in.travel =
+                    *Currency::parse(QStringLiteral("%1.%2").arg(400 + 25 * dice.roll(40)).arg(25 * dice.roll(4)));
             if (dice.roll(8) == 0) {
                 const Currency amount = whole(500 * (1 + dice.roll(5)));
                 if (Status s = advances.insert({e.id, e.name, amount, month.addDays(9), QTime(16, 40), company}); !s)
@@ -220,8 +221,8 @@ Status ensureDemoData(const Database& database, const Clock& clock)
         e.department = QString::fromUtf8(d.department);
         e.position = QString::fromUtf8(d.position);
         e.group = QString::fromUtf8(d.group);
-        e.employmentStatus = d.group == QLatin1String("CONTRACT") ? QStringLiteral("Part-Time")
-                                                                   : QStringLiteral("Full Time");
+        e.employmentStatus =
+            d.group == QLatin1String("CONTRACT") ? QStringLiteral("Part-Time") : QStringLiteral("Full Time");
         e.basicRate = *Currency::fromWhole(d.basicRate);
         // Spread hiring dates over the past years, so histories differ.
         e.dateEmployed = today.addMonths(-(18 + (index * 7) % 90)).addDays(-(index * 3) % 27);

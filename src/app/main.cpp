@@ -1,12 +1,12 @@
 #include "app/demo_data.h"
 #include "common/clock.h"
 #include "common/prompter.h"
-#include "data/database.h"
-#include "shell/shell_controller.h"
-#include "shell/startup.h"
 #include "common/window_catalogue.h"
+#include "data/database.h"
 #include "payroll/payroll_windows.h"
+#include "shell/shell_controller.h"
 #include "shell/shell_windows.h"
+#include "shell/startup.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -30,9 +30,8 @@ bool onlyPrints(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    std::unique_ptr<QCoreApplication> app = onlyPrints(argc, argv)
-                                                ? std::make_unique<QCoreApplication>(argc, argv)
-                                                : std::make_unique<QApplication>(argc, argv);
+    std::unique_ptr<QCoreApplication> app = onlyPrints(argc, argv) ? std::make_unique<QCoreApplication>(argc, argv)
+                                                                   : std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrel"));
     QCoreApplication::setApplicationName(QStringLiteral("kestrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));

@@ -43,7 +43,7 @@ std::optional<Currency> Currency::parse(QStringView text)
         text = text.mid(1);
     }
     qint64 whole = 0;
-    qint64 fraction = 0;   // first four decimals, as units
+    qint64 fraction = 0; // first four decimals, as units
     int fractionDigits = 0;
     int digits = 0;
     bool seenPoint = false;

@@ -9,12 +9,12 @@ namespace dates {
 
 int daysInMonth(QDate date);
 
-QString storageText(QDate date);          // 2024-03-31, the stored form
+QString storageText(QDate date); // 2024-03-31, the stored form
 QDate fromStorageText(const QString& text);
-QString displayText(QDate date);          // 31/03/2024
-QString dayMonthYearText(QDate date);     // 31-Mar-2024
-QString monthYearText(QDate date);        // March2024
-QString monthName(QDate date);            // March
+QString displayText(QDate date);      // 31/03/2024
+QString dayMonthYearText(QDate date); // 31-Mar-2024
+QString monthYearText(QDate date);    // March2024
+QString monthName(QDate date);        // March
 
 QDate firstOfMonth(QDate date);
 QDate lastOfMonth(QDate date);

@@ -18,8 +18,7 @@ EntryBehaviour::EntryBehaviour(QWidget* control, Behaviours behaviours)
 
 EntryBehaviour* EntryBehaviour::of(QWidget* control)
 {
-    return control ? control->findChild<EntryBehaviour*>(QStringLiteral("entryBehaviour"),
-                                                          Qt::FindDirectChildrenOnly)
+    return control ? control->findChild<EntryBehaviour*>(QStringLiteral("entryBehaviour"), Qt::FindDirectChildrenOnly)
                    : nullptr;
 }
 

@@ -8,11 +8,16 @@ namespace {
 QMessageBox::Icon boxIcon(Prompter::Icon icon)
 {
     switch (icon) {
-    case Prompter::Icon::Information: return QMessageBox::Information;
-    case Prompter::Icon::Warning: return QMessageBox::Warning;
-    case Prompter::Icon::Critical: return QMessageBox::Critical;
-    case Prompter::Icon::Question: return QMessageBox::Question;
-    case Prompter::Icon::None: break;
+    case Prompter::Icon::Information:
+        return QMessageBox::Information;
+    case Prompter::Icon::Warning:
+        return QMessageBox::Warning;
+    case Prompter::Icon::Critical:
+        return QMessageBox::Critical;
+    case Prompter::Icon::Question:
+        return QMessageBox::Question;
+    case Prompter::Icon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -25,8 +30,7 @@ QWidget* MessageBoxPrompter::parentWidget() const
 
 void MessageBoxPrompter::message(const QString& text, Icon icon, const QString& title)
 {
-    QMessageBox box(boxIcon(icon), title.isEmpty() ? applicationTitle() : title, text, QMessageBox::Ok,
-                    parentWidget());
+    QMessageBox box(boxIcon(icon), title.isEmpty() ? applicationTitle() : title, text, QMessageBox::Ok, parentWidget());
     box.exec();
 }
 
@@ -38,8 +42,7 @@ bool MessageBoxPrompter::question(const QString& text, Icon icon, const QString&
     return box.exec() == QMessageBox::Yes;
 }
 
-QString MessageBoxPrompter::saveFileName(const QString& caption, const QString& suggestedPath,
-                                         const QString& filter)
+QString MessageBoxPrompter::saveFileName(const QString& caption, const QString& suggestedPath, const QString& filter)
 {
     return QFileDialog::getSaveFileName(parentWidget(), caption, suggestedPath, filter);
 }

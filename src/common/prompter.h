@@ -19,8 +19,7 @@ public:
     // Yes/No question; true for Yes.
     virtual bool question(const QString& text, Icon icon = Icon::Question, const QString& title = {}) = 0;
     // A file name to save to, or an empty text when the operator cancels.
-    virtual QString saveFileName(const QString& caption, const QString& suggestedPath,
-                                 const QString& filter) = 0;
+    virtual QString saveFileName(const QString& caption, const QString& suggestedPath, const QString& filter) = 0;
 
     void information(const QString& text, const QString& title = {}) { message(text, Icon::Information, title); }
     void warning(const QString& text, const QString& title = {}) { message(text, Icon::Warning, title); }

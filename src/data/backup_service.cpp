@@ -51,7 +51,8 @@ BackupOutcome BackupService::takeInto(const QString& folder) const
         return outcome;
     }
     if (!QDir().mkpath(outcome.folder)) {
-        outcome.reason = QStringLiteral("The folder %1 cannot be created.").arg(QDir::toNativeSeparators(outcome.folder));
+        outcome.reason =
+            QStringLiteral("The folder %1 cannot be created.").arg(QDir::toNativeSeparators(outcome.folder));
         return outcome;
     }
     // The copy starts as an empty owner-only file, so it is never readable by others, even briefly.

@@ -15,7 +15,8 @@ constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDev
 
 Status failure(const QString& path, const QString& reason)
 {
-    return Status::failure(QStringLiteral("Cannot open the database %1: %2").arg(QDir::toNativeSeparators(path), reason));
+    return Status::failure(
+        QStringLiteral("Cannot open the database %1: %2").arg(QDir::toNativeSeparators(path), reason));
 }
 
 // Creates the file (and its folder) owner-only before SQLite opens it, so it is never readable by others.
@@ -26,7 +27,9 @@ Status prepareFile(const QString& path)
         return info.isFile() ? Status() : failure(path, QStringLiteral("it is not a file"));
     const QDir folder = info.absoluteDir();
     if (!folder.exists() && !QDir().mkpath(folder.absolutePath()))
-        return failure(path, QStringLiteral("the folder %1 cannot be created").arg(QDir::toNativeSeparators(folder.absolutePath())));
+        return failure(
+            path,
+            QStringLiteral("the folder %1 cannot be created").arg(QDir::toNativeSeparators(folder.absolutePath())));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return failure(path, file.errorString());

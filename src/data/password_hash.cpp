@@ -14,8 +14,7 @@ constexpr int keyLength = 32;
 
 QByteArray derive(const QString& password, const QByteArray& salt, int rounds)
 {
-    return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, password.toUtf8(), salt, rounds,
-                                              keyLength);
+    return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, password.toUtf8(), salt, rounds, keyLength);
 }
 
 // Compares without stopping at the first difference, so timing tells nothing.

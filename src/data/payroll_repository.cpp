@@ -67,9 +67,10 @@ PayrollTransaction read(const SqlQuery& q)
 
 Result<qint64> PayrollRepository::insert(const PayrollTransaction& t)
 {
-    SqlQuery q(m_db, QStringLiteral("INSERT INTO payroll (ID, emname, monthrate, ddate, bonus, ot, totloan, ph, intax,"
-                                    " others, absences, earn, advances, tad, td, loanrec, travel, netpay, dept, grp,"
-                                    " company) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    SqlQuery q(m_db,
+               QStringLiteral("INSERT INTO payroll (ID, emname, monthrate, ddate, bonus, ot, totloan, ph, intax,"
+                              " others, absences, earn, advances, tad, td, loanrec, travel, netpay, dept, grp,"
+                              " company) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     bindValues(q, t);
     if (Status s = q.exec(); !s)
         return s;

@@ -21,15 +21,15 @@ struct PayrollTransaction {
     Currency bonus;
     Currency overtime;
     Currency totalLoan;
-    Currency contribution; // ph
-    Currency lic;          // intax
-    Currency pgvcl;        // others
-    Currency daysPresent;  // absences
+    Currency contribution;      // ph
+    Currency lic;               // intax
+    Currency pgvcl;             // others
+    Currency daysPresent;       // absences
     Currency presentDaysSalary; // earn
     Currency advances;
-    Currency totalAdditional;   // tad
-    Currency totalDeductions;   // td
-    Currency loanRecovered;     // loanrec
+    Currency totalAdditional; // tad
+    Currency totalDeductions; // td
+    Currency loanRecovered;   // loanrec
     Currency travel;
     Currency netPay;
     QString department;

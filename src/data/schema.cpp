@@ -76,8 +76,8 @@ Status migrate(const Database& database)
         return s;
     const int current = currentVersion(database);
     if (current > latestVersion())
-        return Status::failure(QStringLiteral("the file was written by a newer version of Kestrel (schema %1)")
-                                   .arg(current));
+        return Status::failure(
+            QStringLiteral("the file was written by a newer version of Kestrel (schema %1)").arg(current));
     for (int version = current + 1; version <= latestVersion(); ++version) {
         Transaction transaction(database);
         if (!transaction.active())

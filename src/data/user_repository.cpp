@@ -97,8 +97,8 @@ Status UserRepository::remove(qint64 id)
     if (!user)
         return Status::failure(QStringLiteral("The user no longer exists."));
     if (!Session{{}, {}, user->privilege}.isRestricted() && managersOtherThan(id) == 0)
-        return Status::failure(QStringLiteral("%1 is the last user who can manage users and cannot be deleted.")
-                                   .arg(user->name));
+        return Status::failure(
+            QStringLiteral("%1 is the last user who can manage users and cannot be deleted.").arg(user->name));
     SqlQuery query(m_db, QStringLiteral("DELETE FROM \"use\" WHERE ID = ?"));
     query.bind(id);
     return query.exec();

@@ -12,10 +12,10 @@ class Database;
 // What choosing an employee brings into the payroll window.
 struct EmployeePayFacts {
     Employee employee;
-    Currency loanTotal;      // everything lent
-    Currency loanRecovered;  // repaid so far through the payroll
-    Currency loanDeduction;  // this month's instalment: the latest loan's, 0 once the loans are repaid
-    Currency monthAdvances;  // all advances dated in the pay month
+    Currency loanTotal;     // everything lent
+    Currency loanRecovered; // repaid so far through the payroll
+    Currency loanDeduction; // this month's instalment: the latest loan's, 0 once the loans are repaid
+    Currency monthAdvances; // all advances dated in the pay month
 };
 
 // Empty when no employee has that number.

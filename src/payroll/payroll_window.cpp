@@ -99,7 +99,8 @@ void PayrollWindow::setupBoxes()
         EntryBehaviour::install(box, EntryBehaviour::EnterMovesOn);
     EntryBehaviour::install(m_ui->Text3, EntryBehaviour::AmountKeys | EntryBehaviour::SelectAllOnFocus);
     // Transaction numbers are whole numbers: the point is refused too.
-    m_ui->Text3->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_ui->Text3));
+    m_ui->Text3->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_ui->Text3));
 
     EntryBehaviour::install(m_ui->cboEmpID, EntryBehaviour::SelectAllOnFocus);
     // The list also reports an entry as activated when the box is merely left with its text; the
@@ -112,8 +113,8 @@ void PayrollWindow::setupBoxes()
     m_ui->cboEmpID->lineEdit()->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_ui->cboEmpID));
 
-    EntryBehaviour* byName = EntryBehaviour::install(m_ui->Combo1, EntryBehaviour::DropDownOnFocus |
-                                                                       EntryBehaviour::EnterMovesOn);
+    EntryBehaviour* byName =
+        EntryBehaviour::install(m_ui->Combo1, EntryBehaviour::DropDownOnFocus | EntryBehaviour::EnterMovesOn);
     connect(m_ui->Combo1, &QComboBox::activated, this, [this] {
         if (!m_chosen || m_chosen->employee.name.compare(m_ui->Combo1->currentText(), Qt::CaseInsensitive) != 0)
             chooseByName();
@@ -132,8 +133,8 @@ bool PayrollWindow::isEditing() const
 
 void PayrollWindow::showEditPanel(bool show)
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->Label27, m_ui->Text3, m_ui->Command1, m_ui->Command2,
-                                                      m_ui->Command3})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_ui->Label27, m_ui->Text3, m_ui->Command1, m_ui->Command2, m_ui->Command3})
         w->setVisible(show);
     m_ui->cmdSave->setVisible(!show);
     if (show) {
@@ -207,8 +208,8 @@ void PayrollWindow::chooseByName()
 {
     const int index = m_ui->Combo1->findText(m_ui->Combo1->currentText(), Qt::MatchFixedString);
     // Of several employees with the same name, the one with the highest number, as always.
-    const auto id = EmployeeRepository(m_context.db).idByName(index >= 0 ? m_ui->Combo1->itemText(index)
-                                                                         : m_ui->Combo1->currentText());
+    const auto id = EmployeeRepository(m_context.db)
+                        .idByName(index >= 0 ? m_ui->Combo1->itemText(index) : m_ui->Combo1->currentText());
     if (!id || !choose(*id))
         clearEmployee();
 }
@@ -291,8 +292,7 @@ void PayrollWindow::recompute()
 void PayrollWindow::leaveAmountBox(QLineEdit* box, bool roundToWhole)
 {
     const QString text = box->text();
-    const QString fixed = roundToWhole ? wholeAmountText(text)
-                                       : (Currency::parse(text) ? text : QStringLiteral("0"));
+    const QString fixed = roundToWhole ? wholeAmountText(text) : (Currency::parse(text) ? text : QStringLiteral("0"));
     if (fixed != text)
         box->setText(fixed);
 }

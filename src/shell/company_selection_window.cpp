@@ -2,9 +2,9 @@
 
 #include "ui_company_selection_window.h"
 
-#include "common/window_lifetime.h"
 #include "common/entry_behaviour.h"
 #include "common/prompter.h"
+#include "common/window_lifetime.h"
 #include "data/app_context.h"
 #include "data/company_repository.h"
 

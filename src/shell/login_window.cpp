@@ -2,9 +2,9 @@
 
 #include "ui_login_window.h"
 
-#include "common/window_lifetime.h"
 #include "common/entry_behaviour.h"
 #include "common/prompter.h"
+#include "common/window_lifetime.h"
 #include "data/app_context.h"
 #include "data/company_repository.h"
 
@@ -15,8 +15,8 @@ LoginWindow::LoginWindow(AppContext& context, QWidget* parent)
 {
     m_ui->setupUi(this);
     // Enter in the last box logs in; in the others it moves on.
-    for (QLineEdit* box : {m_ui->txtUserName, m_ui->txtPassword, m_ui->txtConfirm, m_ui->txtDelPass,
-                           m_ui->txtDelConfirm}) {
+    for (QLineEdit* box :
+         {m_ui->txtUserName, m_ui->txtPassword, m_ui->txtConfirm, m_ui->txtDelPass, m_ui->txtDelConfirm}) {
         EntryBehaviour::install(box, EntryBehaviour::SelectAllOnFocus);
         connect(box, &QLineEdit::returnPressed, this, [this, box] {
             const bool last = m_firstRun ? box == m_ui->txtDelConfirm : box == m_ui->txtPassword;
@@ -42,8 +42,8 @@ LoginWindow::~LoginWindow()
 void LoginWindow::reset()
 {
     m_firstRun = UserRepository(m_context.db).count() == 0;
-    for (QLineEdit* box : {m_ui->txtUserName, m_ui->txtPassword, m_ui->txtConfirm, m_ui->txtDelPass,
-                           m_ui->txtDelConfirm})
+    for (QLineEdit* box :
+         {m_ui->txtUserName, m_ui->txtPassword, m_ui->txtConfirm, m_ui->txtDelPass, m_ui->txtDelConfirm})
         box->clear();
     m_ui->lblFirstRun->setVisible(m_firstRun);
     m_ui->fraFirstRun->setVisible(m_firstRun);

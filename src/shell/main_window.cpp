@@ -2,13 +2,13 @@
 
 #include "ui_main_window.h"
 
-#include "common/window_lifetime.h"
 #include "common/prompter.h"
+#include "common/window_catalogue.h"
+#include "common/window_lifetime.h"
 #include "data/app_context.h"
 #include "data/company_repository.h"
 #include "data/session.h"
 #include "data/user_repository.h"
-#include "common/window_catalogue.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -66,10 +66,10 @@ MainWindow::MainWindow(AppContext& context, const WindowCatalogue& catalogue, QW
         {m_ui->Command11, QStringLiteral("Form10")}, {m_ui->Command10, QStringLiteral("Form11")},
     };
     const QList<std::pair<QAction*, QString>> actions = {
-        {m_ui->deptmst, QStringLiteral("Form20")},   {m_ui->grpmst, QStringLiteral("Form17")},
-        {m_ui->dtpay, QStringLiteral("Form12")},     {m_ui->deptpayroll, QStringLiteral("Form14")},
-        {m_ui->advpay, QStringLiteral("Form13")},    {m_ui->dtlrpt, QStringLiteral("Form15")},
-        {m_ui->dptlrpt, QStringLiteral("Form16")},   {m_ui->emptrpt, QStringLiteral("Form21")},
+        {m_ui->deptmst, QStringLiteral("Form20")}, {m_ui->grpmst, QStringLiteral("Form17")},
+        {m_ui->dtpay, QStringLiteral("Form12")},   {m_ui->deptpayroll, QStringLiteral("Form14")},
+        {m_ui->advpay, QStringLiteral("Form13")},  {m_ui->dtlrpt, QStringLiteral("Form15")},
+        {m_ui->dptlrpt, QStringLiteral("Form16")}, {m_ui->emptrpt, QStringLiteral("Form21")},
         {m_ui->delpay, QStringLiteral("dele")},
     };
     const QString notYet = QStringLiteral("This window is not available yet.");

@@ -123,9 +123,12 @@ QVariant MasterTableModel::headerData(int section, Qt::Orientation orientation, 
         return isPending(section) ? QStringLiteral("*") : QString::number(section + 1);
     // The headers are the stored column names, as the operator has always seen them.
     switch (m_kind) {
-    case Kind::Department: return section == 0 ? QStringLiteral("dept") : QVariant();
-    case Kind::Group: return section == 0 ? QStringLiteral("grp") : QVariant();
-    case Kind::Company: return section == 0 ? QStringLiteral("company") : QStringLiteral("addr");
+    case Kind::Department:
+        return section == 0 ? QStringLiteral("dept") : QVariant();
+    case Kind::Group:
+        return section == 0 ? QStringLiteral("grp") : QVariant();
+    case Kind::Company:
+        return section == 0 ? QStringLiteral("company") : QStringLiteral("addr");
     }
     return {};
 }
@@ -152,8 +155,7 @@ bool MasterTableModel::setData(const QModelIndex& index, const QVariant& value, 
         emit editRejected(stored.error());
         return false;
     }
-    emit dataChanged(this->index(row, 0), this->index(row, columnCount() - 1),
-                     {Qt::DisplayRole, Qt::EditRole});
+    emit dataChanged(this->index(row, 0), this->index(row, columnCount() - 1), {Qt::DisplayRole, Qt::EditRole});
     if (wasPending && !isPending(row))
         emit headerDataChanged(Qt::Vertical, row, row);
     return true;

@@ -2,8 +2,8 @@
 
 #include "ui_master_window.h"
 
-#include "common/window_lifetime.h"
 #include "common/entry_behaviour.h"
+#include "common/window_lifetime.h"
 #include "data/app_context.h"
 
 #include <QCloseEvent>
@@ -19,8 +19,7 @@ class MasterGridDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
         EntryBehaviour::install(editor, EntryBehaviour::UpperCase);
@@ -65,11 +64,14 @@ struct Identity {
 Identity identityOf(MasterWindow::Kind kind)
 {
     switch (kind) {
-    case MasterWindow::Kind::Department: return {"Form20", "Department Master", "DEPARTMENT MASTER"};
+    case MasterWindow::Kind::Department:
+        return {"Form20", "Department Master", "DEPARTMENT MASTER"};
     // The group master has never had a caption of its own.
-    case MasterWindow::Kind::Group: return {"Form17", "", "GROUP MASTER"};
+    case MasterWindow::Kind::Group:
+        return {"Form17", "", "GROUP MASTER"};
     // A top-level window of its own, so it needs a title in the task bar.
-    case MasterWindow::Kind::Company: return {"Form19", "Company Master", "COMPANY MASTER"};
+    case MasterWindow::Kind::Company:
+        return {"Form19", "Company Master", "COMPANY MASTER"};
     }
     return {"", "", ""};
 }

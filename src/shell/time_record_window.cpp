@@ -2,8 +2,7 @@
 
 #include "ui_time_record_window.h"
 
-TimeRecordWindow::TimeRecordWindow(QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::TimeRecordWindow>())
+TimeRecordWindow::TimeRecordWindow(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::TimeRecordWindow>())
 {
     m_ui->setupUi(this);
     connect(m_ui->cmdClose, &QPushButton::clicked, this, &QWidget::close);

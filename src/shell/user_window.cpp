@@ -2,9 +2,9 @@
 
 #include "ui_user_window.h"
 
-#include "common/window_lifetime.h"
 #include "common/entry_behaviour.h"
 #include "common/prompter.h"
+#include "common/window_lifetime.h"
 #include "data/app_context.h"
 
 #include <QDialogButtonBox>
@@ -56,8 +56,8 @@ UserWindow::UserWindow(AppContext& context, QWidget* parent)
 {
     m_ui->setupUi(this);
 
-    EntryBehaviour::installByName(this, {QStringLiteral("txtName"), QStringLiteral("txtPass"),
-                                         QStringLiteral("txtConfirm")},
+    EntryBehaviour::installByName(this,
+                                  {QStringLiteral("txtName"), QStringLiteral("txtPass"), QStringLiteral("txtConfirm")},
                                   EntryBehaviour::SelectAllOnFocus | EntryBehaviour::EnterMovesOn);
     // Enter in the privilege, the last field, saves.
     connect(m_ui->cboPriv->lineEdit(), &QLineEdit::returnPressed, this, &UserWindow::save);
@@ -141,8 +141,8 @@ void UserWindow::clearFields()
 
 void UserWindow::setOpenForInput(bool open)
 {
-    for (QWidget* field : std::initializer_list<QWidget*>{m_ui->txtName, m_ui->txtPass, m_ui->txtConfirm,
-                                                           m_ui->cboPriv}) {
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{m_ui->txtName, m_ui->txtPass, m_ui->txtConfirm, m_ui->cboPriv}) {
         QPalette palette = field->palette();
         palette.setColor(QPalette::Base, open ? openColour : closedColour);
         field->setPalette(palette);

@@ -43,8 +43,8 @@ void TestDemoData::demoIsCompleteAndConsistent()
     const auto november = PayrollRepository(t.db()).month("SHREE GANESH TEXTILES", QDate(2026, 11, 1));
     QVERIFY(!november->isEmpty());
     for (const PayrollTransaction& p : november.value()) {
-        PayInputs in{p.monthRate, p.payDate, p.daysPresent, p.bonus, p.overtime, p.travel,
-                     p.advances, p.loanRecovered, p.lic, p.contribution, p.pgvcl};
+        PayInputs in{p.monthRate, p.payDate,       p.daysPresent, p.bonus,        p.overtime, p.travel,
+                     p.advances,  p.loanRecovered, p.lic,         p.contribution, p.pgvcl};
         QCOMPARE(calculatePay(in)->netPay, p.netPay);
     }
 }

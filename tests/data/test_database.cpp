@@ -1,13 +1,12 @@
+#include "support/test_database.h"
 #include "data/database.h"
 #include "data/schema.h"
 #include "data/sql_query.h"
-#include "support/test_database.h"
 
 #include <QFile>
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
-
 
 class TestDatabaseFile : public QObject {
     Q_OBJECT
@@ -29,21 +28,20 @@ void TestDatabaseFile::newFileHasEveryTableAndColumn_data()
 {
     QTest::addColumn<QString>("table");
     QTest::addColumn<QStringList>("columns");
-    QTest::newRow("emp") << "emp"
-                         << QStringList{"ID", "emname", "gender", "status", "address", "dept", "pos", "empstat",
-                                        "basicrate", "dateemployed", "empphoto", "grp"};
+    QTest::newRow("emp") << "emp" << QStringList{"ID",  "emname",  "gender",    "status",       "address",  "dept",
+                                                 "pos", "empstat", "basicrate", "dateemployed", "empphoto", "grp"};
     QTest::newRow("payroll") << "payroll"
-                             << QStringList{"transid", "ID", "emname", "monthrate", "ddate", "bonus", "ot",
-                                            "totloan", "ph", "intax", "others", "absences", "earn", "advances",
-                                            "tad", "td", "loanrec", "travel", "netpay", "dept", "grp", "company"};
+                             << QStringList{"transid", "ID",       "emname", "monthrate", "ddate",   "bonus",
+                                            "ot",      "totloan",  "ph",     "intax",     "others",  "absences",
+                                            "earn",    "advances", "tad",    "td",        "loanrec", "travel",
+                                            "netpay",  "dept",     "grp",    "company"};
     QTest::newRow("loan") << "loan"
                           << QStringList{"ID", "emname", "loanamt", "permonthded", "ldt", "ltm", "dept", "company"};
     QTest::newRow("adv") << "adv" << QStringList{"ID", "emname", "advamt", "advdt", "advtm", "company"};
     QTest::newRow("incre") << "incre" << QStringList{"ID", "emname", "increamt"};
     QTest::newRow("decre") << "decre" << QStringList{"ID", "emname", "decreamt", "decredt", "decretm", "company"};
-    QTest::newRow("arr") << "arr"
-                         << QStringList{"ID", "emname", "increamt", "incredt", "noofpre", "amtpaid", "company",
-                                        "ddat1"};
+    QTest::newRow("arr") << "arr" << QStringList{"ID",      "emname",  "increamt", "incredt",
+                                                 "noofpre", "amtpaid", "company",  "ddat1"};
     QTest::newRow("dept") << "dept" << QStringList{"dept"};
     QTest::newRow("grp") << "grp" << QStringList{"grp"};
     QTest::newRow("cmpmaster") << "cmpmaster" << QStringList{"company", "addr", "selectt"};

@@ -90,8 +90,10 @@ void TestPayrollWindow::init()
     kevin.group = "WORKERS";
     kevin.basicRate = c("15500");
     QCOMPARE(staff.insert(kevin).value(), 2);
-    QVERIFY(LoanRepository(db).insert({1, "RAMESH PATEL", c("3000"), c("500"), QDate(2025, 1, 10), QTime(9, 0), "ACCOUNTS", "ACME"}));
-    QVERIFY(LoanRepository(db).insert({1, "RAMESH PATEL", c("2000"), c("1000"), QDate(2025, 6, 1), QTime(9, 0), "ACCOUNTS", "ACME"}));
+    QVERIFY(LoanRepository(db).insert(
+        {1, "RAMESH PATEL", c("3000"), c("500"), QDate(2025, 1, 10), QTime(9, 0), "ACCOUNTS", "ACME"}));
+    QVERIFY(LoanRepository(db).insert(
+        {1, "RAMESH PATEL", c("2000"), c("1000"), QDate(2025, 6, 1), QTime(9, 0), "ACCOUNTS", "ACME"}));
     QVERIFY(AdvanceRepository(db).insert({1, "RAMESH PATEL", c("500"), QDate(2026, 3, 2), QTime(9, 0), "ACME"}));
     QVERIFY(AdvanceRepository(db).insert({1, "RAMESH PATEL", c("300"), QDate(2026, 3, 20), QTime(9, 0), "ACME"}));
     QVERIFY(AdvanceRepository(db).insert({1, "RAMESH PATEL", c("999"), QDate(2026, 4, 1), QTime(9, 0), "ACME"}));
@@ -219,8 +221,8 @@ void TestPayrollWindow::enteredInAnyOrderAndSavedAsCalculated()
     QCOMPARE(t.company, QStringLiteral("ACME"));
 
     // The nine amount boxes are cleared; the list shows the new row.
-    for (const char* box : {"txtAbsences", "txtAdvances", "txtBonus", "txtNumDays", "txtOverTime", "txtsss",
-                               "txttax", "txtph", "txtOther"})
+    for (const char* box : {"txtAbsences", "txtAdvances", "txtBonus", "txtNumDays", "txtOverTime", "txtsss", "txttax",
+                            "txtph", "txtOther"})
         QCOMPARE(text(box), QStringLiteral("0"));
     QCOMPARE(text("Text2"), QStringLiteral("20.25"));
     QCOMPARE(child<QTableView>("lvwInfo")->model()->rowCount(), 1);

@@ -127,9 +127,12 @@ void TestMasterWindow::typedSmallLettersAreStoredInCapitals_data()
     QTest::addColumn<Kind>("kind");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("department") << Kind::Department << "sales" << "SALES";
-    QTest::newRow("group, mixed") << Kind::Group << "Staff b2" << "STAFF B2";
-    QTest::newRow("company") << Kind::Company << "acme ltd" << "ACME LTD";
+    QTest::newRow("department") << Kind::Department << "sales"
+                                << "SALES";
+    QTest::newRow("group, mixed") << Kind::Group << "Staff b2"
+                                  << "STAFF B2";
+    QTest::newRow("company") << Kind::Company << "acme ltd"
+                             << "ACME LTD";
 }
 
 void TestMasterWindow::typedSmallLettersAreStoredInCapitals()
@@ -164,13 +167,20 @@ void TestMasterWindow::refusedNameIsReportedAndNotStored_data()
     QTest::addColumn<int>("row"); // -1: a new row started by Add
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("message");
-    QTest::newRow("new department, other case") << Kind::Department << -1 << "beta" << "already exists";
-    QTest::newRow("new group, spaces around") << Kind::Group << -1 << " alpha " << "already exists";
-    QTest::newRow("new company") << Kind::Company << -1 << "Beta" << "already exists";
-    QTest::newRow("department renamed to another") << Kind::Department << 0 << "beta" << "already exists";
-    QTest::newRow("company renamed to another") << Kind::Company << 1 << "alpha" << "already exists";
-    QTest::newRow("group emptied") << Kind::Group << 1 << "   " << "Please enter";
-    QTest::newRow("company emptied") << Kind::Company << 0 << "" << "Please enter";
+    QTest::newRow("new department, other case") << Kind::Department << -1 << "beta"
+                                                << "already exists";
+    QTest::newRow("new group, spaces around") << Kind::Group << -1 << " alpha "
+                                              << "already exists";
+    QTest::newRow("new company") << Kind::Company << -1 << "Beta"
+                                 << "already exists";
+    QTest::newRow("department renamed to another") << Kind::Department << 0 << "beta"
+                                                   << "already exists";
+    QTest::newRow("company renamed to another") << Kind::Company << 1 << "alpha"
+                                                << "already exists";
+    QTest::newRow("group emptied") << Kind::Group << 1 << "   "
+                                   << "Please enter";
+    QTest::newRow("company emptied") << Kind::Company << 0 << ""
+                                     << "Please enter";
 }
 
 void TestMasterWindow::refusedNameIsReportedAndNotStored()

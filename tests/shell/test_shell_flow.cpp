@@ -175,9 +175,12 @@ void TestShellFlow::quotesNeitherLogInNorBreak_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("password");
-    QTest::newRow("quote in name") << "admin' --" << "x";
-    QTest::newRow("always-true password") << "admin" << "' or '1'='1";
-    QTest::newRow("both") << "' or 1=1 --" << "' or ''='";
+    QTest::newRow("quote in name") << "admin' --"
+                                   << "x";
+    QTest::newRow("always-true password") << "admin"
+                                          << "' or '1'='1";
+    QTest::newRow("both") << "' or 1=1 --"
+                          << "' or ''='";
 }
 
 void TestShellFlow::quotesNeitherLogInNorBreak()

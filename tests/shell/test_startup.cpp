@@ -1,10 +1,10 @@
 #include "common/clock.h"
 #include "common/prompter.h"
-#include "data/database.h"
 #include "common/window_catalogue.h"
+#include "data/database.h"
+#include "shell/company_selection_window.h"
 #include "shell/instance_lock.h"
 #include "shell/shell_controller.h"
-#include "shell/company_selection_window.h"
 #include "shell/startup.h"
 
 #include <QApplication>

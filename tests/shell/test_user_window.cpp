@@ -87,8 +87,7 @@ struct Fixture {
         priv()->clearEditText();
         QTest::keyClicks(priv(), text);
     }
-    void fill(const QString& name, const QString& password, const QString& confirmation,
-              const QString& privilege) const
+    void fill(const QString& name, const QString& password, const QString& confirmation, const QString& privilege) const
     {
         for (auto [field, text] : {std::pair{"txtName", name}, {"txtPass", password}, {"txtConfirm", confirmation}}) {
             box(field)->clear();
@@ -182,10 +181,18 @@ void TestUserWindow::addThroughKeyboard_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("privilege");
-    QTest::newRow("plain") << "clerk" << "s3cret" << "user";
-    QTest::newRow("quote in name") << "O'Neil" << "it's" << "admin";
-    QTest::newRow("crafted name") << "x' OR '1'='1" << "p\"w; --" << "Admin";
-    QTest::newRow("spaces in password") << "Ann Lee" << " a b " << "Supervisor";
+    QTest::newRow("plain") << "clerk"
+                           << "s3cret"
+                           << "user";
+    QTest::newRow("quote in name") << "O'Neil"
+                                   << "it's"
+                                   << "admin";
+    QTest::newRow("crafted name") << "x' OR '1'='1"
+                                  << "p\"w; --"
+                                  << "Admin";
+    QTest::newRow("spaces in password") << "Ann Lee"
+                                        << " a b "
+                                        << "Supervisor";
 }
 
 void TestUserWindow::addThroughKeyboard()
@@ -251,23 +258,23 @@ void TestUserWindow::incompleteEntryIsRefused_data()
     const QString mismatch = QStringLiteral("Password does not match!");
     QTest::newRow("add: no name") << true << QStringList{"", "pw", "pw", "admin"} << "Please enter user name."
                                   << "txtName";
-    QTest::newRow("add: blank name") << true << QStringList{"  ", "pw", "pw", "admin"}
-                                     << "Please enter user name." << "txtName";
-    QTest::newRow("add: no password") << true << QStringList{"bob", "", "pw", "admin"}
-                                      << "Please enter password." << "txtPass";
-    QTest::newRow("add: no confirmation") << true << QStringList{"bob", "pw", "", "admin"}
-                                          << "Please enter confirm password." << "txtConfirm";
-    QTest::newRow("add: no privilege") << true << QStringList{"bob", "pw", "pw", " "}
-                                       << "Please enter privilege." << "cboPriv";
+    QTest::newRow("add: blank name") << true << QStringList{"  ", "pw", "pw", "admin"} << "Please enter user name."
+                                     << "txtName";
+    QTest::newRow("add: no password") << true << QStringList{"bob", "", "pw", "admin"} << "Please enter password."
+                                      << "txtPass";
+    QTest::newRow("add: no confirmation")
+        << true << QStringList{"bob", "pw", "", "admin"} << "Please enter confirm password."
+        << "txtConfirm";
+    QTest::newRow("add: no privilege") << true << QStringList{"bob", "pw", "pw", " "} << "Please enter privilege."
+                                       << "cboPriv";
     QTest::newRow("add: mismatch") << true << QStringList{"bob", "pw", "pW", "admin"} << mismatch << "txtConfirm";
     QTest::newRow("edit: no name") << false << QStringList{"", "", "", "admin"} << "Please enter user name."
                                    << "txtName";
     QTest::newRow("edit: no privilege") << false << QStringList{"bob", "", "", ""} << "Please enter privilege."
                                         << "cboPriv";
-    QTest::newRow("edit: password only") << false << QStringList{"bob", "pw", "", "admin"} << mismatch
-                                         << "txtConfirm";
-    QTest::newRow("edit: confirmation only") << false << QStringList{"bob", "", "pw", "admin"} << mismatch
-                                             << "txtConfirm";
+    QTest::newRow("edit: password only") << false << QStringList{"bob", "pw", "", "admin"} << mismatch << "txtConfirm";
+    QTest::newRow("edit: confirmation only")
+        << false << QStringList{"bob", "", "pw", "admin"} << mismatch << "txtConfirm";
 }
 
 void TestUserWindow::incompleteEntryIsRefused()
@@ -298,8 +305,12 @@ void TestUserWindow::editPassword_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("works");
     QTest::addColumn<QString>("fails");
-    QTest::newRow("both boxes empty keep it") << "" << "oldpw" << "";
-    QTest::newRow("typed twice replaces it") << "n3w pw" << "n3w pw" << "oldpw";
+    QTest::newRow("both boxes empty keep it") << ""
+                                              << "oldpw"
+                                              << "";
+    QTest::newRow("typed twice replaces it") << "n3w pw"
+                                             << "n3w pw"
+                                             << "oldpw";
 }
 
 void TestUserWindow::editPassword()
@@ -452,11 +463,21 @@ void TestUserWindow::changeDeletePassword_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("confirmation");
     QTest::addColumn<QString>("message");
-    QTest::newRow("changed") << true << "newdel" << "newdel" << "Delete password changed.";
-    QTest::newRow("cancelled") << false << "" << "" << "";
-    QTest::newRow("empty") << true << "" << "" << "Please enter delete password.";
-    QTest::newRow("unconfirmed") << true << "newdel" << "" << "Please enter confirm delete password.";
-    QTest::newRow("mismatch") << true << "newdel" << "newDel" << "Delete password does not match!";
+    QTest::newRow("changed") << true << "newdel"
+                             << "newdel"
+                             << "Delete password changed.";
+    QTest::newRow("cancelled") << false << ""
+                               << ""
+                               << "";
+    QTest::newRow("empty") << true << ""
+                           << ""
+                           << "Please enter delete password.";
+    QTest::newRow("unconfirmed") << true << "newdel"
+                                 << ""
+                                 << "Please enter confirm delete password.";
+    QTest::newRow("mismatch") << true << "newdel"
+                              << "newDel"
+                              << "Delete password does not match!";
 }
 
 void TestUserWindow::changeDeletePassword()
