@@ -143,7 +143,7 @@ int main(int argc, char** argv)
     const QDate month = dates::lastOfMonth(firstMonth.addMonths(months / 2));
     const double choose = medianMs(101, [&](int i) {
         const auto facts = loadEmployeePayFacts(db, 1 + (i * 37) % employees, month);
-        if (!facts)
+        if (!facts || !facts->has_value())
             std::abort();
     });
     PayrollMonthModel model;

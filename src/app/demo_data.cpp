@@ -150,7 +150,12 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
             t.payDate = payDate;
             t.bonus = in.bonus;
             t.overtime = in.overtime;
-            t.totalLoan = loanOf.contains(e.id) && loanOf[e.id].from <= payDate ? loans.totalLent(e.id) : Currency();
+            if (loanOf.contains(e.id) && loanOf[e.id].from <= payDate) {
+                const auto lent = loans.totalLent(e.id);
+                if (!lent)
+                    return lent.status();
+                t.totalLoan = *lent;
+            }
             t.contribution = in.contribution;
             t.lic = in.lic;
             t.pgvcl = in.pgvcl;

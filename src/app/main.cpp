@@ -35,6 +35,8 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrel"));
     QCoreApplication::setApplicationName(QStringLiteral("kestrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
+    // No display name: the platform would append it to every title, and the main window's title
+    // must be the company alone.
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Kestrel: payroll and personnel for small companies."));
@@ -50,7 +52,6 @@ int main(int argc, char** argv)
     parser.addOption(demoOption);
     parser.process(*app);
 
-    QGuiApplication::setApplicationDisplayName(Prompter::applicationTitle());
     SystemClock clock;
     MessageBoxPrompter prompter;
     WindowCatalogue catalogue;

@@ -17,11 +17,12 @@ Status AdvanceRepository::insert(const Advance& advance)
     return q.exec();
 }
 
-Currency AdvanceRepository::monthTotal(qint64 employeeId, QDate month) const
+Result<Currency> AdvanceRepository::monthTotal(qint64 employeeId, QDate month) const
 {
     SqlQuery q(m_db, QStringLiteral("SELECT coalesce(sum(advamt), 0) FROM adv WHERE ID = ? AND advdt BETWEEN ? AND ?"));
     q.bind(employeeId).bind(dates::firstOfMonth(month)).bind(dates::lastOfMonth(month));
-    if (!q.exec() || !q.next())
-        return {};
-    return Currency::fromUnits(q.value(0).toLongLong());
+    const auto total = q.single();
+    if (!total)
+        return total.status();
+    return Currency::fromUnits(total->toLongLong());
 }

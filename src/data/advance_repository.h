@@ -24,7 +24,7 @@ public:
 
     Status insert(const Advance& advance);
     // All of the employee's advances dated in the month of `month`.
-    Currency monthTotal(qint64 employeeId, QDate month) const;
+    Result<Currency> monthTotal(qint64 employeeId, QDate month) const;
 
 private:
     const Database& m_db;

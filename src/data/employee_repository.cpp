@@ -25,13 +25,15 @@ Result<qint64> EmployeeRepository::insert(const Employee& e)
     return query.lastInsertId();
 }
 
-std::optional<Employee> EmployeeRepository::find(qint64 id) const
+Result<std::optional<Employee>> EmployeeRepository::find(qint64 id) const
 {
     SqlQuery query(m_db, QStringLiteral("SELECT ID, emname, gender, status, address, dept, pos, empstat, basicrate,"
                                         " dateemployed, empphoto, grp FROM emp WHERE ID = ?"));
     query.bind(id);
-    if (!query.exec() || !query.next())
-        return std::nullopt;
+    if (Status s = query.exec(); !s)
+        return s;
+    if (!query.next())
+        return std::optional<Employee>();
     Employee e;
     e.id = query.number(0);
     e.name = query.text(1);
@@ -45,7 +47,7 @@ std::optional<Employee> EmployeeRepository::find(qint64 id) const
     e.dateEmployed = query.date(9);
     e.photo = query.text(10);
     e.group = query.text(11);
-    return e;
+    return std::optional<Employee>(std::move(e));
 }
 
 Result<QList<EmployeeName>> EmployeeRepository::names() const

@@ -37,7 +37,8 @@ public:
 
     // Employee numbers are never given out twice, even after a deletion.
     Result<qint64> insert(const Employee& employee);
-    std::optional<Employee> find(qint64 id) const;
+    // No value when no employee has that number.
+    Result<std::optional<Employee>> find(qint64 id) const;
     // Every employee's number and name, by number.
     Result<QList<EmployeeName>> names() const;
     // Of several employees with the same name, the one with the highest number.

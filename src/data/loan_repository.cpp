@@ -18,21 +18,25 @@ Status LoanRepository::insert(const Loan& loan)
     return q.exec();
 }
 
-Currency LoanRepository::totalLent(qint64 employeeId) const
+Result<Currency> LoanRepository::totalLent(qint64 employeeId) const
 {
     SqlQuery q(m_db, QStringLiteral("SELECT coalesce(sum(loanamt), 0) FROM loan WHERE ID = ?"));
     q.bind(employeeId);
-    if (!q.exec() || !q.next())
-        return {};
-    return Currency::fromUnits(q.value(0).toLongLong());
+    const auto total = q.single();
+    if (!total)
+        return total.status();
+    return Currency::fromUnits(total->toLongLong());
 }
 
-std::optional<Currency> LoanRepository::latestMonthlyDeduction(qint64 employeeId) const
+Result<std::optional<Currency>> LoanRepository::latestMonthlyDeduction(qint64 employeeId) const
 {
     SqlQuery q(m_db, QStringLiteral("SELECT permonthded FROM loan WHERE ID = ?"
                                     " ORDER BY ldt DESC, ltm DESC, rowid DESC LIMIT 1"));
     q.bind(employeeId);
-    if (!q.exec() || !q.next())
-        return std::nullopt;
-    return q.amount(0);
+    const auto deduction = q.single();
+    if (!deduction)
+        return deduction.status();
+    if (!deduction->isValid())
+        return std::optional<Currency>();
+    return std::optional<Currency>(Currency::fromUnits(deduction->toLongLong()));
 }

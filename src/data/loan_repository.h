@@ -28,9 +28,9 @@ public:
 
     Status insert(const Loan& loan);
     // Everything lent to the employee.
-    Currency totalLent(qint64 employeeId) const;
+    Result<Currency> totalLent(qint64 employeeId) const;
     // The monthly deduction of the employee's latest loan, if there is a loan.
-    std::optional<Currency> latestMonthlyDeduction(qint64 employeeId) const;
+    Result<std::optional<Currency>> latestMonthlyDeduction(qint64 employeeId) const;
 
 private:
     const Database& m_db;

@@ -92,13 +92,15 @@ Status PayrollRepository::update(qint64 transId, const PayrollTransaction& t)
     return {};
 }
 
-std::optional<PayrollTransaction> PayrollRepository::find(qint64 transId) const
+Result<std::optional<PayrollTransaction>> PayrollRepository::find(qint64 transId) const
 {
     SqlQuery q(m_db, QStringLiteral("SELECT %1 FROM payroll WHERE transid = ?").arg(columns));
     q.bind(transId);
-    if (!q.exec() || !q.next())
-        return std::nullopt;
-    return read(q);
+    if (Status s = q.exec(); !s)
+        return s;
+    if (!q.next())
+        return std::optional<PayrollTransaction>();
+    return std::optional<PayrollTransaction>(read(q));
 }
 
 Result<QList<PayrollTransaction>> PayrollRepository::month(const QString& company, QDate month) const
@@ -115,21 +117,23 @@ Result<QList<PayrollTransaction>> PayrollRepository::month(const QString& compan
     return list;
 }
 
-qint64 PayrollRepository::countFor(const QString& company, qint64 employeeId, QDate month) const
+Result<qint64> PayrollRepository::countFor(const QString& company, qint64 employeeId, QDate month) const
 {
     SqlQuery q(m_db, QStringLiteral("SELECT count(*) FROM payroll WHERE ID = ? AND ddate BETWEEN ? AND ?"
                                     " AND company = ?"));
     q.bind(employeeId).bind(dates::firstOfMonth(month)).bind(dates::lastOfMonth(month)).bind(company);
-    if (!q.exec() || !q.next())
-        return 0;
-    return q.number(0);
+    const auto count = q.single();
+    if (!count)
+        return count.status();
+    return count->toLongLong();
 }
 
-Currency PayrollRepository::loanRecovered(qint64 employeeId) const
+Result<Currency> PayrollRepository::loanRecovered(qint64 employeeId) const
 {
     SqlQuery q(m_db, QStringLiteral("SELECT coalesce(sum(loanrec), 0) FROM payroll WHERE ID = ?"));
     q.bind(employeeId);
-    if (!q.exec() || !q.next())
-        return {};
-    return Currency::fromUnits(q.value(0).toLongLong());
+    const auto total = q.single();
+    if (!total)
+        return total.status();
+    return Currency::fromUnits(total->toLongLong());
 }

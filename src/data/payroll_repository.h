@@ -45,13 +45,14 @@ public:
     Result<qint64> insert(const PayrollTransaction& t);
     // Rewrites every column of the transaction; fails when there is no such transaction.
     Status update(qint64 transId, const PayrollTransaction& t);
-    std::optional<PayrollTransaction> find(qint64 transId) const;
+    // No value when there is no such transaction.
+    Result<std::optional<PayrollTransaction>> find(qint64 transId) const;
     // One company's transactions of the month of `month`, by employee number then transaction.
     Result<QList<PayrollTransaction>> month(const QString& company, QDate month) const;
     // Transactions of this employee in this company and month.
-    qint64 countFor(const QString& company, qint64 employeeId, QDate month) const;
+    Result<qint64> countFor(const QString& company, qint64 employeeId, QDate month) const;
     // The loan repaid so far: all loan instalments deducted from the employee's pay.
-    Currency loanRecovered(qint64 employeeId) const;
+    Result<Currency> loanRecovered(qint64 employeeId) const;
 
 private:
     const Database& m_db;

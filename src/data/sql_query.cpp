@@ -37,6 +37,13 @@ Status SqlQuery::exec()
     return {};
 }
 
+Result<QVariant> SqlQuery::single()
+{
+    if (Status s = exec(); !s)
+        return s;
+    return m_query.next() ? m_query.value(0) : QVariant();
+}
+
 Status execute(const Database& database, const QString& sql)
 {
     QSqlQuery query(database.connection());

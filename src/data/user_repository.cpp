@@ -36,12 +36,13 @@ std::optional<User> UserRepository::find(qint64 id) const
     return User{query.number(0), query.text(1), query.text(2)};
 }
 
-qint64 UserRepository::count() const
+Result<qint64> UserRepository::count() const
 {
     SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM \"use\""));
-    if (!query.exec() || !query.next())
-        return 0;
-    return query.number(0);
+    const auto count = query.single();
+    if (!count)
+        return count.status();
+    return count->toLongLong();
 }
 
 Result<qint64> UserRepository::add(const QString& name, const QString& password, const QString& privilege)
@@ -123,15 +124,6 @@ std::optional<User> UserRepository::authenticate(const QString& name, const QStr
         return user;
     }
     return std::nullopt;
-}
-
-std::optional<QString> UserRepository::privilegeOf(const QString& name) const
-{
-    SqlQuery query(m_db, QStringLiteral("SELECT priv FROM \"use\" WHERE usernm = ? ORDER BY ID LIMIT 1"));
-    query.bind(name);
-    if (!query.exec() || !query.next())
-        return std::nullopt;
-    return query.text(0);
 }
 
 bool UserRepository::hasDeletePassword() const

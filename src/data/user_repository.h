@@ -23,7 +23,7 @@ public:
 
     Result<QList<User>> list() const; // by name
     std::optional<User> find(qint64 id) const;
-    qint64 count() const;
+    Result<qint64> count() const;
     Result<qint64> add(const QString& name, const QString& password, const QString& privilege);
     // An empty password keeps the stored one.
     Status update(qint64 id, const QString& name, const QString& password, const QString& privilege);
@@ -32,7 +32,6 @@ public:
 
     // The user whose name and password match; an old plain-text password is rehashed on success.
     std::optional<User> authenticate(const QString& name, const QString& password);
-    std::optional<QString> privilegeOf(const QString& name) const;
 
     bool hasDeletePassword() const;
     Status setDeletePassword(const QString& password);

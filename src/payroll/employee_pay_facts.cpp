@@ -4,23 +4,33 @@
 #include "data/loan_repository.h"
 #include "data/payroll_repository.h"
 
-std::optional<EmployeePayFacts> loadEmployeePayFacts(const Database& database, qint64 employeeId, QDate payDate)
+Result<std::optional<EmployeePayFacts>> loadEmployeePayFacts(const Database& database, qint64 employeeId, QDate payDate)
 {
     auto employee = EmployeeRepository(database).find(employeeId);
     if (!employee)
-        return std::nullopt;
+        return employee.status();
+    if (!employee->has_value())
+        return std::optional<EmployeePayFacts>();
     EmployeePayFacts facts;
-    facts.employee = std::move(*employee);
+    facts.employee = std::move(**employee);
     const LoanRepository loans(database);
-    facts.loanTotal = loans.totalLent(employeeId);
-    facts.loanRecovered = PayrollRepository(database).loanRecovered(employeeId);
+    const auto lent = loans.totalLent(employeeId);
+    const auto recovered = PayrollRepository(database).loanRecovered(employeeId);
+    const auto latest = loans.latestMonthlyDeduction(employeeId);
+    const auto advances = loadMonthAdvances(database, employeeId, payDate);
+    for (const Status* s : {&lent.status(), &recovered.status(), &latest.status(), &advances.status()})
+        if (!*s)
+            return *s;
+    facts.loanTotal = *lent;
+    facts.loanRecovered = *recovered;
+    // Nothing more is deducted once the loans are repaid.
     if (facts.loanRecovered < facts.loanTotal)
-        facts.loanDeduction = loans.latestMonthlyDeduction(employeeId).value_or(Currency());
-    facts.monthAdvances = loadMonthAdvances(database, employeeId, payDate);
-    return facts;
+        facts.loanDeduction = latest->value_or(Currency());
+    facts.monthAdvances = *advances;
+    return std::optional<EmployeePayFacts>(std::move(facts));
 }
 
-Currency loadMonthAdvances(const Database& database, qint64 employeeId, QDate payDate)
+Result<Currency> loadMonthAdvances(const Database& database, qint64 employeeId, QDate payDate)
 {
     return AdvanceRepository(database).monthTotal(employeeId, payDate);
 }

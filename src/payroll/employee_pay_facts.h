@@ -2,6 +2,7 @@
 
 #include "common/currency.h"
 #include "data/employee_repository.h"
+#include "data/status.h"
 
 #include <QDate>
 
@@ -18,7 +19,8 @@ struct EmployeePayFacts {
     Currency monthAdvances; // all advances dated in the pay month
 };
 
-// Empty when no employee has that number.
-std::optional<EmployeePayFacts> loadEmployeePayFacts(const Database& database, qint64 employeeId, QDate payDate);
+// No value when no employee has that number; a failure when a look-up fails.
+Result<std::optional<EmployeePayFacts>> loadEmployeePayFacts(const Database& database, qint64 employeeId,
+                                                             QDate payDate);
 // The advances of the pay month alone (the month changed, the employee did not).
-Currency loadMonthAdvances(const Database& database, qint64 employeeId, QDate payDate);
+Result<Currency> loadMonthAdvances(const Database& database, qint64 employeeId, QDate payDate);

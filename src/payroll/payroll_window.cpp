@@ -53,6 +53,10 @@ PayrollWindow::PayrollWindow(AppContext& context, QWidget* parent)
     connect(m_ui->cmdCosePic, &QPushButton::clicked, this, &QWidget::close);
     connect(m_ui->Text3, &QLineEdit::textChanged, this, &PayrollWindow::loadTransaction);
     connect(m_ui->Command1, &QPushButton::clicked, this, &PayrollWindow::update);
+    connect(m_ui->Text3, &QLineEdit::returnPressed, this, &PayrollWindow::update);
+    // Enter on a focused button presses it, as Space does: the days box is followed by Save.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(true);
     connect(m_ui->Command2, &QPushButton::clicked, this, [this] { showEditPanel(false); });
 
     // Ctrl+O opens the edit panel (Shift+O is a capital O in the name box); Esc closes it.
@@ -110,19 +114,19 @@ void PayrollWindow::setupBoxes()
             chooseByNumber(false);
     });
     connect(m_ui->cboEmpID->lineEdit(), &QLineEdit::returnPressed, this, [this] { chooseByNumber(true); });
+    // Leaving the box with a number typed checks it too, so a wrong number is never left standing.
+    connect(m_ui->cboEmpID->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        const QString typed = m_ui->cboEmpID->currentText().trimmed();
+        if (typed != m_checkedNumber && (!m_chosen || QString::number(m_chosen->employee.id) != typed))
+            chooseByNumber(false);
+    });
     m_ui->cboEmpID->lineEdit()->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_ui->cboEmpID));
 
     EntryBehaviour* byName =
         EntryBehaviour::install(m_ui->Combo1, EntryBehaviour::DropDownOnFocus | EntryBehaviour::EnterMovesOn);
-    connect(m_ui->Combo1, &QComboBox::activated, this, [this] {
-        if (!m_chosen || m_chosen->employee.name.compare(m_ui->Combo1->currentText(), Qt::CaseInsensitive) != 0)
-            chooseByName();
-    });
-    connect(byName, &EntryBehaviour::enterPressed, this, [this] {
-        if (m_ui->Combo1->findText(m_ui->Combo1->currentText(), Qt::MatchFixedString) >= 0)
-            chooseByName();
-    });
+    connect(m_ui->Combo1, &QComboBox::activated, this, [this](int index) { chooseByName(index); });
+    connect(byName, &EntryBehaviour::enterPressed, this, [this] { chooseByName(-1); });
     EntryBehaviour::install(m_ui->Combo2, EntryBehaviour::EnterMovesOn);
 }
 
@@ -140,7 +144,6 @@ void PayrollWindow::showEditPanel(bool show)
     if (show) {
         m_ui->Text3->setFocus();
     } else {
-        m_loadedTransId.reset();
         QSignalBlocker blocker(m_ui->Text3);
         m_ui->Text3->clear();
     }
@@ -154,8 +157,14 @@ void PayrollWindow::updatePeriod()
     listMonthPayroll();
     // The daily rate follows the days of the new month, and the deduction its advances.
     if (m_chosen && !m_loading) {
-        m_chosen->monthAdvances = loadMonthAdvances(m_context.db, m_chosen->employee.id, date);
-        m_ui->txtAdvances->setText(amountText(m_chosen->monthAdvances));
+        const auto advances = loadMonthAdvances(m_context.db, m_chosen->employee.id, date);
+        if (advances) {
+            m_chosen->monthAdvances = *advances;
+            m_ui->txtAdvances->setText(amountText(*advances));
+        } else {
+            clearEmployee();
+            m_context.prompter.error(advances.error());
+        }
     }
     recompute();
 }
@@ -188,11 +197,13 @@ void PayrollWindow::listMonthPayroll()
 void PayrollWindow::chooseByNumber(bool fromEnter)
 {
     const QString text = m_ui->cboEmpID->currentText().trimmed();
+    m_checkedNumber = text;
     if (text.isEmpty())
         return;
     bool ok = false;
     const qint64 id = text.toLongLong(&ok);
-    if (!ok || !choose(id)) {
+    const Choice choice = ok ? choose(id) : Choice::NotFound;
+    if (choice == Choice::NotFound) {
         clearEmployee();
         m_context.prompter.information(QStringLiteral("Invalid Employee ID Number. Please try again"),
                                        QStringLiteral("Information"));
@@ -200,30 +211,49 @@ void PayrollWindow::chooseByNumber(bool fromEnter)
         m_ui->cboEmpID->lineEdit()->selectAll();
         return;
     }
-    if (fromEnter)
+    if (choice == Choice::Chosen && fromEnter)
         focusNextChild();
 }
 
-void PayrollWindow::chooseByName()
+void PayrollWindow::chooseByName(int index)
 {
-    const int index = m_ui->Combo1->findText(m_ui->Combo1->currentText(), Qt::MatchFixedString);
-    // Of several employees with the same name, the one with the highest number, as always.
-    const auto id = EmployeeRepository(m_context.db)
-                        .idByName(index >= 0 ? m_ui->Combo1->itemText(index) : m_ui->Combo1->currentText());
-    if (!id || !choose(*id))
-        clearEmployee();
+    QComboBox* names = m_ui->Combo1;
+    if (index < 0) {
+        // Enter on a typed name: the entry shown if it is that name, else the last (highest number) of it.
+        const QString typed = names->currentText().trimmed();
+        if (names->currentIndex() >= 0 &&
+            names->itemText(names->currentIndex()).compare(typed, Qt::CaseInsensitive) == 0)
+            index = names->currentIndex();
+        else
+            for (int i = 0; i < names->count(); ++i)
+                if (names->itemText(i).compare(typed, Qt::CaseInsensitive) == 0)
+                    index = i;
+        if (index < 0)
+            return;
+    }
+    // Each entry carries its employee's number: two employees may share a name.
+    const qint64 id = names->itemData(index).toLongLong();
+    if (m_chosen && m_chosen->employee.id == id)
+        return;
+    if (choose(id) == Choice::NotFound)
+        clearEmployee(); // deleted since the list was filled
 }
 
-bool PayrollWindow::choose(qint64 employeeId)
+PayrollWindow::Choice PayrollWindow::choose(qint64 employeeId)
 {
     auto facts = loadEmployeePayFacts(m_context.db, employeeId, m_ui->DTPicker1->date());
-    if (!facts)
-        return false;
-    m_loadedTransId.reset();
-    showFacts(*facts);
-    m_chosen = std::move(facts);
+    if (!facts) {
+        clearEmployee();
+        m_context.prompter.error(facts.error());
+        return Choice::Failed;
+    }
+    if (!facts->has_value())
+        return Choice::NotFound;
+    showFacts(**facts);
+    m_chosen = std::move(*facts);
+    m_checkedNumber = QString::number(employeeId);
     recompute();
-    return true;
+    return Choice::Chosen;
 }
 
 void PayrollWindow::showFacts(const EmployeePayFacts& facts)
@@ -250,7 +280,6 @@ void PayrollWindow::showFacts(const EmployeePayFacts& facts)
 void PayrollWindow::clearEmployee()
 {
     m_chosen.reset();
-    m_loadedTransId.reset();
     m_monthRate = Currency();
     for (QLabel* label : {m_ui->lblName, m_ui->lblDept, m_ui->lblPosition, m_ui->lblStatus})
         label->clear();
@@ -369,13 +398,22 @@ void PayrollWindow::save()
         return;
     const PayrollTransaction t = currentTransaction();
     PayrollRepository payroll(m_context.db);
-    if (payroll.countFor(t.company, t.employeeId, t.payDate) > 0 &&
+    const auto existing = payroll.countFor(t.company, t.employeeId, t.payDate);
+    if (!existing) {
+        prompter.error(existing.error());
+        return;
+    }
+    if (*existing > 0 &&
         !prompter.question(QStringLiteral("A payroll transaction of %1 for %2 already exists.\n\n"
                                           "Do you want to save another one?")
                                .arg(t.name, dates::monthName(t.payDate) + u' ' + QString::number(t.payDate.year()))))
         return;
 
     Transaction transaction(m_context.db);
+    if (!transaction.active()) {
+        prompter.error(transaction.error());
+        return;
+    }
     const auto inserted = payroll.insert(t);
     const Status committed = inserted ? transaction.commit() : inserted.status();
     if (!committed) {
@@ -388,27 +426,44 @@ void PayrollWindow::save()
     m_ui->Combo1->setFocus();
 }
 
-void PayrollWindow::loadTransaction()
+std::optional<PayrollTransaction> PayrollWindow::typedTransaction(bool report)
 {
     const QString text = m_ui->Text3->text().trimmed();
     if (text.isEmpty())
-        return;
-    const auto t = PayrollRepository(m_context.db).find(text.toLongLong());
+        return std::nullopt;
+    const auto found = PayrollRepository(m_context.db).find(text.toLongLong());
+    if (!found) {
+        if (report)
+            m_context.prompter.error(found.error());
+        return std::nullopt;
+    }
     // Only the selected company's transactions can be edited here.
-    if (!t || t->company != m_context.session.company) {
-        m_loadedTransId.reset();
+    if (!found->has_value() || (*found)->company != m_context.session.company) {
+        if (report)
+            m_context.prompter.information(QStringLiteral("There is no payroll transaction number %1.").arg(text),
+                                           QStringLiteral("Information"));
+        return std::nullopt;
+    }
+    return *found;
+}
+
+void PayrollWindow::loadTransaction()
+{
+    const auto t = typedTransaction(false);
+    if (!t)
         return;
-    }
     m_loading = true;
-    m_loadedTransId = t->transId;
-    m_chosen = loadEmployeePayFacts(m_context.db, t->employeeId, t->payDate);
-    if (!m_chosen) {
+    // The transaction's own figures, with the employee's loan repaid so far and details beside them.
+    const auto facts = loadEmployeePayFacts(m_context.db, t->employeeId, t->payDate);
+    EmployeePayFacts shown;
+    if (facts && facts->has_value()) {
+        shown = **facts;
+    } else {
         // The employee was deleted since; the stored row still says who it was.
-        EmployeePayFacts facts;
-        facts.employee.id = t->employeeId;
-        facts.employee.name = t->name;
-        m_chosen = facts;
+        shown.employee.id = t->employeeId;
     }
+    m_chosen = shown;
+    m_checkedNumber = QString::number(t->employeeId);
     {
         QSignalBlocker a(m_ui->cboEmpID);
         QSignalBlocker b(m_ui->Combo1);
@@ -417,6 +472,9 @@ void PayrollWindow::loadTransaction()
     }
     m_ui->lblName->setText(t->name);
     m_ui->lblDept->setText(t->department);
+    m_ui->lblPosition->setText(shown.employee.position);
+    m_ui->lblStatus->setText(shown.employee.employmentStatus);
+    m_ui->Label24->setText(amountText(shown.loanRecovered));
     m_ui->Combo2->setEditText(t->group);
     m_monthRate = t->monthRate;
     m_ui->DTPicker1->setDate(t->payDate);
@@ -437,10 +495,16 @@ void PayrollWindow::loadTransaction()
 void PayrollWindow::update()
 {
     Prompter& prompter = m_context.prompter;
-    const QString text = m_ui->Text3->text().trimmed();
-    if (text.isEmpty() || !m_loadedTransId || QString::number(*m_loadedTransId) != text) {
-        prompter.information(text.isEmpty() ? QStringLiteral("Please enter the Trans ID to update.")
-                                            : QStringLiteral("There is no payroll transaction number %1.").arg(text),
+    if (m_ui->Text3->text().trimmed().isEmpty()) {
+        prompter.information(QStringLiteral("Please enter the Trans ID to update."), QStringLiteral("Information"));
+        m_ui->Text3->setFocus();
+        return;
+    }
+    const auto stored = typedTransaction(true);
+    if (!stored)
+        return;
+    if (!m_chosen) {
+        prompter.information(QStringLiteral("Invalid Employee ID Number. Please try again"),
                              QStringLiteral("Information"));
         return;
     }
@@ -450,7 +514,9 @@ void PayrollWindow::update()
         return;
     }
     Transaction transaction(m_context.db);
-    Status updated = PayrollRepository(m_context.db).update(*m_loadedTransId, currentTransaction());
+    Status updated = transaction.active()
+                         ? PayrollRepository(m_context.db).update(stored->transId, currentTransaction())
+                         : Status::failure(transaction.error());
     if (updated)
         updated = transaction.commit();
     if (!updated) {

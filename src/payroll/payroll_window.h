@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/currency.h"
+#include "data/payroll_repository.h"
 #include "payroll/employee_pay_facts.h"
 #include "payroll/pay_calculation.h"
 
@@ -15,7 +16,6 @@ class PayrollWindow;
 struct AppContext;
 class PayrollMonthModel;
 class QLineEdit;
-struct PayrollTransaction;
 
 // Works out and stores one employee's monthly pay. The totals are recomputed from the entered
 // values by calculatePay() whenever any of them changes.
@@ -37,9 +37,11 @@ private:
     void updatePeriod();
     void fillEmployeeLists();
     void listMonthPayroll();
+    enum class Choice { Chosen, NotFound, Failed };
     void chooseByNumber(bool fromEnter);
-    void chooseByName();
-    bool choose(qint64 employeeId);
+    // index: the chosen entry of the name list, or -1 for the name typed into it.
+    void chooseByName(int index);
+    Choice choose(qint64 employeeId);
     void clearEmployee();
     void showFacts(const EmployeePayFacts& facts);
     void recompute();
@@ -47,6 +49,8 @@ private:
     void normaliseBoxes();
     void clearAmounts();
     void save();
+    // The selected company's transaction whose number is in the edit panel; report says why there is none.
+    std::optional<PayrollTransaction> typedTransaction(bool report);
     void loadTransaction();
     void update();
     PayrollTransaction currentTransaction() const;
@@ -58,6 +62,6 @@ private:
     std::optional<EmployeePayFacts> m_chosen; // the employee the figures belong to
     Currency m_monthRate;                     // the chosen employee's basic rate, or a loaded row's
     std::optional<PayResult> m_result;
-    std::optional<qint64> m_loadedTransId;
-    bool m_loading = false; // filling boxes from a stored transaction
+    QString m_checkedNumber; // the employee number last looked up, so leaving the box checks it once
+    bool m_loading = false;  // filling boxes from a stored transaction
 };

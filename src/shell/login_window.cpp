@@ -7,6 +7,7 @@
 #include "common/window_lifetime.h"
 #include "data/app_context.h"
 #include "data/company_repository.h"
+#include "data/database.h"
 
 #include <QKeyEvent>
 
@@ -41,7 +42,11 @@ LoginWindow::~LoginWindow()
 
 void LoginWindow::reset()
 {
-    m_firstRun = UserRepository(m_context.db).count() == 0;
+    const auto users = UserRepository(m_context.db).count();
+    if (!users)
+        m_context.prompter.error(users.error());
+    // Only a database known to have no user offers to create the administrator.
+    m_firstRun = users.ok() && users.value() == 0;
     for (QLineEdit* box :
          {m_ui->txtUserName, m_ui->txtPassword, m_ui->txtConfirm, m_ui->txtDelPass, m_ui->txtDelConfirm})
         box->clear();
@@ -86,13 +91,18 @@ bool LoginWindow::createFirstAdministrator()
         m_ui->txtDelConfirm->setFocus();
         return false;
     }
+    // The administrator and the delete password are stored together or not at all.
+    Transaction transaction(m_context.db);
     UserRepository users(m_context.db);
     const auto added = users.add(m_ui->txtUserName->text(), m_ui->txtPassword->text(), QStringLiteral("Admin"));
     if (!added) {
         prompter.error(added.error());
         return false;
     }
-    if (Status stored = users.setDeletePassword(m_ui->txtDelPass->text()); !stored) {
+    Status stored = users.setDeletePassword(m_ui->txtDelPass->text());
+    if (stored)
+        stored = transaction.commit();
+    if (!stored) {
         prompter.error(stored.error());
         return false;
     }

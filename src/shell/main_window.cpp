@@ -87,8 +87,13 @@ MainWindow::MainWindow(AppContext& context, const WindowCatalogue& catalogue, QW
     }
     for (QMenu* menu : {m_ui->mst, m_ui->rpt, m_ui->delop})
         menu->setToolTipsVisible(true);
+    // Enter on a focused button presses it, as Space does.
+    for (QPushButton* button : m_ui->Picture1->findChildren<QPushButton*>())
+        button->setAutoDefault(true);
     connect(m_ui->Command9, &QPushButton::clicked, this, &MainWindow::logOut);
     connect(m_ui->Command12, &QPushButton::clicked, this, &MainWindow::close);
+    // The privilege given at login applies from the start, not only once the window is activated.
+    restrictButtons();
 }
 
 MainWindow::~MainWindow()
@@ -148,10 +153,15 @@ void MainWindow::activated()
 
 void MainWindow::applyPrivilege()
 {
-    const auto privilege = UserRepository(m_context.db).privilegeOf(m_context.session.userName);
-    if (!privilege)
-        return; // a user deleted meanwhile keeps what the window shows
-    m_context.session.privilege = *privilege;
+    // Read again by the user's row: an administrator may have changed it meanwhile. A user deleted
+    // meanwhile keeps what the window shows.
+    if (const auto user = UserRepository(m_context.db).find(m_context.session.userId))
+        m_context.session.privilege = user->privilege;
+    restrictButtons();
+}
+
+void MainWindow::restrictButtons()
+{
     // Once restricted, the window stays so for the rest of its life.
     if (m_context.session.isRestricted())
         for (QPushButton* button : {m_ui->Command4, m_ui->Command6, m_ui->Command10, m_ui->Command11})

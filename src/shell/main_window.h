@@ -38,6 +38,7 @@ protected:
 private:
     void activated();
     void applyPrivilege();
+    void restrictButtons();
     void takeBackup();
     void endSession();
     QMdiSubWindow* subWindow(const QString& name) const;

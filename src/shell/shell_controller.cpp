@@ -14,8 +14,7 @@ ShellController::ShellController(Database& database, Prompter& prompter, const C
     connect(m_selection.get(), &CompanySelectionWindow::companyChosen, this, &ShellController::showLogin);
     connect(m_selection.get(), &CompanySelectionWindow::createCompanyRequested, this,
             &ShellController::showCompanyMaster);
-    connect(m_login.get(), &LoginWindow::loggedIn, this,
-            [this](const User& user) { showMain(user.name, user.privilege); });
+    connect(m_login.get(), &LoginWindow::loggedIn, this, &ShellController::showMain);
     connect(m_login.get(), &LoginWindow::exitRequested, this, [this] {
         m_login->hide();
         emit finished();
@@ -73,10 +72,11 @@ void ShellController::showLogin(const QString& company)
     m_selection->hide();
 }
 
-void ShellController::showMain(const QString& userName, const QString& privilege)
+void ShellController::showMain(const User& user)
 {
-    m_session.userName = userName;
-    m_session.privilege = privilege;
+    m_session.userName = user.name;
+    m_session.privilege = user.privilege;
+    m_session.userId = user.id;
     m_main = new MainWindow(m_context, m_catalogue);
     connect(m_main, &MainWindow::loggedOut, this, &ShellController::showSelection);
     connect(m_main, &MainWindow::exitRequested, this, &ShellController::finished);

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+struct User;
 class CompanySelectionWindow;
 class LoginWindow;
 class MainWindow;
@@ -37,7 +38,7 @@ private:
     void showSelection();
     void showCompanyMaster();
     void showLogin(const QString& company);
-    void showMain(const QString& userName, const QString& privilege);
+    void showMain(const User& user);
 
     Session m_session;
     AppContext m_context;

@@ -20,7 +20,6 @@ private slots:
     void totals();
     void leavingABoxRoundsToWhole_data();
     void leavingABoxRoundsToWhole();
-    void orderOfEntryDoesNotMatter();
     void overflowGivesNoResult();
 };
 
@@ -182,22 +181,6 @@ void TestPayCalculation::leavingABoxRoundsToWhole()
 {
     QFETCH(QString, typed);
     QTEST(wholeAmountText(typed), "shown");
-}
-
-void TestPayCalculation::orderOfEntryDoesNotMatter()
-{
-    // The same figures give the same totals, however they were reached.
-    PayInputs a;
-    a.basicRate = c("18500");
-    a.payDate = QDate(2026, 11, 30);
-    a.daysPresent = c("27");
-    a.lic = c("300");
-    a.bonus = c("250");
-    PayInputs b = a;
-    b.lic = c("0");
-    b.lic = c("300");
-    QCOMPARE(calculatePay(a)->netPay, calculatePay(b)->netPay);
-    QCOMPARE(calculatePay(a)->totalDeductions.toString(), QStringLiteral("300"));
 }
 
 void TestPayCalculation::overflowGivesNoResult()

@@ -43,6 +43,11 @@ private slots:
     void monthChangeFollowsDaysAndAdvances();
     void repaidLoansGiveNoDeduction();
     void listShowsOnlyTheCompanysMonth();
+    void orderOfEntryDoesNotMatter();
+    void sameNameChoosesTheEntryPicked();
+    void leavingAnUnknownNumberSaysSo();
+    void editCanCorrectTheEmployee();
+    void enterOnSaveSaves();
 
 private:
     template <typename T>
@@ -275,7 +280,7 @@ void TestPayrollWindow::editPanelLoadsAndRewritesTransaction()
     QCOMPARE(m_prompter.lastText(), QStringLiteral("Payroll Updated"));
     QVERIFY(!child<QLineEdit>("Text3")->isVisible());
 
-    const PayrollTransaction t = *PayrollRepository(m_t->db()).find(transId);
+    const PayrollTransaction t = PayrollRepository(m_t->db()).find(transId)->value();
     PayInputs in{c("10000"), QDate(2026, 3, 15), c("26"), c("250"), {}, {}, c("800"), c("1000"), {}, {}, {}};
     const PayResult expected = *calculatePay(in);
     QCOMPARE(t.presentDaysSalary, c("8387"));
@@ -399,6 +404,91 @@ void TestPayrollWindow::listShowsOnlyTheCompanysMonth()
     QCOMPARE(model->headerData(7, Qt::Horizontal).toString(), QStringLiteral("Absences"));
     QCOMPARE(model->data(model->index(0, 1)).toString(), QStringLiteral("KEVIN O'BRIEN"));
     QCOMPARE(model->data(model->index(0, 3)).toString(), QStringLiteral("31/03/2026"));
+}
+
+void TestPayrollWindow::orderOfEntryDoesNotMatter()
+{
+    // Days first and LIC after, then the other way round: the same totals.
+    chooseNumber("1");
+    type("txtNumDays", "25");
+    type("txttax", "300");
+    const QStringList first = {caption("lblDeduct"), caption("lblNetPay")};
+    type("txttax", "0");
+    type("txtNumDays", "0");
+    type("txttax", "300");
+    type("txtNumDays", "25");
+    QCOMPARE((QStringList{caption("lblDeduct"), caption("lblNetPay")}), first);
+    QCOMPARE(first.first(), QStringLiteral("2100")); // 800 advances + 1000 loan + 300 LIC
+}
+
+void TestPayrollWindow::sameNameChoosesTheEntryPicked()
+{
+    Employee twin;
+    twin.name = "RAMESH PATEL";
+    twin.department = "STORES";
+    twin.basicRate = c("9000");
+    QCOMPARE(EmployeeRepository(m_t->db()).insert(twin).value(), 3);
+    m_window = std::make_unique<PayrollWindow>(*m_context);
+    m_window->show();
+    auto* names = child<QComboBox>("Combo1");
+    QCOMPARE(names->findText("RAMESH PATEL"), 0);
+    // Picking each entry with the keyboard gives that entry's employee.
+    names->setFocus();
+    names->setCurrentIndex(1); // KEVIN O'BRIEN, employee 2
+    QTest::keyClick(names, Qt::Key_Down);
+    QCOMPARE(names->currentText(), QStringLiteral("RAMESH PATEL"));
+    QCOMPARE(child<QComboBox>("cboEmpID")->currentText(), QStringLiteral("3"));
+    QCOMPARE(caption("lblDept"), QStringLiteral("STORES"));
+    QTest::keyClick(names, Qt::Key_Up);
+    QTest::keyClick(names, Qt::Key_Up);
+    QCOMPARE(child<QComboBox>("cboEmpID")->currentText(), QStringLiteral("1"));
+    QCOMPARE(caption("lblDept"), QStringLiteral("ACCOUNTS"));
+}
+
+void TestPayrollWindow::leavingAnUnknownNumberSaysSo()
+{
+    chooseNumber("1");
+    auto* number = child<QComboBox>("cboEmpID");
+    number->setFocus();
+    number->lineEdit()->selectAll();
+    QTest::keyClicks(number, "999");
+    child<QLineEdit>("txtBonus")->setFocus();
+    QCOMPARE(m_prompter.texts(), QStringList{"Invalid Employee ID Number. Please try again"});
+    QCOMPARE(caption("lblName"), QString());
+    // Leaving again with the same number does not repeat the message.
+    child<QLineEdit>("txtph")->setFocus();
+    QCOMPARE(m_prompter.texts().size(), 1);
+}
+
+void TestPayrollWindow::editCanCorrectTheEmployee()
+{
+    chooseNumber("1");
+    type("txtNumDays", "20");
+    m_prompter.answer(true);
+    QTest::mouseClick(child<QPushButton>("cmdSave"), Qt::LeftButton);
+    const qint64 transId = stored().first().transId;
+
+    m_window->showEditPanel(true);
+    QTest::keyClicks(child<QLineEdit>("Text3"), QString::number(transId));
+    chooseNumber("2");
+    type("txtNumDays", "20");
+    QTest::mouseClick(child<QPushButton>("Command1"), Qt::LeftButton);
+    QCOMPARE(m_prompter.lastText(), QStringLiteral("Payroll Updated"));
+    const PayrollTransaction t = PayrollRepository(m_t->db()).find(transId)->value();
+    QCOMPARE(t.employeeId, 2);
+    QCOMPARE(t.name, QStringLiteral("KEVIN O'BRIEN"));
+    QCOMPARE(t.monthRate, c("15500"));
+    QCOMPARE(t.presentDaysSalary, c("10000")); // 20 x 500
+}
+
+void TestPayrollWindow::enterOnSaveSaves()
+{
+    chooseNumber("2");
+    type("txtNumDays", "30"); // Enter moves on to Save
+    QVERIFY(child<QPushButton>("cmdSave")->hasFocus());
+    m_prompter.answer(true);
+    QTest::keyClick(child<QPushButton>("cmdSave"), Qt::Key_Return);
+    QCOMPARE(stored().size(), 1);
 }
 
 QTEST_MAIN(TestPayrollWindow)

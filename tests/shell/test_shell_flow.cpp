@@ -43,6 +43,8 @@ private slots:
     void firstRunCreatesWorkingAdministrator();
     void openingAWindowClosesTheListedOthers();
     void deleteCompanyNeedsUnlockKey();
+    void privilegeIsTheLoggedInUsers();
+    void exitTakesBackupAndClearsFlag();
 
 private:
     void chooseCompany(const QString& name);
@@ -191,7 +193,7 @@ void TestShellFlow::quotesNeitherLogInNorBreak()
     logIn(name, password);
     QVERIFY(!m_shell->mainWindow());
     QCOMPARE(m_prompter->lastText(), QStringLiteral("Enter Username And Password"));
-    QCOMPARE(UserRepository(m_t->db()).count(), 3);
+    QCOMPARE(UserRepository(m_t->db()).count().value(), 3);
     // The window still works afterwards.
     child<QLineEdit>(m_shell->login(), "txtUserName")->clear();
     child<QLineEdit>(m_shell->login(), "txtPassword")->clear();
@@ -204,8 +206,9 @@ void TestShellFlow::capitalUserPrivilegeGetsAllButtons()
     chooseCompany("ACME TEXTILES");
     logIn("boss", "boss");
     MainWindow* main = m_shell->mainWindow();
-    QVERIFY(QTest::qWaitForWindowExposed(main));
-    QTest::qWait(10);
+    QVERIFY(QTest::qWaitForWindowActive(main));
+    // The activation ran: it took the backup and read the privilege again.
+    QTRY_VERIFY(main->statusBar()->currentMessage().startsWith("Auto backup Taken To "));
     for (const QString& name : allButtons)
         QVERIFY2(child<QPushButton>(main, name)->isVisibleTo(main), qPrintable(name));
 }
@@ -268,7 +271,7 @@ void TestShellFlow::firstRunCreatesWorkingAdministrator()
     QTest::keyClicks(child<QLineEdit>(login, "txtDelConfirm"), "del");
     QTest::mouseClick(child<QPushButton>(login, "cmdOK"), Qt::LeftButton);
     QCOMPARE(m_prompter->lastText(), QStringLiteral("Password does not match!"));
-    QCOMPARE(UserRepository(fresh.db()).count(), 0);
+    QCOMPARE(UserRepository(fresh.db()).count().value(), 0);
 
     auto* confirm = child<QLineEdit>(login, "txtConfirm");
     confirm->clear();
@@ -318,6 +321,42 @@ void TestShellFlow::deleteCompanyNeedsUnlockKey()
     QCOMPARE(m_prompter->lastText(), QStringLiteral("Company Delete But Data Remains In The Database"));
     QCOMPARE(CompanyRepository(m_t->db()).list()->size(), 1);
     QVERIFY(!remove->isEnabled());
+}
+
+void TestShellFlow::privilegeIsTheLoggedInUsers()
+{
+    // Two users may share a name; each keeps the privilege of their own row.
+    UserRepository(m_t->db()).add("clerk", "other", "Admin");
+    chooseCompany("ACME TEXTILES");
+    logIn("clerk", "other");
+    MainWindow* main = m_shell->mainWindow();
+    QVERIFY(QTest::qWaitForWindowActive(main));
+    QTRY_VERIFY(!main->statusBar()->currentMessage().isEmpty());
+    QVERIFY(child<QPushButton>(main, "Command6")->isVisibleTo(main));
+
+    // The restricted one is restricted from the start, before any activation.
+    QTest::mouseClick(child<QPushButton>(main, "Command9"), Qt::LeftButton);
+    chooseCompany("ACME TEXTILES");
+    logIn("clerk", "clerk");
+    main = m_shell->mainWindow();
+    QVERIFY(!child<QPushButton>(main, "Command6")->isVisibleTo(main));
+}
+
+void TestShellFlow::exitTakesBackupAndClearsFlag()
+{
+    QSignalSpy finished(m_shell.get(), &ShellController::finished);
+    chooseCompany("ACME TEXTILES");
+    logIn("admin", "admin");
+    MainWindow* main = m_shell->mainWindow();
+    QVERIFY(QTest::qWaitForWindowActive(main));
+    const QString folder = QDir(QFileInfo(m_t->path()).absolutePath()).filePath("backup");
+    QTRY_COMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
+    m_clock->advanceSeconds(120);
+    QTest::mouseClick(child<QPushButton>(main, "Command12"), Qt::LeftButton);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 2);
+    QVERIFY(!CompanyRepository(m_t->db()).selected());
+    QVERIFY(!m_shell->companySelection()->isVisible());
 }
 
 QTEST_MAIN(TestShellFlow)
