@@ -44,21 +44,21 @@ Status CompanyRepository::update(qint64 rowId, const QString& name, const QStrin
         return s;
     SqlQuery query(m_db, QStringLiteral("UPDATE cmpmaster SET company = ?, addr = ? WHERE rowid = ?"));
     query.bind(name.trimmed()).bind(address).bind(rowId);
-    return query.exec();
+    return query.execChanging(QStringLiteral("The company no longer exists."));
 }
 
 Status CompanyRepository::remove(const QString& name)
 {
     SqlQuery query(m_db, QStringLiteral("DELETE FROM cmpmaster WHERE company = ?"));
     query.bind(name);
-    return query.exec();
+    return query.execChanging(QStringLiteral("There is no company named %1.").arg(name));
 }
 
 Status CompanyRepository::removeRow(qint64 rowId)
 {
     SqlQuery query(m_db, QStringLiteral("DELETE FROM cmpmaster WHERE rowid = ?"));
     query.bind(rowId);
-    return query.exec();
+    return query.execChanging(QStringLiteral("The company no longer exists."));
 }
 
 Status CompanyRepository::select(const QString& name)

@@ -66,12 +66,12 @@ Status MasterRepository::rename(qint64 rowId, const QString& name)
         return s;
     SqlQuery query(m_db, QStringLiteral("UPDATE %1 SET %1 = ? WHERE rowid = ?").arg(table()));
     query.bind(stored).bind(rowId);
-    return query.exec();
+    return query.execChanging(QStringLiteral("The %1 no longer exists.").arg(noun()));
 }
 
 Status MasterRepository::remove(qint64 rowId)
 {
     SqlQuery query(m_db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table()));
     query.bind(rowId);
-    return query.exec();
+    return query.execChanging(QStringLiteral("The %1 no longer exists.").arg(noun()));
 }

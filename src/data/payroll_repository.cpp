@@ -85,11 +85,7 @@ Status PayrollRepository::update(qint64 transId, const PayrollTransaction& t)
                                     " grp = ?, company = ? WHERE transid = ?"));
     bindValues(q, t);
     q.bind(transId);
-    if (Status s = q.exec(); !s)
-        return s;
-    if (q.rowsAffected() < 1)
-        return Status::failure(QStringLiteral("There is no payroll transaction number %1.").arg(transId));
-    return {};
+    return q.execChanging(QStringLiteral("There is no payroll transaction number %1.").arg(transId));
 }
 
 Result<std::optional<PayrollTransaction>> PayrollRepository::find(qint64 transId) const

@@ -37,6 +37,13 @@ Status SqlQuery::exec()
     return {};
 }
 
+Status SqlQuery::execChanging(const QString& whenNone)
+{
+    if (Status s = exec(); !s)
+        return s;
+    return m_query.numRowsAffected() > 0 ? Status() : Status::failure(whenNone);
+}
+
 Result<QVariant> SqlQuery::single()
 {
     if (Status s = exec(); !s)

@@ -23,6 +23,8 @@ public:
 
     // Runs the statement; the failure's description when it fails.
     Status exec();
+    // Runs a change that must touch a row; whenNone is the failure when it touched none.
+    Status execChanging(const QString& whenNone);
     // Runs a statement that gives one value: that value, or a null QVariant when there is no row.
     Result<QVariant> single();
     bool next() { return m_query.next(); }

@@ -76,11 +76,7 @@ Status UserRepository::update(qint64 id, const QString& name, const QString& pas
     if (!password.isEmpty())
         query.bind(password_hash::make(password));
     query.bind(id);
-    if (Status s = query.exec(); !s)
-        return s;
-    if (query.rowsAffected() < 1)
-        return Status::failure(QStringLiteral("The user no longer exists."));
-    return {};
+    return query.execChanging(QStringLiteral("The user no longer exists."));
 }
 
 qint64 UserRepository::managersOtherThan(qint64 id) const
@@ -102,7 +98,7 @@ Status UserRepository::remove(qint64 id)
             QStringLiteral("%1 is the last user who can manage users and cannot be deleted.").arg(user->name));
     SqlQuery query(m_db, QStringLiteral("DELETE FROM \"use\" WHERE ID = ?"));
     query.bind(id);
-    return query.exec();
+    return query.execChanging(QStringLiteral("The user no longer exists."));
 }
 
 std::optional<User> UserRepository::authenticate(const QString& name, const QString& password)

@@ -83,6 +83,10 @@ void TestRepositories::masterNamesAreCapitalUniqueAndNotEmpty()
     QCOMPARE(master.names(), (QStringList{"FINANCE", "STORES"}));
     QVERIFY(master.remove(added.value()));
     QCOMPARE(master.names(), QStringList{"STORES"});
+    // A row removed meanwhile is reported, not silently "deleted" or "renamed" again.
+    QVERIFY(!master.remove(added.value()));
+    QVERIFY(!master.rename(added.value(), "AGAIN"));
+    QVERIFY(!CompanyRepository(t.db()).remove("NO SUCH COMPANY"));
 }
 
 void TestRepositories::deletingDepartmentLeavesEmployeesAlone()
