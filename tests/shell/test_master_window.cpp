@@ -6,7 +6,6 @@
 #include "data/session.h"
 #include "data/sql_query.h"
 #include "shell/master_window.h"
-#include "shell/time_record_window.h"
 #include "support/test_database.h"
 
 #include <QApplication>
@@ -119,7 +118,6 @@ private slots:
     void showingSelectsLastRow();
     void failingStatementIsReportedAsError_data();
     void failingStatementIsReportedAsError();
-    void timeRecordWindowIsLayoutWithClose();
 };
 
 void TestMasterWindow::typedSmallLettersAreStoredInCapitals_data()
@@ -459,24 +457,6 @@ void TestMasterWindow::failingStatementIsReportedAsError()
     // The window keeps what it showed and starts nothing new.
     QCOMPARE(grid->model()->rowCount(), 2);
     QVERIFY(!openEditor(grid));
-}
-
-void TestMasterWindow::timeRecordWindowIsLayoutWithClose()
-{
-    TimeRecordWindow window;
-    QCOMPARE(window.objectName(), QStringLiteral("Form4"));
-    QCOMPARE(window.windowTitle(), QStringLiteral("DAILY TIME RECORD"));
-    auto* records = window.findChild<QTableWidget*>();
-    QVERIFY(records);
-    QStringList headers;
-    for (int column = 0; column < records->columnCount(); ++column)
-        headers << records->horizontalHeaderItem(column)->text();
-    QCOMPARE(headers, (QStringList{"Date", "Time In", "Time Out", "Remarks"}));
-
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTest::mouseClick(window.findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
-    QVERIFY(!window.isVisible());
 }
 
 QTEST_MAIN(TestMasterWindow)

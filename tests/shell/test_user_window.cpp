@@ -135,7 +135,6 @@ private slots:
     void changeDeletePassword_data();
     void changeDeletePassword();
     void deletePasswordDialogIsTheDefault();
-    void closeClosesTheWindow();
 };
 
 void TestUserWindow::listShowsUsersWithoutPasswords()
@@ -529,17 +528,6 @@ void TestUserWindow::deletePasswordDialogIsTheDefault()
     QVERIFY(filled);
     QCOMPARE(f.prompter.texts(), QStringList{"Delete password changed."});
     QVERIFY(f.users.checkDeletePassword("fresh"));
-}
-
-void TestUserWindow::closeClosesTheWindow()
-{
-    Fixture f;
-    f.open();
-    // The main window deletes a closed child window, which takes its MDI frame with it.
-    f.window->setAttribute(Qt::WA_DeleteOnClose);
-    QPointer<UserWindow> window = f.window.release();
-    QTest::mouseClick(window->findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
-    QTRY_VERIFY(window.isNull());
 }
 
 QTEST_MAIN(TestUserWindow)
