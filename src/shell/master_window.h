@@ -28,6 +28,8 @@ public:
     Kind kind() const { return m_model->kind(); }
 
 public slots:
+    // Add: stores the row being typed and starts a new empty row at the end, ready for typing.
+    void addRow();
     // Scrolls to and selects the last row, as on activation; left alone while a cell is being edited.
     void showLastRow();
 
@@ -40,7 +42,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void addRow();
     void deleteCurrentRow();
     bool reload();
     void tell(const QString& text, Prompter::Icon icon);

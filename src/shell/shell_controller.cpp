@@ -57,9 +57,11 @@ void ShellController::showCompanyMaster()
         m_companyMaster->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_companyMaster, &MasterWindow::closed, this, &ShellController::showSelection);
     }
-    // Shown before the selection hides, so the program never has no window.
+    // Shown before the selection hides, so the program never has no window. The operator came to
+    // create a company: the new row is ready for typing.
     m_companyMaster->show();
     m_companyMaster->activateWindow();
+    m_companyMaster->addRow();
     m_selection->hide();
 }
 

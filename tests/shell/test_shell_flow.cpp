@@ -8,6 +8,7 @@
 #include "shell/company_selection_window.h"
 #include "shell/login_window.h"
 #include "shell/main_window.h"
+#include "shell/master_window.h"
 #include "shell/shell_controller.h"
 #include "shell/shell_windows.h"
 #include "support/test_database.h"
@@ -45,6 +46,7 @@ private slots:
     void deleteCompanyNeedsUnlockKey();
     void privilegeIsTheLoggedInUsers();
     void exitTakesBackupAndClearsFlag();
+    void createCompanyReturnsToSelection();
 
 private:
     void chooseCompany(const QString& name);
@@ -357,6 +359,23 @@ void TestShellFlow::exitTakesBackupAndClearsFlag()
     QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 2);
     QVERIFY(!CompanyRepository(m_t->db()).selected());
     QVERIFY(!m_shell->companySelection()->isVisible());
+}
+
+void TestShellFlow::createCompanyReturnsToSelection()
+{
+    QTest::mouseClick(child<QPushButton>(m_shell->companySelection(), "Command2"), Qt::LeftButton);
+    MasterWindow* master = m_shell->companyMaster();
+    QVERIFY(master);
+    QTRY_VERIFY(!m_shell->companySelection()->isVisible());
+    // The new row is open for typing straight away.
+    QVERIFY(QTest::qWaitForWindowActive(master));
+    QTRY_VERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(master->isAncestorOf(editor));
+    QTest::keyClicks(editor, "beta mills");
+    QTest::mouseClick(child<QPushButton>(master, "Command3"), Qt::LeftButton);
+    QTRY_VERIFY(m_shell->companySelection()->isVisible());
+    QVERIFY(child<QComboBox>(m_shell->companySelection(), "Combo1")->findText("BETA MILLS") >= 0);
 }
 
 QTEST_MAIN(TestShellFlow)
