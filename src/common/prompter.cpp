@@ -55,11 +55,8 @@ void ScriptedPrompter::message(const QString& text, Icon icon, const QString& ti
 bool ScriptedPrompter::question(const QString& text, Icon icon, const QString& title)
 {
     m_entries.append({Kind::Question, text, title.isEmpty() ? applicationTitle() : title, icon});
-    if (m_answers.isEmpty()) {
-        ++m_unanswered;
-        return false;
-    }
-    return m_answers.dequeue();
+    // An unqueued question is answered No.
+    return m_answers.isEmpty() ? false : m_answers.dequeue();
 }
 
 QString ScriptedPrompter::saveFileName(const QString& caption, const QString&, const QString&)

@@ -62,13 +62,10 @@ public:
     QStringList texts() const;
     QString lastText() const { return m_entries.isEmpty() ? QString() : m_entries.last().text; }
     Entry last() const { return m_entries.isEmpty() ? Entry{} : m_entries.last(); }
-    // Questions asked when no answer was queued (answered No).
-    int unanswered() const { return m_unanswered; }
     void clear() { m_entries.clear(); }
 
 private:
     QList<Entry> m_entries;
     QQueue<bool> m_answers;
     QQueue<QString> m_files;
-    int m_unanswered = 0;
 };

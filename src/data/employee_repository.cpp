@@ -60,12 +60,3 @@ Result<QList<EmployeeName>> EmployeeRepository::names() const
         list.append({query.number(0), query.text(1)});
     return list;
 }
-
-std::optional<qint64> EmployeeRepository::idByName(const QString& name) const
-{
-    SqlQuery query(m_db, QStringLiteral("SELECT max(ID) FROM emp WHERE emname = ?"));
-    query.bind(name);
-    if (!query.exec() || !query.next() || query.isNull(0))
-        return std::nullopt;
-    return query.number(0);
-}

@@ -41,8 +41,6 @@ public:
     Result<std::optional<Employee>> find(qint64 id) const;
     // Every employee's number and name, by number.
     Result<QList<EmployeeName>> names() const;
-    // Of several employees with the same name, the one with the highest number.
-    std::optional<qint64> idByName(const QString& name) const;
 
 private:
     const Database& m_db;

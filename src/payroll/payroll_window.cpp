@@ -130,11 +130,6 @@ void PayrollWindow::setupBoxes()
     EntryBehaviour::install(m_ui->Combo2, EntryBehaviour::EnterMovesOn);
 }
 
-bool PayrollWindow::isEditing() const
-{
-    return m_ui->Text3->isVisible();
-}
-
 void PayrollWindow::showEditPanel(bool show)
 {
     for (QWidget* w :

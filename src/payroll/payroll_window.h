@@ -25,9 +25,6 @@ public:
     explicit PayrollWindow(AppContext& context, QWidget* parent = nullptr);
     ~PayrollWindow() override;
 
-    // The figures the window shows, as the last calculation gave them.
-    std::optional<PayResult> result() const { return m_result; }
-    bool isEditing() const;
 
 public slots:
     void showEditPanel(bool show);
