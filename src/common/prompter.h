@@ -62,7 +62,6 @@ public:
     QStringList texts() const;
     QString lastText() const { return m_entries.isEmpty() ? QString() : m_entries.last().text; }
     Entry last() const { return m_entries.isEmpty() ? Entry{} : m_entries.last(); }
-    void clear() { m_entries.clear(); }
 
 private:
     QList<Entry> m_entries;
