@@ -1,6 +1,6 @@
 #include "payroll_windows.h"
 
-#include "common/window_catalogue.h"
+#include "ui/window_catalogue.h"
 #include "payroll/payroll_window.h"
 
 void addPayrollWindows(WindowCatalogue& catalogue)

@@ -2,10 +2,10 @@
 
 #include "ui_company_selection_window.h"
 
-#include "common/entry_behaviour.h"
-#include "common/prompter.h"
-#include "common/window_lifetime.h"
-#include "data/app_context.h"
+#include "ui/entry_behaviour.h"
+#include "ui/prompter.h"
+#include "ui/window_lifetime.h"
+#include "ui/app_context.h"
 #include "data/company_repository.h"
 
 #include <QKeyEvent>

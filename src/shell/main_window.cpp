@@ -2,10 +2,10 @@
 
 #include "ui_main_window.h"
 
-#include "common/prompter.h"
-#include "common/window_catalogue.h"
-#include "common/window_lifetime.h"
-#include "data/app_context.h"
+#include "ui/prompter.h"
+#include "ui/window_catalogue.h"
+#include "ui/window_lifetime.h"
+#include "ui/app_context.h"
 #include "data/company_repository.h"
 #include "data/session.h"
 #include "data/user_repository.h"

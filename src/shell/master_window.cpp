@@ -2,9 +2,9 @@
 
 #include "ui_master_window.h"
 
-#include "common/entry_behaviour.h"
-#include "common/window_lifetime.h"
-#include "data/app_context.h"
+#include "ui/entry_behaviour.h"
+#include "ui/window_lifetime.h"
+#include "ui/app_context.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>

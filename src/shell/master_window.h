@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/prompter.h"
+#include "ui/prompter.h"
 #include "shell/master_table_model.h"
 
 #include <QWidget>

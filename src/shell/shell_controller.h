@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/app_context.h"
+#include "ui/app_context.h"
 #include "data/session.h"
 
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "shell_windows.h"
 
-#include "common/window_catalogue.h"
+#include "ui/window_catalogue.h"
 #include "shell/master_window.h"
 #include "shell/time_record_window.h"
 #include "shell/user_window.h"

@@ -1,6 +1,6 @@
 #include "startup.h"
 
-#include "common/prompter.h"
+#include "ui/prompter.h"
 #include "data/database.h"
 #include "shell/instance_lock.h"
 #include "shell/shell_controller.h"

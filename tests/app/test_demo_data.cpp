@@ -1,5 +1,5 @@
 #include "app/demo_data.h"
-#include "common/clock.h"
+#include "support/fixed_clock.h"
 #include "data/payroll_repository.h"
 #include "data/user_repository.h"
 #include "payroll/pay_calculation.h"

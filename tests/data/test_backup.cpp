@@ -1,4 +1,4 @@
-#include "common/clock.h"
+#include "support/fixed_clock.h"
 #include "data/backup_service.h"
 #include "data/database.h"
 #include "data/sql_query.h"

@@ -1,6 +1,6 @@
 #include "common/clock.h"
-#include "common/prompter.h"
-#include "common/window_catalogue.h"
+#include "support/scripted_prompter.h"
+#include "ui/window_catalogue.h"
 #include "data/database.h"
 #include "shell/company_selection_window.h"
 #include "shell/instance_lock.h"

@@ -1,6 +1,6 @@
 #include "common/clock.h"
-#include "common/prompter.h"
-#include "data/app_context.h"
+#include "support/scripted_prompter.h"
+#include "ui/app_context.h"
 #include "data/session.h"
 #include "data/user_repository.h"
 #include "shell/user_window.h"

@@ -1,4 +1,4 @@
-#include "common/entry_behaviour.h"
+#include "ui/entry_behaviour.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

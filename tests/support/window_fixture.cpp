@@ -1,0 +1,57 @@
+#include "window_fixture.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+WindowFixture::WindowFixture(const QDateTime& now) : clock(now) {}
+
+WindowFixture::~WindowFixture()
+{
+    m_window.reset();
+}
+
+void WindowFixture::showActive(QWidget* window)
+{
+    window->show();
+    QApplication::setActiveWindow(window);
+    if (!QTest::qWaitForWindowActive(window))
+        qWarning("the window %s did not become active", qPrintable(window->objectName()));
+}
+
+QString WindowFixture::text(const QString& name) const
+{
+    QWidget* w = control(name);
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        return edit->text();
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        return combo->currentText();
+    if (auto* label = qobject_cast<QLabel*>(w))
+        return label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+        return button->text();
+    qFatal("control %s shows no text", qPrintable(name));
+}
+
+void WindowFixture::type(const QString& box, const QString& text, bool enter)
+{
+    QWidget* w = control(box);
+    QLineEdit* edit = qobject_cast<QLineEdit*>(w);
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        edit = combo->lineEdit();
+    if (!edit)
+        qFatal("control %s takes no typing", qPrintable(box));
+    w->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    if (enter)
+        QTest::keyClick(edit, Qt::Key_Return);
+}
+
+void WindowFixture::click(const QString& button)
+{
+    QTest::mouseClick(control<QAbstractButton>(button), Qt::LeftButton);
+}
