@@ -9,15 +9,19 @@
 #include "data/loan_repository.h"
 #include "data/master_repository.h"
 #include "data/payroll_repository.h"
+#include "data/schema.h"
 #include "data/user_repository.h"
 #include "payroll/pay_calculation.h"
 
+#include <QDir>
 #include <QHash>
 #include <QStringList>
 
 #include <algorithm>
 
 namespace {
+
+const QString demoMarker = QStringLiteral("demo");
 
 struct DemoEmployee {
     const char* name;
@@ -177,20 +181,9 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
     return {};
 }
 
-} // namespace
-
-Status ensureDemoData(const Database& database, const Clock& clock)
+Status fill(const Database& database, QDate today)
 {
     CompanyRepository companies(database);
-    const auto existing = companies.list();
-    if (!existing)
-        return existing.status();
-    if (!existing->isEmpty())
-        return {};
-
-    Transaction transaction(database);
-    if (!transaction.active())
-        return Status::failure(transaction.error());
     for (const auto& [name, address] : {std::pair{"SHREE GANESH TEXTILES", "Plot 14, GIDC Estate, Rajkot 360003"},
                                         std::pair{"O'NEIL ENGINEERING WORKS", "22 Ring Road, Surat 395002"}})
         if (auto added = companies.add(QString::fromUtf8(name), QString::fromUtf8(address)); !added)
@@ -214,7 +207,6 @@ Status ensureDemoData(const Database& database, const Clock& clock)
         return s;
 
     EmployeeRepository staff(database);
-    const QDate today = clock.today();
     int index = 0;
     QList<Employee> added;
     for (const DemoEmployee& d : employees) {
@@ -238,7 +230,28 @@ Status ensureDemoData(const Database& database, const Clock& clock)
         added.append(e);
         ++index;
     }
-    if (Status s = addPayrollHistory(database, added, today); !s)
-        return s;
-    return transaction.commit();
+    return addPayrollHistory(database, added, today);
+}
+
+} // namespace
+
+Status ensureDemoData(const Database& database, const Clock& clock)
+{
+    const auto marker = schema::info(database, demoMarker);
+    if (!marker)
+        return marker.status();
+    if (!marker->isEmpty())
+        return {}; // the demo, filled on an earlier run
+    const auto empty = schema::holdsNoData(database);
+    if (!empty)
+        return empty.status();
+    if (!*empty)
+        return Status::failure(QStringLiteral("%1 already holds data and is not a demo database. The demo fills only "
+                                              "a new, empty database; nothing was changed.")
+                                   .arg(QDir::toNativeSeparators(database.path())));
+    return inTransaction(database, [&] {
+        if (Status filled = fill(database, clock.today()); !filled)
+            return filled;
+        return schema::setInfo(database, demoMarker, QStringLiteral("1"));
+    });
 }

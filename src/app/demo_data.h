@@ -7,6 +7,7 @@ class Database;
 
 // Fills an empty database with a small, realistic company setting for trying the program:
 // two companies, departments, groups, users admin/admin and clerk/clerk, delete password "delete",
-// about thirty employees, and a year of payroll with loans and advances. A database that already
-// has a company is left alone.
+// about thirty employees, and a year of payroll with loans and advances. Only a new, empty database
+// is filled (and marked as the demo); the demo of an earlier run is left as it is, and any other
+// database that holds data is refused unchanged.
 Status ensureDemoData(const Database& database, const Clock& clock);

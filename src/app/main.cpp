@@ -1,12 +1,12 @@
 #include "app/demo_data.h"
 #include "common/clock.h"
-#include "ui/prompter.h"
-#include "ui/window_catalogue.h"
 #include "data/database.h"
 #include "payroll/payroll_windows.h"
 #include "shell/shell_controller.h"
 #include "shell/shell_windows.h"
 #include "shell/startup.h"
+#include "ui/prompter.h"
+#include "ui/window_catalogue.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -6,8 +6,9 @@
 
 Status AdvanceRepository::insert(const Advance& advance)
 {
-    SqlQuery q(m_db, QStringLiteral("INSERT INTO adv (ID, emname, advamt, advdt, advtm, company)"
-                                    " VALUES (?, ?, ?, ?, ?, ?)"));
+    SqlQuery q(m_db, insertStatement(QStringLiteral("adv"),
+                                     {QStringLiteral("ID"), QStringLiteral("emname"), QStringLiteral("advamt"),
+                                      QStringLiteral("advdt"), QStringLiteral("advtm"), QStringLiteral("company")}));
     q.bind(advance.employeeId)
         .bind(advance.name)
         .bind(advance.amount)
@@ -19,10 +20,7 @@ Status AdvanceRepository::insert(const Advance& advance)
 
 Result<Currency> AdvanceRepository::monthTotal(qint64 employeeId, QDate month) const
 {
-    SqlQuery q(m_db, QStringLiteral("SELECT coalesce(sum(advamt), 0) FROM adv WHERE ID = ? AND advdt BETWEEN ? AND ?"));
+    SqlQuery q(m_db, QStringLiteral("SELECT sum(advamt) FROM adv WHERE ID = ? AND advdt BETWEEN ? AND ?"));
     q.bind(employeeId).bind(dates::firstOfMonth(month)).bind(dates::lastOfMonth(month));
-    const auto total = q.single();
-    if (!total)
-        return total.status();
-    return Currency::fromUnits(total->toLongLong());
+    return q.total();
 }

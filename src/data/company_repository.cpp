@@ -6,12 +6,7 @@
 Result<QList<Company>> CompanyRepository::list() const
 {
     SqlQuery query(m_db, QStringLiteral("SELECT rowid, company, addr FROM cmpmaster ORDER BY rowid"));
-    if (Status s = query.exec(); !s)
-        return s;
-    QList<Company> companies;
-    while (query.next())
-        companies.append({query.number(0), query.text(1), query.text(2)});
-    return companies;
+    return query.rows([](const SqlQuery& q) { return Company{q.number(0), q.text(1), q.text(2)}; });
 }
 
 Status CompanyRepository::checkName(const QString& name, qint64 exceptRowId) const
@@ -63,18 +58,13 @@ Status CompanyRepository::removeRow(qint64 rowId)
 
 Status CompanyRepository::select(const QString& name)
 {
-    Transaction transaction(m_db);
-    if (!transaction.active())
-        return Status::failure(transaction.error());
-    if (Status s = clearSelection(); !s)
-        return s;
-    SqlQuery flag(m_db, QStringLiteral("UPDATE cmpmaster SET selectt = 1 WHERE company = ?"));
-    flag.bind(name);
-    if (Status s = flag.exec(); !s)
-        return s;
-    if (flag.rowsAffected() < 1)
-        return Status::failure(QStringLiteral("There is no company named %1.").arg(name));
-    return transaction.commit();
+    return inTransaction(m_db, [&] {
+        if (Status s = clearSelection(); !s)
+            return s;
+        SqlQuery flag(m_db, QStringLiteral("UPDATE cmpmaster SET selectt = 1 WHERE company = ?"));
+        flag.bind(name);
+        return flag.execChanging(QStringLiteral("There is no company named %1.").arg(name));
+    });
 }
 
 Status CompanyRepository::clearSelection()

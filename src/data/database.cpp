@@ -70,7 +70,7 @@ Status Database::open(const QString& path)
     // The first statements read the file header: a file that is not a database fails here.
     Status status = execute(*this, QStringLiteral("PRAGMA journal_mode=WAL"));
     if (status)
-        status = execute(*this, QStringLiteral("PRAGMA synchronous=NORMAL"));
+        status = execute(*this, QStringLiteral("PRAGMA synchronous=FULL"));
     if (status)
         status = schema::migrate(*this);
     if (!status) {
@@ -170,4 +170,14 @@ void Transaction::rollback()
     }
     m_active = false;
     --m_database.m_transactionDepth;
+}
+
+Status inTransaction(const Database& database, const std::function<Status()>& work)
+{
+    Transaction transaction(database);
+    if (!transaction.active())
+        return Status::failure(transaction.error());
+    if (Status done = work(); !done)
+        return done;
+    return transaction.commit();
 }

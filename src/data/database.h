@@ -5,8 +5,11 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <functional>
+
 // Owns the program's one connection. Opening creates the schema on a new file and upgrades an older
-// one; the file is owner-only and runs in WAL mode.
+// one; the file is owner-only and runs in WAL mode with full synchronisation, so that a change
+// reported as stored survives a power cut.
 class Database {
 public:
     explicit Database(QString connectionName = QStringLiteral("kestrel"));
@@ -52,3 +55,7 @@ private:
     bool m_active = false;
     QString m_error;
 };
+
+// Runs work in a transaction (a savepoint when one is open already): commits when work succeeds,
+// rolls everything back and returns work's failure when it fails.
+Status inTransaction(const Database& database, const std::function<Status()>& work);

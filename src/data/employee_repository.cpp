@@ -3,11 +3,36 @@
 #include "data/database.h"
 #include "data/sql_query.h"
 
+namespace {
+
+const QStringList columns = {QStringLiteral("ID"),           QStringLiteral("emname"),   QStringLiteral("gender"),
+                             QStringLiteral("status"),       QStringLiteral("address"),  QStringLiteral("dept"),
+                             QStringLiteral("pos"),          QStringLiteral("empstat"),  QStringLiteral("basicrate"),
+                             QStringLiteral("dateemployed"), QStringLiteral("empphoto"), QStringLiteral("grp")};
+
+Employee readEmployee(const SqlQuery& query)
+{
+    Employee e;
+    e.id = query.number(0);
+    e.name = query.text(1);
+    e.gender = query.text(2);
+    e.civilStatus = query.text(3);
+    e.address = query.text(4);
+    e.department = query.text(5);
+    e.position = query.text(6);
+    e.employmentStatus = query.text(7);
+    e.basicRate = query.amount(8);
+    e.dateEmployed = query.date(9);
+    e.photo = query.text(10);
+    e.group = query.text(11);
+    return e;
+}
+
+} // namespace
+
 Result<qint64> EmployeeRepository::insert(const Employee& e)
 {
-    SqlQuery query(m_db, QStringLiteral("INSERT INTO emp (ID, emname, gender, status, address, dept, pos, empstat,"
-                                        " basicrate, dateemployed, empphoto, grp)"
-                                        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    SqlQuery query(m_db, insertStatement(QStringLiteral("emp"), columns));
     query.bind(e.id > 0 ? QVariant(e.id) : QVariant(QMetaType(QMetaType::LongLong)))
         .bind(e.name)
         .bind(e.gender)
@@ -27,36 +52,13 @@ Result<qint64> EmployeeRepository::insert(const Employee& e)
 
 Result<std::optional<Employee>> EmployeeRepository::find(qint64 id) const
 {
-    SqlQuery query(m_db, QStringLiteral("SELECT ID, emname, gender, status, address, dept, pos, empstat, basicrate,"
-                                        " dateemployed, empphoto, grp FROM emp WHERE ID = ?"));
+    SqlQuery query(m_db, QStringLiteral("SELECT %1 FROM emp WHERE ID = ?").arg(columns.join(QStringLiteral(", "))));
     query.bind(id);
-    if (Status s = query.exec(); !s)
-        return s;
-    if (!query.next())
-        return std::optional<Employee>();
-    Employee e;
-    e.id = query.number(0);
-    e.name = query.text(1);
-    e.gender = query.text(2);
-    e.civilStatus = query.text(3);
-    e.address = query.text(4);
-    e.department = query.text(5);
-    e.position = query.text(6);
-    e.employmentStatus = query.text(7);
-    e.basicRate = query.amount(8);
-    e.dateEmployed = query.date(9);
-    e.photo = query.text(10);
-    e.group = query.text(11);
-    return std::optional<Employee>(std::move(e));
+    return query.first(readEmployee);
 }
 
 Result<QList<EmployeeName>> EmployeeRepository::names() const
 {
     SqlQuery query(m_db, QStringLiteral("SELECT ID, emname FROM emp ORDER BY ID"));
-    if (Status s = query.exec(); !s)
-        return s;
-    QList<EmployeeName> list;
-    while (query.next())
-        list.append({query.number(0), query.text(1)});
-    return list;
+    return query.rows([](const SqlQuery& q) { return EmployeeName{q.number(0), q.text(1)}; });
 }

@@ -3,10 +3,15 @@
 #include "data/database.h"
 #include "data/sql_query.h"
 
+namespace {
+const QStringList columns = {QStringLiteral("ID"),          QStringLiteral("emname"), QStringLiteral("loanamt"),
+                             QStringLiteral("permonthded"), QStringLiteral("ldt"),    QStringLiteral("ltm"),
+                             QStringLiteral("dept"),        QStringLiteral("company")};
+} // namespace
+
 Status LoanRepository::insert(const Loan& loan)
 {
-    SqlQuery q(m_db, QStringLiteral("INSERT INTO loan (ID, emname, loanamt, permonthded, ldt, ltm, dept, company)"
-                                    " VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    SqlQuery q(m_db, insertStatement(QStringLiteral("loan"), columns));
     q.bind(loan.employeeId)
         .bind(loan.name)
         .bind(loan.amount)
@@ -20,12 +25,9 @@ Status LoanRepository::insert(const Loan& loan)
 
 Result<Currency> LoanRepository::totalLent(qint64 employeeId) const
 {
-    SqlQuery q(m_db, QStringLiteral("SELECT coalesce(sum(loanamt), 0) FROM loan WHERE ID = ?"));
+    SqlQuery q(m_db, QStringLiteral("SELECT sum(loanamt) FROM loan WHERE ID = ?"));
     q.bind(employeeId);
-    const auto total = q.single();
-    if (!total)
-        return total.status();
-    return Currency::fromUnits(total->toLongLong());
+    return q.total();
 }
 
 Result<std::optional<Currency>> LoanRepository::latestMonthlyDeduction(qint64 employeeId) const
@@ -33,10 +35,5 @@ Result<std::optional<Currency>> LoanRepository::latestMonthlyDeduction(qint64 em
     SqlQuery q(m_db, QStringLiteral("SELECT permonthded FROM loan WHERE ID = ?"
                                     " ORDER BY ldt DESC, ltm DESC, rowid DESC LIMIT 1"));
     q.bind(employeeId);
-    const auto deduction = q.single();
-    if (!deduction)
-        return deduction.status();
-    if (!deduction->isValid())
-        return std::optional<Currency>();
-    return std::optional<Currency>(Currency::fromUnits(deduction->toLongLong()));
+    return q.first([](const SqlQuery& row) { return row.amount(0); });
 }

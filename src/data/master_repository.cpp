@@ -17,12 +17,7 @@ QString MasterRepository::noun() const
 Result<QList<MasterEntry>> MasterRepository::list() const
 {
     SqlQuery query(m_db, QStringLiteral("SELECT rowid, %1 FROM %1 ORDER BY rowid").arg(table()));
-    if (Status s = query.exec(); !s)
-        return s;
-    QList<MasterEntry> entries;
-    while (query.next())
-        entries.append({query.number(0), query.text(1)});
-    return entries;
+    return query.rows([](const SqlQuery& q) { return MasterEntry{q.number(0), q.text(1)}; });
 }
 
 QStringList MasterRepository::names() const

@@ -6,9 +6,19 @@
 
 namespace {
 
-const QString columns = QStringLiteral(
-    "transid, ID, emname, monthrate, ddate, bonus, ot, totloan, ph, intax, others, absences, earn, advances,"
-    " tad, td, loanrec, travel, netpay, dept, grp, company");
+// The stored columns in the order bindValues() binds them; reads put transid before them.
+const QStringList columns = {QStringLiteral("ID"),       QStringLiteral("emname"),   QStringLiteral("monthrate"),
+                             QStringLiteral("ddate"),    QStringLiteral("bonus"),    QStringLiteral("ot"),
+                             QStringLiteral("totloan"),  QStringLiteral("ph"),       QStringLiteral("intax"),
+                             QStringLiteral("others"),   QStringLiteral("absences"), QStringLiteral("earn"),
+                             QStringLiteral("advances"), QStringLiteral("tad"),      QStringLiteral("td"),
+                             QStringLiteral("loanrec"),  QStringLiteral("travel"),   QStringLiteral("netpay"),
+                             QStringLiteral("dept"),     QStringLiteral("grp"),      QStringLiteral("company")};
+
+QString selectFrom(const QString& rest)
+{
+    return QStringLiteral("SELECT transid, %1 FROM payroll %2").arg(columns.join(QStringLiteral(", ")), rest);
+}
 
 void bindValues(SqlQuery& q, const PayrollTransaction& t)
 {
@@ -35,7 +45,7 @@ void bindValues(SqlQuery& q, const PayrollTransaction& t)
         .bind(t.company);
 }
 
-PayrollTransaction read(const SqlQuery& q)
+PayrollTransaction readTransaction(const SqlQuery& q)
 {
     PayrollTransaction t;
     t.transId = q.number(0);
@@ -67,10 +77,7 @@ PayrollTransaction read(const SqlQuery& q)
 
 Result<qint64> PayrollRepository::insert(const PayrollTransaction& t)
 {
-    SqlQuery q(m_db,
-               QStringLiteral("INSERT INTO payroll (ID, emname, monthrate, ddate, bonus, ot, totloan, ph, intax,"
-                              " others, absences, earn, advances, tad, td, loanrec, travel, netpay, dept, grp,"
-                              " company) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    SqlQuery q(m_db, insertStatement(QStringLiteral("payroll"), columns));
     bindValues(q, t);
     if (Status s = q.exec(); !s)
         return s;
@@ -79,10 +86,7 @@ Result<qint64> PayrollRepository::insert(const PayrollTransaction& t)
 
 Status PayrollRepository::update(qint64 transId, const PayrollTransaction& t)
 {
-    SqlQuery q(m_db, QStringLiteral("UPDATE payroll SET ID = ?, emname = ?, monthrate = ?, ddate = ?, bonus = ?,"
-                                    " ot = ?, totloan = ?, ph = ?, intax = ?, others = ?, absences = ?, earn = ?,"
-                                    " advances = ?, tad = ?, td = ?, loanrec = ?, travel = ?, netpay = ?, dept = ?,"
-                                    " grp = ?, company = ? WHERE transid = ?"));
+    SqlQuery q(m_db, updateStatement(QStringLiteral("payroll"), columns, QStringLiteral("transid = ?")));
     bindValues(q, t);
     q.bind(transId);
     return q.execChanging(QStringLiteral("There is no payroll transaction number %1.").arg(transId));
@@ -90,27 +94,16 @@ Status PayrollRepository::update(qint64 transId, const PayrollTransaction& t)
 
 Result<std::optional<PayrollTransaction>> PayrollRepository::find(qint64 transId) const
 {
-    SqlQuery q(m_db, QStringLiteral("SELECT %1 FROM payroll WHERE transid = ?").arg(columns));
+    SqlQuery q(m_db, selectFrom(QStringLiteral("WHERE transid = ?")));
     q.bind(transId);
-    if (Status s = q.exec(); !s)
-        return s;
-    if (!q.next())
-        return std::optional<PayrollTransaction>();
-    return std::optional<PayrollTransaction>(read(q));
+    return q.first(readTransaction);
 }
 
 Result<QList<PayrollTransaction>> PayrollRepository::month(const QString& company, QDate month) const
 {
-    SqlQuery q(m_db, QStringLiteral("SELECT %1 FROM payroll WHERE company = ? AND ddate BETWEEN ? AND ?"
-                                    " ORDER BY ID, transid")
-                         .arg(columns));
+    SqlQuery q(m_db, selectFrom(QStringLiteral("WHERE company = ? AND ddate BETWEEN ? AND ? ORDER BY ID, transid")));
     q.bind(company).bind(dates::firstOfMonth(month)).bind(dates::lastOfMonth(month));
-    if (Status s = q.exec(); !s)
-        return s;
-    QList<PayrollTransaction> list;
-    while (q.next())
-        list.append(read(q));
-    return list;
+    return q.rows(readTransaction);
 }
 
 Result<qint64> PayrollRepository::countFor(const QString& company, qint64 employeeId, QDate month) const
@@ -126,10 +119,7 @@ Result<qint64> PayrollRepository::countFor(const QString& company, qint64 employ
 
 Result<Currency> PayrollRepository::loanRecovered(qint64 employeeId) const
 {
-    SqlQuery q(m_db, QStringLiteral("SELECT coalesce(sum(loanrec), 0) FROM payroll WHERE ID = ?"));
+    SqlQuery q(m_db, QStringLiteral("SELECT sum(loanrec) FROM payroll WHERE ID = ?"));
     q.bind(employeeId);
-    const auto total = q.single();
-    if (!total)
-        return total.status();
-    return Currency::fromUnits(total->toLongLong());
+    return q.total();
 }

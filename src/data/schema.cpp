@@ -46,10 +46,18 @@ const QStringList version1 = {
     QStringLiteral("CREATE INDEX use_name ON \"use\" (usernm)"),
 };
 
+// The loan repaid so far is a sum over every payroll row of an employee; with rows laid out month by
+// month it would read a page per month without an index that covers it. The info table keeps facts
+// about the file itself, such as whether it is the demo database.
+const QStringList version2 = {
+    QStringLiteral("CREATE INDEX payroll_employee_loanrec ON payroll (ID, loanrec)"),
+    QStringLiteral("CREATE TABLE kestrel_info (name TEXT PRIMARY KEY, value TEXT)"),
+};
+
 // Each entry upgrades the file from the version before it.
 const QList<QStringList>& migrations()
 {
-    static const QList<QStringList> all = {version1};
+    static const QList<QStringList> all = {version1, version2};
     return all;
 }
 
@@ -79,20 +87,49 @@ Status migrate(const Database& database)
         return Status::failure(
             QStringLiteral("the file was written by a newer version of Kestrel (schema %1)").arg(current));
     for (int version = current + 1; version <= latestVersion(); ++version) {
-        Transaction transaction(database);
-        if (!transaction.active())
-            return Status::failure(transaction.error());
-        for (const QString& statement : migrations().at(version - 1))
-            if (Status s = execute(database, statement); !s)
-                return s;
-        SqlQuery record(database, QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"));
-        record.bind(version);
-        if (Status s = record.exec(); !s)
-            return s;
-        if (Status s = transaction.commit(); !s)
-            return s;
+        const Status upgraded = inTransaction(database, [&] {
+            for (const QString& statement : migrations().at(version - 1))
+                if (Status s = execute(database, statement); !s)
+                    return s;
+            SqlQuery record(database, QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"));
+            record.bind(version);
+            return record.exec();
+        });
+        if (!upgraded)
+            return upgraded;
     }
     return {};
+}
+
+Result<bool> holdsNoData(const Database& database)
+{
+    for (const char* table :
+         {"emp", "payroll", "loan", "adv", "incre", "decre", "arr", "dept", "grp", "cmpmaster", "\"use\"", "passwd"}) {
+        SqlQuery query(database, QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1)").arg(QLatin1String(table)));
+        const auto any = query.single();
+        if (!any)
+            return any.status();
+        if (any->toBool())
+            return false;
+    }
+    return true;
+}
+
+Result<QString> info(const Database& database, const QString& name)
+{
+    SqlQuery query(database, QStringLiteral("SELECT value FROM kestrel_info WHERE name = ?"));
+    query.bind(name);
+    const auto value = query.single();
+    if (!value)
+        return value.status();
+    return value->toString();
+}
+
+Status setInfo(const Database& database, const QString& name, const QString& value)
+{
+    SqlQuery query(database, QStringLiteral("INSERT OR REPLACE INTO kestrel_info (name, value) VALUES (?, ?)"));
+    query.bind(name).bind(value);
+    return query.exec();
 }
 
 } // namespace schema

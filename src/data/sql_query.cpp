@@ -51,10 +51,35 @@ Result<QVariant> SqlQuery::single()
     return m_query.next() ? m_query.value(0) : QVariant();
 }
 
+Result<Currency> SqlQuery::total()
+{
+    const auto sum = single();
+    if (!sum)
+        return sum.status();
+    return Currency::fromUnits(sum->toLongLong());
+}
+
 Status execute(const Database& database, const QString& sql)
 {
     QSqlQuery query(database.connection());
     if (!query.exec(sql))
         return Status::failure(query.lastError().text());
     return {};
+}
+
+QString insertStatement(const QString& table, const QStringList& columns)
+{
+    QStringList marks;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        marks << QStringLiteral("?");
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        .arg(table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+}
+
+QString updateStatement(const QString& table, const QStringList& columns, const QString& where)
+{
+    QStringList assignments;
+    for (const QString& column : columns)
+        assignments << column + QStringLiteral(" = ?");
+    return QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, assignments.join(QStringLiteral(", ")), where);
 }

@@ -4,8 +4,13 @@
 #include "data/status.h"
 
 #include <QDate>
+#include <QList>
 #include <QSqlQuery>
+#include <QStringList>
 #include <QVariant>
+
+#include <optional>
+#include <type_traits>
 
 class Database;
 
@@ -27,6 +32,14 @@ public:
     Status execChanging(const QString& whenNone);
     // Runs a statement that gives one value: that value, or a null QVariant when there is no row.
     Result<QVariant> single();
+    // Runs a statement whose one value is a sum of amounts: the total, 0 when nothing was summed.
+    Result<Currency> total();
+    // Runs the statement and turns every row into a value with read(query).
+    template <typename Read>
+    auto rows(Read read) -> Result<QList<std::invoke_result_t<Read&, const SqlQuery&>>>;
+    // Runs the statement and turns its first row into a value; no value when there is no row.
+    template <typename Read>
+    auto first(Read read) -> Result<std::optional<std::invoke_result_t<Read&, const SqlQuery&>>>;
     bool next() { return m_query.next(); }
 
     bool isNull(int column) const { return m_query.isNull(column); }
@@ -44,5 +57,32 @@ private:
     QString m_prepareError;
 };
 
+template <typename Read>
+auto SqlQuery::rows(Read read) -> Result<QList<std::invoke_result_t<Read&, const SqlQuery&>>>
+{
+    if (Status s = exec(); !s)
+        return s;
+    QList<std::invoke_result_t<Read&, const SqlQuery&>> list;
+    while (next())
+        list.append(read(*this));
+    return list;
+}
+
+template <typename Read>
+auto SqlQuery::first(Read read) -> Result<std::optional<std::invoke_result_t<Read&, const SqlQuery&>>>
+{
+    using Value = std::invoke_result_t<Read&, const SqlQuery&>;
+    if (Status s = exec(); !s)
+        return s;
+    if (!next())
+        return std::optional<Value>();
+    return std::optional<Value>(read(*this));
+}
+
 // Runs one statement without values (pragmas, schema).
 Status execute(const Database& database, const QString& sql);
+
+// Statements made from a table's column list, so that each list is written once:
+// "INSERT INTO t (a, b) VALUES (?, ?)" and "UPDATE t SET a = ?, b = ? WHERE <where>".
+QString insertStatement(const QString& table, const QStringList& columns);
+QString updateStatement(const QString& table, const QStringList& columns, const QString& where);

@@ -6,6 +6,11 @@
 #include "data/sql_query.h"
 
 namespace {
+User readUser(const SqlQuery& q)
+{
+    return {q.number(0), q.text(1), q.text(2)};
+}
+
 Status checkFields(const QString& name, const QString& privilege)
 {
     if (name.trimmed().isEmpty())
@@ -19,12 +24,7 @@ Status checkFields(const QString& name, const QString& privilege)
 Result<QList<User>> UserRepository::list() const
 {
     SqlQuery query(m_db, QStringLiteral("SELECT ID, usernm, priv FROM \"use\" ORDER BY usernm, ID"));
-    if (Status s = query.exec(); !s)
-        return s;
-    QList<User> users;
-    while (query.next())
-        users.append({query.number(0), query.text(1), query.text(2)});
-    return users;
+    return query.rows(readUser);
 }
 
 std::optional<User> UserRepository::find(qint64 id) const
@@ -132,16 +132,13 @@ Status UserRepository::setDeletePassword(const QString& password)
 {
     if (password.isEmpty())
         return Status::failure(QStringLiteral("Please enter the delete password."));
-    Transaction transaction(m_db);
-    if (!transaction.active())
-        return Status::failure(transaction.error());
-    if (Status s = SqlQuery(m_db, QStringLiteral("DELETE FROM passwd")).exec(); !s)
-        return s;
-    SqlQuery insert(m_db, QStringLiteral("INSERT INTO passwd (delpass) VALUES (?)"));
-    insert.bind(password_hash::make(password));
-    if (Status s = insert.exec(); !s)
-        return s;
-    return transaction.commit();
+    return inTransaction(m_db, [&] {
+        if (Status s = SqlQuery(m_db, QStringLiteral("DELETE FROM passwd")).exec(); !s)
+            return s;
+        SqlQuery insert(m_db, QStringLiteral("INSERT INTO passwd (delpass) VALUES (?)"));
+        insert.bind(password_hash::make(password));
+        return insert.exec();
+    });
 }
 
 bool UserRepository::checkDeletePassword(const QString& password)

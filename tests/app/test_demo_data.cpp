@@ -12,6 +12,7 @@ class TestDemoData : public QObject {
 private slots:
     void demoIsCompleteAndConsistent();
     void secondRunAddsNothing();
+    void databaseWithDataIsRefusedUnchanged();
 };
 
 void TestDemoData::demoIsCompleteAndConsistent()
@@ -57,6 +58,22 @@ void TestDemoData::secondRunAddsNothing()
     const qint64 rows = t.count("SELECT count(*) FROM payroll");
     QVERIFY(ensureDemoData(t.db(), clock));
     QCOMPARE(t.count("SELECT count(*) FROM payroll"), rows);
+}
+
+void TestDemoData::databaseWithDataIsRefusedUnchanged()
+{
+    TestDatabase t;
+    FixedClock clock(QDateTime(QDate(2026, 12, 6), QTime(9, 0)));
+    // A working database without any company yet: only a user and the delete password.
+    UserRepository users(t.db());
+    QVERIFY(users.add("owner", "pw", "Admin").ok());
+    QVERIFY(users.setDeletePassword("del"));
+    const Status refused = ensureDemoData(t.db(), clock);
+    QVERIFY(!refused);
+    QVERIFY2(refused.error().contains("already holds data"), qPrintable(refused.error()));
+    QCOMPARE(t.count("SELECT count(*) FROM \"use\""), 1);
+    QCOMPARE(t.count("SELECT count(*) FROM cmpmaster") + t.count("SELECT count(*) FROM emp"), 0);
+    QVERIFY(users.checkDeletePassword("del"));
 }
 
 QTEST_GUILESS_MAIN(TestDemoData)
