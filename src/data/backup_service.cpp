@@ -21,7 +21,7 @@ QString BackupService::localFolder() const
 
 BackupOutcome BackupService::takeLocal() const
 {
-    return takeInto(localFolder());
+    return takeInto(localFolder(), true);
 }
 
 BackupOutcome BackupService::takeNetwork() const
@@ -32,10 +32,10 @@ BackupOutcome BackupService::takeNetwork() const
         outcome.reason = QStringLiteral("No network backup folder is set (setting %1).").arg(networkFolderKey());
         return outcome;
     }
-    return takeInto(folder);
+    return takeInto(folder, false);
 }
 
-BackupOutcome BackupService::takeInto(const QString& folder) const
+BackupOutcome BackupService::takeInto(const QString& folder, bool createFolder) const
 {
     BackupOutcome outcome;
     outcome.folder = QDir::cleanPath(folder);
@@ -48,6 +48,11 @@ BackupOutcome BackupService::takeInto(const QString& folder) const
     }
     if (!m_db.isOpen()) {
         outcome.reason = QStringLiteral("The database is not open.");
+        return outcome;
+    }
+    if (!createFolder && !QFileInfo(outcome.folder).isDir()) {
+        outcome.reason = QStringLiteral("The backup folder %1 cannot be reached.")
+                             .arg(QDir::toNativeSeparators(outcome.folder));
         return outcome;
     }
     if (!QDir().mkpath(outcome.folder)) {

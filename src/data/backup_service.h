@@ -25,7 +25,8 @@ public:
 
     // Into backup/ beside the database file; the folder is created when missing.
     BackupOutcome takeLocal() const;
-    // Into the folder of the setting networkFolderKey(); fails when none is set.
+    // Into the folder of the setting networkFolderKey(); fails when none is set or when the folder
+    // is missing (an unmounted share), which is never created here.
     BackupOutcome takeNetwork() const;
 
     QString localFolder() const;
@@ -33,7 +34,7 @@ public:
     static QString networkFolderKey() { return QStringLiteral("backup/networkFolder"); }
 
 private:
-    BackupOutcome takeInto(const QString& folder) const;
+    BackupOutcome takeInto(const QString& folder, bool createFolder) const;
     const Database& m_db;
     const Clock& m_clock;
 };

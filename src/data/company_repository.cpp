@@ -33,13 +33,57 @@ Result<qint64> CompanyRepository::add(const QString& name, const QString& addres
     return query.lastInsertId();
 }
 
+namespace {
+// The tables whose rows record their company by name.
+const char* const companyTables[] = {"payroll", "loan", "adv", "arr", "incre", "decre"};
+} // namespace
+
 Status CompanyRepository::update(qint64 rowId, const QString& name, const QString& address)
 {
     if (Status s = checkName(name, rowId); !s)
         return s;
-    SqlQuery query(m_db, QStringLiteral("UPDATE cmpmaster SET company = ?, addr = ? WHERE rowid = ?"));
-    query.bind(name.trimmed()).bind(address).bind(rowId);
-    return query.execChanging(QStringLiteral("The company no longer exists."));
+    const auto old = nameOf(rowId);
+    if (!old)
+        return Status::failure(QStringLiteral("The company no longer exists."));
+    const QString renamed = name.trimmed();
+    return inTransaction(m_db, [&] {
+        SqlQuery query(m_db, QStringLiteral("UPDATE cmpmaster SET company = ?, addr = ? WHERE rowid = ?"));
+        query.bind(renamed).bind(address).bind(rowId);
+        if (Status s = query.execChanging(QStringLiteral("The company no longer exists.")); !s)
+            return s;
+        if (renamed == *old)
+            return Status();
+        for (const char* table : companyTables) {
+            SqlQuery carry(m_db, QStringLiteral("UPDATE %1 SET company = ? WHERE company = ?").arg(QLatin1String(table)));
+            carry.bind(renamed).bind(*old);
+            if (Status s = carry.exec(); !s)
+                return s;
+        }
+        return Status();
+    });
+}
+
+Result<bool> CompanyRepository::hasData(const QString& name) const
+{
+    for (const char* table : companyTables) {
+        SqlQuery query(m_db,
+                       QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE company = ?)").arg(QLatin1String(table)));
+        query.bind(name);
+        const auto any = query.single();
+        if (!any)
+            return any.status();
+        if (any->toBool())
+            return true;
+    }
+    return false;
+}
+
+std::optional<QString> CompanyRepository::nameOf(qint64 rowId) const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT company FROM cmpmaster WHERE rowid = ?"));
+    query.bind(rowId);
+    const auto name = query.first([](const SqlQuery& q) { return q.text(0); });
+    return name ? *name : std::nullopt;
 }
 
 Status CompanyRepository::remove(const QString& name)

@@ -23,7 +23,11 @@ public:
     // In the order the companies were entered.
     Result<QList<Company>> list() const;
     Result<qint64> add(const QString& name, const QString& address);
+    // A new name is carried to every row that records the company by name, in one transaction, so
+    // that its payroll, loans, advances, arrears, increments and decrements stay its own.
     Status update(qint64 rowId, const QString& name, const QString& address);
+    // Whether any payroll, loan, advance, arrears, increment or decrement row records the company.
+    Result<bool> hasData(const QString& name) const;
     Status remove(const QString& name);
     Status removeRow(qint64 rowId);
 
@@ -33,6 +37,9 @@ public:
     // The flagged company (the first one if several are flagged), if any.
     std::optional<QString> selected() const;
     QString address(const QString& name) const;
+
+    // The stored name of a row, if the row exists.
+    std::optional<QString> nameOf(qint64 rowId) const;
 
 private:
     Status checkName(const QString& name, qint64 exceptRowId) const;

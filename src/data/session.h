@@ -8,7 +8,7 @@ struct Session {
     QString company;
     QString userName;
     QString privilege;
-    qint64 userId = 0; // the row of the user who logged in (names need not be unique)
+    qint64 userId = 0; // the row of the user who logged in
 
     // Only the exact privilege "user" restricts; "User", "admin" and the rest give full access.
     bool isRestricted() const { return privilege == QLatin1String("user"); }

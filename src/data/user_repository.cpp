@@ -11,13 +11,14 @@ User readUser(const SqlQuery& q)
     return {q.number(0), q.text(1), q.text(2)};
 }
 
-Status checkFields(const QString& name, const QString& privilege)
+bool restricts(const QString& privilege)
 {
-    if (name.trimmed().isEmpty())
-        return Status::failure(QStringLiteral("Please enter user name."));
-    if (privilege.trimmed().isEmpty())
-        return Status::failure(QStringLiteral("Please enter privilege."));
-    return {};
+    return Session{{}, {}, privilege.trimmed()}.isRestricted();
+}
+
+bool sameName(const QString& a, const QString& b)
+{
+    return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
 }
 } // namespace
 
@@ -31,9 +32,8 @@ std::optional<User> UserRepository::find(qint64 id) const
 {
     SqlQuery query(m_db, QStringLiteral("SELECT ID, usernm, priv FROM \"use\" WHERE ID = ?"));
     query.bind(id);
-    if (!query.exec() || !query.next())
-        return std::nullopt;
-    return User{query.number(0), query.text(1), query.text(2)};
+    const auto user = query.first(readUser);
+    return user ? *user : std::nullopt;
 }
 
 Result<qint64> UserRepository::count() const
@@ -45,9 +45,25 @@ Result<qint64> UserRepository::count() const
     return count->toLongLong();
 }
 
+Status UserRepository::checkFields(qint64 id, const QString& name, const QString& privilege) const
+{
+    if (name.trimmed().isEmpty())
+        return Status::failure(QStringLiteral("Please enter user name."));
+    if (privilege.trimmed().isEmpty())
+        return Status::failure(QStringLiteral("Please enter privilege."));
+    // Compared here rather than by the database, whose letter case rules know only ASCII.
+    const auto users = list();
+    if (!users)
+        return users.status();
+    for (const User& user : *users)
+        if (user.id != id && sameName(user.name, name))
+            return Status::failure(QStringLiteral("There is a user named %1 already.").arg(user.name));
+    return {};
+}
+
 Result<qint64> UserRepository::add(const QString& name, const QString& password, const QString& privilege)
 {
-    if (Status s = checkFields(name, privilege); !s)
+    if (Status s = checkFields(0, name, privilege); !s)
         return s;
     if (password.isEmpty())
         return Status::failure(QStringLiteral("Please enter password."));
@@ -60,12 +76,11 @@ Result<qint64> UserRepository::add(const QString& name, const QString& password,
 
 Status UserRepository::update(qint64 id, const QString& name, const QString& password, const QString& privilege)
 {
-    if (Status s = checkFields(name, privilege); !s)
+    if (Status s = checkFields(id, name, privilege); !s)
         return s;
-    const bool demotes = Session{{}, {}, privilege.trimmed()}.isRestricted();
-    if (demotes && managersOtherThan(id) == 0) {
+    if (restricts(privilege) && managersOtherThan(id) == 0) {
         const auto current = find(id);
-        if (current && !Session{{}, {}, current->privilege}.isRestricted())
+        if (current && !restricts(current->privilege))
             return Status::failure(QStringLiteral("At least one user must keep a privilege other than \"user\", "
                                                   "or nobody could manage users."));
     }
@@ -83,17 +98,20 @@ qint64 UserRepository::managersOtherThan(qint64 id) const
 {
     SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM \"use\" WHERE ID <> ? AND priv IS NOT 'user'"));
     query.bind(id);
-    if (!query.exec() || !query.next())
-        return 0;
-    return query.number(0);
+    const auto count = query.single();
+    return count ? count->toLongLong() : 0;
 }
 
-Status UserRepository::remove(qint64 id)
+Status UserRepository::remove(qint64 id, qint64 loggedInId)
 {
     const auto user = find(id);
     if (!user)
         return Status::failure(QStringLiteral("The user no longer exists."));
-    if (!Session{{}, {}, user->privilege}.isRestricted() && managersOtherThan(id) == 0)
+    if (id == loggedInId)
+        return Status::failure(
+            QStringLiteral("%1 is logged in now and cannot be deleted. Log in as another user to delete %1.")
+                .arg(user->name));
+    if (!restricts(user->privilege) && managersOtherThan(id) == 0)
         return Status::failure(
             QStringLiteral("%1 is the last user who can manage users and cannot be deleted.").arg(user->name));
     SqlQuery query(m_db, QStringLiteral("DELETE FROM \"use\" WHERE ID = ?"));
@@ -101,17 +119,39 @@ Status UserRepository::remove(qint64 id)
     return query.execChanging(QStringLiteral("The user no longer exists."));
 }
 
+Result<User> UserRepository::createFirstAdministrator(const QString& name, const QString& password,
+                                                      const QString& deletePassword)
+{
+    User created;
+    const Status stored = inTransaction(m_db, [&] {
+        const auto users = count();
+        if (!users)
+            return users.status();
+        if (*users > 0)
+            return Status::failure(QStringLiteral("The administrator has been created already. Please log in."));
+        const auto id = add(name, password, QStringLiteral("Admin"));
+        if (!id)
+            return id.status();
+        created = User{*id, name.trimmed(), QStringLiteral("Admin")};
+        return setDeletePassword(deletePassword);
+    });
+    if (!stored)
+        return stored;
+    return created;
+}
+
 std::optional<User> UserRepository::authenticate(const QString& name, const QString& password)
 {
-    SqlQuery query(m_db, QStringLiteral("SELECT ID, usernm, priv, pass FROM \"use\" WHERE usernm = ? ORDER BY ID"));
-    query.bind(name);
+    SqlQuery query(m_db, QStringLiteral("SELECT ID, usernm, priv, pass FROM \"use\" ORDER BY ID"));
     if (!query.exec())
         return std::nullopt;
     while (query.next()) {
+        if (!sameName(query.text(1), name))
+            continue;
         const QString stored = query.text(3);
         if (!password_hash::verify(password, stored))
             continue;
-        const User user{query.number(0), query.text(1), query.text(2)};
+        const User user = readUser(query);
         if (password_hash::needsRehash(stored)) {
             SqlQuery rehash(m_db, QStringLiteral("UPDATE \"use\" SET pass = ? WHERE ID = ?"));
             rehash.bind(password_hash::make(password)).bind(user.id);
@@ -125,7 +165,8 @@ std::optional<User> UserRepository::authenticate(const QString& name, const QStr
 bool UserRepository::hasDeletePassword() const
 {
     SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM passwd WHERE delpass IS NOT NULL AND delpass <> ''"));
-    return query.exec() && query.next() && query.number(0) > 0;
+    const auto count = query.single();
+    return count && count->toLongLong() > 0;
 }
 
 Status UserRepository::setDeletePassword(const QString& password)

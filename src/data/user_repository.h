@@ -16,7 +16,8 @@ struct User {
 };
 
 // Operators (table use) and the delete password (table passwd). Passwords are stored as salted
-// hashes; no method ever returns one.
+// hashes; no method ever returns one. User names are stored trimmed and are unique whatever their
+// letter case; passwords are exact.
 class UserRepository {
 public:
     explicit UserRepository(const Database& database) : m_db(database) {}
@@ -27,10 +28,16 @@ public:
     Result<qint64> add(const QString& name, const QString& password, const QString& privilege);
     // An empty password keeps the stored one.
     Status update(qint64 id, const QString& name, const QString& password, const QString& privilege);
-    // Refuses to delete the last user who can manage users.
-    Status remove(qint64 id);
+    // Refuses to delete the user who is logged in (loggedInId) and the last user who can manage users.
+    Status remove(qint64 id, qint64 loggedInId);
 
-    // The user whose name and password match; an old plain-text password is rehashed on success.
+    // A new database's first step: the administrator and the delete password, stored together, and
+    // only while there is no user at all.
+    Result<User> createFirstAdministrator(const QString& name, const QString& password,
+                                          const QString& deletePassword);
+
+    // The user whose name (any letter case, blanks around it ignored) and password match; an old
+    // plain-text password is rehashed on success.
     std::optional<User> authenticate(const QString& name, const QString& password);
 
     bool hasDeletePassword() const;
@@ -39,6 +46,7 @@ public:
     bool checkDeletePassword(const QString& password);
 
 private:
+    Status checkFields(qint64 id, const QString& name, const QString& privilege) const;
     qint64 managersOtherThan(qint64 id) const;
     const Database& m_db;
 };

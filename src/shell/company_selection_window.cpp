@@ -2,11 +2,12 @@
 
 #include "ui_company_selection_window.h"
 
+#include "data/company_repository.h"
+#include "ui/app_context.h"
+#include "ui/delete_password_guard.h"
 #include "ui/entry_behaviour.h"
 #include "ui/prompter.h"
 #include "ui/window_lifetime.h"
-#include "ui/app_context.h"
-#include "data/company_repository.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -15,6 +16,14 @@ CompanySelectionWindow::CompanySelectionWindow(AppContext& context, QWidget* par
     : QWidget(parent), m_ui(std::make_unique<Ui::CompanySelectionWindow>()), m_context(context)
 {
     m_ui->setupUi(this);
+    m_guard = new DeletePasswordGuard(
+        context, {m_ui->fraDelPass, m_ui->txtDelPass, m_ui->cmdDelPassDelete, m_ui->cmdDelPassCancel}, this);
+    connect(m_guard, &DeletePasswordGuard::finished, this, [this](bool deleted) {
+        if (deleted)
+            m_ui->Combo1->setEditText(QString());
+        reload();
+        m_ui->Combo1->setFocus();
+    });
     EntryBehaviour::install(m_ui->Combo1, EntryBehaviour::DropDownOnFocus);
     // Keys reach the combo box first and its line edit only through it.
     m_ui->Combo1->installEventFilter(this);
@@ -99,13 +108,8 @@ void CompanySelectionWindow::deleteCompany()
         m_context.prompter.message(QStringLiteral("There is no company named %1.").arg(name));
         return;
     }
-    if (!m_context.prompter.question(QStringLiteral("Are You Sure You Want To Delete Company"), Prompter::Icon::None))
-        return;
-    if (Status removed = CompanyRepository(m_context.db).remove(m_ui->Combo1->itemText(index)); !removed) {
-        m_context.prompter.error(removed.error());
-        return;
-    }
-    m_context.prompter.information(QStringLiteral("Company Delete But Data Remains In The Database"));
-    m_ui->Combo1->setEditText(QString());
-    reload();
+    const QString company = m_ui->Combo1->itemText(index);
+    m_guard->request({QStringLiteral("Are You Sure You Want To Delete Company"),
+                      [this, company] { return CompanyRepository(m_context.db).remove(company); },
+                      QStringLiteral("Company Delete But Data Remains In The Database")});
 }

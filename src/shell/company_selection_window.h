@@ -8,8 +8,10 @@ namespace Ui {
 class CompanySelectionWindow;
 }
 struct AppContext;
+class DeletePasswordGuard;
 
-// The first window of a run: choose the company to work on, create one, or delete one.
+// The first window of a run: choose the company to work on, create one, or delete one (behind the
+// delete password, since this window comes before any login).
 class CompanySelectionWindow : public QWidget {
     Q_OBJECT
 public:
@@ -36,4 +38,5 @@ private:
 
     std::unique_ptr<Ui::CompanySelectionWindow> m_ui;
     AppContext& m_context;
+    DeletePasswordGuard* m_guard;
 };

@@ -10,10 +10,22 @@ InstanceLock::InstanceLock(const QString& databasePath)
     m_lock->setStaleLockTime(0);
 }
 
-bool InstanceLock::tryLock()
+InstanceLock::Outcome InstanceLock::tryLock()
 {
-    QDir().mkpath(QFileInfo(m_lock->fileName()).absolutePath());
-    return m_lock->tryLock(0);
+    const QString folder = QFileInfo(m_lock->fileName()).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        m_failure = QStringLiteral("The folder %1 cannot be created.").arg(QDir::toNativeSeparators(folder));
+        return Outcome::Failed;
+    }
+    if (m_lock->tryLock(0))
+        return Outcome::Locked;
+    if (m_lock->error() == QLockFile::LockFailedError)
+        return Outcome::HeldByAnother;
+    const QString file = QDir::toNativeSeparators(m_lock->fileName());
+    m_failure = m_lock->error() == QLockFile::PermissionError
+                    ? QStringLiteral("The lock file %1 cannot be written: permission denied.").arg(file)
+                    : QStringLiteral("The lock file %1 cannot be made.").arg(file);
+    return Outcome::Failed;
 }
 
 bool InstanceLock::isLocked() const

@@ -9,12 +9,17 @@
 // program that crashed is taken over, since its process is gone.
 class InstanceLock {
 public:
+    enum class Outcome { Locked, HeldByAnother, Failed };
+
     explicit InstanceLock(const QString& databasePath);
-    bool tryLock();
+    // Failed means the lock file could not be made at all; failure() says why.
+    Outcome tryLock();
+    QString failure() const { return m_failure; }
     bool isLocked() const;
     void unlock();
     static QString lockPathFor(const QString& databasePath) { return databasePath + QStringLiteral(".lock"); }
 
 private:
     std::unique_ptr<QLockFile> m_lock;
+    QString m_failure;
 };

@@ -2,12 +2,13 @@
 
 #include "ui_login_window.h"
 
-#include "ui/entry_behaviour.h"
-#include "ui/prompter.h"
-#include "ui/window_lifetime.h"
-#include "ui/app_context.h"
 #include "data/company_repository.h"
 #include "data/database.h"
+#include "ui/app_context.h"
+#include "ui/entry_behaviour.h"
+#include "ui/prompter.h"
+#include "ui/required_fields.h"
+#include "ui/window_lifetime.h"
 
 #include <QKeyEvent>
 
@@ -65,59 +66,49 @@ void LoginWindow::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-bool LoginWindow::createFirstAdministrator()
+std::optional<User> LoginWindow::createFirstAdministrator()
 {
     Prompter& prompter = m_context.prompter;
-    const auto require = [&prompter](QLineEdit* box, const QString& what) {
-        if (!box->text().isEmpty())
-            return true;
-        prompter.warning(QStringLiteral("Please enter %1.").arg(what));
-        box->setFocus();
-        return false;
-    };
-    if (!require(m_ui->txtUserName, QStringLiteral("user name")) ||
-        !require(m_ui->txtPassword, QStringLiteral("password")) ||
-        !require(m_ui->txtConfirm, QStringLiteral("confirm password")) ||
-        !require(m_ui->txtDelPass, QStringLiteral("delete password")) ||
-        !require(m_ui->txtDelConfirm, QStringLiteral("confirm delete password")))
-        return false;
+    if (!requireFilled(prompter, {{m_ui->txtUserName, QStringLiteral("Please enter user name.")},
+                                  {m_ui->txtPassword, QStringLiteral("Please enter password.")},
+                                  {m_ui->txtConfirm, QStringLiteral("Please enter confirm password.")},
+                                  {m_ui->txtDelPass, QStringLiteral("Please enter delete password.")},
+                                  {m_ui->txtDelConfirm, QStringLiteral("Please enter confirm delete password.")}}))
+        return std::nullopt;
     if (m_ui->txtPassword->text() != m_ui->txtConfirm->text()) {
         prompter.warning(QStringLiteral("Password does not match!"));
         m_ui->txtConfirm->setFocus();
-        return false;
+        return std::nullopt;
     }
     if (m_ui->txtDelPass->text() != m_ui->txtDelConfirm->text()) {
         prompter.warning(QStringLiteral("Delete password does not match!"));
         m_ui->txtDelConfirm->setFocus();
-        return false;
+        return std::nullopt;
     }
-    // The administrator and the delete password are stored together or not at all.
-    Transaction transaction(m_context.db);
-    UserRepository users(m_context.db);
-    const auto added = users.add(m_ui->txtUserName->text(), m_ui->txtPassword->text(), QStringLiteral("Admin"));
-    if (!added) {
-        prompter.error(added.error());
-        return false;
+    const auto created =
+        UserRepository(m_context.db)
+            .createFirstAdministrator(m_ui->txtUserName->text(), m_ui->txtPassword->text(), m_ui->txtDelPass->text());
+    if (!created) {
+        prompter.error(created.error());
+        // Someone may have created the administrator meanwhile: offer the plain login then.
+        reset();
+        return std::nullopt;
     }
-    Status stored = users.setDeletePassword(m_ui->txtDelPass->text());
-    if (stored)
-        stored = transaction.commit();
-    if (!stored) {
-        prompter.error(stored.error());
-        return false;
-    }
-    return true;
+    return created.value();
 }
 
 void LoginWindow::accept()
 {
-    if (m_firstRun && !createFirstAdministrator())
-        return;
-    const auto user = UserRepository(m_context.db).authenticate(m_ui->txtUserName->text(), m_ui->txtPassword->text());
-    if (!user) {
-        m_context.prompter.information(QStringLiteral("Enter Username And Password"));
-        return;
+    std::optional<User> user;
+    if (m_firstRun) {
+        user = createFirstAdministrator(); // it tells the operator what is wrong
+    } else {
+        user = UserRepository(m_context.db).authenticate(m_ui->txtUserName->text(), m_ui->txtPassword->text());
+        if (!user)
+            m_context.prompter.information(QStringLiteral("Enter Username And Password"));
     }
+    if (!user)
+        return;
     reset();
     emit loggedIn(*user);
 }

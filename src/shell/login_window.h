@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class LoginWindow;
@@ -32,7 +33,8 @@ protected:
 
 private:
     void accept();
-    bool createFirstAdministrator();
+    // The administrator made from the boxes, or nothing (the operator has been told why).
+    std::optional<User> createFirstAdministrator();
 
     std::unique_ptr<Ui::LoginWindow> m_ui;
     AppContext& m_context;

@@ -2,17 +2,20 @@
 
 #include "ui_main_window.h"
 
-#include "ui/prompter.h"
-#include "ui/window_catalogue.h"
-#include "ui/window_lifetime.h"
-#include "ui/app_context.h"
 #include "data/company_repository.h"
 #include "data/session.h"
 #include "data/user_repository.h"
+#include "ui/app_context.h"
+#include "ui/prompter.h"
+#include "ui/window_catalogue.h"
+#include "ui/window_lifetime.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDir>
 #include <QMdiSubWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -58,14 +61,25 @@ MainWindow::MainWindow(AppContext& context, const WindowCatalogue& catalogue, QW
     setWindowTitle(m_context.session.company);
     m_ui->Label2->setText(m_context.session.userName);
 
-    const QList<std::pair<QPushButton*, QString>> buttons = {
-        {m_ui->Command1, QStringLiteral("Form1")},   {m_ui->Command2, QStringLiteral("Form2")},
-        {m_ui->Command3, QStringLiteral("Form3")},   {m_ui->Command4, QStringLiteral("Form4")},
-        {m_ui->Command5, QStringLiteral("Form5")},   {m_ui->Command6, QStringLiteral("Form6")},
-        {m_ui->Command7, QStringLiteral("Form8")},   {m_ui->Command8, QStringLiteral("Form9")},
-        {m_ui->Command11, QStringLiteral("Form10")}, {m_ui->Command10, QStringLiteral("Form11")},
+    // Each command is a button and an item of the Work menu, with the shortcut the menu shows.
+    struct Command {
+        QPushButton* button;
+        QAction* action;
+        QString window;
     };
-    const QList<std::pair<QAction*, QString>> actions = {
+    const QList<Command> commands = {
+        {m_ui->Command1, m_ui->actCommand1, QStringLiteral("Form1")},
+        {m_ui->Command2, m_ui->actCommand2, QStringLiteral("Form2")},
+        {m_ui->Command3, m_ui->actCommand3, QStringLiteral("Form3")},
+        {m_ui->Command4, m_ui->actCommand4, QStringLiteral("Form4")},
+        {m_ui->Command5, m_ui->actCommand5, QStringLiteral("Form5")},
+        {m_ui->Command6, m_ui->actCommand6, QStringLiteral("Form6")},
+        {m_ui->Command7, m_ui->actCommand7, QStringLiteral("Form8")},
+        {m_ui->Command8, m_ui->actCommand8, QStringLiteral("Form9")},
+        {m_ui->Command11, m_ui->actCommand11, QStringLiteral("Form10")},
+        {m_ui->Command10, m_ui->actCommand10, QStringLiteral("Form11")},
+    };
+    const QList<std::pair<QAction*, QString>> menuItems = {
         {m_ui->deptmst, QStringLiteral("Form20")}, {m_ui->grpmst, QStringLiteral("Form17")},
         {m_ui->dtpay, QStringLiteral("Form12")},   {m_ui->deptpayroll, QStringLiteral("Form14")},
         {m_ui->advpay, QStringLiteral("Form13")},  {m_ui->dtlrpt, QStringLiteral("Form15")},
@@ -73,25 +87,31 @@ MainWindow::MainWindow(AppContext& context, const WindowCatalogue& catalogue, QW
         {m_ui->delpay, QStringLiteral("dele")},
     };
     const QString notYet = QStringLiteral("This window is not available yet.");
-    for (const auto& [button, name] : buttons) {
-        const bool available = m_catalogue.has(name);
-        button->setEnabled(available);
-        button->setToolTip(available ? QString() : notYet);
-        connect(button, &QPushButton::clicked, this, [this, name = name] { openWindow(name); });
-    }
-    for (const auto& [action, name] : actions) {
+    const auto offer = [&](QAction* action, const QString& name) {
         const bool available = m_catalogue.has(name);
         action->setEnabled(available);
         action->setToolTip(available ? QString() : notYet);
-        connect(action, &QAction::triggered, this, [this, name = name] { openWindow(name); });
+        connect(action, &QAction::triggered, this, [this, name] { openWindow(name); });
+    };
+    for (const Command& command : commands) {
+        offer(command.action, command.window);
+        command.button->setEnabled(command.action->isEnabled());
+        command.button->setToolTip(command.action->toolTip());
+        connect(command.button, &QPushButton::clicked, command.action, &QAction::trigger);
     }
-    for (QMenu* menu : {m_ui->mst, m_ui->rpt, m_ui->delop})
+    for (const auto& [action, name] : menuItems)
+        offer(action, name);
+    for (QMenu* menu : {m_ui->work, m_ui->mst, m_ui->rpt, m_ui->delop})
         menu->setToolTipsVisible(true);
     // Enter on a focused button presses it, as Space does.
     for (QPushButton* button : m_ui->Picture1->findChildren<QPushButton*>())
         button->setAutoDefault(true);
     connect(m_ui->Command9, &QPushButton::clicked, this, &MainWindow::logOut);
+    connect(m_ui->actCommand9, &QAction::triggered, this, &MainWindow::logOut);
     connect(m_ui->Command12, &QPushButton::clicked, this, &MainWindow::close);
+    connect(m_ui->actCommand12, &QAction::triggered, this, &MainWindow::close);
+    // The work of most visits is the payroll, so the focus starts there.
+    m_ui->Command2->setFocus();
     // The privilege given at login applies from the start, not only once the window is activated.
     restrictButtons();
 }
@@ -148,7 +168,7 @@ void MainWindow::activated()
     if (m_sessionEnded)
         return;
     applyPrivilege();
-    takeBackup();
+    showBackup();
 }
 
 void MainWindow::applyPrivilege()
@@ -163,12 +183,15 @@ void MainWindow::applyPrivilege()
 void MainWindow::restrictButtons()
 {
     // Once restricted, the window stays so for the rest of its life.
-    if (m_context.session.isRestricted())
-        for (QPushButton* button : {m_ui->Command4, m_ui->Command6, m_ui->Command10, m_ui->Command11})
-            button->hide();
+    if (!m_context.session.isRestricted())
+        return;
+    for (QPushButton* button : {m_ui->Command4, m_ui->Command6, m_ui->Command10, m_ui->Command11})
+        button->hide();
+    for (QAction* action : {m_ui->actCommand4, m_ui->actCommand6, m_ui->actCommand10, m_ui->actCommand11})
+        action->setVisible(false);
 }
 
-void MainWindow::takeBackup()
+void MainWindow::showBackup()
 {
     const BackupOutcome outcome = m_backup.takeLocal();
     if (outcome.taken())
@@ -177,20 +200,29 @@ void MainWindow::takeBackup()
         statusBar()->showMessage(QStringLiteral("Auto backup failed: ") + outcome.reason);
 }
 
-void MainWindow::endSession()
+bool MainWindow::endSession()
 {
     if (m_sessionEnded)
-        return;
-    m_sessionEnded = true;
-    if (Status cleared = CompanyRepository(m_context.db).clearSelection(); !cleared)
-        statusBar()->showMessage(cleared.error());
-    takeBackup();
+        return true;
+    // The working windows go first: one that keeps the operator's unsaved input stops the ending.
     m_ui->mdiArea->closeAllSubWindows();
+    const QList<QMdiSubWindow*> open = m_ui->mdiArea->subWindowList();
+    if (std::any_of(open.cbegin(), open.cend(), [](const QMdiSubWindow* sub) { return sub->isVisible(); }))
+        return false;
+    m_sessionEnded = true;
+    Prompter& prompter = m_context.prompter;
+    if (Status cleared = CompanyRepository(m_context.db).clearSelection(); !cleared)
+        prompter.error(cleared.error());
+    // The window is closing: a failed backup is told in a message, not in its status bar.
+    if (const BackupOutcome outcome = m_backup.takeLocal(); outcome.failed())
+        prompter.warning(QStringLiteral("Auto backup failed: ") + outcome.reason);
+    return true;
 }
 
 void MainWindow::logOut()
 {
-    endSession();
+    if (!endSession())
+        return;
     emit loggedOut();
     close();
 }
@@ -198,7 +230,10 @@ void MainWindow::logOut()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     const bool exiting = !m_sessionEnded;
-    endSession();
+    if (!endSession()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     if (exiting)
         emit exitRequested();

@@ -14,7 +14,8 @@ class QMdiSubWindow;
 class WindowCatalogue;
 
 // Hosts the working windows, shows the company and the user, restricts ordinary users, and takes
-// the local backup when activated and when the session ends.
+// the local backup when activated and when the session ends. Every command is a button and an item
+// of the Work menu.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -39,8 +40,11 @@ private:
     void activated();
     void applyPrivilege();
     void restrictButtons();
-    void takeBackup();
-    void endSession();
+    // The activation's backup, told in the status bar.
+    void showBackup();
+    // Closes the working windows, clears the company flag and takes the backup; false when a
+    // working window stayed open to keep the operator's unsaved input.
+    bool endSession();
     QMdiSubWindow* subWindow(const QString& name) const;
 
     std::unique_ptr<Ui::MainWindow> m_ui;

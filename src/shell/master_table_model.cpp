@@ -178,11 +178,44 @@ Status MasterTableModel::setName(int row, const QString& typed)
     }
     if (name == current.name)
         return {};
-    const Status renamed = m_companies ? m_companies->update(current.rowId, name, current.address)
-                                       : m_masters->rename(current.rowId, name);
+    if (m_companies) {
+        // A company with data is renamed only on the operator's word: the new name goes to all its rows.
+        const auto hasData = m_companies->hasData(current.name);
+        if (!hasData)
+            return hasData.status();
+        if (*hasData) {
+            emit companyRenameRequested(current.rowId, current.name, name);
+            return {};
+        }
+        return renameCompany(current.rowId, name);
+    }
+    const Status renamed = m_masters->rename(current.rowId, name);
     if (renamed)
         current.name = name;
     return renamed;
+}
+
+Status MasterTableModel::renameCompany(qint64 rowId, const QString& name)
+{
+    const int row = rowOf(rowId);
+    if (row < 0 || !m_companies)
+        return Status::failure(tr("The company no longer exists."));
+    Row& current = m_rows[row];
+    const QString stored = name.trimmed().toUpper();
+    const Status renamed = m_companies->update(rowId, stored, current.address);
+    if (renamed) {
+        current.name = stored;
+        emit dataChanged(index(row, 0), index(row, 0), {Qt::DisplayRole, Qt::EditRole});
+    }
+    return renamed;
+}
+
+int MasterTableModel::rowOf(qint64 rowId) const
+{
+    for (int row = 0; row < m_rows.size(); ++row)
+        if (m_rows.at(row).rowId == rowId && !isPending(row))
+            return row;
+    return -1;
 }
 
 Status MasterTableModel::setAddress(int row, const QString& typed)

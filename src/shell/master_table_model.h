@@ -37,6 +37,11 @@ public:
     void discardPendingRow();
     // Deletes the stored row (a pending row is only dropped) and takes it out of the grid.
     Status removeRowAt(int row);
+    // The grid row of a stored row, or -1.
+    int rowOf(qint64 rowId) const;
+    qint64 rowIdAt(int row) const { return m_rows.at(row).rowId; }
+    // Renames a company whose rename needed the operator's word (see companyRenameRequested).
+    Status renameCompany(qint64 rowId, const QString& name);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -48,6 +53,9 @@ public:
 signals:
     // An edit the repository refused (duplicate or empty name, or a failing statement).
     void editRejected(const QString& message);
+    // A company that has data was given a new name in the grid. The cell keeps the old name until
+    // renameCompany() is called.
+    void companyRenameRequested(qint64 rowId, const QString& oldName, const QString& newName);
 
 private:
     struct Row {

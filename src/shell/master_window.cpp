@@ -2,9 +2,11 @@
 
 #include "ui_master_window.h"
 
+#include "data/company_repository.h"
+#include "ui/app_context.h"
+#include "ui/delete_password_guard.h"
 #include "ui/entry_behaviour.h"
 #include "ui/window_lifetime.h"
-#include "ui/app_context.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -96,6 +98,14 @@ MasterWindow::MasterWindow(AppContext& context, Kind kind, QWidget* parent)
 
     connect(m_model, &MasterTableModel::editRejected, this,
             [this](const QString& message) { tell(message, Prompter::Icon::Warning); });
+    if (kind == Kind::Company) {
+        m_guard = new DeletePasswordGuard(
+            context, {m_ui->fraDelPass, m_ui->txtDelPass, m_ui->cmdDelPassDelete, m_ui->cmdDelPassCancel}, this);
+        connect(m_guard, &DeletePasswordGuard::finished, this, [this] { m_ui->DataGrid1->setFocus(); });
+        connect(m_model, &MasterTableModel::companyRenameRequested, this, &MasterWindow::askToRenameCompany);
+    } else {
+        m_ui->fraDelPass->hide();
+    }
     connect(m_ui->Command1, &QPushButton::clicked, this, &MasterWindow::addRow);
     connect(m_ui->Command2, &QPushButton::clicked, this, &MasterWindow::deleteCurrentRow);
     connect(m_ui->Command3, &QPushButton::clicked, this, &QWidget::close);
@@ -148,6 +158,18 @@ void MasterWindow::deleteCurrentRow()
     // What was being typed into the row goes with it.
     m_delegate->dropOpenEditor();
     const int row = current.row();
+    if (m_guard && !m_model->isPending(row)) {
+        const qint64 rowId = m_model->rowIdAt(row);
+        m_returningFromMessage = isActiveWindow();
+        m_guard->request({QStringLiteral("Are You Sure You Want To Delete Company"),
+                          [this, rowId] {
+                              const int at = m_model->rowOf(rowId);
+                              return at < 0 ? Status::failure(tr("The company no longer exists."))
+                                            : m_model->removeRowAt(at);
+                          },
+                          QStringLiteral("Company Delete But Data Remains In The Database")});
+        return;
+    }
     if (const Status removed = m_model->removeRowAt(row); !removed) {
         tell(removed.error(), Prompter::Icon::Critical);
         return;
@@ -156,6 +178,16 @@ void MasterWindow::deleteCurrentRow()
         return;
     if (const int rows = m_model->rowCount(); rows > 0)
         grid->setCurrentIndex(m_model->index(std::min(row, rows - 1), 0));
+}
+
+void MasterWindow::askToRenameCompany(qint64 rowId, const QString& oldName, const QString& newName)
+{
+    m_returningFromMessage = isActiveWindow();
+    m_guard->request({QStringLiteral("Rename the company %1 to %2?\n\nIts payroll, loan, advance and arrears "
+                                     "rows will carry the new name.")
+                          .arg(oldName, newName),
+                      [this, rowId, newName] { return m_model->renameCompany(rowId, newName); },
+                      QStringLiteral("Company renamed.")});
 }
 
 void MasterWindow::showLastRow()

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "ui/prompter.h"
 #include "shell/master_table_model.h"
+#include "ui/prompter.h"
 
 #include <QWidget>
 
 #include <memory>
 
 struct AppContext;
+class DeletePasswordGuard;
 class MasterGridDelegate;
 
 namespace Ui {
@@ -43,6 +44,7 @@ protected:
 
 private:
     void deleteCurrentRow();
+    void askToRenameCompany(qint64 rowId, const QString& oldName, const QString& newName);
     bool reload();
     void tell(const QString& text, Prompter::Icon icon);
 
@@ -50,6 +52,9 @@ private:
     std::unique_ptr<Ui::MasterWindow> m_ui;
     MasterTableModel* m_model;
     MasterGridDelegate* m_delegate;
+    // Companies are deleted, and renamed once they have data, only with the delete password: this
+    // window is reached before any login.
+    DeletePasswordGuard* m_guard = nullptr;
     // Set while one of our own messages has the focus, so that coming back from it is not taken for
     // the operator returning to the window.
     bool m_returningFromMessage = false;

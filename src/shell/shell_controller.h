@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/app_context.h"
 #include "data/session.h"
+#include "ui/app_context.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,9 +1,9 @@
 #include "shell_windows.h"
 
-#include "ui/window_catalogue.h"
 #include "shell/master_window.h"
 #include "shell/time_record_window.h"
 #include "shell/user_window.h"
+#include "ui/window_catalogue.h"
 
 void addShellWindows(WindowCatalogue& catalogue)
 {

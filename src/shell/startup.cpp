@@ -1,9 +1,9 @@
 #include "startup.h"
 
-#include "ui/prompter.h"
 #include "data/database.h"
 #include "shell/instance_lock.h"
 #include "shell/shell_controller.h"
+#include "ui/prompter.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -33,10 +33,18 @@ bool Startup::open(const StartOptions& options)
     const QString path = options.databasePath.isEmpty() ? (options.demo ? demoDatabasePath() : defaultDatabasePath())
                                                         : options.databasePath;
     m_lock = std::make_unique<InstanceLock>(path);
-    if (!m_lock->tryLock()) {
+    switch (m_lock->tryLock()) {
+    case InstanceLock::Outcome::Locked:
+        break;
+    case InstanceLock::Outcome::HeldByAnother:
         m_prompter.message(QStringLiteral("Application is already running"), Prompter::Icon::Critical,
                            Prompter::applicationTitle());
         m_exitCode = 1;
+        return false;
+    case InstanceLock::Outcome::Failed:
+        m_prompter.error(
+            QStringLiteral("Kestrel cannot start on %1: %2").arg(QDir::toNativeSeparators(path), m_lock->failure()));
+        m_exitCode = 2;
         return false;
     }
     m_database = std::make_unique<Database>();

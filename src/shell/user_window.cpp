@@ -2,57 +2,22 @@
 
 #include "ui_user_window.h"
 
+#include "data/session.h"
+#include "ui/app_context.h"
 #include "ui/entry_behaviour.h"
 #include "ui/prompter.h"
+#include "ui/required_fields.h"
 #include "ui/window_lifetime.h"
-#include "ui/app_context.h"
 
-#include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QVBoxLayout>
+#include <QCloseEvent>
 
 namespace {
 const QColor openColour(Qt::white);
 const QColor closedColour(224, 224, 224);
-
-std::optional<PasswordEntry> askWithDialog(QWidget* parent)
-{
-    DeletePasswordDialog dialog(parent);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return dialog.entry();
-}
 } // namespace
 
-DeletePasswordDialog::DeletePasswordDialog(QWidget* parent)
-    : QDialog(parent), m_password(new QLineEdit(this)), m_confirmation(new QLineEdit(this))
-{
-    setObjectName(QStringLiteral("DeletePasswordDialog"));
-    setWindowTitle(QStringLiteral("Delete Password"));
-    m_password->setObjectName(QStringLiteral("txtDelPass"));
-    m_confirmation->setObjectName(QStringLiteral("txtDelConfirm"));
-    m_password->setEchoMode(QLineEdit::Password);
-    m_confirmation->setEchoMode(QLineEdit::Password);
-
-    auto* fields = new QFormLayout;
-    fields->addRow(QStringLiteral("New Delete Password:"), m_password);
-    fields->addRow(QStringLiteral("Confirm Delete Password:"), m_confirmation);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
-    layout->addWidget(buttons);
-}
-
-PasswordEntry DeletePasswordDialog::entry() const
-{
-    return {m_password->text(), m_confirmation->text()};
-}
-
 UserWindow::UserWindow(AppContext& context, QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::UserWindow>()), m_context(context), m_users(context.db),
-      m_askDeletePassword(askWithDialog)
+    : QWidget(parent), m_ui(std::make_unique<Ui::UserWindow>()), m_context(context), m_users(context.db)
 {
     m_ui->setupUi(this);
 
@@ -87,9 +52,15 @@ UserWindow::~UserWindow()
     disconnectChildSignals(this);
 }
 
-void UserWindow::setDeletePasswordAsker(DeletePasswordAsker asker)
+void UserWindow::closeEvent(QCloseEvent* event)
 {
-    m_askDeletePassword = asker ? std::move(asker) : DeletePasswordAsker(askWithDialog);
+    if (m_mode != Mode::Browsing &&
+        !m_context.prompter.question(QStringLiteral("The user being entered is not saved.\n\n"
+                                                    "Close the window and discard the entry?"))) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void UserWindow::loadUsers()
@@ -200,26 +171,17 @@ void UserWindow::startEditing()
 
 bool UserWindow::checkFields()
 {
-    Prompter& prompter = m_context.prompter;
-    const auto require = [&prompter](QWidget* field, bool empty, const QString& what) {
-        if (!empty)
-            return true;
-        prompter.warning(QStringLiteral("Please enter %1.").arg(what));
-        field->setFocus();
+    // An edit with both password boxes empty keeps the stored password.
+    QList<RequiredField> required = {{m_ui->txtName, QStringLiteral("Please enter user name.")}};
+    if (m_mode == Mode::Adding)
+        required += {{m_ui->txtPass, QStringLiteral("Please enter password.")},
+                     {m_ui->txtConfirm, QStringLiteral("Please enter confirm password.")}};
+    required += {m_ui->cboPriv, QStringLiteral("Please enter privilege.")};
+    if (!requireFilled(m_context.prompter, required))
         return false;
-    };
-    // Spaces are part of a password, so only a truly empty password box counts as empty.
-    const QString password = m_ui->txtPass->text();
-    const QString confirmation = m_ui->txtConfirm->text();
-    const bool adding = m_mode == Mode::Adding;
-    if (!require(m_ui->txtName, m_ui->txtName->text().trimmed().isEmpty(), QStringLiteral("user name")) ||
-        !require(m_ui->txtPass, adding && password.isEmpty(), QStringLiteral("password")) ||
-        !require(m_ui->txtConfirm, adding && confirmation.isEmpty(), QStringLiteral("confirm password")) ||
-        !require(m_ui->cboPriv, m_ui->cboPriv->currentText().trimmed().isEmpty(), QStringLiteral("privilege")))
-        return false;
-    // An edit with both password boxes empty keeps the stored password; one box alone is a mismatch.
-    if (password != confirmation) {
-        prompter.warning(QStringLiteral("Password does not match!"));
+    // One password box filled alone is a mismatch too.
+    if (m_ui->txtPass->text() != m_ui->txtConfirm->text()) {
+        m_context.prompter.warning(QStringLiteral("Password does not match!"));
         m_ui->txtConfirm->setFocus();
         return false;
     }
@@ -282,7 +244,7 @@ void UserWindow::deleteUser()
         Prompter::Icon::Question, QStringLiteral("Confirm Delete"));
     if (!yes)
         return;
-    if (Status removed = m_users.remove(*id); !removed) {
+    if (Status removed = m_users.remove(*id, m_context.session.userId); !removed) {
         m_context.prompter.error(removed.error());
         return;
     }
@@ -295,23 +257,27 @@ void UserWindow::deleteUser()
 
 void UserWindow::changeDeletePassword()
 {
-    const auto entry = m_askDeletePassword(this);
-    if (!entry)
-        return;
     Prompter& prompter = m_context.prompter;
-    if (entry->password.isEmpty()) {
+    const QString title = QStringLiteral("Delete Password");
+    const auto password = prompter.password(QStringLiteral("New delete password:"), title);
+    if (!password)
+        return;
+    if (password->isEmpty()) {
         prompter.warning(QStringLiteral("Please enter delete password."));
         return;
     }
-    if (entry->confirmation.isEmpty()) {
+    const auto confirmation = prompter.password(QStringLiteral("Confirm delete password:"), title);
+    if (!confirmation)
+        return;
+    if (confirmation->isEmpty()) {
         prompter.warning(QStringLiteral("Please enter confirm delete password."));
         return;
     }
-    if (entry->password != entry->confirmation) {
+    if (*password != *confirmation) {
         prompter.warning(QStringLiteral("Delete password does not match!"));
         return;
     }
-    if (Status stored = m_users.setDeletePassword(entry->password); !stored) {
+    if (Status stored = m_users.setDeletePassword(*password); !stored) {
         prompter.error(stored.error());
         return;
     }

@@ -2,10 +2,8 @@
 
 #include "data/user_repository.h"
 
-#include <QDialog>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,41 +14,21 @@ class QLineEdit;
 class QTreeWidgetItem;
 struct AppContext;
 
-// A password typed twice.
-struct PasswordEntry {
-    QString password;
-    QString confirmation;
-};
-
-// Asks for the new delete password twice (objectName "DeletePasswordDialog").
-class DeletePasswordDialog : public QDialog {
-    Q_OBJECT
-public:
-    explicit DeletePasswordDialog(QWidget* parent = nullptr);
-    PasswordEntry entry() const;
-
-private:
-    QLineEdit* m_password;
-    QLineEdit* m_confirmation;
-};
-
 // Keeps the operators (Form6): add, edit and delete users, and change the delete password. Passwords
 // are never shown; editing with both password boxes empty keeps the stored password.
 class UserWindow : public QWidget {
     Q_OBJECT
 public:
-    // Returns the two texts, or nothing when the operator cancels.
-    using DeletePasswordAsker = std::function<std::optional<PasswordEntry>(QWidget* parent)>;
-
     explicit UserWindow(AppContext& context, QWidget* parent = nullptr);
     ~UserWindow() override;
-
-    // Replaces the DeletePasswordDialog that "Delete Password..." opens (tests answer without a modal loop).
-    void setDeletePasswordAsker(DeletePasswordAsker asker);
 
 signals:
     // A user was added, changed or deleted.
     void usersChanged();
+
+protected:
+    // A user being entered is not dropped without the operator's word.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     enum class Mode { Browsing, Adding, Editing };
@@ -75,5 +53,4 @@ private:
     UserRepository m_users;
     Mode m_mode = Mode::Browsing;
     qint64 m_editingId = 0;
-    DeletePasswordAsker m_askDeletePassword;
 };

@@ -118,6 +118,13 @@ void TestBackup::networkCopyGoesToTheSetFolder()
     QTemporaryDir share;
     const QString folder = QDir(share.path()).filePath("payroll backups");
     QSettings().setValue(BackupService::networkFolderKey(), folder);
+    // A share that is not mounted: the copy fails and no folder is made in its place.
+    const BackupOutcome missing = BackupService(t.db(), m_clock).takeNetwork();
+    QVERIFY(missing.failed());
+    QVERIFY2(missing.reason.contains("cannot be reached"), qPrintable(missing.reason));
+    QVERIFY(!QFileInfo::exists(folder));
+
+    QVERIFY(QDir().mkpath(folder));
     const BackupOutcome outcome = BackupService(t.db(), m_clock).takeNetwork();
     QSettings().remove(BackupService::networkFolderKey());
     QVERIFY2(outcome.taken(), qPrintable(outcome.reason));

@@ -11,6 +11,7 @@ private slots:
     void selectingFlagsExactlyOneCompany();
     void unknownCompanyIsNotSelected();
     void companyNamesAreUniqueAndNotEmpty();
+    void renamedCompanyKeepsItsRows();
     void masterNamesAreCapitalUniqueAndNotEmpty_data();
     void masterNamesAreCapitalUniqueAndNotEmpty();
     void deletingDepartmentLeavesEmployeesAlone();
@@ -58,6 +59,32 @@ void TestRepositories::companyNamesAreUniqueAndNotEmpty()
     const auto second = companies.add("BETA", {});
     QVERIFY(!companies.update(second.value(), "ACME", {}));
     QCOMPARE(companies.list()->size(), 2);
+}
+
+void TestRepositories::renamedCompanyKeepsItsRows()
+{
+    TestDatabase t;
+    CompanyRepository companies(t.db());
+    const qint64 acme = companies.add("ACME", {}).value();
+    QVERIFY(companies.add("BETA", {}).ok());
+    const QStringList tables = {"payroll", "loan", "adv", "arr", "incre", "decre"};
+    for (const QString& table : tables)
+        for (const char* company : {"ACME", "BETA"})
+            QVERIFY(SqlQuery(t.db(), QStringLiteral("INSERT INTO %1 (ID, company) VALUES (1, ?)").arg(table))
+                        .bind(QString::fromLatin1(company))
+                        .exec());
+    QVERIFY(!companies.hasData("GAMMA").value());
+    QVERIFY(companies.hasData("ACME").value());
+
+    QVERIFY(companies.update(acme, "ACME & SONS", "Rajkot"));
+    for (const QString& table : tables) {
+        QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM %1 WHERE company = 'ACME & SONS'").arg(table)), 1);
+        QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM %1 WHERE company = 'BETA'").arg(table)), 1);
+    }
+    QVERIFY(!companies.hasData("ACME").value());
+    // A refused rename (the name is taken) moves no row.
+    QVERIFY(!companies.update(acme, "BETA", {}));
+    QCOMPARE(t.count("SELECT count(*) FROM payroll WHERE company = 'ACME & SONS'"), 1);
 }
 
 void TestRepositories::masterNamesAreCapitalUniqueAndNotEmpty_data()

@@ -1,12 +1,9 @@
-#include "support/fixed_clock.h"
-#include "support/scripted_prompter.h"
-#include "ui/app_context.h"
 #include "data/company_repository.h"
 #include "data/master_repository.h"
-#include "data/session.h"
 #include "data/sql_query.h"
+#include "data/user_repository.h"
 #include "shell/master_window.h"
-#include "support/test_database.h"
+#include "support/window_fixture.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -20,15 +17,6 @@ using Kind = MasterWindow::Kind;
 Q_DECLARE_METATYPE(MasterWindow::Kind)
 
 namespace {
-
-// Everything a master window needs, on a database of its own.
-struct Fixture {
-    TestDatabase database;
-    ScriptedPrompter prompter;
-    FixedClock clock{QDateTime(QDate(2024, 3, 5), QTime(10, 0))};
-    Session session;
-    AppContext context{database.db(), prompter, clock, session};
-};
 
 MasterRepository::Kind repositoryKind(Kind kind)
 {
@@ -110,6 +98,8 @@ private slots:
     void companyAddressWithoutNameIsReported();
     void deleteRemovesCurrentRowOnly_data();
     void deleteRemovesCurrentRowOnly();
+    void companyDeleteAndRenameNeedThePassword_data();
+    void companyDeleteAndRenameNeedThePassword();
     void emptyTableAndUnnamedRows_data();
     void emptyTableAndUnnamedRows();
     void companyMasterStoresNameAndAddressAndSignalsClose();
@@ -138,8 +128,8 @@ void TestMasterWindow::typedSmallLettersAreStoredInCapitals()
     QFETCH(Kind, kind);
     QFETCH(QString, typed);
     QFETCH(QString, stored);
-    Fixture f;
-    seed(f.database.db(), kind, {"ALPHA"});
+    WindowFixture f;
+    seed(f.db(), kind, {"ALPHA"});
     MasterWindow window(f.context, kind);
     showActive(window);
     QTableView* grid = gridOf(window);
@@ -153,7 +143,7 @@ void TestMasterWindow::typedSmallLettersAreStoredInCapitals()
     QCOMPARE(editor->text(), stored); // capitals as typed, not only once stored
     submit(editor);
 
-    QCOMPARE(storedNames(f.database.db(), kind), (QStringList{"ALPHA", stored}));
+    QCOMPARE(storedNames(f.db(), kind), (QStringList{"ALPHA", stored}));
     QCOMPARE(grid->model()->index(1, 0).data().toString(), stored);
     QCOMPARE(grid->model()->headerData(1, Qt::Vertical).toString(), QStringLiteral("2"));
     QVERIFY(f.prompter.entries().isEmpty());
@@ -187,9 +177,9 @@ void TestMasterWindow::refusedNameIsReportedAndNotStored()
     QFETCH(int, row);
     QFETCH(QString, typed);
     QFETCH(QString, message);
-    Fixture f;
+    WindowFixture f;
     const QStringList existing{"ALPHA", "BETA"};
-    seed(f.database.db(), kind, existing);
+    seed(f.db(), kind, existing);
     MasterWindow window(f.context, kind);
     showActive(window);
     QTableView* grid = gridOf(window);
@@ -209,20 +199,20 @@ void TestMasterWindow::refusedNameIsReportedAndNotStored()
     QCOMPARE(f.prompter.entries().size(), 1);
     QCOMPARE(f.prompter.last().icon, Prompter::Icon::Warning);
     QVERIFY2(f.prompter.lastText().contains(message), qPrintable(f.prompter.lastText()));
-    QCOMPARE(storedNames(f.database.db(), kind), existing);
+    QCOMPARE(storedNames(f.db(), kind), existing);
     // The cell keeps what it had: the old name, or nothing in the new row.
     const QString before = row < existing.size() ? existing.at(row) : QString();
     QCOMPARE(grid->model()->index(row, 0).data().toString(), before);
 
     // Leaving the window stores nothing more and says nothing more.
     QTest::mouseClick(button(window, "Command3"), Qt::LeftButton);
-    QCOMPARE(storedNames(f.database.db(), kind), existing);
+    QCOMPARE(storedNames(f.db(), kind), existing);
     QCOMPARE(f.prompter.entries().size(), 1);
 }
 
 void TestMasterWindow::companyAddressWithoutNameIsReported()
 {
-    Fixture f;
+    WindowFixture f;
     MasterWindow window(f.context, Kind::Company);
     showActive(window);
     QTableView* grid = gridOf(window);
@@ -239,7 +229,7 @@ void TestMasterWindow::companyAddressWithoutNameIsReported()
     QVERIFY(f.prompter.entries().isEmpty());
 
     QTest::mouseClick(button(window, "Command3"), Qt::LeftButton);
-    QVERIFY(storedNames(f.database.db(), Kind::Company).isEmpty());
+    QVERIFY(storedNames(f.db(), Kind::Company).isEmpty());
     QCOMPARE(f.prompter.entries().size(), 1);
     QCOMPARE(f.prompter.last().icon, Prompter::Icon::Warning);
     QVERIFY(f.prompter.lastText().contains("company name"));
@@ -251,15 +241,14 @@ void TestMasterWindow::deleteRemovesCurrentRowOnly_data()
     QTest::addColumn<QString>("referencesSql");
     QTest::newRow("department") << Kind::Department << "SELECT count(*) FROM emp WHERE dept = 'B'";
     QTest::newRow("group") << Kind::Group << "SELECT count(*) FROM emp WHERE grp = 'B'";
-    QTest::newRow("company") << Kind::Company << "SELECT count(*) FROM payroll WHERE company = 'B'";
 }
 
 void TestMasterWindow::deleteRemovesCurrentRowOnly()
 {
     QFETCH(Kind, kind);
     QFETCH(QString, referencesSql);
-    Fixture f;
-    Database& db = f.database.db();
+    WindowFixture f;
+    Database& db = f.db();
     seed(db, kind, {"A", "B", "C"});
     QVERIFY(execute(db, "INSERT INTO emp (ID, emname, dept, grp) VALUES (1, 'RAVI  PATEL', 'B', 'B')"));
     QVERIFY(execute(db, "INSERT INTO payroll (ID, emname, company) VALUES (1, 'RAVI  PATEL', 'B')"));
@@ -273,8 +262,62 @@ void TestMasterWindow::deleteRemovesCurrentRowOnly()
     QCOMPARE(storedNames(db, kind), (QStringList{"A", "C"}));
     QCOMPARE(grid->model()->rowCount(), 2);
     QCOMPARE(grid->currentIndex().data().toString(), QStringLiteral("C"));
-    QCOMPARE(f.database.count(referencesSql), 1);
+    QCOMPARE(f.database().count(referencesSql), 1);
     QVERIFY(f.prompter.entries().isEmpty());
+}
+
+void TestMasterWindow::companyDeleteAndRenameNeedThePassword_data()
+{
+    QTest::addColumn<QString>("action"); // delete or rename row 1 ("B", which has payroll rows) or 2 ("C")
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("password"); // typed into the frame; empty: no frame is expected
+    QTest::addColumn<QStringList>("companies");
+    QTest::addColumn<QString>("payrollCompany");
+    QTest::newRow("delete, wrong password") << "delete" << 1 << "DEL" << QStringList{"A", "B", "C"} << "B";
+    QTest::newRow("delete") << "delete" << 1 << "del" << QStringList{"A", "C"} << "B";
+    QTest::newRow("rename with data, wrong password") << "rename" << 1 << "x" << QStringList{"A", "B", "C"} << "B";
+    QTest::newRow("rename with data") << "rename" << 1 << "del" << QStringList{"A", "NEW", "C"} << "NEW";
+    QTest::newRow("rename without data") << "rename" << 2 << "" << QStringList{"A", "B", "NEW"} << "B";
+}
+
+void TestMasterWindow::companyDeleteAndRenameNeedThePassword()
+{
+    QFETCH(QString, action);
+    QFETCH(int, row);
+    QFETCH(QString, password);
+    QFETCH(QStringList, companies);
+    QFETCH(QString, payrollCompany);
+    WindowFixture f;
+    seed(f.db(), Kind::Company, {"A", "B", "C"});
+    QVERIFY(UserRepository(f.db()).setDeletePassword("del"));
+    QVERIFY(execute(f.db(), "INSERT INTO payroll (ID, emname, company) VALUES (1, 'RAVI', 'B')"));
+    MasterWindow window(f.context, Kind::Company);
+    showActive(window);
+    QTableView* grid = gridOf(window);
+    if (action == "delete") {
+        grid->setCurrentIndex(grid->model()->index(row, 0));
+        QTest::mouseClick(button(window, "Command2"), Qt::LeftButton);
+    } else {
+        editCell(grid, row, 0);
+        QLineEdit* editor = openEditor(grid);
+        editor->clear();
+        QTest::keyClicks(editor, "new");
+        submit(editor);
+    }
+    QWidget* frame = window.findChild<QWidget*>("fraDelPass");
+    QCOMPARE(frame->isVisible(), !password.isEmpty());
+    if (!password.isEmpty()) {
+        // Nothing has changed while the frame waits for the password.
+        QCOMPARE(storedNames(f.db(), Kind::Company), (QStringList{"A", "B", "C"}));
+        f.prompter.answer(true);
+        QTest::keyClicks(window.findChild<QLineEdit*>("txtDelPass"), password);
+        QTest::mouseClick(button(window, "cmdDelPassDelete"), Qt::LeftButton);
+        QVERIFY(!frame->isVisible());
+    }
+    QCOMPARE(storedNames(f.db(), Kind::Company), companies);
+    QCOMPARE(f.database().count("SELECT count(*) FROM payroll WHERE company = '" + payrollCompany + "'"), 1);
+    for (int i = 0; i < companies.size(); ++i)
+        QCOMPARE(grid->model()->index(i, 0).data().toString(), companies[i]);
 }
 
 void TestMasterWindow::emptyTableAndUnnamedRows_data()
@@ -290,7 +333,7 @@ void TestMasterWindow::emptyTableAndUnnamedRows()
 {
     QFETCH(Kind, kind);
     QFETCH(QString, objectName);
-    Fixture f;
+    WindowFixture f;
     MasterWindow window(f.context, kind);
     QCOMPARE(window.objectName(), objectName);
     showActive(window);
@@ -313,7 +356,7 @@ void TestMasterWindow::emptyTableAndUnnamedRows()
     // Deleting the new, unnamed row only drops it.
     QTest::mouseClick(button(window, "Command2"), Qt::LeftButton);
     QCOMPARE(grid->model()->rowCount(), 0);
-    QVERIFY(storedNames(f.database.db(), kind).isEmpty());
+    QVERIFY(storedNames(f.db(), kind).isEmpty());
     QVERIFY(f.prompter.entries().isEmpty());
 
     // The table still works after that.
@@ -324,13 +367,13 @@ void TestMasterWindow::emptyTableAndUnnamedRows()
     // Close by its shortcut: the editor keeps the focus, yet what it holds is stored.
     QTest::keyClick(editor, Qt::Key_C, Qt::AltModifier);
     QTRY_VERIFY(!window.isVisible());
-    QCOMPARE(storedNames(f.database.db(), kind), QStringList{"FIRST"});
+    QCOMPARE(storedNames(f.db(), kind), QStringList{"FIRST"});
 }
 
 void TestMasterWindow::companyMasterStoresNameAndAddressAndSignalsClose()
 {
-    Fixture f;
-    Database& db = f.database.db();
+    WindowFixture f;
+    Database& db = f.db();
     seed(db, Kind::Company, {"ALPHA"});
     QVERIFY(CompanyRepository(db).select("ALPHA"));
     MasterWindow window(f.context, Kind::Company);
@@ -380,8 +423,8 @@ void TestMasterWindow::quotedNamesRoundTrip_data()
 void TestMasterWindow::quotedNamesRoundTrip()
 {
     QFETCH(Kind, kind);
-    Fixture f;
-    seed(f.database.db(), kind, {"ALPHA"});
+    WindowFixture f;
+    seed(f.db(), kind, {"ALPHA"});
     {
         MasterWindow window(f.context, kind);
         showActive(window);
@@ -399,7 +442,7 @@ void TestMasterWindow::quotedNamesRoundTrip()
         submit(editor);
     }
     const QStringList expected{"D'SOUZA \"LTD\"", "O'NEIL"};
-    QCOMPARE(storedNames(f.database.db(), kind), expected);
+    QCOMPARE(storedNames(f.db(), kind), expected);
     QVERIFY(f.prompter.entries().isEmpty());
     // Read back by a window opened afresh.
     MasterWindow again(f.context, kind);
@@ -411,11 +454,11 @@ void TestMasterWindow::quotedNamesRoundTrip()
 
 void TestMasterWindow::showingSelectsLastRow()
 {
-    Fixture f;
+    WindowFixture f;
     QStringList names;
     for (int i = 1; i <= 60; ++i)
         names << QStringLiteral("DEPT %1").arg(i);
-    seed(f.database.db(), Kind::Department, names);
+    seed(f.db(), Kind::Department, names);
     MasterWindow window(f.context, Kind::Department);
     window.resize(400, 300);
     showActive(window);
@@ -443,12 +486,12 @@ void TestMasterWindow::failingStatementIsReportedAsError_data()
 void TestMasterWindow::failingStatementIsReportedAsError()
 {
     QFETCH(QString, buttonName);
-    Fixture f;
-    seed(f.database.db(), Kind::Group, {"A", "B"});
+    WindowFixture f;
+    seed(f.db(), Kind::Group, {"A", "B"});
     MasterWindow window(f.context, Kind::Group);
     showActive(window);
     QTableView* grid = gridOf(window);
-    QVERIFY(execute(f.database.db(), "DROP TABLE grp"));
+    QVERIFY(execute(f.db(), "DROP TABLE grp"));
 
     QTest::mouseClick(button(window, qPrintable(buttonName)), Qt::LeftButton);
     QCOMPARE(f.prompter.entries().size(), 1);

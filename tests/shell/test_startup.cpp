@@ -1,11 +1,11 @@
 #include "common/clock.h"
-#include "support/scripted_prompter.h"
-#include "ui/window_catalogue.h"
 #include "data/database.h"
 #include "shell/company_selection_window.h"
 #include "shell/instance_lock.h"
 #include "shell/shell_controller.h"
 #include "shell/startup.h"
+#include "support/scripted_prompter.h"
+#include "ui/window_catalogue.h"
 
 #include <QApplication>
 #include <QFile>
@@ -21,21 +21,23 @@ private slots:
     void newPathCreatesDatabaseAndShowsWindow();
     void secondStartOnSameFileIsRefused();
     void badFileIsReportedNotCrashed();
+    void lockThatCannotBeMadeSaysWhatFailed();
 };
 
 void TestStartup::instanceLockRefusesSecondHolder()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("hr.db");
+    using Outcome = InstanceLock::Outcome;
     InstanceLock first(path);
-    QVERIFY(first.tryLock());
+    QCOMPARE(first.tryLock(), Outcome::Locked);
     InstanceLock second(path);
-    QVERIFY(!second.tryLock());
+    QCOMPARE(second.tryLock(), Outcome::HeldByAnother);
     first.unlock();
-    QVERIFY(second.tryLock());
+    QCOMPARE(second.tryLock(), Outcome::Locked);
     // Another database file has its own lock.
     InstanceLock other(dir.filePath("other.db"));
-    QVERIFY(other.tryLock());
+    QCOMPARE(other.tryLock(), Outcome::Locked);
 }
 
 void TestStartup::newPathCreatesDatabaseAndShowsWindow()
@@ -92,6 +94,24 @@ void TestStartup::badFileIsReportedNotCrashed()
     QCOMPARE(startup.exitCode(), 2);
     QCOMPARE(prompter.last().title, QStringLiteral("Error"));
     QVERIFY(prompter.lastText().contains(path));
+}
+
+void TestStartup::lockThatCannotBeMadeSaysWhatFailed()
+{
+    QTemporaryDir dir;
+    // A plain file stands where the database's folder should be.
+    QFile blocker(dir.filePath("share"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ScriptedPrompter prompter;
+    SystemClock clock;
+    WindowCatalogue catalogue;
+    Startup startup(prompter, clock, catalogue);
+    QVERIFY(!startup.open({dir.filePath("share/hr.db"), false}));
+    QCOMPARE(prompter.texts().size(), 1);
+    QVERIFY2(prompter.lastText().contains("cannot be created"), qPrintable(prompter.lastText()));
+    QCOMPARE(prompter.last().title, QStringLiteral("Error"));
+    QCOMPARE(startup.exitCode(), 2);
 }
 
 QTEST_MAIN(TestStartup)

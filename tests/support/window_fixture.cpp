@@ -46,6 +46,8 @@ void WindowFixture::type(const QString& box, const QString& text, bool enter)
         qFatal("control %s takes no typing", qPrintable(box));
     w->setFocus();
     edit->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(edit, Qt::Key_Backspace);
     QTest::keyClicks(edit, text);
     if (enter)
         QTest::keyClick(edit, Qt::Key_Return);

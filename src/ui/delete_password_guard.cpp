@@ -1,0 +1,86 @@
+#include "delete_password_guard.h"
+
+#include "data/user_repository.h"
+#include "ui/app_context.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QShortcut>
+
+DeletePasswordGuard::DeletePasswordGuard(AppContext& context, Controls controls, QObject* parent)
+    : QObject(parent), m_context(context), m_controls(controls)
+{
+    m_controls.frame->hide();
+    m_controls.password->setEchoMode(QLineEdit::Password);
+    connect(m_controls.confirm, &QAbstractButton::clicked, this, &DeletePasswordGuard::confirm);
+    connect(m_controls.password, &QLineEdit::returnPressed, this, &DeletePasswordGuard::confirm);
+    connect(m_controls.cancel, &QAbstractButton::clicked, this, &DeletePasswordGuard::cancel);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_controls.frame);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &DeletePasswordGuard::cancel);
+}
+
+bool DeletePasswordGuard::isOpen() const
+{
+    return m_controls.frame->isVisible();
+}
+
+bool DeletePasswordGuard::request(Deletion deletion)
+{
+    if (!UserRepository(m_context.db).hasDeletePassword()) {
+        m_context.prompter.warning(QStringLiteral("No delete password is set, so nothing can be deleted. An "
+                                                  "administrator sets it with \"Delete Password...\" in NEW SYSTEM "
+                                                  "USER."));
+        return false;
+    }
+    m_pending = std::move(deletion);
+    m_controls.password->clear();
+    m_controls.frame->show();
+    m_controls.password->setFocus();
+    return true;
+}
+
+void DeletePasswordGuard::cancel()
+{
+    if (isOpen())
+        close(false);
+}
+
+void DeletePasswordGuard::close(bool deleted)
+{
+    m_controls.password->clear();
+    m_controls.frame->hide();
+    m_pending = {};
+    emit finished(deleted);
+}
+
+void DeletePasswordGuard::confirm()
+{
+    if (!isOpen() || !m_pending.run)
+        return;
+    const Deletion deletion = m_pending;
+    if (m_before && !m_before()) {
+        close(false);
+        return;
+    }
+    const QString typed = m_controls.password->text();
+    m_controls.password->clear();
+    m_controls.frame->hide();
+    Prompter& prompter = m_context.prompter;
+    if (!UserRepository(m_context.db).checkDeletePassword(typed)) {
+        prompter.message(QStringLiteral("wrong password"));
+        close(false);
+        return;
+    }
+    if (!prompter.question(deletion.question, Prompter::Icon::None)) {
+        close(false);
+        return;
+    }
+    if (Status done = deletion.run(); !done) {
+        prompter.error(done.error());
+        close(false);
+        return;
+    }
+    prompter.message(deletion.done, deletion.doneIcon);
+    close(true);
+}

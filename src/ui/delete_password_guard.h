@@ -1,0 +1,60 @@
+#pragma once
+
+#include "data/status.h"
+#include "ui/prompter.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QAbstractButton;
+class QLineEdit;
+class QWidget;
+struct AppContext;
+
+// The delete-password frame that stands before every guarded deletion. request() shows the frame;
+// DELETE runs the step before the check (a backup, say), hides the frame, compares the typed text
+// with the delete password exactly, and only when they match asks the question (No is the default)
+// and on Yes runs the deletion. A wrong password says "wrong password"; the box is emptied either
+// way. CANCEL (or Esc) hides the frame. With no delete password set nothing can be deleted, and the
+// frame is not even shown.
+class DeletePasswordGuard : public QObject {
+    Q_OBJECT
+public:
+    struct Controls {
+        QWidget* frame;
+        QLineEdit* password;
+        QAbstractButton* confirm; // "DELETE"
+        QAbstractButton* cancel;  // "CANCEL"
+    };
+    // What one request deletes, and the words around it.
+    struct Deletion {
+        QString question;
+        std::function<Status()> run;
+        QString done; // shown when run() succeeds
+        Prompter::Icon doneIcon = Prompter::Icon::Information;
+    };
+
+    DeletePasswordGuard(AppContext& context, Controls controls, QObject* parent = nullptr);
+
+    // Runs before the password is compared; returning false stops the deletion.
+    void setStepBeforeCheck(std::function<bool()> step) { m_before = std::move(step); }
+    // Shows the frame for this deletion; false (after telling the operator) when nothing can be deleted.
+    bool request(Deletion deletion);
+    bool isOpen() const;
+    void cancel();
+
+signals:
+    // The frame closed: deleted says whether the deletion ran and succeeded.
+    void finished(bool deleted);
+
+private:
+    void confirm();
+    void close(bool deleted);
+
+    AppContext& m_context;
+    Controls m_controls;
+    Deletion m_pending;
+    std::function<bool()> m_before;
+};

@@ -1,0 +1,27 @@
+#include "required_fields.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace {
+bool isEmpty(const QWidget* control)
+{
+    if (const auto* edit = qobject_cast<const QLineEdit*>(control))
+        return edit->echoMode() == QLineEdit::Normal ? edit->text().trimmed().isEmpty() : edit->text().isEmpty();
+    if (const auto* combo = qobject_cast<const QComboBox*>(control))
+        return combo->currentText().trimmed().isEmpty();
+    return false;
+}
+} // namespace
+
+bool requireFilled(Prompter& prompter, const QList<RequiredField>& fields)
+{
+    for (const RequiredField& field : fields) {
+        if (!isEmpty(field.control))
+            continue;
+        prompter.warning(field.message);
+        field.control->setFocus();
+        return false;
+    }
+    return true;
+}

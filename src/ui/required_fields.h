@@ -1,0 +1,19 @@
+#pragma once
+
+#include "ui/prompter.h"
+
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+// One box that must be filled before a save, and what to tell the operator when it is not.
+struct RequiredField {
+    QWidget* control;
+    QString message;
+};
+
+// Checks the boxes in order: the first empty one shows its message (exclamation icon) and takes the
+// focus, and the answer is false. A line edit or combo box holding only blanks is empty, except a
+// password box, where blanks are part of the password.
+bool requireFilled(Prompter& prompter, const QList<RequiredField>& fields);
