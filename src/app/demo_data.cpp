@@ -17,8 +17,6 @@
 #include <QHash>
 #include <QStringList>
 
-#include <algorithm>
-
 namespace {
 
 const QString demoMarker = QStringLiteral("demo");
@@ -97,15 +95,18 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
 
     struct LoanState {
         QDate from;
-        Currency left;
+        Currency lent;
         Currency instalment;
+        Currency recovered;
     };
     QHash<qint64, LoanState> loanOf;
     for (int i = 0; i < staff.size(); i += 5) {
         const Employee& e = staff[i];
         const qint64 amount = 6000 + 6000 * dice.roll(3);
-        const LoanState state{firstMonth.addMonths(1 + dice.roll(6)).addDays(4), whole(amount), whole(amount / 6)};
-        Loan loan{e.id,       e.name,        state.left,   state.instalment,
+        // Instalments in round hundreds, so the last one is smaller than the others.
+        const LoanState state{firstMonth.addMonths(1 + dice.roll(6)).addDays(4), whole(amount),
+                              whole((amount / 7 + 99) / 100 * 100), Currency()};
+        Loan loan{e.id,       e.name,        state.lent,   state.instalment,
                   state.from, QTime(11, 15), e.department, companies[i * 2 / int(staff.size())]};
         if (Status s = loans.insert(loan); !s)
             return s;
@@ -125,7 +126,7 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
             if (dice.roll(6) == 0)
                 in.daysPresent = *in.daysPresent.minus(*Currency::parse(QStringLiteral("0.5")));
             if (month.month() == 10) // festival bonus
-                in.bonus = *e.basicRate.times(0.0833)->rounded(0);
+                in.bonus = *e.basicRate.times(*Currency::parse(QStringLiteral("0.0833")))->rounded(0);
             if (e.group == QLatin1String("WORKERS"))
                 in.overtime = whole(50 * dice.roll(30));
             if (e.department == QLatin1String("SALES"))
@@ -137,9 +138,9 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
                     return s;
                 in.advances = amount;
             }
-            if (auto loan = loanOf.find(e.id); loan != loanOf.end() && loan->from <= payDate && !loan->left.isZero()) {
-                in.loanDeduction = std::min(loan->instalment, loan->left);
-                loan->left = *loan->left.minus(in.loanDeduction);
+            if (auto loan = loanOf.find(e.id); loan != loanOf.end() && loan->from <= payDate) {
+                in.loanDeduction = offeredLoanDeduction(loan->instalment, loan->lent, loan->recovered);
+                loan->recovered = *loan->recovered.plus(in.loanDeduction);
             }
             in.lic = i % 3 == 0 ? whole(750) : Currency();
             in.contribution = whole(e.group == QLatin1String("STAFF") ? 200 : 100);

@@ -1,9 +1,11 @@
 #include "currency.h"
 
-#include <cmath>
 #include <limits>
 
 namespace {
+
+// Products of two counts need more than 64 bits before they are scaled back.
+__extension__ typedef __int128 Wide;
 
 constexpr qint64 powerOfTen(int n)
 {
@@ -13,15 +15,23 @@ constexpr qint64 powerOfTen(int n)
     return p;
 }
 
-// Divides a non-negative count by step, rounding the quotient half to even.
-qint64 divideHalfEven(quint64 value, quint64 step)
+// Divides by a positive divisor, rounding the quotient half to even (of either sign).
+Wide divideHalfEven(Wide value, Wide divisor)
 {
-    const quint64 quotient = value / step;
-    const quint64 remainder = value % step;
-    const quint64 twice = remainder * 2;
-    if (twice > step || (twice == step && (quotient % 2) == 1))
-        return qint64(quotient + 1);
-    return qint64(quotient);
+    const bool negative = value < 0;
+    const Wide magnitude = negative ? -value : value;
+    Wide quotient = magnitude / divisor;
+    const Wide twice = (magnitude % divisor) * 2;
+    if (twice > divisor || (twice == divisor && quotient % 2 == 1))
+        ++quotient;
+    return negative ? -quotient : quotient;
+}
+
+std::optional<Currency> fromWide(Wide units)
+{
+    if (units > std::numeric_limits<qint64>::max() || units < std::numeric_limits<qint64>::min())
+        return std::nullopt;
+    return Currency::fromUnits(qint64(units));
 }
 
 } // namespace
@@ -86,19 +96,6 @@ std::optional<Currency> Currency::parse(QStringView text)
     return Currency(negative ? -units : units);
 }
 
-std::optional<Currency> Currency::fromDouble(double value)
-{
-    if (!std::isfinite(value))
-        return std::nullopt;
-    const double scaled = value * double(Scale);
-    // The largest double below 2^63: anything at or beyond it does not fit.
-    constexpr double limit = 9223372036854774784.0;
-    if (!(std::fabs(scaled) <= limit))
-        return std::nullopt;
-    // nearbyint uses the default rounding mode, round half to even.
-    return Currency(qint64(std::nearbyint(scaled)));
-}
-
 QString Currency::toString() const
 {
     const bool negative = m_units < 0;
@@ -122,13 +119,7 @@ std::optional<Currency> Currency::rounded(int decimals) const
     if (decimals < 0)
         decimals = 0;
     const qint64 step = powerOfTen(Decimals - decimals);
-    const bool negative = m_units < 0;
-    const quint64 magnitude = negative ? quint64(0) - quint64(m_units) : quint64(m_units);
-    const qint64 steps = divideHalfEven(magnitude, quint64(step));
-    qint64 units = 0;
-    if (__builtin_mul_overflow(steps, step, &units))
-        return std::nullopt;
-    return Currency(negative ? -units : units);
+    return fromWide(divideHalfEven(m_units, step) * step);
 }
 
 std::optional<Currency> Currency::plus(Currency other) const
@@ -147,14 +138,15 @@ std::optional<Currency> Currency::minus(Currency other) const
     return Currency(units);
 }
 
-std::optional<Currency> Currency::times(double factor) const
+std::optional<Currency> Currency::times(Currency factor) const
 {
-    return fromDouble(toDouble() * factor);
+    return fromWide(divideHalfEven(Wide(m_units) * factor.m_units, Scale));
 }
 
-std::optional<Currency> Currency::dividedBy(double divisor) const
+std::optional<Currency> Currency::dividedBy(qint64 divisor) const
 {
-    if (divisor == 0.0)
+    if (divisor == 0)
         return std::nullopt;
-    return fromDouble(toDouble() / divisor);
+    const Wide units = divisor < 0 ? -Wide(m_units) : Wide(m_units);
+    return fromWide(divideHalfEven(units, divisor < 0 ? -Wide(divisor) : Wide(divisor)));
 }

@@ -24,11 +24,8 @@ public:
     // letters and values out of range give an empty optional.
     static std::optional<Currency> parse(QStringView text);
     static std::optional<Currency> parse(const QString& text) { return parse(QStringView(text)); }
-    // Rounds to four decimals, halves to even; NaN, infinity and out-of-range values are refused.
-    static std::optional<Currency> fromDouble(double value);
 
     constexpr qint64 units() const { return m_units; }
-    double toDouble() const { return double(m_units) / Scale; }
     bool isZero() const { return m_units == 0; }
 
     // Shortest text: no thousands separator, no trailing zeros ("5000", "322.58", "-12.5").
@@ -39,9 +36,9 @@ public:
 
     std::optional<Currency> plus(Currency other) const;
     std::optional<Currency> minus(Currency other) const;
-    // Through double, converted back with half-even rounding at four decimals.
-    std::optional<Currency> times(double factor) const;
-    std::optional<Currency> dividedBy(double divisor) const;
+    // Exact products and quotients (no floating point), rounded half to even at four decimals.
+    std::optional<Currency> times(Currency factor) const;
+    std::optional<Currency> dividedBy(qint64 divisor) const;
 
     friend constexpr bool operator==(Currency a, Currency b) = default;
     friend constexpr auto operator<=>(Currency a, Currency b) = default;

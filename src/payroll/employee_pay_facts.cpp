@@ -3,6 +3,7 @@
 #include "data/advance_repository.h"
 #include "data/loan_repository.h"
 #include "data/payroll_repository.h"
+#include "payroll/pay_calculation.h"
 
 Result<std::optional<EmployeePayFacts>> loadEmployeePayFacts(const Database& database, qint64 employeeId, QDate payDate)
 {
@@ -23,9 +24,7 @@ Result<std::optional<EmployeePayFacts>> loadEmployeePayFacts(const Database& dat
             return *s;
     facts.loanTotal = *lent;
     facts.loanRecovered = *recovered;
-    // Nothing more is deducted once the loans are repaid.
-    if (facts.loanRecovered < facts.loanTotal)
-        facts.loanDeduction = latest->value_or(Currency());
+    facts.loanDeduction = offeredLoanDeduction(*latest, *lent, *recovered);
     facts.monthAdvances = *advances;
     return std::optional<EmployeePayFacts>(std::move(facts));
 }

@@ -15,7 +15,7 @@ struct EmployeePayFacts {
     Employee employee;
     Currency loanTotal;     // everything lent
     Currency loanRecovered; // repaid so far through the payroll
-    Currency loanDeduction; // this month's instalment: the latest loan's, 0 once the loans are repaid
+    Currency loanDeduction; // this month's instalment: see offeredLoanDeduction()
     Currency monthAdvances; // all advances dated in the pay month
 };
 

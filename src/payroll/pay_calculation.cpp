@@ -2,41 +2,75 @@
 
 #include "common/dates.h"
 
+#include <algorithm>
+
+namespace {
+
+// Applies f to the value when there is one.
+template <typename F>
+auto then(const std::optional<Currency>& value, F f) -> std::optional<Currency>
+{
+    return value ? f(*value) : std::nullopt;
+}
+
+} // namespace
+
+PayFigures workOutPay(const PayInputs& in)
+{
+    PayFigures out;
+    if (!in.payDate.isValid())
+        return out;
+    out.daysInMonth = dates::daysInMonth(in.payDate);
+    out.monthlyRate = in.basicRate.rounded(0);
+    out.dailyRate = then(out.monthlyRate, [&](Currency monthly) {
+        return then(monthly.dividedBy(out.daysInMonth), [](Currency daily) { return daily.rounded(2); });
+    });
+    out.presentDaysSalary = then(out.dailyRate, [&](Currency daily) {
+        return then(in.daysPresent.times(daily), [](Currency earn) { return earn.rounded(0); });
+    });
+    out.totalAdditional =
+        then(sumOf(in.bonus, in.overtime, in.travel), [](Currency additional) { return additional.rounded(2); });
+    out.totalDeductions = then(sumOf(in.advances, in.loanDeduction, in.lic, in.contribution, in.pgvcl),
+                               [](Currency deductions) { return deductions.rounded(0); });
+    if (out.presentDaysSalary && out.totalDeductions && out.totalAdditional)
+        out.netPay = then(out.presentDaysSalary->minus(*out.totalDeductions), [&](Currency balance) {
+            return then(balance.rounded(0), [&](Currency rounded) { return out.totalAdditional->plus(rounded); });
+        });
+    return out;
+}
+
+QString PayFigures::firstMissing() const
+{
+    const std::pair<const std::optional<Currency>*, const char*> figures[] = {
+        {&monthlyRate, "Monthly Rate"},
+        {&dailyRate, "Daily Rate"},
+        {&presentDaysSalary, "Present Days Salary"},
+        {&totalAdditional, "Total Additional"},
+        {&totalDeductions, "Total Deductions"},
+        {&netPay, "Net Pay"}};
+    for (const auto& [figure, caption] : figures)
+        if (!figure->has_value())
+            return QString::fromLatin1(caption);
+    return {};
+}
+
+std::optional<PayResult> PayFigures::complete() const
+{
+    if (!firstMissing().isEmpty() || daysInMonth == 0)
+        return std::nullopt;
+    return PayResult{daysInMonth,      *monthlyRate,     *dailyRate, *presentDaysSalary,
+                     *totalAdditional, *totalDeductions, *netPay};
+}
+
 std::optional<PayResult> calculatePay(const PayInputs& in)
 {
-    if (!in.payDate.isValid())
-        return std::nullopt;
-    PayResult out;
-    out.daysInMonth = dates::daysInMonth(in.payDate);
+    return workOutPay(in).complete();
+}
 
-    const auto monthly = in.basicRate.rounded(0);
-    if (!monthly)
-        return std::nullopt;
-    const auto daily = monthly->dividedBy(out.daysInMonth);
-    const auto dailyRounded = daily ? daily->rounded(2) : std::nullopt;
-    if (!dailyRounded)
-        return std::nullopt;
-    const auto earn = Currency::fromDouble(in.daysPresent.toDouble() * dailyRounded->toDouble());
-    const auto earnRounded = earn ? earn->rounded(0) : std::nullopt;
-    const auto additional = sumOf(in.bonus, in.overtime, in.travel);
-    const auto additionalRounded = additional ? additional->rounded(2) : std::nullopt;
-    const auto deductions = sumOf(in.advances, in.loanDeduction, in.lic, in.contribution, in.pgvcl);
-    const auto deductionsRounded = deductions ? deductions->rounded(0) : std::nullopt;
-    if (!earnRounded || !additionalRounded || !deductionsRounded)
-        return std::nullopt;
-    const auto balance = earnRounded->minus(*deductionsRounded);
-    const auto balanceRounded = balance ? balance->rounded(0) : std::nullopt;
-    const auto net = balanceRounded ? additionalRounded->plus(*balanceRounded) : std::nullopt;
-    if (!net)
-        return std::nullopt;
-
-    out.monthlyRate = *monthly;
-    out.dailyRate = *dailyRounded;
-    out.presentDaysSalary = *earnRounded;
-    out.totalAdditional = *additionalRounded;
-    out.totalDeductions = *deductionsRounded;
-    out.netPay = *net;
-    return out;
+Currency offeredLoanDeduction(std::optional<Currency> latestMonthlyDeduction, Currency lent, Currency recovered)
+{
+    const Currency owed = lent.minus(recovered).value_or(Currency());
+    return std::clamp(latestMonthlyDeduction.value_or(Currency()), Currency(), std::max(owed, Currency()));
 }
 
 Currency enteredAmount(const QString& text)

@@ -3,6 +3,7 @@
 #include "common/currency.h"
 
 #include <QDate>
+#include <QString>
 
 #include <optional>
 
@@ -31,15 +32,38 @@ struct PayResult {
     Currency netPay;
 };
 
-// One month's pay as a pure function of the inputs, rounding half to even at each step:
+// The figures of one month as far as they can be worked out: a figure too large to hold is
+// missing, and so is every figure worked out from it, while the others stay.
+struct PayFigures {
+    int daysInMonth = 0;
+    std::optional<Currency> monthlyRate;
+    std::optional<Currency> dailyRate;
+    std::optional<Currency> presentDaysSalary;
+    std::optional<Currency> totalAdditional;
+    std::optional<Currency> totalDeductions;
+    std::optional<Currency> netPay;
+
+    // The caption of the first missing figure ("Present Days Salary"), or an empty text.
+    QString firstMissing() const;
+    std::optional<PayResult> complete() const;
+};
+
+// One month's pay as a pure function of the inputs, in exact integer arithmetic, rounding half to
+// even at each step:
 //   monthly rate        = R(basic rate, 0)
-//   daily rate          = R(monthly rate / days in the pay date's month, 2)
+//   daily rate          = R(R(monthly rate / days in the pay date's month, 4), 2)
 //   present days salary = R(days present x daily rate, 0)
 //   total additional    = R(bonus + overtime + travel, 2)
 //   total deductions    = R(advances + loan deduction + LIC + contribution + PGVCL, 0)
 //   net pay             = total additional + R(present days salary - total deductions, 0)
-// Empty when the pay date is invalid or a figure leaves the representable range.
+// Nothing is worked out for an invalid pay date.
+PayFigures workOutPay(const PayInputs& in);
+// Every figure, or nothing when one of them is too large.
 std::optional<PayResult> calculatePay(const PayInputs& in);
+
+// The loan instalment a month offers: the latest loan's monthly deduction, never more than what is
+// still owed (everything lent less everything recovered), and never below 0.
+Currency offeredLoanDeduction(std::optional<Currency> latestMonthlyDeduction, Currency lent, Currency recovered);
 
 // The value of an amount box's text: a blank or unreadable text (a lone ".") counts as 0.
 Currency enteredAmount(const QString& text);

@@ -1,6 +1,9 @@
 #include "payroll/pay_calculation.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+
+#include <limits>
 
 Q_DECLARE_METATYPE(PayInputs)
 
@@ -20,7 +23,10 @@ private slots:
     void totals();
     void leavingABoxRoundsToWhole_data();
     void leavingABoxRoundsToWhole();
-    void overflowGivesNoResult();
+    void tooLargeFiguresAreMissingAlone();
+    void agreesWithExactDecimalArithmetic();
+    void loanDeductionIsWhatIsStillOwed_data();
+    void loanDeductionIsWhatIsStillOwed();
 };
 
 void TestPayCalculation::rates_data()
@@ -183,17 +189,174 @@ void TestPayCalculation::leavingABoxRoundsToWhole()
     QTEST(wholeAmountText(typed), "shown");
 }
 
-void TestPayCalculation::overflowGivesNoResult()
+void TestPayCalculation::tooLargeFiguresAreMissingAlone()
 {
     PayInputs in;
     in.basicRate = c("10000");
     in.payDate = QDate(2026, 1, 1);
+    in.daysPresent = c("31");
     in.advances = Currency::fromUnits(std::numeric_limits<qint64>::max());
     in.lic = c("1");
+    const PayFigures figures = workOutPay(in);
+    // The deductions overflow; the rates and the salary, which do not depend on them, stay.
+    QCOMPARE(figures.monthlyRate, c("10000"));
+    QCOMPARE(figures.dailyRate, c("322.58"));
+    QCOMPARE(figures.presentDaysSalary, c("10000"));
+    QVERIFY(!figures.totalDeductions && !figures.netPay);
+    QCOMPARE(figures.firstMissing(), QStringLiteral("Total Deductions"));
     QVERIFY(!calculatePay(in));
     in.advances = c("0");
     in.payDate = QDate();
     QVERIFY(!calculatePay(in));
+}
+
+namespace {
+
+__extension__ typedef __int128 Wide;
+constexpr Wide unitsMax = std::numeric_limits<qint64>::max();
+
+// The rational n / d (d > 0) rounded half to even to a whole number, by floor division: a way of
+// its own, apart from Currency's.
+Wide roundHalfEven(Wide n, Wide d)
+{
+    Wide q = n / d;
+    Wide r = n % d;
+    if (r < 0) {
+        r += d;
+        q -= 1;
+    }
+    if (2 * r > d || (2 * r == d && q % 2 != 0))
+        q += 1;
+    return q;
+}
+
+// A figure in ten-thousandths, or nothing once it leaves the 64-bit range.
+std::optional<Wide> fits(std::optional<Wide> v)
+{
+    return v && *v <= unitsMax && *v >= -unitsMax - 1 ? v : std::nullopt;
+}
+
+std::optional<Wide> roundTo(std::optional<Wide> units, int decimals)
+{
+    if (!units)
+        return std::nullopt;
+    Wide step = 1;
+    for (int i = decimals; i < 4; ++i)
+        step *= 10;
+    return fits(roundHalfEven(*units, step) * step);
+}
+
+std::optional<Wide> sum(std::initializer_list<Currency> values)
+{
+    Wide total = 0;
+    for (Currency v : values) {
+        total += v.units();
+        if (!fits(total))
+            return std::nullopt; // the program adds one by one, and so refuses any step out of range
+    }
+    return total;
+}
+
+QString shown(const std::optional<Currency>& c)
+{
+    return c ? c->toString() : QStringLiteral("-");
+}
+
+QString shown(const std::optional<Wide>& w)
+{
+    return w ? Currency::fromUnits(qint64(*w)).toString() : QStringLiteral("-");
+}
+
+} // namespace
+
+void TestPayCalculation::agreesWithExactDecimalArithmetic()
+{
+    QRandomGenerator random(20261206);
+    // An amount of up to `digits` whole digits and two decimals, as the boxes take them.
+    const auto amount = [&random](int digits) {
+        qint64 limit = 100;
+        for (int i = 0; i < digits; ++i)
+            limit *= 10;
+        return Currency::fromUnits(random.bounded(limit) * 100);
+    };
+    const auto anyUnits = [&random] { return Currency::fromUnits(qint64(random.generate64() >> 2)); };
+    for (int run = 0; run < 200000; ++run) {
+        PayInputs in;
+        const int kind = random.bounded(10);
+        // Mostly everyday rates; some so large that the figures leave the range.
+        in.basicRate = kind == 0 ? anyUnits()
+                       : kind == 1
+                           ? Currency::fromUnits(random.bounded(qint64(1) << 40) * 10000 + random.bounded(10000))
+                           : Currency::fromUnits(random.bounded(qint64(10000000)) * 10000 + random.bounded(10000));
+        in.payDate = QDate(2000 + random.bounded(40), 1 + random.bounded(12), 1);
+        in.daysPresent = amount(2);
+        for (Currency* box : {&in.bonus, &in.overtime, &in.travel, &in.advances, &in.loanDeduction, &in.lic,
+                              &in.contribution, &in.pgvcl})
+            *box = random.bounded(50) == 0 ? anyUnits() : amount(random.bounded(10));
+
+        const Wide days = in.payDate.daysInMonth();
+        const auto monthly = roundTo(Wide(in.basicRate.units()), 0);
+        const auto daily = monthly ? roundTo(roundHalfEven(*monthly, days), 2) : std::nullopt;
+        const auto earn =
+            daily ? roundTo(fits(roundHalfEven(Wide(in.daysPresent.units()) * *daily, 10000)), 0) : std::nullopt;
+        const auto additional = roundTo(sum({in.bonus, in.overtime, in.travel}), 2);
+        const auto deductions = roundTo(sum({in.advances, in.loanDeduction, in.lic, in.contribution, in.pgvcl}), 0);
+        std::optional<Wide> net;
+        if (earn && additional && deductions) {
+            const auto balance = roundTo(fits(*earn - *deductions), 0);
+            net = balance ? fits(*additional + *balance) : std::nullopt;
+        }
+
+        const PayFigures got = workOutPay(in);
+        const QString expected =
+            QStringList{shown(monthly), shown(daily), shown(earn), shown(additional), shown(deductions), shown(net)}
+                .join(u' ');
+        const QString actual =
+            QStringList{shown(got.monthlyRate),     shown(got.dailyRate),       shown(got.presentDaysSalary),
+                        shown(got.totalAdditional), shown(got.totalDeductions), shown(got.netPay)}
+                .join(u' ');
+        if (actual != expected)
+            QFAIL(qPrintable(QStringLiteral("basic %1, %2, days %3: %4, exactly %5")
+                                 .arg(in.basicRate.toString(), in.payDate.toString(Qt::ISODate),
+                                      in.daysPresent.toString(), actual, expected)));
+    }
+}
+
+void TestPayCalculation::loanDeductionIsWhatIsStillOwed_data()
+{
+    QTest::addColumn<QString>("latest"); // empty: no loan
+    QTest::addColumn<QString>("lent");
+    QTest::addColumn<QString>("recovered");
+    QTest::addColumn<QString>("offered");
+    QTest::newRow("nothing recovered yet") << "1000"
+                                           << "5000"
+                                           << "0"
+                                           << "1000";
+    QTest::newRow("the last, smaller instalment") << "1000"
+                                                  << "5000"
+                                                  << "4500"
+                                                  << "500";
+    QTest::newRow("repaid") << "1000"
+                            << "5000"
+                            << "5000"
+                            << "0";
+    QTest::newRow("recovered beyond what was lent") << "1000"
+                                                    << "5000"
+                                                    << "6000"
+                                                    << "0";
+    QTest::newRow("no loan") << ""
+                             << "0"
+                             << "0"
+                             << "0";
+}
+
+void TestPayCalculation::loanDeductionIsWhatIsStillOwed()
+{
+    QFETCH(QString, latest);
+    QFETCH(QString, lent);
+    QFETCH(QString, recovered);
+    const auto monthly = latest.isEmpty() ? std::nullopt : Currency::parse(latest);
+    QTEST(offeredLoanDeduction(monthly, *Currency::parse(lent), *Currency::parse(recovered)).toString(), "offered");
 }
 
 QTEST_GUILESS_MAIN(TestPayCalculation)
