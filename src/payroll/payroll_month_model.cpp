@@ -2,6 +2,8 @@
 
 #include "common/dates.h"
 
+#include <algorithm>
+
 namespace {
 
 struct Column {
@@ -39,6 +41,17 @@ void PayrollMonthModel::setTransactions(QList<PayrollTransaction> transactions)
     beginResetModel();
     m_rows = std::move(transactions);
     endResetModel();
+}
+
+void PayrollMonthModel::add(const PayrollTransaction& transaction)
+{
+    const auto before = [](const PayrollTransaction& a, const PayrollTransaction& b) {
+        return std::pair(a.employeeId, a.transId) < std::pair(b.employeeId, b.transId);
+    };
+    const int row = int(std::upper_bound(m_rows.cbegin(), m_rows.cend(), transaction, before) - m_rows.cbegin());
+    beginInsertRows({}, row, row);
+    m_rows.insert(row, transaction);
+    endInsertRows();
 }
 
 int PayrollMonthModel::rowCount(const QModelIndex& parent) const

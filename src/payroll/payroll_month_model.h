@@ -11,6 +11,8 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void setTransactions(QList<PayrollTransaction> transactions);
+    // Adds one transaction in its place (by employee number, then transaction number).
+    void add(const PayrollTransaction& transaction);
     const PayrollTransaction& transaction(int row) const { return m_rows.at(row); }
 
     int rowCount(const QModelIndex& parent = {}) const override;

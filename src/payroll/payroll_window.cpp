@@ -4,16 +4,17 @@
 
 #include "common/clock.h"
 #include "common/dates.h"
-#include "ui/entry_behaviour.h"
-#include "ui/prompter.h"
-#include "ui/window_lifetime.h"
-#include "ui/app_context.h"
 #include "data/database.h"
 #include "data/master_repository.h"
 #include "data/payroll_repository.h"
 #include "data/session.h"
 #include "payroll/payroll_month_model.h"
+#include "ui/app_context.h"
+#include "ui/entry_behaviour.h"
+#include "ui/prompter.h"
+#include "ui/window_lifetime.h"
 
+#include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -22,9 +23,11 @@
 
 namespace {
 
-QString amountText(Currency c)
+const QString tooLarge = QStringLiteral("too large");
+
+QString figureText(const std::optional<Currency>& figure)
 {
-    return c.toString();
+    return figure ? figure->toString() : tooLarge;
 }
 
 } // namespace
@@ -35,29 +38,35 @@ PayrollWindow::PayrollWindow(AppContext& context, QWidget* parent)
 {
     m_ui->setupUi(this);
     m_ui->lvwInfo->setModel(m_model);
-    m_ui->lvwInfo->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_ui->lvwInfo->verticalHeader()->hide();
+    m_ui->lvwInfo->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // A month holds thousands of rows: the columns fit the first of them, once.
+    m_ui->lvwInfo->horizontalHeader()->setResizeContentsPrecision(50);
     m_ui->cmdPrintPayslip->setEnabled(false);
     m_ui->cmdPrintPayslip->setToolTip(QStringLiteral("This window is not available yet."));
+    m_picker = new EmployeePicker(
+        context, m_ui->cboEmpID, m_ui->Combo1, [this](qint64 id) { return choose(id); }, this);
     setupBoxes();
 
     m_ui->DTPicker1->setDate(m_context.clock.today());
     connect(m_ui->DTPicker1, &QDateEdit::dateChanged, this, &PayrollWindow::updatePeriod);
-    fillEmployeeLists();
+    m_picker->reload();
     for (const QString& group : MasterRepository(m_context.db, MasterRepository::Kind::Group).names())
         m_ui->Combo2->addItem(group);
     m_ui->Combo2->setCurrentIndex(-1);
     updatePeriod();
+    m_ui->lvwInfo->resizeColumnsToContents();
 
     connect(m_ui->cmdSave, &QPushButton::clicked, this, &PayrollWindow::save);
     connect(m_ui->cmdCosePic, &QPushButton::clicked, this, &QWidget::close);
-    connect(m_ui->Text3, &QLineEdit::textChanged, this, &PayrollWindow::loadTransaction);
+    // Each number typed loads its transaction; Enter loads it and tells when there is none.
+    connect(m_ui->Text3, &QLineEdit::textChanged, this, [this] { loadTransaction(false); });
+    connect(m_ui->Text3, &QLineEdit::returnPressed, this, [this] { loadTransaction(true); });
     connect(m_ui->Command1, &QPushButton::clicked, this, &PayrollWindow::update);
-    connect(m_ui->Text3, &QLineEdit::returnPressed, this, &PayrollWindow::update);
+    connect(m_ui->Command2, &QPushButton::clicked, this, [this] { showEditPanel(false); });
     // Enter on a focused button presses it, as Space does: the days box is followed by Save.
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(true);
-    connect(m_ui->Command2, &QPushButton::clicked, this, [this] { showEditPanel(false); });
 
     // Ctrl+O opens the edit panel (Shift+O is a capital O in the name box); Esc closes it.
     auto* open = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
@@ -79,7 +88,7 @@ PayrollWindow::~PayrollWindow()
 QList<QLineEdit*> PayrollWindow::typedBoxes() const
 {
     return {m_ui->txtNumDays, m_ui->txtBonus, m_ui->txtOverTime, m_ui->Text2,
-            m_ui->txtsss,     m_ui->txttax,   m_ui->txtph,       m_ui->txtOther};
+            m_ui->txttax,     m_ui->txtph,    m_ui->txtOther};
 }
 
 void PayrollWindow::setupBoxes()
@@ -87,7 +96,8 @@ void PayrollWindow::setupBoxes()
     for (QLineEdit* box : typedBoxes()) {
         EntryBehaviour::install(box, EntryBehaviour::AmountKeys | EntryBehaviour::EnterMovesOn |
                                          EntryBehaviour::SelectAllOnFocus);
-        connect(box, &QLineEdit::textEdited, this, [box] {
+        connect(box, &QLineEdit::textEdited, this, [this, box] {
+            m_typed = true;
             // A blank box is 0, selected so the next digit replaces it.
             if (box->text().isEmpty()) {
                 box->setText(QStringLiteral("0"));
@@ -95,38 +105,15 @@ void PayrollWindow::setupBoxes()
             }
         });
         connect(box, &QLineEdit::textChanged, this, &PayrollWindow::recompute);
-        // Amounts become whole numbers on leaving; days and travel keep their decimals.
-        const bool whole = box != m_ui->txtNumDays && box != m_ui->Text2;
-        connect(box, &QLineEdit::editingFinished, this, [this, box, whole] { leaveAmountBox(box, whole); });
+        connect(box, &QLineEdit::editingFinished, this, [this, box] { leaveBox(box); });
     }
-    for (QLineEdit* box : {m_ui->txtAdvances, m_ui->Text1, m_ui->txtAbsences})
-        EntryBehaviour::install(box, EntryBehaviour::EnterMovesOn);
+    // Days present: two digits and two decimals at the most (half days, quarter days).
+    m_ui->txtNumDays->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,2}(\\.[0-9]{0,2})?")), m_ui->txtNumDays));
     EntryBehaviour::install(m_ui->Text3, EntryBehaviour::AmountKeys | EntryBehaviour::SelectAllOnFocus);
     // Transaction numbers are whole numbers: the point is refused too.
     m_ui->Text3->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_ui->Text3));
-
-    EntryBehaviour::install(m_ui->cboEmpID, EntryBehaviour::SelectAllOnFocus);
-    // The list also reports an entry as activated when the box is merely left with its text; the
-    // employee already shown (or a loaded transaction's) is not chosen again then.
-    connect(m_ui->cboEmpID, &QComboBox::activated, this, [this] {
-        if (!m_chosen || QString::number(m_chosen->employee.id) != m_ui->cboEmpID->currentText().trimmed())
-            chooseByNumber(false);
-    });
-    connect(m_ui->cboEmpID->lineEdit(), &QLineEdit::returnPressed, this, [this] { chooseByNumber(true); });
-    // Leaving the box with a number typed checks it too, so a wrong number is never left standing.
-    connect(m_ui->cboEmpID->lineEdit(), &QLineEdit::editingFinished, this, [this] {
-        const QString typed = m_ui->cboEmpID->currentText().trimmed();
-        if (typed != m_checkedNumber && (!m_chosen || QString::number(m_chosen->employee.id) != typed))
-            chooseByNumber(false);
-    });
-    m_ui->cboEmpID->lineEdit()->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_ui->cboEmpID));
-
-    EntryBehaviour* byName =
-        EntryBehaviour::install(m_ui->Combo1, EntryBehaviour::DropDownOnFocus | EntryBehaviour::EnterMovesOn);
-    connect(m_ui->Combo1, &QComboBox::activated, this, [this](int index) { chooseByName(index); });
-    connect(byName, &EntryBehaviour::enterPressed, this, [this] { chooseByName(-1); });
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,15}")), m_ui->Text3));
     EntryBehaviour::install(m_ui->Combo2, EntryBehaviour::EnterMovesOn);
 }
 
@@ -144,6 +131,16 @@ void PayrollWindow::showEditPanel(bool show)
     }
 }
 
+void PayrollWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_typed && !m_context.prompter.question(QStringLiteral("The payroll entry on the screen is not saved.\n\n"
+                                                               "Close the window and discard it?"))) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
 void PayrollWindow::updatePeriod()
 {
     const QDate date = m_ui->DTPicker1->date();
@@ -155,28 +152,14 @@ void PayrollWindow::updatePeriod()
         const auto advances = loadMonthAdvances(m_context.db, m_chosen->employee.id, date);
         if (advances) {
             m_chosen->monthAdvances = *advances;
-            m_ui->txtAdvances->setText(amountText(*advances));
+            m_ui->txtAdvances->setText(advances->toString());
         } else {
+            m_picker->clear();
             clearEmployee();
             m_context.prompter.error(advances.error());
         }
     }
     recompute();
-}
-
-void PayrollWindow::fillEmployeeLists()
-{
-    const auto names = EmployeeRepository(m_context.db).names();
-    if (!names) {
-        m_context.prompter.error(names.error());
-        return;
-    }
-    for (const EmployeeName& e : names.value()) {
-        m_ui->cboEmpID->addItem(QString::number(e.id));
-        m_ui->Combo1->addItem(e.name, e.id);
-    }
-    m_ui->cboEmpID->setCurrentIndex(-1);
-    m_ui->Combo1->setCurrentIndex(-1);
 }
 
 void PayrollWindow::listMonthPayroll()
@@ -189,87 +172,34 @@ void PayrollWindow::listMonthPayroll()
     m_model->setTransactions(std::move(month.value()));
 }
 
-void PayrollWindow::chooseByNumber(bool fromEnter)
-{
-    const QString text = m_ui->cboEmpID->currentText().trimmed();
-    m_checkedNumber = text;
-    if (text.isEmpty())
-        return;
-    bool ok = false;
-    const qint64 id = text.toLongLong(&ok);
-    const Choice choice = ok ? choose(id) : Choice::NotFound;
-    if (choice == Choice::NotFound) {
-        clearEmployee();
-        m_context.prompter.information(QStringLiteral("Invalid Employee ID Number. Please try again"),
-                                       QStringLiteral("Information"));
-        m_ui->cboEmpID->setFocus();
-        m_ui->cboEmpID->lineEdit()->selectAll();
-        return;
-    }
-    if (choice == Choice::Chosen && fromEnter)
-        focusNextChild();
-}
-
-void PayrollWindow::chooseByName(int index)
-{
-    QComboBox* names = m_ui->Combo1;
-    if (index < 0) {
-        // Enter on a typed name: the entry shown if it is that name, else the last (highest number) of it.
-        const QString typed = names->currentText().trimmed();
-        if (names->currentIndex() >= 0 &&
-            names->itemText(names->currentIndex()).compare(typed, Qt::CaseInsensitive) == 0)
-            index = names->currentIndex();
-        else
-            for (int i = 0; i < names->count(); ++i)
-                if (names->itemText(i).compare(typed, Qt::CaseInsensitive) == 0)
-                    index = i;
-        if (index < 0)
-            return;
-    }
-    // Each entry carries its employee's number: two employees may share a name.
-    const qint64 id = names->itemData(index).toLongLong();
-    if (m_chosen && m_chosen->employee.id == id)
-        return;
-    if (choose(id) == Choice::NotFound)
-        clearEmployee(); // deleted since the list was filled
-}
-
-PayrollWindow::Choice PayrollWindow::choose(qint64 employeeId)
+EmployeePicker::Outcome PayrollWindow::choose(qint64 employeeId)
 {
     auto facts = loadEmployeePayFacts(m_context.db, employeeId, m_ui->DTPicker1->date());
-    if (!facts) {
+    if (!facts || !facts->has_value()) {
         clearEmployee();
-        m_context.prompter.error(facts.error());
-        return Choice::Failed;
+        if (!facts)
+            m_context.prompter.error(facts.error());
+        return facts ? EmployeePicker::Outcome::NotFound : EmployeePicker::Outcome::Failed;
     }
-    if (!facts->has_value())
-        return Choice::NotFound;
     showFacts(**facts);
     m_chosen = std::move(*facts);
-    m_checkedNumber = QString::number(employeeId);
     recompute();
-    return Choice::Chosen;
+    return EmployeePicker::Outcome::Chosen;
 }
 
 void PayrollWindow::showFacts(const EmployeePayFacts& facts)
 {
     const Employee& e = facts.employee;
-    {
-        QSignalBlocker a(m_ui->cboEmpID);
-        QSignalBlocker b(m_ui->Combo1);
-        m_ui->cboEmpID->setEditText(QString::number(e.id));
-        m_ui->Combo1->setEditText(e.name);
-    }
     m_ui->lblName->setText(e.name);
     m_ui->lblDept->setText(e.department);
     m_ui->lblPosition->setText(e.position);
     m_ui->lblStatus->setText(e.employmentStatus);
     m_ui->Combo2->setEditText(e.group);
     m_monthRate = e.basicRate;
-    m_ui->Text1->setText(amountText(facts.loanTotal));
-    m_ui->Label24->setText(amountText(facts.loanRecovered));
-    m_ui->txtsss->setText(amountText(facts.loanDeduction));
-    m_ui->txtAdvances->setText(amountText(facts.monthAdvances));
+    m_ui->Text1->setText(facts.loanTotal.toString());
+    m_ui->Label24->setText(facts.loanRecovered.toString());
+    m_ui->txtsss->setText(facts.loanDeduction.toString());
+    m_ui->txtAdvances->setText(facts.monthAdvances.toString());
 }
 
 void PayrollWindow::clearEmployee()
@@ -278,10 +208,6 @@ void PayrollWindow::clearEmployee()
     m_monthRate = Currency();
     for (QLabel* label : {m_ui->lblName, m_ui->lblDept, m_ui->lblPosition, m_ui->lblStatus})
         label->clear();
-    {
-        QSignalBlocker b(m_ui->Combo1);
-        m_ui->Combo1->setEditText(QString());
-    }
     m_ui->Combo2->setEditText(QString());
     for (QLineEdit* box : {m_ui->Text1, m_ui->txtsss, m_ui->txtAdvances})
         box->setText(QStringLiteral("0"));
@@ -303,20 +229,23 @@ void PayrollWindow::recompute()
     in.lic = enteredAmount(m_ui->txttax->text());
     in.contribution = enteredAmount(m_ui->txtph->text());
     in.pgvcl = enteredAmount(m_ui->txtOther->text());
-    m_result = calculatePay(in);
-    const PayResult shown = m_result.value_or(PayResult{});
-    m_ui->lblRate->setText(amountText(shown.monthlyRate));
-    m_ui->lblPerDay->setText(amountText(shown.dailyRate));
-    m_ui->txtAbsences->setText(amountText(shown.presentDaysSalary));
-    m_ui->lbltemp->setText(amountText(shown.totalAdditional));
-    m_ui->lblDeduct->setText(amountText(shown.totalDeductions));
-    m_ui->lblNetPay->setText(m_result ? amountText(shown.netPay) : QStringLiteral("too large"));
+    m_figures = workOutPay(in);
+    // A figure too large to hold says so; the others, the rates among them, stay shown.
+    m_ui->lblRate->setText(figureText(m_figures.monthlyRate));
+    m_ui->lblPerDay->setText(figureText(m_figures.dailyRate));
+    m_ui->txtAbsences->setText(figureText(m_figures.presentDaysSalary));
+    m_ui->lbltemp->setText(figureText(m_figures.totalAdditional));
+    m_ui->lblDeduct->setText(figureText(m_figures.totalDeductions));
+    m_ui->lblNetPay->setText(figureText(m_figures.netPay));
 }
 
-void PayrollWindow::leaveAmountBox(QLineEdit* box, bool roundToWhole)
+void PayrollWindow::leaveBox(QLineEdit* box)
 {
+    // Amounts become whole numbers on leaving; days and travel keep their decimals. Either way the
+    // box then shows exactly the value that will be stored, and a lone "." becomes "0".
+    const bool keepsDecimals = box == m_ui->txtNumDays || box == m_ui->Text2;
     const QString text = box->text();
-    const QString fixed = roundToWhole ? wholeAmountText(text) : (Currency::parse(text) ? text : QStringLiteral("0"));
+    const QString fixed = keepsDecimals ? enteredAmount(text).toString() : wholeAmountText(text);
     if (fixed != text)
         box->setText(fixed);
 }
@@ -324,20 +253,22 @@ void PayrollWindow::leaveAmountBox(QLineEdit* box, bool roundToWhole)
 void PayrollWindow::normaliseBoxes()
 {
     for (QLineEdit* box : typedBoxes())
-        leaveAmountBox(box, box != m_ui->txtNumDays && box != m_ui->Text2);
+        leaveBox(box);
 }
 
-void PayrollWindow::clearAmounts()
+void PayrollWindow::clearEntry()
 {
-    for (QLineEdit* box : {m_ui->txtAbsences, m_ui->txtAdvances, m_ui->txtBonus, m_ui->txtNumDays, m_ui->txtOverTime,
-                           m_ui->txtsss, m_ui->txttax, m_ui->txtph, m_ui->txtOther})
+    m_picker->clear();
+    clearEmployee();
+    for (QLineEdit* box : typedBoxes())
         box->setText(QStringLiteral("0"));
+    m_typed = false;
     recompute();
 }
 
 PayrollTransaction PayrollWindow::currentTransaction() const
 {
-    const PayResult r = m_result.value_or(PayResult{});
+    const PayResult r = m_figures.complete().value_or(PayResult{});
     PayrollTransaction t;
     t.employeeId = m_chosen ? m_chosen->employee.id : 0;
     t.name = m_ui->lblName->text();
@@ -363,35 +294,52 @@ PayrollTransaction PayrollWindow::currentTransaction() const
     return t;
 }
 
-void PayrollWindow::save()
+bool PayrollWindow::checkEntry()
 {
     Prompter& prompter = m_context.prompter;
-    const QString typedId = m_ui->cboEmpID->currentText().trimmed();
-    if (typedId.isEmpty()) {
-        prompter.information(QStringLiteral("Please select an employee ID number."), QStringLiteral("Information"));
-        m_ui->cboEmpID->setFocus();
-        return;
-    }
-    // A number typed but never chosen is chosen now, so the figures are that employee's.
-    if (!m_chosen || QString::number(m_chosen->employee.id) != typedId) {
-        chooseByNumber(false);
-        if (!m_chosen)
-            return;
+    // A number typed but not chosen yet is chosen now, so the figures are that employee's.
+    if (!m_picker->settle() || !m_chosen) {
+        if (m_ui->cboEmpID->currentText().trimmed().isEmpty()) {
+            prompter.information(QStringLiteral("Please select an employee ID number."), QStringLiteral("Information"));
+            m_ui->cboEmpID->setFocus();
+        }
+        return false;
     }
     normaliseBoxes();
-    if (enteredAmount(m_ui->txtNumDays->text()).isZero()) {
-        prompter.message(QStringLiteral("Number of days cannot be zero Please enter greater than zero"));
+    const Currency days = enteredAmount(m_ui->txtNumDays->text());
+    const QDate month = m_ui->DTPicker1->date();
+    QString wrongDays;
+    if (days.isZero())
+        wrongDays = QStringLiteral("Number of days cannot be zero Please enter greater than zero");
+    else if (days > *Currency::fromWhole(month.daysInMonth()))
+        wrongDays = QStringLiteral("The days present cannot be more than the %1 days of %2 %3.")
+                        .arg(month.daysInMonth())
+                        .arg(dates::monthName(month))
+                        .arg(month.year());
+    else if (days.units() % 100 != 0)
+        wrongDays = QStringLiteral("The days present can have two decimals at the most.");
+    if (!wrongDays.isEmpty()) {
+        prompter.message(wrongDays);
         m_ui->txtNumDays->setFocus();
-        return;
+        return false;
     }
-    if (!m_result) {
-        prompter.warning(QStringLiteral("The amounts are too large to work out the pay. Please check them."));
-        return;
+    if (const QString missing = m_figures.firstMissing(); !missing.isEmpty()) {
+        prompter.warning(QStringLiteral("The %1 is too large to work out. Please check the amounts.").arg(missing));
+        return false;
     }
+    return true;
+}
+
+void PayrollWindow::save()
+{
+    if (!checkEntry())
+        return;
+    Prompter& prompter = m_context.prompter;
     if (!prompter.question(QStringLiteral("Saving this data will not allow you to re-edit this transaction.\n\n"
-                                          "Are you sure you want to save this now?")))
+                                          "Are you sure you want to save this now?"),
+                           Prompter::Icon::Question, {}, Prompter::Default::Yes))
         return;
-    const PayrollTransaction t = currentTransaction();
+    PayrollTransaction t = currentTransaction();
     PayrollRepository payroll(m_context.db);
     const auto existing = payroll.countFor(t.company, t.employeeId, t.payDate);
     if (!existing) {
@@ -403,21 +351,20 @@ void PayrollWindow::save()
                                           "Do you want to save another one?")
                                .arg(t.name, dates::monthName(t.payDate) + u' ' + QString::number(t.payDate.year()))))
         return;
-
-    Transaction transaction(m_context.db);
-    if (!transaction.active()) {
-        prompter.error(transaction.error());
-        return;
-    }
-    const auto inserted = payroll.insert(t);
-    const Status committed = inserted ? transaction.commit() : inserted.status();
-    if (!committed) {
-        prompter.error(committed.error());
+    const Status saved = inTransaction(m_context.db, [&] {
+        const auto id = payroll.insert(t);
+        if (id)
+            t.transId = *id;
+        return id.status();
+    });
+    if (!saved) {
+        prompter.error(saved.error());
         return;
     }
     prompter.information(QStringLiteral("Data successfully save."), QStringLiteral("Information"));
-    listMonthPayroll();
-    clearAmounts();
+    // The month shown is the saved row's month: the row joins the list without reading it again.
+    m_model->add(t);
+    clearEntry();
     m_ui->Combo1->setFocus();
 }
 
@@ -442,49 +389,44 @@ std::optional<PayrollTransaction> PayrollWindow::typedTransaction(bool report)
     return *found;
 }
 
-void PayrollWindow::loadTransaction()
+void PayrollWindow::loadTransaction(bool report)
 {
-    const auto t = typedTransaction(false);
+    const auto t = typedTransaction(report);
     if (!t)
         return;
     m_loading = true;
     // The transaction's own figures, with the employee's loan repaid so far and details beside them.
     const auto facts = loadEmployeePayFacts(m_context.db, t->employeeId, t->payDate);
     EmployeePayFacts shown;
-    if (facts && facts->has_value()) {
+    if (facts && facts->has_value())
         shown = **facts;
-    } else {
-        // The employee was deleted since; the stored row still says who it was.
-        shown.employee.id = t->employeeId;
-    }
+    else
+        shown.employee.id = t->employeeId; // deleted since; the stored row still says who it was
     m_chosen = shown;
-    m_checkedNumber = QString::number(t->employeeId);
-    {
-        QSignalBlocker a(m_ui->cboEmpID);
-        QSignalBlocker b(m_ui->Combo1);
-        m_ui->cboEmpID->setEditText(QString::number(t->employeeId));
-        m_ui->Combo1->setEditText(t->name);
-    }
+    m_picker->show(t->employeeId, t->name);
     m_ui->lblName->setText(t->name);
     m_ui->lblDept->setText(t->department);
     m_ui->lblPosition->setText(shown.employee.position);
     m_ui->lblStatus->setText(shown.employee.employmentStatus);
-    m_ui->Label24->setText(amountText(shown.loanRecovered));
+    m_ui->Label24->setText(shown.loanRecovered.toString());
     m_ui->Combo2->setEditText(t->group);
     m_monthRate = t->monthRate;
     m_ui->DTPicker1->setDate(t->payDate);
-    m_ui->txtBonus->setText(amountText(t->bonus));
-    m_ui->txtOverTime->setText(amountText(t->overtime));
-    m_ui->txtph->setText(amountText(t->contribution));
-    m_ui->txttax->setText(amountText(t->lic));
-    m_ui->txtOther->setText(amountText(t->pgvcl));
-    m_ui->txtNumDays->setText(amountText(t->daysPresent));
-    m_ui->txtAdvances->setText(amountText(t->advances));
-    m_ui->txtsss->setText(amountText(t->loanRecovered));
-    m_ui->Text2->setText(amountText(t->travel));
-    m_ui->Text1->setText(amountText(t->totalLoan));
+    m_ui->txtBonus->setText(t->bonus.toString());
+    m_ui->txtOverTime->setText(t->overtime.toString());
+    m_ui->txtph->setText(t->contribution.toString());
+    m_ui->txttax->setText(t->lic.toString());
+    m_ui->txtOther->setText(t->pgvcl.toString());
+    m_ui->txtNumDays->setText(t->daysPresent.toString());
+    m_ui->txtAdvances->setText(t->advances.toString());
+    m_ui->txtsss->setText(t->loanRecovered.toString());
+    m_ui->Text2->setText(t->travel.toString());
+    m_ui->Text1->setText(t->totalLoan.toString());
     m_loading = false;
+    m_typed = false;
     recompute();
+    if (report)
+        m_ui->txtBonus->setFocus();
 }
 
 void PayrollWindow::update()
@@ -496,29 +438,16 @@ void PayrollWindow::update()
         return;
     }
     const auto stored = typedTransaction(true);
-    if (!stored)
+    if (!stored || !checkEntry())
         return;
-    if (!m_chosen) {
-        prompter.information(QStringLiteral("Invalid Employee ID Number. Please try again"),
-                             QStringLiteral("Information"));
-        return;
-    }
-    normaliseBoxes();
-    if (!m_result) {
-        prompter.warning(QStringLiteral("The amounts are too large to work out the pay. Please check them."));
-        return;
-    }
-    Transaction transaction(m_context.db);
-    Status updated = transaction.active()
-                         ? PayrollRepository(m_context.db).update(stored->transId, currentTransaction())
-                         : Status::failure(transaction.error());
-    if (updated)
-        updated = transaction.commit();
+    const Status updated = inTransaction(
+        m_context.db, [&] { return PayrollRepository(m_context.db).update(stored->transId, currentTransaction()); });
     if (!updated) {
         prompter.error(updated.error());
         return;
     }
     prompter.information(QStringLiteral("Payroll Updated"));
+    m_typed = false;
     showEditPanel(false);
     listMonthPayroll();
 }

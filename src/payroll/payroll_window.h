@@ -4,6 +4,7 @@
 #include "data/payroll_repository.h"
 #include "payroll/employee_pay_facts.h"
 #include "payroll/pay_calculation.h"
+#include "ui/employee_picker.h"
 
 #include <QWidget>
 
@@ -17,38 +18,40 @@ struct AppContext;
 class PayrollMonthModel;
 class QLineEdit;
 
-// Works out and stores one employee's monthly pay. The totals are recomputed from the entered
-// values by calculatePay() whenever any of them changes.
+// Works out and stores one employee's monthly pay (Form2). The figures are worked out again by
+// workOutPay() whenever an entered value changes; the boxes the operator cannot type into take
+// no focus, so Tab and Enter go from one typed box to the next.
 class PayrollWindow : public QWidget {
     Q_OBJECT
 public:
     explicit PayrollWindow(AppContext& context, QWidget* parent = nullptr);
     ~PayrollWindow() override;
 
-
 public slots:
     void showEditPanel(bool show);
+
+protected:
+    // A payroll entry the operator typed is not dropped without their word.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void setupBoxes();
     void updatePeriod();
-    void fillEmployeeLists();
     void listMonthPayroll();
-    enum class Choice { Chosen, NotFound, Failed };
-    void chooseByNumber(bool fromEnter);
-    // index: the chosen entry of the name list, or -1 for the name typed into it.
-    void chooseByName(int index);
-    Choice choose(qint64 employeeId);
+    EmployeePicker::Outcome choose(qint64 employeeId);
     void clearEmployee();
     void showFacts(const EmployeePayFacts& facts);
     void recompute();
-    void leaveAmountBox(QLineEdit* box, bool roundToWhole);
+    void leaveBox(QLineEdit* box);
     void normaliseBoxes();
-    void clearAmounts();
+    // After a save: every amount, travel and the employee, ready for the next employee.
+    void clearEntry();
+    // The checks Save and Update share; false after telling the operator what is wrong.
+    bool checkEntry();
     void save();
     // The selected company's transaction whose number is in the edit panel; report says why there is none.
     std::optional<PayrollTransaction> typedTransaction(bool report);
-    void loadTransaction();
+    void loadTransaction(bool report);
     void update();
     PayrollTransaction currentTransaction() const;
     QList<QLineEdit*> typedBoxes() const;
@@ -56,9 +59,10 @@ private:
     std::unique_ptr<Ui::PayrollWindow> m_ui;
     AppContext& m_context;
     PayrollMonthModel* m_model;
+    EmployeePicker* m_picker;
     std::optional<EmployeePayFacts> m_chosen; // the employee the figures belong to
     Currency m_monthRate;                     // the chosen employee's basic rate, or a loaded row's
-    std::optional<PayResult> m_result;
-    QString m_checkedNumber; // the employee number last looked up, so leaving the box checks it once
-    bool m_loading = false;  // filling boxes from a stored transaction
+    PayFigures m_figures;
+    bool m_loading = false; // filling boxes from a stored transaction
+    bool m_typed = false;   // the operator typed something not saved yet
 };

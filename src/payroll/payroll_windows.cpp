@@ -1,7 +1,7 @@
 #include "payroll_windows.h"
 
-#include "ui/window_catalogue.h"
 #include "payroll/payroll_window.h"
+#include "ui/window_catalogue.h"
 
 void addPayrollWindows(WindowCatalogue& catalogue)
 {

@@ -37,8 +37,9 @@ EntryBehaviour* EntryBehaviour::install(QWidget* control, Behaviours behaviours)
             combo->lineEdit()->installEventFilter(filter);
     }
     if (behaviours & AmountKeys) {
-        // Pasted text passes through the same filter as typed text.
-        static const QRegularExpression amount(QStringLiteral("[0-9.]*"));
+        // Pasted text passes through the same filter as typed text. Nine digits and two decimals
+        // hold any amount of a payroll; more would only be a slip of the finger.
+        static const QRegularExpression amount(QStringLiteral("[0-9]{0,9}(\\.[0-9]{0,2})?"));
         if (auto* edit = qobject_cast<QLineEdit*>(control))
             edit->setValidator(new QRegularExpressionValidator(amount, edit));
     }

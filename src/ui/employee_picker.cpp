@@ -1,0 +1,262 @@
+#include "employee_picker.h"
+
+#include "data/employee_repository.h"
+#include "ui/app_context.h"
+#include "ui/entry_behaviour.h"
+#include "ui/prompter.h"
+
+#include <QAbstractTableModel>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QRegularExpressionValidator>
+
+// Every employee's number (column 0) and name (column 1); both carry the number as user data.
+class EmployeeListModel final : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setEmployees(QList<EmployeeName> employees)
+    {
+        beginResetModel();
+        m_employees = std::move(employees);
+        endResetModel();
+    }
+    qint64 idAt(int row) const { return m_employees.at(row).id; }
+    const QString& nameAt(int row) const { return m_employees.at(row).name; }
+    int rowOf(qint64 id) const
+    {
+        for (int row = 0; row < m_employees.size(); ++row)
+            if (m_employees.at(row).id == id)
+                return row;
+        return -1;
+    }
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_employees.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 2; }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= m_employees.size())
+            return {};
+        const EmployeeName& e = m_employees.at(index.row());
+        if (role == Qt::UserRole)
+            return e.id;
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            return index.column() == 0 ? QVariant(QString::number(e.id)) : QVariant(e.name);
+        return {};
+    }
+
+private:
+    QList<EmployeeName> m_employees;
+};
+
+namespace {
+
+bool isEnter(const QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+           (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
+// Thousands of entries: the lists are measured by their first rows, not by every one.
+void prepareList(QComboBox* box, EmployeeListModel* model, int column)
+{
+    box->setModel(model);
+    box->setModelColumn(column);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (auto* list = qobject_cast<QListView*>(box->view()))
+        list->setUniformItemSizes(true);
+}
+
+} // namespace
+
+EmployeePicker::EmployeePicker(AppContext& context, QComboBox* number, QComboBox* name, Chooser chooser,
+                               QObject* parent)
+    : QObject(parent), m_context(context), m_number(number), m_name(name), m_chooser(std::move(chooser)),
+      m_model(new EmployeeListModel(this))
+{
+    prepareList(m_number, m_model, 0);
+    prepareList(m_name, m_model, 1);
+    // "7" means employee 7: no completion may turn it into 70.
+    m_number->setCompleter(nullptr);
+    m_number->lineEdit()->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,15}")), m_number));
+    EntryBehaviour::install(m_number, EntryBehaviour::SelectAllOnFocus);
+    EntryBehaviour::install(m_name, EntryBehaviour::DropDownOnFocus);
+    for (QComboBox* box : {number, name}) {
+        box->installEventFilter(this);
+        box->lineEdit()->installEventFilter(this);
+    }
+    // An entry picked from a list, or stepped to with the arrow keys.
+    connect(m_number, &QComboBox::activated, this, [this](int entry) { chooseNumber(m_number->itemText(entry)); });
+    connect(m_name, &QComboBox::activated, this, &EmployeePicker::chooseNameEntry);
+    connect(m_number->lineEdit(), &QLineEdit::editingFinished, this, &EmployeePicker::leaveNumber);
+    connect(m_name->lineEdit(), &QLineEdit::editingFinished, this, &EmployeePicker::leaveName);
+}
+
+bool EmployeePicker::reload()
+{
+    const auto names = EmployeeRepository(m_context.db).names();
+    if (!names) {
+        m_context.prompter.error(names.error());
+        return false;
+    }
+    m_model->setEmployees(names.value());
+    clear();
+    return true;
+}
+
+void EmployeePicker::show(qint64 id, const QString& name)
+{
+    m_chosen = id;
+    m_chosenName = name;
+    QSignalBlocker a(m_number);
+    QSignalBlocker b(m_name);
+    // Both lists stand on the employee's entry, so that Enter in the name box keeps this one of twins.
+    const int entry = m_model->rowOf(id);
+    m_number->setCurrentIndex(entry);
+    m_name->setCurrentIndex(entry);
+    m_number->setEditText(QString::number(id));
+    m_name->setEditText(name);
+}
+
+void EmployeePicker::clear()
+{
+    m_chosen.reset();
+    m_chosenName.clear();
+    QSignalBlocker a(m_number);
+    QSignalBlocker b(m_name);
+    m_number->setCurrentIndex(-1);
+    m_name->setCurrentIndex(-1);
+    m_number->setEditText(QString());
+    m_name->setEditText(QString());
+}
+
+bool EmployeePicker::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!isEnter(event) || !m_number || !m_name)
+        return false;
+    const bool chosen = (watched == m_number || watched == m_number->lineEdit()) ? chooseNumber(m_number->currentText())
+                                                                                 : chooseTypedName();
+    if (chosen)
+        moveOn();
+    return true; // Enter never reaches the box: the box would complete or pick an entry of its own
+}
+
+bool EmployeePicker::chooseNumber(const QString& typed)
+{
+    const QString text = typed.trimmed();
+    if (text.isEmpty())
+        return false;
+    bool ok = false;
+    const qint64 id = text.toLongLong(&ok);
+    const Outcome outcome = ok ? choose(id) : Outcome::NotFound;
+    m_refused = outcome == Outcome::NotFound ? text : QString();
+    if (outcome == Outcome::NotFound) {
+        // The window has put the last employee away; the operator tries another number.
+        m_context.prompter.information(QStringLiteral("Invalid Employee ID Number. Please try again"),
+                                       QStringLiteral("Information"));
+        QSignalBlocker block(m_number);
+        m_number->setEditText(text);
+        m_number->setFocus();
+        m_number->lineEdit()->selectAll();
+    }
+    return outcome == Outcome::Chosen;
+}
+
+bool EmployeePicker::chooseNameEntry(int entry)
+{
+    if (entry < 0 || entry >= m_model->rowCount())
+        return false;
+    const QString name = m_model->nameAt(entry);
+    const Outcome outcome = choose(m_model->idAt(entry));
+    if (outcome == Outcome::NotFound)
+        m_context.prompter.information(QStringLiteral("%1 is no longer an employee.").arg(name),
+                                       QStringLiteral("Information"));
+    return outcome == Outcome::Chosen;
+}
+
+bool EmployeePicker::chooseTypedName()
+{
+    const QString typed = m_name->currentText().trimmed();
+    // The entry picked in the list when it is that name, else the last employee of that name.
+    const int current = m_name->currentIndex();
+    if (current >= 0 && m_name->itemText(current).compare(typed, Qt::CaseInsensitive) == 0)
+        return chooseNameEntry(current);
+    int match = -1;
+    for (int i = 0; i < m_model->rowCount(); ++i)
+        if (m_name->itemText(i).compare(typed, Qt::CaseInsensitive) == 0)
+            match = i;
+    if (match < 0)
+        return false;
+    {
+        QSignalBlocker block(m_name);
+        m_name->setCurrentIndex(match);
+    }
+    return chooseNameEntry(match);
+}
+
+EmployeePicker::Outcome EmployeePicker::choose(qint64 id)
+{
+    const Outcome outcome = m_chooser(id);
+    if (outcome != Outcome::Chosen) {
+        clear();
+        return outcome;
+    }
+    // An employee added since the lists were read joins them now.
+    if (m_model->rowOf(id) < 0) {
+        if (const auto names = EmployeeRepository(m_context.db).names())
+            m_model->setEmployees(names.value());
+    }
+    const int entry = m_model->rowOf(id);
+    show(id, entry >= 0 ? m_model->nameAt(entry) : QString());
+    return outcome;
+}
+
+bool EmployeePicker::settle()
+{
+    // Unlike leaving the box, this tells again of a number that matches nobody: the operator is
+    // about to use it.
+    const QString typed = m_number->currentText().trimmed();
+    if (!typed.isEmpty() && (!m_chosen || QString::number(*m_chosen) != typed))
+        chooseNumber(typed);
+    return m_chosen.has_value();
+}
+
+void EmployeePicker::leaveNumber()
+{
+    if (!m_number)
+        return;
+    const QString typed = m_number->currentText().trimmed();
+    // A number typed but not chosen is checked as the box is left, so a wrong one never stands.
+    if (!typed.isEmpty() && typed != m_refused && (!m_chosen || QString::number(*m_chosen) != typed))
+        chooseNumber(typed);
+}
+
+void EmployeePicker::leaveName()
+{
+    if (!m_name)
+        return;
+    // A name typed that is no entry's goes back to the chosen employee's. (A name that is an entry's
+    // was chosen as the box was left, by the box itself.)
+    if (m_name->currentText() != m_chosenName) {
+        QSignalBlocker block(m_name);
+        m_name->setEditText(m_chosenName);
+    }
+}
+
+void EmployeePicker::moveOn()
+{
+    QWidget* next = m_number->nextInFocusChain();
+    while (next != m_number && (m_number->isAncestorOf(next) || !next->isVisible() || !next->isEnabled() ||
+                                !(next->focusPolicy() & Qt::TabFocus)))
+        next = next->nextInFocusChain();
+    next->setFocus(Qt::TabFocusReason);
+}

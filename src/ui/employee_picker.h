@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QComboBox>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+class EmployeeListModel;
+struct AppContext;
+
+// Binds an employee-number combo box and a name combo box, as every window that chooses an
+// employee has them. Both lists come from one model read once. An employee is chosen by Enter in
+// either box, by an entry of either list, or by leaving the number box with another number typed;
+// choosing the employee already shown chooses it again, so the window refills everything. Each
+// name entry carries its employee's number, so two employees of one name stay apart. A number that
+// matches nobody gets "Invalid Employee ID Number. Please try again".
+class EmployeePicker : public QObject {
+    Q_OBJECT
+public:
+    enum class Outcome { Chosen, NotFound, Failed };
+    // The window's part: shows the employee and says whether there is one. On Failed the window has
+    // told the operator why already.
+    using Chooser = std::function<Outcome(qint64 id)>;
+
+    EmployeePicker(AppContext& context, QComboBox* number, QComboBox* name, Chooser chooser, QObject* parent = nullptr);
+
+    // Reads the employee lists (again); false when they could not be read (the operator was told).
+    bool reload();
+    std::optional<qint64> chosen() const { return m_chosen; }
+    // Shows an employee the window chose itself (a stored transaction), as if chosen here.
+    void show(qint64 id, const QString& name);
+    // Empties both boxes; no employee is chosen.
+    void clear();
+    // Before the employee is used: a number typed but not chosen yet (a shortcut pressed in the
+    // number box leaves it in place) is chosen now. True when an employee is chosen.
+    bool settle();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool chooseNumber(const QString& typed);
+    bool chooseNameEntry(int entry);
+    bool chooseTypedName();
+    Outcome choose(qint64 id);
+    void leaveNumber();
+    void leaveName();
+    // Moves the focus to what follows the number box, skipping what cannot take typing.
+    void moveOn();
+
+    AppContext& m_context;
+    // The boxes may go before the picker when their window is destroyed.
+    QPointer<QComboBox> m_number;
+    QPointer<QComboBox> m_name;
+    Chooser m_chooser;
+    EmployeeListModel* m_model;
+    std::optional<qint64> m_chosen;
+    QString m_chosenName;
+    QString m_refused; // the number last found to match nobody, so leaving the box says so once
+};
