@@ -55,7 +55,6 @@ PayrollWindow::PayrollWindow(AppContext& context, QWidget* parent)
         m_ui->Combo2->addItem(group);
     m_ui->Combo2->setCurrentIndex(-1);
     updatePeriod();
-    m_ui->lvwInfo->resizeColumnsToContents();
 
     connect(m_ui->cmdSave, &QPushButton::clicked, this, &PayrollWindow::save);
     connect(m_ui->cmdCosePic, &QPushButton::clicked, this, &QWidget::close);
@@ -170,6 +169,11 @@ void PayrollWindow::listMonthPayroll()
         return;
     }
     m_model->setTransactions(std::move(month.value()));
+    // Sized once, by the first month that has rows, so that a month changed later does not move them.
+    if (!m_columnsSized && m_model->rowCount() > 0) {
+        m_ui->lvwInfo->resizeColumnsToContents();
+        m_columnsSized = true;
+    }
 }
 
 EmployeePicker::Outcome PayrollWindow::choose(qint64 employeeId)

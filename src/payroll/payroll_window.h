@@ -65,4 +65,5 @@ private:
     PayFigures m_figures;
     bool m_loading = false; // filling boxes from a stored transaction
     bool m_typed = false;   // the operator typed something not saved yet
+    bool m_columnsSized = false;
 };

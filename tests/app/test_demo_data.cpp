@@ -1,8 +1,8 @@
 #include "app/demo_data.h"
-#include "support/fixed_clock.h"
 #include "data/payroll_repository.h"
 #include "data/user_repository.h"
 #include "payroll/pay_calculation.h"
+#include "support/fixed_clock.h"
 #include "support/test_database.h"
 
 #include <QTest>

@@ -5,29 +5,8 @@
 class TestDates : public QObject {
     Q_OBJECT
 private slots:
-    void daysInMonth_data();
-    void daysInMonth();
     void texts();
 };
-
-void TestDates::daysInMonth_data()
-{
-    QTest::addColumn<QDate>("date");
-    QTest::addColumn<int>("days");
-    QTest::newRow("any day of January") << QDate(2026, 1, 17) << 31;
-    QTest::newRow("15 February 2023") << QDate(2023, 2, 15) << 28;
-    QTest::newRow("1 February 2024") << QDate(2024, 2, 1) << 29;
-    QTest::newRow("30 April") << QDate(2026, 4, 30) << 30;
-    QTest::newRow("February 2100 is not leap") << QDate(2100, 2, 10) << 28;
-    QTest::newRow("December") << QDate(2026, 12, 31) << 31;
-}
-
-void TestDates::daysInMonth()
-{
-    QFETCH(QDate, date);
-    QFETCH(int, days);
-    QCOMPARE(dates::daysInMonth(date), days);
-}
 
 void TestDates::texts()
 {

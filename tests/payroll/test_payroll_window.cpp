@@ -55,18 +55,15 @@ private slots:
     void loanDeductionIsWhatIsStillOwed_data();
     void loanDeductionIsWhatIsStillOwed();
     void keyboardOnlyEntry();
-    void typedNumberIsTheNumberChosen();
+    void numberBoxChoosesWhatIsTyped();
     void twinsStayApart();
-    void unknownEmployeeIsRefused();
     void boxesShowWhatIsStored_data();
     void boxesShowWhatIsStored();
     void daysPresentAreChecked_data();
     void daysPresentAreChecked();
     void tooLargeFiguresAreExplained();
-    void secondSaveInTheMonthAsksAgain();
     void editPanelLoadsOnEnterAndUpdatesWithTheSameChecks();
-    void monthChangeFollowsDaysAndAdvances();
-    void listShowsOnlyTheCompanysMonth();
+    void monthShownFollowsThePicker();
     void closingAsksBeforeDroppingAnEntry();
 
 private:
@@ -195,8 +192,10 @@ void TestPayrollWindow::enteredInAnyOrderAndSavedAsCalculated()
 void TestPayrollWindow::choosingAgainRefillsEverything_data()
 {
     QTest::addColumn<bool>("byName");
+    // clang-format off
     QTest::newRow("by number") << false;
     QTest::newRow("by name") << true;
+    // clang-format on
 }
 
 void TestPayrollWindow::choosingAgainRefillsEverything()
@@ -215,7 +214,12 @@ void TestPayrollWindow::choosingAgainRefillsEverything()
     QCOMPARE(text("txtsss") + "|" + text("Label24"), QStringLiteral("1000|1000"));
     type("txtNumDays", "1");
     m_f->prompter.answer(true); // save?
-    save();                     // another one for this month? yes
+    save(false);                // another one for this month? No, the default, stores nothing
+    QVERIFY(m_f->prompter.lastText().contains("already exists"));
+    QCOMPARE(m_f->prompter.last().defaultButton, Prompter::Default::No);
+    QCOMPARE(stored().size(), 1);
+    m_f->prompter.answer(true);
+    save();
     const auto rows = stored();
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows.at(1).loanRecovered, c("1000"));
@@ -226,12 +230,11 @@ void TestPayrollWindow::loanDeductionIsWhatIsStillOwed_data()
 {
     QTest::addColumn<QString>("recovered");
     QTest::addColumn<QString>("offered");
-    QTest::newRow("the last instalment is smaller") << "4500"
-                                                    << "500";
-    QTest::newRow("repaid") << "5000"
-                            << "0";
-    QTest::newRow("recovered beyond what was lent") << "6000"
-                                                    << "0";
+    // clang-format off
+    QTest::newRow("the last instalment is smaller") << "4500" << "500";
+    QTest::newRow("repaid") << "5000" << "0";
+    QTest::newRow("recovered beyond what was lent") << "6000" << "0";
+    // clang-format on
 }
 
 void TestPayrollWindow::loanDeductionIsWhatIsStillOwed()
@@ -274,12 +277,15 @@ void TestPayrollWindow::keyboardOnlyEntry()
     QCOMPARE(stored().first().netPay, c("15000")); // 30 days of 500, 3 added and 3 deducted
 }
 
-void TestPayrollWindow::typedNumberIsTheNumberChosen()
+void TestPayrollWindow::numberBoxChoosesWhatIsTyped()
 {
     Employee seventy = employee("SEVENTY", "STORES", "STAFF", "70000");
     seventy.id = 70;
     QVERIFY(EmployeeRepository(m_f->db()).insert(seventy).ok());
     open();
+    type("txtNumDays", "10");
+    save();
+    QCOMPARE(m_f->prompter.texts(), QStringList{"Please select an employee ID number."});
     // Employee 7 joins after the lists were read: "7" and Enter is still 7, never a completion to 70.
     Employee seven = employee("SEVEN", "STORES", "STAFF", "7000");
     seven.id = 7;
@@ -290,7 +296,15 @@ void TestPayrollWindow::typedNumberIsTheNumberChosen()
     type("cboEmpID", "70", false);
     m_f->control("txtBonus")->setFocus();
     QCOMPARE(text("lblName"), QStringLiteral("SEVENTY"));
-    QVERIFY(m_f->prompter.entries().isEmpty());
+    // A number of nobody puts the last employee away, says so, and stays for correction.
+    type("cboEmpID", "999");
+    QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Invalid Employee ID Number. Please try again"));
+    QCOMPARE(m_f->prompter.last().title, QStringLiteral("Information"));
+    QCOMPARE(text("lblName") + "|" + text("lblRate") + "|" + text("txtAdvances"), QStringLiteral("|0|0"));
+    QVERIFY(m_f->control("cboEmpID")->hasFocus());
+    save(); // leaving the box said nothing more; Save says it once again
+    QCOMPARE(m_f->prompter.entries().size(), 3);
+    QCOMPARE(stored().size(), 0);
 }
 
 void TestPayrollWindow::twinsStayApart()
@@ -316,57 +330,23 @@ void TestPayrollWindow::twinsStayApart()
     QCOMPARE(text("cboEmpID") + " " + text("lblDept"), QStringLiteral("3 STORES"));
 }
 
-void TestPayrollWindow::unknownEmployeeIsRefused()
-{
-    // Nobody chosen yet.
-    type("txtNumDays", "10");
-    save();
-    QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Please select an employee ID number."));
-    type("cboEmpID", "1");
-    type("cboEmpID", "999");
-    QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Invalid Employee ID Number. Please try again"));
-    QCOMPARE(m_f->prompter.last().title, QStringLiteral("Information"));
-    QCOMPARE(text("lblName") + "|" + text("lblRate") + "|" + text("txtAdvances"), QStringLiteral("|0|0"));
-    QVERIFY(m_f->control("cboEmpID")->hasFocus());
-    const int told = int(m_f->prompter.entries().size());
-    save();
-    QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Invalid Employee ID Number. Please try again"));
-    QCOMPARE(m_f->prompter.entries().size(), told + 1);
-    QCOMPARE(stored().size(), 0);
-}
-
 void TestPayrollWindow::boxesShowWhatIsStored_data()
 {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
     for (const char* box : {"txtBonus", "txtOverTime", "Text2", "txttax", "txtph", "txtOther", "txtNumDays"})
-        QTest::addRow("%s: a lone point", box) << box << "."
-                                               << "0";
-    QTest::newRow("letters are dropped") << "txtBonus"
-                                         << "1a2b"
-                                         << "12";
-    QTest::newRow("whole amounts round half to even") << "txtOther"
-                                                      << "2.5"
-                                                      << "2";
-    QTest::newRow("a third decimal is refused") << "Text2"
-                                                << "20.125"
-                                                << "20.12";
-    QTest::newRow("a tenth digit is refused") << "txtBonus"
-                                              << "1234567890"
-                                              << "123456789";
-    QTest::newRow("travel keeps its decimals") << "Text2"
-                                               << "20.50"
-                                               << "20.5";
-    QTest::newRow("days keep half days") << "txtNumDays"
-                                         << "25.50"
-                                         << "25.5";
-    QTest::newRow("a trailing point goes") << "txtNumDays"
-                                           << "25."
-                                           << "25";
-    QTest::newRow("a third digit of days is refused") << "txtNumDays"
-                                                      << "100"
-                                                      << "10";
+        QTest::addRow("%s: a lone point", box) << box << QStringLiteral(".") << QStringLiteral("0");
+    // clang-format off
+    QTest::newRow("letters are dropped") << "txtBonus" << "1a2b" << "12";
+    QTest::newRow("whole amounts round half to even") << "txtOther" << "2.5" << "2";
+    QTest::newRow("a third decimal is refused") << "Text2" << "20.125" << "20.12";
+    QTest::newRow("a tenth digit is refused") << "txtBonus" << "1234567890" << "123456789";
+    QTest::newRow("travel keeps its decimals") << "Text2" << "20.50" << "20.5";
+    QTest::newRow("days keep half days") << "txtNumDays" << "25.50" << "25.5";
+    QTest::newRow("a trailing point goes") << "txtNumDays" << "25." << "25";
+    QTest::newRow("a third digit of days is refused") << "txtNumDays" << "100" << "10";
+    // clang-format on
 }
 
 void TestPayrollWindow::boxesShowWhatIsStored()
@@ -398,16 +378,16 @@ void TestPayrollWindow::daysPresentAreChecked_data()
     QTest::addColumn<QDate>("month");
     QTest::addColumn<QString>("days");
     QTest::addColumn<QString>("message"); // empty: stored
+    // clang-format off
     QTest::newRow("none") << QDate(2026, 3, 15) << "0"
                           << "Number of days cannot be zero Please enter greater than zero";
-    QTest::newRow("all of March") << QDate(2026, 3, 15) << "31"
-                                  << "";
+    QTest::newRow("all of March") << QDate(2026, 3, 15) << "31" << "";
     QTest::newRow("more than March has") << QDate(2026, 3, 15) << "31.5"
                                          << "The days present cannot be more than the 31 days of March 2026.";
     QTest::newRow("more than February has") << QDate(2026, 2, 1) << "29"
                                             << "The days present cannot be more than the 28 days of February 2026.";
-    QTest::newRow("a leap February") << QDate(2024, 2, 1) << "29"
-                                     << "";
+    QTest::newRow("a leap February") << QDate(2024, 2, 1) << "29" << "";
+    // clang-format on
 }
 
 void TestPayrollWindow::daysPresentAreChecked()
@@ -442,21 +422,6 @@ void TestPayrollWindow::tooLargeFiguresAreExplained()
     save();
     QCOMPARE(m_f->prompter.texts(), QStringList{"The Net Pay is too large to work out. Please check the amounts."});
     QCOMPARE(stored().size(), 0);
-}
-
-void TestPayrollWindow::secondSaveInTheMonthAsksAgain()
-{
-    type("cboEmpID", "2");
-    type("txtNumDays", "30");
-    save();
-    QCOMPARE(stored().size(), 1);
-    type("cboEmpID", "2");
-    type("txtNumDays", "1");
-    m_f->prompter.answer(true); // save?
-    save(false);                // another one for this month? no
-    QVERIFY(m_f->prompter.lastText().contains("already exists"));
-    QCOMPARE(m_f->prompter.last().defaultButton, Prompter::Default::No);
-    QCOMPARE(stored().size(), 1);
 }
 
 void TestPayrollWindow::editPanelLoadsOnEnterAndUpdatesWithTheSameChecks()
@@ -508,44 +473,42 @@ void TestPayrollWindow::editPanelLoadsOnEnterAndUpdatesWithTheSameChecks()
     QVERIFY(!m_f->control("Text3")->isVisible() && m_f->control("cmdSave")->isVisible());
 }
 
-void TestPayrollWindow::monthChangeFollowsDaysAndAdvances()
+void TestPayrollWindow::monthShownFollowsThePicker()
 {
+    PayrollRepository payroll(m_f->db());
+    PayrollTransaction t;
+    t.employeeId = 2;
+    t.name = "KEVIN O'BRIEN";
+    for (const auto& [date, company] :
+         {std::pair{QDate(2026, 3, 31), "ACME"}, {QDate(2026, 3, 31), "OTHER"}, {QDate(2026, 4, 1), "ACME"}}) {
+        t.payDate = date;
+        t.company = QString::fromLatin1(company);
+        QVERIFY(payroll.insert(t).ok());
+    }
+    open();
+    // The list is the company's month alone, under the headers the operators know.
+    QAbstractItemModel* model = m_f->control<QTableView>("lvwInfo")->model();
+    QCOMPARE(model->rowCount(), 1);
+    QCOMPARE(model->headerData(7, Qt::Horizontal).toString(), QStringLiteral("Absences"));
+    QCOMPARE(model->index(0, 1).data().toString() + " " + model->index(0, 3).data().toString(),
+             QStringLiteral("KEVIN O'BRIEN 31/03/2026"));
+    // A saved row takes its place by employee number, as a list read afresh would have it.
+    type("cboEmpID", "1");
+    type("txtNumDays", "3");
+    save();
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("RAMESH PATEL"));
+    // Another month: its list, the days of its month in the daily rate, its advances.
     type("cboEmpID", "1");
     QCOMPARE(text("lblPerDay"), QStringLiteral("322.58"));
     auto* picker = m_f->control<QDateEdit>("DTPicker1");
     picker->setDate(QDate(2026, 2, 10));
     QCOMPARE(text("txtMonth") + " " + text("txtYear"), QStringLiteral("February 2026"));
     QCOMPARE(text("lblPerDay") + "|" + text("txtAdvances"), QStringLiteral("357.14|0"));
+    QCOMPARE(model->rowCount(), 0);
     picker->setDate(QDate(2026, 4, 30));
     QCOMPARE(text("lblPerDay") + "|" + text("txtAdvances"), QStringLiteral("333.33|999"));
-}
-
-void TestPayrollWindow::listShowsOnlyTheCompanysMonth()
-{
-    PayrollRepository payroll(m_f->db());
-    PayrollTransaction t;
-    t.employeeId = 2;
-    t.name = "KEVIN O'BRIEN";
-    t.payDate = QDate(2026, 3, 31);
-    t.company = "ACME";
-    QVERIFY(payroll.insert(t).ok());
-    t.company = "OTHER";
-    QVERIFY(payroll.insert(t).ok());
-    t.company = "ACME";
-    t.payDate = QDate(2026, 4, 1);
-    QVERIFY(payroll.insert(t).ok());
-    open();
-    QAbstractItemModel* model = m_f->control<QTableView>("lvwInfo")->model();
     QCOMPARE(model->rowCount(), 1);
-    QCOMPARE(model->headerData(7, Qt::Horizontal).toString(), QStringLiteral("Absences"));
-    QCOMPARE(model->data(model->index(0, 1)).toString(), QStringLiteral("KEVIN O'BRIEN"));
-    QCOMPARE(model->data(model->index(0, 3)).toString(), QStringLiteral("31/03/2026"));
-    // A saved row takes its place by employee number, as a list read afresh would have it.
-    type("cboEmpID", "1");
-    type("txtNumDays", "3");
-    save();
-    QCOMPARE(model->rowCount(), 2);
-    QCOMPARE(model->data(model->index(0, 1)).toString(), QStringLiteral("RAMESH PATEL"));
 }
 
 void TestPayrollWindow::closingAsksBeforeDroppingAnEntry()

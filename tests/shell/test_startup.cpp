@@ -19,9 +19,8 @@ class TestStartup : public QObject {
 private slots:
     void instanceLockRefusesSecondHolder();
     void newPathCreatesDatabaseAndShowsWindow();
-    void secondStartOnSameFileIsRefused();
-    void badFileIsReportedNotCrashed();
-    void lockThatCannotBeMadeSaysWhatFailed();
+    void startThatCannotGoOnSaysWhy_data();
+    void startThatCannotGoOnSaysWhy();
 };
 
 void TestStartup::instanceLockRefusesSecondHolder()
@@ -58,60 +57,47 @@ void TestStartup::newPathCreatesDatabaseAndShowsWindow()
     QVERIFY(first->isVisible());
 }
 
-void TestStartup::secondStartOnSameFileIsRefused()
+void TestStartup::startThatCannotGoOnSaysWhy_data()
 {
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("exitCode");
+    // clang-format off
+    QTest::newRow("another instance") << "running" << "Application is already running" << "Kestrel1" << 1;
+    QTest::newRow("not a database") << "text file" << "hr.db" << "Error" << 2;
+    QTest::newRow("lock that cannot be made") << "file as folder" << "cannot be created" << "Error" << 2;
+    // clang-format on
+}
+
+void TestStartup::startThatCannotGoOnSaysWhy()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QString, message);
     QTemporaryDir dir;
-    const QString path = dir.filePath("hr.db");
+    QString path = dir.filePath("hr.db");
     SystemClock clock;
     WindowCatalogue catalogue;
     ScriptedPrompter firstPrompter;
     Startup first(firstPrompter, clock, catalogue);
-    QVERIFY(first.open({path, false}));
-
+    if (obstacle == "running") {
+        QVERIFY(first.open({path, false}));
+    } else {
+        // Some text, or a plain file where the database's folder should be.
+        QFile file(obstacle == "text file" ? path : dir.filePath("share"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("this is not a database, just some text that is long enough to matter");
+        if (obstacle == "file as folder")
+            path = dir.filePath("share/hr.db");
+    }
     ScriptedPrompter prompter;
     Startup second(prompter, clock, catalogue);
     QVERIFY(!second.open({path, false}));
-    QCOMPARE(second.exitCode(), 1);
-    QCOMPARE(prompter.texts(), QStringList{"Application is already running"});
-    QCOMPARE(prompter.last().icon, Prompter::Icon::Critical);
-    QCOMPARE(prompter.last().title, QStringLiteral("Kestrel1"));
-    QVERIFY(!second.database());
-}
-
-void TestStartup::badFileIsReportedNotCrashed()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("hr.db");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("this is not a database, just some text that is long enough to matter");
-    file.close();
-    ScriptedPrompter prompter;
-    SystemClock clock;
-    WindowCatalogue catalogue;
-    Startup startup(prompter, clock, catalogue);
-    QVERIFY(!startup.open({path, false}));
-    QCOMPARE(startup.exitCode(), 2);
-    QCOMPARE(prompter.last().title, QStringLiteral("Error"));
-    QVERIFY(prompter.lastText().contains(path));
-}
-
-void TestStartup::lockThatCannotBeMadeSaysWhatFailed()
-{
-    QTemporaryDir dir;
-    // A plain file stands where the database's folder should be.
-    QFile blocker(dir.filePath("share"));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    ScriptedPrompter prompter;
-    SystemClock clock;
-    WindowCatalogue catalogue;
-    Startup startup(prompter, clock, catalogue);
-    QVERIFY(!startup.open({dir.filePath("share/hr.db"), false}));
+    QTEST(second.exitCode(), "exitCode");
     QCOMPARE(prompter.texts().size(), 1);
-    QVERIFY2(prompter.lastText().contains("cannot be created"), qPrintable(prompter.lastText()));
-    QCOMPARE(prompter.last().title, QStringLiteral("Error"));
-    QCOMPARE(startup.exitCode(), 2);
+    QVERIFY2(prompter.lastText().contains(message), qPrintable(prompter.lastText()));
+    QCOMPARE(prompter.last().icon, Prompter::Icon::Critical);
+    QTEST(prompter.last().title, "title");
 }
 
 QTEST_MAIN(TestStartup)

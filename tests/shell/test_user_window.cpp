@@ -129,18 +129,12 @@ void TestUserWindow::addThroughKeyboard_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("privilege");
-    QTest::newRow("plain") << "clerk"
-                           << "s3cret"
-                           << "user";
-    QTest::newRow("quote in name") << "O'Neil"
-                                   << "it's"
-                                   << "admin";
-    QTest::newRow("crafted name") << "x' OR '1'='1"
-                                  << "p\"w; --"
-                                  << "Admin";
-    QTest::newRow("spaces in password") << "Ann Lee"
-                                        << " a b "
-                                        << "Supervisor";
+    // clang-format off
+    QTest::newRow("plain") << "clerk" << "s3cret" << "user";
+    QTest::newRow("quote in name") << "O'Neil" << "it's" << "admin";
+    QTest::newRow("crafted name") << "x' OR '1'='1" << "p\"w; --" << "Admin";
+    QTest::newRow("spaces in password") << "Ann Lee" << " a b " << "Supervisor";
+    // clang-format on
 }
 
 void TestUserWindow::addThroughKeyboard()
@@ -190,21 +184,17 @@ void TestUserWindow::incompleteEntryIsRefused_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("focus");
     const QString mismatch = QStringLiteral("Password does not match!");
-    QTest::newRow("add: no name") << true << QStringList{"", "pw", "pw", "admin"} << "Please enter user name."
-                                  << "txtName";
-    QTest::newRow("add: blank name") << true << QStringList{"  ", "pw", "pw", "admin"} << "Please enter user name."
-                                     << "txtName";
-    QTest::newRow("add: no password") << true << QStringList{"bob", "", "pw", "admin"} << "Please enter password."
-                                      << "txtPass";
-    QTest::newRow("add: no confirmation")
-        << true << QStringList{"bob", "pw", "", "admin"} << "Please enter confirm password."
-        << "txtConfirm";
-    QTest::newRow("add: no privilege") << true << QStringList{"bob", "pw", "pw", " "} << "Please enter privilege."
-                                       << "cboPriv";
+    // clang-format off
+    const QString name = QStringLiteral("Please enter user name.");
+    QTest::newRow("add: no name") << true << QStringList{"", "pw", "pw", "admin"} << name << "txtName";
+    QTest::newRow("add: blank name") << true << QStringList{"  ", "pw", "pw", "admin"} << name << "txtName";
+    QTest::newRow("add: no password") << true << QStringList{"bob", "", "pw", "admin"} << "Please enter password." << "txtPass";
+    QTest::newRow("add: no confirmation") << true << QStringList{"bob", "pw", "", "admin"} << "Please enter confirm password." << "txtConfirm";
+    QTest::newRow("add: no privilege") << true << QStringList{"bob", "pw", "pw", " "} << "Please enter privilege." << "cboPriv";
     QTest::newRow("add: mismatch") << true << QStringList{"bob", "pw", "pW", "admin"} << mismatch << "txtConfirm";
-    QTest::newRow("edit: no name") << false << QStringList{"", "", "", "admin"} << "Please enter user name."
-                                   << "txtName";
+    QTest::newRow("edit: no name") << false << QStringList{"", "", "", "admin"} << name << "txtName";
     QTest::newRow("edit: password only") << false << QStringList{"bob", "pw", "", "admin"} << mismatch << "txtConfirm";
+    // clang-format on
 }
 
 void TestUserWindow::incompleteEntryIsRefused()
@@ -233,12 +223,10 @@ void TestUserWindow::editPassword_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("works");
     QTest::addColumn<QString>("fails");
-    QTest::newRow("both boxes empty keep it") << ""
-                                              << "oldpw"
-                                              << "";
-    QTest::newRow("typed twice replaces it") << "n3w pw"
-                                             << "n3w pw"
-                                             << "oldpw";
+    // clang-format off
+    QTest::newRow("both boxes empty keep it") << "" << "oldpw" << "";
+    QTest::newRow("typed twice replaces it") << "n3w pw" << "n3w pw" << "oldpw";
+    // clang-format on
 }
 
 void TestUserWindow::editPassword()
@@ -273,8 +261,10 @@ void TestUserWindow::editPassword()
 void TestUserWindow::deleteFollowsTheAnswer_data()
 {
     QTest::addColumn<bool>("yes");
+    // clang-format off
     QTest::newRow("no keeps") << false;
     QTest::newRow("yes deletes") << true;
+    // clang-format on
 }
 
 void TestUserWindow::deleteFollowsTheAnswer()
@@ -304,20 +294,15 @@ void TestUserWindow::refusalIsShownNotSuccess_data()
     QTest::addColumn<QString>("target");
     QTest::addColumn<bool>("removedMeanwhile");
     QTest::addColumn<QString>("error");
-    QTest::newRow("delete last manager") << "delete"
-                                         << "boss" << false << "manage users";
-    QTest::newRow("demote last manager") << "demote"
-                                         << "boss" << false << "manage users";
-    QTest::newRow("delete oneself") << "delete"
-                                    << "clerk" << false << "is logged in now";
-    QTest::newRow("delete vanished user") << "delete"
-                                          << "temp" << true << "The user no longer exists.";
-    QTest::newRow("update vanished user") << "demote"
-                                          << "temp" << true << "The user no longer exists.";
-    QTest::newRow("name taken in other case") << "rename"
-                                              << "clerk" << false << "There is a user named boss";
-    QTest::newRow("added name taken") << "add"
-                                      << "" << false << "There is a user named boss";
+    // clang-format off
+    QTest::newRow("delete last manager") << "delete" << "boss" << false << "manage users";
+    QTest::newRow("demote last manager") << "demote" << "boss" << false << "manage users";
+    QTest::newRow("delete oneself") << "delete" << "clerk" << false << "is logged in now";
+    QTest::newRow("delete vanished user") << "delete" << "temp" << true << "The user no longer exists.";
+    QTest::newRow("update vanished user") << "demote" << "temp" << true << "The user no longer exists.";
+    QTest::newRow("name taken in other case") << "rename" << "clerk" << false << "There is a user named boss";
+    QTest::newRow("added name taken") << "add" << "" << false << "There is a user named boss";
+    // clang-format on
 }
 
 void TestUserWindow::refusalIsShownNotSuccess()
@@ -387,12 +372,14 @@ void TestUserWindow::changeDeletePassword_data()
 {
     QTest::addColumn<QStringList>("answers"); // the passwords typed; fewer answers mean Cancel
     QTest::addColumn<QString>("message");
+    // clang-format off
     QTest::newRow("changed") << QStringList{"newdel", "newdel"} << "Delete password changed.";
     QTest::newRow("cancelled") << QStringList{} << "";
     QTest::newRow("cancelled at the confirmation") << QStringList{"newdel"} << "";
     QTest::newRow("empty") << QStringList{""} << "Please enter delete password.";
     QTest::newRow("unconfirmed") << QStringList{"newdel", ""} << "Please enter confirm delete password.";
     QTest::newRow("mismatch") << QStringList{"newdel", "newDel"} << "Delete password does not match!";
+    // clang-format on
 }
 
 void TestUserWindow::changeDeletePassword()

@@ -1,26 +1,21 @@
 #include "ui/entry_behaviour.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
-#include <QWidget>
 
+// The behaviours every window installs; each window's tests use them through its own boxes too.
 class TestEntryBehaviour : public QObject {
     Q_OBJECT
 private slots:
     void init();
     void cleanup();
-    void amountBoxTakesOnlyDigitsAndPoint();
-    void amountBoxRefusesPastedLetters();
+    void amountBoxTakesOnlySensibleAmounts();
     void enterMovesOnLikeTab();
-    void numberBoxSelectsAllOnFocus();
     void comboOpensListOnFocusOnlyWithItems();
-    void upperCaseTyping();
-    void installByNameIgnoresUnknownNames();
+    void installingTwiceExtendsOneFilter();
 
 private:
     QWidget* m_window = nullptr;
@@ -33,15 +28,10 @@ void TestEntryBehaviour::init()
 {
     m_window = new QWidget;
     auto* layout = new QVBoxLayout(m_window);
-    m_first = new QLineEdit(m_window);
-    m_first->setObjectName("txtFirst");
-    m_second = new QLineEdit(m_window);
+    layout->addWidget(m_first = new QLineEdit(m_window));
+    layout->addWidget(m_second = new QLineEdit(m_window));
+    layout->addWidget(m_combo = new QComboBox(m_window));
     m_second->setObjectName("txtSecond");
-    m_combo = new QComboBox(m_window);
-    m_combo->setObjectName("cboList");
-    layout->addWidget(m_first);
-    layout->addWidget(m_second);
-    layout->addWidget(m_combo);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
     m_window->activateWindow();
@@ -52,51 +42,31 @@ void TestEntryBehaviour::cleanup()
     delete m_window;
 }
 
-void TestEntryBehaviour::amountBoxTakesOnlyDigitsAndPoint()
-{
-    EntryBehaviour::installByName(m_window, {"txtFirst"}, EntryBehaviour::AmountKeys);
-    m_first->setFocus();
-    QTest::keyClicks(m_first, "1a2.5-x, 7");
-    QCOMPARE(m_first->text(), QStringLiteral("12.57"));
-    QTest::keyClick(m_first, Qt::Key_Backspace);
-    QCOMPARE(m_first->text(), QStringLiteral("12.5"));
-}
-
-void TestEntryBehaviour::amountBoxRefusesPastedLetters()
+void TestEntryBehaviour::amountBoxTakesOnlySensibleAmounts()
 {
     EntryBehaviour::install(m_first, EntryBehaviour::AmountKeys);
     m_first->setFocus();
+    QTest::keyClicks(m_first, "1a2.5-x, 7");
+    QCOMPARE(m_first->text(), QStringLiteral("12.57"));
+    QTest::keyClicks(m_first, "9"); // a third decimal
+    QCOMPARE(m_first->text(), QStringLiteral("12.57"));
+    m_first->clear();
     m_first->insert("abc"); // the path a paste takes
     QCOMPARE(m_first->text(), QString());
-    m_first->insert("42");
-    QCOMPARE(m_first->text(), QStringLiteral("42"));
+    QTest::keyClicks(m_first, "12345678901"); // nine digits at the most
+    QCOMPARE(m_first->text(), QStringLiteral("123456789"));
 }
 
 void TestEntryBehaviour::enterMovesOnLikeTab()
 {
-    EntryBehaviour* behaviour = EntryBehaviour::install(m_first, EntryBehaviour::EnterMovesOn);
-    QSignalSpy entered(behaviour, &EntryBehaviour::enterPressed);
+    EntryBehaviour::install(m_first, EntryBehaviour::EnterMovesOn);
     m_first->setFocus();
-    QVERIFY(m_first->hasFocus());
     QTest::keyClick(m_first, Qt::Key_Return);
-    QCOMPARE(entered.count(), 1);
     QVERIFY(m_second->hasFocus());
     // Ctrl+Enter is not plain Enter.
     m_first->setFocus();
     QTest::keyClick(m_first, Qt::Key_Return, Qt::ControlModifier);
     QVERIFY(m_first->hasFocus());
-}
-
-void TestEntryBehaviour::numberBoxSelectsAllOnFocus()
-{
-    EntryBehaviour::install(m_second, EntryBehaviour::SelectAllOnFocus);
-    m_second->setText("1500");
-    m_first->setFocus();
-    QTest::keyClick(m_first, Qt::Key_Tab);
-    QVERIFY(m_second->hasFocus());
-    QTRY_COMPARE(m_second->selectedText(), QStringLiteral("1500"));
-    QTest::keyClicks(m_second, "7");
-    QCOMPARE(m_second->text(), QStringLiteral("7"));
 }
 
 void TestEntryBehaviour::comboOpensListOnFocusOnlyWithItems()
@@ -105,7 +75,6 @@ void TestEntryBehaviour::comboOpensListOnFocusOnlyWithItems()
     m_combo->setFocus(Qt::TabFocusReason);
     QTest::qWait(20);
     QVERIFY(!m_combo->view()->isVisible()); // empty: nothing to open
-
     m_first->setFocus();
     m_combo->addItems({"ACCOUNTS", "STORES"});
     m_combo->setFocus(Qt::TabFocusReason);
@@ -113,20 +82,9 @@ void TestEntryBehaviour::comboOpensListOnFocusOnlyWithItems()
     m_combo->hidePopup();
 }
 
-void TestEntryBehaviour::upperCaseTyping()
-{
-    EntryBehaviour::install(m_first, EntryBehaviour::UpperCase);
-    m_first->setFocus();
-    QTest::keyClicks(m_first, "o'brien 2");
-    QCOMPARE(m_first->text(), QStringLiteral("O'BRIEN 2"));
-}
-
-void TestEntryBehaviour::installByNameIgnoresUnknownNames()
+void TestEntryBehaviour::installingTwiceExtendsOneFilter()
 {
     EntryBehaviour::installByName(m_window, {"nothingHere", "txtSecond"}, EntryBehaviour::AmountKeys);
-    QVERIFY(EntryBehaviour::of(m_second));
-    QVERIFY(!EntryBehaviour::of(m_first));
-    // Installing twice extends the one filter instead of stacking another.
     EntryBehaviour::install(m_second, EntryBehaviour::EnterMovesOn);
     QCOMPARE(m_second->findChildren<EntryBehaviour*>().size(), 1);
     QCOMPARE(EntryBehaviour::of(m_second)->behaviours(), EntryBehaviour::AmountKeys | EntryBehaviour::EnterMovesOn);
