@@ -51,8 +51,8 @@ BackupOutcome BackupService::takeInto(const QString& folder, bool createFolder) 
         return outcome;
     }
     if (!createFolder && !QFileInfo(outcome.folder).isDir()) {
-        outcome.reason = QStringLiteral("The backup folder %1 cannot be reached.")
-                             .arg(QDir::toNativeSeparators(outcome.folder));
+        outcome.reason =
+            QStringLiteral("The backup folder %1 cannot be reached.").arg(QDir::toNativeSeparators(outcome.folder));
         return outcome;
     }
     if (!QDir().mkpath(outcome.folder)) {

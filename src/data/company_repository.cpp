@@ -35,7 +35,8 @@ Result<qint64> CompanyRepository::add(const QString& name, const QString& addres
 
 namespace {
 // The tables whose rows record their company by name.
-const char* const companyTables[] = {"payroll", "loan", "adv", "arr", "incre", "decre"};
+const QStringList companyTables = {QStringLiteral("payroll"), QStringLiteral("loan"),  QStringLiteral("adv"),
+                                   QStringLiteral("arr"),     QStringLiteral("incre"), QStringLiteral("decre")};
 } // namespace
 
 Status CompanyRepository::update(qint64 rowId, const QString& name, const QString& address)
@@ -53,8 +54,8 @@ Status CompanyRepository::update(qint64 rowId, const QString& name, const QStrin
             return s;
         if (renamed == *old)
             return Status();
-        for (const char* table : companyTables) {
-            SqlQuery carry(m_db, QStringLiteral("UPDATE %1 SET company = ? WHERE company = ?").arg(QLatin1String(table)));
+        for (const QString& table : companyTables) {
+            SqlQuery carry(m_db, QStringLiteral("UPDATE %1 SET company = ? WHERE company = ?").arg(table));
             carry.bind(renamed).bind(*old);
             if (Status s = carry.exec(); !s)
                 return s;
@@ -65,17 +66,7 @@ Status CompanyRepository::update(qint64 rowId, const QString& name, const QStrin
 
 Result<bool> CompanyRepository::hasData(const QString& name) const
 {
-    for (const char* table : companyTables) {
-        SqlQuery query(m_db,
-                       QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE company = ?)").arg(QLatin1String(table)));
-        query.bind(name);
-        const auto any = query.single();
-        if (!any)
-            return any.status();
-        if (any->toBool())
-            return true;
-    }
-    return false;
+    return anyRowIn(m_db, companyTables, QStringLiteral("company = ?"), name);
 }
 
 std::optional<QString> CompanyRepository::nameOf(qint64 rowId) const

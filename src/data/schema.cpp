@@ -103,16 +103,14 @@ Status migrate(const Database& database)
 
 Result<bool> holdsNoData(const Database& database)
 {
-    for (const char* table :
-         {"emp", "payroll", "loan", "adv", "incre", "decre", "arr", "dept", "grp", "cmpmaster", "\"use\"", "passwd"}) {
-        SqlQuery query(database, QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1)").arg(QLatin1String(table)));
-        const auto any = query.single();
-        if (!any)
-            return any.status();
-        if (any->toBool())
-            return false;
-    }
-    return true;
+    const auto any =
+        anyRowIn(database, {QStringLiteral("emp"), QStringLiteral("payroll"), QStringLiteral("loan"),
+                            QStringLiteral("adv"), QStringLiteral("incre"), QStringLiteral("decre"),
+                            QStringLiteral("arr"), QStringLiteral("dept"), QStringLiteral("grp"),
+                            QStringLiteral("cmpmaster"), QStringLiteral("\"use\""), QStringLiteral("passwd")});
+    if (!any)
+        return any.status();
+    return !*any;
 }
 
 Result<QString> info(const Database& database, const QString& name)

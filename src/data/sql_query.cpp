@@ -83,3 +83,21 @@ QString updateStatement(const QString& table, const QStringList& columns, const 
         assignments << column + QStringLiteral(" = ?");
     return QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, assignments.join(QStringLiteral(", ")), where);
 }
+
+Result<bool> anyRowIn(const Database& database, const QStringList& tables, const QString& condition,
+                      const QVariant& value)
+{
+    for (const QString& table : tables) {
+        SqlQuery query(database,
+                       QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1%2)")
+                           .arg(table, condition.isEmpty() ? QString() : QStringLiteral(" WHERE ") + condition));
+        if (!condition.isEmpty())
+            query.bind(value);
+        const auto any = query.single();
+        if (!any)
+            return any.status();
+        if (any->toBool())
+            return true;
+    }
+    return false;
+}

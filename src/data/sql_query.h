@@ -82,6 +82,11 @@ auto SqlQuery::first(Read read) -> Result<std::optional<std::invoke_result_t<Rea
 // Runs one statement without values (pragmas, schema).
 Status execute(const Database& database, const QString& sql);
 
+// Whether any of the tables holds a row, or a row that meets condition (a WHERE clause with one
+// bound value).
+Result<bool> anyRowIn(const Database& database, const QStringList& tables, const QString& condition = {},
+                      const QVariant& value = {});
+
 // Statements made from a table's column list, so that each list is written once:
 // "INSERT INTO t (a, b) VALUES (?, ?)" and "UPDATE t SET a = ?, b = ? WHERE <where>".
 QString insertStatement(const QString& table, const QStringList& columns);

@@ -33,8 +33,7 @@ public:
 
     // A new database's first step: the administrator and the delete password, stored together, and
     // only while there is no user at all.
-    Result<User> createFirstAdministrator(const QString& name, const QString& password,
-                                          const QString& deletePassword);
+    Result<User> createFirstAdministrator(const QString& name, const QString& password, const QString& deletePassword);
 
     // The user whose name (any letter case, blanks around it ignored) and password match; an old
     // plain-text password is rehashed on success.
