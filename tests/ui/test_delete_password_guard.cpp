@@ -1,0 +1,96 @@
+#include "data/user_repository.h"
+#include "support/window_fixture.h"
+#include "ui/delete_password_guard.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+// The frame as a window lays it out, with the guard over it.
+class GuardedWindow : public QWidget {
+public:
+    explicit GuardedWindow(AppContext& context)
+        : frame(new QWidget(this)), password(new QLineEdit(frame)), remove(new QPushButton("DELETE", frame)),
+          cancel(new QPushButton("CANCEL", frame)), guard(context, {frame, password, remove, cancel})
+    {
+        auto* layout = new QVBoxLayout(frame);
+        for (QWidget* w : std::initializer_list<QWidget*>{password, remove, cancel})
+            layout->addWidget(w);
+    }
+    QWidget* frame;
+    QLineEdit* password;
+    QPushButton* remove;
+    QPushButton* cancel;
+    DeletePasswordGuard guard;
+};
+
+class TestDeletePasswordGuard : public QObject {
+    Q_OBJECT
+private slots:
+    void deletesOnlyWithPasswordAndYes_data();
+    void deletesOnlyWithPasswordAndYes();
+};
+
+void TestDeletePasswordGuard::deletesOnlyWithPasswordAndYes_data()
+{
+    QTest::addColumn<bool>("passwordSet");
+    QTest::addColumn<bool>("stepGoesOn"); // the step before the check, a backup say
+    QTest::addColumn<QString>("typed");   // "CANCEL": the frame's CANCEL is pressed instead
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QStringList>("told");
+    const QString question = QStringLiteral("ARE YOU SURE YOU WANT TO DELETE THIS SLIP ENTRY");
+    // clang-format off
+    QTest::newRow("no delete password set") << false << true << "" << true << QStringList{"No delete password is set"};
+    QTest::newRow("step before the check fails") << true << false << "del" << true << QStringList{};
+    QTest::newRow("wrong password, letter case") << true << true << "DEL" << true << QStringList{"wrong password"};
+    QTest::newRow("cancelled") << true << true << "CANCEL" << true << QStringList{};
+    QTest::newRow("answered No") << true << true << "del" << false << QStringList{question};
+    QTest::newRow("deleted") << true << true << "del" << true << QStringList{question, "ALL deleted"};
+    // clang-format on
+}
+
+void TestDeletePasswordGuard::deletesOnlyWithPasswordAndYes()
+{
+    QFETCH(bool, passwordSet);
+    QFETCH(bool, stepGoesOn);
+    QFETCH(QString, typed);
+    QFETCH(bool, yes);
+    QFETCH(QStringList, told);
+    WindowFixture f;
+    if (passwordSet)
+        QVERIFY(UserRepository(f.db()).setDeletePassword("del"));
+    GuardedWindow* w = f.open<GuardedWindow>();
+    int steps = 0;
+    w->guard.setStepBeforeCheck([&] { return ++steps, stepGoesOn; });
+    int deleted = 0;
+    QSignalSpy finished(&w->guard, &DeletePasswordGuard::finished);
+    const bool shown = w->guard.request({QStringLiteral("ARE YOU SURE YOU WANT TO DELETE THIS SLIP ENTRY"),
+                                         [&] { return ++deleted, Status(); }, QStringLiteral("ALL deleted")});
+    QCOMPARE(shown && w->frame->isVisible(), passwordSet);
+    if (shown) {
+        QVERIFY(w->password->hasFocus());
+        QCOMPARE(w->password->echoMode(), QLineEdit::Password);
+        f.prompter.answer(yes);
+        if (typed == "CANCEL") {
+            QTest::mouseClick(w->cancel, Qt::LeftButton);
+        } else {
+            QTest::keyClicks(w->password, typed);
+            QTest::keyClick(w->password, Qt::Key_Return);
+        }
+        QVERIFY(!w->frame->isVisible());
+        QCOMPARE(w->password->text(), QString());
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(steps, typed == "CANCEL" ? 0 : 1);
+    }
+    QCOMPARE(f.prompter.texts().size(), told.size());
+    for (int i = 0; i < told.size(); ++i)
+        QVERIFY2(f.prompter.texts()[i].startsWith(told[i]), qPrintable(f.prompter.texts()[i]));
+    if (told.size() > 0 && told[0].startsWith("ARE YOU"))
+        QCOMPARE(f.prompter.entries().first().defaultButton, Prompter::Default::No);
+    QCOMPARE(deleted, told.contains("ALL deleted") ? 1 : 0);
+}
+
+QTEST_MAIN(TestDeletePasswordGuard)
+#include "test_delete_password_guard.moc"
