@@ -21,8 +21,6 @@ private slots:
     void rates();
     void totals_data();
     void totals();
-    void leavingABoxRoundsToWhole_data();
-    void leavingABoxRoundsToWhole();
     void tooLargeFiguresAreMissingAlone();
     void agreesWithExactDecimalArithmetic();
     void loanDeductionIsWhatIsStillOwed_data();
@@ -111,26 +109,6 @@ void TestPayCalculation::totals()
     QTEST(out->totalAdditional.toString(), "additional");
     QTEST(out->totalDeductions.toString(), "deductions");
     QTEST(out->netPay.toString(), "net");
-}
-
-void TestPayCalculation::leavingABoxRoundsToWhole_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("shown");
-    // clang-format off
-    QTest::newRow("12.5 to even") << "12.5" << "12";
-    QTest::newRow("13.5 to even") << "13.5" << "14";
-    QTest::newRow("blank") << "" << "0";
-    QTest::newRow("lone point") << "." << "0";
-    QTest::newRow("two points") << "1..2" << "0";
-    QTest::newRow("whole stays") << "250" << "250";
-    // clang-format on
-}
-
-void TestPayCalculation::leavingABoxRoundsToWhole()
-{
-    QFETCH(QString, typed);
-    QTEST(wholeAmountText(typed), "shown");
 }
 
 void TestPayCalculation::tooLargeFiguresAreMissingAlone()

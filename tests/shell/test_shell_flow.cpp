@@ -55,7 +55,6 @@ private slots:
     void loginsThatFailLeaveNoTrace();
     void privilegeDecidesTheButtons_data();
     void privilegeDecidesTheButtons();
-    void activationsInOneMinuteGiveOneBackup();
     void unknownCompanyIsNotAccepted();
     void exitFromLoginClearsFlag();
     void firstRunCreatesOneWorkingAdministrator();
@@ -219,20 +218,6 @@ void TestShellFlow::privilegeDecidesTheButtons()
         auto* command3 = child<QPushButton>(main, "Command3");
         QTRY_COMPARE(child<QPushButton>(main, "Command5")->x(), command3->x() + command3->width());
     }
-}
-
-void TestShellFlow::activationsInOneMinuteGiveOneBackup()
-{
-    MainWindow* main = logInAs("admin");
-    const QString folder = QDir(m_f->database().folder()).filePath("backup");
-    QTRY_COMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
-    // Another activation in the same minute, then one a minute later.
-    QEvent activate(QEvent::WindowActivate);
-    QApplication::sendEvent(main, &activate);
-    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
-    m_f->clock.advanceSeconds(60);
-    QApplication::sendEvent(main, &activate);
-    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 2);
 }
 
 void TestShellFlow::unknownCompanyIsNotAccepted()
