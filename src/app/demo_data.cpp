@@ -236,7 +236,7 @@ Status fill(const Database& database, QDate today)
 
 } // namespace
 
-Status ensureDemoData(const Database& database, const Clock& clock)
+Status ensureDemoData(const Database& database, const Clock& clock, bool demoFile)
 {
     const auto marker = schema::info(database, demoMarker);
     if (!marker)
@@ -246,6 +246,8 @@ Status ensureDemoData(const Database& database, const Clock& clock)
     const auto empty = schema::holdsNoData(database);
     if (!empty)
         return empty.status();
+    if (!*empty && demoFile)
+        return schema::setInfo(database, demoMarker, QStringLiteral("1"));
     if (!*empty)
         return Status::failure(QStringLiteral("%1 already holds data and is not a demo database. The demo fills only "
                                               "a new, empty database; nothing was changed.")

@@ -64,7 +64,7 @@ int main(int argc, char** argv)
     if (!startup.open(options))
         return startup.exitCode();
     if (options.demo) {
-        if (Status filled = ensureDemoData(*startup.database(), clock); !filled) {
+        if (Status filled = ensureDemoData(*startup.database(), clock, options.databasePath.isEmpty()); !filled) {
             prompter.error(QStringLiteral("The demo database cannot be prepared: ") + filled.error());
             return 2;
         }

@@ -43,20 +43,23 @@ Status CompanyRepository::update(qint64 rowId, const QString& name, const QStrin
 {
     if (Status s = checkName(name, rowId); !s)
         return s;
-    const auto old = nameOf(rowId);
-    if (!old)
+    const auto stored = nameOf(rowId);
+    if (!stored)
+        return stored.status();
+    if (!stored->has_value())
         return Status::failure(QStringLiteral("The company no longer exists."));
+    const QString old = **stored;
     const QString renamed = name.trimmed();
     return inTransaction(m_db, [&] {
         SqlQuery query(m_db, QStringLiteral("UPDATE cmpmaster SET company = ?, addr = ? WHERE rowid = ?"));
         query.bind(renamed).bind(address).bind(rowId);
         if (Status s = query.execChanging(QStringLiteral("The company no longer exists.")); !s)
             return s;
-        if (renamed == *old)
+        if (renamed == old)
             return Status();
         for (const QString& table : companyTables) {
             SqlQuery carry(m_db, QStringLiteral("UPDATE %1 SET company = ? WHERE company = ?").arg(table));
-            carry.bind(renamed).bind(*old);
+            carry.bind(renamed).bind(old);
             if (Status s = carry.exec(); !s)
                 return s;
         }
@@ -69,12 +72,11 @@ Result<bool> CompanyRepository::hasData(const QString& name) const
     return anyRowIn(m_db, companyTables, QStringLiteral("company = ?"), name);
 }
 
-std::optional<QString> CompanyRepository::nameOf(qint64 rowId) const
+Result<std::optional<QString>> CompanyRepository::nameOf(qint64 rowId) const
 {
     SqlQuery query(m_db, QStringLiteral("SELECT company FROM cmpmaster WHERE rowid = ?"));
     query.bind(rowId);
-    const auto name = query.first([](const SqlQuery& q) { return q.text(0); });
-    return name ? *name : std::nullopt;
+    return query.first([](const SqlQuery& q) { return q.text(0); });
 }
 
 Status CompanyRepository::remove(const QString& name)

@@ -38,10 +38,10 @@ public:
     std::optional<QString> selected() const;
     QString address(const QString& name) const;
 
-    // The stored name of a row, if the row exists.
-    std::optional<QString> nameOf(qint64 rowId) const;
-
 private:
+    // The stored name of a row; no value when the row no longer exists.
+    Result<std::optional<QString>> nameOf(qint64 rowId) const;
+
     Status checkName(const QString& name, qint64 exceptRowId) const;
     const Database& m_db;
 };

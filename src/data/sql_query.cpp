@@ -91,7 +91,7 @@ Result<bool> anyRowIn(const Database& database, const QStringList& tables, const
         SqlQuery query(database,
                        QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1%2)")
                            .arg(table, condition.isEmpty() ? QString() : QStringLiteral(" WHERE ") + condition));
-        if (!condition.isEmpty())
+        if (value.isValid())
             query.bind(value);
         const auto any = query.single();
         if (!any)

@@ -82,8 +82,8 @@ auto SqlQuery::first(Read read) -> Result<std::optional<std::invoke_result_t<Rea
 // Runs one statement without values (pragmas, schema).
 Status execute(const Database& database, const QString& sql);
 
-// Whether any of the tables holds a row, or a row that meets condition (a WHERE clause with one
-// bound value).
+// Whether any of the tables holds a row, or a row that meets condition (a WHERE clause, with one
+// bound value when value is given).
 Result<bool> anyRowIn(const Database& database, const QStringList& tables, const QString& condition = {},
                       const QVariant& value = {});
 

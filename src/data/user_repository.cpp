@@ -162,11 +162,9 @@ std::optional<User> UserRepository::authenticate(const QString& name, const QStr
     return std::nullopt;
 }
 
-bool UserRepository::hasDeletePassword() const
+Result<bool> UserRepository::hasDeletePassword() const
 {
-    SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM passwd WHERE delpass IS NOT NULL AND delpass <> ''"));
-    const auto count = query.single();
-    return count && count->toLongLong() > 0;
+    return anyRowIn(m_db, {QStringLiteral("passwd")}, QStringLiteral("delpass <> ''"));
 }
 
 Status UserRepository::setDeletePassword(const QString& password)
@@ -182,10 +180,12 @@ Status UserRepository::setDeletePassword(const QString& password)
     });
 }
 
-bool UserRepository::checkDeletePassword(const QString& password)
+Result<bool> UserRepository::checkDeletePassword(const QString& password)
 {
     SqlQuery query(m_db, QStringLiteral("SELECT rowid, delpass FROM passwd ORDER BY rowid LIMIT 1"));
-    if (!query.exec() || !query.next())
+    if (Status s = query.exec(); !s)
+        return s;
+    if (!query.next())
         return false;
     const QString stored = query.text(1);
     if (stored.isEmpty() || !password_hash::verify(password, stored))

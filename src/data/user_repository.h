@@ -39,10 +39,11 @@ public:
     // plain-text password is rehashed on success.
     std::optional<User> authenticate(const QString& name, const QString& password);
 
-    bool hasDeletePassword() const;
+    Result<bool> hasDeletePassword() const;
     Status setDeletePassword(const QString& password);
-    // False when no delete password is set: nothing may be deleted then.
-    bool checkDeletePassword(const QString& password);
+    // Whether the password is the delete password, letter case included; false when none is set,
+    // since nothing may be deleted then. A failing look-up is a failure, not a wrong password.
+    Result<bool> checkDeletePassword(const QString& password);
 
 private:
     Status checkFields(qint64 id, const QString& name, const QString& privilege) const;

@@ -58,9 +58,8 @@ PayrollWindow::PayrollWindow(AppContext& context, QWidget* parent)
 
     connect(m_ui->cmdSave, &QPushButton::clicked, this, &PayrollWindow::save);
     connect(m_ui->cmdCosePic, &QPushButton::clicked, this, &QWidget::close);
-    // Each number typed loads its transaction; Enter loads it and tells when there is none.
-    connect(m_ui->Text3, &QLineEdit::textChanged, this, [this] { loadTransaction(false); });
-    connect(m_ui->Text3, &QLineEdit::returnPressed, this, [this] { loadTransaction(true); });
+    // Enter loads the transaction whose number is typed (a number typed halfway, 1 of 12, loads nothing).
+    connect(m_ui->Text3, &QLineEdit::returnPressed, this, &PayrollWindow::loadTransaction);
     connect(m_ui->Command1, &QPushButton::clicked, this, &PayrollWindow::update);
     connect(m_ui->Command2, &QPushButton::clicked, this, [this] { showEditPanel(false); });
     // Enter on a focused button presses it, as Space does: the days box is followed by Save.
@@ -92,6 +91,9 @@ QList<QLineEdit*> PayrollWindow::typedBoxes() const
 
 void PayrollWindow::setupBoxes()
 {
+    // Days present: two digits and two decimals at the most (half days, quarter days).
+    m_ui->txtNumDays->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,2}(\\.[0-9]{0,2})?")), m_ui->txtNumDays));
     for (QLineEdit* box : typedBoxes()) {
         EntryBehaviour::install(box, EntryBehaviour::AmountKeys | EntryBehaviour::EnterMovesOn |
                                          EntryBehaviour::SelectAllOnFocus);
@@ -106,9 +108,6 @@ void PayrollWindow::setupBoxes()
         connect(box, &QLineEdit::textChanged, this, &PayrollWindow::recompute);
         connect(box, &QLineEdit::editingFinished, this, [this, box] { leaveBox(box); });
     }
-    // Days present: two digits and two decimals at the most (half days, quarter days).
-    m_ui->txtNumDays->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,2}(\\.[0-9]{0,2})?")), m_ui->txtNumDays));
     EntryBehaviour::install(m_ui->Text3, EntryBehaviour::AmountKeys | EntryBehaviour::SelectAllOnFocus);
     // Transaction numbers are whole numbers: the point is refused too.
     m_ui->Text3->setValidator(
@@ -328,7 +327,10 @@ bool PayrollWindow::checkEntry()
         return false;
     }
     if (const QString missing = m_figures.firstMissing(); !missing.isEmpty()) {
-        prompter.warning(QStringLiteral("The %1 is too large to work out. Please check the amounts.").arg(missing));
+        // Typed amounts have nine digits at the most, so the cause is most often the employee's rate.
+        prompter.warning(QStringLiteral("The %1 is too large to work out. Please check the amounts and the "
+                                        "employee's basic rate (%2).")
+                             .arg(missing, m_monthRate.toString()));
         return false;
     }
     return true;
@@ -393,10 +395,14 @@ std::optional<PayrollTransaction> PayrollWindow::typedTransaction(bool report)
     return *found;
 }
 
-void PayrollWindow::loadTransaction(bool report)
+void PayrollWindow::loadTransaction()
 {
-    const auto t = typedTransaction(report);
+    const auto t = typedTransaction(true);
     if (!t)
+        return;
+    if (m_typed && !m_context.prompter.question(QStringLiteral("The payroll entry on the screen is not saved.\n\n"
+                                                               "Load transaction %1 in its place?")
+                                                    .arg(t->transId)))
         return;
     m_loading = true;
     // The transaction's own figures, with the employee's loan repaid so far and details beside them.
@@ -429,8 +435,7 @@ void PayrollWindow::loadTransaction(bool report)
     m_loading = false;
     m_typed = false;
     recompute();
-    if (report)
-        m_ui->txtBonus->setFocus();
+    m_ui->txtBonus->setFocus();
 }
 
 void PayrollWindow::update()

@@ -51,7 +51,8 @@ private:
     void save();
     // The selected company's transaction whose number is in the edit panel; report says why there is none.
     std::optional<PayrollTransaction> typedTransaction(bool report);
-    void loadTransaction(bool report);
+    // Fills the window from it, after asking when an entry typed here would be lost.
+    void loadTransaction();
     void update();
     PayrollTransaction currentTransaction() const;
     QList<QLineEdit*> typedBoxes() const;

@@ -3,8 +3,8 @@
 #include "ui_company_selection_window.h"
 
 #include "data/company_repository.h"
+#include "shell/company_deletion.h"
 #include "ui/app_context.h"
-#include "ui/delete_password_guard.h"
 #include "ui/entry_behaviour.h"
 #include "ui/prompter.h"
 #include "ui/window_lifetime.h"
@@ -28,6 +28,8 @@ CompanySelectionWindow::CompanySelectionWindow(AppContext& context, QWidget* par
     // Keys reach the combo box first and its line edit only through it.
     m_ui->Combo1->installEventFilter(this);
     connect(m_ui->Combo1->lineEdit(), &QLineEdit::returnPressed, this, &CompanySelectionWindow::choose);
+    // A deletion asked for is of the company typed then: another one typed puts the request away.
+    connect(m_ui->Combo1, &QComboBox::editTextChanged, m_guard, &DeletePasswordGuard::cancel);
     connect(m_ui->Command1, &QPushButton::clicked, this, &CompanySelectionWindow::choose);
     connect(m_ui->Command2, &QPushButton::clicked, this, &CompanySelectionWindow::createCompanyRequested);
     connect(m_ui->Command3, &QPushButton::clicked, this, &CompanySelectionWindow::deleteCompany);
@@ -56,6 +58,12 @@ void CompanySelectionWindow::reload()
     m_ui->Command3->setEnabled(false);
 }
 
+void CompanySelectionWindow::hideEvent(QHideEvent* event)
+{
+    m_guard->cancel();
+    QWidget::hideEvent(event);
+}
+
 void CompanySelectionWindow::showEvent(QShowEvent* event)
 {
     reload();
@@ -82,6 +90,7 @@ QString CompanySelectionWindow::typedCompany() const
 
 void CompanySelectionWindow::choose()
 {
+    m_guard->cancel();
     const QString name = typedCompany();
     // Only a company of the list: a name typed freely would leave every saved row with no company.
     if (name.isEmpty() || m_ui->Combo1->findText(name, Qt::MatchFixedString) < 0) {
@@ -109,7 +118,5 @@ void CompanySelectionWindow::deleteCompany()
         return;
     }
     const QString company = m_ui->Combo1->itemText(index);
-    m_guard->request({QStringLiteral("Are You Sure You Want To Delete Company"),
-                      [this, company] { return CompanyRepository(m_context.db).remove(company); },
-                      QStringLiteral("Company Delete But Data Remains In The Database")});
+    m_guard->request(companyDeletion([this, company] { return CompanyRepository(m_context.db).remove(company); }));
 }

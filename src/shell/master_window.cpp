@@ -3,8 +3,8 @@
 #include "ui_master_window.h"
 
 #include "data/company_repository.h"
+#include "shell/company_deletion.h"
 #include "ui/app_context.h"
-#include "ui/delete_password_guard.h"
 #include "ui/entry_behaviour.h"
 #include "ui/window_lifetime.h"
 
@@ -101,7 +101,11 @@ MasterWindow::MasterWindow(AppContext& context, Kind kind, QWidget* parent)
     if (kind == Kind::Company) {
         m_guard = new DeletePasswordGuard(
             context, {m_ui->fraDelPass, m_ui->txtDelPass, m_ui->cmdDelPassDelete, m_ui->cmdDelPassCancel}, this);
-        connect(m_guard, &DeletePasswordGuard::finished, this, [this] { m_ui->DataGrid1->setFocus(); });
+        connect(m_guard, &DeletePasswordGuard::finished, this, [this] {
+            for (QWidget* w : std::initializer_list<QWidget*>{m_ui->DataGrid1, m_ui->Command1, m_ui->Command2})
+                w->setEnabled(true);
+            m_ui->DataGrid1->setFocus();
+        });
         connect(m_model, &MasterTableModel::companyRenameRequested, this, &MasterWindow::askToRenameCompany);
     } else {
         m_ui->fraDelPass->hide();
@@ -160,14 +164,10 @@ void MasterWindow::deleteCurrentRow()
     const int row = current.row();
     if (m_guard && !m_model->isPending(row)) {
         const qint64 rowId = m_model->rowIdAt(row);
-        m_returningFromMessage = isActiveWindow();
-        m_guard->request({QStringLiteral("Are You Sure You Want To Delete Company"),
-                          [this, rowId] {
-                              const int at = m_model->rowOf(rowId);
-                              return at < 0 ? Status::failure(tr("The company no longer exists."))
-                                            : m_model->removeRowAt(at);
-                          },
-                          QStringLiteral("Company Delete But Data Remains In The Database")});
+        askTheGuard(companyDeletion([this, rowId] {
+            const int at = m_model->rowOf(rowId);
+            return at < 0 ? Status::failure(tr("The company no longer exists.")) : m_model->removeRowAt(at);
+        }));
         return;
     }
     if (const Status removed = m_model->removeRowAt(row); !removed) {
@@ -182,12 +182,20 @@ void MasterWindow::deleteCurrentRow()
 
 void MasterWindow::askToRenameCompany(qint64 rowId, const QString& oldName, const QString& newName)
 {
+    askTheGuard({[this, rowId, newName] { return m_model->renameCompany(rowId, newName); },
+                 QStringLiteral("Company renamed."),
+                 QStringLiteral("Rename the company %1 to %2?\n\nIts payroll, loan, advance, arrears, increment "
+                                "and decrement rows will carry the new name.")
+                     .arg(oldName, newName)});
+}
+
+void MasterWindow::askTheGuard(DeletePasswordGuard::Deletion deletion)
+{
     m_returningFromMessage = isActiveWindow();
-    m_guard->request({QStringLiteral("Rename the company %1 to %2?\n\nIts payroll, loan, advance and arrears "
-                                     "rows will carry the new name.")
-                          .arg(oldName, newName),
-                      [this, rowId, newName] { return m_model->renameCompany(rowId, newName); },
-                      QStringLiteral("Company renamed.")});
+    // Until the password is given or refused, the grid stays as it is: the request is about it.
+    if (m_guard->request(std::move(deletion)))
+        for (QWidget* w : std::initializer_list<QWidget*>{m_ui->DataGrid1, m_ui->Command1, m_ui->Command2})
+            w->setEnabled(false);
 }
 
 void MasterWindow::showLastRow()
@@ -221,6 +229,12 @@ void MasterWindow::showEvent(QShowEvent* event)
 void MasterWindow::closeEvent(QCloseEvent* event)
 {
     m_delegate->commitOpenEditor();
+    // A rename or deletion waiting for the password is not dropped unseen: DELETE or CANCEL first.
+    if (m_guard && m_guard->isOpen()) {
+        event->ignore();
+        m_ui->txtDelPass->setFocus();
+        return;
+    }
     m_model->discardPendingRow();
     QWidget::closeEvent(event);
     emit closed();

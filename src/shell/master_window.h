@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/master_table_model.h"
+#include "ui/delete_password_guard.h"
 #include "ui/prompter.h"
 
 #include <QWidget>
@@ -8,7 +9,6 @@
 #include <memory>
 
 struct AppContext;
-class DeletePasswordGuard;
 class MasterGridDelegate;
 
 namespace Ui {
@@ -45,6 +45,7 @@ protected:
 private:
     void deleteCurrentRow();
     void askToRenameCompany(qint64 rowId, const QString& oldName, const QString& newName);
+    void askTheGuard(DeletePasswordGuard::Deletion deletion);
     bool reload();
     void tell(const QString& text, Prompter::Icon icon);
 

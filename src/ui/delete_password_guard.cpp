@@ -27,7 +27,12 @@ bool DeletePasswordGuard::isOpen() const
 
 bool DeletePasswordGuard::request(Deletion deletion)
 {
-    if (!UserRepository(m_context.db).hasDeletePassword()) {
+    const auto isSet = UserRepository(m_context.db).hasDeletePassword();
+    if (!isSet) {
+        m_context.prompter.error(isSet.error());
+        return false;
+    }
+    if (!*isSet) {
         m_context.prompter.warning(QStringLiteral("No delete password is set, so nothing can be deleted. An "
                                                   "administrator sets it with \"Delete Password...\" in NEW SYSTEM "
                                                   "USER."));
@@ -67,8 +72,12 @@ void DeletePasswordGuard::confirm()
     m_controls.password->clear();
     m_controls.frame->hide();
     Prompter& prompter = m_context.prompter;
-    if (!UserRepository(m_context.db).checkDeletePassword(typed)) {
-        prompter.message(QStringLiteral("wrong password"));
+    const auto right = UserRepository(m_context.db).checkDeletePassword(typed);
+    if (!right || !*right) {
+        if (right)
+            prompter.message(QStringLiteral("wrong password"));
+        else
+            prompter.error(right.error());
         close(false);
         return;
     }

@@ -30,9 +30,9 @@ public:
     };
     // What one request deletes, and the words around it.
     struct Deletion {
-        QString question;
         std::function<Status()> run;
         QString done; // shown when run() succeeds
+        QString question = QStringLiteral("ARE YOU SURE YOU WANT TO DELETE THIS SLIP ENTRY");
         Prompter::Icon doneIcon = Prompter::Icon::Information;
     };
 
@@ -43,6 +43,8 @@ public:
     // Shows the frame for this deletion; false (after telling the operator) when nothing can be deleted.
     bool request(Deletion deletion);
     bool isOpen() const;
+    // Hides the frame and forgets the request. The window calls it when what the request was made
+    // for is no longer what the operator sees (another company typed, the window hidden).
     void cancel();
 
 signals:

@@ -186,6 +186,8 @@ bool EmployeePicker::chooseNameEntry(int entry)
 bool EmployeePicker::chooseTypedName()
 {
     const QString typed = m_name->currentText().trimmed();
+    if (typed.isEmpty())
+        return false;
     // The entry picked in the list when it is that name, else the last employee of that name.
     const int current = m_name->currentIndex();
     if (current >= 0 && m_name->itemText(current).compare(typed, Qt::CaseInsensitive) == 0)
@@ -194,8 +196,11 @@ bool EmployeePicker::chooseTypedName()
     for (int i = 0; i < m_model->rowCount(); ++i)
         if (m_name->itemText(i).compare(typed, Qt::CaseInsensitive) == 0)
             match = i;
-    if (match < 0)
+    if (match < 0) {
+        m_context.prompter.information(QStringLiteral("There is no employee named %1.").arg(typed),
+                                       QStringLiteral("Information"));
         return false;
+    }
     {
         QSignalBlocker block(m_name);
         m_name->setCurrentIndex(match);

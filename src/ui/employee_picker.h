@@ -30,7 +30,6 @@ public:
 
     // Reads the employee lists (again); false when they could not be read (the operator was told).
     bool reload();
-    std::optional<qint64> chosen() const { return m_chosen; }
     // Shows an employee the window chose itself (a stored transaction), as if chosen here.
     void show(qint64 id, const QString& name);
     // Empties both boxes; no employee is chosen.

@@ -40,7 +40,8 @@ EntryBehaviour* EntryBehaviour::install(QWidget* control, Behaviours behaviours)
         // Pasted text passes through the same filter as typed text. Nine digits and two decimals
         // hold any amount of a payroll; more would only be a slip of the finger.
         static const QRegularExpression amount(QStringLiteral("[0-9]{0,9}(\\.[0-9]{0,2})?"));
-        if (auto* edit = qobject_cast<QLineEdit*>(control))
+        // A box with a validator of its own (days, whole numbers) keeps it.
+        if (auto* edit = qobject_cast<QLineEdit*>(control); edit && !edit->validator())
             edit->setValidator(new QRegularExpressionValidator(amount, edit));
     }
     if (auto* combo = qobject_cast<QComboBox*>(control))

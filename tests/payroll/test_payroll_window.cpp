@@ -71,7 +71,9 @@ private:
     QString text(const QString& name) { return m_f->text(name); }
     void type(const QString& box, const QString& what, bool enter = true) { m_f->type(box, what, enter); }
     void chooseName(int entry);
-    void save(bool yes = true);
+    // Presses Save with the answers queued for its questions: save? and, for a second row of the
+    // month, another one? None for a save refused before any question.
+    void save(std::initializer_list<bool> answers = {true});
     QList<PayrollTransaction> stored();
 
     std::unique_ptr<WindowFixture> m_f;
@@ -111,9 +113,10 @@ void TestPayrollWindow::chooseName(int entry)
     emit combo->activated(entry);
 }
 
-void TestPayrollWindow::save(bool yes)
+void TestPayrollWindow::save(std::initializer_list<bool> answers)
 {
-    m_f->prompter.answer(yes);
+    for (bool yes : answers)
+        m_f->prompter.answer(yes);
     m_f->click("cmdSave");
 }
 
@@ -213,13 +216,11 @@ void TestPayrollWindow::choosingAgainRefillsEverything()
     chooseRamesh();
     QCOMPARE(text("txtsss") + "|" + text("Label24"), QStringLiteral("1000|1000"));
     type("txtNumDays", "1");
-    m_f->prompter.answer(true); // save?
-    save(false);                // another one for this month? No, the default, stores nothing
+    save({true, false}); // another one for this month? No, the default, stores nothing
     QVERIFY(m_f->prompter.lastText().contains("already exists"));
     QCOMPARE(m_f->prompter.last().defaultButton, Prompter::Default::No);
     QCOMPARE(stored().size(), 1);
-    m_f->prompter.answer(true);
-    save();
+    save({true, true});
     const auto rows = stored();
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows.at(1).loanRecovered, c("1000"));
@@ -284,7 +285,7 @@ void TestPayrollWindow::numberBoxChoosesWhatIsTyped()
     QVERIFY(EmployeeRepository(m_f->db()).insert(seventy).ok());
     open();
     type("txtNumDays", "10");
-    save();
+    save({});
     QCOMPARE(m_f->prompter.texts(), QStringList{"Please select an employee ID number."});
     // Employee 7 joins after the lists were read: "7" and Enter is still 7, never a completion to 70.
     Employee seven = employee("SEVEN", "STORES", "STAFF", "7000");
@@ -302,7 +303,7 @@ void TestPayrollWindow::numberBoxChoosesWhatIsTyped()
     QCOMPARE(m_f->prompter.last().title, QStringLiteral("Information"));
     QCOMPARE(text("lblName") + "|" + text("lblRate") + "|" + text("txtAdvances"), QStringLiteral("|0|0"));
     QVERIFY(m_f->control("cboEmpID")->hasFocus());
-    save(); // leaving the box said nothing more; Save says it once again
+    save({}); // leaving the box said nothing more; Save says it once again
     QCOMPARE(m_f->prompter.entries().size(), 3);
     QCOMPARE(stored().size(), 0);
 }
@@ -398,7 +399,7 @@ void TestPayrollWindow::daysPresentAreChecked()
     m_f->control<QDateEdit>("DTPicker1")->setDate(month);
     type("cboEmpID", "2");
     type("txtNumDays", days);
-    save();
+    save(message.isEmpty() ? std::initializer_list<bool>{true} : std::initializer_list<bool>{});
     const bool storedOne = PayrollRepository(m_f->db()).countFor("ACME", 2, month).value() == 1;
     QCOMPARE(storedOne, message.isEmpty());
     if (!message.isEmpty()) {
@@ -419,8 +420,9 @@ void TestPayrollWindow::tooLargeFiguresAreExplained()
     QCOMPARE(text("lblPerDay"), QStringLiteral("29752806451612.9"));
     QCOMPARE(text("txtAbsences"), QStringLiteral("922337000000000"));
     QCOMPARE(text("lblNetPay"), QStringLiteral("too large"));
-    save();
-    QCOMPARE(m_f->prompter.texts(), QStringList{"The Net Pay is too large to work out. Please check the amounts."});
+    save({});
+    QCOMPARE(m_f->prompter.texts(), QStringList{"The Net Pay is too large to work out. Please check the amounts and "
+                                                "the employee's basic rate (922337000000000)."});
     QCOMPARE(stored().size(), 0);
 }
 
@@ -430,13 +432,19 @@ void TestPayrollWindow::editPanelLoadsOnEnterAndUpdatesWithTheSameChecks()
     type("txtNumDays", "25");
     save();
     const qint64 transId = stored().first().transId;
-    type("cboEmpID", "2"); // something else on screen
+    // Something else typed on the screen: loading asks before it is lost.
+    type("cboEmpID", "2");
+    type("txtBonus", "5");
 
     QTest::keyClick(m_f->control("txtBonus"), Qt::Key_O, Qt::ShiftModifier);
     QVERIFY(!m_f->control("Text3")->isVisible());
     QTest::keyClick(m_f->control("txtBonus"), Qt::Key_O, Qt::ControlModifier);
     QVERIFY(m_f->control("Text3")->isVisible() && !m_f->control("cmdSave")->isVisible());
+    type("Text3", QString::number(transId));
+    QCOMPARE(m_f->prompter.last().kind, ScriptedPrompter::Kind::Question);
+    QCOMPARE(text("lblName"), QStringLiteral("KEVIN O'BRIEN"));
     // Enter loads the transaction; it does not rewrite it.
+    m_f->prompter.answer(true);
     type("Text3", QString::number(transId));
     QCOMPARE(text("lblName") + "|" + text("txtNumDays") + "|" + text("txtAbsences"),
              QStringLiteral("RAMESH PATEL|25|8064"));

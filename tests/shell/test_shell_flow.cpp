@@ -272,7 +272,7 @@ void TestShellFlow::firstRunCreatesOneWorkingAdministrator()
     fill({"second", "pw2", "pw2", "del2", "del2"});
     QCOMPARE(fresh.prompter.last().title, QStringLiteral("Error"));
     QCOMPARE(users.count().value(), 1);
-    QVERIFY(users.checkDeletePassword("del1") && !login->isFirstRun());
+    QVERIFY(users.checkDeletePassword("del1").value() && !login->isFirstRun());
     QVERIFY(!shell.mainWindow());
 
     // On a new database the name is stored trimmed and the login that made it goes through at once.
@@ -283,7 +283,7 @@ void TestShellFlow::firstRunCreatesOneWorkingAdministrator()
     QCOMPARE(shell.session().userName, QStringLiteral("owner"));
     QCOMPARE(users.count().value(), 1);
     QVERIFY(!Session({{}, {}, users.authenticate("OWNER", "pw1")->privilege}).isRestricted());
-    QVERIFY(users.checkDeletePassword("del") && !users.checkDeletePassword("DEL"));
+    QVERIFY(users.checkDeletePassword("del").value() && !users.checkDeletePassword("DEL").value());
 }
 
 void TestShellFlow::openingAWindowClosesTheListedOthers()
@@ -312,12 +312,17 @@ void TestShellFlow::everyCommandHasAKeyboardWay()
     // Every button is an item of a menu reached by Alt and a letter; the monthly windows have shortcuts.
     for (const QAction* menu : main->menuBar()->actions())
         QVERIFY2(menu->text().contains('&'), qPrintable(menu->text()));
-    const QHash<QString, QString> shortcuts = {{"actCommand1", "F2"}, {"actCommand2", "F3"}, {"actCommand3", "F4"},
-                                               {"actCommand5", "F5"}, {"actCommand7", "F6"}, {"actCommand8", "F7"}};
+    const QStringList monthly = {"actCommand1", "actCommand2", "actCommand3",
+                                 "actCommand5", "actCommand7", "actCommand8"};
+    QList<QKeySequence> taken = {Qt::Key_F2, Qt::Key_F4}; // a grid's edit key, a combo box's list key
     for (const QString& button : allButtons) {
         auto* action = child<QAction>(main, "act" + button);
         QVERIFY2(action->text().contains('&'), qPrintable(button));
-        QCOMPARE(action->shortcut().toString(), shortcuts.value(action->objectName()));
+        QCOMPARE(action->shortcut().isEmpty(), !monthly.contains(action->objectName()));
+        if (!action->shortcut().isEmpty()) {
+            QVERIFY2(!taken.contains(action->shortcut()), qPrintable(button));
+            taken << action->shortcut();
+        }
     }
     QTest::keyClick(main, Qt::Key_F3);
     QVERIFY(main->window("Form2"));

@@ -35,7 +35,6 @@ public:
         return made;
     }
     QWidget* window() const { return m_window.get(); }
-    void closeWindow() { m_window.reset(); }
 
     // The window's control of that name; the test stops when there is none.
     template <typename T = QWidget>

@@ -15,7 +15,6 @@ private slots:
     void amountBoxTakesOnlySensibleAmounts();
     void enterMovesOnLikeTab();
     void comboOpensListOnFocusOnlyWithItems();
-    void installingTwiceExtendsOneFilter();
 
 private:
     QWidget* m_window = nullptr;
@@ -31,7 +30,6 @@ void TestEntryBehaviour::init()
     layout->addWidget(m_first = new QLineEdit(m_window));
     layout->addWidget(m_second = new QLineEdit(m_window));
     layout->addWidget(m_combo = new QComboBox(m_window));
-    m_second->setObjectName("txtSecond");
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
     m_window->activateWindow();
@@ -80,14 +78,6 @@ void TestEntryBehaviour::comboOpensListOnFocusOnlyWithItems()
     m_combo->setFocus(Qt::TabFocusReason);
     QTRY_VERIFY(m_combo->view()->isVisible());
     m_combo->hidePopup();
-}
-
-void TestEntryBehaviour::installingTwiceExtendsOneFilter()
-{
-    EntryBehaviour::installByName(m_window, {"nothingHere", "txtSecond"}, EntryBehaviour::AmountKeys);
-    EntryBehaviour::install(m_second, EntryBehaviour::EnterMovesOn);
-    QCOMPARE(m_second->findChildren<EntryBehaviour*>().size(), 1);
-    QCOMPARE(EntryBehaviour::of(m_second)->behaviours(), EntryBehaviour::AmountKeys | EntryBehaviour::EnterMovesOn);
 }
 
 QTEST_MAIN(TestEntryBehaviour)
