@@ -2,6 +2,7 @@
 #include "common/clock.h"
 #include "data/database.h"
 #include "payroll/payroll_windows.h"
+#include "reports/report_export.h"
 #include "shell/shell_controller.h"
 #include "shell/shell_windows.h"
 #include "shell/startup.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QTextStream>
 
 #include <cstring>
 #include <memory>
@@ -26,12 +28,27 @@ bool onlyPrints(int argc, char** argv)
     return false;
 }
 
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv)
+{
+    if (onlyPrints(argc, argv))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (!report::asksForExport(arguments))
+        return std::make_unique<QApplication>(argc, argv);
+    // An export draws pages but shows no window: it runs from a scheduler or a terminal without a
+    // display unless a platform is named.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::unique_ptr<QCoreApplication> app = onlyPrints(argc, argv) ? std::make_unique<QCoreApplication>(argc, argv)
-                                                                   : std::make_unique<QApplication>(argc, argv);
+    std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrel"));
     QCoreApplication::setApplicationName(QStringLiteral("kestrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
@@ -50,7 +67,21 @@ int main(int argc, char** argv)
                                         QStringLiteral("Open the demo database, creating it on first use."));
     parser.addOption(databaseOption);
     parser.addOption(demoOption);
+    parser.addOptions(report::exportOptions());
     parser.process(*app);
+
+    if (parser.isSet(QStringLiteral("report"))) {
+        QTextStream log(stderr);
+        const auto request = report::exportRequest(parser);
+        if (!request) {
+            log << request.error() << '\n';
+            return 2;
+        }
+        const QString path = parser.isSet(databaseOption) ? parser.value(databaseOption)
+                             : parser.isSet(demoOption)   ? demoDatabasePath()
+                                                          : defaultDatabasePath();
+        return report::runExport(path, *request, log);
+    }
 
     SystemClock clock;
     MessageBoxPrompter prompter;

@@ -57,6 +57,12 @@ Result<std::optional<Employee>> EmployeeRepository::find(qint64 id) const
     return query.first(readEmployee);
 }
 
+Result<QList<Employee>> EmployeeRepository::all() const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT %1 FROM emp ORDER BY ID").arg(columns.join(QStringLiteral(", "))));
+    return query.rows(readEmployee);
+}
+
 Result<QList<EmployeeName>> EmployeeRepository::names() const
 {
     SqlQuery query(m_db, QStringLiteral("SELECT ID, emname FROM emp ORDER BY ID"));

@@ -39,6 +39,8 @@ public:
     Result<qint64> insert(const Employee& employee);
     // No value when no employee has that number.
     Result<std::optional<Employee>> find(qint64 id) const;
+    // Every employee, by number.
+    Result<QList<Employee>> all() const;
     // Every employee's number and name, by number.
     Result<QList<EmployeeName>> names() const;
 

@@ -6,19 +6,20 @@
 
 namespace {
 
-struct Column {
-    const char* header;
-    QVariant (*value)(const PayrollTransaction&);
-};
-
 QVariant amount(Currency c)
 {
     return c.toString();
 }
 
-// The headers the operators know, each over the stored column it has always shown.
-const Column columns[] = {
-    {"Emp. ID Num.", [](const PayrollTransaction& t) { return QVariant(t.employeeId); }},
+QVariant number(qint64 n)
+{
+    return n;
+}
+
+// The headers the operators know, each over the stored column it has always shown: the payroll
+// window's list, and the payslip window's, which shows more of each transaction.
+const PayrollListColumn payrollColumns[] = {
+    {"Emp. ID Num.", [](const PayrollTransaction& t) { return number(t.employeeId); }},
     {"Emp. Name", [](const PayrollTransaction& t) { return QVariant(t.name); }},
     {"Monthly Rate", [](const PayrollTransaction& t) { return amount(t.monthRate); }},
     {"Date", [](const PayrollTransaction& t) { return QVariant(dates::displayText(t.payDate)); }},
@@ -32,9 +33,35 @@ const Column columns[] = {
     {"Total Deduction", [](const PayrollTransaction& t) { return amount(t.totalDeductions); }},
     {"Net Pay", [](const PayrollTransaction& t) { return amount(t.netPay); }},
 };
-constexpr int columnTotal = int(std::size(columns));
+
+const PayrollListColumn payslipColumns[] = {
+    {"Emp. ID Num.", [](const PayrollTransaction& t) { return number(t.employeeId); }},
+    {"Emp. Name", [](const PayrollTransaction& t) { return QVariant(t.name); }},
+    {"Monthly Rate", [](const PayrollTransaction& t) { return amount(t.monthRate); }},
+    {"Date", [](const PayrollTransaction& t) { return QVariant(dates::displayText(t.payDate)); }},
+    {"Loan", [](const PayrollTransaction& t) { return amount(t.totalLoan); }},
+    {"Contribution", [](const PayrollTransaction& t) { return amount(t.contribution); }},
+    {"Tax", [](const PayrollTransaction& t) { return amount(t.lic); }},
+    {"Present", [](const PayrollTransaction& t) { return amount(t.daysPresent); }},
+    {"Others", [](const PayrollTransaction& t) { return amount(t.pgvcl); }},
+    {"Advances", [](const PayrollTransaction& t) { return amount(t.advances); }},
+    {"Total Additional", [](const PayrollTransaction& t) { return amount(t.totalAdditional); }},
+    {"Total Deduction", [](const PayrollTransaction& t) { return amount(t.totalDeductions); }},
+    {"loanrec", [](const PayrollTransaction& t) { return amount(t.loanRecovered); }},
+    {"travel", [](const PayrollTransaction& t) { return amount(t.travel); }},
+    {"Net Pay", [](const PayrollTransaction& t) { return amount(t.netPay); }},
+    {"TRANS ID", [](const PayrollTransaction& t) { return number(t.transId); }},
+};
 
 } // namespace
+
+PayrollMonthModel::PayrollMonthModel(Columns columns, QObject* parent) : QAbstractTableModel(parent)
+{
+    if (columns == Columns::Payslips)
+        m_columns = std::span<const PayrollListColumn>(payslipColumns);
+    else
+        m_columns = std::span<const PayrollListColumn>(payrollColumns);
+}
 
 void PayrollMonthModel::setTransactions(QList<PayrollTransaction> transactions)
 {
@@ -61,15 +88,15 @@ int PayrollMonthModel::rowCount(const QModelIndex& parent) const
 
 int PayrollMonthModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : columnTotal;
+    return parent.isValid() ? 0 : int(m_columns.size());
 }
 
 QVariant PayrollMonthModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= columnTotal)
+    if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= int(m_columns.size()))
         return {};
     if (role == Qt::DisplayRole)
-        return columns[index.column()].value(m_rows.at(index.row()));
+        return m_columns[index.column()].value(m_rows.at(index.row()));
     if (role == Qt::TextAlignmentRole && index.column() != 1)
         return int(Qt::AlignRight | Qt::AlignVCenter);
     if (role == Qt::ToolTipRole)
@@ -79,7 +106,7 @@ QVariant PayrollMonthModel::data(const QModelIndex& index, int role) const
 
 QVariant PayrollMonthModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < columnTotal)
-        return QString::fromLatin1(columns[section].header);
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < int(m_columns.size()))
+        return QString::fromLatin1(m_columns[section].header);
     return QAbstractTableModel::headerData(section, orientation, role);
 }

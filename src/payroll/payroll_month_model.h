@@ -4,11 +4,20 @@
 
 #include <QAbstractTableModel>
 
-// The month's transactions as the payroll window lists them.
+#include <span>
+
+// A column of a month list: its header and the value it shows.
+struct PayrollListColumn {
+    const char* header;
+    QVariant (*value)(const PayrollTransaction&);
+};
+
+// The month's transactions as the payroll window or the payslip window lists them.
 class PayrollMonthModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    enum class Columns { Payroll, Payslips };
+    explicit PayrollMonthModel(Columns columns, QObject* parent = nullptr);
 
     void setTransactions(QList<PayrollTransaction> transactions);
     // Adds one transaction in its place (by employee number, then transaction number).
@@ -21,5 +30,6 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    std::span<const PayrollListColumn> m_columns;
     QList<PayrollTransaction> m_rows;
 };

@@ -9,6 +9,7 @@
 #include "data/payroll_repository.h"
 #include "data/session.h"
 #include "payroll/payroll_month_model.h"
+#include "payroll/payslip_window.h"
 #include "ui/app_context.h"
 #include "ui/entry_behaviour.h"
 #include "ui/prompter.h"
@@ -34,7 +35,7 @@ QString figureText(const std::optional<Currency>& figure)
 
 PayrollWindow::PayrollWindow(AppContext& context, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::PayrollWindow>()), m_context(context),
-      m_model(new PayrollMonthModel(this))
+      m_model(new PayrollMonthModel(PayrollMonthModel::Columns::Payroll, this))
 {
     m_ui->setupUi(this);
     m_ui->lvwInfo->setModel(m_model);
@@ -42,8 +43,6 @@ PayrollWindow::PayrollWindow(AppContext& context, QWidget* parent)
     m_ui->lvwInfo->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     // A month holds thousands of rows: the columns fit the first of them, once.
     m_ui->lvwInfo->horizontalHeader()->setResizeContentsPrecision(50);
-    m_ui->cmdPrintPayslip->setEnabled(false);
-    m_ui->cmdPrintPayslip->setToolTip(QStringLiteral("This window is not available yet."));
     m_picker = new EmployeePicker(
         context, m_ui->cboEmpID, m_ui->Combo1, [this](qint64 id) { return choose(id); }, this);
     setupBoxes();
@@ -58,6 +57,7 @@ PayrollWindow::PayrollWindow(AppContext& context, QWidget* parent)
 
     connect(m_ui->cmdSave, &QPushButton::clicked, this, &PayrollWindow::save);
     connect(m_ui->cmdCosePic, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_ui->cmdPrintPayslip, &QPushButton::clicked, this, &PayrollWindow::showPayslips);
     // Enter loads the transaction whose number is typed (a number typed halfway, 1 of 12, loads nothing).
     connect(m_ui->Text3, &QLineEdit::returnPressed, this, &PayrollWindow::loadTransaction);
     connect(m_ui->Command1, &QPushButton::clicked, this, &PayrollWindow::update);
@@ -127,6 +127,22 @@ void PayrollWindow::showEditPanel(bool show)
         QSignalBlocker blocker(m_ui->Text3);
         m_ui->Text3->clear();
     }
+}
+
+void PayrollWindow::showPayslips()
+{
+    auto* payslips = m_context.openBeside ? qobject_cast<PayslipWindow*>(m_context.openBeside(QStringLiteral("Form5")))
+                                          : findChild<PayslipWindow*>();
+    if (!payslips) {
+        // Without a main window to host it, the payslip window opens as a window of its own.
+        payslips = new PayslipWindow(m_context, this);
+        payslips->setWindowFlag(Qt::Window);
+        payslips->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    payslips->setMonth(m_ui->DTPicker1->date());
+    payslips->show();
+    payslips->raise();
+    payslips->activateWindow();
 }
 
 void PayrollWindow::closeEvent(QCloseEvent* event)

@@ -35,6 +35,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Opens the payslip window on this window's month.
+    void showPayslips();
     void setupBoxes();
     void updatePeriod();
     void listMonthPayroll();

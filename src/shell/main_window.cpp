@@ -112,12 +112,14 @@ MainWindow::MainWindow(AppContext& context, const WindowCatalogue& catalogue, QW
     connect(m_ui->actCommand12, &QAction::triggered, this, &MainWindow::close);
     // The work of most visits is the payroll, so the focus starts there.
     m_ui->Command2->setFocus();
+    m_context.openBeside = [this](const QString& name) { return openWindow(name, Closing::None); };
     // The privilege given at login applies from the start, not only once the window is activated.
     restrictButtons();
 }
 
 MainWindow::~MainWindow()
 {
+    m_context.openBeside = {};
     disconnectChildSignals(this);
 }
 
@@ -135,7 +137,7 @@ QWidget* MainWindow::window(const QString& name) const
     return sub ? sub->widget() : nullptr;
 }
 
-QWidget* MainWindow::openWindow(const QString& name)
+QWidget* MainWindow::openWindow(const QString& name, Closing closing)
 {
     QMdiSubWindow* sub = subWindow(name);
     if (!sub) {
@@ -150,9 +152,10 @@ QWidget* MainWindow::openWindow(const QString& name)
     }
     sub->show();
     m_ui->mdiArea->setActiveSubWindow(sub);
-    for (const QString& other : closedBy(name))
-        if (QMdiSubWindow* open = subWindow(other))
-            open->close();
+    if (closing == Closing::Others)
+        for (const QString& other : closedBy(name))
+            if (QMdiSubWindow* open = subWindow(other))
+                open->close();
     return sub->widget();
 }
 

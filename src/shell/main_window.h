@@ -23,7 +23,9 @@ public:
     ~MainWindow() override;
 
     // Opens (or brings forward) a working window, then closes the windows its row lists.
-    QWidget* openWindow(const QString& name);
+    // Closing::Others closes the windows that the operator's command for this one closes.
+    enum class Closing { Others, None };
+    QWidget* openWindow(const QString& name, Closing closing = Closing::Others);
     // The open working window of that name, or null.
     QWidget* window(const QString& name) const;
     void logOut();

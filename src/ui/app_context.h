@@ -1,9 +1,13 @@
 #pragma once
 
+#include <functional>
+
 class BackupService;
 class Clock;
 class Database;
 class Prompter;
+class QString;
+class QWidget;
 struct Session;
 
 // What every window is handed: the one database, the operator's prompter, the clock and the session.
@@ -12,4 +16,8 @@ struct AppContext {
     Prompter& prompter;
     const Clock& clock;
     Session& session;
+    // Opens (or brings forward) a working window by name beside the open ones, closing none of them:
+    // how one window calls up another, as the payroll window its payslips. Set by the main window;
+    // without it a window opens on its own.
+    std::function<QWidget*(const QString& name)> openBeside = {};
 };

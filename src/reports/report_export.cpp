@@ -1,0 +1,224 @@
+#include "report_export.h"
+
+#include "data/company_repository.h"
+#include "data/database.h"
+#include "data/employee_repository.h"
+#include "data/payroll_repository.h"
+#include "reports/employee_reports.h"
+#include "reports/payroll_reports.h"
+#include "reports/report_files.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace report {
+
+namespace {
+
+const QString reportOption = QStringLiteral("report");
+const QString companyOption = QStringLiteral("company");
+const QString monthOption = QStringLiteral("month");
+const QString fromOption = QStringLiteral("from");
+const QString toOption = QStringLiteral("to");
+const QString outputOption = QStringLiteral("output");
+const QStringList filterOptions = {QStringLiteral("department"), QStringLiteral("group"), QStringLiteral("employee")};
+
+// Exit codes.
+constexpr int written = 0;
+constexpr int failed = 1;
+constexpr int wrongArguments = 2;
+
+QList<ExportKind> makeKinds()
+{
+    return {
+        {QStringLiteral("payslips"),
+         ExportKind::Period::Month,
+         {},
+         [](const Database& db, const ExportRequest& r) -> Result<Document> {
+             auto rows = PayrollRepository(db).month(r.company, r.month);
+             if (!rows)
+                 return rows.status();
+             return payslips(companyHeading(db, r.company), std::move(rows.value()));
+         }},
+        {QStringLiteral("employees"),
+         ExportKind::Period::None,
+         {},
+         [](const Database& db, const ExportRequest& r) -> Result<Document> {
+             auto rows = EmployeeRepository(db).all();
+             if (!rows)
+                 return rows.status();
+             return employeeInformation(companyHeading(db, r.company), std::move(rows.value()));
+         }},
+    };
+}
+
+QStringList kindNames()
+{
+    QStringList names;
+    for (const ExportKind& kind : exportKinds())
+        names << kind.name;
+    return names;
+}
+
+const ExportKind* findKind(const QString& name)
+{
+    for (const ExportKind& kind : exportKinds())
+        if (kind.name == name)
+            return &kind;
+    return nullptr;
+}
+
+Status wrong(const QString& text)
+{
+    return Status::failure(text);
+}
+
+} // namespace
+
+const QList<ExportKind>& exportKinds()
+{
+    static const QList<ExportKind> kinds = makeKinds();
+    return kinds;
+}
+
+QList<QCommandLineOption> exportOptions()
+{
+    return {
+        {reportOption,
+         QStringLiteral("Write the report KIND to --output without opening a window: %1.")
+             .arg(kindNames().join(QStringLiteral(", "))),
+         QStringLiteral("KIND")},
+        {companyOption, QStringLiteral("The company whose report it is (with --report)."), QStringLiteral("NAME")},
+        {monthOption, QStringLiteral("The month of the report, as yyyy-MM (with --report)."), QStringLiteral("MONTH")},
+        {fromOption, QStringLiteral("The first day of the report's period, as yyyy-MM-dd (with --report)."),
+         QStringLiteral("DATE")},
+        {toOption, QStringLiteral("The last day of the report's period, as yyyy-MM-dd (with --report)."),
+         QStringLiteral("DATE")},
+        {filterOptions.at(0), QStringLiteral("Only this department (with --report)."), QStringLiteral("NAME")},
+        {filterOptions.at(1), QStringLiteral("Only this group (with --report)."), QStringLiteral("NAME")},
+        {filterOptions.at(2), QStringLiteral("Only this employee number (with --report)."), QStringLiteral("ID")},
+        {outputOption, QStringLiteral("The file the report is written to: FILE.pdf or FILE.csv (with --report)."),
+         QStringLiteral("FILE")},
+    };
+}
+
+bool asksForExport(const QStringList& arguments)
+{
+    for (const QString& argument : arguments)
+        if (argument == QStringLiteral("--report") || argument.startsWith(QStringLiteral("--report=")))
+            return true;
+    return false;
+}
+
+Result<ExportRequest> exportRequest(const QCommandLineParser& parser)
+{
+    ExportRequest request;
+    request.kind = parser.value(reportOption);
+    const ExportKind* kind = findKind(request.kind);
+    if (!kind)
+        return wrong(QStringLiteral("There is no report \"%1\". The reports are: %2.")
+                         .arg(request.kind, kindNames().join(QStringLiteral(", "))));
+    request.company = parser.value(companyOption).trimmed();
+    if (request.company.isEmpty())
+        return wrong(QStringLiteral("Name the company with --company NAME."));
+    request.output = parser.value(outputOption);
+    const QString suffix = QFileInfo(request.output).suffix().toLower();
+    if (request.output.isEmpty() || (suffix != QStringLiteral("pdf") && suffix != QStringLiteral("csv")))
+        return wrong(QStringLiteral("Name the file to write with --output FILE.pdf or --output FILE.csv."));
+
+    const bool takesMonth = kind->period == ExportKind::Period::Month;
+    const bool takesRange = kind->period == ExportKind::Period::Range;
+    for (const auto& [option, taken] :
+         {std::pair(monthOption, takesMonth), std::pair(fromOption, takesRange), std::pair(toOption, takesRange)})
+        if (parser.isSet(option) && !taken)
+            return wrong(QStringLiteral("The report %1 takes no --%2.").arg(kind->name, option));
+    for (const QString& filter : filterOptions)
+        if (parser.isSet(filter) && !kind->filters.contains(filter))
+            return wrong(QStringLiteral("The report %1 takes no --%2.").arg(kind->name, filter));
+
+    if (takesMonth) {
+        request.month = QDate::fromString(parser.value(monthOption) + QStringLiteral("-01"), Qt::ISODate);
+        if (!request.month.isValid())
+            return wrong(QStringLiteral("Give the month as --month yyyy-MM, for example --month 2026-03."));
+    }
+    if (takesRange) {
+        request.from = QDate::fromString(parser.value(fromOption), Qt::ISODate);
+        request.to = QDate::fromString(parser.value(toOption), Qt::ISODate);
+        if (!request.from.isValid() || !request.to.isValid())
+            return wrong(QStringLiteral("Give the period as --from yyyy-MM-dd --to yyyy-MM-dd."));
+        if (request.from > request.to)
+            return wrong(QStringLiteral("The period starts after it ends: --from is later than --to."));
+    }
+    request.department = parser.value(filterOptions.at(0));
+    request.group = parser.value(filterOptions.at(1));
+    if (parser.isSet(filterOptions.at(2))) {
+        bool number = false;
+        request.employee = parser.value(filterOptions.at(2)).toLongLong(&number);
+        if (!number || *request.employee <= 0)
+            return wrong(QStringLiteral("Give the employee as --employee followed by the employee's number."));
+    }
+    return request;
+}
+
+int runExport(const QString& databasePath, const ExportRequest& request, QTextStream& log)
+{
+    const ExportKind* kind = findKind(request.kind);
+    if (!kind) {
+        log << "There is no report \"" << request.kind << "\".\n";
+        return wrongArguments;
+    }
+    if (!QFileInfo(databasePath).isFile()) {
+        log << "There is no database at " << databasePath << ".\n";
+        return wrongArguments;
+    }
+    Database db(QStringLiteral("kestrel-export"));
+    if (Status opened = db.open(databasePath); !opened) {
+        log << opened.error() << '\n';
+        return failed;
+    }
+    const auto companies = CompanyRepository(db).list();
+    if (!companies) {
+        log << companies.error() << '\n';
+        return failed;
+    }
+    if (std::none_of(companies->cbegin(), companies->cend(),
+                     [&](const Company& c) { return c.name == request.company; })) {
+        log << "There is no company named \"" << request.company << "\" in " << databasePath << ".\n";
+        return wrongArguments;
+    }
+
+    log << "Reading the rows of " << kind->name << " for " << request.company << "…\n";
+    log.flush();
+    const auto document = kind->make(db, request);
+    if (!document) {
+        log << document.error() << '\n';
+        return failed;
+    }
+    const bool pdf = QFileInfo(request.output).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0;
+    if (!pdf) {
+        if (Status s = writeCsv(*document, request.output); !s) {
+            log << s.error() << '\n';
+            return failed;
+        }
+        log << "Wrote " << request.output << ": " << document->rowCount() << " rows.\n";
+        return written;
+    }
+    int pages = 0;
+    const auto done = writePdf(*document, request.output, [&](int page, int total) {
+        pages = total;
+        if (page > 0 && (page == total || page % 200 == 0)) {
+            log << "Rendered " << page << " of " << total << " pages\n";
+            log.flush();
+        }
+        return true;
+    });
+    if (!done) {
+        log << done.error() << '\n';
+        return failed;
+    }
+    log << "Wrote " << request.output << ": " << document->rowCount() << " rows on " << pages << " pages.\n";
+    return written;
+}
+
+} // namespace report

@@ -1,0 +1,142 @@
+#include "report_files.h"
+
+#include "reports/report_pages.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSaveFile>
+
+namespace report {
+
+namespace {
+
+// A spreadsheet reads "=...", "+...", "-..." and "@..." as a formula; a name typed so must stay a name.
+QString csvField(QString text, bool isText)
+{
+    if (isText && !text.isEmpty() && QStringLiteral("=+-@").contains(text.front()))
+        text.prepend(QLatin1Char('\''));
+    if (text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) || text.contains(QLatin1Char('\n')) ||
+        text.contains(QLatin1Char('\r')) || text != text.trimmed()) {
+        text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        text = QLatin1Char('"') + text + QLatin1Char('"');
+    }
+    return text;
+}
+
+QString csvCaption(QString caption)
+{
+    caption = caption.trimmed();
+    while (caption.endsWith(QLatin1Char(':')))
+        caption.chop(1);
+    return caption.trimmed();
+}
+
+QString cannotWrite(const QString& path, const QString& reason)
+{
+    return QStringLiteral("The file %1 cannot be written: %2").arg(path, reason);
+}
+
+// Paints every page on the device, scaled to its page; false when progress stopped it.
+// Pages first..last count from 1; 0 means the first or the last page.
+bool paintPages(const Document& document, QPagedPaintDevice& device, QPainter& painter, const Progress& progress,
+                int first = 0, int last = 0)
+{
+    const Pages pages(document);
+    const int from = std::clamp(first, 1, pages.count()) - 1;
+    const int to = last > 0 ? std::clamp(last, from + 1, pages.count()) : pages.count();
+    const QSizeF size = Pages::pageSize();
+    const double scale = std::min(device.width() / size.width(), device.height() / size.height());
+    for (int page = from; page < to; ++page) {
+        if (progress && !progress(page - from, to - from))
+            return false;
+        if (page > from)
+            device.newPage();
+        painter.save();
+        painter.scale(scale, scale);
+        pages.paint(painter, page);
+        painter.restore();
+    }
+    return !progress || progress(to - from, to - from);
+}
+
+} // namespace
+
+QByteArray csv(const Document& document)
+{
+    QList<int> exported;
+    for (int c = 0; c < document.columns().size(); ++c)
+        if (document.columns().at(c).format != Format::Signature)
+            exported << c;
+    QString text;
+    QStringList fields;
+    for (int c : exported)
+        fields << csvField(csvCaption(document.columns().at(c).caption), true);
+    text += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    for (int row = 0; row < document.rowCount(); ++row) {
+        fields.clear();
+        for (int c : exported)
+            fields << csvField(document.text(row, c, Purpose::Csv), document.columns().at(c).format == Format::Text);
+        text += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    }
+    return text.toUtf8();
+}
+
+Status writeCsv(const Document& document, const QString& path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Status::failure(cannotWrite(path, file.errorString()));
+    file.write(csv(document));
+    if (!file.commit())
+        return Status::failure(cannotWrite(path, file.errorString()));
+    return {};
+}
+
+Result<bool> writePdf(const Document& document, const QString& path, const Progress& progress)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Status::failure(cannotWrite(path, file.errorString()));
+    bool done = false;
+    {
+        QPdfWriter writer(&file);
+        writer.setTitle(document.title);
+        writer.setCreator(QStringLiteral("Kestrel"));
+        writer.setResolution(600);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return Status::failure(cannotWrite(path, QStringLiteral("the PDF could not be started")));
+        done = paintPages(document, writer, painter, progress);
+        painter.end();
+    }
+    if (!done) {
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+    if (!file.commit())
+        return Status::failure(cannotWrite(path, file.errorString()));
+    return true;
+}
+
+Result<bool> print(const Document& document, QPrinter& printer, const Progress& progress)
+{
+    printer.setDocName(document.title);
+    printer.setFullPage(true);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return Status::failure(QStringLiteral("The printer could not be started."));
+    const bool range = printer.printRange() == QPrinter::PageRange;
+    const bool done =
+        paintPages(document, printer, painter, progress, range ? printer.fromPage() : 0, range ? printer.toPage() : 0);
+    if (!done)
+        printer.abort();
+    painter.end();
+    return done;
+}
+
+} // namespace report

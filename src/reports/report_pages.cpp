@@ -1,0 +1,394 @@
+#include "report_pages.h"
+
+#include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+
+namespace report {
+
+namespace {
+
+// Measures in points (1/72 inch) on an A4 page.
+constexpr double pageWidth = 595.28;
+constexpr double pageHeight = 841.89;
+constexpr double margin = 36;
+constexpr double contentWidth = pageWidth - 2 * margin;
+constexpr double strongLine = 17;
+constexpr double plainLine = 14;
+constexpr double headingGap = 6;
+constexpr double tableHeadHeight = 16;
+constexpr double rowHeight = 13;
+constexpr double recordLine = 13;
+constexpr double recordPad = 6;
+constexpr double recordGap = 12;
+constexpr double closingLine = 16;
+constexpr double footHeight = 16;
+constexpr double cellPad = 3;
+constexpr double captionWidth = 110; // of a record's field, before its value
+constexpr double emblemSize = 28;
+const QString separator = QStringLiteral(" | ");
+
+// A font of `points` on the painter's page, whatever the resolution of the device under it.
+QFont pageFont(const QPainter& painter, double points, bool bold = false)
+{
+    QFont font;
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points * 72.0 / painter.device()->logicalDpiY());
+    font.setBold(bold);
+    return font;
+}
+
+void drawText(QPainter& painter, const QRectF& box, const QString& text, Qt::Alignment alignment)
+{
+    const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, int(std::floor(box.width())));
+    painter.drawText(box, int(alignment | Qt::AlignVCenter | Qt::TextSingleLine), shown);
+}
+
+bool isStrong(const QList<Label>& line)
+{
+    for (const Label& label : line)
+        if (label.strong)
+            return true;
+    return false;
+}
+
+QString lineText(const QList<Label>& line)
+{
+    QStringList texts;
+    for (const Label& label : line)
+        if (!label.text.isEmpty())
+            texts << label.text;
+    return texts.join(QLatin1Char(' '));
+}
+
+// The picture beside the heading: a kestrel's head in a ring.
+void paintEmblem(QPainter& painter, const QRectF& box)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, 1.2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(box.adjusted(1, 1, -1, -1));
+    QPainterPath head;
+    const double x = box.left(), y = box.top(), s = box.width();
+    head.moveTo(x + 0.25 * s, y + 0.70 * s);
+    head.cubicTo(x + 0.25 * s, y + 0.35 * s, x + 0.55 * s, y + 0.22 * s, x + 0.72 * s, y + 0.38 * s);
+    head.lineTo(x + 0.82 * s, y + 0.48 * s);
+    head.lineTo(x + 0.68 * s, y + 0.50 * s);
+    head.cubicTo(x + 0.60 * s, y + 0.62 * s, x + 0.50 * s, y + 0.72 * s, x + 0.25 * s, y + 0.70 * s);
+    painter.setBrush(Qt::black);
+    painter.drawPath(head);
+    painter.setBrush(Qt::white);
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPointF(x + 0.55 * s, y + 0.40 * s), 0.05 * s, 0.05 * s);
+    painter.restore();
+}
+
+} // namespace
+
+Pages::Pages(const Document& document) : m_document(document)
+{
+    const double available = pageHeight - 2 * margin - footHeight - (headingOnPage() ? headingHeight() : 0) -
+                             (document.layout == Document::Layout::Table ? tableHeadHeight : 0);
+    const double gap = document.layout == Document::Layout::Records ? recordGap : 0;
+    const int perPage = std::max(1, int(std::floor((available + gap) / (itemHeight() + gap))));
+    for (int first = 0; first < document.rowCount() || m_pages.isEmpty(); first += perPage)
+        m_pages.append({first, std::min(perPage, document.rowCount() - first), false});
+    const Page& last = m_pages.last();
+    const double used = last.rows * (itemHeight() + gap);
+    if (closingHeight() > 0 && used + closingHeight() > available + gap)
+        m_pages.append({document.rowCount(), 0, true});
+    m_pages.last().closing = true;
+}
+
+QSizeF Pages::pageSize()
+{
+    return {pageWidth, pageHeight};
+}
+
+bool Pages::headingOnPage() const
+{
+    return !(m_document.layout == Document::Layout::Records && m_document.headingOnEachRecord);
+}
+
+double Pages::headingHeight() const
+{
+    double height = 0;
+    for (const QList<Label>& line : m_document.heading)
+        height += isStrong(line) ? strongLine : plainLine;
+    if (m_document.emblem)
+        height = std::max(height, emblemSize);
+    return height + headingGap;
+}
+
+double Pages::itemHeight() const
+{
+    if (m_document.layout == Document::Layout::Table)
+        return rowHeight;
+    return (headingOnPage() ? 0 : headingHeight()) + m_document.record.size() * recordLine + 2 * recordPad;
+}
+
+double Pages::closingHeight() const
+{
+    return (m_document.hasSums() ? closingLine : 0) + (m_document.countCaption.isEmpty() ? 0 : closingLine);
+}
+
+QList<double> Pages::columnEdges() const
+{
+    double weights = 0;
+    for (const Column& column : m_document.columns())
+        weights += column.width;
+    QList<double> edges{margin};
+    for (const Column& column : m_document.columns())
+        edges.append(edges.last() + contentWidth * column.width / (weights > 0 ? weights : 1));
+    return edges;
+}
+
+double Pages::paintHeading(QPainter& painter, double top) const
+{
+    if (m_document.emblem)
+        paintEmblem(painter, QRectF(margin, top, emblemSize, emblemSize));
+    double y = top;
+    for (const QList<Label>& line : m_document.heading) {
+        const bool strong = isStrong(line);
+        const double height = strong ? strongLine : plainLine;
+        painter.setFont(pageFont(painter, strong ? 11.5 : 9, strong));
+        drawText(painter, QRectF(margin, y, contentWidth, height), lineText(line), Qt::AlignHCenter);
+        y += height;
+    }
+    return top + headingHeight();
+}
+
+void Pages::paintTableHead(QPainter& painter, double top) const
+{
+    const QList<double> edges = columnEdges();
+    painter.setFont(pageFont(painter, 8, true));
+    for (int c = 0; c < m_document.columns().size(); ++c) {
+        const Column& column = m_document.columns().at(c);
+        const QRectF cell(edges.at(c) + cellPad, top, edges.at(c + 1) - edges.at(c) - 2 * cellPad, tableHeadHeight);
+        drawText(painter, cell, column.caption, column.rightAligned() ? Qt::AlignRight : Qt::AlignLeft);
+    }
+    painter.setPen(QPen(Qt::black, 0.8));
+    painter.drawLine(QPointF(margin, top + tableHeadHeight - 1),
+                     QPointF(margin + contentWidth, top + tableHeadHeight - 1));
+}
+
+void Pages::paintRow(QPainter& painter, int row, double top) const
+{
+    const QList<double> edges = columnEdges();
+    painter.setFont(pageFont(painter, 8));
+    for (int c = 0; c < m_document.columns().size(); ++c) {
+        const Column& column = m_document.columns().at(c);
+        const QRectF cell(edges.at(c) + cellPad, top, edges.at(c + 1) - edges.at(c) - 2 * cellPad, rowHeight);
+        if (column.format == Format::Signature) {
+            painter.setPen(QPen(Qt::gray, 0.4));
+            painter.drawLine(cell.bottomLeft() - QPointF(0, 2), cell.bottomRight() - QPointF(0, 2));
+            painter.setPen(Qt::black);
+            continue;
+        }
+        drawText(painter, cell, m_document.text(row, c, Purpose::Paper),
+                 column.rightAligned() ? Qt::AlignRight : Qt::AlignLeft);
+    }
+}
+
+void Pages::paintRecord(QPainter& painter, int row, double top) const
+{
+    const QRectF frame(margin, top, contentWidth, itemHeight());
+    painter.setPen(QPen(Qt::black, 0.6));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(frame);
+    double y = top + recordPad;
+    if (!headingOnPage())
+        y = paintHeading(painter, y);
+    const double inner = contentWidth - 2 * recordPad;
+    for (const RecordLine& line : m_document.record) {
+        const bool headings = !line.headings.isEmpty();
+        const QStringList places = headings ? line.headings : line.fields;
+        const double slot = inner / std::max<qsizetype>(1, places.size());
+        for (int i = 0; i < places.size(); ++i) {
+            const double x = margin + recordPad + i * slot;
+            if (headings) {
+                QFont font = pageFont(painter, 9, true);
+                font.setUnderline(true);
+                painter.setFont(font);
+                drawText(painter, QRectF(x, y, slot, recordLine), places.at(i), Qt::AlignLeft);
+                continue;
+            }
+            const int c = m_document.columnIndex(places.at(i));
+            if (c < 0)
+                continue;
+            const Column& column = m_document.columns().at(c);
+            painter.setFont(pageFont(painter, 8.5));
+            drawText(painter, QRectF(x, y, captionWidth, recordLine), column.caption, Qt::AlignLeft);
+            const QRectF value(x + captionWidth, y, slot - captionWidth - 2 * recordPad, recordLine);
+            if (column.format == Format::Signature) {
+                painter.setPen(QPen(Qt::black, 0.5));
+                painter.drawLine(value.bottomLeft() - QPointF(0, 2), value.bottomRight() - QPointF(0, 2));
+                continue;
+            }
+            painter.setFont(pageFont(painter, 8.5, true));
+            // Amounts line up on their decimal point; numbers and texts read from the left.
+            drawText(painter, value, m_document.text(row, c, Purpose::Paper),
+                     column.format == Format::Amount ? Qt::AlignRight : Qt::AlignLeft);
+        }
+        y += recordLine;
+    }
+}
+
+void Pages::paintClosing(QPainter& painter, double top) const
+{
+    double y = top;
+    painter.setPen(QPen(Qt::black, 0.8));
+    if (m_document.hasSums()) {
+        painter.drawLine(QPointF(margin, y + 1), QPointF(margin + contentWidth, y + 1));
+        const QList<double> edges = columnEdges();
+        const QList<Value> sums = m_document.sums();
+        painter.setFont(pageFont(painter, 8, true));
+        const int firstSum = int(std::find_if(m_document.columns().cbegin(), m_document.columns().cend(),
+                                              [](const Column& c) { return c.summed; }) -
+                                 m_document.columns().cbegin());
+        drawText(painter,
+                 QRectF(margin + cellPad, y, edges.at(std::max(firstSum, 1)) - margin - 2 * cellPad, closingLine),
+                 m_document.sumCaption, Qt::AlignLeft);
+        for (int c = 0; c < m_document.columns().size(); ++c) {
+            const Column& column = m_document.columns().at(c);
+            if (!column.summed)
+                continue;
+            const QRectF cell(edges.at(c) + cellPad, y, edges.at(c + 1) - edges.at(c) - 2 * cellPad, closingLine);
+            drawText(painter, cell, formatted(sums.at(c), column.format, Purpose::Paper), Qt::AlignRight);
+        }
+        y += closingLine;
+    }
+    if (!m_document.countCaption.isEmpty()) {
+        painter.setFont(pageFont(painter, 8, true));
+        drawText(painter, QRectF(margin + cellPad, y, contentWidth, closingLine),
+                 m_document.countCaption + QLatin1Char(' ') + QString::number(m_document.rowCount()), Qt::AlignLeft);
+    }
+}
+
+void Pages::paint(QPainter& painter, int page) const
+{
+    const Page& p = m_pages.at(page);
+    painter.save();
+    painter.setPen(Qt::black);
+    double y = margin;
+    if (headingOnPage())
+        y = paintHeading(painter, y);
+    const bool table = m_document.layout == Document::Layout::Table;
+    if (table) {
+        paintTableHead(painter, y);
+        y += tableHeadHeight;
+    }
+    for (int row = p.first; row < p.first + p.rows; ++row) {
+        if (table)
+            paintRow(painter, row, y);
+        else
+            paintRecord(painter, row, y);
+        y += itemHeight() + (table ? 0 : recordGap);
+    }
+    if (p.closing)
+        paintClosing(painter, y);
+    painter.setFont(pageFont(painter, 8));
+    painter.setPen(Qt::black);
+    drawText(painter, QRectF(margin, pageHeight - margin - footHeight + 4, contentWidth, footHeight - 4),
+             QStringLiteral("Page %1 of %2").arg(page + 1).arg(count()), Qt::AlignRight);
+    painter.restore();
+}
+
+QStringList Pages::headingText() const
+{
+    QStringList lines;
+    for (const QList<Label>& line : m_document.heading)
+        lines << lineText(line);
+    return lines;
+}
+
+QString Pages::rowText(int row) const
+{
+    QStringList cells;
+    for (int c = 0; c < m_document.columns().size(); ++c)
+        cells << m_document.text(row, c, Purpose::Paper);
+    return cells.join(separator);
+}
+
+QStringList Pages::recordText(int row) const
+{
+    QStringList lines{QStringLiteral("--")};
+    if (!headingOnPage())
+        lines << headingText();
+    for (const RecordLine& line : m_document.record) {
+        if (!line.headings.isEmpty()) {
+            lines << line.headings.join(separator);
+            continue;
+        }
+        QStringList places;
+        for (const QString& field : line.fields) {
+            const int c = m_document.columnIndex(field);
+            places << (c < 0 ? QString()
+                             : (field + QLatin1Char(' ') + m_document.text(row, c, Purpose::Paper)).trimmed());
+        }
+        lines << places.join(separator);
+    }
+    return lines;
+}
+
+QStringList Pages::closingText() const
+{
+    QStringList lines;
+    if (m_document.hasSums()) {
+        const QList<Value> sums = m_document.sums();
+        QStringList cells;
+        for (int c = 0; c < m_document.columns().size(); ++c) {
+            const Column& column = m_document.columns().at(c);
+            cells << (column.summed ? formatted(sums.at(c), column.format, Purpose::Paper) : QString());
+        }
+        if (!cells.isEmpty() && cells.first().isEmpty())
+            cells.first() = m_document.sumCaption;
+        else
+            cells.prepend(m_document.sumCaption);
+        lines << cells.join(separator);
+    }
+    if (!m_document.countCaption.isEmpty())
+        lines << m_document.countCaption + QLatin1Char(' ') + QString::number(m_document.rowCount());
+    return lines;
+}
+
+QString Pages::text(int page) const
+{
+    const Page& p = m_pages.at(page);
+    QStringList lines;
+    if (headingOnPage())
+        lines << headingText();
+    const bool table = m_document.layout == Document::Layout::Table;
+    if (table) {
+        QStringList captions;
+        for (const Column& column : m_document.columns())
+            captions << column.caption;
+        lines << captions.join(separator);
+    }
+    for (int row = p.first; row < p.first + p.rows; ++row) {
+        if (table)
+            lines << rowText(row);
+        else
+            lines << recordText(row);
+    }
+    if (p.closing)
+        lines << closingText();
+    lines << QStringLiteral("Page %1 of %2").arg(page + 1).arg(count());
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString textDump(const Document& document)
+{
+    const Pages pages(document);
+    QString dump;
+    for (int page = 0; page < pages.count(); ++page)
+        dump += QStringLiteral("== %1 page %2 ==\n").arg(document.name).arg(page + 1) + pages.text(page) +
+                QLatin1Char('\n');
+    return dump;
+}
+
+} // namespace report
