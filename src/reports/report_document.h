@@ -94,8 +94,8 @@ public:
     Value value(int row, int column) const { return m_value(row, column); }
     QString text(int row, int column, Purpose purpose) const;
     bool hasSums() const;
-    // The exact total of each summed column over every row; nothing for the others, and for a
-    // total beyond the range of its type.
+    // The exact total of each summed column over every row as printed (amounts to the cent), so that
+    // it is the sum of the printed lines; nothing for the other columns, nor for a total beyond range.
     QList<Value> sums() const;
 
 private:

@@ -46,7 +46,7 @@ private:
     QStringList recordText(int row) const;
     QStringList closingText() const;
 
-    const Document& m_document;
+    Document m_document; // a copy: the rows it holds are shared, not copied
     QList<Page> m_pages;
 };
 

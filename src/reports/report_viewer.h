@@ -46,5 +46,5 @@ private:
     std::unique_ptr<Ui::ReportViewer> m_ui;
     Prompter& m_prompter;
     report::Document m_document;
-    report::Pages m_pages; // after m_document, which it lays out
+    report::Pages m_pages;
 };

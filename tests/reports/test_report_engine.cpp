@@ -1,0 +1,282 @@
+#include "data/company_repository.h"
+#include "reports/company_heading.h"
+#include "reports/report_document.h"
+#include "reports/report_files.h"
+#include "reports/report_pages.h"
+#include "support/test_database.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace report;
+
+namespace {
+
+struct Line {
+    qint64 id;
+    QString name;
+    Currency amount;
+    QDate date;
+};
+
+Currency c(const char* text)
+{
+    return *Currency::parse(QString::fromLatin1(text));
+}
+
+// A table like the payroll reports': a range in the heading, one summed amount, the row count.
+Document table(int rows)
+{
+    Document d;
+    d.name = QStringLiteral("TestReport");
+    d.title = QStringLiteral("TEST REPORT");
+    d.heading = {{{QStringLiteral("Label20"), {}, true}},
+                 {{QStringLiteral("Label21"), {}}},
+                 {{QStringLiteral("Label18"), QStringLiteral("TEST REPORT"), true}},
+                 {{QStringLiteral("Label19"), QStringLiteral("REPORT FROM:")},
+                  {QStringLiteral("Label22"), {}},
+                  {QStringLiteral("Label23"), QStringLiteral("TO")},
+                  {QStringLiteral("Label24"), {}}}};
+    d.countCaption = QStringLiteral("Total Rows Count:");
+    QList<Line> lines;
+    for (int i = 0; i < rows; ++i)
+        lines.append({i + 1, QStringLiteral("EMPLOYEE %1").arg(i + 1), Currency::fromUnits(1234567 * (i + 1) + 50),
+                      QDate(2026, 3, 1 + i % 31)});
+    d.setRows<Line>({{{QStringLiteral("ID")}, [](const Line& l) { return Value(l.id); }},
+                     {{QStringLiteral("Employee Name"), Format::Text, 3}, [](const Line& l) { return Value(l.name); }},
+                     {{QStringLiteral("Netpay"), Format::Amount, 1, true}, [](const Line& l) { return Value(l.amount); }},
+                     {{QStringLiteral("Date"), Format::Date}, [](const Line& l) { return Value(l.date); }},
+                     {{QStringLiteral("Signature"), Format::Signature}, [](const Line&) { return Value(); }}},
+                    lines);
+    d.setLabel(QStringLiteral("Label20"), QStringLiteral("ACME"));
+    d.setLabel(QStringLiteral("Label21"), QStringLiteral("1 MILL ROAD"));
+    d.setLabel(QStringLiteral("Label22"), QStringLiteral("01/03/2026"));
+    d.setLabel(QStringLiteral("Label24"), QStringLiteral("31/03/2026"));
+    return d;
+}
+
+// The amount of each detail line of a page text (the third cell), parsed back.
+QList<Currency> printedAmounts(const QString& pageText)
+{
+    QList<Currency> amounts;
+    static const QRegularExpression detail(QStringLiteral("^\\d+ \\| EMPLOYEE \\d+ \\| ([\\d,]+\\.\\d\\d) \\|"));
+    for (const QString& line : pageText.split(QLatin1Char('\n'))) {
+        const auto match = detail.match(line);
+        if (match.hasMatch())
+            amounts.append(c(match.captured(1).remove(QLatin1Char(',')).toLatin1()));
+    }
+    return amounts;
+}
+
+bool inked(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != QColor(Qt::white).rgb())
+                return true;
+    return false;
+}
+
+} // namespace
+
+class TestReportEngine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void formatting_data()
+    {
+        QTest::addColumn<Value>("value");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("paper");
+        QTest::addColumn<QString>("csv");
+        // clang-format off
+        QTest::newRow("whole amount") << Value(c("12500")) << int(Format::Amount) << "12,500.00" << "12500.00";
+        QTest::newRow("half cent down to even") << Value(c("0.125")) << int(Format::Amount) << "0.12" << "0.12";
+        QTest::newRow("half cent up to even") << Value(c("0.135")) << int(Format::Amount) << "0.14" << "0.14";
+        QTest::newRow("negative") << Value(c("-1234.5")) << int(Format::Amount) << "-1,234.50" << "-1234.50";
+        QTest::newRow("millions") << Value(c("1234567.891")) << int(Format::Amount) << "1,234,567.89" << "1234567.89";
+        QTest::newRow("days") << Value(c("25.5")) << int(Format::Amount) << "25.50" << "25.50";
+        QTest::newRow("number as amount") << Value(qint64(7)) << int(Format::Amount) << "7.00" << "7.00";
+        QTest::newRow("number") << Value(qint64(12345)) << int(Format::Number) << "12345" << "12345";
+        QTest::newRow("date") << Value(QDate(2026, 3, 9)) << int(Format::Date) << "09/03/2026" << "2026-03-09";
+        QTest::newRow("month") << Value(QDate(2026, 2, 28)) << int(Format::MonthYear) << "February 2026" << "February 2026";
+        QTest::newRow("no date") << Value(QDate()) << int(Format::Date) << "" << "";
+        QTest::newRow("nothing") << Value() << int(Format::Amount) << "" << "";
+        QTest::newRow("signature") << Value(QStringLiteral("x")) << int(Format::Signature) << "" << "";
+        // clang-format on
+    }
+    void formatting()
+    {
+        QFETCH(Value, value);
+        QFETCH(int, format);
+        QFETCH(QString, paper);
+        QFETCH(QString, csv);
+        QCOMPARE(formatted(value, Format(format), Purpose::Paper), paper);
+        QCOMPARE(formatted(value, Format(format), Purpose::Csv), csv);
+    }
+
+    void emptyReportPrintsHeadingsAndZeroSums()
+    {
+        const Document d = table(0);
+        QCOMPARE(textDump(d), QStringLiteral("== TestReport page 1 ==\n"
+                                             "ACME\n1 MILL ROAD\nTEST REPORT\nREPORT FROM: 01/03/2026 TO 31/03/2026\n"
+                                             "ID | Employee Name | Netpay | Date | Signature\n"
+                                             "GRAND TOTAL: |  | 0.00 |  | \n"
+                                             "Total Rows Count: 0\n"
+                                             "Page 1 of 1\n"));
+    }
+
+    // Every page carries the heading, the column captions and its number; every row is printed
+    // once, in order; the sums close the last page and equal the sums of the printed lines.
+    void manyRowsGoOnSeveralPages()
+    {
+        const Document d = table(120);
+        const Pages pages(d);
+        QVERIFY(pages.count() >= 3);
+        QList<Currency> printed;
+        for (int page = 0; page < pages.count(); ++page) {
+            const QString text = pages.text(page);
+            QVERIFY(text.startsWith(QStringLiteral("ACME\n1 MILL ROAD\nTEST REPORT\n")));
+            QVERIFY(text.contains(QStringLiteral("\nID | Employee Name | Netpay | Date | Signature\n")));
+            QVERIFY(text.endsWith(QStringLiteral("Page %1 of %2").arg(page + 1).arg(pages.count())));
+            QCOMPARE(text.contains(QStringLiteral("GRAND TOTAL:")), page == pages.count() - 1);
+            printed += printedAmounts(text);
+        }
+        QCOMPARE(printed.size(), 120);
+        std::optional<Currency> total = Currency();
+        for (int i = 0; i < printed.size(); ++i) {
+            QCOMPARE(printed.at(i), Currency::fromUnits(1234567 * (i + 1) + 50).rounded(2));
+            total = total->plus(printed.at(i));
+        }
+        const QString last = pages.text(pages.count() - 1);
+        QVERIFY2(last.contains(QStringLiteral("GRAND TOTAL: |  | %1 |")
+                                   .arg(formatted(*total, Format::Amount, Purpose::Paper))),
+                 qPrintable(last));
+        QVERIFY(last.contains(QStringLiteral("Total Rows Count: 120")));
+    }
+
+    // Rows that fill the last page leave the sums to a page of their own rather than squeezing them.
+    void sumsThatDoNotFitTakeANewPage()
+    {
+        const int perPage = int(printedAmounts(Pages(table(200)).text(0)).size());
+        const Pages full(table(perPage));
+        QCOMPARE(full.count(), 2);
+        QVERIFY(printedAmounts(full.text(1)).isEmpty());
+        QVERIFY(full.text(1).contains(QStringLiteral("Total Rows Count: %1").arg(perPage)));
+        QCOMPARE(Pages(table(perPage / 2)).count(), 1);
+    }
+
+    void paintsEveryPage()
+    {
+        const Document d = table(120);
+        const Pages pages(d);
+        QImage image(Pages::pageSize().toSize(), QImage::Format_RGB32);
+        for (int page = 0; page < pages.count(); ++page) {
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            pages.paint(painter, page);
+            painter.end();
+            // Ink at the top (the heading) and at the foot (the page number).
+            QVERIFY2(inked(image.copy(0, 36, image.width(), 40)), qPrintable(QString::number(page + 1)));
+            QVERIFY2(inked(image.copy(0, image.height() - 52, image.width(), 16)), qPrintable(QString::number(page + 1)));
+        }
+    }
+
+    void csvIsForSpreadsheets()
+    {
+        Document d;
+        d.name = QStringLiteral("T");
+        const QList<Line> lines = {{1, QStringLiteral("PATEL, RAMESH"), c("12500"), QDate(2026, 3, 31)},
+                                   {2, QStringLiteral("O'NEIL \"JR\""), c("-3.5"), QDate()},
+                                   {3, QStringLiteral("=HYPERLINK(\"x\")"), c("0.005"), QDate(2026, 1, 2)},
+                                   {4, QStringLiteral("ŚRĪ GAṆEŚ"), c("1234567.891"), QDate(2026, 1, 2)}};
+        d.setRows<Line>({{{QStringLiteral("ID Number:")}, [](const Line& l) { return Value(l.id); }},
+                         {{QStringLiteral("Emp. Name:")}, [](const Line& l) { return Value(l.name); }},
+                         {{QStringLiteral("Net Pay"), Format::Amount}, [](const Line& l) { return Value(l.amount); }},
+                         {{QStringLiteral("Dated:"), Format::Date}, [](const Line& l) { return Value(l.date); }},
+                         {{QStringLiteral("Signature:"), Format::Signature}, [](const Line&) { return Value(); }}},
+                        lines);
+        QCOMPARE(QString::fromUtf8(csv(d)), QStringLiteral("ID Number,Emp. Name,Net Pay,Dated\r\n"
+                                                           "1,\"PATEL, RAMESH\",12500.00,2026-03-31\r\n"
+                                                           "2,\"O'NEIL \"\"JR\"\"\",-3.50,\r\n"
+                                                           "3,\"'=HYPERLINK(\"\"x\"\")\",0.00,2026-01-02\r\n"
+                                                           "4,ŚRĪ GAṆEŚ,1234567.89,2026-01-02\r\n"));
+    }
+
+    void filesAreWholeOrNotWritten()
+    {
+        QTemporaryDir dir;
+        const Document d = table(120);
+        const QString pdf = dir.filePath(QStringLiteral("r.pdf"));
+        int calls = 0;
+        const auto written = writePdf(d, pdf, [&](int done, int total) {
+            ++calls;
+            return done <= total;
+        });
+        QVERIFY(written && *written);
+        QCOMPARE(calls, Pages(d).count() + 1);
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.read(5) == "%PDF-");
+        file.close();
+
+        // A cancelled export keeps the file that was there.
+        const QByteArray before = [&] {
+            QFile f(pdf);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
+        const auto cancelled = writePdf(table(10), pdf, [](int done, int) { return done < 1; });
+        QVERIFY(cancelled && !*cancelled);
+        QFile after(pdf);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), before);
+
+        const QString nowhere = dir.filePath(QStringLiteral("missing/r.pdf"));
+        QVERIFY(!writePdf(d, nowhere));
+        QVERIFY(!writeCsv(d, nowhere));
+        QVERIFY(!QFile::exists(nowhere));
+    }
+
+    void companyHeading_data()
+    {
+        QTest::addColumn<QString>("company");
+        QTest::addColumn<QVariant>("address"); // null: no company row
+        QTest::addColumn<QString>("line");
+        // clang-format off
+        QTest::newRow("address") << "ACME" << QVariant(QStringLiteral("1 MILL ROAD")) << "1 MILL ROAD";
+        QTest::newRow("empty") << "ACME" << QVariant(QString()) << "MARKET ROAD HILLTOWN";
+        QTest::newRow("blanks") << "ACME" << QVariant(QStringLiteral("   ")) << "MARKET ROAD HILLTOWN";
+        QTest::newRow("Null") << "ACME" << QVariant(QMetaType(QMetaType::QString)) << "MARKET ROAD HILLTOWN";
+        QTest::newRow("no row") << "OTHER" << QVariant(QStringLiteral("1 MILL ROAD")) << "MARKET ROAD HILLTOWN";
+        // clang-format on
+    }
+    void companyHeading()
+    {
+        QFETCH(QString, company);
+        QFETCH(QVariant, address);
+        TestDatabase database;
+        QSqlQuery insert(database.db().connection());
+        QVERIFY(insert.prepare(QStringLiteral("INSERT INTO cmpmaster (company, addr, selectt) VALUES ('ACME', ?, 0)")));
+        insert.addBindValue(address);
+        QVERIFY(insert.exec());
+        const CompanyHeading heading = report::companyHeading(database.db(), company);
+        QCOMPARE(heading.name, company);
+        QFETCH(QString, line);
+        QCOMPARE(heading.address, line);
+        Document d = table(0);
+        setCompany(d, heading);
+        QCOMPARE(d.label(QStringLiteral("Label20")), company);
+        QCOMPARE(d.label(QStringLiteral("Label21")), heading.address);
+    }
+};
+
+QTEST_MAIN(TestReportEngine)
+#include "test_report_engine.moc"
