@@ -32,7 +32,6 @@ Document payslips(const CompanyHeading& company, QList<PayrollTransaction> trans
     setCompany(d, company);
     d.setRows<T>(
         {
-            {{QStringLiteral("Transcation ID:"), Format::Number}, [](const T& t) { return Value(t.transId); }},
             {{QStringLiteral("ID Number:"), Format::Number}, [](const T& t) { return Value(t.employeeId); }},
             text("Emp. Name:", &T::name),
             text("Department:", &T::department),
@@ -50,6 +49,7 @@ Document payslips(const CompanyHeading& company, QList<PayrollTransaction> trans
             amount("Overtime:", &T::overtime),
             amount("Travelling Charges:", &T::travel),
             amount("Net Pay", &T::netPay),
+            {{QStringLiteral("Transcation ID:"), Format::Number}, [](const T& t) { return Value(t.transId); }},
             {{QStringLiteral("Signature:"), Format::Signature}, [](const T&) { return Value(); }},
         },
         std::move(transactions));

@@ -106,8 +106,7 @@ QList<Value> Document::sums() const
             if (const auto* amount = std::get_if<Currency>(&v)) {
                 const auto shown = printedToCents ? amount->rounded(2) : std::optional<Currency>(*amount);
                 total = shown ? total->plus(*shown) : std::nullopt;
-            }
-            else if (const auto* number = std::get_if<qint64>(&v)) {
+            } else if (const auto* number = std::get_if<qint64>(&v)) {
                 const auto whole = Currency::fromWhole(*number);
                 total = whole ? total->plus(*whole) : std::nullopt;
             }

@@ -78,6 +78,8 @@ ReportViewer::ReportViewer(Prompter& prompter, report::Document document, QWidge
     key(QKeySequence::Print, &ReportViewer::print);
     key(QKeySequence(Qt::Key_Escape), &QWidget::close);
     render();
+    // The page has the focus, so that Page Up and Page Down turn pages from the start.
+    m_ui->scrPage->setFocus();
 }
 
 ReportViewer::~ReportViewer() = default;

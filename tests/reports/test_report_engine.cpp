@@ -47,12 +47,13 @@ Document table(int rows)
     for (int i = 0; i < rows; ++i)
         lines.append({i + 1, QStringLiteral("EMPLOYEE %1").arg(i + 1), Currency::fromUnits(1234567 * (i + 1) + 50),
                       QDate(2026, 3, 1 + i % 31)});
-    d.setRows<Line>({{{QStringLiteral("ID")}, [](const Line& l) { return Value(l.id); }},
-                     {{QStringLiteral("Employee Name"), Format::Text, 3}, [](const Line& l) { return Value(l.name); }},
-                     {{QStringLiteral("Netpay"), Format::Amount, 1, true}, [](const Line& l) { return Value(l.amount); }},
-                     {{QStringLiteral("Date"), Format::Date}, [](const Line& l) { return Value(l.date); }},
-                     {{QStringLiteral("Signature"), Format::Signature}, [](const Line&) { return Value(); }}},
-                    lines);
+    d.setRows<Line>(
+        {{{QStringLiteral("ID")}, [](const Line& l) { return Value(l.id); }},
+         {{QStringLiteral("Employee Name"), Format::Text, 3}, [](const Line& l) { return Value(l.name); }},
+         {{QStringLiteral("Netpay"), Format::Amount, 1, true}, [](const Line& l) { return Value(l.amount); }},
+         {{QStringLiteral("Date"), Format::Date}, [](const Line& l) { return Value(l.date); }},
+         {{QStringLiteral("Signature"), Format::Signature}, [](const Line&) { return Value(); }}},
+        lines);
     d.setLabel(QStringLiteral("Label20"), QStringLiteral("ACME"));
     d.setLabel(QStringLiteral("Label21"), QStringLiteral("1 MILL ROAD"));
     d.setLabel(QStringLiteral("Label22"), QStringLiteral("01/03/2026"));
@@ -156,8 +157,8 @@ private slots:
             total = total->plus(printed.at(i));
         }
         const QString last = pages.text(pages.count() - 1);
-        QVERIFY2(last.contains(QStringLiteral("GRAND TOTAL: |  | %1 |")
-                                   .arg(formatted(*total, Format::Amount, Purpose::Paper))),
+        QVERIFY2(last.contains(
+                     QStringLiteral("GRAND TOTAL: |  | %1 |").arg(formatted(*total, Format::Amount, Purpose::Paper))),
                  qPrintable(last));
         QVERIFY(last.contains(QStringLiteral("Total Rows Count: 120")));
     }
@@ -185,7 +186,8 @@ private slots:
             painter.end();
             // Ink at the top (the heading) and at the foot (the page number).
             QVERIFY2(inked(image.copy(0, 36, image.width(), 40)), qPrintable(QString::number(page + 1)));
-            QVERIFY2(inked(image.copy(0, image.height() - 52, image.width(), 16)), qPrintable(QString::number(page + 1)));
+            QVERIFY2(inked(image.copy(0, image.height() - 52, image.width(), 16)),
+                     qPrintable(QString::number(page + 1)));
         }
     }
 

@@ -1,0 +1,163 @@
+#include "payroll/payroll_window.h"
+#include "payroll/payslip_window.h"
+#include "reports/report_files.h"
+#include "reports/report_pages.h"
+#include "reports/report_viewer.h"
+#include "support/report_test_data.h"
+#include "support/window_fixture.h"
+
+#include <QDateEdit>
+#include <QFile>
+#include <QLocale>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// The transaction numbers a payslip document holds, in its order.
+QList<qint64> payslipNumbers(const report::Document& document)
+{
+    QList<qint64> numbers;
+    const int column = document.columnIndex(QStringLiteral("Transcation ID:"));
+    for (int row = 0; row < document.rowCount(); ++row)
+        numbers << std::get<qint64>(document.value(row, column));
+    return numbers;
+}
+
+} // namespace
+
+// The payslip window on the fixed report data (ACME's March 2026: transactions 1 and 3 of employee
+// 1 on the 31st, 2 of employee 2, 4 of employee 3 on the 1st). Today is 15 March 2026.
+class TestPayslipWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_f = std::make_unique<WindowFixture>();
+        fillReportData(m_f->db());
+    }
+    void cleanup() { m_f.reset(); }
+
+    void listFollowsTheMonthOfTheCompany_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QList<qint64>>("listed");
+        QTest::newRow("today's month") << QDate(2026, 3, 15) << QList<qint64>{1, 3, 2, 4};
+        QTest::newRow("another day of it") << QDate(2026, 3, 2) << QList<qint64>{1, 3, 2, 4};
+        QTest::newRow("first day of April") << QDate(2026, 4, 30) << QList<qint64>{5};
+        QTest::newRow("last day of February") << QDate(2026, 2, 1) << QList<qint64>{6};
+        QTest::newRow("no transactions") << QDate(2026, 1, 31) << QList<qint64>{};
+    }
+    void listFollowsTheMonthOfTheCompany()
+    {
+        QFETCH(QDate, date);
+        QFETCH(QList<qint64>, listed);
+        m_f->open<PayslipWindow>();
+        m_f->control<QDateEdit>(QStringLiteral("dtPick"))->setDate(date);
+        QCOMPARE(listedNumbers(), listed);
+    }
+
+    void printsExactlyTheSelectedTransactions()
+    {
+        m_f->open<PayslipWindow>();
+        auto* printSelected = m_f->control<QPushButton>(QStringLiteral("cmdPrintSel"));
+        QVERIFY(!printSelected->isEnabled());
+        // Transactions 1 and 2; 3 is of the same employee on the same day and stays out.
+        select({0, 2});
+        QVERIFY(printSelected->isEnabled());
+        m_f->click(QStringLiteral("cmdPrintSel"));
+        QCOMPARE(payslipNumbers(lastViewer()->document()), (QList<qint64>{1, 2}));
+        m_f->control<QTableView>(QStringLiteral("lvwInfo"))->clearSelection();
+        QVERIFY(!printSelected->isEnabled());
+    }
+
+    void printAllGivesOnePayslipPerTransaction()
+    {
+        m_f->open<PayslipWindow>();
+        m_f->click(QStringLiteral("cmdPrintAll"));
+        const report::Document& document = lastViewer()->document();
+        QCOMPARE(payslipNumbers(document), (QList<qint64>{1, 3, 2, 4}));
+        QCOMPARE(document.label(QStringLiteral("Label20")), QStringLiteral("ACME"));
+        QCOMPARE(document.label(QStringLiteral("Label21")), QStringLiteral("1 MILL ROAD, HILLTOWN"));
+    }
+
+    void payrollWindowOpensItOnItsMonth()
+    {
+        auto* payroll = m_f->open<PayrollWindow>();
+        m_f->control<QDateEdit>(QStringLiteral("DTPicker1"))->setDate(QDate(2026, 2, 10));
+        m_f->click(QStringLiteral("cmdPrintPayslip"));
+        auto* payslips = payroll->findChild<PayslipWindow*>();
+        QVERIFY(payslips);
+        QCOMPARE(payslips->month(), QDate(2026, 2, 1));
+        QCOMPARE(payslips->findChild<QTableView*>(QStringLiteral("lvwInfo"))->model()->rowCount(), 1);
+        // Asked again for another month, the same window follows.
+        m_f->control<QDateEdit>(QStringLiteral("DTPicker1"))->setDate(QDate(2026, 3, 31));
+        m_f->click(QStringLiteral("cmdPrintPayslip"));
+        QCOMPARE(payroll->findChildren<PayslipWindow*>().size(), 1);
+        QCOMPARE(payslips->month(), QDate(2026, 3, 1));
+    }
+
+    void viewerPagesAndExports()
+    {
+        m_f->open<PayslipWindow>();
+        m_f->click(QStringLiteral("cmdPrintAll"));
+        ReportViewer* viewer = lastViewer();
+        WindowFixture::showActive(viewer);
+        QCOMPARE(viewer->findChild<QSpinBox*>(QStringLiteral("spnPage"))->maximum(), 2);
+        QTest::keyClick(viewer, Qt::Key_PageDown);
+        QCOMPARE(viewer->page(), 1);
+        QTest::keyClick(viewer, Qt::Key_PageDown);
+        QCOMPARE(viewer->page(), 1);
+
+        QTemporaryDir dir;
+        m_f->prompter.answerFile(dir.filePath(QStringLiteral("march"))); // the suffix is added
+        viewer->exportCsv();
+        QFile csv(dir.filePath(QStringLiteral("march.csv")));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readAll(), report::csv(viewer->document()));
+
+        m_f->prompter.answerFile(dir.filePath(QStringLiteral("march.pdf")));
+        viewer->exportPdf();
+        QFile pdf(dir.filePath(QStringLiteral("march.pdf")));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QCOMPARE(pdf.read(5), QByteArray("%PDF-"));
+
+        viewer->exportPdf(); // cancelled: no file name
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+        QVERIFY(m_f->prompter.texts().filter(QStringLiteral("Error")).isEmpty());
+    }
+
+private:
+    QList<qint64> listedNumbers() const
+    {
+        const QAbstractItemModel* model = m_f->control<QTableView>(QStringLiteral("lvwInfo"))->model();
+        QList<qint64> numbers;
+        for (int row = 0; row < model->rowCount(); ++row)
+            numbers << model->index(row, 15).data().toLongLong();
+        return numbers;
+    }
+    void select(std::initializer_list<int> rows)
+    {
+        auto* view = m_f->control<QTableView>(QStringLiteral("lvwInfo"));
+        for (int row : rows) {
+            const QRect cell = view->visualRect(view->model()->index(row, 1));
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier, cell.center());
+        }
+    }
+    ReportViewer* lastViewer() const
+    {
+        const auto viewers = m_f->window()->findChildren<ReportViewer*>();
+        if (viewers.isEmpty())
+            qFatal("no report shown");
+        return viewers.last();
+    }
+
+    std::unique_ptr<WindowFixture> m_f;
+};
+
+QTEST_MAIN(TestPayslipWindow)
+#include "test_payslip_window.moc"

@@ -1,0 +1,104 @@
+#include "support/report_test_data.h"
+
+#include "data/company_repository.h"
+#include "data/employee_repository.h"
+#include "data/payroll_repository.h"
+
+#include <QTest>
+
+namespace {
+
+Currency c(const char* text)
+{
+    return *Currency::parse(QString::fromLatin1(text));
+}
+
+Employee employee(const char* name, const char* address, const char* department, const char* group, const char* rate,
+                  QDate employed)
+{
+    Employee e;
+    e.name = QString::fromUtf8(name);
+    e.gender = QStringLiteral("Male");
+    e.civilStatus = QStringLiteral("Married");
+    e.address = QString::fromUtf8(address);
+    e.department = QString::fromLatin1(department);
+    e.position = QStringLiteral("CLERK");
+    e.employmentStatus = QStringLiteral("Regular");
+    e.group = QString::fromLatin1(group);
+    e.basicRate = c(rate);
+    e.dateEmployed = employed;
+    return e;
+}
+
+struct Pay {
+    qint64 id;
+    const char* name;
+    QDate date;
+    const char* days;
+    const char* earn;
+    const char* net;
+    const char* company;
+};
+
+PayrollTransaction transaction(const Pay& p)
+{
+    PayrollTransaction t;
+    t.employeeId = p.id;
+    t.name = QString::fromUtf8(p.name);
+    t.monthRate = p.id == 1 ? c("12500") : p.id == 2 ? c("9851") : c("20000");
+    t.payDate = p.date;
+    t.daysPresent = c(p.days);
+    t.presentDaysSalary = c(p.earn);
+    t.netPay = c(p.net);
+    t.company = QString::fromLatin1(p.company);
+    t.department = p.id == 2 ? QStringLiteral("WORKSHOP") : QStringLiteral("ACCOUNTS");
+    t.group = p.id == 2 ? QStringLiteral("WORKERS") : QStringLiteral("STAFF");
+    if (p.id == 1 && p.days == QByteArrayView("25.5")) {
+        t.bonus = c("500");
+        t.overtime = c("250.75");
+        t.travel = c("1350.25");
+        t.totalAdditional = c("2101");
+        t.advances = c("300");
+        t.loanRecovered = c("1000");
+        t.totalLoan = c("1000");
+        t.lic = c("750");
+        t.contribution = c("200");
+        t.pgvcl = c("150");
+        t.totalDeductions = c("2400");
+    }
+    return t;
+}
+
+// clang-format off
+const Pay payroll[] = {
+    {1, "RAMESH PATEL",  {2026, 3, 31}, "25.5", "10282", "9983",  "ACME"},
+    {2, "KEVIN O'BRIEN", {2026, 3, 31}, "31",   "9851",  "9851",  "ACME"},
+    {1, "RAMESH PATEL",  {2026, 3, 31}, "1",    "403",   "403",   "ACME"},
+    {3, "SMITH, ANNA",   {2026, 3, 1},  "30",   "19355", "19355", "ACME"},
+    {2, "KEVIN O'BRIEN", {2026, 4, 1},  "30",   "9851",  "9851",  "ACME"},
+    {2, "KEVIN O'BRIEN", {2026, 2, 28}, "28",   "9851",  "9851",  "ACME"},
+    {1, "RAMESH PATEL",  {2026, 3, 15}, "20",   "8065",  "8065",  "OTHER CO"},
+};
+// clang-format on
+
+} // namespace
+
+void fillReportData(Database& db)
+{
+    CompanyRepository companies(db);
+    QVERIFY(companies.add(QStringLiteral("ACME"), QStringLiteral("1 MILL ROAD, HILLTOWN")));
+    QVERIFY(companies.add(QStringLiteral("OTHER CO"), QString()));
+    EmployeeRepository employees(db);
+    QVERIFY(employees.insert(employee("RAMESH PATEL", "12, GANDHI NAGAR", "ACCOUNTS", "STAFF", "12500", {2019, 4, 1})));
+    QVERIFY(
+        employees.insert(employee("KEVIN O'BRIEN", "\"ROSE VILLA\"", "WORKSHOP", "WORKERS", "9850.5", {2021, 11, 15})));
+    QVERIFY(employees.insert(employee("SMITH, ANNA", "", "SALES", "STAFF", "20000", {2024, 1, 10})));
+    PayrollRepository repository(db);
+    for (const Pay& p : payroll)
+        QVERIFY(repository.insert(transaction(p)));
+}
+
+Currency reportMonthNetPay()
+{
+    return c("9983").plus(c("9851"))->plus(c("403"))->plus(c("19355")).value();
+}

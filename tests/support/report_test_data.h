@@ -1,0 +1,20 @@
+#pragma once
+
+#include "common/currency.h"
+
+#include <QDate>
+
+class Database;
+
+// The fixed database the report tests render: ACME (with an address) and OTHER CO (without),
+// three employees, and payroll rows around March 2026: four of ACME in March (two of employee 1 on
+// the same day, one on the 1st), one of ACME in February and in April, one of OTHER CO in March.
+void fillReportData(Database& db);
+
+inline QDate reportMonth()
+{
+    return {2026, 3, 1};
+}
+
+// ACME's net pay in March 2026, and each of its transactions' net pay.
+Currency reportMonthNetPay();
