@@ -138,13 +138,13 @@ Result<ExportRequest> exportRequest(const QCommandLineParser& parser)
             return wrong(QStringLiteral("The report %1 takes no --%2.").arg(kind->name, filter));
 
     if (takesMonth) {
-        request.month = QDate::fromString(parser.value(monthOption) + QStringLiteral("-01"), Qt::ISODate);
+        request.month = QDate::fromString(parser.value(monthOption), QStringLiteral("yyyy-MM"));
         if (!request.month.isValid())
             return wrong(QStringLiteral("Give the month as --month yyyy-MM, for example --month 2026-03."));
     }
     if (takesRange) {
-        request.from = QDate::fromString(parser.value(fromOption), Qt::ISODate);
-        request.to = QDate::fromString(parser.value(toOption), Qt::ISODate);
+        request.from = QDate::fromString(parser.value(fromOption), QStringLiteral("yyyy-MM-dd"));
+        request.to = QDate::fromString(parser.value(toOption), QStringLiteral("yyyy-MM-dd"));
         if (!request.from.isValid() || !request.to.isValid())
             return wrong(QStringLiteral("Give the period as --from yyyy-MM-dd --to yyyy-MM-dd."));
         if (request.from > request.to)

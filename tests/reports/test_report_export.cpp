@@ -1,0 +1,179 @@
+#include "data/payroll_repository.h"
+#include "reports/report_export.h"
+#include "support/report_test_data.h"
+#include "support/test_database.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString errors;
+};
+
+} // namespace
+
+// The command-line export, run as the operator runs it: the program itself, on the fixed report
+// database, without a display.
+class TestReportExport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        fillReportData(m_database.db());
+        m_database.db().close();
+    }
+
+    void argumentsAreChecked_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        const QString out = QStringLiteral("--output=out.pdf");
+        // clang-format off
+        QTest::newRow("unknown report") << QStringList{"--report=payslip", "--company=ACME", out} << "There is no report \"payslip\"";
+        QTest::newRow("no company") << QStringList{"--report=employees", out} << "Name the company";
+        QTest::newRow("no output") << QStringList{"--report=employees", "--company=ACME"} << "Name the file to write";
+        QTest::newRow("other file type") << QStringList{"--report=employees", "--company=ACME", "--output=out.txt"} << "Name the file to write";
+        QTest::newRow("no month") << QStringList{"--report=payslips", "--company=ACME", out} << "Give the month";
+        QTest::newRow("month 13") << QStringList{"--report=payslips", "--company=ACME", "--month=2026-13", out} << "Give the month";
+        QTest::newRow("a day, not a month") << QStringList{"--report=payslips", "--company=ACME", "--month=2026-03-01", out} << "Give the month";
+        QTest::newRow("a period instead") << QStringList{"--report=payslips", "--company=ACME", "--month=2026-03", "--from=2026-03-01", out} << "takes no --from";
+        QTest::newRow("month not taken") << QStringList{"--report=employees", "--company=ACME", "--month=2026-03", out} << "takes no --month";
+        QTest::newRow("filter not taken") << QStringList{"--report=employees", "--company=ACME", "--group=STAFF", out} << "takes no --group";
+        // clang-format on
+    }
+    void argumentsAreChecked()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        QCommandLineParser parser;
+        parser.addOptions(report::exportOptions());
+        QVERIFY(parser.parse(QStringList{QStringLiteral("kestrel")} + arguments));
+        const auto request = report::exportRequest(parser);
+        QVERIFY(!request);
+        QVERIFY2(request.error().contains(message), qPrintable(request.error()));
+    }
+
+    // A bad argument or a failure writes nothing, says why, and ends with a code other than 0.
+    void failuresWriteNothing_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        // clang-format off
+        QTest::newRow("bad month") << QStringList{"--company", "ACME", "--report", "payslips", "--month", "March"} << 2 << "Give the month";
+        QTest::newRow("unknown company") << QStringList{"--company", "ACMEE", "--report", "payslips", "--month", "2026-03"} << 2 << "There is no company named \"ACMEE\"";
+        QTest::newRow("no database") << QStringList{"--database", "missing.db", "--company", "ACME", "--report", "employees"} << 2 << "There is no database at";
+        // clang-format on
+    }
+    void failuresWriteNothing()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString output = dir.filePath(QStringLiteral("out.pdf"));
+        const Run run = kestrel(arguments + QStringList{QStringLiteral("--output"), output}, dir.path());
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
+        QVERIFY(!QFile::exists(output));
+    }
+
+    void unwritableFileFails()
+    {
+        QTemporaryDir dir;
+        const QString output = dir.filePath(QStringLiteral("no/such/folder/out.csv"));
+        const Run run = kestrel({QStringLiteral("--company=ACME"), QStringLiteral("--report=employees"),
+                                 QStringLiteral("--output=") + output});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.errors.contains(QStringLiteral("cannot be written")), qPrintable(run.errors));
+    }
+
+    // Every net pay of the month is in the PDF's text.
+    void payslipsToPdf()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        QTemporaryDir dir;
+        const QString output = dir.filePath(QStringLiteral("march.pdf"));
+        const Run run = kestrel({QStringLiteral("--company=ACME"), QStringLiteral("--report=payslips"),
+                                 QStringLiteral("--month=2026-03"), QStringLiteral("--output=") + output});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.errors.contains(QStringLiteral("4 rows on 2 pages")), qPrintable(run.errors));
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), output, QStringLiteral("-")});
+        QVERIFY(pdftotext.waitForFinished());
+        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).remove(QLatin1Char(','));
+        const auto month = monthRows();
+        QCOMPARE(month.size(), 4);
+        for (const PayrollTransaction& t : month)
+            QVERIFY2(text.contains(QRegularExpression(QStringLiteral("Net Pay\\s+%1\\.00").arg(t.netPay.toString()))),
+                     qPrintable(t.netPay.toString()));
+        QVERIFY(!text.contains(QStringLiteral("8065"))); // OTHER CO's transaction of the month
+    }
+
+    // The net-pay column of the CSV adds up to the month's total.
+    void payslipsToCsv()
+    {
+        QTemporaryDir dir;
+        const QString output = dir.filePath(QStringLiteral("march.csv"));
+        const Run run = kestrel({QStringLiteral("--company=ACME"), QStringLiteral("--report=payslips"),
+                                 QStringLiteral("--month=2026-03"), QStringLiteral("--output=") + output});
+        QCOMPARE(run.exitCode, 0);
+        QFile file(output);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        const int netPay = lines.first().split(QLatin1Char(',')).indexOf(QStringLiteral("Net Pay"));
+        QVERIFY(netPay >= 0);
+        Currency total;
+        for (const QString& line : lines.mid(1)) {
+            // Quoted fields may hold commas: count from the end, where only numbers stand.
+            const QStringList fields = line.split(QLatin1Char(','));
+            const int fromEnd = lines.first().count(QLatin1Char(',')) - netPay;
+            total = *total.plus(*Currency::parse(fields.at(fields.size() - 1 - fromEnd)));
+        }
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(total, reportMonthNetPay());
+    }
+
+private:
+    QList<PayrollTransaction> monthRows()
+    {
+        Database db(QStringLiteral("read-back"));
+        if (!db.open(m_database.path()))
+            return {};
+        return PayrollRepository(db).month(QStringLiteral("ACME"), reportMonth()).value();
+    }
+
+    Run kestrel(QStringList arguments, const QString& folder = {})
+    {
+        if (!arguments.join(QLatin1Char(' ')).contains(QStringLiteral("--database")))
+            arguments.prepend(QStringLiteral("--database=") + m_database.path());
+        QProcess process;
+        if (!folder.isEmpty())
+            process.setWorkingDirectory(folder);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // the export must not need a display
+        environment.remove(QStringLiteral("DISPLAY"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(KESTREL_EXECUTABLE), arguments);
+        if (!process.waitForFinished(60000))
+            return {};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    TestDatabase m_database;
+};
+
+QTEST_MAIN(TestReportExport)
+#include "test_report_export.moc"
