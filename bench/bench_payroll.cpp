@@ -7,6 +7,7 @@
 // the events it caused. "Cold" runs first drop the database file from the page cache and open a new
 // connection; "warm" runs follow one another.
 
+#include "bench_support.h"
 #include "common/dates.h"
 #include "data/database.h"
 #include "data/session.h"
@@ -37,138 +38,7 @@
 
 namespace {
 
-constexpr int employees = 5000;
-constexpr int months = 200;
-const QString company = QStringLiteral("BENCH COMPANY");
-const QDate firstMonth(2010, 1, 1);
-const QDate lastMonth = firstMonth.addMonths(months - 1);
-
-Currency whole(qint64 v)
-{
-    return *Currency::fromWhole(v);
-}
-
-bool run(QSqlQuery& query, std::initializer_list<QVariant> values)
-{
-    for (const QVariant& v : values)
-        query.addBindValue(v);
-    return query.exec();
-}
-
-// Month after month, every employee's pay, as a payroll office enters it; loans are granted and
-// advances paid in the months they happen.
-bool build(Database& db)
-{
-    QSqlQuery emp(db.connection());
-    emp.prepare(QStringLiteral(
-        "INSERT INTO emp (ID, emname, dept, pos, empstat, basicrate, grp) VALUES (?, ?, 'STORES', 'CLERK',"
-        " 'Full Time', ?, 'STAFF')"));
-    QSqlQuery pay(db.connection());
-    pay.prepare(
-        QStringLiteral("INSERT INTO payroll (ID, emname, monthrate, ddate, bonus, ot, totloan, ph, intax, others,"
-                       " absences, earn, advances, tad, td, loanrec, travel, netpay, dept, grp, company)"
-                       " VALUES (?, ?, ?, ?, 0, 0, ?, 0, 0, 0, ?, ?, ?, 0, ?, ?, 0, ?, 'STORES', 'STAFF', ?)"));
-    QSqlQuery loan(db.connection());
-    loan.prepare(QStringLiteral("INSERT INTO loan VALUES (?, ?, ?, ?, ?, '10:00:00', 'STORES', ?)"));
-    QSqlQuery adv(db.connection());
-    adv.prepare(QStringLiteral("INSERT INTO adv VALUES (?, ?, ?, ?, '10:00:00', ?)"));
-    const auto name = [](int id) { return QStringLiteral("EMPLOYEE %1").arg(id); };
-    const auto rate = [](int id) { return whole(10000 + (id % 50) * 500); };
-    {
-        Transaction t(db);
-        for (int id = 1; id <= employees; ++id)
-            if (!run(emp, {id, name(id), rate(id).units()}))
-                return false;
-        if (!t.commit())
-            return false;
-    }
-    std::vector<Currency> recovered(employees + 1);
-    std::vector<Currency> lent(employees + 1);
-    for (int m = 0; m < months; ++m) {
-        Transaction t(db);
-        const QDate date = dates::lastOfMonth(firstMonth.addMonths(m));
-        for (int id = 1; id <= employees; ++id) {
-            if (m % 60 == 0) {
-                lent[id] = *lent[id].plus(whole(12000));
-                if (!run(loan, {id, name(id), whole(12000).units(), whole(1000).units(),
-                                dates::storageText(date.addDays(-20)), company}))
-                    return false;
-            }
-            const bool advance = (id + m) % 10 == 0;
-            if (advance && !run(adv, {id, name(id), whole(500).units(), dates::storageText(date.addDays(-5)), company}))
-                return false;
-            PayInputs in{rate(id),
-                         date,
-                         whole(26),
-                         {},
-                         {},
-                         {},
-                         advance ? whole(500) : Currency(),
-                         offeredLoanDeduction(whole(1000), lent[id], recovered[id]),
-                         {},
-                         {},
-                         {}};
-            recovered[id] = *recovered[id].plus(in.loanDeduction);
-            const PayResult r = *calculatePay(in);
-            if (!run(pay, {id, name(id), r.monthlyRate.units(), dates::storageText(date), lent[id].units(),
-                           whole(26).units(), r.presentDaysSalary.units(), in.advances.units(),
-                           r.totalDeductions.units(), in.loanDeduction.units(), r.netPay.units(), company}))
-                return false;
-        }
-        if (!t.commit())
-            return false;
-    }
-    return execute(db, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")).ok();
-}
-
-// Drops the file's pages from the operating system's cache, so the next read comes from the disk.
-void evict(const QString& path)
-{
-    for (const QString& file : {path, path + QStringLiteral("-wal")}) {
-        const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY);
-        if (fd < 0)
-            continue;
-        ::fdatasync(fd);
-        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-        ::close(fd);
-    }
-}
-
-// Until the window has handled what the action set off (deferred work, repaints).
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// prepare (untimed), then action (timed), runs times; the median in milliseconds. A warm
-// measurement goes through all the runs once untimed first, so that everything they read is cached.
-double measure(int runs, const std::function<void(int)>& prepare, const std::function<void(int)>& action,
-               bool warm = false)
-{
-    if (warm)
-        for (int i = 0; i < runs; ++i) {
-            prepare(i);
-            action(i);
-        }
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        prepare(i);
-        QElapsedTimer timer;
-        timer.start();
-        action(i);
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    return median(times);
-}
+using namespace bench;
 
 struct Row {
     const char* what;
@@ -180,39 +50,15 @@ struct Row {
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The offscreen platform cannot raise windows or popups, and says so each time.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-        if (type != QtDebugMsg && type != QtWarningMsg && type != QtInfoMsg)
-            std::fprintf(stderr, "%s\n", qPrintable(message));
-    });
+    quietOffscreen();
     QApplication app(argc, argv);
     QString path = QStringLiteral("bench-payroll.db");
     const QStringList args = app.arguments();
     if (const int i = int(args.indexOf(QStringLiteral("--database"))); i > 0 && i + 1 < args.size())
         path = args[i + 1];
-    if (args.contains(QStringLiteral("--rebuild")))
-        for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
-            QFile::remove(path + suffix);
-
-    const bool exists = QFile::exists(path);
     Database db;
-    if (Status s = db.open(path); !s) {
-        std::fprintf(stderr, "%s\n", qPrintable(s.error()));
+    if (!openBenchDatabase(db, path, args.contains(QStringLiteral("--rebuild"))))
         return 1;
-    }
-    if (!exists) {
-        std::printf("building %d employees x %d months, month by month...\n", employees, months);
-        std::fflush(stdout);
-        QElapsedTimer timer;
-        timer.start();
-        if (!build(db)) {
-            std::fprintf(stderr, "building the database failed\n");
-            return 1;
-        }
-        std::printf("built in %.1f s\n", double(timer.elapsed()) / 1000);
-    }
     const auto reopen = [&] {
         db.close();
         evict(path);

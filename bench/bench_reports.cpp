@@ -1,0 +1,214 @@
+// Measures what the operator waits for when printing payslips, on the benchmark database (built by
+// the first run of either benchmark):
+//   bench_reports [--database PATH] [--rebuild]
+// The payslip window runs offscreen on the last month (5,000 transactions). Each action is timed
+// from the operator's click or key until the window has processed what it set off; the PDF exports
+// run through the viewer as the Export PDF button runs them. Memory is the growth of the peak
+// resident set during an export; the command-line export is timed as a whole process.
+
+#include "bench_support.h"
+#include "common/dates.h"
+#include "data/database.h"
+#include "data/session.h"
+#include "payroll/payslip_window.h"
+#include "reports/report_viewer.h"
+#include "support/fixed_clock.h"
+#include "support/scripted_prompter.h"
+#include "ui/app_context.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace bench;
+
+namespace {
+
+// A figure of /proc/self/status in kB ("VmRSS", "VmHWM").
+long statusKb(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray prefix = QByteArray(field) + ':';
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+// Runs work; how much the peak resident set rose above the resident set before it, in MB.
+double peakGrowthMb(const std::function<void()>& work)
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5"); // resets the peak to the present resident set
+    clear.close();
+    const long before = statusKb("VmRSS");
+    work();
+    if (qEnvironmentVariableIsSet("BENCH_VERBOSE"))
+        std::fprintf(stderr, "rss before %ld kB, peak after %ld kB, rss after %ld kB\n", before, statusKb("VmHWM"),
+                     statusKb("VmRSS"));
+    return double(statusKb("VmHWM") - before) / 1024;
+}
+
+struct Process {
+    double seconds = 0;
+    double peakMb = 0;
+    int exitCode = -1;
+};
+
+Process runKestrel(const QStringList& arguments)
+{
+    QList<QByteArray> bytes;
+    for (const QString& a : arguments)
+        bytes << a.toLocal8Bit();
+    std::vector<char*> argv{const_cast<char*>(KESTREL_EXECUTABLE)};
+    for (QByteArray& b : bytes)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    QElapsedTimer timer;
+    timer.start();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execv(KESTREL_EXECUTABLE, argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    return {double(timer.nsecsElapsed()) / 1e9, double(usage.ru_maxrss) / 1024,
+            WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    quietOffscreen();
+    QApplication app(argc, argv);
+    QString path = QStringLiteral("bench-payroll.db");
+    const QStringList args = app.arguments();
+    if (const int i = int(args.indexOf(QStringLiteral("--database"))); i > 0 && i + 1 < args.size())
+        path = args[i + 1];
+    Database db;
+    if (!openBenchDatabase(db, path, args.contains(QStringLiteral("--rebuild"))))
+        return 1;
+    const auto reopen = [&] {
+        db.close();
+        evict(path);
+        if (!db.open(path))
+            std::abort();
+    };
+
+    QTemporaryDir output;
+    ScriptedPrompter prompter;
+    FixedClock clock(QDateTime(dates::lastOfMonth(lastMonth), QTime(10, 0)));
+    Session session{company, QStringLiteral("bench"), QStringLiteral("Admin")};
+    AppContext context{db, prompter, clock, session};
+    PayslipWindow window(context);
+    window.show();
+    settle();
+    auto* view = window.findChild<QTableView*>(QStringLiteral("lvwInfo"));
+    if (view->model()->rowCount() != employees) {
+        std::fprintf(stderr, "the month lists %d transactions, not %d\n", view->model()->rowCount(), employees);
+        return 1;
+    }
+    const auto closeViewers = [&] {
+        for (ReportViewer* viewer : window.findChildren<ReportViewer*>())
+            delete viewer;
+    };
+    const auto lastViewer = [&] { return window.findChildren<ReportViewer*>().last(); };
+    const auto click = [&](const char* button) {
+        QTest::mouseClick(window.findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
+        settle();
+    };
+    const auto exportPdf = [&](int payslips) {
+        const QString file = output.filePath(QStringLiteral("payslips.pdf"));
+        prompter.answerFile(file);
+        lastViewer()->exportPdf();
+        if (lastViewer()->document().rowCount() != payslips || QFile(file).size() < 1000)
+            std::abort();
+    };
+
+    std::printf("%-58s %10s\n", "median", "");
+    const auto print = [](const char* what, double value, const char* unit) {
+        std::printf("%-58s %10.2f %s\n", what, value, unit);
+    };
+
+    // Print All: the month read again and its first payslips shown in the preview.
+    print("Print All (5,000 payslips) to the preview shown, cold",
+          measure(
+              5,
+              [&](int) {
+                  closeViewers();
+                  reopen();
+              },
+              [&](int) { click("cmdPrintAll"); }),
+          "ms");
+    print("Print All (5,000 payslips) to the preview shown, warm",
+          measure(
+              11, [&](int) { closeViewers(); }, [&](int) { click("cmdPrintAll"); }, true),
+          "ms");
+    print("turning a page of the preview (Page Down)",
+          measure(
+              51, [](int) {},
+              [&](int) {
+                  QTest::keyClick(lastViewer(), Qt::Key_PageDown);
+                  settle();
+              },
+              true),
+          "ms");
+
+    // Export PDF of the whole month from the preview.
+    // The largest growth of the runs.
+    double growth5000 = 0;
+    const double pdf5000 = measure(
+        3, [](int) {}, [&](int) { growth5000 = std::max(growth5000, peakGrowthMb([&] { exportPdf(employees); })); });
+    print("Export PDF of 5,000 payslips (1,667 pages)", pdf5000 / 1000, "s");
+
+    // The first 1,000 rows selected, Print Selected, then Export PDF.
+    closeViewers();
+    view->selectionModel()->select(QItemSelection(view->model()->index(0, 0), view->model()->index(999, 0)),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    print("Print Selected (1,000 payslips) to the preview shown",
+          measure(
+              5, [&](int) { closeViewers(); }, [&](int) { click("cmdPrintSel"); }, true),
+          "ms");
+    double growth1000 = 0;
+    const double pdf1000 = measure(
+        3, [](int) {}, [&](int) { growth1000 = std::max(growth1000, peakGrowthMb([&] { exportPdf(1000); })); });
+    print("Export PDF of 1,000 payslips (334 pages)", pdf1000 / 1000, "s");
+    print("peak memory growth while exporting 1,000 payslips", growth1000, "MB");
+    print("peak memory growth while exporting 5,000 payslips", growth5000, "MB");
+
+    // The command line, as a scheduled job runs it.
+    db.close();
+    const QString file = output.filePath(QStringLiteral("cli.pdf"));
+    std::vector<double> seconds;
+    double peak = 0;
+    for (int run = 0; run < 3; ++run) {
+        const Process p = runKestrel({QStringLiteral("--database"), path, QStringLiteral("--company"), company,
+                                      QStringLiteral("--report"), QStringLiteral("payslips"), QStringLiteral("--month"),
+                                      lastMonth.toString(QStringLiteral("yyyy-MM")), QStringLiteral("--output"), file});
+        if (p.exitCode != 0) {
+            std::fprintf(stderr, "the command-line export failed\n");
+            return 1;
+        }
+        seconds.push_back(p.seconds);
+        peak = p.peakMb;
+    }
+    print("command-line export of 5,000 payslips to PDF (whole process)", median(seconds), "s");
+    print("its peak resident memory", peak, "MB");
+    return 0;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+// What the benchmarks share: the database laid out as real use lays it out, and the timing helpers.
+
+#include "common/currency.h"
+
+#include <QDate>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class Database;
+
+namespace bench {
+
+constexpr int employees = 5000;
+constexpr int months = 200;
+const QString company = QStringLiteral("BENCH COMPANY");
+const QDate firstMonth(2010, 1, 1);
+const QDate lastMonth = firstMonth.addMonths(months - 1);
+
+Currency whole(qint64 v);
+
+// Opens the benchmark database at path, building it first when it is missing (or when rebuild is
+// asked for): 5,000 employees whose payroll is appended month by month for 200 months, with loans
+// and advances in the months they happen. False (and a message on standard error) on failure.
+bool openBenchDatabase(Database& db, const QString& path, bool rebuild);
+
+// Drops the file's pages from the operating system's cache, so the next read comes from the disk.
+void evict(const QString& path);
+// Until the window has handled what the action set off (deferred work, repaints).
+void settle();
+double median(std::vector<double> values);
+// prepare (untimed), then action (timed), runs times; the median in milliseconds. A warm
+// measurement goes through all the runs once untimed first, so that everything they read is cached.
+double measure(int runs, const std::function<void(int)>& prepare, const std::function<void(int)>& action,
+               bool warm = false);
+// Silences the offscreen platform's notes (it cannot raise windows and says so each time).
+void quietOffscreen();
+
+} // namespace bench
