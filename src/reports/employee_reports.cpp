@@ -46,7 +46,7 @@ Document employeeInformation(const CompanyHeading& company, QList<Employee> empl
         {{QStringLiteral("Gender:"), QStringLiteral("Status:")}, {}},
         {{QStringLiteral("Position:"), QStringLiteral("Emp. Status")}, {}},
         {{QStringLiteral("Department:"), QStringLiteral("Group:")}, {}},
-        {{QStringLiteral("Basic Rate:")}, {}},
+        {{QStringLiteral("Basic Rate:"), QString()}, {}},
     };
     return d;
 }

@@ -6,6 +6,7 @@
 #include "ui/prompter.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QImage>
 #include <QKeySequence>
@@ -77,6 +78,7 @@ ReportViewer::ReportViewer(Prompter& prompter, report::Document document, QWidge
     key(QKeySequence::ZoomOut, [this] { zoomBy(-1); });
     key(QKeySequence::Print, &ReportViewer::print);
     key(QKeySequence(Qt::Key_Escape), &QWidget::close);
+    m_ui->scrPage->viewport()->installEventFilter(this);
     render();
     // The page has the focus, so that Page Up and Page Down turn pages from the start.
     m_ui->scrPage->setFocus();
@@ -112,11 +114,13 @@ void ReportViewer::zoomBy(int steps)
     m_ui->cboZoom->setCurrentIndex(std::clamp(index, 1, int(m_ui->cboZoom->count()) - 1));
 }
 
-void ReportViewer::resizeEvent(QResizeEvent* event)
+bool ReportViewer::eventFilter(QObject* watched, QEvent* event)
 {
-    QWidget::resizeEvent(event);
-    if (m_ui->cboZoom->currentData().toInt() == fitWidth)
+    // The page follows the width of the view it is shown in, once the layout has sized that view.
+    if (watched == m_ui->scrPage->viewport() && event->type() == QEvent::Resize &&
+        m_ui->cboZoom->currentData().toInt() == fitWidth)
         render();
+    return QWidget::eventFilter(watched, event);
 }
 
 void ReportViewer::render()

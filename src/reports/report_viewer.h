@@ -33,7 +33,7 @@ public:
     void exportCsv();
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showPage(int page);

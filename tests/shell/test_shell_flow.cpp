@@ -302,6 +302,12 @@ void TestShellFlow::openingAWindowClosesTheListedOthers()
     QVERIFY(!child<QPushButton>(main, "Command7")->isEnabled());
     QVERIFY(!child<QAction>(main, "actCommand7")->isEnabled());
     QVERIFY(!main->openWindow("Form8"));
+    // A window called up by another (the payslips by the payroll) opens beside it, closing none.
+    QVERIFY(main->openWindow("Form2"));
+    QTRY_VERIFY(!main->window("Form6"));
+    QVERIFY(main->openWindow("Form6", MainWindow::Closing::None));
+    QTest::qWait(50);
+    QVERIFY(main->window("Form2"));
 }
 
 void TestShellFlow::everyCommandHasAKeyboardWay()
