@@ -52,19 +52,11 @@ int main(int argc, char** argv)
 {
     quietOffscreen();
     QApplication app(argc, argv);
-    QString path = QStringLiteral("bench-payroll.db");
-    const QStringList args = app.arguments();
-    if (const int i = int(args.indexOf(QStringLiteral("--database"))); i > 0 && i + 1 < args.size())
-        path = args[i + 1];
+    const QString path = benchDatabasePath(app.arguments());
     Database db;
-    if (!openBenchDatabase(db, path, args.contains(QStringLiteral("--rebuild"))))
+    if (!openBenchDatabase(db, path, app.arguments().contains(QStringLiteral("--rebuild"))))
         return 1;
-    const auto reopen = [&] {
-        db.close();
-        evict(path);
-        if (!db.open(path))
-            std::abort();
-    };
+    const auto reopen = [&] { reopenCold(db, path); };
 
     ScriptedPrompter prompter;
     FixedClock clock(QDateTime(dates::lastOfMonth(lastMonth), QTime(10, 0)));

@@ -174,6 +174,20 @@ double measure(int runs, const std::function<void(int)>& prepare, const std::fun
     return median(times);
 }
 
+QString benchDatabasePath(const QStringList& arguments)
+{
+    const int i = int(arguments.indexOf(QStringLiteral("--database")));
+    return i > 0 && i + 1 < arguments.size() ? arguments.at(i + 1) : QStringLiteral("bench-payroll.db");
+}
+
+void reopenCold(Database& db, const QString& path)
+{
+    db.close();
+    evict(path);
+    if (!db.open(path))
+        std::abort();
+}
+
 void quietOffscreen()
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -26,6 +27,11 @@ Currency whole(qint64 v);
 // asked for): 5,000 employees whose payroll is appended month by month for 200 months, with loans
 // and advances in the months they happen. False (and a message on standard error) on failure.
 bool openBenchDatabase(Database& db, const QString& path, bool rebuild);
+
+// The database the arguments name (--database PATH), or bench-payroll.db in the working folder.
+QString benchDatabasePath(const QStringList& arguments);
+// Closes the database, drops it from the page cache and opens it again: the next action runs cold.
+void reopenCold(Database& db, const QString& path);
 
 // Drops the file's pages from the operating system's cache, so the next read comes from the disk.
 void evict(const QString& path);

@@ -2,16 +2,7 @@
 
 namespace report {
 
-namespace {
-
 using E = Employee;
-
-Field<E> text(const char* caption, QString E::*member)
-{
-    return {{QString::fromLatin1(caption), Format::Text}, [member](const E& e) { return Value(e.*member); }};
-}
-
-} // namespace
 
 Document employeeInformation(const CompanyHeading& company, QList<Employee> employees)
 {
@@ -26,17 +17,17 @@ Document employeeInformation(const CompanyHeading& company, QList<Employee> empl
     setCompany(d, company);
     d.setRows<E>(
         {
-            {{QStringLiteral("ID Number:"), Format::Number}, [](const E& e) { return Value(e.id); }},
-            text("Emp. Name:", &E::name),
-            {{QStringLiteral("Date Employed:"), Format::Date}, [](const E& e) { return Value(e.dateEmployed); }},
-            text("Address:", &E::address),
-            text("Gender:", &E::gender),
-            text("Status:", &E::civilStatus),
-            text("Emp. Status", &E::employmentStatus),
-            text("Position:", &E::position),
-            text("Department:", &E::department),
-            text("Group:", &E::group),
-            {{QStringLiteral("Basic Rate:"), Format::Amount}, [](const E& e) { return Value(e.basicRate); }},
+            memberField("ID Number:", Format::Number, &E::id),
+            memberField("Emp. Name:", Format::Text, &E::name),
+            memberField("Date Employed:", Format::Date, &E::dateEmployed),
+            memberField("Address:", Format::Text, &E::address),
+            memberField("Gender:", Format::Text, &E::gender),
+            memberField("Status:", Format::Text, &E::civilStatus),
+            memberField("Emp. Status", Format::Text, &E::employmentStatus),
+            memberField("Position:", Format::Text, &E::position),
+            memberField("Department:", Format::Text, &E::department),
+            memberField("Group:", Format::Text, &E::group),
+            memberField("Basic Rate:", Format::Amount, &E::basicRate),
         },
         std::move(employees));
     d.record = {

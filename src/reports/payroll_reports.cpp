@@ -2,21 +2,7 @@
 
 namespace report {
 
-namespace {
-
 using T = PayrollTransaction;
-
-Field<T> amount(const char* caption, Currency T::*member)
-{
-    return {{QString::fromLatin1(caption), Format::Amount}, [member](const T& t) { return Value(t.*member); }};
-}
-
-Field<T> text(const char* caption, QString T::*member)
-{
-    return {{QString::fromLatin1(caption), Format::Text}, [member](const T& t) { return Value(t.*member); }};
-}
-
-} // namespace
 
 Document payslips(const CompanyHeading& company, QList<PayrollTransaction> transactions)
 {
@@ -32,24 +18,24 @@ Document payslips(const CompanyHeading& company, QList<PayrollTransaction> trans
     setCompany(d, company);
     d.setRows<T>(
         {
-            {{QStringLiteral("ID Number:"), Format::Number}, [](const T& t) { return Value(t.employeeId); }},
-            text("Emp. Name:", &T::name),
-            text("Department:", &T::department),
-            text("Group:", &T::group),
-            {{QStringLiteral("Salary for the Month:"), Format::MonthYear}, [](const T& t) { return Value(t.payDate); }},
-            {{QStringLiteral("Dated:"), Format::Date}, [](const T& t) { return Value(t.payDate); }},
-            amount("Basic Salary Rate:", &T::monthRate),
-            amount("Present Days", &T::daysPresent),
-            amount("Loan Deduct:", &T::loanRecovered),
-            amount("Contribution:", &T::contribution),
-            amount("LIC", &T::lic),
-            amount("PGVCL", &T::pgvcl),
-            amount("Advances:", &T::advances),
-            amount("Bonus:", &T::bonus),
-            amount("Overtime:", &T::overtime),
-            amount("Travelling Charges:", &T::travel),
-            amount("Net Pay", &T::netPay),
-            {{QStringLiteral("Transcation ID:"), Format::Number}, [](const T& t) { return Value(t.transId); }},
+            memberField("ID Number:", Format::Number, &T::employeeId),
+            memberField("Emp. Name:", Format::Text, &T::name),
+            memberField("Department:", Format::Text, &T::department),
+            memberField("Group:", Format::Text, &T::group),
+            memberField("Salary for the Month:", Format::MonthYear, &T::payDate),
+            memberField("Dated:", Format::Date, &T::payDate),
+            memberField("Basic Salary Rate:", Format::Amount, &T::monthRate),
+            memberField("Present Days", Format::Amount, &T::daysPresent),
+            memberField("Loan Deduct:", Format::Amount, &T::loanRecovered),
+            memberField("Contribution:", Format::Amount, &T::contribution),
+            memberField("LIC", Format::Amount, &T::lic),
+            memberField("PGVCL", Format::Amount, &T::pgvcl),
+            memberField("Advances:", Format::Amount, &T::advances),
+            memberField("Bonus:", Format::Amount, &T::bonus),
+            memberField("Overtime:", Format::Amount, &T::overtime),
+            memberField("Travelling Charges:", Format::Amount, &T::travel),
+            memberField("Net Pay", Format::Amount, &T::netPay),
+            memberField("Transcation ID:", Format::Number, &T::transId),
             {{QStringLiteral("Signature:"), Format::Signature}, [](const T&) { return Value(); }},
         },
         std::move(transactions));

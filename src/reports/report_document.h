@@ -60,6 +60,13 @@ struct Field {
     std::function<Value(const Row&)> value;
 };
 
+// A field that shows a member of the row as it stands.
+template <typename Row, typename Member>
+Field<Row> memberField(const char* caption, Format format, Member Row::*member)
+{
+    return {{QString::fromLatin1(caption), format}, [member](const Row& row) { return Value(row.*member); }};
+}
+
 // A report filled for showing: its layout, its heading captions and its rows. Every output (pages,
 // CSV, the text dump) is rendered from one document.
 class Document {
