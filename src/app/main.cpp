@@ -68,10 +68,13 @@ int main(int argc, char** argv)
     parser.addOption(databaseOption);
     parser.addOption(demoOption);
     parser.addOptions(report::exportOptions());
-    parser.process(*app);
-
-    if (parser.isSet(QStringLiteral("report"))) {
+    if (!onlyPrints(argc, argv) && report::asksForExport(QCoreApplication::arguments())) {
+        // An export's wrong arguments, unknown options included, end with its own exit code.
         QTextStream log(stderr);
+        if (!parser.parse(QCoreApplication::arguments())) {
+            log << parser.errorText() << '\n';
+            return 2;
+        }
         const auto request = report::exportRequest(parser);
         if (!request) {
             log << request.error() << '\n';
@@ -82,6 +85,7 @@ int main(int argc, char** argv)
                                                           : defaultDatabasePath();
         return report::runExport(path, *request, log);
     }
+    parser.process(*app);
 
     SystemClock clock;
     MessageBoxPrompter prompter;

@@ -15,6 +15,9 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeySequence>
+#include <QShortcut>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -32,7 +35,14 @@ PayslipWindow::PayslipWindow(AppContext& context, QWidget* parent)
 
     connect(m_ui->lvwInfo->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &PayslipWindow::updateButtons);
-    connect(m_ui->lvwInfo, &QAbstractItemView::activated, this, &PayslipWindow::printSelected);
+    // A double click or Enter on the list shows the selected payslips (not a single click, which
+    // builds a selection).
+    connect(m_ui->lvwInfo, &QAbstractItemView::doubleClicked, this, &PayslipWindow::printSelected);
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter = new QShortcut(QKeySequence(key), m_ui->lvwInfo);
+        enter->setContext(Qt::WidgetShortcut);
+        connect(enter, &QShortcut::activated, this, &PayslipWindow::printSelected);
+    }
     connect(m_ui->cmdPrintAll, &QPushButton::clicked, this, &PayslipWindow::printAll);
     connect(m_ui->cmdPrintSel, &QPushButton::clicked, this, &PayslipWindow::printSelected);
     connect(m_ui->cmdClose, &QPushButton::clicked, this, &QWidget::close);
@@ -50,7 +60,10 @@ PayslipWindow::~PayslipWindow()
 
 void PayslipWindow::setMonth(QDate month)
 {
+    // Asked for by the payroll window, which may have saved transactions since: always read again.
+    QSignalBlocker blocker(m_ui->dtPick);
     m_ui->dtPick->setDate(month);
+    readMonth();
 }
 
 QDate PayslipWindow::month() const
@@ -61,12 +74,22 @@ QDate PayslipWindow::month() const
 void PayslipWindow::listMonth()
 {
     // Only the month and year matter: another day of the listed month keeps the list and its selection.
+    if (dates::firstOfMonth(m_ui->dtPick->date()) != m_listed)
+        readMonth();
+}
+
+void PayslipWindow::readMonth()
+{
     const QDate month = dates::firstOfMonth(m_ui->dtPick->date());
-    if (month == m_listed)
-        return;
     const auto rows = PayrollRepository(m_context.db).month(m_context.session.company, month);
     if (!rows) {
         m_context.prompter.error(rows.error());
+        // The picker goes back to the month the list shows.
+        if (m_listed.isValid()) {
+            QSignalBlocker blocker(m_ui->dtPick);
+            m_ui->dtPick->setDate(m_listed);
+        }
+        updateButtons();
         return;
     }
     m_listed = month;
@@ -79,6 +102,7 @@ void PayslipWindow::listMonth()
 void PayslipWindow::updateButtons()
 {
     m_ui->cmdPrintSel->setEnabled(m_ui->lvwInfo->selectionModel()->hasSelection());
+    m_ui->cmdPrintAll->setEnabled(m_listed.isValid());
 }
 
 void PayslipWindow::printAll()

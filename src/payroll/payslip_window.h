@@ -22,12 +22,14 @@ public:
     explicit PayslipWindow(AppContext& context, QWidget* parent = nullptr);
     ~PayslipWindow() override;
 
-    // Lists the transactions of the month of `month`.
+    // Lists the transactions of the month of `month`, read again even when it is listed already.
     void setMonth(QDate month);
     QDate month() const;
 
 private:
+    // Lists the month of the picker unless it is listed already.
     void listMonth();
+    void readMonth();
     void printAll();
     void printSelected();
     void showPayslips(QList<PayrollTransaction> transactions);

@@ -2,6 +2,7 @@
 
 #include "reports/report_pages.h"
 
+#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -40,26 +41,27 @@ QString cannotWrite(const QString& path, const QString& reason)
 }
 
 // Paints every page on the device, scaled to its page; false when progress stopped it.
-// Pages first..last count from 1; 0 means the first or the last page.
-bool paintPages(const Document& document, QPagedPaintDevice& device, QPainter& painter, const Progress& progress,
-                int first = 0, int last = 0)
+// Paints the chosen pages (all when none are chosen), each on a page of the device and scaled to it;
+// false when progress stopped it.
+bool paintPages(const Pages& pages, QPagedPaintDevice& device, QPainter& painter, const Progress& progress,
+                QList<int> chosen = {})
 {
-    const Pages pages(document);
-    const int from = std::clamp(first, 1, pages.count()) - 1;
-    const int to = last > 0 ? std::clamp(last, from + 1, pages.count()) : pages.count();
+    if (chosen.isEmpty())
+        for (int page = 0; page < pages.count(); ++page)
+            chosen << page;
     const QSizeF size = Pages::pageSize();
     const double scale = std::min(device.width() / size.width(), device.height() / size.height());
-    for (int page = from; page < to; ++page) {
-        if (progress && !progress(page - from, to - from))
+    for (int i = 0; i < chosen.size(); ++i) {
+        if (progress && !progress(i, int(chosen.size())))
             return false;
-        if (page > from)
+        if (i > 0)
             device.newPage();
         painter.save();
         painter.scale(scale, scale);
-        pages.paint(painter, page);
+        pages.paint(painter, chosen.at(i));
         painter.restore();
     }
-    return !progress || progress(to - from, to - from);
+    return !progress || progress(int(chosen.size()), int(chosen.size()));
 }
 
 } // namespace
@@ -110,7 +112,7 @@ Result<bool> writePdf(const Document& document, const QString& path, const Progr
         QPainter painter;
         if (!painter.begin(&writer))
             return Status::failure(cannotWrite(path, QStringLiteral("the PDF could not be started")));
-        done = paintPages(document, writer, painter, progress);
+        done = paintPages(Pages(document), writer, painter, progress);
         painter.end();
     }
     if (!done) {
@@ -125,17 +127,28 @@ Result<bool> writePdf(const Document& document, const QString& path, const Progr
 
 Result<bool> print(const Document& document, QPrinter& printer, const Progress& progress)
 {
+    const Pages pages(document);
+    QList<int> chosen;
+    if (printer.printRange() == QPrinter::PageRange) {
+        for (int page = 0; page < pages.count(); ++page)
+            if (printer.pageRanges().contains(page + 1))
+                chosen << page;
+        if (chosen.isEmpty())
+            return Status::failure(
+                QStringLiteral("The pages chosen are not in the report, which has %1 pages.").arg(pages.count()));
+    }
     printer.setDocName(document.title);
     printer.setFullPage(true);
     QPainter painter;
     if (!painter.begin(&printer))
         return Status::failure(QStringLiteral("The printer could not be started."));
-    const bool range = printer.printRange() == QPrinter::PageRange;
-    const bool done =
-        paintPages(document, printer, painter, progress, range ? printer.fromPage() : 0, range ? printer.toPage() : 0);
+    const bool done = paintPages(pages, printer, painter, progress, chosen);
     if (!done)
         printer.abort();
     painter.end();
+    // Printing to a file that was cancelled leaves no half file behind.
+    if (!done && !printer.outputFileName().isEmpty())
+        QFile::remove(printer.outputFileName());
     return done;
 }
 

@@ -41,10 +41,25 @@ QFont pageFont(const QPainter& painter, double points, bool bold = false)
     return font;
 }
 
+// A text too wide for its box is set smaller, down to three quarters of its size, before it is cut.
 void drawText(QPainter& painter, const QRectF& box, const QString& text, Qt::Alignment alignment)
 {
+    const QFont font = painter.font();
+    const double width = painter.fontMetrics().horizontalAdvance(text);
+    if (width > box.width() && width > 0) {
+        QFont smaller = font;
+        smaller.setPointSizeF(font.pointSizeF() * std::max(0.75, box.width() / width));
+        painter.setFont(smaller);
+    }
     const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, int(std::floor(box.width())));
     painter.drawText(box, int(alignment | Qt::AlignVCenter | Qt::TextSingleLine), shown);
+    painter.setFont(font);
+}
+
+// A total of the first column leaves no room before it for the caption, which then has a line of its own.
+bool sumCaptionOnOwnLine(const Document& document)
+{
+    return !document.columns().isEmpty() && document.columns().first().summed;
 }
 
 bool isStrong(const QList<Label>& line)
@@ -99,7 +114,8 @@ Pages::Pages(const Document& document) : m_document(document)
         m_pages.append({first, std::min(perPage, document.rowCount() - first), false});
     const Page& last = m_pages.last();
     const double used = last.rows * (itemHeight() + gap);
-    if (closingHeight() > 0 && used + closingHeight() > available + gap)
+    // `used` holds the gap after the last record, which the closing lines follow.
+    if (closingHeight() > 0 && used + closingHeight() > available)
         m_pages.append({document.rowCount(), 0, true});
     m_pages.last().closing = true;
 }
@@ -133,7 +149,8 @@ double Pages::itemHeight() const
 
 double Pages::closingHeight() const
 {
-    return (m_document.hasSums() ? closingLine : 0) + (m_document.countCaption.isEmpty() ? 0 : closingLine);
+    const int sumLines = m_document.hasSums() ? (sumCaptionOnOwnLine(m_document) ? 2 : 1) : 0;
+    return (sumLines + (m_document.countCaption.isEmpty() ? 0 : 1)) * closingLine;
 }
 
 QList<double> Pages::columnEdges() const
@@ -247,12 +264,17 @@ void Pages::paintClosing(QPainter& painter, double top) const
         const QList<double> edges = columnEdges();
         const QList<Value> sums = m_document.sums();
         painter.setFont(pageFont(painter, 8, true));
-        const int firstSum = int(std::find_if(m_document.columns().cbegin(), m_document.columns().cend(),
-                                              [](const Column& c) { return c.summed; }) -
-                                 m_document.columns().cbegin());
-        drawText(painter,
-                 QRectF(margin + cellPad, y, edges.at(std::max(firstSum, 1)) - margin - 2 * cellPad, closingLine),
-                 m_document.sumCaption, Qt::AlignLeft);
+        if (sumCaptionOnOwnLine(m_document)) {
+            drawText(painter, QRectF(margin + cellPad, y, contentWidth, closingLine), m_document.sumCaption,
+                     Qt::AlignLeft);
+            y += closingLine;
+        } else {
+            const int firstSum = int(std::find_if(m_document.columns().cbegin(), m_document.columns().cend(),
+                                                  [](const Column& c) { return c.summed; }) -
+                                     m_document.columns().cbegin());
+            drawText(painter, QRectF(margin + cellPad, y, edges.at(firstSum) - margin - 2 * cellPad, closingLine),
+                     m_document.sumCaption, Qt::AlignLeft);
+        }
         for (int c = 0; c < m_document.columns().size(); ++c) {
             const Column& column = m_document.columns().at(c);
             if (!column.summed)
@@ -345,10 +367,10 @@ QStringList Pages::closingText() const
             const Column& column = m_document.columns().at(c);
             cells << (column.summed ? formatted(sums.at(c), column.format, Purpose::Paper) : QString());
         }
-        if (!cells.isEmpty() && cells.first().isEmpty())
-            cells.first() = m_document.sumCaption;
+        if (sumCaptionOnOwnLine(m_document))
+            lines << m_document.sumCaption;
         else
-            cells.prepend(m_document.sumCaption);
+            cells.first() = m_document.sumCaption;
         lines << cells.join(separator);
     }
     if (!m_document.countCaption.isEmpty())

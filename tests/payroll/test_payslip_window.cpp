@@ -1,3 +1,4 @@
+#include "data/payroll_repository.h"
 #include "payroll/payroll_window.h"
 #include "payroll/payslip_window.h"
 #include "reports/report_files.h"
@@ -48,8 +49,8 @@ private slots:
         QTest::addColumn<QList<qint64>>("listed");
         QTest::newRow("today's month") << QDate(2026, 3, 15) << QList<qint64>{1, 3, 2, 4};
         QTest::newRow("another day of it") << QDate(2026, 3, 2) << QList<qint64>{1, 3, 2, 4};
-        QTest::newRow("first day of April") << QDate(2026, 4, 30) << QList<qint64>{5};
-        QTest::newRow("last day of February") << QDate(2026, 2, 1) << QList<qint64>{6};
+        QTest::newRow("April, with a row on its first day") << QDate(2026, 4, 30) << QList<qint64>{5};
+        QTest::newRow("February, with a row on its last day") << QDate(2026, 2, 1) << QList<qint64>{6};
         QTest::newRow("no transactions") << QDate(2026, 1, 31) << QList<qint64>{};
     }
     void listFollowsTheMonthOfTheCompany()
@@ -99,6 +100,37 @@ private slots:
         m_f->click(QStringLiteral("cmdPrintPayslip"));
         QCOMPARE(payroll->findChildren<PayslipWindow*>().size(), 1);
         QCOMPARE(payslips->month(), QDate(2026, 3, 1));
+    }
+
+    // In the main window the payroll window calls the payslip window up beside itself; asked again
+    // for the same month, it reads the month again (a transaction may have been saved meanwhile).
+    void payrollWindowCallsItUpBesideItself()
+    {
+        std::unique_ptr<PayslipWindow> beside;
+        QStringList asked;
+        m_f->context.openBeside = [&](const QString& name) -> QWidget* {
+            asked << name;
+            if (!beside)
+                beside = std::make_unique<PayslipWindow>(m_f->context);
+            return beside.get();
+        };
+        auto* payroll = m_f->open<PayrollWindow>();
+        m_f->control<QDateEdit>(QStringLiteral("DTPicker1"))->setDate(QDate(2026, 4, 2));
+        m_f->click(QStringLiteral("cmdPrintPayslip"));
+        QCOMPARE(asked, QStringList{QStringLiteral("Form5")});
+        QVERIFY(!payroll->findChild<PayslipWindow*>());
+        QCOMPARE(beside->month(), QDate(2026, 4, 1));
+        const auto* list = beside->findChild<QTableView*>(QStringLiteral("lvwInfo"))->model();
+        QCOMPARE(list->rowCount(), 1);
+
+        PayrollTransaction saved;
+        saved.employeeId = 3;
+        saved.payDate = QDate(2026, 4, 30);
+        saved.company = QStringLiteral("ACME");
+        QVERIFY(PayrollRepository(m_f->db()).insert(saved));
+        m_f->click(QStringLiteral("cmdPrintPayslip"));
+        QCOMPARE(list->rowCount(), 2);
+        m_f->context.openBeside = {};
     }
 
     void viewerPagesAndExports()
