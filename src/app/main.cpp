@@ -1,6 +1,7 @@
 #include "app/demo_data.h"
 #include "common/clock.h"
 #include "data/database.h"
+#include "employees/employee_windows.h"
 #include "payroll/payroll_windows.h"
 #include "reports/report_export.h"
 #include "shell/shell_controller.h"
@@ -91,6 +92,7 @@ int main(int argc, char** argv)
     MessageBoxPrompter prompter;
     WindowCatalogue catalogue;
     addShellWindows(catalogue);
+    addEmployeeWindows(catalogue);
     addPayrollWindows(catalogue);
     Startup startup(prompter, clock, catalogue);
     StartOptions options;

@@ -1,5 +1,7 @@
 #include "currency.h"
 
+#include <QLocale>
+
 #include <limits>
 
 namespace {
@@ -149,4 +151,17 @@ std::optional<Currency> Currency::dividedBy(qint64 divisor) const
         return std::nullopt;
     const Wide units = divisor < 0 ? -Wide(m_units) : Wide(m_units);
     return fromWide(divideHalfEven(units, divisor < 0 ? -Wide(divisor) : Wide(divisor)));
+}
+
+QString Currency::toFixedText(bool grouped) const
+{
+    const Currency cents = rounded(2).value_or(*this);
+    const bool negative = cents.m_units < 0;
+    const quint64 magnitude = negative ? 0 - quint64(cents.m_units) : quint64(cents.m_units);
+    const quint64 hundredths = magnitude / 100; // units are ten-thousandths
+    const QLocale locale;
+    const QString whole = grouped ? locale.toString(hundredths / 100) : QString::number(hundredths / 100);
+    const QString point = grouped ? locale.decimalPoint() : QStringLiteral(".");
+    return (negative ? QStringLiteral("-") : QString()) + whole + point +
+           QStringLiteral("%1").arg(hundredths % 100, 2, 10, QLatin1Char('0'));
 }

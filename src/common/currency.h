@@ -31,6 +31,10 @@ public:
     // Shortest text: no thousands separator, no trailing zeros ("5000", "322.58", "-12.5").
     QString toString() const;
 
+    // Two decimals, rounded half to even; grouped as the system groups digits when asked
+    // ("12,500.00"), otherwise plain ("12500.00").
+    QString toFixedText(bool grouped) const;
+
     // Rounds to 0..4 decimals, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
     std::optional<Currency> rounded(int decimals) const;
 

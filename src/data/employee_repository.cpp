@@ -30,9 +30,10 @@ Employee readEmployee(const SqlQuery& query)
 
 } // namespace
 
-Result<qint64> EmployeeRepository::insert(const Employee& e)
+namespace {
+
+void bindValues(SqlQuery& query, const Employee& e)
 {
-    SqlQuery query(m_db, insertStatement(QStringLiteral("emp"), columns));
     query.bind(e.id > 0 ? QVariant(e.id) : QVariant(QMetaType(QMetaType::LongLong)))
         .bind(e.name)
         .bind(e.gender)
@@ -45,9 +46,48 @@ Result<qint64> EmployeeRepository::insert(const Employee& e)
         .bind(e.dateEmployed)
         .bind(e.photo)
         .bind(e.group);
+}
+
+QString noEmployee(qint64 id)
+{
+    return QStringLiteral("There is no employee number %1.").arg(id);
+}
+
+} // namespace
+
+Result<qint64> EmployeeRepository::insert(const Employee& e)
+{
+    SqlQuery query(m_db, insertStatement(QStringLiteral("emp"), columns));
+    bindValues(query, e);
     if (Status s = query.exec(); !s)
         return s;
     return query.lastInsertId();
+}
+
+Result<qint64> EmployeeRepository::nextId() const
+{
+    // The sequence remembers numbers of deleted employees too.
+    SqlQuery query(m_db, QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'emp'), 0),"
+                                        " coalesce((SELECT max(ID) FROM emp), 0)) + 1"));
+    const auto next = query.single();
+    if (!next)
+        return next.status();
+    return next->toLongLong();
+}
+
+Status EmployeeRepository::update(const Employee& e)
+{
+    SqlQuery query(m_db, updateStatement(QStringLiteral("emp"), columns, QStringLiteral("ID = ?")));
+    bindValues(query, e);
+    query.bind(e.id);
+    return query.execChanging(noEmployee(e.id));
+}
+
+Status EmployeeRepository::remove(qint64 id)
+{
+    SqlQuery query(m_db, QStringLiteral("DELETE FROM emp WHERE ID = ?"));
+    query.bind(id);
+    return query.execChanging(noEmployee(id));
 }
 
 Result<std::optional<Employee>> EmployeeRepository::find(qint64 id) const

@@ -37,6 +37,12 @@ public:
 
     // Employee numbers are never given out twice, even after a deletion.
     Result<qint64> insert(const Employee& employee);
+    // The number the next new employee gets: one more than the largest ever given out.
+    Result<qint64> nextId() const;
+    // Rewrites every column of the employee's row; fails when there is no such employee.
+    Status update(const Employee& employee);
+    // Deletes the employee's row (nothing of the payroll, loans or advances); fails when there is none.
+    Status remove(qint64 id);
     // No value when no employee has that number.
     Result<std::optional<Employee>> find(qint64 id) const;
     // Every employee, by number.

@@ -2,25 +2,13 @@
 
 #include "common/dates.h"
 
-#include <QLocale>
-
 namespace report {
 
 namespace {
 
-// Two decimals, rounded half to even; grouped as the system groups digits when it is for paper.
 QString amountText(Currency amount, Purpose purpose)
 {
-    const Currency cents = amount.rounded(2).value_or(amount);
-    const bool negative = cents.units() < 0;
-    const quint64 magnitude = negative ? 0 - quint64(cents.units()) : quint64(cents.units());
-    const quint64 hundredths = magnitude / 100; // units are ten-thousandths
-    const quint64 whole = hundredths / 100;
-    const QString fraction = QStringLiteral("%1").arg(hundredths % 100, 2, 10, QLatin1Char('0'));
-    const QLocale locale;
-    const QString wholeText = purpose == Purpose::Paper ? locale.toString(whole) : QString::number(whole);
-    const QString point = purpose == Purpose::Paper ? locale.decimalPoint() : QStringLiteral(".");
-    return (negative ? QStringLiteral("-") : QString()) + wholeText + point + fraction;
+    return amount.toFixedText(purpose == Purpose::Paper);
 }
 
 QString dateText(QDate date, Format format, Purpose purpose)

@@ -60,3 +60,8 @@ QString MessageBoxPrompter::saveFileName(const QString& caption, const QString& 
 {
     return QFileDialog::getSaveFileName(parentWidget(), caption, suggestedPath, filter);
 }
+
+QString MessageBoxPrompter::openFileName(const QString& caption, const QString& folder, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parentWidget(), caption, folder, filter);
+}

@@ -26,6 +26,8 @@ public:
     virtual std::optional<QString> password(const QString& text, const QString& title = {}) = 0;
     // A file name to save to, or an empty text when the operator cancels.
     virtual QString saveFileName(const QString& caption, const QString& suggestedPath, const QString& filter) = 0;
+    // An existing file to open, or an empty text when the operator cancels.
+    virtual QString openFileName(const QString& caption, const QString& folder, const QString& filter) = 0;
 
     void information(const QString& text, const QString& title = {}) { message(text, Icon::Information, title); }
     void warning(const QString& text, const QString& title = {}) { message(text, Icon::Warning, title); }
@@ -42,6 +44,7 @@ public:
     bool question(const QString& text, Icon icon, const QString& title, Default defaultButton) override;
     std::optional<QString> password(const QString& text, const QString& title) override;
     QString saveFileName(const QString& caption, const QString& suggestedPath, const QString& filter) override;
+    QString openFileName(const QString& caption, const QString& folder, const QString& filter) override;
 
 private:
     QWidget* parentWidget() const;

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 
 namespace {
 bool isEmpty(const QWidget* control)
@@ -10,16 +11,18 @@ bool isEmpty(const QWidget* control)
         return edit->echoMode() == QLineEdit::Normal ? edit->text().trimmed().isEmpty() : edit->text().isEmpty();
     if (const auto* combo = qobject_cast<const QComboBox*>(control))
         return combo->currentText().trimmed().isEmpty();
+    if (const auto* text = qobject_cast<const QPlainTextEdit*>(control))
+        return text->toPlainText().trimmed().isEmpty();
     return false;
 }
 } // namespace
 
-bool requireFilled(Prompter& prompter, const QList<RequiredField>& fields)
+bool requireFilled(Prompter& prompter, const QList<RequiredField>& fields, Prompter::Icon icon, const QString& title)
 {
     for (const RequiredField& field : fields) {
         if (!isEmpty(field.control))
             continue;
-        prompter.warning(field.message);
+        prompter.message(field.message, icon, title);
         field.control->setFocus();
         return false;
     }

@@ -13,7 +13,8 @@ struct RequiredField {
     QString message;
 };
 
-// Checks the boxes in order: the first empty one shows its message (exclamation icon) and takes the
-// focus, and the answer is false. A line edit or combo box holding only blanks is empty, except a
+// Checks the boxes in order: the first empty one shows its message (with the icon and title given)
+// and takes the focus, and the answer is false. A box holding only blanks is empty, except a
 // password box, where blanks are part of the password.
-bool requireFilled(Prompter& prompter, const QList<RequiredField>& fields);
+bool requireFilled(Prompter& prompter, const QList<RequiredField>& fields,
+                   Prompter::Icon icon = Prompter::Icon::Warning, const QString& title = {});

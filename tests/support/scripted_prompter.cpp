@@ -30,6 +30,12 @@ QString ScriptedPrompter::saveFileName(const QString& caption, const QString&, c
     return m_files.isEmpty() ? QString() : m_files.dequeue();
 }
 
+QString ScriptedPrompter::openFileName(const QString& caption, const QString&, const QString&)
+{
+    m_entries.append({Kind::OpenFile, caption, caption, Icon::None, Default::No});
+    return m_files.isEmpty() ? QString() : m_files.dequeue();
+}
+
 QStringList ScriptedPrompter::texts() const
 {
     QStringList list;

@@ -10,7 +10,7 @@
 // question is answered No, an unqueued password question is cancelled.
 class ScriptedPrompter final : public Prompter {
 public:
-    enum class Kind { Message, Question, Password, SaveFile };
+    enum class Kind { Message, Question, Password, SaveFile, OpenFile };
     struct Entry {
         Kind kind = Kind::Message;
         QString text;
@@ -23,6 +23,8 @@ public:
     bool question(const QString& text, Icon icon, const QString& title, Default defaultButton) override;
     std::optional<QString> password(const QString& text, const QString& title) override;
     QString saveFileName(const QString& caption, const QString& suggestedPath, const QString& filter) override;
+    // Answered from the same queue of files as saveFileName.
+    QString openFileName(const QString& caption, const QString& folder, const QString& filter) override;
 
     void answer(bool yes) { m_answers.enqueue(yes); }
     void answerPassword(const QString& password) { m_passwords.enqueue(password); }

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTest>
 
 WindowFixture::WindowFixture(const QDateTime& now) : clock(now) {}
@@ -33,12 +34,23 @@ QString WindowFixture::text(const QString& name) const
         return label->text();
     if (auto* button = qobject_cast<QAbstractButton*>(w))
         return button->text();
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(w))
+        return plain->toPlainText();
     qFatal("control %s shows no text", qPrintable(name));
 }
 
 void WindowFixture::type(const QString& box, const QString& text, bool enter)
 {
     QWidget* w = control(box);
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
+        plain->setFocus();
+        plain->selectAll();
+        QTest::keyClick(plain, Qt::Key_Backspace);
+        QTest::keyClicks(plain, text);
+        if (enter)
+            QTest::keyClick(plain, Qt::Key_Return);
+        return;
+    }
     QLineEdit* edit = qobject_cast<QLineEdit*>(w);
     if (auto* combo = qobject_cast<QComboBox*>(w))
         edit = combo->lineEdit();

@@ -47,7 +47,7 @@ public:
     }
     // What a control shows: a box's or combo box's text, a label's or button's caption.
     QString text(const QString& name) const;
-    // Enters the box (a line edit or an editable combo box), replaces its text by typing and, unless
+    // Enters the box (a line edit, a text box or an editable combo box), replaces its text by typing and, unless
     // told otherwise, presses Enter.
     void type(const QString& box, const QString& text, bool enter = true);
     void click(const QString& button);

@@ -1,0 +1,76 @@
+#include "employee_edit_window.h"
+
+#include "ui_employee_edit_window.h"
+
+#include "employees/camera.h"
+#include "employees/photo_area.h"
+#include "ui/app_context.h"
+#include "ui/entry_behaviour.h"
+#include "ui/prompter.h"
+#include "ui/window_lifetime.h"
+
+EmployeeEditWindow::EmployeeEditWindow(AppContext& context, QWidget* parent, std::unique_ptr<Camera> camera)
+    : QWidget(parent), m_ui(std::make_unique<Ui::EmployeeEditWindow>()), m_context(context)
+{
+    m_ui->setupUi(this);
+    m_fields = {m_ui->cboGender,   m_ui->cboStat,    m_ui->txtAddress,   m_ui->Combo1,  m_ui->Combo2,
+                m_ui->txtPosition, m_ui->cboEmpStat, m_ui->txtBasicRate, m_ui->dtpHired};
+    m_fields.setUp(context, false);
+    EntryBehaviour::install(m_ui->txtFName, EntryBehaviour::EnterMovesOn);
+    m_photo = new PhotoArea(
+        context.prompter,
+        {m_ui->lstDevices, m_ui->cmdStart, m_ui->cmdStop, m_ui->Command1, m_ui->cmdBrowse, m_ui->Image1, m_ui->Text14},
+        camera ? std::move(camera) : systemCamera(), this);
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(true);
+
+    connect(m_ui->cmdSave, &QPushButton::clicked, this, &EmployeeEditWindow::update);
+    connect(m_ui->cmdCancel, &QPushButton::clicked, this, [this] { setEditing(false); });
+    connect(m_ui->cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    setEditing(false);
+}
+
+EmployeeEditWindow::~EmployeeEditWindow()
+{
+    disconnectChildSignals(this);
+}
+
+void EmployeeEditWindow::load(const Employee& employee)
+{
+    m_loaded = employee;
+    m_ui->txtIDNo->setText(QString::number(employee.id));
+    m_ui->txtFName->setText(employee.name);
+    m_fields.show(employee);
+    m_ui->txtBasicRate->setText(employee.basicRate.toFixedText(true));
+    m_photo->showFile(employee.photo);
+    setEditing(true);
+    m_ui->txtFName->setFocus();
+}
+
+void EmployeeEditWindow::setEditing(bool editing)
+{
+    m_fields.setLocked(!editing);
+    m_ui->txtFName->setReadOnly(!editing);
+    m_ui->cmdSave->setEnabled(editing);
+    m_ui->cmdCancel->setEnabled(editing);
+}
+
+void EmployeeEditWindow::update()
+{
+    if (!requireFilled(m_context.prompter, m_fields.required(m_ui->txtFName), Prompter::Icon::Information,
+                       QStringLiteral("Information")))
+        return;
+    // The basic rate and the number stay as loaded.
+    Employee employee = m_loaded;
+    employee.name = m_ui->txtFName->text().trimmed();
+    m_fields.read(employee);
+    employee.photo = m_ui->Text14->text().trimmed();
+    if (Status s = EmployeeRepository(m_context.db).update(employee); !s) {
+        m_context.prompter.error(s.error());
+        return;
+    }
+    m_loaded = employee;
+    setEditing(false);
+    m_context.prompter.information(QStringLiteral("Data entry successfully updated."));
+    emit updated(employee.id);
+}

@@ -1,0 +1,93 @@
+#include "employee_fields.h"
+
+#include "data/master_repository.h"
+#include "ui/app_context.h"
+#include "ui/entry_behaviour.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include <algorithm>
+
+namespace {
+
+void fill(QComboBox* combo, QStringList names, bool sorted)
+{
+    if (sorted)
+        std::sort(names.begin(), names.end(),
+                  [](const QString& a, const QString& b) { return QString::localeAwareCompare(a, b) < 0; });
+    combo->addItems(names);
+    combo->setCurrentIndex(-1);
+}
+
+} // namespace
+
+void EmployeeFields::setUp(AppContext& context, bool sorted) const
+{
+    fill(department, MasterRepository(context.db, MasterRepository::Kind::Department).names(), sorted);
+    fill(group, MasterRepository(context.db, MasterRepository::Kind::Group).names(), sorted);
+    for (QComboBox* combo : {gender, status, department, group, employmentStatus}) {
+        combo->setCurrentIndex(-1);
+        // What is typed stays where it is typed, and the list keeps its order.
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        EntryBehaviour::install(combo, EntryBehaviour::DropDownOnFocus | EntryBehaviour::EnterMovesOn);
+    }
+    EntryBehaviour::install(position, EntryBehaviour::EnterMovesOn);
+    EntryBehaviour::install(address, EntryBehaviour::EnterMovesOn);
+    EntryBehaviour::install(hired, EntryBehaviour::EnterMovesOn);
+}
+
+void EmployeeFields::setLocked(bool locked) const
+{
+    address->setReadOnly(locked);
+    position->setReadOnly(locked);
+    for (QComboBox* combo : {gender, status, department, employmentStatus})
+        combo->setEnabled(!locked);
+}
+
+void EmployeeFields::clear() const
+{
+    for (QComboBox* combo : {gender, status, department, group, employmentStatus})
+        combo->setCurrentIndex(-1);
+    address->clear();
+    position->clear();
+}
+
+void EmployeeFields::show(const Employee& e) const
+{
+    gender->setCurrentText(e.gender);
+    status->setCurrentText(e.civilStatus);
+    address->setPlainText(e.address);
+    department->setCurrentText(e.department);
+    group->setCurrentText(e.group);
+    position->setText(e.position);
+    employmentStatus->setCurrentText(e.employmentStatus);
+    hired->setDate(e.dateEmployed);
+}
+
+void EmployeeFields::read(Employee& e) const
+{
+    e.gender = gender->currentText().trimmed();
+    e.civilStatus = status->currentText().trimmed();
+    e.address = address->toPlainText().trimmed();
+    e.department = department->currentText().trimmed();
+    e.group = group->currentText().trimmed();
+    e.position = position->text().trimmed();
+    e.employmentStatus = employmentStatus->currentText().trimmed();
+    e.dateEmployed = hired->date();
+}
+
+QList<RequiredField> EmployeeFields::required(QWidget* nameBox) const
+{
+    return {
+        {nameBox, QStringLiteral("Please enter First Name.")},
+        {gender, QStringLiteral("Please Select Gender.")},
+        {status, QStringLiteral("Please Select Status.")},
+        {address, QStringLiteral("Please enter Employee's Address.")},
+        {position, QStringLiteral("Please enter Employee's Position.")},
+        {employmentStatus, QStringLiteral("Please Select Employee's Status.")},
+        {basicRate, QStringLiteral("Please enter Employee's Basic Salary Rate.")},
+    };
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+
+#include <memory>
+
+class Camera;
+class Prompter;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// The photograph controls of the employee windows: the camera list, Start, Stop, Save (which
+// freezes the picture and writes it to a file), Browse (an existing picture file), the picture and
+// the box with the file's path, which is what the employee's row keeps.
+class PhotoArea : public QObject {
+    Q_OBJECT
+public:
+    struct Controls {
+        QListWidget* devices;
+        QPushButton* start;
+        QPushButton* stop;
+        QPushButton* save;
+        QPushButton* browse;
+        QLabel* picture;
+        QLineEdit* path;
+    };
+
+    PhotoArea(Prompter& prompter, const Controls& controls, std::unique_ptr<Camera> camera, QObject* parent);
+    ~PhotoArea() override;
+
+    // Shows the picture of that file and puts its path in the box; a missing or unreadable file
+    // leaves the picture empty, without a message.
+    void showFile(const QString& path);
+    // No picture and no path.
+    void clear();
+
+private:
+    void startCamera();
+    void stopCamera();
+    void saveFrame();
+    void browse();
+    void showImage(const QImage& image);
+    void setCapturing(bool capturing);
+
+    Prompter& m_prompter;
+    Controls m_controls;
+    std::unique_ptr<Camera> m_camera;
+    QImage m_frame; // the last picture from the camera
+};

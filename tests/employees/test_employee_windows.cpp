@@ -1,0 +1,428 @@
+#include "data/master_repository.h"
+#include "employees/camera.h"
+#include "employees/employee_edit_window.h"
+#include "employees/employee_entry_window.h"
+#include "employees/employee_list_window.h"
+#include "reports/report_viewer.h"
+#include "support/window_fixture.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// A camera for tests: the devices it is given, and a picture sent whenever the test says.
+class FakeCamera final : public Camera {
+public:
+    explicit FakeCamera(QStringList devices) : m_devices(std::move(devices)) {}
+    QStringList devices() const override { return m_devices; }
+    bool start(int device) override { return m_running = device >= 0 && device < m_devices.size(); }
+    void stop() override { m_running = false; }
+    void send(const QImage& frame)
+    {
+        if (m_running)
+            emit frameReady(frame);
+    }
+
+private:
+    QStringList m_devices;
+    bool m_running = false;
+};
+
+Currency c(const char* text)
+{
+    return *Currency::parse(QString::fromLatin1(text));
+}
+
+Employee employee(const QString& name, const char* rate)
+{
+    Employee e;
+    e.name = name;
+    e.gender = QStringLiteral("Male");
+    e.civilStatus = QStringLiteral("Single");
+    e.address = QStringLiteral("1 MILL ROAD");
+    e.department = QStringLiteral("ACCOUNTS");
+    e.position = QStringLiteral("CLERK");
+    e.employmentStatus = QStringLiteral("Full Time");
+    e.group = QStringLiteral("STAFF");
+    e.basicRate = c(rate);
+    e.dateEmployed = QDate(2020, 5, 4);
+    return e;
+}
+
+QImage frame()
+{
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    return image;
+}
+
+} // namespace
+
+// The employee windows on a database with departments ACCOUNTS and SALES and groups STAFF and
+// WORKERS. Today is 15 March 2026.
+class TestEmployeeWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_f = std::make_unique<WindowFixture>();
+        for (const char* name : {"SALES", "ACCOUNTS"})
+            QVERIFY(MasterRepository(m_f->db(), MasterRepository::Kind::Department).add(QString::fromLatin1(name)));
+        for (const char* name : {"WORKERS", "STAFF"})
+            QVERIFY(MasterRepository(m_f->db(), MasterRepository::Kind::Group).add(QString::fromLatin1(name)));
+    }
+    void cleanup() { m_f.reset(); }
+
+    void entrySavesEveryColumnAndGoesOn()
+    {
+        openEntry();
+        QVERIFY(!button("cmdSave")->isEnabled());
+        QCOMPARE(m_f->control<QComboBox>("Combo1")->itemText(0), QStringLiteral("ACCOUNTS")); // sorted
+        m_f->click("cmdAdd");
+        QCOMPARE(m_f->text("txtIDNo"), QStringLiteral("1"));
+        QCOMPARE(m_f->text("txtBasicRate"), QStringLiteral("0"));
+        fillEntry("KEVIN", "", "O'BRIEN");
+        m_f->control<QDateEdit>("dtpHired")->setDate(QDate(2024, 3, 5));
+        m_f->click("cmdSave");
+        QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Employee Record Saved Successfully"));
+        const auto stored = EmployeeRepository(m_f->db()).find(1).value();
+        QVERIFY(stored);
+        QCOMPARE(stored->name, QStringLiteral("KEVIN O'BRIEN"));
+        QCOMPARE(stored->gender, QStringLiteral("Male"));
+        QCOMPARE(stored->civilStatus, QStringLiteral("Married"));
+        QCOMPARE(stored->address, QStringLiteral("4 NEHRU NAGAR"));
+        QCOMPARE(stored->department, QStringLiteral("SALES"));
+        QCOMPARE(stored->group, QStringLiteral("WORKERS"));
+        QCOMPARE(stored->position, QStringLiteral("FITTER"));
+        QCOMPARE(stored->employmentStatus, QStringLiteral("Part-Time"));
+        QCOMPARE(stored->basicRate, c("15250.5"));
+        QCOMPARE(stored->dateEmployed, QDate(2024, 3, 5));
+        // Straight on to the next employee: the next number, emptied fields, the same hire date.
+        QCOMPARE(m_f->text("txtIDNo"), QStringLiteral("2"));
+        QCOMPARE(m_f->text("txtFName"), QString());
+        QCOMPARE(m_f->text("cboGender"), QString());
+        QCOMPARE(m_f->text("txtBasicRate"), QStringLiteral("0"));
+        QCOMPARE(m_f->control<QDateEdit>("dtpHired")->date(), QDate(2024, 3, 5));
+        QVERIFY(button("cmdSave")->isEnabled() && !button("cmdAdd")->isEnabled());
+    }
+
+    void entryChecksBeforeStoring_data() { checks_data(); }
+    void entryChecksBeforeStoring()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, message);
+        openEntry();
+        m_f->click("cmdAdd");
+        fillEntry("RAMESH", "K", "PATEL");
+        blank(field);
+        blank("txtBasicRate"); // the last field waits its turn
+        m_f->click("cmdSave");
+        QCOMPARE(m_f->prompter.lastText(), message);
+        QCOMPARE(m_f->prompter.last().icon, Prompter::Icon::Information);
+        QCOMPARE(m_f->prompter.last().title, QStringLiteral("Information"));
+        QVERIFY(m_f->control(field)->hasFocus() || m_f->control(field)->isAncestorOf(QApplication::focusWidget()));
+        QCOMPARE(m_f->database().count("SELECT count(*) FROM emp"), 0);
+    }
+
+    void entryRefusesARateThatIsNoNumber()
+    {
+        openEntry();
+        m_f->click("cmdAdd");
+        fillEntry("RAMESH", "K", "PATEL");
+        m_f->control<QLineEdit>("txtBasicRate")->setText(QStringLiteral("."));
+        m_f->click("cmdSave");
+        QVERIFY(m_f->prompter.lastText().contains(QStringLiteral("number of 0 or more")));
+        QCOMPARE(m_f->database().count("SELECT count(*) FROM emp"), 0);
+    }
+
+    void cancelLocksWhatWasTyped()
+    {
+        openEntry();
+        m_f->click("cmdAdd");
+        m_f->type("txtFName", "RAMESH");
+        m_f->click("cmdCancel");
+        QCOMPARE(m_f->text("txtFName"), QStringLiteral("RAMESH"));
+        QVERIFY(m_f->control<QLineEdit>("txtFName")->isReadOnly());
+        QVERIFY(button("cmdAdd")->isEnabled() && !button("cmdSave")->isEnabled());
+        m_f->click("cmdAdd");
+        QCOMPARE(m_f->text("txtFName"), QString());
+        QCOMPARE(m_f->text("txtIDNo"), QStringLiteral("1"));
+    }
+
+    // Deleting the last employee does not give its number to the next one.
+    void numbersAreNeverGivenTwice()
+    {
+        for (int i = 1; i <= 8; ++i)
+            QVERIFY(EmployeeRepository(m_f->db()).insert(employee(QStringLiteral("E%1").arg(i), "100")));
+        m_f->open<EmployeeListWindow>();
+        selectRows({7});
+        m_f->prompter.answer(true);
+        m_f->click("cmdDelete");
+        QCOMPARE(m_f->database().count("SELECT count(*) FROM emp"), 7);
+        openEntry();
+        m_f->click("cmdAdd");
+        QCOMPARE(m_f->text("txtIDNo"), QStringLiteral("9"));
+    }
+
+    void editChecksInOrder_data() { checks_data(); }
+    void editChecksInOrder()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, message);
+        openEdit(employee(QStringLiteral("RAMESH PATEL"), "12500"));
+        blank(field);
+        m_f->click("cmdSave");
+        QCOMPARE(m_f->prompter.lastText(), message);
+        QCOMPARE(m_f->prompter.entries().size(), 1);
+        QVERIFY(button("cmdSave")->isEnabled());
+    }
+
+    // Update rewrites the row but the basic rate, which shows grouped with two decimals and stays.
+    void editUpdatesAndLocks()
+    {
+        QTemporaryDir dir;
+        const QString photo = dir.filePath("p.png");
+        QVERIFY(frame().save(photo));
+        Employee e = employee(QStringLiteral("RAMESH PATEL"), "12500.5");
+        e.photo = photo;
+        auto* window = openEdit(e);
+        QCOMPARE(m_f->text("txtBasicRate"), QStringLiteral("12,500.50"));
+        QVERIFY(m_f->control<QLineEdit>("txtBasicRate")->isReadOnly());
+        QVERIFY(!m_f->control<QLabel>("Image1")->pixmap().isNull());
+        QSignalSpy updated(window, &EmployeeEditWindow::updated);
+        m_f->type("txtFName", "RAMESH K PATEL", false);
+        m_f->control<QComboBox>("Combo1")->setCurrentText("SALES");
+        m_f->control<QDateEdit>("dtpHired")->setDate(QDate(2021, 1, 2));
+        m_f->click("cmdSave");
+        QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Data entry successfully updated."));
+        QCOMPARE(updated.size(), 1);
+        const Employee stored = *EmployeeRepository(m_f->db()).find(1).value();
+        QCOMPARE(stored.name, QStringLiteral("RAMESH K PATEL"));
+        QCOMPARE(stored.department, QStringLiteral("SALES"));
+        QCOMPARE(stored.dateEmployed, QDate(2021, 1, 2));
+        QCOMPARE(stored.basicRate, c("12500.5"));
+        QCOMPARE(stored.photo, photo);
+        QVERIFY(!button("cmdSave")->isEnabled() && !button("cmdCancel")->isEnabled());
+        QVERIFY(m_f->control<QLineEdit>("txtFName")->isReadOnly());
+    }
+
+    // A picture file that is gone leaves the picture empty, and nothing is said.
+    void editWithoutItsPicture()
+    {
+        Employee e = employee(QStringLiteral("RAMESH PATEL"), "100");
+        e.photo = QStringLiteral("/nowhere/p.jpg");
+        openEdit(e);
+        QVERIFY(m_f->control<QLabel>("Image1")->pixmap().isNull());
+        QCOMPARE(m_f->text("Text14"), e.photo);
+        QVERIFY(m_f->prompter.entries().isEmpty());
+    }
+
+    void editOfAnEmployeeDeletedMeanwhile()
+    {
+        openEdit(employee(QStringLiteral("RAMESH PATEL"), "100"));
+        QVERIFY(EmployeeRepository(m_f->db()).remove(1));
+        m_f->click("cmdSave");
+        QCOMPARE(m_f->prompter.lastText(), QStringLiteral("There is no employee number 1."));
+        QVERIFY(button("cmdSave")->isEnabled());
+    }
+
+    void emptyListOffersOnlyClose()
+    {
+        m_f->open<EmployeeListWindow>();
+        for (const char* name : {"cmdEdit", "cmdDelete", "cmdPrintSel", "cmdPrintAll"})
+            QVERIFY2(!button(name)->isEnabled(), name);
+        QVERIFY(button("cmdClose")->isEnabled());
+    }
+
+    void listDeletesOnlyOnYes()
+    {
+        addThree();
+        m_f->open<EmployeeListWindow>();
+        selectRows({1});
+        m_f->click("cmdDelete");
+        QCOMPARE(m_f->prompter.last().title, QStringLiteral("Confirm Delete"));
+        QCOMPARE(m_f->prompter.last().defaultButton, Prompter::Default::No);
+        QCOMPARE(listed(1), (QStringList{"RAMESH PATEL", "SUNITA SHARMA", "ANTHONY D'SOUZA"}));
+        m_f->prompter.answer(true);
+        m_f->click("cmdDelete");
+        QCOMPARE(listed(1), (QStringList{"RAMESH PATEL", "ANTHONY D'SOUZA"}));
+        QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Record deleted."));
+        QCOMPARE(m_f->database().count("SELECT count(*) FROM emp WHERE ID = 2"), 0);
+    }
+
+    void listSortsAndFilters()
+    {
+        addThree();
+        m_f->open<EmployeeListWindow>();
+        QCOMPARE(listed(0), (QStringList{"1", "2", "3"}));
+        auto* header = m_f->control<QTableView>("lvlEmpInfo")->horizontalHeader();
+        // Basic rates sort as numbers: 9000 before 12500.
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(8) + 5, 5));
+        QCOMPARE(listed(8), (QStringList{"9000", "12500", "41000"}));
+        m_f->type("txtFilter", "suni", false);
+        QCOMPARE(listed(1), (QStringList{"SUNITA SHARMA"}));
+        m_f->type("txtFilter", "3", false);
+        QCOMPARE(listed(1), (QStringList{"ANTHONY D'SOUZA"}));
+        m_f->type("txtFilter", "", false);
+        QCOMPARE(listed(0).size(), 3);
+    }
+
+    void listEditsAndShowsTheUpdate()
+    {
+        addThree();
+        auto* list = m_f->open<EmployeeListWindow>();
+        selectRows({0});
+        m_f->click("cmdEdit");
+        auto* edit = list->findChild<EmployeeEditWindow*>();
+        QVERIFY(edit);
+        auto* name = edit->findChild<QLineEdit*>("txtFName");
+        QCOMPARE(name->text(), QStringLiteral("RAMESH PATEL"));
+        name->setText(QStringLiteral("RAMESH K PATEL"));
+        QTest::mouseClick(edit->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
+        QCOMPARE(listed(1).first(), QStringLiteral("RAMESH K PATEL"));
+    }
+
+    void listPrintsTheChosenEmployees()
+    {
+        addThree();
+        auto* list = m_f->open<EmployeeListWindow>();
+        selectRows({0, 2});
+        m_f->click("cmdPrintSel");
+        QCOMPARE(list->findChildren<ReportViewer*>().last()->document().rowCount(), 2);
+        m_f->click("cmdPrintAll");
+        const report::Document& all = list->findChildren<ReportViewer*>().last()->document();
+        QCOMPARE(all.rowCount(), 3);
+        QCOMPARE(all.name, QStringLiteral("drtSel_emp_info"));
+    }
+
+    void withoutACameraStartIsOff()
+    {
+        openEntry({});
+        auto* devices = m_f->control<QListWidget>("lstDevices");
+        QCOMPARE(devices->count(), 1);
+        QCOMPARE(devices->item(0)->text(), QStringLiteral("No Device Available"));
+        QVERIFY(!button("cmdStart")->isEnabled());
+    }
+
+    // A frame saved as .jpg is a JPEG file, and its path is what the employee's row keeps.
+    void photographFromTheCamera()
+    {
+        auto camera = std::make_unique<FakeCamera>(QStringList{"Front camera", "USB camera"});
+        FakeCamera* fake = camera.get();
+        m_f->open<EmployeeEntryWindow>(nullptr, std::move(camera));
+        auto* devices = m_f->control<QListWidget>("lstDevices");
+        QCOMPARE(devices->count(), 2);
+        QCOMPARE(devices->currentRow(), 0);
+        m_f->click("cmdAdd");
+        fillEntry("RAMESH", "K", "PATEL");
+        m_f->click("cmdStart");
+        QVERIFY(!button("cmdStart")->isEnabled() && button("cmdStop")->isEnabled());
+        fake->send(frame());
+        QVERIFY(!m_f->control<QLabel>("Image1")->pixmap().isNull());
+        QTemporaryDir dir;
+        m_f->prompter.answerFile(dir.filePath("photo.jpg"));
+        m_f->click("Command1");
+        QFile file(dir.filePath("photo.jpg"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(3), QByteArray("\xFF\xD8\xFF"));
+        QCOMPARE(m_f->text("Text14"), dir.filePath("photo.jpg"));
+        QVERIFY(button("cmdStart")->isEnabled() && !button("cmdStop")->isEnabled());
+        m_f->click("cmdSave");
+        QCOMPARE(EmployeeRepository(m_f->db()).find(1).value()->photo, dir.filePath("photo.jpg"));
+        // The next employee starts without the last one's photograph.
+        QCOMPARE(m_f->text("Text14"), QString());
+    }
+
+private:
+    void checks_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("message");
+        // clang-format off
+        QTest::newRow("name") << "txtFName" << "Please enter First Name.";
+        QTest::newRow("gender") << "cboGender" << "Please Select Gender.";
+        QTest::newRow("status") << "cboStat" << "Please Select Status.";
+        QTest::newRow("address") << "txtAddress" << "Please enter Employee's Address.";
+        QTest::newRow("position") << "txtPosition" << "Please enter Employee's Position.";
+        QTest::newRow("employment status") << "cboEmpStat" << "Please Select Employee's Status.";
+        QTest::newRow("basic rate") << "txtBasicRate" << "Please enter Employee's Basic Salary Rate.";
+        // clang-format on
+    }
+
+    EmployeeEntryWindow* openEntry(QStringList devices = {"Camera"})
+    {
+        return m_f->open<EmployeeEntryWindow>(nullptr, std::make_unique<FakeCamera>(devices));
+    }
+    EmployeeEditWindow* openEdit(const Employee& e)
+    {
+        const qint64 id = EmployeeRepository(m_f->db()).insert(e).value();
+        auto* window = m_f->open<EmployeeEditWindow>(nullptr, std::make_unique<FakeCamera>(QStringList{}));
+        window->load(*EmployeeRepository(m_f->db()).find(id).value());
+        return window;
+    }
+    void fillEntry(const QString& first, const QString& middle, const QString& last)
+    {
+        m_f->type("txtFName", first, false);
+        m_f->type("txtMI", middle, false);
+        m_f->type("txtLName", last, false);
+        m_f->control<QComboBox>("cboGender")->setCurrentText("Male");
+        m_f->control<QComboBox>("cboStat")->setCurrentText("Married");
+        m_f->type("txtAddress", "4 NEHRU NAGAR", false);
+        m_f->control<QComboBox>("Combo1")->setCurrentText("SALES");
+        m_f->control<QComboBox>("Combo2")->setCurrentText("WORKERS");
+        m_f->type("txtPosition", "FITTER", false);
+        m_f->control<QComboBox>("cboEmpStat")->setCurrentText("Part-Time");
+        m_f->type("txtBasicRate", "15250.5", false);
+    }
+    void blank(const QString& field)
+    {
+        QWidget* w = m_f->control(field);
+        if (auto* combo = qobject_cast<QComboBox*>(w))
+            combo->setCurrentText(QString());
+        else if (auto* text = qobject_cast<QPlainTextEdit*>(w))
+            text->clear();
+        else
+            static_cast<QLineEdit*>(w)->clear();
+    }
+    void addThree()
+    {
+        for (const auto& [name, rate] : {std::pair{"RAMESH PATEL", "12500"}, std::pair{"SUNITA SHARMA", "9000"},
+                                         std::pair{"ANTHONY D'SOUZA", "41000"}})
+            QVERIFY(EmployeeRepository(m_f->db()).insert(employee(QString::fromLatin1(name), rate)));
+    }
+    QPushButton* button(const char* name) { return m_f->control<QPushButton>(QString::fromLatin1(name)); }
+    QStringList listed(int column) const
+    {
+        const QAbstractItemModel* model = m_f->control<QTableView>("lvlEmpInfo")->model();
+        QStringList values;
+        for (int row = 0; row < model->rowCount(); ++row)
+            values << model->index(row, column).data().toString();
+        return values;
+    }
+    void selectRows(std::initializer_list<int> rows)
+    {
+        auto* view = m_f->control<QTableView>("lvlEmpInfo");
+        view->clearSelection();
+        for (int row : rows)
+            view->selectionModel()->select(view->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    std::unique_ptr<WindowFixture> m_f;
+};
+
+QTEST_MAIN(TestEmployeeWindows)
+#include "test_employee_windows.moc"
