@@ -50,7 +50,7 @@ void EmployeeEditWindow::load(const Employee& employee)
 void EmployeeEditWindow::setEditing(bool editing)
 {
     m_fields.setLocked(!editing);
-    m_ui->txtFName->setReadOnly(!editing);
+    setTypable(m_ui->txtFName, editing);
     m_ui->cmdSave->setEnabled(editing);
     m_ui->cmdCancel->setEnabled(editing);
 }

@@ -53,8 +53,8 @@ void EmployeeEntryWindow::setEntry(bool entry)
 {
     m_fields.setLocked(!entry);
     for (QLineEdit* box : nameBoxes())
-        box->setReadOnly(!entry);
-    m_ui->txtBasicRate->setReadOnly(!entry);
+        setTypable(box, entry);
+    setTypable(m_ui->txtBasicRate, entry);
     m_ui->cmdAdd->setEnabled(!entry);
     m_ui->cmdSave->setEnabled(entry);
     m_ui->cmdCancel->setEnabled(entry);

@@ -8,6 +8,7 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -39,10 +40,20 @@ void EmployeeFields::setUp(AppContext& context, bool sorted) const
     EntryBehaviour::install(hired, EntryBehaviour::EnterMovesOn);
 }
 
+void setTypable(QWidget* box, bool typable)
+{
+    if (auto* line = qobject_cast<QLineEdit*>(box))
+        line->setReadOnly(!typable);
+    else if (auto* text = qobject_cast<QPlainTextEdit*>(box))
+        text->setReadOnly(!typable);
+    box->style()->unpolish(box);
+    box->style()->polish(box);
+}
+
 void EmployeeFields::setLocked(bool locked) const
 {
-    address->setReadOnly(locked);
-    position->setReadOnly(locked);
+    setTypable(address, !locked);
+    setTypable(position, !locked);
     for (QComboBox* combo : {gender, status, department, employmentStatus})
         combo->setEnabled(!locked);
 }

@@ -12,6 +12,10 @@ class QLineEdit;
 class QPlainTextEdit;
 class QWidget;
 
+// Makes a box read-only or typable, and grey or white to match: the look follows the read-only flag
+// only when the box is styled again.
+void setTypable(QWidget* box, bool typable);
+
 // The fields both employee windows have, from gender to the hire date; the name boxes, the ID and the
 // photograph are each window's own.
 struct EmployeeFields {

@@ -1,0 +1,113 @@
+// Measures what the operator waits for in the employee list, on the benchmark database (5,000
+// employees; built by the first run of any benchmark):
+//   bench_employees [--database PATH] [--rebuild]
+// The list window runs offscreen; each action is timed from the operator's click or key until the
+// window has processed what it set off.
+
+#include "bench_support.h"
+#include "common/dates.h"
+#include "data/database.h"
+#include "data/session.h"
+#include "employees/employee_list_window.h"
+#include "reports/report_viewer.h"
+#include "support/fixed_clock.h"
+#include "support/scripted_prompter.h"
+#include "ui/app_context.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace bench;
+
+int main(int argc, char** argv)
+{
+    quietOffscreen();
+    QApplication app(argc, argv);
+    const QString path = benchDatabasePath(app.arguments());
+    Database db;
+    if (!openBenchDatabase(db, path, app.arguments().contains(QStringLiteral("--rebuild"))))
+        return 1;
+
+    ScriptedPrompter prompter;
+    FixedClock clock(QDateTime(dates::lastOfMonth(lastMonth), QTime(10, 0)));
+    Session session{company, QStringLiteral("bench"), QStringLiteral("Admin")};
+    AppContext context{db, prompter, clock, session};
+    std::unique_ptr<EmployeeListWindow> window;
+    const auto open = [&] {
+        window = std::make_unique<EmployeeListWindow>(context);
+        window->show();
+        settle();
+        if (window->findChild<QTableView*>(QStringLiteral("lvlEmpInfo"))->model()->rowCount() != employees)
+            std::abort();
+    };
+    const auto print = [](const char* what, double value, const char* unit) {
+        std::printf("%-58s %10.2f %s\n", what, value, unit);
+    };
+    std::printf("%-58s %10s\n", "median", "");
+
+    print("opening the employee list (5,000 employees), cold",
+          measure(
+              5,
+              [&](int) {
+                  window.reset();
+                  reopenCold(db, path);
+              },
+              [&](int) { open(); }),
+          "ms");
+    print("opening the employee list (5,000 employees), warm",
+          measure(
+              11, [&](int) { window.reset(); }, [&](int) { open(); }, true),
+          "ms");
+
+    // Typing "EMPLOYEE 4321" into the filter box, a key at a time, and clearing it again.
+    auto* filter = window->findChild<QLineEdit*>(QStringLiteral("txtFilter"));
+    const QString typed = QStringLiteral("EMPLOYEE 4321");
+    std::vector<double> keys;
+    for (int run = 0; run < 5; ++run) {
+        filter->clear();
+        settle();
+        for (const QChar c : typed)
+            keys.push_back(measure(
+                1, [](int) {},
+                [&](int) {
+                    QTest::keyClick(filter, c.toLatin1());
+                    settle();
+                }));
+    }
+    print("a key typed into the filter box (5,000 employees)", median(keys), "ms");
+    std::sort(keys.begin(), keys.end());
+    print("the slowest key typed into the filter box", keys.back(), "ms");
+    filter->clear();
+    settle();
+
+    // Print All, then Export PDF from the preview.
+    QTemporaryDir output;
+    const double preview = measure(
+        5,
+        [&](int) {
+            for (ReportViewer* viewer : window->findChildren<ReportViewer*>())
+                delete viewer;
+        },
+        [&](int) {
+            QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdPrintAll")), Qt::LeftButton);
+            settle();
+        });
+    print("Print All (5,000 employees) to the preview shown", preview, "ms");
+    const double pdf = measure(
+        3, [](int) {},
+        [&](int) {
+            prompter.answerFile(output.filePath(QStringLiteral("employees.pdf")));
+            window->findChildren<ReportViewer*>().last()->exportPdf();
+            if (QFile(output.filePath(QStringLiteral("employees.pdf"))).size() < 1000)
+                std::abort();
+        });
+    print("Export PDF of 5,000 employees", pdf / 1000, "s");
+    return 0;
+}
