@@ -91,9 +91,11 @@ private slots:
         openEntry();
         QVERIFY(!button("cmdSave")->isEnabled());
         QCOMPARE(m_f->control<QComboBox>("Combo1")->itemText(0), QStringLiteral("ACCOUNTS")); // sorted
+        m_f->control<QDateEdit>("dtpHired")->setDate(QDate(2020, 1, 1));
         m_f->click("cmdAdd");
         QCOMPARE(m_f->text("txtIDNo"), QStringLiteral("1"));
         QCOMPARE(m_f->text("txtBasicRate"), QStringLiteral("0"));
+        QCOMPARE(m_f->control<QDateEdit>("dtpHired")->date(), QDate(2026, 3, 15)); // Add starts on today
         fillEntry("KEVIN", "", "O'BRIEN");
         m_f->control<QDateEdit>("dtpHired")->setDate(QDate(2024, 3, 5));
         m_f->click("cmdSave");
