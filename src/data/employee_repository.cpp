@@ -77,9 +77,23 @@ Result<qint64> EmployeeRepository::nextId() const
 
 Status EmployeeRepository::update(const Employee& e)
 {
-    SqlQuery query(m_db, updateStatement(QStringLiteral("emp"), columns, QStringLiteral("ID = ?")));
-    bindValues(query, e);
-    query.bind(e.id);
+    // Every column but the number and the basic rate, which increments and decrements change.
+    static const QStringList details = {
+        QStringLiteral("emname"),   QStringLiteral("gender"), QStringLiteral("status"),  QStringLiteral("address"),
+        QStringLiteral("dept"),     QStringLiteral("pos"),    QStringLiteral("empstat"), QStringLiteral("dateemployed"),
+        QStringLiteral("empphoto"), QStringLiteral("grp")};
+    SqlQuery query(m_db, updateStatement(QStringLiteral("emp"), details, QStringLiteral("ID = ?")));
+    query.bind(e.name)
+        .bind(e.gender)
+        .bind(e.civilStatus)
+        .bind(e.address)
+        .bind(e.department)
+        .bind(e.position)
+        .bind(e.employmentStatus)
+        .bind(e.dateEmployed)
+        .bind(e.photo)
+        .bind(e.group)
+        .bind(e.id);
     return query.execChanging(noEmployee(e.id));
 }
 

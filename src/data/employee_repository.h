@@ -39,7 +39,8 @@ public:
     Result<qint64> insert(const Employee& employee);
     // The number the next new employee gets: one more than the largest ever given out.
     Result<qint64> nextId() const;
-    // Rewrites every column of the employee's row; fails when there is no such employee.
+    // Rewrites the employee's row but the basic rate, which only increments and decrements change (a
+    // window open meanwhile must not undo them); fails when there is no such employee.
     Status update(const Employee& employee);
     // Deletes the employee's row (nothing of the payroll, loans or advances); fails when there is none.
     Status remove(qint64 id);

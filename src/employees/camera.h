@@ -21,6 +21,8 @@ public:
 signals:
     // A new picture from the running camera.
     void frameReady(const QImage& frame);
+    // The running camera stopped by itself (unplugged, taken by another program).
+    void failed(const QString& reason);
 };
 
 // The computer's cameras, through Qt Multimedia.

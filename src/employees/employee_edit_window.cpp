@@ -2,6 +2,8 @@
 
 #include "ui_employee_edit_window.h"
 
+#include <QDateEdit>
+
 #include "employees/camera.h"
 #include "employees/photo_area.h"
 #include "ui/app_context.h"
@@ -24,9 +26,10 @@ EmployeeEditWindow::EmployeeEditWindow(AppContext& context, QWidget* parent, std
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(true);
 
-    connect(m_ui->cmdSave, &QPushButton::clicked, this, &EmployeeEditWindow::update);
+    connect(m_ui->cmdSave, &QPushButton::clicked, this, &EmployeeEditWindow::saveChanges);
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, [this] { setEditing(false); });
     connect(m_ui->cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_ui->dtpHired, &QDateEdit::dateChanged, this, [this] { m_dateChanged = true; });
     setEditing(false);
 }
 
@@ -43,6 +46,7 @@ void EmployeeEditWindow::load(const Employee& employee)
     m_fields.show(employee);
     m_ui->txtBasicRate->setText(employee.basicRate.toFixedText(true));
     m_photo->showFile(employee.photo);
+    m_dateChanged = false;
     setEditing(true);
     m_ui->txtFName->setFocus();
 }
@@ -51,11 +55,12 @@ void EmployeeEditWindow::setEditing(bool editing)
 {
     m_fields.setLocked(!editing);
     setTypable(m_ui->txtFName, editing);
+    m_photo->setEnabled(editing);
     m_ui->cmdSave->setEnabled(editing);
     m_ui->cmdCancel->setEnabled(editing);
 }
 
-void EmployeeEditWindow::update()
+void EmployeeEditWindow::saveChanges()
 {
     if (!requireFilled(m_context.prompter, m_fields.required(m_ui->txtFName), Prompter::Icon::Information,
                        QStringLiteral("Information")))
@@ -64,6 +69,8 @@ void EmployeeEditWindow::update()
     Employee employee = m_loaded;
     employee.name = m_ui->txtFName->text().trimmed();
     m_fields.read(employee);
+    if (!m_dateChanged)
+        employee.dateEmployed = m_loaded.dateEmployed;
     employee.photo = m_ui->Text14->text().trimmed();
     if (Status s = EmployeeRepository(m_context.db).update(employee); !s) {
         m_context.prompter.error(s.error());

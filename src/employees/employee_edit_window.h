@@ -30,7 +30,7 @@ signals:
     void updated(qint64 id);
 
 private:
-    void update();
+    void saveChanges();
     void setEditing(bool editing);
 
     std::unique_ptr<Ui::EmployeeEditWindow> m_ui;
@@ -38,4 +38,5 @@ private:
     EmployeeFields m_fields;
     PhotoArea* m_photo;
     Employee m_loaded;
+    bool m_dateChanged = false; // a stored date the box cannot show (none) stays unless one is chosen
 };

@@ -52,6 +52,7 @@ QList<QLineEdit*> EmployeeEntryWindow::nameBoxes() const
 void EmployeeEntryWindow::setEntry(bool entry)
 {
     m_fields.setLocked(!entry);
+    m_photo->setEnabled(entry);
     for (QLineEdit* box : nameBoxes())
         setTypable(box, entry);
     setTypable(m_ui->txtBasicRate, entry);

@@ -54,8 +54,9 @@ void EmployeeFields::setLocked(bool locked) const
 {
     setTypable(address, !locked);
     setTypable(position, !locked);
-    for (QComboBox* combo : {gender, status, department, employmentStatus})
+    for (QComboBox* combo : {gender, status, department, group, employmentStatus})
         combo->setEnabled(!locked);
+    hired->setEnabled(!locked);
 }
 
 void EmployeeFields::clear() const

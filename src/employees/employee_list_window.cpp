@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeySequence>
+#include <QSet>
 #include <QShortcut>
 
 #include <algorithm>
@@ -66,8 +67,19 @@ void EmployeeListWindow::reload()
         m_context.prompter.error(employees.error());
         return;
     }
+    QSet<qint64> chosen;
+    for (const Employee& e : selected())
+        chosen.insert(e.id);
     m_model->setEmployees(employees.value());
     m_ui->lvlEmpInfo->resizeColumnsToContents();
+    QItemSelection keep;
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        if (chosen.contains(m_model->employee(row).id)) {
+            const QModelIndex shown = m_filter->mapFromSource(m_model->index(row, 0));
+            if (shown.isValid())
+                keep.select(shown, shown);
+        }
+    m_ui->lvlEmpInfo->selectionModel()->select(keep, QItemSelectionModel::Select | QItemSelectionModel::Rows);
     updateButtons();
 }
 
@@ -152,8 +164,7 @@ void EmployeeListWindow::printSelected()
 
 void EmployeeListWindow::printAll()
 {
-    // Every employee, in the order the list shows them.
-    QList<Employee> employees;
+    // Every employee, by number, whatever the list shows.
     const auto all = EmployeeRepository(m_context.db).all();
     if (!all) {
         m_context.prompter.error(all.error());

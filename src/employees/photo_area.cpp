@@ -29,8 +29,17 @@ PhotoArea::PhotoArea(Prompter& prompter, const Controls& controls, std::unique_p
     setCapturing(false);
 
     connect(m_camera.get(), &Camera::frameReady, this, [this](const QImage& frame) {
+        // A picture that arrives after Stop or Save must not replace what the screen keeps.
+        if (!m_capturing)
+            return;
         m_frame = frame;
         showImage(frame);
+    });
+    connect(m_camera.get(), &Camera::failed, this, [this](const QString& reason) {
+        if (!m_capturing)
+            return;
+        stopCamera();
+        m_prompter.warning(QStringLiteral("The camera stopped: %1").arg(reason));
     });
     connect(m_controls.start, &QPushButton::clicked, this, &PhotoArea::startCamera);
     connect(m_controls.stop, &QPushButton::clicked, this, [this] {
@@ -50,10 +59,21 @@ PhotoArea::~PhotoArea()
 
 void PhotoArea::setCapturing(bool capturing)
 {
+    m_capturing = capturing;
     const bool hasDevice = m_controls.devices->count() > 0 && m_controls.devices->item(0)->text() != noDevice;
-    m_controls.start->setEnabled(hasDevice && !capturing);
-    m_controls.stop->setEnabled(capturing);
-    m_controls.save->setEnabled(capturing);
+    m_controls.start->setEnabled(m_enabled && hasDevice && !capturing);
+    m_controls.stop->setEnabled(m_enabled && capturing);
+    m_controls.save->setEnabled(m_enabled && capturing);
+    m_controls.browse->setEnabled(m_enabled);
+    m_controls.path->setReadOnly(!m_enabled);
+}
+
+void PhotoArea::setEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    if (!enabled && m_capturing)
+        m_camera->stop();
+    setCapturing(m_capturing && enabled);
 }
 
 void PhotoArea::startCamera()
@@ -90,7 +110,10 @@ void PhotoArea::saveFrame()
                                 QStringLiteral("Bitmap (*.bmp);;JPG (*.jpg)"));
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
+    // A name without a picture type ("R.PATEL") is saved as a bitmap.
+    static const QStringList types = {QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("jpeg"),
+                                      QStringLiteral("png")};
+    if (!types.contains(QFileInfo(path).suffix().toLower()))
         path += QStringLiteral(".bmp");
     // The file's format follows its name: a .jpg file holds JPEG data.
     if (!frame.save(path)) {

@@ -36,6 +36,8 @@ public:
     void showFile(const QString& path);
     // No picture and no path.
     void clear();
+    // A locked window's photograph cannot be changed: the camera stops and the controls are off.
+    void setEnabled(bool enabled);
 
 private:
     void startCamera();
@@ -49,4 +51,6 @@ private:
     Controls m_controls;
     std::unique_ptr<Camera> m_camera;
     QImage m_frame; // the last picture from the camera
+    bool m_capturing = false;
+    bool m_enabled = true;
 };

@@ -41,6 +41,8 @@ public:
         if (device < 0 || device >= inputs.size())
             return false;
         m_camera = std::make_unique<QCamera>(inputs.at(device));
+        connect(m_camera.get(), &QCamera::errorOccurred, this,
+                [this](QCamera::Error, const QString& reason) { emit failed(reason); });
         m_session.setCamera(m_camera.get());
         m_camera->start();
         return m_camera->error() == QCamera::NoError;

@@ -6,6 +6,7 @@
 #include "reports/report_viewer.h"
 #include "support/window_fixture.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
@@ -13,9 +14,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -76,6 +79,7 @@ class TestEmployeeWindows : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void init()
     {
         m_f = std::make_unique<WindowFixture>();
@@ -119,6 +123,25 @@ private slots:
         QCOMPARE(m_f->text("txtBasicRate"), QStringLiteral("0"));
         QCOMPARE(m_f->control<QDateEdit>("dtpHired")->date(), QDate(2024, 3, 5));
         QVERIFY(button("cmdSave")->isEnabled() && !button("cmdAdd")->isEnabled());
+        fillEntry(" RAMESH ", "K", "PATEL");
+        m_f->click("cmdSave");
+        QCOMPARE(EmployeeRepository(m_f->db()).find(2).value()->name, QStringLiteral("RAMESH K PATEL"));
+    }
+
+    // Enter moves from box to box, through the lists that open on the way.
+    void enterWalksThroughTheLists()
+    {
+        openEntry();
+        m_f->click("cmdAdd");
+        m_f->type("txtLName", "PATEL");
+        auto* gender = m_f->control<QComboBox>("cboGender");
+        QTRY_VERIFY(gender->hasFocus());
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(gender->view(), Qt::Key_Return);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(gender->currentText(), QStringLiteral("Female"));
+        QTest::keyClick(gender, Qt::Key_Return);
+        QTRY_VERIFY(m_f->control("cboStat")->hasFocus());
     }
 
     void entryChecksBeforeStoring_data() { checks_data(); }
@@ -198,10 +221,14 @@ private slots:
         QTemporaryDir dir;
         const QString photo = dir.filePath("p.png");
         QVERIFY(frame().save(photo));
-        Employee e = employee(QStringLiteral("RAMESH PATEL"), "12500.5");
+        Employee e = employee(QStringLiteral("RAMESH PATEL"), "12500.1235");
         e.photo = photo;
         auto* window = openEdit(e);
-        QCOMPARE(m_f->text("txtBasicRate"), QStringLiteral("12,500.50"));
+        QCOMPARE(m_f->text("txtBasicRate"), QStringLiteral("12,500.12"));
+        // An increment stored while the window is open is not undone by the update.
+        QVERIFY(m_f->database().count("SELECT count(*) FROM emp") == 1);
+        QSqlQuery raise(m_f->db().connection());
+        QVERIFY(raise.exec("UPDATE emp SET basicrate = basicrate + 5000000"));
         QVERIFY(m_f->control<QLineEdit>("txtBasicRate")->isReadOnly());
         QVERIFY(!m_f->control<QLabel>("Image1")->pixmap().isNull());
         QSignalSpy updated(window, &EmployeeEditWindow::updated);
@@ -215,7 +242,7 @@ private slots:
         QCOMPARE(stored.name, QStringLiteral("RAMESH K PATEL"));
         QCOMPARE(stored.department, QStringLiteral("SALES"));
         QCOMPARE(stored.dateEmployed, QDate(2021, 1, 2));
-        QCOMPARE(stored.basicRate, c("12500.5"));
+        QCOMPARE(stored.basicRate, c("13000.1235"));
         QCOMPARE(stored.photo, photo);
         QVERIFY(!button("cmdSave")->isEnabled() && !button("cmdCancel")->isEnabled());
         QVERIFY(m_f->control<QLineEdit>("txtFName")->isReadOnly());
@@ -282,6 +309,19 @@ private slots:
         QCOMPARE(listed(0).size(), 3);
     }
 
+    // Rows are mapped through the sorted list: the employee deleted is the one shown first.
+    void listActsOnTheRowShown()
+    {
+        addThree();
+        m_f->open<EmployeeListWindow>();
+        m_f->control<QTableView>("lvlEmpInfo")->sortByColumn(8, Qt::AscendingOrder);
+        selectRows({0});
+        m_f->prompter.answer(true);
+        m_f->click("cmdDelete");
+        QCOMPARE(m_f->database().count("SELECT count(*) FROM emp WHERE ID = 2"), 0);
+        QCOMPARE(m_f->database().count("SELECT count(*) FROM emp"), 2);
+    }
+
     void listEditsAndShowsTheUpdate()
     {
         addThree();
@@ -295,6 +335,7 @@ private slots:
         name->setText(QStringLiteral("RAMESH K PATEL"));
         QTest::mouseClick(edit->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
         QCOMPARE(listed(1).first(), QStringLiteral("RAMESH K PATEL"));
+        QVERIFY(button("cmdEdit")->isEnabled()); // the employee stays selected
     }
 
     void listPrintsTheChosenEmployees()
