@@ -19,10 +19,7 @@ EmployeeEditWindow::EmployeeEditWindow(AppContext& context, QWidget* parent, std
                 m_ui->txtPosition, m_ui->cboEmpStat, m_ui->txtBasicRate, m_ui->dtpHired};
     m_fields.setUp(context, false);
     EntryBehaviour::install(m_ui->txtFName, EntryBehaviour::EnterMovesOn);
-    m_photo = new PhotoArea(
-        context.prompter,
-        {m_ui->lstDevices, m_ui->cmdStart, m_ui->cmdStop, m_ui->Command1, m_ui->cmdBrowse, m_ui->Image1, m_ui->Text14},
-        camera ? std::move(camera) : systemCamera(), this);
+    m_photo = PhotoArea::attach(this, context.prompter, std::move(camera));
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(true);
 

@@ -22,10 +22,7 @@ EmployeeEntryWindow::EmployeeEntryWindow(AppContext& context, QWidget* parent, s
         EntryBehaviour::install(box, EntryBehaviour::EnterMovesOn);
     EntryBehaviour::install(m_ui->txtBasicRate, EntryBehaviour::AmountKeys | EntryBehaviour::EnterMovesOn |
                                                     EntryBehaviour::SelectAllOnFocus);
-    m_photo = new PhotoArea(
-        context.prompter,
-        {m_ui->lstDevices, m_ui->cmdStart, m_ui->cmdStop, m_ui->Command1, m_ui->cmdBrowse, m_ui->Image1, m_ui->Text14},
-        camera ? std::move(camera) : systemCamera(), this);
+    m_photo = PhotoArea::attach(this, context.prompter, std::move(camera));
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(true);
 

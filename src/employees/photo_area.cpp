@@ -13,7 +13,18 @@
 #include <QStandardPaths>
 
 namespace {
+
 const QString noDevice = QStringLiteral("No Device Available");
+
+template <typename T>
+T* named(QWidget* window, const char* name)
+{
+    T* found = window->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("the window %s has no photograph control %s", qPrintable(window->objectName()), name);
+    return found;
+}
+
 } // namespace
 
 PhotoArea::PhotoArea(Prompter& prompter, const Controls& controls, std::unique_ptr<Camera> camera, QObject* parent)
@@ -50,6 +61,15 @@ PhotoArea::PhotoArea(Prompter& prompter, const Controls& controls, std::unique_p
     connect(m_controls.browse, &QPushButton::clicked, this, &PhotoArea::browse);
     // A path typed into the box shows its picture once the box is left.
     connect(m_controls.path, &QLineEdit::editingFinished, this, [this] { showFile(m_controls.path->text()); });
+}
+
+PhotoArea* PhotoArea::attach(QWidget* window, Prompter& prompter, std::unique_ptr<Camera> camera)
+{
+    const Controls controls{named<QListWidget>(window, "lstDevices"), named<QPushButton>(window, "cmdStart"),
+                            named<QPushButton>(window, "cmdStop"),    named<QPushButton>(window, "Command1"),
+                            named<QPushButton>(window, "cmdBrowse"),  named<QLabel>(window, "Image1"),
+                            named<QLineEdit>(window, "Text14")};
+    return new PhotoArea(prompter, controls, camera ? std::move(camera) : systemCamera(), window);
 }
 
 PhotoArea::~PhotoArea()

@@ -31,6 +31,10 @@ public:
     PhotoArea(Prompter& prompter, const Controls& controls, std::unique_ptr<Camera> camera, QObject* parent);
     ~PhotoArea() override;
 
+    // The photograph area of a window whose controls have the usual names (lstDevices, cmdStart,
+    // cmdStop, Command1, cmdBrowse, Image1, Text14); without a camera the computer's are offered.
+    static PhotoArea* attach(QWidget* window, Prompter& prompter, std::unique_ptr<Camera> camera);
+
     // Shows the picture of that file and puts its path in the box; a missing or unreadable file
     // leaves the picture empty, without a message.
     void showFile(const QString& path);
