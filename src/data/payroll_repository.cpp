@@ -117,6 +117,36 @@ Result<qint64> PayrollRepository::countFor(const QString& company, qint64 employ
     return count->toLongLong();
 }
 
+namespace {
+
+Result<qint64> removed(SqlQuery& query)
+{
+    if (Status s = query.exec(); !s)
+        return s;
+    return qint64(query.rowsAffected());
+}
+
+} // namespace
+
+Result<qint64> PayrollRepository::removeNumber(const QString& company, qint64 transId)
+{
+    return removeRange(company, transId, transId);
+}
+
+Result<qint64> PayrollRepository::removeRange(const QString& company, qint64 first, qint64 last)
+{
+    SqlQuery query(m_db, QStringLiteral("DELETE FROM payroll WHERE company = ? AND transid BETWEEN ? AND ?"));
+    query.bind(company).bind(first).bind(last);
+    return removed(query);
+}
+
+Result<qint64> PayrollRepository::removeAll(const QString& company)
+{
+    SqlQuery query(m_db, QStringLiteral("DELETE FROM payroll WHERE company = ?"));
+    query.bind(company);
+    return removed(query);
+}
+
 Result<Currency> PayrollRepository::loanRecovered(qint64 employeeId) const
 {
     SqlQuery q(m_db, QStringLiteral("SELECT sum(loanrec) FROM payroll WHERE ID = ?"));

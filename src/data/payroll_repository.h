@@ -51,6 +51,11 @@ public:
     Result<QList<PayrollTransaction>> month(const QString& company, QDate month) const;
     // Transactions of this employee in this company and month.
     Result<qint64> countFor(const QString& company, qint64 employeeId, QDate month) const;
+    // Deletions of one company's transactions: by number, by a range of numbers (both ends
+    // included), or all of them. Each gives how many it deleted; other companies' rows stay.
+    Result<qint64> removeNumber(const QString& company, qint64 transId);
+    Result<qint64> removeRange(const QString& company, qint64 first, qint64 last);
+    Result<qint64> removeAll(const QString& company);
     // The loan repaid so far: all loan instalments deducted from the employee's pay.
     Result<Currency> loanRecovered(qint64 employeeId) const;
 

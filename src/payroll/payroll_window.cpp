@@ -129,6 +129,11 @@ void PayrollWindow::showEditPanel(bool show)
     }
 }
 
+void PayrollWindow::reloadMonth()
+{
+    listMonthPayroll();
+}
+
 void PayrollWindow::showPayslips()
 {
     auto* payslips = m_context.openBeside ? qobject_cast<PayslipWindow*>(m_context.openBeside(QStringLiteral("Form5")))

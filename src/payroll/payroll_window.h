@@ -27,6 +27,9 @@ public:
     explicit PayrollWindow(AppContext& context, QWidget* parent = nullptr);
     ~PayrollWindow() override;
 
+    // Reads the month's list again (after transactions were deleted elsewhere).
+    void reloadMonth();
+
 public slots:
     void showEditPanel(bool show);
 

@@ -113,6 +113,7 @@ MainWindow::MainWindow(AppContext& context, const WindowCatalogue& catalogue, QW
     // The work of most visits is the payroll, so the focus starts there.
     m_ui->Command2->setFocus();
     m_context.openBeside = [this](const QString& name) { return openWindow(name, Closing::None); };
+    m_context.findWindow = [this](const QString& name) { return window(name); };
     // The privilege given at login applies from the start, not only once the window is activated.
     restrictButtons();
 }
@@ -120,6 +121,7 @@ MainWindow::MainWindow(AppContext& context, const WindowCatalogue& catalogue, QW
 MainWindow::~MainWindow()
 {
     m_context.openBeside = {};
+    m_context.findWindow = {};
     disconnectChildSignals(this);
 }
 

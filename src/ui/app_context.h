@@ -20,4 +20,6 @@ struct AppContext {
     // how one window calls up another, as the payroll window its payslips. Set by the main window;
     // without it a window opens on its own.
     std::function<QWidget*(const QString& name)> openBeside = {};
+    // The open working window of that name, or null; set by the main window.
+    std::function<QWidget*(const QString& name)> findWindow = {};
 };

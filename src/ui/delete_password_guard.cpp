@@ -90,6 +90,6 @@ void DeletePasswordGuard::confirm()
         close(false);
         return;
     }
-    prompter.message(deletion.done, deletion.doneIcon);
+    prompter.message(deletion.describe ? deletion.describe() : deletion.done, deletion.doneIcon);
     close(true);
 }

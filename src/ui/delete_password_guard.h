@@ -13,6 +13,16 @@ class QLineEdit;
 class QWidget;
 struct AppContext;
 
+// What one guarded request deletes, and the words around it.
+struct GuardedDeletion {
+    std::function<Status()> run;
+    QString done; // shown when run() succeeds
+    QString question = QStringLiteral("ARE YOU SURE YOU WANT TO DELETE THIS SLIP ENTRY");
+    Prompter::Icon doneIcon = Prompter::Icon::Information;
+    // When set, what to show after run() succeeded instead of `done` (how many rows went, say).
+    std::function<QString()> describe = {};
+};
+
 // The delete-password frame that stands before every guarded deletion. request() shows the frame;
 // DELETE runs the step before the check (a backup, say), hides the frame, compares the typed text
 // with the delete password exactly, and only when they match asks the question (No is the default)
@@ -28,13 +38,7 @@ public:
         QAbstractButton* confirm; // "DELETE"
         QAbstractButton* cancel;  // "CANCEL"
     };
-    // What one request deletes, and the words around it.
-    struct Deletion {
-        std::function<Status()> run;
-        QString done; // shown when run() succeeds
-        QString question = QStringLiteral("ARE YOU SURE YOU WANT TO DELETE THIS SLIP ENTRY");
-        Prompter::Icon doneIcon = Prompter::Icon::Information;
-    };
+    using Deletion = GuardedDeletion;
 
     DeletePasswordGuard(AppContext& context, Controls controls, QObject* parent = nullptr);
 
