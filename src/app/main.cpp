@@ -2,6 +2,7 @@
 #include "common/clock.h"
 #include "data/database.h"
 #include "employees/employee_windows.h"
+#include "ledgers/ledger_windows.h"
 #include "payroll/payroll_windows.h"
 #include "reports/report_export.h"
 #include "shell/shell_controller.h"
@@ -93,6 +94,7 @@ int main(int argc, char** argv)
     WindowCatalogue catalogue;
     addShellWindows(catalogue);
     addEmployeeWindows(catalogue);
+    addLedgerWindows(catalogue);
     addPayrollWindows(catalogue);
     Startup startup(prompter, clock, catalogue);
     StartOptions options;

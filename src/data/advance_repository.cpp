@@ -24,3 +24,24 @@ Result<Currency> AdvanceRepository::monthTotal(qint64 employeeId, QDate month) c
     q.bind(employeeId).bind(dates::firstOfMonth(month)).bind(dates::lastOfMonth(month));
     return q.total();
 }
+
+Result<qint64> AdvanceRepository::setAmount(const QString& company, qint64 employeeId, QDate date, Currency amount)
+{
+    SqlQuery q(m_db, QStringLiteral("UPDATE adv SET advamt = ? WHERE company = ? AND ID = ? AND advdt = ?"));
+    q.bind(amount).bind(company).bind(employeeId).bind(date);
+    return q.execCounting();
+}
+
+Result<qint64> AdvanceRepository::remove(const QString& company, qint64 employeeId, QDate date)
+{
+    SqlQuery q(m_db, QStringLiteral("DELETE FROM adv WHERE company = ? AND ID = ? AND advdt = ?"));
+    q.bind(company).bind(employeeId).bind(date);
+    return q.execCounting();
+}
+
+Result<qint64> AdvanceRepository::removeAll(const QString& company)
+{
+    SqlQuery q(m_db, QStringLiteral("DELETE FROM adv WHERE company = ?"));
+    q.bind(company);
+    return q.execCounting();
+}

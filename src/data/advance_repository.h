@@ -26,6 +26,12 @@ public:
     // All of the employee's advances dated in the month of `month`.
     Result<Currency> monthTotal(qint64 employeeId, QDate month) const;
 
+    // Changes of the advances of one employee, company and date; each gives how many it changed.
+    Result<qint64> setAmount(const QString& company, qint64 employeeId, QDate date, Currency amount);
+    Result<qint64> remove(const QString& company, qint64 employeeId, QDate date);
+    // Every advance of the company; the other companies' stay.
+    Result<qint64> removeAll(const QString& company);
+
 private:
     const Database& m_db;
 };

@@ -37,3 +37,51 @@ Result<std::optional<Currency>> LoanRepository::latestMonthlyDeduction(qint64 em
     q.bind(employeeId);
     return q.first([](const SqlQuery& row) { return row.amount(0); });
 }
+
+Result<QList<Loan>> LoanRepository::entries(qint64 employeeId) const
+{
+    SqlQuery q(m_db, QStringLiteral("SELECT %1 FROM loan WHERE ID = ? ORDER BY ldt, ltm, rowid")
+                         .arg(columns.join(QStringLiteral(", "))));
+    q.bind(employeeId);
+    return q.rows([](const SqlQuery& row) {
+        return Loan{row.number(0), row.text(1), row.amount(2),
+                    row.amount(3), row.date(4), QTime::fromString(row.text(5), QStringLiteral("HH:mm:ss")),
+                    row.text(6),   row.text(7)};
+    });
+}
+
+namespace {
+
+// One employee's entries of one company and date.
+const QString entryOf = QStringLiteral(" WHERE company = ? AND ID = ? AND ldt = ?");
+
+} // namespace
+
+Result<qint64> LoanRepository::setAmount(const QString& company, qint64 employeeId, QDate date, Currency amount)
+{
+    SqlQuery q(m_db, QStringLiteral("UPDATE loan SET loanamt = ?") + entryOf);
+    q.bind(amount).bind(company).bind(employeeId).bind(date);
+    return q.execCounting();
+}
+
+Result<qint64> LoanRepository::setMonthlyDeduction(const QString& company, qint64 employeeId, QDate date,
+                                                   Currency deduction)
+{
+    SqlQuery q(m_db, QStringLiteral("UPDATE loan SET permonthded = ?") + entryOf);
+    q.bind(deduction).bind(company).bind(employeeId).bind(date);
+    return q.execCounting();
+}
+
+Result<qint64> LoanRepository::remove(const QString& company, qint64 employeeId, QDate date)
+{
+    SqlQuery q(m_db, QStringLiteral("DELETE FROM loan") + entryOf);
+    q.bind(company).bind(employeeId).bind(date);
+    return q.execCounting();
+}
+
+Result<qint64> LoanRepository::removeAll(const QString& company)
+{
+    SqlQuery q(m_db, QStringLiteral("DELETE FROM loan WHERE company = ?"));
+    q.bind(company);
+    return q.execCounting();
+}

@@ -4,6 +4,7 @@
 #include "data/status.h"
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QTime>
 
@@ -29,6 +30,14 @@ public:
     Status insert(const Loan& loan);
     // Everything lent to the employee.
     Result<Currency> totalLent(qint64 employeeId) const;
+    // The employee's loan entries in all companies, by date.
+    Result<QList<Loan>> entries(qint64 employeeId) const;
+    // Changes of the entries of one employee, company and date; each gives how many entries it changed.
+    Result<qint64> setAmount(const QString& company, qint64 employeeId, QDate date, Currency amount);
+    Result<qint64> setMonthlyDeduction(const QString& company, qint64 employeeId, QDate date, Currency deduction);
+    Result<qint64> remove(const QString& company, qint64 employeeId, QDate date);
+    // Every loan entry of the company; the other companies' stay.
+    Result<qint64> removeAll(const QString& company);
     // The monthly deduction of the employee's latest loan, if there is a loan.
     Result<std::optional<Currency>> latestMonthlyDeduction(qint64 employeeId) const;
 

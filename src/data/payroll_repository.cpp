@@ -117,17 +117,6 @@ Result<qint64> PayrollRepository::countFor(const QString& company, qint64 employ
     return count->toLongLong();
 }
 
-namespace {
-
-Result<qint64> removed(SqlQuery& query)
-{
-    if (Status s = query.exec(); !s)
-        return s;
-    return qint64(query.rowsAffected());
-}
-
-} // namespace
-
 Result<qint64> PayrollRepository::removeNumber(const QString& company, qint64 transId)
 {
     return removeRange(company, transId, transId);
@@ -137,14 +126,21 @@ Result<qint64> PayrollRepository::removeRange(const QString& company, qint64 fir
 {
     SqlQuery query(m_db, QStringLiteral("DELETE FROM payroll WHERE company = ? AND transid BETWEEN ? AND ?"));
     query.bind(company).bind(first).bind(last);
-    return removed(query);
+    return query.execCounting();
 }
 
 Result<qint64> PayrollRepository::removeAll(const QString& company)
 {
     SqlQuery query(m_db, QStringLiteral("DELETE FROM payroll WHERE company = ?"));
     query.bind(company);
-    return removed(query);
+    return query.execCounting();
+}
+
+Result<QList<PayrollTransaction>> PayrollRepository::ofEmployee(qint64 employeeId) const
+{
+    SqlQuery q(m_db, selectFrom(QStringLiteral("WHERE ID = ? ORDER BY ddate, transid")));
+    q.bind(employeeId);
+    return q.rows(readTransaction);
 }
 
 Result<Currency> PayrollRepository::loanRecovered(qint64 employeeId) const

@@ -44,6 +44,13 @@ Status SqlQuery::execChanging(const QString& whenNone)
     return m_query.numRowsAffected() > 0 ? Status() : Status::failure(whenNone);
 }
 
+Result<qint64> SqlQuery::execCounting()
+{
+    if (Status s = exec(); !s)
+        return s;
+    return qint64(m_query.numRowsAffected());
+}
+
 Result<QVariant> SqlQuery::single()
 {
     if (Status s = exec(); !s)

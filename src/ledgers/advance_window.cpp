@@ -1,0 +1,161 @@
+#include "advance_window.h"
+
+#include "ui_advance_window.h"
+
+#include "common/clock.h"
+#include "common/dates.h"
+#include "data/advance_repository.h"
+#include "data/database.h"
+#include "data/session.h"
+#include "ledgers/ledger_checks.h"
+#include "ui/app_context.h"
+#include "ui/delete_password_guard.h"
+#include "ui/deletion_backup.h"
+#include "ui/entry_behaviour.h"
+#include "ui/prompter.h"
+#include "ui/window_lifetime.h"
+
+namespace {
+
+QString advances(qint64 n)
+{
+    return ledger::count(n, QStringLiteral("advance"), QStringLiteral("advances"));
+}
+
+} // namespace
+
+AdvanceWindow::AdvanceWindow(AppContext& context, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::AdvanceWindow>()), m_context(context)
+{
+    m_ui->setupUi(this);
+    m_picker = new EmployeePicker(
+        context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id) { return choose(id); }, this);
+    m_guard = new DeletePasswordGuard(context, {m_ui->Frame3, m_ui->Text6, m_ui->Command9, m_ui->Command8}, this);
+    m_guard->setStepBeforeCheck([this] { return backupBeforeDeletion(m_context, DeletionBackup::Network); });
+    m_ui->Frame3->hide();
+    EntryBehaviour::install(m_ui->Text1, EntryBehaviour::AmountKeys | EntryBehaviour::EnterMovesOn |
+                                             EntryBehaviour::SelectAllOnFocus);
+    m_ui->Text1->setText(QStringLiteral("0"));
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(true);
+
+    connect(m_ui->cmdSave, &QPushButton::clicked, this, &AdvanceWindow::save);
+    connect(m_ui->Command1, &QPushButton::clicked, this, &AdvanceWindow::update);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &AdvanceWindow::removeAdvances);
+    connect(m_ui->Command3, &QPushButton::clicked, this, &AdvanceWindow::removeAll);
+    connect(m_ui->cmdClose, &QPushButton::clicked, this, &QWidget::close);
+
+    m_picker->reload();
+    m_ui->DTPicker1->setDate(m_context.clock.today());
+    m_ui->Combo1->setFocus();
+}
+
+AdvanceWindow::~AdvanceWindow()
+{
+    disconnectChildSignals(this);
+}
+
+EmployeePicker::Outcome AdvanceWindow::choose(qint64 id)
+{
+    const auto found = EmployeeRepository(m_context.db).find(id);
+    if (!found || !found->has_value()) {
+        m_employee.reset();
+        if (!found)
+            m_context.prompter.error(found.error());
+        return found ? EmployeePicker::Outcome::NotFound : EmployeePicker::Outcome::Failed;
+    }
+    m_employee = **found;
+    return EmployeePicker::Outcome::Chosen;
+}
+
+bool AdvanceWindow::chosen()
+{
+    if (m_picker->settle() && m_employee)
+        return true;
+    m_context.prompter.warning(QStringLiteral("Please choose the employee first."));
+    m_ui->Combo1->setFocus();
+    return false;
+}
+
+bool AdvanceWindow::matched(qint64 count, const QString& nothingDone)
+{
+    if (count > 0)
+        return true;
+    m_context.prompter.message(QStringLiteral("%1 has no advance of %2 dated %3; nothing was %4.")
+                                   .arg(m_employee->name, m_context.session.company,
+                                        dates::displayText(m_ui->DTPicker1->date()), nothingDone));
+    return false;
+}
+
+void AdvanceWindow::save()
+{
+    if (!chosen())
+        return;
+    const auto amount =
+        ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the advance amount"), ledger::onePaisa());
+    if (!amount)
+        return;
+    const Advance advance{
+        m_employee->id,           m_employee->name, *amount, m_ui->DTPicker1->date(), m_context.clock.now().time(),
+        m_context.session.company};
+    if (Status s = AdvanceRepository(m_context.db).insert(advance); !s) {
+        m_context.prompter.error(s.error());
+        return;
+    }
+    m_context.prompter.information(QStringLiteral("Record Saved Successfully"));
+    m_picker->clear();
+    m_employee.reset();
+    m_ui->Text1->setText(QStringLiteral("0"));
+    m_ui->Combo1->setFocus();
+}
+
+void AdvanceWindow::update()
+{
+    if (!chosen())
+        return;
+    const auto amount =
+        ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the advance amount"), ledger::onePaisa());
+    if (!amount)
+        return;
+    const auto changed = AdvanceRepository(m_context.db)
+                             .setAmount(m_context.session.company, m_employee->id, m_ui->DTPicker1->date(), *amount);
+    if (!changed) {
+        m_context.prompter.error(changed.error());
+        return;
+    }
+    if (matched(*changed, QStringLiteral("updated")))
+        m_context.prompter.message(QStringLiteral("Values Updated: %1.").arg(advances(*changed)));
+}
+
+void AdvanceWindow::removeAdvances()
+{
+    if (!chosen())
+        return;
+    if (!m_context.prompter.question(QStringLiteral("Delete the advances of %1 dated %2?")
+                                         .arg(m_employee->name, dates::displayText(m_ui->DTPicker1->date()))))
+        return;
+    const auto removed =
+        AdvanceRepository(m_context.db).remove(m_context.session.company, m_employee->id, m_ui->DTPicker1->date());
+    if (!removed) {
+        m_context.prompter.error(removed.error());
+        return;
+    }
+    if (matched(*removed, QStringLiteral("deleted")))
+        m_context.prompter.message(QStringLiteral("Current Record Deleted: %1.").arg(advances(*removed)));
+}
+
+void AdvanceWindow::removeAll()
+{
+    auto count = std::make_shared<qint64>(0);
+    m_guard->request(
+        {[this, count] {
+             const auto removed = AdvanceRepository(m_context.db).removeAll(m_context.session.company);
+             if (removed)
+                 *count = *removed;
+             return removed.status();
+         },
+         {},
+         QStringLiteral("ARE YOU SURE YOU WANT TO DELETE THIS SLIP ENTRY"),
+         Prompter::Icon::None,
+         [count] { return QStringLiteral("ALL Advance records deleted successfully: %1.").arg(advances(*count)); }});
+}

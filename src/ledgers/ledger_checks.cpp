@@ -1,0 +1,29 @@
+#include "ledger_checks.h"
+
+#include "ui/prompter.h"
+
+#include <QLineEdit>
+
+namespace ledger {
+
+std::optional<Currency> amountIn(Prompter& prompter, QLineEdit* box, const QString& what, Currency minimum,
+                                 std::optional<Currency> maximum)
+{
+    const auto amount = Currency::parse(box->text());
+    if (amount && *amount >= minimum && (!maximum || *amount <= *maximum))
+        return amount;
+    QString wanted = minimum.isZero() ? QStringLiteral("a number of 0 or more") : QStringLiteral("a number above 0");
+    if (maximum)
+        wanted += QStringLiteral(", at most %1").arg(maximum->toString());
+    prompter.warning(QStringLiteral("Please enter %1 as %2.").arg(what, wanted));
+    box->setFocus();
+    box->selectAll();
+    return std::nullopt;
+}
+
+QString count(qint64 n, const QString& one, const QString& many)
+{
+    return n == 1 ? QStringLiteral("1 %1").arg(one) : QStringLiteral("%1 %2").arg(n).arg(many);
+}
+
+} // namespace ledger

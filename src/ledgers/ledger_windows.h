@@ -1,0 +1,6 @@
+#pragma once
+
+class WindowCatalogue;
+
+// Registers the loan (Form8) and advance (Form9) windows.
+void addLedgerWindows(WindowCatalogue& catalogue);

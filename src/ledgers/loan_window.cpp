@@ -1,0 +1,318 @@
+#include "loan_window.h"
+
+#include "ui_loan_window.h"
+
+#include "common/clock.h"
+#include "common/dates.h"
+#include "data/database.h"
+#include "data/loan_repository.h"
+#include "data/master_repository.h"
+#include "data/payroll_repository.h"
+#include "data/session.h"
+#include "ledgers/ledger_checks.h"
+#include "ui/app_context.h"
+#include "ui/delete_password_guard.h"
+#include "ui/deletion_backup.h"
+#include "ui/entry_behaviour.h"
+#include "ui/prompter.h"
+#include "ui/window_lifetime.h"
+
+#include <QHeaderView>
+#include <QTableWidget>
+
+namespace {
+
+void fill(QTableWidget* grid, const QStringList& headers, const QList<QStringList>& rows)
+{
+    grid->clear();
+    grid->setColumnCount(int(headers.size()));
+    grid->setHorizontalHeaderLabels(headers);
+    grid->setRowCount(int(rows.size()));
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows.at(r).size(); ++c)
+            grid->setItem(r, c, new QTableWidgetItem(rows.at(r).at(c)));
+    grid->resizeColumnsToContents();
+}
+
+QString entries(qint64 n)
+{
+    return ledger::count(n, QStringLiteral("loan entry"), QStringLiteral("loan entries"));
+}
+
+} // namespace
+
+LoanWindow::LoanWindow(AppContext& context, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::LoanWindow>()), m_context(context)
+{
+    m_ui->setupUi(this);
+    m_picker = new EmployeePicker(
+        context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id) { return choose(id); }, this);
+    m_guard = new DeletePasswordGuard(context, {m_ui->Frame3, m_ui->Text6, m_ui->Command9, m_ui->Command8}, this);
+    m_guard->setStepBeforeCheck([this] { return backupBeforeDeletion(m_context, DeletionBackup::Network); });
+    connect(m_guard, &DeletePasswordGuard::finished, this, [this](bool deleted) {
+        if (deleted && m_employee)
+            showEmployee();
+    });
+    m_ui->Frame3->hide();
+    m_ui->Combo3->addItems(MasterRepository(context.db, MasterRepository::Kind::Department).names());
+    m_ui->Combo3->setCurrentIndex(-1);
+    for (QLineEdit* box : {m_ui->Text1, m_ui->Text4})
+        EntryBehaviour::install(box, EntryBehaviour::AmountKeys | EntryBehaviour::EnterMovesOn |
+                                         EntryBehaviour::SelectAllOnFocus);
+    EntryBehaviour::install(m_ui->Combo3, EntryBehaviour::DropDownOnFocus | EntryBehaviour::EnterMovesOn);
+    for (QTableWidget* grid : {m_ui->MSHFlexGrid1, m_ui->MSHFlexGrid2})
+        grid->verticalHeader()->hide();
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(true);
+
+    connect(m_ui->Text1, &QLineEdit::textEdited, this, [this] { m_amountTyped = true; });
+    connect(m_ui->Text4, &QLineEdit::textEdited, this, [this] { m_deductionTyped = true; });
+    connect(m_ui->Command1, &QPushButton::clicked, this, &LoanWindow::addNew);
+    connect(m_ui->cmdSave, &QPushButton::clicked, this, &LoanWindow::save);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &LoanWindow::update);
+    connect(m_ui->Command4, &QPushButton::clicked, this, &LoanWindow::removeEntries);
+    connect(m_ui->Command3, &QPushButton::clicked, this, &LoanWindow::removeAll);
+    connect(m_ui->cmdClose, &QPushButton::clicked, this, &QWidget::close);
+
+    m_picker->reload();
+    m_ui->DTPicker1->setDate(m_context.clock.today());
+    clearEmployee();
+    m_ui->Combo1->setFocus();
+}
+
+LoanWindow::~LoanWindow()
+{
+    disconnectChildSignals(this);
+}
+
+EmployeePicker::Outcome LoanWindow::choose(qint64 id)
+{
+    const auto found = EmployeeRepository(m_context.db).find(id);
+    if (!found || !found->has_value()) {
+        clearEmployee();
+        if (!found)
+            m_context.prompter.error(found.error());
+        return found ? EmployeePicker::Outcome::NotFound : EmployeePicker::Outcome::Failed;
+    }
+    m_employee = **found;
+    m_ui->Combo3->setCurrentText(m_employee->department);
+    if (!showEmployee()) {
+        clearEmployee();
+        return EmployeePicker::Outcome::Failed;
+    }
+    return EmployeePicker::Outcome::Chosen;
+}
+
+bool LoanWindow::showEmployee()
+{
+    const qint64 id = m_employee->id;
+    LoanRepository loans(m_context.db);
+    const auto lent = loans.totalLent(id);
+    const auto recovered = PayrollRepository(m_context.db).loanRecovered(id);
+    const auto deduction = loans.latestMonthlyDeduction(id);
+    const auto list = loans.entries(id);
+    const auto payroll = PayrollRepository(m_context.db).ofEmployee(id);
+    for (const Status& s : {lent.status(), recovered.status(), deduction.status(), list.status(), payroll.status()})
+        if (!s) {
+            m_context.prompter.error(s.error());
+            return false;
+        }
+    m_ui->Text1->setText(lent->toString());
+    m_ui->Text2->setText(recovered->toString());
+    const auto balance = lent->minus(*recovered);
+    m_ui->Text3->setText(balance ? balance->toString() : QStringLiteral("too large"));
+    m_ui->Text4->setText(deduction->value_or(Currency()).toString());
+    m_amountTyped = m_deductionTyped = false;
+
+    QList<QStringList> rows;
+    for (const Loan& loan : *list)
+        rows << QStringList{QString::number(loan.employeeId),
+                            loan.name,
+                            loan.amount.toString(),
+                            loan.monthlyDeduction.toString(),
+                            dates::displayText(loan.date),
+                            loan.time.toString(QStringLiteral("HH:mm:ss")),
+                            loan.company};
+    fill(m_ui->MSHFlexGrid1,
+         {QStringLiteral("ID"), QStringLiteral("Employee"), QStringLiteral("LoanAmount"), QStringLiteral("Per Month"),
+          QStringLiteral("Date"), QStringLiteral("Time"), QStringLiteral("Company")},
+         rows);
+    rows.clear();
+    for (const PayrollTransaction& t : *payroll)
+        rows << QStringList{QString::number(t.employeeId), t.name, t.loanRecovered.toString(),
+                            dates::displayText(t.payDate), t.company};
+    fill(m_ui->MSHFlexGrid2,
+         {QStringLiteral("ID"), QStringLiteral("Employee"), QStringLiteral("recoveramt"), QStringLiteral("Date"),
+          QStringLiteral("Company")},
+         rows);
+    return true;
+}
+
+void LoanWindow::clearEmployee()
+{
+    m_employee.reset();
+    for (QLineEdit* box : {m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4})
+        box->setText(QStringLiteral("0"));
+    m_amountTyped = m_deductionTyped = false;
+    for (QTableWidget* grid : {m_ui->MSHFlexGrid1, m_ui->MSHFlexGrid2})
+        grid->setRowCount(0);
+}
+
+bool LoanWindow::chosen()
+{
+    if (m_picker->settle() && m_employee)
+        return true;
+    m_context.prompter.warning(QStringLiteral("Please choose the employee first."));
+    m_ui->Combo1->setFocus();
+    return false;
+}
+
+void LoanWindow::addNew()
+{
+    // The boxes are emptied for the new entry; the totals come back with the next choice.
+    for (QLineEdit* box : {m_ui->Text1, m_ui->Text2, m_ui->Text3})
+        box->setText(QStringLiteral("0"));
+    m_amountTyped = false;
+    m_ui->Text1->setFocus();
+}
+
+void LoanWindow::save()
+{
+    if (!chosen())
+        return;
+    if (!m_amountTyped) {
+        m_context.prompter.warning(QStringLiteral("Press Add New and type the amount of the new loan: the box "
+                                                  "shows everything lent so far."));
+        m_ui->Text1->setFocus();
+        return;
+    }
+    const auto amount =
+        ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the loan amount"), ledger::onePaisa());
+    if (!amount)
+        return;
+    const auto deduction = ledger::amountIn(m_context.prompter, m_ui->Text4, QStringLiteral("the per month deduction"),
+                                            Currency(), amount);
+    if (!deduction)
+        return;
+    const Loan loan{m_employee->id,
+                    m_employee->name,
+                    *amount,
+                    *deduction,
+                    m_ui->DTPicker1->date(),
+                    m_context.clock.now().time(),
+                    m_ui->Combo3->currentText().trimmed(),
+                    m_context.session.company};
+    if (Status s = LoanRepository(m_context.db).insert(loan); !s) {
+        m_context.prompter.error(s.error());
+        return;
+    }
+    m_context.prompter.information(QStringLiteral("Record Saved Successfully"));
+    showEmployee();
+}
+
+std::optional<QList<Loan>> LoanWindow::entriesOn(QDate date, const QString& nothingDone)
+{
+    const auto all = LoanRepository(m_context.db).entries(m_employee->id);
+    if (!all) {
+        m_context.prompter.error(all.error());
+        return std::nullopt;
+    }
+    QList<Loan> matching;
+    for (const Loan& loan : *all)
+        if (loan.date == date && loan.company == m_context.session.company)
+            matching << loan;
+    if (matching.isEmpty()) {
+        m_context.prompter.message(
+            QStringLiteral("%1 has no loan entry of %2 dated %3; nothing was %4.")
+                .arg(m_employee->name, m_context.session.company, dates::displayText(date), nothingDone));
+        return std::nullopt;
+    }
+    return matching;
+}
+
+void LoanWindow::update()
+{
+    if (!chosen())
+        return;
+    const QDate date = m_ui->DTPicker1->date();
+    const QString& company = m_context.session.company;
+    const auto matching = entriesOn(date, QStringLiteral("updated"));
+    if (!matching)
+        return;
+    if (m_amountTyped && m_deductionTyped) {
+        m_context.prompter.message(QStringLiteral("update loan amount and permonth deductio one by one"));
+        return;
+    }
+    if (!m_amountTyped && !m_deductionTyped) {
+        m_context.prompter.message(QStringLiteral("Change the loan amount or the per month deduction first; nothing "
+                                                  "was updated."));
+        return;
+    }
+    Result<qint64> changed = qint64(0);
+    if (m_amountTyped) {
+        // The new amount still covers each entry's monthly deduction.
+        Currency largest = ledger::onePaisa();
+        for (const Loan& loan : *matching)
+            largest = std::max(largest, loan.monthlyDeduction);
+        const auto amount =
+            ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the loan amount"), largest);
+        if (!amount)
+            return;
+        changed = LoanRepository(m_context.db).setAmount(company, m_employee->id, date, *amount);
+    } else {
+        Currency smallest = matching->first().amount;
+        for (const Loan& loan : *matching)
+            smallest = std::min(smallest, loan.amount);
+        const auto deduction = ledger::amountIn(m_context.prompter, m_ui->Text4,
+                                                QStringLiteral("the per month deduction"), Currency(), smallest);
+        if (!deduction)
+            return;
+        changed = LoanRepository(m_context.db).setMonthlyDeduction(company, m_employee->id, date, *deduction);
+    }
+    if (!changed) {
+        m_context.prompter.error(changed.error());
+        return;
+    }
+    m_context.prompter.message(QStringLiteral("Values Updated: %1.").arg(entries(*changed)));
+    showEmployee();
+}
+
+void LoanWindow::removeEntries()
+{
+    if (!chosen())
+        return;
+    const QDate date = m_ui->DTPicker1->date();
+    const QString& company = m_context.session.company;
+    const auto matching = entriesOn(date, QStringLiteral("deleted"));
+    if (!matching)
+        return;
+    if (!m_context.prompter.question(QStringLiteral("Delete %1 of %2 dated %3?")
+                                         .arg(matching->size() == 1
+                                                  ? QStringLiteral("the loan entry")
+                                                  : QStringLiteral("the %1 loan entries").arg(matching->size()),
+                                              m_employee->name, dates::displayText(date))))
+        return;
+    const auto removed = LoanRepository(m_context.db).remove(company, m_employee->id, date);
+    if (!removed) {
+        m_context.prompter.error(removed.error());
+        return;
+    }
+    m_context.prompter.message(QStringLiteral("Current Record Deleted: %1.").arg(entries(*removed)));
+    showEmployee();
+}
+
+void LoanWindow::removeAll()
+{
+    auto count = std::make_shared<qint64>(0);
+    m_guard->request(
+        {[this, count] {
+             const auto removed = LoanRepository(m_context.db).removeAll(m_context.session.company);
+             if (removed)
+                 *count = *removed;
+             return removed.status();
+         },
+         {},
+         QStringLiteral("ARE YOU SURE YOU WANT TO DELETE THIS SLIP ENTRY"),
+         Prompter::Icon::None,
+         [count] { return QStringLiteral("ALL Loan records deleted successfully: %1.").arg(entries(*count)); }});
+}

@@ -1,0 +1,298 @@
+#include "data/advance_repository.h"
+#include "data/loan_repository.h"
+#include "data/payroll_repository.h"
+#include "data/user_repository.h"
+#include "ledgers/advance_window.h"
+#include "ledgers/loan_window.h"
+#include "payroll/payroll_window.h"
+#include "support/window_fixture.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+
+Currency c(const char* text)
+{
+    return *Currency::parse(QString::fromLatin1(text));
+}
+
+} // namespace
+
+// The loan and advance windows on ACME (the session's company) and OTHER CO, with employee 1
+// RAMESH PATEL and 2 SUNITA SHARMA. Today is 15 March 2026; the delete password is "del".
+class TestLedgerWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_f = std::make_unique<WindowFixture>();
+        for (const char* name : {"RAMESH PATEL", "SUNITA SHARMA"}) {
+            Employee e;
+            e.name = QString::fromLatin1(name);
+            e.department = QStringLiteral("ACCOUNTS");
+            e.basicRate = c("31000");
+            QVERIFY(EmployeeRepository(m_f->db()).insert(e));
+        }
+        QVERIFY(UserRepository(m_f->db()).setDeletePassword(QStringLiteral("del")));
+    }
+    void cleanup() { m_f.reset(); }
+
+    // Totals count every company; the balance is exact.
+    void loanTotals()
+    {
+        loan(1, "1000", "100", {2026, 1, 5}, "ACME");
+        loan(1, "500", "50", {2026, 2, 5}, "OTHER CO");
+        payroll(1, "250.5", "ACME");
+        m_f->open<LoanWindow>();
+        m_f->type("Combo1", "1");
+        QCOMPARE(m_f->text("Text1"), QStringLiteral("1500"));
+        QCOMPARE(m_f->text("Text2"), QStringLiteral("250.5"));
+        QCOMPARE(m_f->text("Text3"), QStringLiteral("1249.5"));
+        QCOMPARE(m_f->text("Text4"), QStringLiteral("50")); // the latest entry's
+        QCOMPARE(m_f->control<QTableWidget>("MSHFlexGrid1")->rowCount(), 2);
+        QCOMPARE(m_f->control<QTableWidget>("MSHFlexGrid2")->rowCount(), 1);
+    }
+
+    void loanSavedIsDeductedByThePayroll()
+    {
+        m_f->open<LoanWindow>();
+        m_f->type("Combo1", "2");
+        m_f->click("cmdSave"); // the box still shows the total: refused
+        QVERIFY(m_f->prompter.lastText().startsWith(QStringLiteral("Press Add New")));
+        m_f->click("Command1");
+        m_f->type("Text1", "3000", false);
+        m_f->type("Text4", "5000", false);
+        m_f->click("cmdSave");
+        QVERIFY(m_f->prompter.lastText().contains(QStringLiteral("at most 3000")));
+        m_f->type("Text4", "2000", false);
+        m_f->click("cmdSave");
+        QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Record Saved Successfully"));
+        const auto entries = LoanRepository(m_f->db()).entries(2).value();
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries.first().amount, c("3000"));
+        QCOMPARE(entries.first().date, QDate(2026, 3, 15));
+        QCOMPARE(entries.first().company, QStringLiteral("ACME"));
+        QCOMPARE(entries.first().department, QStringLiteral("ACCOUNTS"));
+
+        // The payroll window deducts the instalment, then no more than what is still owed.
+        payroll(2, "2000", "ACME");
+        auto* window = new PayrollWindow(m_f->context);
+        std::unique_ptr<QWidget> owner(window);
+        auto* number = window->findChild<QComboBox*>("cboEmpID");
+        number->setEditText("2");
+        QTest::keyClick(number->lineEdit(), Qt::Key_Return);
+        QCOMPARE(window->findChild<QLineEdit*>("txtsss")->text(), QStringLiteral("1000"));
+        owner.reset();
+        // The recovery shows in the loan window.
+        m_f->type("Combo1", "2");
+        QCOMPARE(m_f->text("Text2"), QStringLiteral("2000"));
+        QCOMPARE(m_f->text("Text3"), QStringLiteral("1000"));
+    }
+
+    void loanUpdate_data()
+    {
+        QTest::addColumn<QString>("amount"); // empty: not typed
+        QTest::addColumn<QString>("deduction");
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("storedAmount");
+        QTest::addColumn<QString>("storedDeduction");
+        // clang-format off
+        QTest::newRow("amount") << "1200" << "" << QDate(2026, 1, 5) << "Values Updated: 1 loan entry." << "1200" << "100";
+        QTest::newRow("deduction") << "" << "150" << QDate(2026, 1, 5) << "Values Updated: 1 loan entry." << "1000" << "150";
+        QTest::newRow("both") << "1200" << "150" << QDate(2026, 1, 5) << "update loan amount and permonth deductio one by one" << "1000" << "100";
+        QTest::newRow("neither") << "" << "" << QDate(2026, 1, 5) << "Change the loan amount or the per month deduction first; nothing was updated." << "1000" << "100";
+        QTest::newRow("no entry that day") << "1200" << "" << QDate(2026, 1, 6) << "RAMESH PATEL has no loan entry of ACME dated 06/01/2026; nothing was updated." << "1000" << "100";
+        QTest::newRow("another company's day") << "1200" << "" << QDate(2026, 2, 5) << "RAMESH PATEL has no loan entry of ACME dated 05/02/2026; nothing was updated." << "1000" << "100";
+        QTest::newRow("deduction above the amount") << "" << "1500" << QDate(2026, 1, 5) << "Please enter the per month deduction as a number of 0 or more, at most 1000." << "1000" << "100";
+        // clang-format on
+    }
+    void loanUpdate()
+    {
+        QFETCH(QString, amount);
+        QFETCH(QString, deduction);
+        QFETCH(QDate, date);
+        loan(1, "1000", "100", {2026, 1, 5}, "ACME");
+        loan(1, "500", "50", {2026, 2, 5}, "OTHER CO");
+        m_f->open<LoanWindow>();
+        m_f->type("Combo1", "1");
+        m_f->control<QDateEdit>("DTPicker1")->setDate(date);
+        if (!amount.isEmpty())
+            m_f->type("Text1", amount, false);
+        if (!deduction.isEmpty())
+            m_f->type("Text4", deduction, false);
+        m_f->click("Command2");
+        QTEST(m_f->prompter.lastText(), "message");
+        const auto entries = LoanRepository(m_f->db()).entries(1).value();
+        QTEST(entries.first().amount.toString(), "storedAmount");
+        QTEST(entries.first().monthlyDeduction.toString(), "storedDeduction");
+        QCOMPARE(entries.last().amount, c("500")); // the other company's entry stays
+    }
+
+    void loanDeleteAsksAndSaysWhatWent()
+    {
+        loan(1, "1000", "100", {2026, 1, 5}, "ACME");
+        loan(1, "400", "100", {2026, 1, 5}, "ACME");
+        loan(1, "500", "50", {2026, 1, 5}, "OTHER CO");
+        m_f->open<LoanWindow>();
+        m_f->type("Combo1", "1");
+        m_f->control<QDateEdit>("DTPicker1")->setDate({2026, 1, 5});
+        m_f->click("Command4");
+        QCOMPARE(m_f->prompter.last().defaultButton, Prompter::Default::No);
+        QCOMPARE(LoanRepository(m_f->db()).entries(1).value().size(), 3);
+        m_f->prompter.answer(true);
+        m_f->click("Command4");
+        QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Current Record Deleted: 2 loan entries."));
+        QCOMPARE(LoanRepository(m_f->db()).entries(1).value().size(), 1);
+        m_f->click("Command4");
+        QCOMPARE(m_f->prompter.lastText(),
+                 QStringLiteral("RAMESH PATEL has no loan entry of ACME dated 05/01/2026; nothing was deleted."));
+    }
+
+    // DELETE ALL takes only the company's rows, and only with the password and a Yes.
+    void deleteAll_data()
+    {
+        QTest::addColumn<bool>("loans");
+        QTest::addColumn<QString>("password"); // empty: CANCEL
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<int>("left");
+        for (const bool loans : {true, false}) {
+            const char* kind = loans ? "loans" : "advances";
+            QTest::addRow("%s, right password", kind) << loans << "del" << true << 1;
+            QTest::addRow("%s, wrong password", kind) << loans << "DEL" << true << 3;
+            QTest::addRow("%s, No", kind) << loans << "del" << false << 3;
+            QTest::addRow("%s, cancelled", kind) << loans << "" << true << 3;
+        }
+    }
+    void deleteAll()
+    {
+        QFETCH(bool, loans);
+        QFETCH(QString, password);
+        QFETCH(bool, yes);
+        for (const char* company : {"ACME", "ACME", "OTHER CO"}) {
+            if (loans)
+                loan(1, "1000", "100", {2026, 1, 5}, company);
+            else
+                advance(1, "300", {2026, 1, 5}, company);
+        }
+        if (loans)
+            m_f->open<LoanWindow>();
+        else
+            m_f->open<AdvanceWindow>();
+        m_f->click("Command3");
+        QVERIFY(m_f->control("Frame3")->isVisible());
+        m_f->type("Text6", password.isEmpty() ? "del" : password, false);
+        m_f->prompter.answer(yes);
+        m_f->click(password.isEmpty() ? "Command8" : "Command9");
+        QVERIFY(!m_f->control("Frame3")->isVisible());
+        QCOMPARE(m_f->text("Text6"), QString());
+        QTEST(int(m_f->database().count(loans ? "SELECT count(*) FROM loan" : "SELECT count(*) FROM adv")), "left");
+        if (password == "DEL")
+            QCOMPARE(m_f->prompter.lastText(), QStringLiteral("wrong password"));
+    }
+
+    void noDeletePasswordNoDeletion()
+    {
+        QSqlQuery(m_f->db().connection()).exec("DELETE FROM passwd");
+        loan(1, "1000", "100", {2026, 1, 5}, "ACME");
+        m_f->open<LoanWindow>();
+        m_f->click("Command3");
+        QVERIFY(!m_f->control("Frame3")->isVisible());
+        QVERIFY(m_f->prompter.lastText().startsWith(QStringLiteral("No delete password is set")));
+        QCOMPARE(m_f->database().count("SELECT count(*) FROM loan"), 1);
+    }
+
+    void advances_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("acme"); // ACME's advances after, as "amount amount"
+        // clang-format off
+        QTest::newRow("update") << "Command1" << QDate(2026, 1, 5) << "Values Updated: 2 advances." << "750 750";
+        QTest::newRow("update, no advance that day") << "Command1" << QDate(2026, 1, 6) << "RAMESH PATEL has no advance of ACME dated 06/01/2026; nothing was updated." << "300 200";
+        QTest::newRow("delete") << "Command2" << QDate(2026, 1, 5) << "Current Record Deleted: 2 advances." << "";
+        QTest::newRow("delete, no advance that day") << "Command2" << QDate(2026, 1, 7) << "RAMESH PATEL has no advance of ACME dated 07/01/2026; nothing was deleted." << "300 200";
+        // clang-format on
+    }
+    void advances()
+    {
+        QFETCH(QString, button);
+        QFETCH(QDate, date);
+        advance(1, "300", {2026, 1, 5}, "ACME");
+        advance(1, "200", {2026, 1, 5}, "ACME");
+        advance(1, "900", {2026, 1, 5}, "OTHER CO");
+        m_f->open<AdvanceWindow>();
+        m_f->type("Combo1", "1");
+        m_f->control<QDateEdit>("DTPicker1")->setDate(date);
+        m_f->type("Text1", "750", false);
+        m_f->prompter.answer(true); // the delete's question
+        m_f->click(button);
+        QTEST(m_f->prompter.lastText(), "message");
+        QTEST(amounts("ACME"), "acme");
+        QCOMPARE(amounts("OTHER CO"), QStringLiteral("900"));
+    }
+
+    void advanceSaveChecksAndStores()
+    {
+        m_f->open<AdvanceWindow>();
+        m_f->type("Text1", "500", false);
+        m_f->click("cmdSave");
+        QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Please choose the employee first."));
+        m_f->type("Combo1", "2");
+        m_f->type("Text1", "0", false);
+        m_f->click("cmdSave");
+        QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Please enter the advance amount as a number above 0."));
+        m_f->type("Text1", "500.5", false);
+        m_f->click("cmdSave");
+        QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Record Saved Successfully"));
+        QCOMPARE(AdvanceRepository(m_f->db()).monthTotal(2, QDate(2026, 3, 1)).value(), c("500.5"));
+        QCOMPARE(m_f->text("Combo1"), QString());
+        QCOMPARE(m_f->text("Text1"), QStringLiteral("0"));
+    }
+
+private:
+    void loan(qint64 id, const char* amount, const char* deduction, QDate date, const char* company)
+    {
+        QVERIFY(
+            LoanRepository(m_f->db()).insert({id, id == 1 ? "RAMESH PATEL" : "SUNITA SHARMA", c(amount), c(deduction),
+                                              date, QTime(10, 0), "ACCOUNTS", QString::fromLatin1(company)}));
+    }
+    void advance(qint64 id, const char* amount, QDate date, const char* company)
+    {
+        QVERIFY(AdvanceRepository(m_f->db()).insert(
+            {id, "RAMESH PATEL", c(amount), date, QTime(10, 0), QString::fromLatin1(company)}));
+    }
+    void payroll(qint64 id, const char* recovered, const char* company)
+    {
+        PayrollTransaction t;
+        t.employeeId = id;
+        t.payDate = QDate(2026, 2, 28);
+        t.loanRecovered = c(recovered);
+        t.company = QString::fromLatin1(company);
+        QVERIFY(PayrollRepository(m_f->db()).insert(t));
+    }
+    QString amounts(const char* company) const
+    {
+        QSqlQuery query(m_f->db().connection());
+        query.prepare("SELECT advamt FROM adv WHERE company = ? ORDER BY rowid");
+        query.addBindValue(QString::fromLatin1(company));
+        query.exec();
+        QStringList list;
+        while (query.next())
+            list << Currency::fromUnits(query.value(0).toLongLong()).toString();
+        return list.join(' ');
+    }
+
+    std::unique_ptr<WindowFixture> m_f;
+};
+
+QTEST_MAIN(TestLedgerWindows)
+#include "test_ledger_windows.moc"
