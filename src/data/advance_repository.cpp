@@ -45,3 +45,13 @@ Result<qint64> AdvanceRepository::removeAll(const QString& company)
     q.bind(company);
     return q.execCounting();
 }
+
+Result<qint64> AdvanceRepository::count(const QString& company, qint64 employeeId, QDate date) const
+{
+    SqlQuery q(m_db, QStringLiteral("SELECT count(*) FROM adv WHERE company = ? AND ID = ? AND advdt = ?"));
+    q.bind(company).bind(employeeId).bind(date);
+    const auto n = q.single();
+    if (!n)
+        return n.status();
+    return n->toLongLong();
+}

@@ -26,6 +26,8 @@ public:
     // All of the employee's advances dated in the month of `month`.
     Result<Currency> monthTotal(qint64 employeeId, QDate month) const;
 
+    // How many advances the employee has of the company on that date.
+    Result<qint64> count(const QString& company, qint64 employeeId, QDate date) const;
     // Changes of the advances of one employee, company and date; each gives how many it changed.
     Result<qint64> setAmount(const QString& company, qint64 employeeId, QDate date, Currency amount);
     Result<qint64> remove(const QString& company, qint64 employeeId, QDate date);

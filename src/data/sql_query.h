@@ -30,9 +30,9 @@ public:
     Status exec();
     // Runs a change that must touch a row; whenNone is the failure when it touched none.
     Status execChanging(const QString& whenNone);
-    // Runs a statement that gives one value: that value, or a null QVariant when there is no row.
     // Runs a change; how many rows it changed.
     Result<qint64> execCounting();
+    // Runs a statement that gives one value: that value, or a null QVariant when there is no row.
     Result<QVariant> single();
     // Runs a statement whose one value is a sum of amounts: the total, 0 when nothing was summed.
     Result<Currency> total();

@@ -131,8 +131,17 @@ void AdvanceWindow::removeAdvances()
 {
     if (!chosen())
         return;
-    if (!m_context.prompter.question(QStringLiteral("Delete the advances of %1 dated %2?")
-                                         .arg(m_employee->name, dates::displayText(m_ui->DTPicker1->date()))))
+    const QDate date = m_ui->DTPicker1->date();
+    const auto present = AdvanceRepository(m_context.db).count(m_context.session.company, m_employee->id, date);
+    if (!present) {
+        m_context.prompter.error(present.error());
+        return;
+    }
+    if (!matched(*present, QStringLiteral("deleted")))
+        return;
+    if (!m_context.prompter.question(
+            QStringLiteral("Delete %1 of %2 of %3 dated %4?")
+                .arg(advances(*present), m_employee->name, m_context.session.company, dates::displayText(date))))
         return;
     const auto removed =
         AdvanceRepository(m_context.db).remove(m_context.session.company, m_employee->id, m_ui->DTPicker1->date());
@@ -140,8 +149,7 @@ void AdvanceWindow::removeAdvances()
         m_context.prompter.error(removed.error());
         return;
     }
-    if (matched(*removed, QStringLiteral("deleted")))
-        m_context.prompter.message(QStringLiteral("Current Record Deleted: %1.").arg(advances(*removed)));
+    m_context.prompter.message(QStringLiteral("Current Record Deleted: %1.").arg(advances(*removed)));
 }
 
 void AdvanceWindow::removeAll()

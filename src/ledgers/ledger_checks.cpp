@@ -12,7 +12,9 @@ std::optional<Currency> amountIn(Prompter& prompter, QLineEdit* box, const QStri
     const auto amount = Currency::parse(box->text());
     if (amount && *amount >= minimum && (!maximum || *amount <= *maximum))
         return amount;
-    QString wanted = minimum.isZero() ? QStringLiteral("a number of 0 or more") : QStringLiteral("a number above 0");
+    QString wanted = minimum.isZero()        ? QStringLiteral("a number of 0 or more")
+                     : minimum == onePaisa() ? QStringLiteral("a number above 0")
+                                             : QStringLiteral("a number of at least %1").arg(minimum.toString());
     if (maximum)
         wanted += QStringLiteral(", at most %1").arg(maximum->toString());
     prompter.warning(QStringLiteral("Please enter %1 as %2.").arg(what, wanted));

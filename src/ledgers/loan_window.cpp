@@ -206,6 +206,8 @@ void LoanWindow::save()
         m_context.prompter.error(s.error());
         return;
     }
+    // Stored: the amount in the box is no longer a new loan's.
+    m_amountTyped = m_deductionTyped = false;
     m_context.prompter.information(QStringLiteral("Record Saved Successfully"));
     showEmployee();
 }
@@ -241,6 +243,8 @@ void LoanWindow::update()
         return;
     if (m_amountTyped && m_deductionTyped) {
         m_context.prompter.message(QStringLiteral("update loan amount and permonth deductio one by one"));
+        // The stored figures come back, so that one of them can be changed.
+        showEmployee();
         return;
     }
     if (!m_amountTyped && !m_deductionTyped) {

@@ -48,6 +48,10 @@ PayrollDeletionWindow::PayrollDeletionWindow(AppContext& context, QWidget* paren
     connect(m_ui->Text1, &QLineEdit::returnPressed, m_ui->Command1, &QPushButton::click);
     connect(m_ui->Text3, &QLineEdit::returnPressed, m_ui->Command2, &QPushButton::click);
     connect(m_ui->Text2, &QLineEdit::returnPressed, m_ui->Text3, qOverload<>(&QWidget::setFocus));
+    // A number changed while its password frame is open is not the number the frame was opened for.
+    connect(m_ui->Text1, &QLineEdit::textEdited, m_single, &DeletePasswordGuard::cancel);
+    for (QLineEdit* box : {m_ui->Text2, m_ui->Text3})
+        connect(box, &QLineEdit::textEdited, m_range, &DeletePasswordGuard::cancel);
     m_ui->Text1->setFocus();
 }
 
@@ -62,7 +66,7 @@ std::optional<qint64> PayrollDeletionWindow::number(QLineEdit* box, const QStrin
     const qint64 n = box->text().toLongLong(&ok);
     if (ok && n > 0)
         return n;
-    m_context.prompter.warning(QStringLiteral("Please enter %1 as a whole number.").arg(what));
+    m_context.prompter.warning(QStringLiteral("Please enter %1 as a whole number above 0.").arg(what));
     box->setFocus();
     box->selectAll();
     return std::nullopt;
@@ -153,5 +157,6 @@ void PayrollDeletionWindow::showPayroll()
     if (!payroll)
         return;
     payroll->reloadMonth();
-    m_context.openBeside(QStringLiteral("Form2"));
+    if (m_context.openBeside)
+        m_context.openBeside(QStringLiteral("Form2"));
 }

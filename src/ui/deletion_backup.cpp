@@ -9,8 +9,8 @@
 bool backupBeforeDeletion(AppContext& context, DeletionBackup where)
 {
     const BackupService backup(context.db, context.clock);
-    const bool network =
-        where == DeletionBackup::Network && !QSettings().value(BackupService::networkFolderKey()).toString().isEmpty();
+    const bool network = where == DeletionBackup::Network &&
+                         !QSettings().value(BackupService::networkFolderKey()).toString().trimmed().isEmpty();
     const BackupOutcome outcome = network ? backup.takeNetwork() : backup.takeLocal();
     if (!outcome.failed())
         return true;

@@ -9,9 +9,12 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
 
@@ -30,6 +33,12 @@ class TestLedgerWindows : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName("KestrelTest");
+        QCoreApplication::setApplicationName("test_ledger_windows");
+    }
     void init()
     {
         m_f = std::make_unique<WindowFixture>();
@@ -111,6 +120,7 @@ private slots:
         QTest::newRow("neither") << "" << "" << QDate(2026, 1, 5) << "Change the loan amount or the per month deduction first; nothing was updated." << "1000" << "100";
         QTest::newRow("no entry that day") << "1200" << "" << QDate(2026, 1, 6) << "RAMESH PATEL has no loan entry of ACME dated 06/01/2026; nothing was updated." << "1000" << "100";
         QTest::newRow("another company's day") << "1200" << "" << QDate(2026, 2, 5) << "RAMESH PATEL has no loan entry of ACME dated 05/02/2026; nothing was updated." << "1000" << "100";
+        QTest::newRow("amount below a deduction") << "50" << "" << QDate(2026, 1, 5) << "Please enter the loan amount as a number of at least 100." << "1000" << "100";
         QTest::newRow("deduction above the amount") << "" << "1500" << QDate(2026, 1, 5) << "Please enter the per month deduction as a number of 0 or more, at most 1000." << "1000" << "100";
         // clang-format on
     }
@@ -196,6 +206,46 @@ private slots:
         QTEST(int(m_f->database().count(loans ? "SELECT count(*) FROM loan" : "SELECT count(*) FROM adv")), "left");
         if (password == "DEL")
             QCOMPARE(m_f->prompter.lastText(), QStringLiteral("wrong password"));
+    }
+
+    // Loans are copied before DELETE ALL: into the network folder when one is set, else locally. A
+    // copy that fails stops the deletion unless the operator says otherwise.
+    void deleteAllBacksUpFirst_data()
+    {
+        QTest::addColumn<QString>("network"); // the setting; "missing" for a folder that is not there
+        QTest::addColumn<bool>("anyway");
+        QTest::addColumn<int>("left");
+        QTest::newRow("no network folder: a local copy") << "" << false << 0;
+        QTest::newRow("network copy fails, stop") << "missing" << false << 1;
+        QTest::newRow("network copy fails, delete anyway") << "missing" << true << 0;
+    }
+    void deleteAllBacksUpFirst()
+    {
+        QFETCH(QString, network);
+        QFETCH(bool, anyway);
+        QSettings settings;
+        if (network.isEmpty())
+            settings.remove("backup/networkFolder");
+        else
+            settings.setValue("backup/networkFolder", m_f->database().folder() + "/missing");
+        loan(1, "1000", "100", {2026, 1, 5}, "ACME");
+        m_f->open<LoanWindow>();
+        m_f->click("Command3");
+        m_f->type("Text6", "del", false);
+        if (!network.isEmpty())
+            m_f->prompter.answer(anyway);
+        m_f->prompter.answer(true);
+        m_f->click("Command9");
+        settings.remove("backup/networkFolder");
+        QTEST(int(m_f->database().count("SELECT count(*) FROM loan")), "left");
+        const int copies = int(QDir(m_f->database().folder() + "/backup").entryList({"hr*.db"}).size());
+        QCOMPARE(copies, network.isEmpty() ? 1 : 0);
+        if (!network.isEmpty()) {
+            const auto& asked = m_f->prompter.entries().at(m_f->prompter.entries().size() - (anyway ? 3 : 1));
+            QVERIFY2(asked.text.startsWith("The backup copy before the deletion could not be taken"),
+                     qPrintable(asked.text));
+            QCOMPARE(asked.defaultButton, Prompter::Default::No);
+        }
     }
 
     void noDeletePasswordNoDeletion()

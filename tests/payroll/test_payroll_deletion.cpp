@@ -77,10 +77,10 @@ private slots:
                                   << "The first transaction number (5) is above the last (2).";
         QTest::newRow("letters") << "abc"
                                  << "4"
-                                 << "Please enter the first transaction number as a whole number.";
+                                 << "Please enter the first transaction number as a whole number above 0.";
         QTest::newRow("no last") << "1"
                                  << ""
-                                 << "Please enter the last transaction number as a whole number.";
+                                 << "Please enter the last transaction number as a whole number above 0.";
     }
     void badNumbersAskNoPassword()
     {
@@ -119,6 +119,10 @@ private slots:
         m_f->click("Command1");
         m_f->type("Text4", "del", false);
         m_f->click("Command5");
+        QVERIFY(!m_f->control("Frame1")->isVisible());
+        // Another number typed while the frame is open closes it: the frame was opened for 3.
+        m_f->click("Command1");
+        m_f->type("Text1", "4", false);
         QVERIFY(!m_f->control("Frame1")->isVisible());
         QCOMPARE(m_f->text("Text4"), QString());
         QCOMPARE(remaining().size(), 8);
