@@ -154,16 +154,7 @@ void AdvanceWindow::removeAdvances()
 
 void AdvanceWindow::removeAll()
 {
-    auto count = std::make_shared<qint64>(0);
-    m_guard->request(
-        {[this, count] {
-             const auto removed = AdvanceRepository(m_context.db).removeAll(m_context.session.company);
-             if (removed)
-                 *count = *removed;
-             return removed.status();
-         },
-         {},
-         QStringLiteral("ARE YOU SURE YOU WANT TO DELETE THIS SLIP ENTRY"),
-         Prompter::Icon::None,
-         [count] { return QStringLiteral("ALL Advance records deleted successfully: %1.").arg(advances(*count)); }});
+    m_guard->request(countedDeletion(
+        [this] { return AdvanceRepository(m_context.db).removeAll(m_context.session.company); },
+        [](qint64 n) { return QStringLiteral("ALL Advance records deleted successfully: %1.").arg(advances(n)); }));
 }

@@ -307,16 +307,7 @@ void LoanWindow::removeEntries()
 
 void LoanWindow::removeAll()
 {
-    auto count = std::make_shared<qint64>(0);
-    m_guard->request(
-        {[this, count] {
-             const auto removed = LoanRepository(m_context.db).removeAll(m_context.session.company);
-             if (removed)
-                 *count = *removed;
-             return removed.status();
-         },
-         {},
-         QStringLiteral("ARE YOU SURE YOU WANT TO DELETE THIS SLIP ENTRY"),
-         Prompter::Icon::None,
-         [count] { return QStringLiteral("ALL Loan records deleted successfully: %1.").arg(entries(*count)); }});
+    m_guard->request(countedDeletion(
+        [this] { return LoanRepository(m_context.db).removeAll(m_context.session.company); },
+        [](qint64 n) { return QStringLiteral("ALL Loan records deleted successfully: %1.").arg(entries(n)); }));
 }

@@ -77,24 +77,15 @@ void PayrollDeletionWindow::deleteOne()
     const auto transId = number(m_ui->Text1, QStringLiteral("the transaction number"));
     if (!transId)
         return;
-    auto count = std::make_shared<qint64>(0);
-    m_single->request({[this, transId, count] {
-                           const auto removed =
-                               PayrollRepository(m_context.db).removeNumber(m_context.session.company, *transId);
-                           if (removed)
-                               *count = *removed;
-                           return removed.status();
-                       },
-                       {},
-                       QStringLiteral("ARE YOU SURE YOU WANT TO DELETE THIS SLIP ENTRY"),
-                       Prompter::Icon::None,
-                       [this, transId, count] {
-                           return *count == 0 ? QStringLiteral("%1 has no payroll transaction number %2; nothing was "
-                                                               "deleted.")
-                                                    .arg(m_context.session.company)
-                                                    .arg(*transId)
-                                              : QStringLiteral("Payroll Transaction record deleted successfully");
-                       }});
+    const QString company = m_context.session.company;
+    m_single->request(countedDeletion(
+        [this, company, transId] { return PayrollRepository(m_context.db).removeNumber(company, *transId); },
+        [company, transId](qint64 n) {
+            return n == 0 ? QStringLiteral("%1 has no payroll transaction number %2; nothing was deleted.")
+                                .arg(company)
+                                .arg(*transId)
+                          : QStringLiteral("Payroll Transaction record deleted successfully");
+        }));
 }
 
 void PayrollDeletionWindow::deleteRange()
@@ -111,43 +102,23 @@ void PayrollDeletionWindow::deleteRange()
         m_ui->Text2->setFocus();
         return;
     }
-    auto count = std::make_shared<qint64>(0);
-    m_range->request(
-        {[this, first, last, count] {
-             const auto removed = PayrollRepository(m_context.db).removeRange(m_context.session.company, *first, *last);
-             if (removed)
-                 *count = *removed;
-             return removed.status();
-         },
-         {},
-         QStringLiteral("ARE YOU SURE YOU WANT TO DELETE THIS SLIP ENTRY"),
-         Prompter::Icon::None,
-         [this, first, last, count] {
-             return *count == 0 ? QStringLiteral("%1 has no payroll transaction numbered from %2 to %3; nothing was "
-                                                 "deleted.")
-                                      .arg(m_context.session.company)
-                                      .arg(*first)
-                                      .arg(*last)
-                                : QStringLiteral("Payroll record deleted successfully: %1.").arg(transactions(*count));
-         }});
+    const QString company = m_context.session.company;
+    m_range->request(countedDeletion(
+        [this, company, first, last] { return PayrollRepository(m_context.db).removeRange(company, *first, *last); },
+        [company, first, last](qint64 n) {
+            return n == 0 ? QStringLiteral("%1 has no payroll transaction numbered from %2 to %3; nothing was deleted.")
+                                .arg(company)
+                                .arg(*first)
+                                .arg(*last)
+                          : QStringLiteral("Payroll record deleted successfully: %1.").arg(transactions(n));
+        }));
 }
 
 void PayrollDeletionWindow::deleteAll()
 {
-    auto count = std::make_shared<qint64>(0);
-    m_all->request(
-        {[this, count] {
-             const auto removed = PayrollRepository(m_context.db).removeAll(m_context.session.company);
-             if (removed)
-                 *count = *removed;
-             return removed.status();
-         },
-         {},
-         QStringLiteral("ARE YOU SURE YOU WANT TO DELETE THIS SLIP ENTRY"),
-         Prompter::Icon::None,
-         [count] {
-             return QStringLiteral("ALL Payroll records deleted successfully: %1.").arg(transactions(*count));
-         }});
+    m_all->request(countedDeletion(
+        [this] { return PayrollRepository(m_context.db).removeAll(m_context.session.company); },
+        [](qint64 n) { return QStringLiteral("ALL Payroll records deleted successfully: %1.").arg(transactions(n)); }));
 }
 
 void PayrollDeletionWindow::showPayroll()

@@ -93,3 +93,18 @@ void DeletePasswordGuard::confirm()
     prompter.message(deletion.describe ? deletion.describe() : deletion.done, deletion.doneIcon);
     close(true);
 }
+
+GuardedDeletion countedDeletion(std::function<Result<qint64>()> remove, std::function<QString(qint64)> describe)
+{
+    auto count = std::make_shared<qint64>(0);
+    GuardedDeletion deletion;
+    deletion.run = [remove = std::move(remove), count] {
+        const auto removed = remove();
+        if (removed)
+            *count = *removed;
+        return removed.status();
+    };
+    deletion.doneIcon = Prompter::Icon::None;
+    deletion.describe = [describe = std::move(describe), count] { return describe(*count); };
+    return deletion;
+}

@@ -23,6 +23,10 @@ struct GuardedDeletion {
     std::function<QString()> describe = {};
 };
 
+// A deletion that counts the rows it removed and says so through describe(count), after the
+// question every bulk deletion asks.
+GuardedDeletion countedDeletion(std::function<Result<qint64>()> remove, std::function<QString(qint64)> describe);
+
 // The delete-password frame that stands before every guarded deletion. request() shows the frame;
 // DELETE runs the step before the check (a backup, say), hides the frame, compares the typed text
 // with the delete password exactly, and only when they match asks the question (No is the default)
