@@ -143,6 +143,15 @@ Result<QList<PayrollTransaction>> PayrollRepository::ofEmployee(qint64 employeeI
     return q.rows(readTransaction);
 }
 
+Result<QList<PayrollTransaction>> PayrollRepository::ofEmployee(const QString& company, qint64 employeeId, QDate from,
+                                                                QDate to) const
+{
+    SqlQuery q(m_db, selectFrom(QStringLiteral("WHERE company = ? AND ID = ? AND ddate BETWEEN ? AND ?"
+                                               " ORDER BY ddate, transid")));
+    q.bind(company).bind(employeeId).bind(from).bind(to);
+    return q.rows(readTransaction);
+}
+
 Result<Currency> PayrollRepository::loanRecovered(qint64 employeeId) const
 {
     SqlQuery q(m_db, QStringLiteral("SELECT sum(loanrec) FROM payroll WHERE ID = ?"));

@@ -56,6 +56,8 @@ public:
     Result<qint64> removeNumber(const QString& company, qint64 transId);
     Result<qint64> removeRange(const QString& company, qint64 first, qint64 last);
     Result<qint64> removeAll(const QString& company);
+    // The employee's transactions of the company dated from `from` to `to`, by date.
+    Result<QList<PayrollTransaction>> ofEmployee(const QString& company, qint64 employeeId, QDate from, QDate to) const;
     // Every transaction of the employee, in all companies, by date.
     Result<QList<PayrollTransaction>> ofEmployee(qint64 employeeId) const;
     // The loan repaid so far: all loan instalments deducted from the employee's pay.

@@ -7,7 +7,7 @@
 #include "data/advance_repository.h"
 #include "data/database.h"
 #include "data/session.h"
-#include "ledgers/ledger_checks.h"
+#include "ledgers/ledger_common.h"
 #include "ui/app_context.h"
 #include "ui/delete_password_guard.h"
 #include "ui/deletion_backup.h"

@@ -2,5 +2,5 @@
 
 class WindowCatalogue;
 
-// Registers the loan (Form8) and advance (Form9) windows.
+// Registers the loan (Form8), advance (Form9), increment (Form10) and decrement (Form11) windows.
 void addLedgerWindows(WindowCatalogue& catalogue);

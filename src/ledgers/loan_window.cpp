@@ -9,7 +9,7 @@
 #include "data/master_repository.h"
 #include "data/payroll_repository.h"
 #include "data/session.h"
-#include "ledgers/ledger_checks.h"
+#include "ledgers/ledger_common.h"
 #include "ui/app_context.h"
 #include "ui/delete_password_guard.h"
 #include "ui/deletion_backup.h"
@@ -21,18 +21,6 @@
 #include <QTableWidget>
 
 namespace {
-
-void fill(QTableWidget* grid, const QStringList& headers, const QList<QStringList>& rows)
-{
-    grid->clear();
-    grid->setColumnCount(int(headers.size()));
-    grid->setHorizontalHeaderLabels(headers);
-    grid->setRowCount(int(rows.size()));
-    for (int r = 0; r < rows.size(); ++r)
-        for (int c = 0; c < rows.at(r).size(); ++c)
-            grid->setItem(r, c, new QTableWidgetItem(rows.at(r).at(c)));
-    grid->resizeColumnsToContents();
-}
 
 QString entries(qint64 n)
 {
@@ -133,18 +121,19 @@ bool LoanWindow::showEmployee()
                             dates::displayText(loan.date),
                             loan.time.toString(QStringLiteral("HH:mm:ss")),
                             loan.company};
-    fill(m_ui->MSHFlexGrid1,
-         {QStringLiteral("ID"), QStringLiteral("Employee"), QStringLiteral("LoanAmount"), QStringLiteral("Per Month"),
-          QStringLiteral("Date"), QStringLiteral("Time"), QStringLiteral("Company")},
-         rows);
+    ledger::fillGrid(m_ui->MSHFlexGrid1,
+                     {QStringLiteral("ID"), QStringLiteral("Employee"), QStringLiteral("LoanAmount"),
+                      QStringLiteral("Per Month"), QStringLiteral("Date"), QStringLiteral("Time"),
+                      QStringLiteral("Company")},
+                     rows);
     rows.clear();
     for (const PayrollTransaction& t : *payroll)
         rows << QStringList{QString::number(t.employeeId), t.name, t.loanRecovered.toString(),
                             dates::displayText(t.payDate), t.company};
-    fill(m_ui->MSHFlexGrid2,
-         {QStringLiteral("ID"), QStringLiteral("Employee"), QStringLiteral("recoveramt"), QStringLiteral("Date"),
-          QStringLiteral("Company")},
-         rows);
+    ledger::fillGrid(m_ui->MSHFlexGrid2,
+                     {QStringLiteral("ID"), QStringLiteral("Employee"), QStringLiteral("recoveramt"),
+                      QStringLiteral("Date"), QStringLiteral("Company")},
+                     rows);
     return true;
 }
 

@@ -4,9 +4,11 @@
 #include "data/database.h"
 #include "data/employee_repository.h"
 #include "data/payroll_repository.h"
+#include "data/revision_repository.h"
 #include "reports/employee_reports.h"
 #include "reports/payroll_reports.h"
 #include "reports/report_files.h"
+#include "reports/revision_reports.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -35,6 +37,7 @@ QList<ExportKind> makeKinds()
         {QStringLiteral("payslips"),
          ExportKind::Period::Month,
          {},
+         {},
          [](const Database& db, const ExportRequest& r) -> Result<Document> {
              auto rows = PayrollRepository(db).month(r.company, r.month);
              if (!rows)
@@ -44,11 +47,27 @@ QList<ExportKind> makeKinds()
         {QStringLiteral("employees"),
          ExportKind::Period::None,
          {},
+         {},
          [](const Database& db, const ExportRequest& r) -> Result<Document> {
              auto rows = EmployeeRepository(db).all();
              if (!rows)
                  return rows.status();
              return employeeInformation(companyHeading(db, r.company), std::move(rows.value()));
+         }},
+        {QStringLiteral("arrears"),
+         ExportKind::Period::Range,
+         {QStringLiteral("employee")},
+         {QStringLiteral("employee")},
+         [](const Database& db, const ExportRequest& r) -> Result<Document> {
+             const auto employee = EmployeeRepository(db).find(*r.employee);
+             if (!employee)
+                 return employee.status();
+             if (!employee->has_value())
+                 return Status::failure(QStringLiteral("There is no employee number %1.").arg(*r.employee));
+             auto rows = RevisionRepository(db).arrears(r.company, *r.employee, r.from, r.to);
+             if (!rows)
+                 return rows.status();
+             return arrears(companyHeading(db, r.company), (*employee)->name, std::move(rows.value()));
          }},
     };
 }
@@ -150,6 +169,9 @@ Result<ExportRequest> exportRequest(const QCommandLineParser& parser)
         if (request.from > request.to)
             return wrong(QStringLiteral("The period starts after it ends: --from is later than --to."));
     }
+    for (const QString& filter : kind->required)
+        if (!parser.isSet(filter))
+            return wrong(QStringLiteral("The report %1 needs --%2.").arg(kind->name, filter));
     request.department = parser.value(filterOptions.at(0));
     request.group = parser.value(filterOptions.at(1));
     if (parser.isSet(filterOptions.at(2))) {

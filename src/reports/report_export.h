@@ -35,7 +35,8 @@ struct ExportKind {
     enum class Period { None, Month, Range };
     QString name;
     Period period = Period::None;
-    QStringList filters; // the filter options it takes ("department", "group", "employee")
+    QStringList filters;  // the filter options it takes ("department", "group", "employee")
+    QStringList required; // those of the filters it cannot do without
     std::function<Result<Document>(const Database& db, const ExportRequest& request)> make;
 };
 

@@ -3,8 +3,11 @@
 #include "data/payroll_repository.h"
 #include "data/user_repository.h"
 #include "ledgers/advance_window.h"
+#include "ledgers/decrement_window.h"
+#include "ledgers/increment_window.h"
 #include "ledgers/loan_window.h"
 #include "payroll/payroll_window.h"
+#include "reports/report_viewer.h"
 #include "support/window_fixture.h"
 
 #include <QComboBox>
@@ -308,7 +311,120 @@ private slots:
         QCOMPARE(m_f->text("Text1"), QStringLiteral("0"));
     }
 
+    // Arrears for each payroll month of the company in the period, the increment and the new rate.
+    void incrementPaysArrearsForEachMonth()
+    {
+        payroll(1, "0", "ACME", {2026, 1, 31}, "31");
+        payroll(1, "0", "ACME", {2026, 2, 28}, "25.5");
+        payroll(1, "0", "ACME", {2026, 3, 31}, "20");
+        payroll(1, "0", "OTHER CO", {2026, 2, 28}, "28");
+        payroll(1, "0", "ACME", {2026, 4, 30}, "30");
+        auto* window = openIncrement("2026-01-01", "2026-03-31");
+        m_f->type("Text1", "310", false);
+        m_f->click("cmdSave");
+        QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Basic Rate Updated Successfully"));
+        QCOMPARE(arrears(), QStringLiteral("January2026 31 310; February2026 25.5 282; March2026 20 200"));
+        QCOMPARE(m_f->database().count("SELECT count(*) FROM incre WHERE ID = 1 AND company = 'ACME'"), 1);
+        QCOMPARE(EmployeeRepository(m_f->db()).find(1).value()->basicRate, c("31310"));
+        QCOMPARE(m_f->control<QTableWidget>("MSHFlexGrid1")->rowCount(), 3);
+
+        // A second save for the period asks first; No stores nothing.
+        m_f->type("Text1", "310", false);
+        m_f->click("cmdSave");
+        QCOMPARE(m_f->prompter.last().kind, ScriptedPrompter::Kind::Question);
+        QCOMPARE(m_f->database().count("SELECT count(*) FROM arr"), 3);
+
+        m_f->click("Command1");
+        const report::Document& printed = window->findChildren<ReportViewer*>().last()->document();
+        QCOMPARE(printed.rowCount(), 3);
+        QCOMPARE(printed.label("Label22"), QStringLiteral("RAMESH PATEL"));
+    }
+
+    // A failure in the middle leaves the arrears, the increment and the basic rate as they were.
+    void incrementIsAllOrNothing()
+    {
+        payroll(1, "0", "ACME", {2026, 1, 31}, "31");
+        payroll(1, "0", "ACME", {2026, 2, 28}, "28");
+        QSqlQuery(m_f->db().connection())
+            .exec("CREATE TRIGGER refuse BEFORE UPDATE ON emp BEGIN SELECT RAISE(ABORT, 'the disk is full'); END");
+        openIncrement("2026-01-01", "2026-03-31");
+        m_f->type("Text1", "310", false);
+        m_f->click("cmdSave");
+        QVERIFY(m_f->prompter.lastText().contains("the disk is full"));
+        QCOMPARE(m_f->database().count("SELECT count(*) FROM arr"), 0);
+        QCOMPARE(m_f->database().count("SELECT count(*) FROM incre"), 0);
+        QCOMPARE(EmployeeRepository(m_f->db()).find(1).value()->basicRate, c("31000"));
+    }
+
+    void incrementChecksFirst_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("period reversed") << "2026-04-01"
+                                         << "310"
+                                         << "The period starts after it ends: From Month is later than To Month.";
+        QTest::newRow("no amount") << "2026-01-01"
+                                   << "0"
+                                   << "Please enter the increment amount as a number above 0.";
+    }
+    void incrementChecksFirst()
+    {
+        QFETCH(QString, from);
+        openIncrement(from, "2026-03-31");
+        QFETCH(QString, amount);
+        m_f->type("Text1", amount, false);
+        m_f->click("cmdSave");
+        QTEST(m_f->prompter.lastText(), "message");
+        QCOMPARE(m_f->database().count("SELECT count(*) FROM incre"), 0);
+    }
+
+    void decrement_data()
+    {
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("lowered") << "500"
+                                 << "30500" << 1;
+        QTest::newRow("by a half, to even") << "0.5"
+                                            << "31000" << 1;
+        QTest::newRow("down to zero, half to even") << "31000.5"
+                                                    << "0" << 1;
+        QTest::newRow("below zero") << "31001"
+                                    << "31000" << 0;
+    }
+    void decrement()
+    {
+        QFETCH(QString, amount);
+        m_f->open<DecrementWindow>();
+        m_f->type("Combo1", "1");
+        m_f->type("Text1", amount, false);
+        m_f->click("cmdSave");
+        QTEST(EmployeeRepository(m_f->db()).find(1).value()->basicRate.toString(), "rate");
+        QTEST(int(m_f->database().count("SELECT count(*) FROM decre")), "rows");
+        QTEST(m_f->control<QTableWidget>("MSHFlexGrid1")->rowCount(), "rows");
+    }
+
 private:
+    IncrementWindow* openIncrement(const QString& from, const QString& to)
+    {
+        auto* window = m_f->open<IncrementWindow>();
+        m_f->type("Combo1", "1");
+        m_f->control<QDateEdit>("DTPicker2")->setDate(QDate::fromString(to, Qt::ISODate));
+        m_f->control<QDateEdit>("DTPicker1")->setDate(QDate::fromString(from, Qt::ISODate));
+        return window;
+    }
+    QString arrears() const
+    {
+        QSqlQuery query(m_f->db().connection());
+        query.exec("SELECT incredt, noofpre, amtpaid FROM arr ORDER BY ddat1");
+        QStringList rows;
+        while (query.next())
+            rows << QStringLiteral("%1 %2 %3")
+                        .arg(query.value(0).toString(), Currency::fromUnits(query.value(1).toLongLong()).toString(),
+                             Currency::fromUnits(query.value(2).toLongLong()).toString());
+        return rows.join("; ");
+    }
     void loan(qint64 id, const char* amount, const char* deduction, QDate date, const char* company)
     {
         QVERIFY(
@@ -320,11 +436,14 @@ private:
         QVERIFY(AdvanceRepository(m_f->db()).insert(
             {id, "RAMESH PATEL", c(amount), date, QTime(10, 0), QString::fromLatin1(company)}));
     }
-    void payroll(qint64 id, const char* recovered, const char* company)
+    void payroll(qint64 id, const char* recovered, const char* company, QDate date = {2026, 2, 28},
+                 const char* days = "0")
     {
         PayrollTransaction t;
         t.employeeId = id;
-        t.payDate = QDate(2026, 2, 28);
+        t.name = id == 1 ? QStringLiteral("RAMESH PATEL") : QStringLiteral("SUNITA SHARMA");
+        t.payDate = date;
+        t.daysPresent = c(days);
         t.loanRecovered = c(recovered);
         t.company = QString::fromLatin1(company);
         QVERIFY(PayrollRepository(m_f->db()).insert(t));

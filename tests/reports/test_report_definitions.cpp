@@ -5,6 +5,7 @@
 #include "reports/payroll_reports.h"
 #include "reports/report_files.h"
 #include "reports/report_pages.h"
+#include "reports/revision_reports.h"
 #include "support/report_test_data.h"
 #include "support/test_database.h"
 
@@ -64,6 +65,20 @@ private slots:
             report::employeeInformation(companyHeading(m_database.db(), QStringLiteral("OTHER CO")), *rows);
         compareWithReference(csv(d), QStringLiteral("drtSel_emp_info.csv"));
         compareWithReference(textDump(d).toUtf8(), QStringLiteral("drtSel_emp_info.txt"));
+    }
+
+    // The company's arrears of the period; the totals are those of the lines.
+    void arrears()
+    {
+        const auto rows = RevisionRepository(m_database.db()).arrears("ACME", 1, {2026, 1, 1}, {2026, 3, 31});
+        QVERIFY(rows);
+        const Document d = report::arrears(companyHeading(m_database.db(), "ACME"), "RAMESH PATEL", *rows);
+        compareWithReference(csv(d), QStringLiteral("DataReport9.csv"));
+        compareWithReference(textDump(d).toUtf8(), QStringLiteral("DataReport9.txt"));
+        const QList<Value> sums = d.sums();
+        QCOMPARE(std::get<Currency>(sums.at(2)), Currency::fromUnits(6200000)); // 310 twice
+        QCOMPARE(std::get<Currency>(sums.at(4)), Currency::fromUnits(565000));  // 31 + 25.5 days
+        QCOMPARE(std::get<Currency>(sums.at(5)), Currency::fromUnits(5920000)); // 310 + 282
     }
 
     void emptyMonthHasNoPayslips()

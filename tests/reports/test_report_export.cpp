@@ -48,6 +48,8 @@ private slots:
         QTest::newRow("a day, not a month") << QStringList{"--report=payslips", "--company=ACME", "--month=2026-03-01", out} << "Give the month";
         QTest::newRow("a period instead") << QStringList{"--report=payslips", "--company=ACME", "--month=2026-03", "--from=2026-03-01", out} << "takes no --from";
         QTest::newRow("month not taken") << QStringList{"--report=employees", "--company=ACME", "--month=2026-03", out} << "takes no --month";
+        QTest::newRow("arrears without employee") << QStringList{"--report=arrears", "--company=ACME", "--from=2026-01-01", "--to=2026-03-31", out} << "needs --employee";
+        QTest::newRow("arrears, period reversed") << QStringList{"--report=arrears", "--company=ACME", "--from=2026-04-01", "--to=2026-03-31", "--employee=1", out} << "starts after it ends";
         QTest::newRow("filter not taken") << QStringList{"--report=employees", "--company=ACME", "--group=STAFF", out} << "takes no --group";
         // clang-format on
     }

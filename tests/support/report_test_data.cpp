@@ -3,6 +3,7 @@
 #include "data/company_repository.h"
 #include "data/employee_repository.h"
 #include "data/payroll_repository.h"
+#include "data/revision_repository.h"
 
 #include <QTest>
 
@@ -96,6 +97,25 @@ void fillReportData(Database& db)
     PayrollRepository repository(db);
     for (const Pay& p : payroll)
         QVERIFY(repository.insert(transaction(p)));
+    // An increment of 310 for employee 1 with its arrears; the basic rate is left as it was.
+    RevisionRepository revisions(db);
+    const auto arrears = [](const char* company, const char* month, QDate date, const char* days, const char* paid) {
+        return ArrearsRow{1,       QStringLiteral("RAMESH PATEL"), c("310"), QString::fromLatin1(month), c(days),
+                          c(paid), QString::fromLatin1(company),   date};
+    };
+    QVERIFY(revisions.saveIncrement({1,
+                                     QStringLiteral("RAMESH PATEL"),
+                                     c("310"),
+                                     {2026, 4, 2},
+                                     {10, 0},
+                                     {2026, 1, 1},
+                                     {2026, 3, 31},
+                                     QStringLiteral("ACME")},
+                                    {arrears("ACME", "January2026", {2026, 1, 31}, "31", "310"),
+                                     arrears("ACME", "February2026", {2026, 2, 28}, "25.5", "282"),
+                                     arrears("OTHER CO", "February2026", {2026, 2, 28}, "28", "310"),
+                                     arrears("ACME", "April2026", {2026, 4, 30}, "30", "310")},
+                                    c("12500")));
 }
 
 Currency reportMonthNetPay()

@@ -1,8 +1,10 @@
-#include "ledger_checks.h"
+#include "ledger_common.h"
 
 #include "ui/prompter.h"
 
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QTableWidget>
 
 namespace ledger {
 
@@ -21,6 +23,19 @@ std::optional<Currency> amountIn(Prompter& prompter, QLineEdit* box, const QStri
     box->setFocus();
     box->selectAll();
     return std::nullopt;
+}
+
+void fillGrid(QTableWidget* grid, const QStringList& headers, const QList<QStringList>& rows)
+{
+    grid->clear();
+    grid->verticalHeader()->hide();
+    grid->setColumnCount(int(headers.size()));
+    grid->setHorizontalHeaderLabels(headers);
+    grid->setRowCount(int(rows.size()));
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows.at(r).size(); ++c)
+            grid->setItem(r, c, new QTableWidgetItem(rows.at(r).at(c)));
+    grid->resizeColumnsToContents();
 }
 
 QString count(qint64 n, const QString& one, const QString& many)

@@ -2,14 +2,17 @@
 
 #include "common/currency.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
 class Prompter;
 class QLineEdit;
+class QTableWidget;
 
-// What the loan and advance windows check and say alike.
+// What the loan, advance and salary revision windows check, say and show alike.
 namespace ledger {
 
 // The amount typed in the box, when it is a number and within [minimum, maximum] (no maximum when
@@ -21,6 +24,8 @@ inline Currency onePaisa()
 {
     return Currency::fromUnits(100);
 }
+// Fills a grid with rows of texts under the headers, columns sized to their contents.
+void fillGrid(QTableWidget* grid, const QStringList& headers, const QList<QStringList>& rows);
 // "1 loan entry", "3 loan entries".
 QString count(qint64 n, const QString& one, const QString& many);
 

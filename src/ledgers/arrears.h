@@ -1,0 +1,23 @@
+#pragma once
+
+#include "common/currency.h"
+
+#include <QDate>
+
+#include <optional>
+
+// The arithmetic of salary revisions, apart from any window. R(x, n) rounds half to even.
+namespace revision {
+
+struct Arrears {
+    Currency ratePerDay; // R(increment / days of the month, 2)
+    Currency paid;       // R(days present x rate per day, 0)
+};
+
+// What an increment owes back for one payroll month; nothing when a figure leaves the range.
+std::optional<Arrears> arrearsFor(Currency increment, QDate payDate, Currency daysPresent);
+
+// The basic rate after an increment (or, with a negative change, a decrement): R(R(old, 0) + change, 0).
+std::optional<Currency> revisedRate(Currency oldRate, Currency change);
+
+} // namespace revision

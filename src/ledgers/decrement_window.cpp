@@ -1,0 +1,112 @@
+#include "decrement_window.h"
+
+#include "ui_decrement_window.h"
+
+#include "common/clock.h"
+#include "common/dates.h"
+#include "data/database.h"
+#include "data/revision_repository.h"
+#include "data/session.h"
+#include "ledgers/arrears.h"
+#include "ledgers/ledger_common.h"
+#include "ui/app_context.h"
+#include "ui/entry_behaviour.h"
+#include "ui/prompter.h"
+#include "ui/window_lifetime.h"
+
+DecrementWindow::DecrementWindow(AppContext& context, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::DecrementWindow>()), m_context(context)
+{
+    m_ui->setupUi(this);
+    m_picker = new EmployeePicker(
+        context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id) { return choose(id); }, this);
+    EntryBehaviour::install(m_ui->Text1, EntryBehaviour::AmountKeys | EntryBehaviour::EnterMovesOn |
+                                             EntryBehaviour::SelectAllOnFocus);
+    m_ui->Text1->setText(QStringLiteral("0"));
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(true);
+    connect(m_ui->cmdSave, &QPushButton::clicked, this, &DecrementWindow::save);
+    connect(m_ui->cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    m_picker->reload();
+    showDecrements();
+    m_ui->Combo1->setFocus();
+}
+
+DecrementWindow::~DecrementWindow()
+{
+    disconnectChildSignals(this);
+}
+
+EmployeePicker::Outcome DecrementWindow::choose(qint64 id)
+{
+    const auto found = EmployeeRepository(m_context.db).find(id);
+    if (!found || !found->has_value()) {
+        m_employee.reset();
+        showDecrements();
+        if (!found)
+            m_context.prompter.error(found.error());
+        return found ? EmployeePicker::Outcome::NotFound : EmployeePicker::Outcome::Failed;
+    }
+    m_employee = **found;
+    showDecrements();
+    return EmployeePicker::Outcome::Chosen;
+}
+
+void DecrementWindow::showDecrements()
+{
+    QList<QStringList> rows;
+    if (m_employee) {
+        const auto decrements = RevisionRepository(m_context.db).decrements(m_context.session.company, m_employee->id);
+        if (!decrements) {
+            m_context.prompter.error(decrements.error());
+            return;
+        }
+        for (const Revision& d : *decrements)
+            rows << QStringList{QString::number(d.employeeId), d.name, d.amount.toString(), dates::displayText(d.date),
+                                d.time.toString(QStringLiteral("HH:mm:ss"))};
+    }
+    ledger::fillGrid(m_ui->MSHFlexGrid1,
+                     {QStringLiteral("ID"), QStringLiteral("Employee"), QStringLiteral("Amount"),
+                      QStringLiteral("Date"), QStringLiteral("Time")},
+                     rows);
+}
+
+void DecrementWindow::save()
+{
+    if (!m_picker->settle() || !m_employee) {
+        m_context.prompter.warning(QStringLiteral("Please choose the employee first."));
+        m_ui->Combo1->setFocus();
+        return;
+    }
+    const auto amount =
+        ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the decrement amount"), ledger::onePaisa());
+    if (!amount)
+        return;
+    const auto stored = EmployeeRepository(m_context.db).find(m_employee->id);
+    if (!stored || !stored->has_value()) {
+        m_context.prompter.error(stored ? QStringLiteral("There is no employee number %1.").arg(m_employee->id)
+                                        : stored.error());
+        return;
+    }
+    const Currency oldRate = (*stored)->basicRate;
+    const auto lowered = Currency().minus(*amount);
+    const auto newRate = lowered ? revision::revisedRate(oldRate, *lowered) : std::nullopt;
+    if (!newRate || *newRate < Currency()) {
+        m_context.prompter.warning(QStringLiteral("A decrement of %1 would make the basic rate of %2 (%3) negative; "
+                                                  "nothing was saved.")
+                                       .arg(amount->toString(), m_employee->name, oldRate.toString()));
+        m_ui->Text1->setFocus();
+        return;
+    }
+    const QDateTime now = m_context.clock.now();
+    const Revision decrement{m_employee->id,           m_employee->name, *amount, now.date(), now.time(), {}, {},
+                             m_context.session.company};
+    if (Status s = RevisionRepository(m_context.db).saveDecrement(decrement, *newRate); !s) {
+        m_context.prompter.error(s.error());
+        return;
+    }
+    m_context.prompter.information(QStringLiteral("Record Saved Successfully"));
+    m_context.prompter.information(QStringLiteral("Basic Rate Updated Successfully"));
+    m_ui->Text1->setText(QStringLiteral("0"));
+    showDecrements();
+}

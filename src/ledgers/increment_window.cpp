@@ -1,0 +1,176 @@
+#include "increment_window.h"
+
+#include "ui_increment_window.h"
+
+#include "common/clock.h"
+#include "common/dates.h"
+#include "data/database.h"
+#include "data/payroll_repository.h"
+#include "data/revision_repository.h"
+#include "data/session.h"
+#include "ledgers/arrears.h"
+#include "ledgers/ledger_common.h"
+#include "reports/company_heading.h"
+#include "reports/report_viewer.h"
+#include "reports/revision_reports.h"
+#include "ui/app_context.h"
+#include "ui/entry_behaviour.h"
+#include "ui/prompter.h"
+#include "ui/window_lifetime.h"
+
+IncrementWindow::IncrementWindow(AppContext& context, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::IncrementWindow>()), m_context(context)
+{
+    m_ui->setupUi(this);
+    m_picker = new EmployeePicker(
+        context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id) { return choose(id); }, this);
+    EntryBehaviour::install(m_ui->Text1, EntryBehaviour::AmountKeys | EntryBehaviour::EnterMovesOn |
+                                             EntryBehaviour::SelectAllOnFocus);
+    m_ui->Text1->setText(QStringLiteral("0"));
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(true);
+    // The period starts as the current month.
+    const QDate today = m_context.clock.today();
+    m_ui->DTPicker1->setDate(dates::firstOfMonth(today));
+    m_ui->DTPicker2->setDate(dates::lastOfMonth(today));
+
+    connect(m_ui->DTPicker1, &QDateEdit::dateChanged, this, &IncrementWindow::showArrears);
+    connect(m_ui->DTPicker2, &QDateEdit::dateChanged, this, &IncrementWindow::showArrears);
+    connect(m_ui->cmdSave, &QPushButton::clicked, this, &IncrementWindow::save);
+    connect(m_ui->Command1, &QPushButton::clicked, this, &IncrementWindow::print);
+    connect(m_ui->cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    m_picker->reload();
+    showArrears();
+    m_ui->Combo1->setFocus();
+}
+
+IncrementWindow::~IncrementWindow()
+{
+    disconnectChildSignals(this);
+}
+
+EmployeePicker::Outcome IncrementWindow::choose(qint64 id)
+{
+    const auto found = EmployeeRepository(m_context.db).find(id);
+    if (!found || !found->has_value()) {
+        m_employee.reset();
+        showArrears();
+        if (!found)
+            m_context.prompter.error(found.error());
+        return found ? EmployeePicker::Outcome::NotFound : EmployeePicker::Outcome::Failed;
+    }
+    m_employee = **found;
+    showArrears();
+    return EmployeePicker::Outcome::Chosen;
+}
+
+void IncrementWindow::showArrears()
+{
+    QList<QStringList> rows;
+    if (m_employee && m_ui->DTPicker1->date() <= m_ui->DTPicker2->date()) {
+        const auto arrears =
+            RevisionRepository(m_context.db)
+                .arrears(m_context.session.company, m_employee->id, m_ui->DTPicker1->date(), m_ui->DTPicker2->date());
+        if (!arrears) {
+            m_context.prompter.error(arrears.error());
+            return;
+        }
+        for (const ArrearsRow& a : *arrears)
+            rows << QStringList{QString::number(a.employeeId), a.name,           a.increment.toString(), a.month,
+                                a.daysPresent.toString(),      a.paid.toString()};
+    }
+    ledger::fillGrid(m_ui->MSHFlexGrid1,
+                     {QStringLiteral("ID"), QStringLiteral("Employee"), QStringLiteral("Amount"),
+                      QStringLiteral("Month"), QStringLiteral("noofpre"), QStringLiteral("amtpaid")},
+                     rows);
+}
+
+bool IncrementWindow::ready()
+{
+    if (!m_picker->settle() || !m_employee) {
+        m_context.prompter.warning(QStringLiteral("Please choose the employee first."));
+        m_ui->Combo1->setFocus();
+        return false;
+    }
+    if (m_ui->DTPicker1->date() > m_ui->DTPicker2->date()) {
+        m_context.prompter.warning(
+            QStringLiteral("The period starts after it ends: From Month is later than To Month."));
+        m_ui->DTPicker1->setFocus();
+        return false;
+    }
+    return true;
+}
+
+void IncrementWindow::save()
+{
+    if (!ready())
+        return;
+    const auto amount =
+        ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the increment amount"), ledger::onePaisa());
+    if (!amount)
+        return;
+    const QDate from = m_ui->DTPicker1->date();
+    const QDate to = m_ui->DTPicker2->date();
+    const QString& company = m_context.session.company;
+    RevisionRepository revisions(m_context.db);
+    const auto earlier = revisions.arrears(company, m_employee->id, from, to);
+    const auto months = PayrollRepository(m_context.db).ofEmployee(company, m_employee->id, from, to);
+    const auto stored = EmployeeRepository(m_context.db).find(m_employee->id);
+    for (const Status& s : {earlier.status(), months.status(), stored.status()})
+        if (!s) {
+            m_context.prompter.error(s.error());
+            return;
+        }
+    if (!stored->has_value()) {
+        m_context.prompter.error(QStringLiteral("There is no employee number %1.").arg(m_employee->id));
+        return;
+    }
+    // Saving twice would pay the arrears twice.
+    if (!earlier->isEmpty() &&
+        !m_context.prompter.question(QStringLiteral("%1 has arrears of %2 for this period already. Pay arrears for it "
+                                                    "again?")
+                                         .arg(m_employee->name, company)))
+        return;
+    QList<ArrearsRow> arrears;
+    for (const PayrollTransaction& t : *months) {
+        const auto owed = revision::arrearsFor(*amount, t.payDate, t.daysPresent);
+        if (!owed) {
+            m_context.prompter.error(
+                QStringLiteral("The arrears of %1 are too large.").arg(dates::displayText(t.payDate)));
+            return;
+        }
+        arrears << ArrearsRow{m_employee->id, m_employee->name, *amount, dates::monthYearText(t.payDate),
+                              t.daysPresent,  owed->paid,       company, t.payDate};
+    }
+    const auto newRate = revision::revisedRate((*stored)->basicRate, *amount);
+    if (!newRate) {
+        m_context.prompter.error(QStringLiteral("The new basic rate would be too large."));
+        return;
+    }
+    const QDateTime now = m_context.clock.now();
+    const Revision increment{m_employee->id, m_employee->name, *amount, now.date(), now.time(), from, to, company};
+    if (Status s = revisions.saveIncrement(increment, arrears, *newRate); !s) {
+        m_context.prompter.error(s.error());
+        return;
+    }
+    m_context.prompter.information(QStringLiteral("Record Saved Successfully"));
+    m_context.prompter.information(QStringLiteral("Basic Rate Updated Successfully"));
+    m_ui->Text1->setText(QStringLiteral("0"));
+    showArrears();
+}
+
+void IncrementWindow::print()
+{
+    if (!ready())
+        return;
+    const auto rows =
+        RevisionRepository(m_context.db)
+            .arrears(m_context.session.company, m_employee->id, m_ui->DTPicker1->date(), m_ui->DTPicker2->date());
+    if (!rows) {
+        m_context.prompter.error(rows.error());
+        return;
+    }
+    ReportViewer::open(this, m_context.prompter,
+                       report::arrears(report::companyHeading(m_context.db, m_context.session.company),
+                                       m_employee->name, rows.value()));
+}

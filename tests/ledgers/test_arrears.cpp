@@ -1,0 +1,85 @@
+#include "ledgers/arrears.h"
+
+#include <QTest>
+
+namespace {
+Currency c(const char* text)
+{
+    return *Currency::parse(QString::fromLatin1(text));
+}
+} // namespace
+
+class TestArrears : public QObject {
+    Q_OBJECT
+
+private slots:
+    void arrearsOfAMonth_data()
+    {
+        QTest::addColumn<QString>("increment");
+        QTest::addColumn<QDate>("payDate");
+        QTest::addColumn<QString>("days");
+        QTest::addColumn<QString>("perDay");
+        QTest::addColumn<QString>("paid");
+        // clang-format off
+        QTest::newRow("31-day month") << "310" << QDate(2026, 1, 31) << "20" << "10" << "200";
+        QTest::newRow("a third, rounded") << "100" << QDate(2026, 4, 30) << "15" << "3.33" << "50";
+        QTest::newRow("half to even, down") << "15" << QDate(2026, 4, 30) << "1" << "0.5" << "0";
+        QTest::newRow("half to even, up") << "45" << QDate(2026, 4, 30) << "3" << "1.5" << "4";
+        QTest::newRow("February of a leap year") << "290" << QDate(2024, 2, 29) << "29" << "10" << "290";
+        QTest::newRow("February of a common year") << "290" << QDate(2025, 2, 28) << "28" << "10.36" << "290";
+        QTest::newRow("half days are paid as such") << "310" << QDate(2026, 3, 31) << "25.5" << "10" << "255";
+        QTest::newRow("no days present") << "310" << QDate(2026, 3, 31) << "0" << "10" << "0";
+        // clang-format on
+    }
+    void arrearsOfAMonth()
+    {
+        QFETCH(QString, increment);
+        QFETCH(QDate, payDate);
+        QFETCH(QString, days);
+        const auto owed = revision::arrearsFor(c(qPrintable(increment)), payDate, c(qPrintable(days)));
+        QVERIFY(owed);
+        QTEST(owed->ratePerDay.toString(), "perDay");
+        QTEST(owed->paid.toString(), "paid");
+    }
+
+    void revisedRate_data()
+    {
+        QTest::addColumn<QString>("old");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("revised");
+        QTest::newRow("increment, half to even") << "12000"
+                                                 << "500.5"
+                                                 << "12500";
+        QTest::newRow("increment, odd half up") << "12001"
+                                                << "0.5"
+                                                << "12002";
+        QTest::newRow("decrement") << "12000"
+                                   << "-500"
+                                   << "11500";
+        QTest::newRow("decrement of a half") << "12000"
+                                             << "-0.5"
+                                             << "12000";
+        QTest::newRow("old rate with paise") << "12500.5"
+                                             << "100"
+                                             << "12600";
+        QTest::newRow("beyond a 16-bit rate") << "40000"
+                                              << "30000"
+                                              << "70000";
+    }
+    void revisedRate()
+    {
+        QFETCH(QString, old);
+        QFETCH(QString, change);
+        const auto revised = revision::revisedRate(c(qPrintable(old)), c(qPrintable(change)));
+        QVERIFY(revised);
+        QTEST(revised->toString(), "revised");
+    }
+
+    void tooLargeIsNoFigure()
+    {
+        QVERIFY(!revision::revisedRate(Currency::fromUnits(std::numeric_limits<qint64>::max()), c("1")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestArrears)
+#include "test_arrears.moc"
