@@ -2,14 +2,47 @@
 
 #include "common/dates.h"
 
+#include <limits>
+
 namespace revision {
+
+namespace {
+
+__extension__ typedef __int128 Wide;
+
+// n / d rounded half to even, d > 0: one rounding of the exact quotient.
+Wide dividedHalfEven(Wide n, Wide d)
+{
+    Wide q = n / d;
+    Wide r = n % d;
+    if (r < 0) {
+        q -= 1;
+        r += d;
+    }
+    if (2 * r > d || (2 * r == d && q % 2 != 0))
+        q += 1;
+    return q;
+}
+
+std::optional<Currency> fromUnits(Wide units)
+{
+    if (units > std::numeric_limits<qint64>::max() || units < std::numeric_limits<qint64>::min())
+        return std::nullopt;
+    return Currency::fromUnits(qint64(units));
+}
+
+} // namespace
 
 std::optional<Arrears> arrearsFor(Currency increment, QDate payDate, Currency daysPresent)
 {
-    const auto perDay = increment.dividedBy(dates::daysInMonth(payDate));
-    const auto rate = perDay ? perDay->rounded(2) : std::nullopt;
-    const auto owed = rate ? daysPresent.times(*rate) : std::nullopt;
-    const auto paid = owed ? owed->rounded(0) : std::nullopt;
+    // Each figure is rounded once, from its exact value: units are ten-thousandths, so a rate in
+    // paise is units / 100 and a whole amount units / 10000.
+    const Wide days = dates::daysInMonth(payDate);
+    const auto rate = fromUnits(dividedHalfEven(Wide(increment.units()), days * 100) * 100);
+    if (!rate)
+        return std::nullopt;
+    const Wide product = Wide(daysPresent.units()) * Wide(rate->units()); // in 1e-8
+    const auto paid = fromUnits(dividedHalfEven(product, Wide(Currency::Scale) * Currency::Scale) * Currency::Scale);
     if (!paid)
         return std::nullopt;
     return Arrears{*rate, *paid};

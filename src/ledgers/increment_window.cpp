@@ -127,7 +127,7 @@ void IncrementWindow::save()
     }
     // Saving twice would pay the arrears twice.
     if (!earlier->isEmpty() &&
-        !m_context.prompter.question(QStringLiteral("%1 has arrears of %2 for this period already. Pay arrears for it "
+        !m_context.prompter.question(QStringLiteral("%1 has arrears in %2 for this period already. Pay arrears for it "
                                                     "again?")
                                          .arg(m_employee->name, company)))
         return;
@@ -153,7 +153,12 @@ void IncrementWindow::save()
         m_context.prompter.error(s.error());
         return;
     }
-    m_context.prompter.information(QStringLiteral("Record Saved Successfully"));
+    m_context.prompter.information(
+        arrears.isEmpty()
+            ? QStringLiteral("Record Saved Successfully. %1 has no payroll month in %2 in this period, so "
+                             "no arrears were paid.")
+                  .arg(m_employee->name, company)
+            : QStringLiteral("Record Saved Successfully"));
     m_context.prompter.information(QStringLiteral("Basic Rate Updated Successfully"));
     m_ui->Text1->setText(QStringLiteral("0"));
     showArrears();

@@ -59,6 +59,8 @@ QList<ExportKind> makeKinds()
          {QStringLiteral("employee")},
          {QStringLiteral("employee")},
          [](const Database& db, const ExportRequest& r) -> Result<Document> {
+             if (!r.employee)
+                 return Status::failure(QStringLiteral("The report arrears needs --employee."));
              const auto employee = EmployeeRepository(db).find(*r.employee);
              if (!employee)
                  return employee.status();
@@ -210,6 +212,17 @@ int runExport(const QString& databasePath, const ExportRequest& request, QTextSt
         return wrongArguments;
     }
 
+    if (request.employee) {
+        const auto employee = EmployeeRepository(db).find(*request.employee);
+        if (!employee) {
+            log << employee.error() << '\n';
+            return failed;
+        }
+        if (!employee->has_value()) {
+            log << "There is no employee number " << *request.employee << ".\n";
+            return wrongArguments;
+        }
+    }
     log << "Reading the rows of " << kind->name << " for " << request.company << "…\n";
     log.flush();
     const auto document = kind->make(db, request);

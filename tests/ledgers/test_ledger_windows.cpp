@@ -332,6 +332,7 @@ private slots:
         m_f->type("Text1", "310", false);
         m_f->click("cmdSave");
         QCOMPARE(m_f->prompter.last().kind, ScriptedPrompter::Kind::Question);
+        QCOMPARE(m_f->prompter.last().defaultButton, Prompter::Default::No);
         QCOMPARE(m_f->database().count("SELECT count(*) FROM arr"), 3);
 
         m_f->click("Command1");

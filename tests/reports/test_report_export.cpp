@@ -75,6 +75,7 @@ private slots:
         QTest::newRow("bad month") << QStringList{"--company", "ACME", "--report", "payslips", "--month", "March"} << 2 << "Give the month";
         QTest::newRow("unknown company") << QStringList{"--company", "ACMEE", "--report", "payslips", "--month", "2026-03"} << 2 << "There is no company named \"ACMEE\"";
         QTest::newRow("unknown option") << QStringList{"--company", "ACME", "--report", "payslips", "--monht", "2026-03"} << 2 << "Unknown option 'monht'";
+        QTest::newRow("unknown employee") << QStringList{"--company", "ACME", "--report", "arrears", "--from", "2026-01-01", "--to", "2026-03-31", "--employee", "99"} << 2 << "There is no employee number 99.";
         QTest::newRow("no database") << QStringList{"--database", "missing.db", "--company", "ACME", "--report", "employees"} << 2 << "There is no database at";
         // clang-format on
     }
