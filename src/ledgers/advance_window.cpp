@@ -57,24 +57,12 @@ AdvanceWindow::~AdvanceWindow()
 
 EmployeePicker::Outcome AdvanceWindow::choose(qint64 id)
 {
-    const auto found = EmployeeRepository(m_context.db).find(id);
-    if (!found || !found->has_value()) {
-        m_employee.reset();
-        if (!found)
-            m_context.prompter.error(found.error());
-        return found ? EmployeePicker::Outcome::NotFound : EmployeePicker::Outcome::Failed;
-    }
-    m_employee = **found;
-    return EmployeePicker::Outcome::Chosen;
+    return ledger::findEmployee(m_context, id, m_employee);
 }
 
 bool AdvanceWindow::chosen()
 {
-    if (m_picker->settle() && m_employee)
-        return true;
-    m_context.prompter.warning(QStringLiteral("Please choose the employee first."));
-    m_ui->Combo1->setFocus();
-    return false;
+    return ledger::requireEmployee(m_context.prompter, m_picker, m_employee);
 }
 
 bool AdvanceWindow::matched(qint64 count, const QString& nothingDone)

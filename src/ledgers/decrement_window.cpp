@@ -39,17 +39,9 @@ DecrementWindow::~DecrementWindow()
 
 EmployeePicker::Outcome DecrementWindow::choose(qint64 id)
 {
-    const auto found = EmployeeRepository(m_context.db).find(id);
-    if (!found || !found->has_value()) {
-        m_employee.reset();
-        showDecrements();
-        if (!found)
-            m_context.prompter.error(found.error());
-        return found ? EmployeePicker::Outcome::NotFound : EmployeePicker::Outcome::Failed;
-    }
-    m_employee = **found;
+    const auto outcome = ledger::findEmployee(m_context, id, m_employee);
     showDecrements();
-    return EmployeePicker::Outcome::Chosen;
+    return outcome;
 }
 
 void DecrementWindow::showDecrements()
@@ -73,11 +65,8 @@ void DecrementWindow::showDecrements()
 
 void DecrementWindow::save()
 {
-    if (!m_picker->settle() || !m_employee) {
-        m_context.prompter.warning(QStringLiteral("Please choose the employee first."));
-        m_ui->Combo1->setFocus();
+    if (!ledger::requireEmployee(m_context.prompter, m_picker, m_employee))
         return;
-    }
     const auto amount =
         ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the decrement amount"), ledger::onePaisa());
     if (!amount)

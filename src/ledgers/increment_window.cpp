@@ -51,17 +51,9 @@ IncrementWindow::~IncrementWindow()
 
 EmployeePicker::Outcome IncrementWindow::choose(qint64 id)
 {
-    const auto found = EmployeeRepository(m_context.db).find(id);
-    if (!found || !found->has_value()) {
-        m_employee.reset();
-        showArrears();
-        if (!found)
-            m_context.prompter.error(found.error());
-        return found ? EmployeePicker::Outcome::NotFound : EmployeePicker::Outcome::Failed;
-    }
-    m_employee = **found;
+    const auto outcome = ledger::findEmployee(m_context, id, m_employee);
     showArrears();
-    return EmployeePicker::Outcome::Chosen;
+    return outcome;
 }
 
 void IncrementWindow::showArrears()
@@ -87,11 +79,8 @@ void IncrementWindow::showArrears()
 
 bool IncrementWindow::ready()
 {
-    if (!m_picker->settle() || !m_employee) {
-        m_context.prompter.warning(QStringLiteral("Please choose the employee first."));
-        m_ui->Combo1->setFocus();
+    if (!ledger::requireEmployee(m_context.prompter, m_picker, m_employee))
         return false;
-    }
     if (m_ui->DTPicker1->date() > m_ui->DTPicker2->date()) {
         m_context.prompter.warning(
             QStringLiteral("The period starts after it ends: From Month is later than To Month."));

@@ -75,20 +75,17 @@ LoanWindow::~LoanWindow()
 
 EmployeePicker::Outcome LoanWindow::choose(qint64 id)
 {
-    const auto found = EmployeeRepository(m_context.db).find(id);
-    if (!found || !found->has_value()) {
+    const auto outcome = ledger::findEmployee(m_context, id, m_employee);
+    if (outcome != EmployeePicker::Outcome::Chosen) {
         clearEmployee();
-        if (!found)
-            m_context.prompter.error(found.error());
-        return found ? EmployeePicker::Outcome::NotFound : EmployeePicker::Outcome::Failed;
+        return outcome;
     }
-    m_employee = **found;
     m_ui->Combo3->setCurrentText(m_employee->department);
     if (!showEmployee()) {
         clearEmployee();
         return EmployeePicker::Outcome::Failed;
     }
-    return EmployeePicker::Outcome::Chosen;
+    return outcome;
 }
 
 bool LoanWindow::showEmployee()
@@ -149,11 +146,7 @@ void LoanWindow::clearEmployee()
 
 bool LoanWindow::chosen()
 {
-    if (m_picker->settle() && m_employee)
-        return true;
-    m_context.prompter.warning(QStringLiteral("Please choose the employee first."));
-    m_ui->Combo1->setFocus();
-    return false;
+    return ledger::requireEmployee(m_context.prompter, m_picker, m_employee);
 }
 
 void LoanWindow::addNew()

@@ -225,6 +225,12 @@ EmployeePicker::Outcome EmployeePicker::choose(qint64 id)
     return outcome;
 }
 
+void EmployeePicker::focusNumber()
+{
+    if (m_number)
+        m_number->setFocus();
+}
+
 bool EmployeePicker::settle()
 {
     // Unlike leaving the box, this tells again of a number that matches nobody: the operator is

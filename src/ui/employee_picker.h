@@ -37,6 +37,8 @@ public:
     // Before the employee is used: a number typed but not chosen yet (a shortcut pressed in the
     // number box leaves it in place) is chosen now. True when an employee is chosen.
     bool settle();
+    // Puts the focus into the number box.
+    void focusNumber();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
