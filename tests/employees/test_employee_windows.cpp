@@ -4,6 +4,7 @@
 #include "employees/employee_entry_window.h"
 #include "employees/employee_list_window.h"
 #include "reports/report_viewer.h"
+#include "support/amounts.h"
 #include "support/window_fixture.h"
 
 #include <QAbstractItemView>
@@ -42,11 +43,6 @@ private:
     QStringList m_devices;
     bool m_running = false;
 };
-
-Currency c(const char* text)
-{
-    return *Currency::parse(QString::fromLatin1(text));
-}
 
 Employee employee(const QString& name, const char* rate)
 {

@@ -1,13 +1,7 @@
 #include "ledgers/arrears.h"
+#include "support/amounts.h"
 
 #include <QTest>
-
-namespace {
-Currency c(const char* text)
-{
-    return *Currency::parse(QString::fromLatin1(text));
-}
-} // namespace
 
 class TestArrears : public QObject {
     Q_OBJECT

@@ -8,6 +8,7 @@
 #include "ledgers/loan_window.h"
 #include "payroll/payroll_window.h"
 #include "reports/report_viewer.h"
+#include "support/amounts.h"
 #include "support/window_fixture.h"
 
 #include <QComboBox>
@@ -20,15 +21,6 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
-
-namespace {
-
-Currency c(const char* text)
-{
-    return *Currency::parse(QString::fromLatin1(text));
-}
-
-} // namespace
 
 // The loan and advance windows on ACME (the session's company) and OTHER CO, with employee 1
 // RAMESH PATEL and 2 SUNITA SHARMA. Today is 15 March 2026; the delete password is "del".

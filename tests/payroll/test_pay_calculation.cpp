@@ -1,4 +1,5 @@
 #include "payroll/pay_calculation.h"
+#include "support/amounts.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -6,13 +7,6 @@
 #include <limits>
 
 Q_DECLARE_METATYPE(PayInputs)
-
-namespace {
-Currency c(const char* text)
-{
-    return *Currency::parse(QString::fromLatin1(text));
-}
-} // namespace
 
 class TestPayCalculation : public QObject {
     Q_OBJECT

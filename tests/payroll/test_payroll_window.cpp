@@ -6,6 +6,7 @@
 #include "data/payroll_repository.h"
 #include "payroll/pay_calculation.h"
 #include "payroll/payroll_window.h"
+#include "support/amounts.h"
 #include "support/window_fixture.h"
 
 #include <QAbstractItemModel>
@@ -19,11 +20,6 @@
 #include <QTest>
 
 namespace {
-Currency c(const char* text)
-{
-    return *Currency::parse(QString::fromLatin1(text));
-}
-
 Employee employee(const QString& name, const QString& department, const QString& group, const char* rate)
 {
     Employee e;

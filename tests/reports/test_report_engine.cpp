@@ -3,6 +3,7 @@
 #include "reports/report_document.h"
 #include "reports/report_files.h"
 #include "reports/report_pages.h"
+#include "support/amounts.h"
 #include "support/test_database.h"
 
 #include <QDir>
@@ -25,11 +26,6 @@ struct Line {
     Currency amount;
     QDate date;
 };
-
-Currency c(const char* text)
-{
-    return *Currency::parse(QString::fromLatin1(text));
-}
 
 // A table like the payroll reports': a range in the heading, one summed amount, the row count.
 Document table(int rows)

@@ -1,4 +1,5 @@
 #include "support/report_test_data.h"
+#include "support/amounts.h"
 
 #include "data/company_repository.h"
 #include "data/employee_repository.h"
@@ -8,11 +9,6 @@
 #include <QTest>
 
 namespace {
-
-Currency c(const char* text)
-{
-    return *Currency::parse(QString::fromLatin1(text));
-}
 
 Employee employee(const char* name, const char* address, const char* department, const char* group, const char* rate,
                   QDate employed)
