@@ -9,14 +9,10 @@
 #include "bench_support.h"
 #include "common/dates.h"
 #include "data/database.h"
-#include "data/session.h"
 #include "data/sql_query.h"
 #include "data/user_repository.h"
 #include "ledgers/loan_window.h"
 #include "payroll/payroll_deletion_window.h"
-#include "support/fixed_clock.h"
-#include "support/scripted_prompter.h"
-#include "ui/app_context.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -61,10 +57,8 @@ int main(int argc, char** argv)
             if (!t.commit())
                 return 1;
         }
-        ScriptedPrompter prompter;
-        FixedClock clock(QDateTime(dates::lastOfMonth(lastMonth), QTime(10, 0)));
-        Session session{company, QStringLiteral("bench"), QStringLiteral("Admin")};
-        AppContext context{db, prompter, clock, session};
+        BenchOperator op(db);
+        AppContext& context = op.context;
         LoanWindow window(context);
         window.show();
         settle();
@@ -120,10 +114,9 @@ int main(int argc, char** argv)
     if (!move.exec() || !UserRepository(db).setDeletePassword(QStringLiteral("del")))
         return 1;
     execute(db, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
-    ScriptedPrompter prompter;
-    FixedClock clock(QDateTime(dates::lastOfMonth(lastMonth), QTime(10, 0)));
-    Session session{other, QStringLiteral("bench"), QStringLiteral("Admin")};
-    AppContext context{db, prompter, clock, session};
+    BenchOperator op(db, other);
+    ScriptedPrompter& prompter = op.prompter;
+    AppContext& context = op.context;
     PayrollDeletionWindow window(context);
     window.show();
     settle();

@@ -10,14 +10,10 @@
 #include "bench_support.h"
 #include "common/dates.h"
 #include "data/database.h"
-#include "data/session.h"
 #include "data/sql_query.h"
 #include "payroll/employee_pay_facts.h"
 #include "payroll/pay_calculation.h"
 #include "payroll/payroll_window.h"
-#include "support/fixed_clock.h"
-#include "support/scripted_prompter.h"
-#include "ui/app_context.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -52,16 +48,15 @@ int main(int argc, char** argv)
 {
     quietOffscreen();
     QApplication app(argc, argv);
-    const QString path = benchDatabasePath(app.arguments());
     Database db;
-    if (!openBenchDatabase(db, path, app.arguments().contains(QStringLiteral("--rebuild"))))
+    const QString path = openBenchDatabase(db, app.arguments());
+    if (path.isEmpty())
         return 1;
     const auto reopen = [&] { reopenCold(db, path); };
 
-    ScriptedPrompter prompter;
-    FixedClock clock(QDateTime(dates::lastOfMonth(lastMonth), QTime(10, 0)));
-    Session session{company, QStringLiteral("bench"), QStringLiteral("Admin")};
-    AppContext context{db, prompter, clock, session};
+    BenchOperator op(db);
+    ScriptedPrompter& prompter = op.prompter;
+    AppContext& context = op.context;
     std::unique_ptr<PayrollWindow> window;
     const auto openWindow = [&] {
         window = std::make_unique<PayrollWindow>(context);

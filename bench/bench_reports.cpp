@@ -9,12 +9,8 @@
 #include "bench_support.h"
 #include "common/dates.h"
 #include "data/database.h"
-#include "data/session.h"
 #include "payroll/payslip_window.h"
 #include "reports/report_viewer.h"
-#include "support/fixed_clock.h"
-#include "support/scripted_prompter.h"
-#include "ui/app_context.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -97,17 +93,16 @@ int main(int argc, char** argv)
 {
     quietOffscreen();
     QApplication app(argc, argv);
-    const QString path = benchDatabasePath(app.arguments());
     Database db;
-    if (!openBenchDatabase(db, path, app.arguments().contains(QStringLiteral("--rebuild"))))
+    const QString path = openBenchDatabase(db, app.arguments());
+    if (path.isEmpty())
         return 1;
     const auto reopen = [&] { reopenCold(db, path); };
 
     QTemporaryDir output;
-    ScriptedPrompter prompter;
-    FixedClock clock(QDateTime(dates::lastOfMonth(lastMonth), QTime(10, 0)));
-    Session session{company, QStringLiteral("bench"), QStringLiteral("Admin")};
-    AppContext context{db, prompter, clock, session};
+    BenchOperator op(db);
+    ScriptedPrompter& prompter = op.prompter;
+    AppContext& context = op.context;
     PayslipWindow window(context);
     window.show();
     settle();

@@ -174,6 +174,12 @@ double measure(int runs, const std::function<void(int)>& prepare, const std::fun
     return median(times);
 }
 
+QString openBenchDatabase(Database& db, const QStringList& arguments)
+{
+    const QString path = benchDatabasePath(arguments);
+    return openBenchDatabase(db, path, arguments.contains(QStringLiteral("--rebuild"))) ? path : QString();
+}
+
 QString benchDatabasePath(const QStringList& arguments)
 {
     const int i = int(arguments.indexOf(QStringLiteral("--database")));
@@ -186,6 +192,12 @@ void reopenCold(Database& db, const QString& path)
     evict(path);
     if (!db.open(path))
         std::abort();
+}
+
+BenchOperator::BenchOperator(Database& db, const QString& companyName)
+    : clock(QDateTime(dates::lastOfMonth(lastMonth), QTime(10, 0))),
+      session{companyName, QStringLiteral("bench"), QStringLiteral("Admin")}, context{db, prompter, clock, session}
+{
 }
 
 void quietOffscreen()

@@ -3,6 +3,10 @@
 // What the benchmarks share: the database laid out as real use lays it out, and the timing helpers.
 
 #include "common/currency.h"
+#include "data/session.h"
+#include "support/fixed_clock.h"
+#include "support/scripted_prompter.h"
+#include "ui/app_context.h"
 
 #include <QDate>
 #include <QString>
@@ -28,10 +32,23 @@ Currency whole(qint64 v);
 // and advances in the months they happen. False (and a message on standard error) on failure.
 bool openBenchDatabase(Database& db, const QString& path, bool rebuild);
 
+// Opens the database the arguments name (--database PATH; --rebuild builds it afresh): its path, or
+// an empty text when it cannot be opened.
+QString openBenchDatabase(Database& db, const QStringList& arguments);
 // The database the arguments name (--database PATH), or bench-payroll.db in the working folder.
 QString benchDatabasePath(const QStringList& arguments);
 // Closes the database, drops it from the page cache and opens it again: the next action runs cold.
 void reopenCold(Database& db, const QString& path);
+
+// Who works the windows of a benchmark: a scripted prompter, the clock at the end of the last month,
+// and a session on the company.
+struct BenchOperator {
+    explicit BenchOperator(Database& db, const QString& companyName = company);
+    ScriptedPrompter prompter;
+    FixedClock clock;
+    Session session;
+    AppContext context;
+};
 
 // Drops the file's pages from the operating system's cache, so the next read comes from the disk.
 void evict(const QString& path);
