@@ -122,3 +122,10 @@ Result<QList<EmployeeName>> EmployeeRepository::names() const
     SqlQuery query(m_db, QStringLiteral("SELECT ID, emname FROM emp ORDER BY ID"));
     return query.rows([](const SqlQuery& q) { return EmployeeName{q.number(0), q.text(1)}; });
 }
+
+Result<QList<EmployeeName>> EmployeeRepository::namesInGroup(const QString& group) const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT ID, emname FROM emp WHERE grp = ? ORDER BY ID"));
+    query.bind(group);
+    return query.rows([](const SqlQuery& q) { return EmployeeName{q.number(0), q.text(1)}; });
+}

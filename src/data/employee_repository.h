@@ -50,6 +50,8 @@ public:
     Result<QList<Employee>> all() const;
     // Every employee's number and name, by number.
     Result<QList<EmployeeName>> names() const;
+    // The numbers and names of the employees of one group, by number.
+    Result<QList<EmployeeName>> namesInGroup(const QString& group) const;
 
 private:
     const Database& m_db;

@@ -57,12 +57,12 @@ AdvanceWindow::~AdvanceWindow()
 
 EmployeePicker::Outcome AdvanceWindow::choose(qint64 id)
 {
-    return ledger::findEmployee(m_context, id, m_employee);
+    return findEmployee(m_context, id, m_employee);
 }
 
 bool AdvanceWindow::chosen()
 {
-    return ledger::requireEmployee(m_context.prompter, m_picker, m_employee);
+    return requireEmployee(m_context.prompter, m_picker, m_employee);
 }
 
 bool AdvanceWindow::matched(qint64 count, const QString& nothingDone)

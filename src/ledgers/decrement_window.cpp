@@ -39,7 +39,7 @@ DecrementWindow::~DecrementWindow()
 
 EmployeePicker::Outcome DecrementWindow::choose(qint64 id)
 {
-    const auto outcome = ledger::findEmployee(m_context, id, m_employee);
+    const auto outcome = findEmployee(m_context, id, m_employee);
     showDecrements();
     return outcome;
 }
@@ -65,7 +65,7 @@ void DecrementWindow::showDecrements()
 
 void DecrementWindow::save()
 {
-    if (!ledger::requireEmployee(m_context.prompter, m_picker, m_employee))
+    if (!requireEmployee(m_context.prompter, m_picker, m_employee))
         return;
     const auto amount =
         ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the decrement amount"), ledger::onePaisa());

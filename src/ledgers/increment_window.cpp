@@ -51,7 +51,7 @@ IncrementWindow::~IncrementWindow()
 
 EmployeePicker::Outcome IncrementWindow::choose(qint64 id)
 {
-    const auto outcome = ledger::findEmployee(m_context, id, m_employee);
+    const auto outcome = findEmployee(m_context, id, m_employee);
     showArrears();
     return outcome;
 }
@@ -79,7 +79,7 @@ void IncrementWindow::showArrears()
 
 bool IncrementWindow::ready()
 {
-    if (!ledger::requireEmployee(m_context.prompter, m_picker, m_employee))
+    if (!requireEmployee(m_context.prompter, m_picker, m_employee))
         return false;
     if (m_ui->DTPicker1->date() > m_ui->DTPicker2->date()) {
         m_context.prompter.warning(

@@ -27,26 +27,6 @@ std::optional<Currency> amountIn(Prompter& prompter, QLineEdit* box, const QStri
     return std::nullopt;
 }
 
-EmployeePicker::Outcome findEmployee(AppContext& context, qint64 id, std::optional<Employee>& chosen)
-{
-    const auto found = EmployeeRepository(context.db).find(id);
-    chosen = found ? *found : std::nullopt;
-    if (!found)
-        context.prompter.error(found.error());
-    return chosen  ? EmployeePicker::Outcome::Chosen
-           : found ? EmployeePicker::Outcome::NotFound
-                   : EmployeePicker::Outcome::Failed;
-}
-
-bool requireEmployee(Prompter& prompter, EmployeePicker* picker, const std::optional<Employee>& chosen)
-{
-    if (picker->settle() && chosen)
-        return true;
-    prompter.warning(QStringLiteral("Please choose the employee first."));
-    picker->focusNumber();
-    return false;
-}
-
 void fillGrid(QTableWidget* grid, const QStringList& headers, const QList<QStringList>& rows)
 {
     grid->clear();

@@ -27,12 +27,6 @@ inline Currency onePaisa()
 {
     return Currency::fromUnits(100);
 }
-// A window's part of choosing an employee: reads the employee of that number into `chosen` (empty
-// when there is none); a failure to read is told to the operator.
-EmployeePicker::Outcome findEmployee(AppContext& context, qint64 id, std::optional<Employee>& chosen);
-// True when an employee is chosen; otherwise the operator is asked to choose one first.
-bool requireEmployee(Prompter& prompter, EmployeePicker* picker, const std::optional<Employee>& chosen);
-
 // Fills a grid with rows of texts under the headers, columns sized to their contents.
 void fillGrid(QTableWidget* grid, const QStringList& headers, const QList<QStringList>& rows);
 // "1 loan entry", "3 loan entries".

@@ -75,7 +75,7 @@ LoanWindow::~LoanWindow()
 
 EmployeePicker::Outcome LoanWindow::choose(qint64 id)
 {
-    const auto outcome = ledger::findEmployee(m_context, id, m_employee);
+    const auto outcome = findEmployee(m_context, id, m_employee);
     if (outcome != EmployeePicker::Outcome::Chosen) {
         clearEmployee();
         return outcome;
@@ -146,7 +146,7 @@ void LoanWindow::clearEmployee()
 
 bool LoanWindow::chosen()
 {
-    return ledger::requireEmployee(m_context.prompter, m_picker, m_employee);
+    return requireEmployee(m_context.prompter, m_picker, m_employee);
 }
 
 void LoanWindow::addNew()

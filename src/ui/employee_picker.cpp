@@ -101,9 +101,10 @@ EmployeePicker::EmployeePicker(AppContext& context, QComboBox* number, QComboBox
     connect(m_name->lineEdit(), &QLineEdit::editingFinished, this, &EmployeePicker::leaveName);
 }
 
-bool EmployeePicker::reload()
+bool EmployeePicker::reload(const std::optional<QString>& group)
 {
-    const auto names = EmployeeRepository(m_context.db).names();
+    const EmployeeRepository employees(m_context.db);
+    const auto names = group ? employees.namesInGroup(*group) : employees.names();
     if (!names) {
         m_context.prompter.error(names.error());
         return false;
@@ -270,4 +271,24 @@ void EmployeePicker::moveOn()
                                 !(next->focusPolicy() & Qt::TabFocus)))
         next = next->nextInFocusChain();
     next->setFocus(Qt::TabFocusReason);
+}
+
+EmployeePicker::Outcome findEmployee(AppContext& context, qint64 id, std::optional<Employee>& chosen)
+{
+    const auto found = EmployeeRepository(context.db).find(id);
+    chosen = found ? *found : std::nullopt;
+    if (!found)
+        context.prompter.error(found.error());
+    return chosen  ? EmployeePicker::Outcome::Chosen
+           : found ? EmployeePicker::Outcome::NotFound
+                   : EmployeePicker::Outcome::Failed;
+}
+
+bool requireEmployee(Prompter& prompter, EmployeePicker* picker, const std::optional<Employee>& chosen)
+{
+    if (picker->settle() && chosen)
+        return true;
+    prompter.warning(QStringLiteral("Please choose the employee first."));
+    picker->focusNumber();
+    return false;
 }

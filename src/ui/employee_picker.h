@@ -10,7 +10,9 @@
 
 class QWidget;
 class EmployeeListModel;
+class Prompter;
 struct AppContext;
+struct Employee;
 
 // Binds an employee-number combo box and a name combo box, as every window that chooses an
 // employee has them. Both lists come from one model read once. An employee is chosen by Enter in
@@ -28,8 +30,9 @@ public:
 
     EmployeePicker(AppContext& context, QComboBox* number, QComboBox* name, Chooser chooser, QObject* parent = nullptr);
 
-    // Reads the employee lists (again); false when they could not be read (the operator was told).
-    bool reload();
+    // Reads the employee lists (again), of one group's employees when a group is given; false when
+    // they could not be read (the operator was told).
+    bool reload(const std::optional<QString>& group = {});
     // Shows an employee the window chose itself (a stored transaction), as if chosen here.
     void show(qint64 id, const QString& name);
     // Empties both boxes; no employee is chosen.
@@ -63,3 +66,9 @@ private:
     QString m_chosenName;
     QString m_refused; // the number last found to match nobody, so leaving the box says so once
 };
+
+// A window's part of choosing an employee: reads the employee of that number into `chosen` (empty
+// when there is none); a failure to read is told to the operator.
+EmployeePicker::Outcome findEmployee(AppContext& context, qint64 id, std::optional<Employee>& chosen);
+// True when an employee is chosen; otherwise the operator is asked to choose one first.
+bool requireEmployee(Prompter& prompter, EmployeePicker* picker, const std::optional<Employee>& chosen);
