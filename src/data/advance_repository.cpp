@@ -46,6 +46,21 @@ Result<qint64> AdvanceRepository::removeAll(const QString& company)
     return q.execCounting();
 }
 
+Result<QList<Advance>> AdvanceRepository::paid(const QString& company, QDate from, QDate to) const
+{
+    SqlQuery q(m_db, QStringLiteral("SELECT ID, emname, advamt, advdt, advtm, company FROM adv"
+                                    " WHERE company = ? AND advdt BETWEEN ? AND ? ORDER BY ID, advdt, advtm, rowid"));
+    q.bind(company).bind(from).bind(to);
+    return q.rows([](const SqlQuery& row) {
+        return Advance{row.number(0),
+                       row.text(1),
+                       row.amount(2),
+                       row.date(3),
+                       QTime::fromString(row.text(4), QStringLiteral("HH:mm:ss")),
+                       row.text(5)};
+    });
+}
+
 Result<qint64> AdvanceRepository::count(const QString& company, qint64 employeeId, QDate date) const
 {
     SqlQuery q(m_db, QStringLiteral("SELECT count(*) FROM adv WHERE company = ? AND ID = ? AND advdt = ?"));

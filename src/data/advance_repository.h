@@ -4,6 +4,7 @@
 #include "data/status.h"
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QTime>
 
@@ -26,6 +27,8 @@ public:
     // All of the employee's advances dated in the month of `month`.
     Result<Currency> monthTotal(qint64 employeeId, QDate month) const;
 
+    // The company's advances paid from `from` to `to` (both included), by employee number, then date.
+    Result<QList<Advance>> paid(const QString& company, QDate from, QDate to) const;
     // How many advances the employee has of the company on that date.
     Result<qint64> count(const QString& company, qint64 employeeId, QDate date) const;
     // Changes of the advances of one employee, company and date; each gives how many it changed.

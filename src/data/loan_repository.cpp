@@ -38,16 +38,39 @@ Result<std::optional<Currency>> LoanRepository::latestMonthlyDeduction(qint64 em
     return q.first([](const SqlQuery& row) { return row.amount(0); });
 }
 
+namespace {
+
+QString selectLoans(const QString& rest)
+{
+    return QStringLiteral("SELECT %1 FROM loan %2").arg(columns.join(QStringLiteral(", ")), rest);
+}
+
+Loan readLoan(const SqlQuery& row)
+{
+    return Loan{row.number(0), row.text(1), row.amount(2),
+                row.amount(3), row.date(4), QTime::fromString(row.text(5), QStringLiteral("HH:mm:ss")),
+                row.text(6),   row.text(7)};
+}
+
+} // namespace
+
 Result<QList<Loan>> LoanRepository::entries(qint64 employeeId) const
 {
-    SqlQuery q(m_db, QStringLiteral("SELECT %1 FROM loan WHERE ID = ? ORDER BY ldt, ltm, rowid")
-                         .arg(columns.join(QStringLiteral(", "))));
+    SqlQuery q(m_db, selectLoans(QStringLiteral("WHERE ID = ? ORDER BY ldt, ltm, rowid")));
     q.bind(employeeId);
-    return q.rows([](const SqlQuery& row) {
-        return Loan{row.number(0), row.text(1), row.amount(2),
-                    row.amount(3), row.date(4), QTime::fromString(row.text(5), QStringLiteral("HH:mm:ss")),
-                    row.text(6),   row.text(7)};
-    });
+    return q.rows(readLoan);
+}
+
+Result<QList<Loan>> LoanRepository::paid(const QString& company, QDate from, QDate to,
+                                         const std::optional<QString>& department) const
+{
+    SqlQuery q(m_db, selectLoans(QStringLiteral("WHERE company = ? AND ldt BETWEEN ? AND ?%1"
+                                                " ORDER BY ID, ldt, ltm, rowid")
+                                     .arg(department ? QStringLiteral(" AND dept = ?") : QString())));
+    q.bind(company).bind(from).bind(to);
+    if (department)
+        q.bind(*department);
+    return q.rows(readLoan);
 }
 
 namespace {

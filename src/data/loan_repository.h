@@ -36,6 +36,10 @@ public:
     Result<qint64> setAmount(const QString& company, qint64 employeeId, QDate date, Currency amount);
     Result<qint64> setMonthlyDeduction(const QString& company, qint64 employeeId, QDate date, Currency deduction);
     Result<qint64> remove(const QString& company, qint64 employeeId, QDate date);
+    // The company's loans paid from `from` to `to` (both included), of one department when it is
+    // given; by employee number, then date.
+    Result<QList<Loan>> paid(const QString& company, QDate from, QDate to,
+                             const std::optional<QString>& department = {}) const;
     // Every loan entry of the company; the other companies' stay.
     Result<qint64> removeAll(const QString& company);
     // The monthly deduction of the employee's latest loan, if there is a loan.

@@ -152,6 +152,29 @@ Result<QList<PayrollTransaction>> PayrollRepository::ofEmployee(const QString& c
     return q.rows(readTransaction);
 }
 
+Result<QList<PayrollTransaction>> PayrollRepository::select(const PayrollSelection& selection) const
+{
+    // The range is compared on the stored ISO date, so the (company, ddate) index bounds the read.
+    QString where = QStringLiteral("WHERE company = ? AND ddate BETWEEN ? AND ?");
+    if (selection.department)
+        where += QStringLiteral(" AND dept = ?");
+    if (selection.group)
+        where += QStringLiteral(" AND grp = ?");
+    if (selection.employee)
+        where += QStringLiteral(" AND ID = ?");
+    if (selection.loanRecoveredOnly)
+        where += QStringLiteral(" AND loanrec > 0");
+    SqlQuery q(m_db, selectFrom(where + QStringLiteral(" ORDER BY ID, ddate, transid")));
+    q.bind(selection.company).bind(selection.from).bind(selection.to);
+    if (selection.department)
+        q.bind(*selection.department);
+    if (selection.group)
+        q.bind(*selection.group);
+    if (selection.employee)
+        q.bind(*selection.employee);
+    return q.rows(readTransaction);
+}
+
 Result<Currency> PayrollRepository::loanRecovered(qint64 employeeId) const
 {
     SqlQuery q(m_db, QStringLiteral("SELECT sum(loanrec) FROM payroll WHERE ID = ?"));

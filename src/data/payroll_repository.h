@@ -37,6 +37,27 @@ struct PayrollTransaction {
     QString company;
 };
 
+// What a payroll report selects: one company's transactions dated from `from` to `to` (both
+// included), narrowed by whichever of the other fields are given.
+struct PayrollSelection {
+    static PayrollSelection range(const QString& company, QDate from, QDate to)
+    {
+        PayrollSelection s;
+        s.company = company;
+        s.from = from;
+        s.to = to;
+        return s;
+    }
+
+    QString company;
+    QDate from;
+    QDate to;
+    std::optional<QString> department;
+    std::optional<QString> group;
+    std::optional<qint64> employee;
+    bool loanRecoveredOnly = false; // only the transactions that recovered a loan instalment
+};
+
 class PayrollRepository {
 public:
     explicit PayrollRepository(const Database& database) : m_db(database) {}
@@ -58,6 +79,8 @@ public:
     Result<qint64> removeAll(const QString& company);
     // The employee's transactions of the company dated from `from` to `to`, by date.
     Result<QList<PayrollTransaction>> ofEmployee(const QString& company, qint64 employeeId, QDate from, QDate to) const;
+    // The selected transactions by employee number, then date and transaction number.
+    Result<QList<PayrollTransaction>> select(const PayrollSelection& selection) const;
     // Every transaction of the employee, in all companies, by date.
     Result<QList<PayrollTransaction>> ofEmployee(qint64 employeeId) const;
     // The loan repaid so far: all loan instalments deducted from the employee's pay.

@@ -54,10 +54,18 @@ const QStringList version2 = {
     QStringLiteral("CREATE TABLE kestrel_info (name TEXT PRIMARY KEY, value TEXT)"),
 };
 
+// The reports select one company's rows over a range of dates, of one department for some; the loan
+// and advance reports would otherwise read every entry of every company.
+const QStringList version3 = {
+    QStringLiteral("CREATE INDEX payroll_company_dept_date ON payroll (company, dept, ddate)"),
+    QStringLiteral("CREATE INDEX loan_company_date ON loan (company, ldt)"),
+    QStringLiteral("CREATE INDEX adv_company_date ON adv (company, advdt)"),
+};
+
 // Each entry upgrades the file from the version before it.
 const QList<QStringList>& migrations()
 {
-    static const QList<QStringList> all = {version1, version2};
+    static const QList<QStringList> all = {version1, version2, version3};
     return all;
 }
 
