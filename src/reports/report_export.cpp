@@ -1,12 +1,17 @@
 #include "report_export.h"
 
+#include "common/dates.h"
+#include "data/advance_repository.h"
 #include "data/company_repository.h"
 #include "data/database.h"
 #include "data/employee_repository.h"
+#include "data/loan_repository.h"
+#include "data/master_repository.h"
 #include "data/payroll_repository.h"
 #include "data/revision_repository.h"
 #include "reports/employee_reports.h"
 #include "reports/payroll_reports.h"
+#include "reports/range_reports.h"
 #include "reports/report_files.h"
 #include "reports/revision_reports.h"
 
@@ -31,8 +36,53 @@ constexpr int written = 0;
 constexpr int failed = 1;
 constexpr int wrongArguments = 2;
 
+const QString department = QStringLiteral("department");
+const QString group = QStringLiteral("group");
+const QString employee = QStringLiteral("employee");
+
+// The payroll rows of the request's company, period and filters.
+PayrollSelection selectionOf(const ExportRequest& r)
+{
+    PayrollSelection s = PayrollSelection::range(r.company, r.from, r.to);
+    if (!r.department.isEmpty())
+        s.department = r.department;
+    if (!r.group.isEmpty())
+        s.group = r.group;
+    s.employee = r.employee;
+    return s;
+}
+
+// A payroll report made from the selected rows.
+template <typename Make>
+Result<Document> fromPayroll(const Database& db, const PayrollSelection& selection, Make make)
+{
+    auto rows = PayrollRepository(db).select(selection);
+    if (!rows)
+        return rows.status();
+    return make(companyHeading(db, selection.company), std::move(rows.value()));
+}
+
+Result<Document> loans(const Database& db, const ExportRequest& r, const std::optional<QString>& dept)
+{
+    auto rows = LoanRepository(db).paid(r.company, r.from, r.to, dept);
+    if (!rows)
+        return rows.status();
+    return loanReport(companyHeading(db, r.company), r.from, r.to, dept, std::move(rows.value()));
+}
+
+Result<Document> recoveries(const Database& db, const ExportRequest& r, const std::optional<QString>& dept)
+{
+    PayrollSelection s = PayrollSelection::range(r.company, r.from, r.to);
+    s.department = dept;
+    s.loanRecoveredOnly = true;
+    return fromPayroll(db, s, [&](const CompanyHeading& company, QList<PayrollTransaction> rows) {
+        return loanRecoveryReport(company, r.from, r.to, dept, std::move(rows));
+    });
+}
+
 QList<ExportKind> makeKinds()
 {
+    using Period = ExportKind::Period;
     return {
         {QStringLiteral("payslips"),
          ExportKind::Period::Month,
@@ -70,6 +120,84 @@ QList<ExportKind> makeKinds()
              if (!rows)
                  return rows.status();
              return arrears(companyHeading(db, r.company), (*employee)->name, std::move(rows.value()));
+         }},
+        {QStringLiteral("payroll"),
+         Period::Range,
+         {},
+         {},
+         [](const Database& db, const ExportRequest& r) -> Result<Document> {
+             return fromPayroll(db, selectionOf(r), [&](const CompanyHeading& c, QList<PayrollTransaction> rows) {
+                 return payrollReport(c, r.from, r.to, std::move(rows));
+             });
+         }},
+        {QStringLiteral("department-payroll"),
+         Period::Range,
+         {department, group},
+         {department},
+         [](const Database& db, const ExportRequest& r) -> Result<Document> {
+             return fromPayroll(db, selectionOf(r), [&](const CompanyHeading& c, QList<PayrollTransaction> rows) {
+                 return departmentPayrollReport(c, r.from, r.to, r.department, r.group, std::move(rows));
+             });
+         }},
+        {QStringLiteral("advances"),
+         Period::Range,
+         {},
+         {},
+         [](const Database& db, const ExportRequest& r) -> Result<Document> {
+             auto rows = AdvanceRepository(db).paid(r.company, r.from, r.to);
+             if (!rows)
+                 return rows.status();
+             return advanceReport(companyHeading(db, r.company), r.from, r.to, std::move(rows.value()));
+         }},
+        {QStringLiteral("loans"),
+         Period::Range,
+         {},
+         {},
+         [](const Database& db, const ExportRequest& r) { return loans(db, r, std::nullopt); }},
+        {QStringLiteral("loan-recoveries"),
+         Period::Range,
+         {},
+         {},
+         [](const Database& db, const ExportRequest& r) { return recoveries(db, r, std::nullopt); }},
+        {QStringLiteral("department-loans"),
+         Period::Range,
+         {department},
+         {department},
+         [](const Database& db, const ExportRequest& r) { return loans(db, r, r.department); }},
+        {QStringLiteral("department-loan-recoveries"),
+         Period::Range,
+         {department},
+         {department},
+         [](const Database& db, const ExportRequest& r) { return recoveries(db, r, r.department); }},
+        {QStringLiteral("salary-month"),
+         Period::Month,
+         {employee},
+         {employee},
+         [](const Database& db, const ExportRequest& r) -> Result<Document> {
+             auto s = PayrollSelection::range(r.company, dates::firstOfMonth(r.month), dates::lastOfMonth(r.month));
+             s.employee = r.employee;
+             return fromPayroll(db, s, [&](const CompanyHeading& c, QList<PayrollTransaction> rows) {
+                 return salaryMonthReport(c, r.month, salaryLines(rows));
+             });
+         }},
+        {QStringLiteral("salary-period"),
+         Period::Range,
+         {group, employee},
+         {},
+         [](const Database& db, const ExportRequest& r) -> Result<Document> {
+             // Whole months, as the window chooses them.
+             PayrollSelection s = selectionOf(r);
+             s.from = dates::firstOfMonth(r.from);
+             s.to = dates::lastOfMonth(r.to);
+             return fromPayroll(db, s, [&](const CompanyHeading& c, QList<PayrollTransaction> rows) {
+                 return salaryPeriodReport(c, s.from, s.to, r.group,
+                                           r.employee ? salaryLines(rows) : salaryByRate(rows));
+             });
+         },
+         [](const ExportRequest& r) {
+             return r.group.isEmpty() && !r.employee
+                        ? Status::failure(QStringLiteral("The report salary-period needs --group, --employee or both."))
+                        : Status();
          }},
     };
 }
@@ -182,6 +310,9 @@ Result<ExportRequest> exportRequest(const QCommandLineParser& parser)
         if (!number || *request.employee <= 0)
             return wrong(QStringLiteral("Give the employee as --employee followed by the employee's number."));
     }
+    if (kind->check)
+        if (Status s = kind->check(request); !s)
+            return s;
     return request;
 }
 
@@ -223,9 +354,34 @@ int runExport(const QString& databasePath, const ExportRequest& request, QTextSt
             return wrongArguments;
         }
     }
+    // A department or group is matched to the master's spelling; one that is not there is refused
+    // rather than reported as an empty report.
+    ExportRequest checked = request;
+    if (kind->name == QStringLiteral("department-payroll") && checked.group == allGroups())
+        checked.group.clear();
+    for (auto [name, kindOfMaster, noun] :
+         {std::tuple(&checked.department, MasterRepository::Kind::Department, "department"),
+          std::tuple(&checked.group, MasterRepository::Kind::Group, "group")}) {
+        if (name->isEmpty())
+            continue;
+        const auto entries = MasterRepository(db, kindOfMaster).list();
+        if (!entries) {
+            log << entries.error() << '\n';
+            return failed;
+        }
+        const auto match = std::find_if(entries->cbegin(), entries->cend(), [&](const MasterEntry& e) {
+            return e.name.compare(name->trimmed(), Qt::CaseInsensitive) == 0;
+        });
+        if (match == entries->cend()) {
+            log << "There is no " << noun << " named \"" << *name << "\".\n";
+            return wrongArguments;
+        }
+        *name = match->name;
+    }
+
     log << "Reading the rows of " << kind->name << " for " << request.company << "…\n";
     log.flush();
-    const auto document = kind->make(db, request);
+    const auto document = kind->make(db, checked);
     if (!document) {
         log << document.error() << '\n';
         return failed;

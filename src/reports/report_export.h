@@ -38,6 +38,8 @@ struct ExportKind {
     QStringList filters;  // the filter options it takes ("department", "group", "employee")
     QStringList required; // those of the filters it cannot do without
     std::function<Result<Document>(const Database& db, const ExportRequest& request)> make;
+    // Further checks of the arguments (a combination of filters); empty when there are none.
+    std::function<Status(const ExportRequest& request)> check = {};
 };
 
 // Every kind, in the order --help lists them.

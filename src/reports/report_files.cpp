@@ -14,33 +14,11 @@ namespace report {
 
 namespace {
 
-// A spreadsheet reads "=...", "+...", "-..." and "@..." as a formula; a name typed so must stay a name.
-QString csvField(QString text, bool isText)
-{
-    if (isText && !text.isEmpty() && QStringLiteral("=+-@").contains(text.front()))
-        text.prepend(QLatin1Char('\''));
-    if (text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) || text.contains(QLatin1Char('\n')) ||
-        text.contains(QLatin1Char('\r')) || text != text.trimmed()) {
-        text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        text = QLatin1Char('"') + text + QLatin1Char('"');
-    }
-    return text;
-}
-
-QString csvCaption(QString caption)
-{
-    caption = caption.trimmed();
-    while (caption.endsWith(QLatin1Char(':')))
-        caption.chop(1);
-    return caption.trimmed();
-}
-
 QString cannotWrite(const QString& path, const QString& reason)
 {
     return QStringLiteral("The file %1 cannot be written: %2").arg(path, reason);
 }
 
-// Paints every page on the device, scaled to its page; false when progress stopped it.
 // Paints the chosen pages (all when none are chosen), each on a page of the device and scaled to it;
 // false when progress stopped it.
 bool paintPages(const Pages& pages, QPagedPaintDevice& device, QPainter& painter, const Progress& progress,
@@ -66,6 +44,26 @@ bool paintPages(const Pages& pages, QPagedPaintDevice& device, QPainter& painter
 
 } // namespace
 
+QString csvField(QString text, bool isText)
+{
+    if (isText && !text.isEmpty() && QStringLiteral("=+-@").contains(text.front()))
+        text.prepend(QLatin1Char('\''));
+    if (text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) || text.contains(QLatin1Char('\n')) ||
+        text.contains(QLatin1Char('\r')) || text != text.trimmed()) {
+        text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        text = QLatin1Char('"') + text + QLatin1Char('"');
+    }
+    return text;
+}
+
+QString csvCaption(QString caption)
+{
+    caption = caption.trimmed();
+    while (caption.endsWith(QLatin1Char(':')))
+        caption.chop(1);
+    return caption.trimmed();
+}
+
 QByteArray csv(const Document& document)
 {
     QList<int> exported;
@@ -88,10 +86,15 @@ QByteArray csv(const Document& document)
 
 Status writeCsv(const Document& document, const QString& path)
 {
+    return writeFile(csv(document), path);
+}
+
+Status writeFile(const QByteArray& bytes, const QString& path)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Status::failure(cannotWrite(path, file.errorString()));
-    file.write(csv(document));
+    file.write(bytes);
     if (!file.commit())
         return Status::failure(cannotWrite(path, file.errorString()));
     return {};

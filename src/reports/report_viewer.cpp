@@ -3,6 +3,7 @@
 #include "ui_report_viewer.h"
 
 #include "reports/report_files.h"
+#include "reports/report_grid.h"
 #include "ui/prompter.h"
 
 #include <QDir>
@@ -146,19 +147,10 @@ void ReportViewer::render()
     m_ui->cmdLast->setEnabled(page() + 1 < m_pages.count());
 }
 
-QString ReportViewer::chooseFile(const QString& caption, const QString& suffix, const QString& filter)
-{
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QString path = m_prompter.saveFileName(caption, QDir(folder).filePath(m_document.title + suffix), filter);
-    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
-        path += suffix;
-    return path;
-}
-
 void ReportViewer::exportPdf()
 {
-    const QString path =
-        chooseFile(QStringLiteral("Export PDF"), QStringLiteral(".pdf"), QStringLiteral("PDF files (*.pdf)"));
+    const QString path = report::chooseExportPath(m_prompter, QStringLiteral("Export PDF"), m_document.title,
+                                                  QStringLiteral(".pdf"), QStringLiteral("PDF files (*.pdf)"));
     if (path.isEmpty())
         return;
     const auto written = report::writePdf(m_document, path, progressDialog(this, QStringLiteral("Writing the PDF…")));
@@ -172,8 +164,8 @@ void ReportViewer::exportPdf()
 
 void ReportViewer::exportCsv()
 {
-    const QString path =
-        chooseFile(QStringLiteral("Export CSV"), QStringLiteral(".csv"), QStringLiteral("CSV files (*.csv)"));
+    const QString path = report::chooseExportPath(m_prompter, QStringLiteral("Export CSV"), m_document.title,
+                                                  QStringLiteral(".csv"), QStringLiteral("CSV files (*.csv)"));
     if (path.isEmpty())
         return;
     if (Status written = report::writeCsv(m_document, path); !written)

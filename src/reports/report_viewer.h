@@ -41,7 +41,6 @@ private:
     void zoomBy(int steps);
     void print();
     // The file to write, with its suffix; empty when the operator cancelled.
-    QString chooseFile(const QString& caption, const QString& suffix, const QString& filter);
 
     std::unique_ptr<Ui::ReportViewer> m_ui;
     Prompter& m_prompter;

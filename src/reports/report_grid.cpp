@@ -1,0 +1,213 @@
+#include "report_grid.h"
+
+#include "reports/report_files.h"
+#include "ui/prompter.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QStandardPaths>
+#include <QTableView>
+
+#include <numeric>
+
+namespace report {
+
+namespace {
+
+// The rank of a value's kind, so that empty cells sort first and kinds never interleave.
+int kindRank(const Value& v)
+{
+    return int(v.index());
+}
+
+} // namespace
+
+QVariant cellData(const Value& value, Format format, int role)
+{
+    switch (role) {
+    case Qt::DisplayRole:
+        return formatted(value, format, Purpose::Paper);
+    case Qt::TextAlignmentRole:
+        if (std::holds_alternative<qint64>(value) || std::holds_alternative<Currency>(value))
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    case SortRole:
+        if (const auto* amount = std::get_if<Currency>(&value))
+            return amount->units();
+        if (const auto* number = std::get_if<qint64>(&value))
+            return *number;
+        if (const auto* date = std::get_if<QDate>(&value))
+            return *date;
+        if (const auto* text = std::get_if<QString>(&value))
+            return *text;
+        return {};
+    case CsvRole:
+        return formatted(value, format, Purpose::Csv);
+    default:
+        return {};
+    }
+}
+
+bool valueLess(const Value& a, const Value& b)
+{
+    if (a.index() != b.index())
+        return kindRank(a) < kindRank(b);
+    if (const auto* text = std::get_if<QString>(&a))
+        return QString::compare(*text, std::get<QString>(b), Qt::CaseInsensitive) < 0;
+    if (const auto* number = std::get_if<qint64>(&a))
+        return *number < std::get<qint64>(b);
+    if (const auto* amount = std::get_if<Currency>(&a))
+        return amount->units() < std::get<Currency>(b).units();
+    if (const auto* date = std::get_if<QDate>(&a))
+        return *date < std::get<QDate>(b);
+    return false;
+}
+
+DocumentModel::DocumentModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void DocumentModel::setDocument(Document document)
+{
+    beginResetModel();
+    m_document = std::move(document);
+    m_order.resize(m_document.rowCount());
+    std::iota(m_order.begin(), m_order.end(), 0);
+    if (m_sortColumn >= m_document.columns().size())
+        m_sortColumn = -1;
+    applySort();
+    endResetModel();
+}
+
+int DocumentModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_order.size());
+}
+
+int DocumentModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_document.columns().size());
+}
+
+QVariant DocumentModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_order.size() || index.column() >= m_document.columns().size())
+        return {};
+    return cellData(m_document.value(m_order.at(index.row()), index.column()),
+                    m_document.columns().at(index.column()).format, role);
+}
+
+QVariant DocumentModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < m_document.columns().size())
+        return m_document.columns().at(section).caption;
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void DocumentModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= m_document.columns().size())
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    m_sortColumn = column;
+    m_sortOrder = order;
+    std::iota(m_order.begin(), m_order.end(), 0);
+    applySort();
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void DocumentModel::applySort()
+{
+    if (m_sortColumn < 0)
+        return;
+    const int column = m_sortColumn;
+    std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
+        const Value va = m_document.value(a, column);
+        const Value vb = m_document.value(b, column);
+        return m_sortOrder == Qt::AscendingOrder ? valueLess(va, vb) : valueLess(vb, va);
+    });
+}
+
+bool GridItem::operator<(const QTableWidgetItem& other) const
+{
+    const QVariant mine = data(SortRole);
+    const QVariant theirs = other.data(SortRole);
+    if (mine.isValid() && theirs.isValid() && mine.metaType() == theirs.metaType()) {
+        if (mine.typeId() == QMetaType::QString)
+            return QString::compare(mine.toString(), theirs.toString(), Qt::CaseInsensitive) < 0;
+        return QVariant::compare(mine, theirs) == QPartialOrdering::Less;
+    }
+    return QTableWidgetItem::operator<(other);
+}
+
+QString chooseExportPath(Prompter& prompter, const QString& caption, const QString& stem, const QString& suffix,
+                         const QString& filter)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString path = prompter.saveFileName(caption, QDir(folder).filePath(stem + suffix), filter);
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += suffix;
+    return path;
+}
+
+QByteArray gridCsv(const QTableView& view)
+{
+    const QAbstractItemModel* model = view.model();
+    if (!model)
+        return {};
+    QList<int> columns;
+    for (int c = 0; c < model->columnCount(); ++c)
+        if (!view.isColumnHidden(c))
+            columns << c;
+    QString text;
+    QStringList fields;
+    for (int c : columns)
+        fields << csvField(csvCaption(model->headerData(c, Qt::Horizontal).toString()), true);
+    text += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    for (int row = 0; row < model->rowCount(); ++row) {
+        fields.clear();
+        for (int c : columns) {
+            const QModelIndex index = model->index(row, c);
+            const QVariant csvText = model->data(index, CsvRole);
+            const QVariant sortValue = model->data(index, SortRole);
+            // Only free text can start a formula; numbers and dates are written as they are.
+            const bool isText = !sortValue.isValid() || sortValue.typeId() == QMetaType::QString;
+            fields << csvField(csvText.isValid() ? csvText.toString() : model->data(index).toString(), isText);
+        }
+        text += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    }
+    return text.toUtf8();
+}
+
+bool exportGrid(QTableView& view, Prompter& prompter, const QString& stem)
+{
+    const QString path = chooseExportPath(prompter, QStringLiteral("Export CSV"), stem, QStringLiteral(".csv"),
+                                          QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return false;
+    if (Status written = writeFile(gridCsv(view), path); !written) {
+        prompter.error(written.error());
+        return false;
+    }
+    return true;
+}
+
+void enableGrid(QTableView& view, Prompter& prompter, const QString& stem)
+{
+    // No column is sorted until the operator asks, so the grid opens in the order it was read.
+    view.horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    view.setSortingEnabled(true);
+    view.horizontalHeader()->setSortIndicatorShown(true);
+    auto* exportAction = new QAction(QStringLiteral("Export to &CSV…"), &view);
+    exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    exportAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(exportAction, &QAction::triggered, &view,
+                     [&view, &prompter, stem] { exportGrid(view, prompter, stem); });
+    view.addAction(exportAction);
+    view.setContextMenuPolicy(Qt::ActionsContextMenu);
+    if (view.toolTip().isEmpty())
+        view.setToolTip(QStringLiteral("Click a heading to sort; right-click or Ctrl+E to export to CSV"));
+}
+
+} // namespace report

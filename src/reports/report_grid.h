@@ -1,0 +1,85 @@
+#pragma once
+
+#include "reports/report_document.h"
+
+#include <QAbstractTableModel>
+#include <QTableWidgetItem>
+#include <QVariant>
+
+#include <algorithm>
+
+class Prompter;
+class QTableView;
+
+namespace report {
+
+// What a grid's cell gives besides its text: the value to sort by (numbers, amounts and dates as
+// such), and the text a CSV export writes (amounts without grouping, ISO dates).
+enum GridRole { SortRole = Qt::UserRole, CsvRole = Qt::UserRole + 1 };
+
+// A report value as a grid shows it in the role asked for.
+QVariant cellData(const Value& value, Format format, int role);
+// The order a header click sorts in: numbers, amounts and dates by value, texts ignoring case,
+// empty cells first.
+bool valueLess(const Value& a, const Value& b);
+
+// Sorts rows by one field, keeping the order of equal rows.
+template <typename Row>
+void sortRows(QList<Row>& rows, const Field<Row>& field, Qt::SortOrder order)
+{
+    std::stable_sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) {
+        return order == Qt::AscendingOrder ? valueLess(field.value(a), field.value(b))
+                                           : valueLess(field.value(b), field.value(a));
+    });
+}
+
+// A document's rows as a grid: the same definition that prints them, sorted by a header click.
+class DocumentModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit DocumentModel(QObject* parent = nullptr);
+
+    // Shows the document's rows, in the order last chosen by a header click when there was one.
+    void setDocument(Document document);
+    const Document& document() const { return m_document; }
+    // The document's row shown on a grid row.
+    int documentRow(int row) const { return m_order.at(row); }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    void sort(int column, Qt::SortOrder order) override;
+
+private:
+    void applySort();
+
+    Document m_document;
+    QList<int> m_order;
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+};
+
+// A grid cell that sorts by its SortRole value when it has one (grids filled item by item).
+class GridItem : public QTableWidgetItem {
+public:
+    using QTableWidgetItem::QTableWidgetItem;
+    bool operator<(const QTableWidgetItem& other) const override;
+};
+
+// Asks where to write a file, offering the Documents folder and stem + suffix; the suffix is added
+// when the operator gives none. Empty when cancelled.
+QString chooseExportPath(Prompter& prompter, const QString& caption, const QString& stem, const QString& suffix,
+                         const QString& filter);
+
+// The grid's rows as the operator sees them (sorted, without hidden columns) in the CSV form of
+// the reports.
+QByteArray gridCsv(const QTableView& view);
+// Asks for a file and writes the grid to it; a failure is told to the operator. False when
+// nothing was written.
+bool exportGrid(QTableView& view, Prompter& prompter, const QString& stem);
+// Lets the operator sort the grid by a header click and export it to CSV (context menu, Ctrl+E).
+// The grid's model sorts itself (sort()); QTableWidget grids sort their GridItems.
+void enableGrid(QTableView& view, Prompter& prompter, const QString& stem);
+
+} // namespace report
