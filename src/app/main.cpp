@@ -4,6 +4,7 @@
 #include "employees/employee_windows.h"
 #include "ledgers/ledger_windows.h"
 #include "payroll/payroll_windows.h"
+#include "report_windows/report_windows.h"
 #include "reports/report_export.h"
 #include "shell/shell_controller.h"
 #include "shell/shell_windows.h"
@@ -95,6 +96,7 @@ int main(int argc, char** argv)
     addShellWindows(catalogue);
     addEmployeeWindows(catalogue);
     addLedgerWindows(catalogue);
+    addReportWindows(catalogue);
     addPayrollWindows(catalogue);
     Startup startup(prompter, clock, catalogue);
     StartOptions options;

@@ -1,0 +1,50 @@
+#include "advance_report_window.h"
+
+#include "ui_advance_report_window.h"
+
+#include "data/advance_repository.h"
+#include "data/session.h"
+#include "report_windows/report_window_support.h"
+#include "reports/company_heading.h"
+#include "reports/range_reports.h"
+#include "reports/report_grid.h"
+#include "reports/report_viewer.h"
+#include "ui/app_context.h"
+#include "ui/window_lifetime.h"
+
+AdvanceReportWindow::AdvanceReportWindow(AppContext& context, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::AdvanceReportWindow>()), m_context(context)
+{
+    m_ui->setupUi(this);
+    m_model = reportwin::prepareGrid(context, m_ui->MSHFlexGrid1, QStringLiteral("Datewise advances"));
+    reportwin::startOnToday(context, {m_ui->DTPicker1, m_ui->DTPicker2});
+    connect(m_ui->Command1, &QPushButton::clicked, this, &AdvanceReportWindow::ok);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &QWidget::close);
+    m_ui->Command1->setDefault(true);
+    reportwin::showGrid(m_model, m_ui->MSHFlexGrid1, report::advanceGrid({}));
+    reportwin::showTotal(m_ui->Text3, {});
+    m_ui->Text5->setText(QStringLiteral("0"));
+}
+
+AdvanceReportWindow::~AdvanceReportWindow()
+{
+    disconnectChildSignals(this);
+}
+
+void AdvanceReportWindow::ok()
+{
+    const auto range = reportwin::rangeOf(m_context.prompter, m_ui->DTPicker1, m_ui->DTPicker2);
+    if (!range)
+        return;
+    const QString& company = m_context.session.company;
+    const auto rows = reportwin::valueOrTell(
+        m_context.prompter, AdvanceRepository(m_context.db).paid(company, range->first, range->second));
+    if (!rows)
+        return;
+    ReportViewer::open(
+        this, m_context.prompter,
+        report::advanceReport(report::companyHeading(m_context.db, company), range->first, range->second, *rows));
+    reportwin::showGrid(m_model, m_ui->MSHFlexGrid1, report::advanceGrid(*rows));
+    reportwin::showTotal(m_ui->Text3, m_model->document().sums().value(2));
+    m_ui->Text5->setText(QString::number(rows->size()));
+}

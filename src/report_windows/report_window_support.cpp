@@ -1,0 +1,93 @@
+#include "report_window_support.h"
+
+#include "common/clock.h"
+#include "reports/report_grid.h"
+#include "ui/app_context.h"
+#include "ui/entry_behaviour.h"
+#include "ui/prompter.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTableView>
+
+namespace reportwin {
+
+void startOnToday(AppContext& context, std::initializer_list<QDateEdit*> pickers)
+{
+    const QDate today = context.clock.now().date();
+    for (QDateEdit* picker : pickers)
+        picker->setDate(today);
+}
+
+std::optional<std::pair<QDate, QDate>> rangeOf(Prompter& prompter, QDateEdit* from, QDateEdit* to,
+                                               const QString& fromCaption, const QString& toCaption)
+{
+    const QDate first = from->date();
+    const QDate last = to->date();
+    if (first > last) {
+        prompter.warning(QStringLiteral("The %1 (%2) is after the %3 (%4). Choose a %1 on or before the %3.")
+                             .arg(fromCaption, from->text(), toCaption, to->text()));
+        from->setFocus();
+        return std::nullopt;
+    }
+    return std::pair(first, last);
+}
+
+void fillNames(AppContext& context, QComboBox* box, MasterRepository::Kind kind, const QStringList& first)
+{
+    const auto entries = MasterRepository(context.db, kind).list();
+    if (!entries) {
+        context.prompter.error(entries.error());
+        return;
+    }
+    QStringList names;
+    for (const MasterEntry& entry : *entries)
+        names << entry.name;
+    names.sort(Qt::CaseInsensitive);
+    box->clear();
+    box->addItems(first + names);
+    EntryBehaviour::install(box, EntryBehaviour::DropDownOnFocus);
+}
+
+std::optional<QString> chosenName(Prompter& prompter, QComboBox* box, const QString& what)
+{
+    const QString name = box->currentText().trimmed();
+    if (name.isEmpty()) {
+        prompter.information(QStringLiteral("Choose the %1 first.").arg(what), QStringLiteral("Information"));
+        box->setFocus();
+        return std::nullopt;
+    }
+    return name;
+}
+
+report::DocumentModel* prepareGrid(AppContext& context, QTableView* view, const QString& exportName)
+{
+    auto* model = new report::DocumentModel(view);
+    view->setModel(model);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    report::enableGrid(*view, context.prompter, exportName);
+    return model;
+}
+
+void showGrid(report::DocumentModel* model, QTableView* view, report::Document grid)
+{
+    model->setDocument(std::move(grid));
+    // Fitted to the rows in sight rather than to every row, so a year of rows shows at once.
+    view->horizontalHeader()->setResizeContentsPrecision(200);
+    view->resizeColumnsToContents();
+    const int nameColumn = model->document().columnIndex(QStringLiteral("Name"));
+    if (nameColumn >= 0)
+        view->setColumnWidth(nameColumn, std::max(view->columnWidth(nameColumn), 260));
+}
+
+void showTotal(QLineEdit* box, const report::Value& total)
+{
+    const report::Value shown = std::holds_alternative<std::monostate>(total) ? report::Value(Currency()) : total;
+    box->setText(report::formatted(shown, report::Format::Amount, report::Purpose::Paper));
+    box->setCursorPosition(0);
+}
+
+} // namespace reportwin
