@@ -7,6 +7,7 @@
 #include "employees/employee_table_model.h"
 #include "reports/company_heading.h"
 #include "reports/employee_reports.h"
+#include "reports/report_grid.h"
 #include "reports/report_viewer.h"
 #include "ui/app_context.h"
 #include "ui/prompter.h"
@@ -27,8 +28,7 @@ EmployeeListWindow::EmployeeListWindow(AppContext& context, QWidget* parent)
     m_ui->setupUi(this);
     m_filter->setSourceModel(m_model);
     m_ui->lvlEmpInfo->setModel(m_filter);
-    // The table's order until a header is clicked.
-    m_ui->lvlEmpInfo->sortByColumn(-1, Qt::AscendingOrder);
+    report::enableGrid(*m_ui->lvlEmpInfo, context.prompter, QStringLiteral("Employees"));
     m_ui->lvlEmpInfo->verticalHeader()->hide();
     m_ui->lvlEmpInfo->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_ui->lvlEmpInfo->horizontalHeader()->setResizeContentsPrecision(50);

@@ -1,35 +1,30 @@
 #include "employee_table_model.h"
 
-#include "common/dates.h"
+#include "reports/report_grid.h"
 
 namespace {
 
-struct Column {
-    const char* header;
-    QVariant (*shown)(const Employee&);
-    QVariant (*sortKey)(const Employee&);
-};
+using E = Employee;
+using report::Format;
+using report::memberField;
 
-QVariant text(const QString& s)
+// The basic rate is listed as it is stored, without grouping or trailing zeros.
+const QList<report::Field<E>>& columns()
 {
-    return s;
+    static const QList<report::Field<E>> all = {
+        memberField("Emp ID.", Format::Number, &E::id),
+        memberField("Emp. Name", Format::Text, &E::name),
+        memberField("Gender", Format::Text, &E::gender),
+        memberField("Status", Format::Text, &E::civilStatus),
+        memberField("Address", Format::Text, &E::address),
+        memberField("Department", Format::Text, &E::department),
+        memberField("Postion", Format::Text, &E::position),
+        memberField("Emp. Status", Format::Text, &E::employmentStatus),
+        memberField("Basic Rate", Format::Text, &E::basicRate),
+        memberField("Date Employed", Format::Date, &E::dateEmployed),
+    };
+    return all;
 }
-
-// clang-format off
-const Column columns[] = {
-    {"Emp ID.", [](const Employee& e) { return QVariant(QString::number(e.id)); }, [](const Employee& e) { return QVariant(e.id); }},
-    {"Emp. Name", [](const Employee& e) { return text(e.name); }, nullptr},
-    {"Gender", [](const Employee& e) { return text(e.gender); }, nullptr},
-    {"Status", [](const Employee& e) { return text(e.civilStatus); }, nullptr},
-    {"Address", [](const Employee& e) { return text(e.address); }, nullptr},
-    {"Department", [](const Employee& e) { return text(e.department); }, nullptr},
-    {"Postion", [](const Employee& e) { return text(e.position); }, nullptr},
-    {"Emp. Status", [](const Employee& e) { return text(e.employmentStatus); }, nullptr},
-    {"Basic Rate", [](const Employee& e) { return text(e.basicRate.toString()); }, [](const Employee& e) { return QVariant(e.basicRate.units()); }},
-    {"Date Employed", [](const Employee& e) { return text(dates::displayText(e.dateEmployed)); }, [](const Employee& e) { return QVariant(e.dateEmployed); }},
-};
-// clang-format on
-constexpr int columnTotal = int(std::size(columns));
 
 } // namespace
 
@@ -47,34 +42,27 @@ int EmployeeTableModel::rowCount(const QModelIndex& parent) const
 
 int EmployeeTableModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : columnTotal;
+    return parent.isValid() ? 0 : int(columns().size());
 }
 
 QVariant EmployeeTableModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= columnTotal)
+    if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= columns().size())
         return {};
-    const Column& column = columns[index.column()];
-    const Employee& employee = m_rows.at(index.row());
-    if (role == Qt::DisplayRole)
-        return column.shown(employee);
-    if (role == Qt::UserRole)
-        return column.sortKey ? column.sortKey(employee) : column.shown(employee);
-    if (role == Qt::TextAlignmentRole && column.sortKey && index.column() != columnTotal - 1)
-        return int(Qt::AlignRight | Qt::AlignVCenter);
-    return {};
+    const auto& column = columns().at(index.column());
+    return report::cellData(column.value(m_rows.at(index.row())), column.column.format, role);
 }
 
 QVariant EmployeeTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < columnTotal)
-        return QString::fromLatin1(columns[section].header);
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columns().size())
+        return columns().at(section).column.caption;
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
 EmployeeFilter::EmployeeFilter(QObject* parent) : QSortFilterProxyModel(parent)
 {
-    setSortRole(Qt::UserRole);
+    setSortRole(report::SortRole);
     setSortCaseSensitivity(Qt::CaseInsensitive);
 }
 

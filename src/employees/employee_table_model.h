@@ -6,7 +6,7 @@
 #include <QSortFilterProxyModel>
 
 // The employees as the employee list shows them: ten columns, in the order the table gives them.
-// Qt::UserRole gives the values to sort by (numbers as numbers, dates as dates).
+// report::SortRole gives the values to sort by (numbers as numbers, dates as dates).
 class EmployeeTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:

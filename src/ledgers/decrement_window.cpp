@@ -9,6 +9,7 @@
 #include "data/session.h"
 #include "ledgers/arrears.h"
 #include "ledgers/ledger_common.h"
+#include "reports/report_grid.h"
 #include "ui/app_context.h"
 #include "ui/entry_behaviour.h"
 #include "ui/prompter.h"
@@ -18,6 +19,7 @@ DecrementWindow::DecrementWindow(AppContext& context, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::DecrementWindow>()), m_context(context)
 {
     m_ui->setupUi(this);
+    report::enableGrid(*m_ui->MSHFlexGrid1, context.prompter, QStringLiteral("Decrements"));
     m_picker = new EmployeePicker(
         context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id) { return choose(id); }, this);
     EntryBehaviour::install(m_ui->Text1, EntryBehaviour::AmountKeys | EntryBehaviour::EnterMovesOn |
@@ -46,7 +48,7 @@ EmployeePicker::Outcome DecrementWindow::choose(qint64 id)
 
 void DecrementWindow::showDecrements()
 {
-    QList<QStringList> rows;
+    QList<QList<report::Value>> rows;
     if (m_employee) {
         const auto decrements = RevisionRepository(m_context.db).decrements(m_context.session.company, m_employee->id);
         if (!decrements) {
@@ -54,8 +56,8 @@ void DecrementWindow::showDecrements()
             return;
         }
         for (const Revision& d : *decrements)
-            rows << QStringList{QString::number(d.employeeId), d.name, d.amount.toString(), dates::displayText(d.date),
-                                d.time.toString(QStringLiteral("HH:mm:ss"))};
+            rows << QList<report::Value>{d.employeeId, d.name, d.amount, d.date,
+                                         d.time.toString(QStringLiteral("HH:mm:ss"))};
     }
     ledger::fillGrid(m_ui->MSHFlexGrid1,
                      {QStringLiteral("ID"), QStringLiteral("Employee"), QStringLiteral("Amount"),

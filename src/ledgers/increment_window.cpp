@@ -11,6 +11,7 @@
 #include "ledgers/arrears.h"
 #include "ledgers/ledger_common.h"
 #include "reports/company_heading.h"
+#include "reports/report_grid.h"
 #include "reports/report_viewer.h"
 #include "reports/revision_reports.h"
 #include "ui/app_context.h"
@@ -22,6 +23,7 @@ IncrementWindow::IncrementWindow(AppContext& context, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::IncrementWindow>()), m_context(context)
 {
     m_ui->setupUi(this);
+    report::enableGrid(*m_ui->MSHFlexGrid1, context.prompter, QStringLiteral("Arrears"));
     m_picker = new EmployeePicker(
         context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id) { return choose(id); }, this);
     EntryBehaviour::install(m_ui->Text1, EntryBehaviour::AmountKeys | EntryBehaviour::EnterMovesOn |
@@ -58,7 +60,7 @@ EmployeePicker::Outcome IncrementWindow::choose(qint64 id)
 
 void IncrementWindow::showArrears()
 {
-    QList<QStringList> rows;
+    QList<QList<report::Value>> rows;
     if (m_employee && m_ui->DTPicker1->date() <= m_ui->DTPicker2->date()) {
         const auto arrears =
             RevisionRepository(m_context.db)
@@ -68,8 +70,7 @@ void IncrementWindow::showArrears()
             return;
         }
         for (const ArrearsRow& a : *arrears)
-            rows << QStringList{QString::number(a.employeeId), a.name,           a.increment.toString(), a.month,
-                                a.daysPresent.toString(),      a.paid.toString()};
+            rows << QList<report::Value>{a.employeeId, a.name, a.increment, a.month, a.daysPresent, a.paid};
     }
     ledger::fillGrid(m_ui->MSHFlexGrid1,
                      {QStringLiteral("ID"), QStringLiteral("Employee"), QStringLiteral("Amount"),

@@ -1,6 +1,7 @@
 #include "ledger_common.h"
 
 #include "data/database.h"
+#include "reports/report_grid.h"
 #include "ui/app_context.h"
 #include "ui/prompter.h"
 
@@ -27,17 +28,29 @@ std::optional<Currency> amountIn(Prompter& prompter, QLineEdit* box, const QStri
     return std::nullopt;
 }
 
-void fillGrid(QTableWidget* grid, const QStringList& headers, const QList<QStringList>& rows)
+void fillGrid(QTableWidget* grid, const QStringList& headers, const QList<QList<report::Value>>& rows)
 {
+    // Items placed into a sorted grid would move as they are set.
+    const bool sorting = grid->isSortingEnabled();
+    grid->setSortingEnabled(false);
     grid->clear();
     grid->verticalHeader()->hide();
     grid->setColumnCount(int(headers.size()));
     grid->setHorizontalHeaderLabels(headers);
     grid->setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r)
-        for (int c = 0; c < rows.at(r).size(); ++c)
-            grid->setItem(r, c, new QTableWidgetItem(rows.at(r).at(c)));
+        for (int c = 0; c < rows.at(r).size(); ++c) {
+            const report::Value& value = rows.at(r).at(c);
+            // Amounts as they are stored, dates as the operators read them.
+            const auto format = std::holds_alternative<QDate>(value) ? report::Format::Date : report::Format::Text;
+            auto* item = new report::GridItem;
+            for (int role :
+                 {int(Qt::DisplayRole), int(Qt::TextAlignmentRole), int(report::SortRole), int(report::CsvRole)})
+                item->setData(role, report::cellData(value, format, role));
+            grid->setItem(r, c, item);
+        }
     grid->resizeColumnsToContents();
+    grid->setSortingEnabled(sorting);
 }
 
 QString count(qint64 n, const QString& one, const QString& many)

@@ -2,6 +2,7 @@
 
 #include "common/currency.h"
 #include "data/employee_repository.h"
+#include "reports/report_document.h"
 #include "ui/employee_picker.h"
 
 #include <QList>
@@ -27,8 +28,9 @@ inline Currency onePaisa()
 {
     return Currency::fromUnits(100);
 }
-// Fills a grid with rows of texts under the headers, columns sized to their contents.
-void fillGrid(QTableWidget* grid, const QStringList& headers, const QList<QStringList>& rows);
+// Fills a grid with rows of values under the headers, columns sized to their contents; numbers,
+// amounts and dates sort as such when a header is clicked (see report::enableGrid).
+void fillGrid(QTableWidget* grid, const QStringList& headers, const QList<QList<report::Value>>& rows);
 // "1 loan entry", "3 loan entries".
 QString count(qint64 n, const QString& one, const QString& many);
 

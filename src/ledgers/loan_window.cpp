@@ -10,6 +10,7 @@
 #include "data/payroll_repository.h"
 #include "data/session.h"
 #include "ledgers/ledger_common.h"
+#include "reports/report_grid.h"
 #include "ui/app_context.h"
 #include "ui/delete_password_guard.h"
 #include "ui/deletion_backup.h"
@@ -33,6 +34,8 @@ LoanWindow::LoanWindow(AppContext& context, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::LoanWindow>()), m_context(context)
 {
     m_ui->setupUi(this);
+    report::enableGrid(*m_ui->MSHFlexGrid1, context.prompter, QStringLiteral("Loans"));
+    report::enableGrid(*m_ui->MSHFlexGrid2, context.prompter, QStringLiteral("Loan recoveries"));
     m_picker = new EmployeePicker(
         context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id) { return choose(id); }, this);
     m_guard = new DeletePasswordGuard(context, {m_ui->Frame3, m_ui->Text6, m_ui->Command9, m_ui->Command8}, this);
@@ -109,15 +112,12 @@ bool LoanWindow::showEmployee()
     m_ui->Text4->setText(deduction->value_or(Currency()).toString());
     m_amountTyped = m_deductionTyped = false;
 
-    QList<QStringList> rows;
+    using report::Value;
+    QList<QList<Value>> rows;
     for (const Loan& loan : *list)
-        rows << QStringList{QString::number(loan.employeeId),
-                            loan.name,
-                            loan.amount.toString(),
-                            loan.monthlyDeduction.toString(),
-                            dates::displayText(loan.date),
-                            loan.time.toString(QStringLiteral("HH:mm:ss")),
-                            loan.company};
+        rows << QList<Value>{loan.employeeId,       loan.name, loan.amount,
+                             loan.monthlyDeduction, loan.date, loan.time.toString(QStringLiteral("HH:mm:ss")),
+                             loan.company};
     ledger::fillGrid(m_ui->MSHFlexGrid1,
                      {QStringLiteral("ID"), QStringLiteral("Employee"), QStringLiteral("LoanAmount"),
                       QStringLiteral("Per Month"), QStringLiteral("Date"), QStringLiteral("Time"),
@@ -125,8 +125,7 @@ bool LoanWindow::showEmployee()
                      rows);
     rows.clear();
     for (const PayrollTransaction& t : *payroll)
-        rows << QStringList{QString::number(t.employeeId), t.name, t.loanRecovered.toString(),
-                            dates::displayText(t.payDate), t.company};
+        rows << QList<Value>{t.employeeId, t.name, t.loanRecovered, t.payDate, t.company};
     ledger::fillGrid(m_ui->MSHFlexGrid2,
                      {QStringLiteral("ID"), QStringLiteral("Employee"), QStringLiteral("recoveramt"),
                       QStringLiteral("Date"), QStringLiteral("Company")},

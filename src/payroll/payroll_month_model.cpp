@@ -1,72 +1,80 @@
 #include "payroll_month_model.h"
 
-#include "common/dates.h"
+#include "reports/report_grid.h"
 
 #include <algorithm>
 
 namespace {
 
-QVariant amount(Currency c)
+using T = PayrollTransaction;
+using report::Format;
+
+// Amounts are listed as they are stored, without grouping or trailing zeros.
+report::Field<T> amount(const char* header, Currency T::*member)
 {
-    return c.toString();
+    return report::memberField(header, Format::Text, member);
 }
 
-QVariant number(qint64 n)
+report::Field<T> number(const char* header, qint64 T::*member)
 {
-    return n;
+    return report::memberField(header, Format::Number, member);
 }
 
 // The headers the operators know, each over the stored column it has always shown: the payroll
 // window's list, and the payslip window's, which shows more of each transaction.
-const PayrollListColumn payrollColumns[] = {
-    {"Emp. ID Num.", [](const PayrollTransaction& t) { return number(t.employeeId); }},
-    {"Emp. Name", [](const PayrollTransaction& t) { return QVariant(t.name); }},
-    {"Monthly Rate", [](const PayrollTransaction& t) { return amount(t.monthRate); }},
-    {"Date", [](const PayrollTransaction& t) { return QVariant(dates::displayText(t.payDate)); }},
-    {"Tot Loan", [](const PayrollTransaction& t) { return amount(t.totalLoan); }},
-    {"Contrib", [](const PayrollTransaction& t) { return amount(t.contribution); }},
-    {"Tax", [](const PayrollTransaction& t) { return amount(t.lic); }},
-    {"Absences", [](const PayrollTransaction& t) { return amount(t.pgvcl); }},
-    {"Others", [](const PayrollTransaction& t) { return amount(t.daysPresent); }},
-    {"Advances", [](const PayrollTransaction& t) { return amount(t.advances); }},
-    {"Total Additional", [](const PayrollTransaction& t) { return amount(t.totalAdditional); }},
-    {"Total Deduction", [](const PayrollTransaction& t) { return amount(t.totalDeductions); }},
-    {"Net Pay", [](const PayrollTransaction& t) { return amount(t.netPay); }},
-};
+QList<report::Field<T>> payrollColumns()
+{
+    return {
+        number("Emp. ID Num.", &T::employeeId),
+        report::memberField("Emp. Name", Format::Text, &T::name),
+        amount("Monthly Rate", &T::monthRate),
+        report::memberField("Date", Format::Date, &T::payDate),
+        amount("Tot Loan", &T::totalLoan),
+        amount("Contrib", &T::contribution),
+        amount("Tax", &T::lic),
+        amount("Absences", &T::pgvcl),
+        amount("Others", &T::daysPresent),
+        amount("Advances", &T::advances),
+        amount("Total Additional", &T::totalAdditional),
+        amount("Total Deduction", &T::totalDeductions),
+        amount("Net Pay", &T::netPay),
+    };
+}
 
-const PayrollListColumn payslipColumns[] = {
-    {"Emp. ID Num.", [](const PayrollTransaction& t) { return number(t.employeeId); }},
-    {"Emp. Name", [](const PayrollTransaction& t) { return QVariant(t.name); }},
-    {"Monthly Rate", [](const PayrollTransaction& t) { return amount(t.monthRate); }},
-    {"Date", [](const PayrollTransaction& t) { return QVariant(dates::displayText(t.payDate)); }},
-    {"Loan", [](const PayrollTransaction& t) { return amount(t.totalLoan); }},
-    {"Contribution", [](const PayrollTransaction& t) { return amount(t.contribution); }},
-    {"Tax", [](const PayrollTransaction& t) { return amount(t.lic); }},
-    {"Present", [](const PayrollTransaction& t) { return amount(t.daysPresent); }},
-    {"Others", [](const PayrollTransaction& t) { return amount(t.pgvcl); }},
-    {"Advances", [](const PayrollTransaction& t) { return amount(t.advances); }},
-    {"Total Additional", [](const PayrollTransaction& t) { return amount(t.totalAdditional); }},
-    {"Total Deduction", [](const PayrollTransaction& t) { return amount(t.totalDeductions); }},
-    {"loanrec", [](const PayrollTransaction& t) { return amount(t.loanRecovered); }},
-    {"travel", [](const PayrollTransaction& t) { return amount(t.travel); }},
-    {"Net Pay", [](const PayrollTransaction& t) { return amount(t.netPay); }},
-    {"TRANS ID", [](const PayrollTransaction& t) { return number(t.transId); }},
-};
+QList<report::Field<T>> payslipColumns()
+{
+    return {
+        number("Emp. ID Num.", &T::employeeId),
+        report::memberField("Emp. Name", Format::Text, &T::name),
+        amount("Monthly Rate", &T::monthRate),
+        report::memberField("Date", Format::Date, &T::payDate),
+        amount("Loan", &T::totalLoan),
+        amount("Contribution", &T::contribution),
+        amount("Tax", &T::lic),
+        amount("Present", &T::daysPresent),
+        amount("Others", &T::pgvcl),
+        amount("Advances", &T::advances),
+        amount("Total Additional", &T::totalAdditional),
+        amount("Total Deduction", &T::totalDeductions),
+        amount("loanrec", &T::loanRecovered),
+        amount("travel", &T::travel),
+        amount("Net Pay", &T::netPay),
+        number("TRANS ID", &T::transId),
+    };
+}
 
 } // namespace
 
 PayrollMonthModel::PayrollMonthModel(Columns columns, QObject* parent) : QAbstractTableModel(parent)
 {
-    if (columns == Columns::Payslips)
-        m_columns = std::span<const PayrollListColumn>(payslipColumns);
-    else
-        m_columns = std::span<const PayrollListColumn>(payrollColumns);
+    m_columns = columns == Columns::Payslips ? payslipColumns() : payrollColumns();
 }
 
 void PayrollMonthModel::setTransactions(QList<PayrollTransaction> transactions)
 {
     beginResetModel();
     m_rows = std::move(transactions);
+    applySort();
     endResetModel();
 }
 
@@ -79,6 +87,8 @@ void PayrollMonthModel::add(const PayrollTransaction& transaction)
     beginInsertRows({}, row, row);
     m_rows.insert(row, transaction);
     endInsertRows();
+    if (m_sortColumn >= 0)
+        sort(m_sortColumn, m_sortOrder);
 }
 
 int PayrollMonthModel::rowCount(const QModelIndex& parent) const
@@ -95,18 +105,32 @@ QVariant PayrollMonthModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= int(m_columns.size()))
         return {};
-    if (role == Qt::DisplayRole)
-        return m_columns[index.column()].value(m_rows.at(index.row()));
-    if (role == Qt::TextAlignmentRole && index.column() != 1)
-        return int(Qt::AlignRight | Qt::AlignVCenter);
     if (role == Qt::ToolTipRole)
         return QStringLiteral("Trans ID %1").arg(m_rows.at(index.row()).transId);
-    return {};
+    const auto& column = m_columns.at(index.column());
+    return report::cellData(column.value(m_rows.at(index.row())), column.column.format, role);
 }
 
 QVariant PayrollMonthModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < int(m_columns.size()))
-        return QString::fromLatin1(m_columns[section].header);
+        return m_columns.at(section).column.caption;
     return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void PayrollMonthModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= m_columns.size())
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    m_sortColumn = column;
+    m_sortOrder = order;
+    applySort();
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void PayrollMonthModel::applySort()
+{
+    if (m_sortColumn >= 0)
+        report::sortRows(m_rows, m_columns.at(m_sortColumn), m_sortOrder);
 }

@@ -1,18 +1,12 @@
 #pragma once
 
 #include "data/payroll_repository.h"
+#include "reports/report_document.h"
 
 #include <QAbstractTableModel>
 
-#include <span>
-
-// A column of a month list: its header and the value it shows.
-struct PayrollListColumn {
-    const char* header;
-    QVariant (*value)(const PayrollTransaction&);
-};
-
-// The month's transactions as the payroll window or the payslip window lists them.
+// The month's transactions as the payroll window or the payslip window lists them; a header click
+// sorts them by that column.
 class PayrollMonthModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -28,8 +22,13 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    void sort(int column, Qt::SortOrder order) override;
 
 private:
-    std::span<const PayrollListColumn> m_columns;
+    void applySort();
+
+    QList<report::Field<PayrollTransaction>> m_columns;
     QList<PayrollTransaction> m_rows;
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

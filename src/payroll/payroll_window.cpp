@@ -10,6 +10,7 @@
 #include "data/session.h"
 #include "payroll/payroll_month_model.h"
 #include "payroll/payslip_window.h"
+#include "reports/report_grid.h"
 #include "ui/app_context.h"
 #include "ui/entry_behaviour.h"
 #include "ui/prompter.h"
@@ -39,6 +40,7 @@ PayrollWindow::PayrollWindow(AppContext& context, QWidget* parent)
 {
     m_ui->setupUi(this);
     m_ui->lvwInfo->setModel(m_model);
+    report::enableGrid(*m_ui->lvwInfo, context.prompter, QStringLiteral("Payroll"));
     m_ui->lvwInfo->verticalHeader()->hide();
     m_ui->lvwInfo->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     // A month holds thousands of rows: the columns fit the first of them, once.

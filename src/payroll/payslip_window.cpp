@@ -8,6 +8,7 @@
 #include "payroll/payroll_month_model.h"
 #include "reports/company_heading.h"
 #include "reports/payroll_reports.h"
+#include "reports/report_grid.h"
 #include "reports/report_viewer.h"
 #include "ui/app_context.h"
 #include "ui/prompter.h"
@@ -27,6 +28,7 @@ PayslipWindow::PayslipWindow(AppContext& context, QWidget* parent)
 {
     m_ui->setupUi(this);
     m_ui->lvwInfo->setModel(m_model);
+    report::enableGrid(*m_ui->lvwInfo, context.prompter, QStringLiteral("Payslips"));
     m_ui->lvwInfo->verticalHeader()->hide();
     m_ui->lvwInfo->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_ui->lvwInfo->horizontalHeader()->setResizeContentsPrecision(50);
