@@ -24,6 +24,7 @@ AdvanceReportWindow::AdvanceReportWindow(AppContext& context, QWidget* parent)
     reportwin::showGrid(m_model, m_ui->MSHFlexGrid1, report::advanceGrid({}));
     reportwin::showTotal(m_ui->Text3, {});
     m_ui->Text5->setText(QStringLiteral("0"));
+    m_ui->DTPicker1->setFocus();
 }
 
 AdvanceReportWindow::~AdvanceReportWindow()

@@ -47,6 +47,7 @@ LoanReportWindow::LoanReportWindow(AppContext& context, Kind kind, QWidget* pare
         reportwin::showTotal(box, {});
     for (QLineEdit* box : {m_c.loanCount, m_c.recoveryCount})
         box->setText(QStringLiteral("0"));
+    (m_c.department ? static_cast<QWidget*>(m_c.department) : m_c.from)->setFocus();
 }
 
 LoanReportWindow::~LoanReportWindow()

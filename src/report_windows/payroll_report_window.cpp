@@ -65,6 +65,7 @@ PayrollReportWindow::PayrollReportWindow(AppContext& context, Kind kind, QWidget
     for (QLineEdit* box : m_c.totals)
         reportwin::showTotal(box, {});
     m_c.count->setText(QStringLiteral("0"));
+    (m_c.department ? static_cast<QWidget*>(m_c.department) : m_c.from)->setFocus();
 }
 
 PayrollReportWindow::~PayrollReportWindow()

@@ -66,6 +66,7 @@ report::DocumentModel* prepareGrid(AppContext& context, QTableView* view, const 
 {
     auto* model = new report::DocumentModel(view);
     view->setModel(model);
+    view->verticalHeader()->hide();
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     report::enableGrid(*view, context.prompter, exportName);

@@ -3,9 +3,12 @@
 #include "reports/company_heading.h"
 #include "reports/employee_reports.h"
 #include "reports/payroll_reports.h"
+#include "reports/range_reports.h"
+#include "reports/report_export.h"
 #include "reports/report_files.h"
 #include "reports/report_pages.h"
 #include "reports/revision_reports.h"
+#include "support/amounts.h"
 #include "support/report_test_data.h"
 #include "support/test_database.h"
 
@@ -33,6 +36,14 @@ void compareWithReference(const QByteArray& actual, const QString& name)
     if (actual != expected)
         qWarning().noquote() << "rendered:\n" << actual;
     QCOMPARE(actual, expected);
+}
+
+const ExportKind& kindNamed(const QString& name)
+{
+    for (const ExportKind& kind : exportKinds())
+        if (kind.name == name)
+            return kind;
+    qFatal("no export kind %s", qPrintable(name));
 }
 
 } // namespace
@@ -86,6 +97,101 @@ private slots:
         const Document d = report::payslips(companyHeading(m_database.db(), QStringLiteral("ACME")), {});
         QCOMPARE(textDump(d), QStringLiteral("== drtSel page 1 ==\nPage 1 of 1\n"));
         QCOMPARE(QString::fromUtf8(csv(d)).count(QStringLiteral("\r\n")), 1);
+    }
+
+    // Each report over a range, made as the command line and the windows make it: the selection of
+    // the company's rows, then the definition. Other companies' rows never appear.
+    void rangeReports_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("company");
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::addColumn<QString>("department");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<qint64>("employee");
+        QTest::addColumn<QString>("reference");
+        QTest::addColumn<int>("rows");
+        const QDate dec1(2025, 12, 1), jan31(2026, 1, 31), mar1(2026, 3, 1), mar31(2026, 3, 31);
+        const QString acme = QStringLiteral("ACME");
+        const QString other = QStringLiteral("OTHER CO");
+        const QString none;
+        // clang-format off
+        QTest::newRow("payroll across the year end") << "payroll" << acme << dec1 << jan31 << none << none << 0LL << "DataReport1-year-end" << 4;
+        QTest::newRow("payroll of one day") << "payroll" << acme << mar31 << mar31 << none << none << 0LL << "DataReport1-one-day" << 3;
+        QTest::newRow("payroll of an empty range") << "payroll" << acme << QDate(2026, 6, 1) << QDate(2026, 6, 30) << none << none << 0LL << "DataReport1-empty" << 0;
+        QTest::newRow("payroll of a company without address") << "payroll" << other << mar1 << mar31 << none << none << 0LL << "DataReport1-other-company" << 1;
+        QTest::newRow("department, all groups") << "department-payroll" << acme << dec1 << mar31 << "ACCOUNTS" << none << 0LL << "DataReport2-all-groups" << 6;
+        QTest::newRow("department and group") << "department-payroll" << acme << QDate(2026, 1, 1) << QDate(2026, 4, 30) << "WORKSHOP" << "WORKERS" << 0LL << "DataReport2-group" << 4;
+        QTest::newRow("advances") << "advances" << acme << dec1 << mar31 << none << none << 0LL << "DataReport3" << 3;
+        QTest::newRow("advances of a company without address") << "advances" << other << mar1 << mar31 << none << none << 0LL << "DataReport3-other-company" << 1;
+        QTest::newRow("loans across the year end") << "loans" << acme << dec1 << jan31 << none << none << 0LL << "DataReport4" << 2;
+        QTest::newRow("loan recoveries") << "loan-recoveries" << acme << dec1 << mar31 << none << none << 0LL << "DataReport5" << 3;
+        QTest::newRow("department loans") << "department-loans" << acme << dec1 << mar31 << "ACCOUNTS" << none << 0LL << "DataReport6" << 2;
+        QTest::newRow("department loan recoveries") << "department-loan-recoveries" << acme << dec1 << mar31 << "ACCOUNTS" << none << 0LL << "DataReport7" << 3;
+        QTest::newRow("salary of a month") << "salary-month" << acme << mar1 << mar1 << none << none << 1LL << "DataReport8" << 2;
+        QTest::newRow("salaries of a group") << "salary-period" << acme << dec1 << mar1 << none << "STAFF" << 0LL << "DataReport10-group" << 2;
+        QTest::newRow("salary of an employee over months") << "salary-period" << acme << dec1 << mar1 << none << "STAFF" << 1LL << "DataReport10-employee" << 4;
+        // clang-format on
+    }
+
+    void rangeReports()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, company);
+        QFETCH(QDate, from);
+        QFETCH(QDate, to);
+        QFETCH(QString, department);
+        QFETCH(QString, group);
+        QFETCH(qint64, employee);
+        QFETCH(QString, reference);
+        QFETCH(int, rows);
+        ExportRequest request;
+        request.kind = kind;
+        request.company = company;
+        request.month = from;
+        request.from = from;
+        request.to = to;
+        request.department = department;
+        request.group = group;
+        if (employee > 0)
+            request.employee = employee;
+        const auto d = kindNamed(kind).make(m_database.db(), request);
+        QVERIFY2(d, qPrintable(d.error()));
+        QCOMPARE(d->rowCount(), rows);
+        compareWithReference(csv(*d), reference + QStringLiteral(".csv"));
+        compareWithReference(textDump(*d).toUtf8(), reference + QStringLiteral(".txt"));
+    }
+
+    // The whole group's report has one line per employee and monthly rate, each the exact sum of its
+    // transactions; a rate changed within the period starts a line of its own.
+    void salaryByRateAddsEachRate()
+    {
+        const auto t = [](qint64 id, const char* rate, const char* days, const char* earn, const char* net) {
+            PayrollTransaction p;
+            p.employeeId = id;
+            p.name = QStringLiteral("E%1").arg(id);
+            p.monthRate = c(rate);
+            p.daysPresent = c(days);
+            p.presentDaysSalary = c(earn);
+            p.totalDeductions = c("0.01");
+            p.netPay = c(net);
+            return p;
+        };
+        const QList<SalaryLine> lines = salaryByRate({t(2, "900", "30", "900", "899.99"),
+                                                      t(1, "1000", "30", "1000", "999.99"),
+                                                      t(1, "1100", "15.5", "550.01", "550"),
+                                                      t(1, "1000", "0.5", "16.13", "16.12")});
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.at(0).employeeId, 1);
+        QCOMPARE(lines.at(0).monthRate, c("1000"));
+        QCOMPARE(lines.at(0).daysPresent, c("30.5"));
+        QCOMPARE(lines.at(0).earnings, c("1016.13"));
+        QCOMPARE(lines.at(0).deductions, c("0.02"));
+        QCOMPARE(lines.at(0).netPay, c("1016.11"));
+        QCOMPARE(lines.at(1).monthRate, c("1100"));
+        QCOMPARE(lines.at(1).netPay, c("550"));
+        QCOMPARE(lines.at(2).employeeId, 2);
     }
 
 private:

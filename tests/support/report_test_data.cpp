@@ -1,8 +1,10 @@
 #include "support/report_test_data.h"
 #include "support/amounts.h"
 
+#include "data/advance_repository.h"
 #include "data/company_repository.h"
 #include "data/employee_repository.h"
+#include "data/loan_repository.h"
 #include "data/payroll_repository.h"
 #include "data/revision_repository.h"
 
@@ -35,6 +37,7 @@ struct Pay {
     const char* earn;
     const char* net;
     const char* company;
+    const char* loanRecovered = "0";
 };
 
 PayrollTransaction transaction(const Pay& p)
@@ -48,6 +51,7 @@ PayrollTransaction transaction(const Pay& p)
     t.presentDaysSalary = c(p.earn);
     t.netPay = c(p.net);
     t.company = QString::fromLatin1(p.company);
+    t.loanRecovered = c(p.loanRecovered);
     t.department = p.id == 2 ? QStringLiteral("WORKSHOP") : QStringLiteral("ACCOUNTS");
     t.group = p.id == 2 ? QStringLiteral("WORKERS") : QStringLiteral("STAFF");
     if (p.id == 1 && p.days == QByteArrayView("25.5")) {
@@ -74,7 +78,12 @@ const Pay payroll[] = {
     {3, "SMITH, ANNA",   {2026, 3, 1},  "30",   "19355", "19355", "ACME"},
     {2, "KEVIN O'BRIEN", {2026, 4, 1},  "30",   "9851",  "9851",  "ACME"},
     {2, "KEVIN O'BRIEN", {2026, 2, 28}, "28",   "9851",  "9851",  "ACME"},
-    {1, "RAMESH PATEL",  {2026, 3, 15}, "20",   "8065",  "8065",  "OTHER CO"},
+    {1, "RAMESH PATEL",  {2026, 3, 15}, "20",   "8065",  "8065",  "OTHER CO", "400"},
+    // Around the turn of the year, for ranges that cross it.
+    {1, "RAMESH PATEL",  {2025, 12, 31}, "26",  "10484", "9984",  "ACME", "500"},
+    {3, "SMITH, ANNA",   {2025, 12, 31}, "31",  "20000", "20000", "ACME"},
+    {1, "RAMESH PATEL",  {2026, 1, 31},  "31",  "12500", "11750", "ACME", "750"},
+    {2, "KEVIN O'BRIEN", {2026, 1, 31},  "31",  "9851",  "9851",  "ACME"},
 };
 // clang-format on
 
@@ -93,6 +102,24 @@ void fillReportData(Database& db)
     PayrollRepository repository(db);
     for (const Pay& p : payroll)
         QVERIFY(repository.insert(transaction(p)));
+    LoanRepository loans(db);
+    const auto loan = [](qint64 id, const char* name, const char* amount, const char* deduction, QDate date,
+                         const char* department, const char* company) {
+        return Loan{id,   QString::fromUtf8(name),          c(amount), c(deduction),
+                    date, {9, 30},  QString::fromLatin1(department), QString::fromLatin1(company)};
+    };
+    QVERIFY(loans.insert(loan(1, "RAMESH PATEL", "5000", "500", {2025, 12, 20}, "ACCOUNTS", "ACME")));
+    QVERIFY(loans.insert(loan(2, "KEVIN O'BRIEN", "3000", "300", {2026, 1, 5}, "WORKSHOP", "ACME")));
+    QVERIFY(loans.insert(loan(3, "SMITH, ANNA", "2000.5", "250", {2026, 3, 10}, "ACCOUNTS", "ACME")));
+    QVERIFY(loans.insert(loan(1, "RAMESH PATEL", "9999", "999", {2026, 1, 10}, "ACCOUNTS", "OTHER CO")));
+    AdvanceRepository advances(db);
+    const auto advance = [](qint64 id, const char* name, const char* amount, QDate date, const char* company) {
+        return Advance{id, QString::fromUtf8(name), c(amount), date, {11, 15}, QString::fromLatin1(company)};
+    };
+    QVERIFY(advances.insert(advance(1, "RAMESH PATEL", "300", {2026, 3, 5}, "ACME")));
+    QVERIFY(advances.insert(advance(2, "KEVIN O'BRIEN", "450.5", {2026, 3, 31}, "ACME")));
+    QVERIFY(advances.insert(advance(3, "SMITH, ANNA", "1000", {2025, 12, 24}, "ACME")));
+    QVERIFY(advances.insert(advance(2, "KEVIN O'BRIEN", "777", {2026, 3, 5}, "OTHER CO")));
     // An increment of 310 for employee 1 with its arrears; the basic rate is left as it was.
     RevisionRepository revisions(db);
     const auto arrears = [](const char* company, const char* month, QDate date, const char* days, const char* paid) {
