@@ -78,7 +78,7 @@ QList<Field<T>> recoveryFields(bool withDepartment, bool grid)
     QList<Field<T>> fields = {
         memberField("ID", Format::Number, &T::employeeId),
         nameField(grid ? QStringLiteral("Name") : QStringLiteral("Employee Name"), &T::name),
-        amountField(QStringLiteral("Loan Recovered"), &T::loanRecovered, !grid, 1.3),
+        amountField(QStringLiteral("Loan Recovered"), &T::loanRecovered, true, 1.3),
         {{grid ? QStringLiteral("Date") : QStringLiteral("Recovery Date"), Format::Date, 1.2},
          [](const T& t) { return Value(t.payDate); }},
     };

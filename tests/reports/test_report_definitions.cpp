@@ -178,10 +178,9 @@ private slots:
             p.netPay = c(net);
             return p;
         };
-        const QList<SalaryLine> lines = salaryByRate({t(2, "900", "30", "900", "899.99"),
-                                                      t(1, "1000", "30", "1000", "999.99"),
-                                                      t(1, "1100", "15.5", "550.01", "550"),
-                                                      t(1, "1000", "0.5", "16.13", "16.12")});
+        const QList<SalaryLine> lines =
+            salaryByRate({t(2, "900", "30", "900", "899.99"), t(1, "1000", "30", "1000", "999.99"),
+                          t(1, "1100", "15.5", "550.01", "550"), t(1, "1000", "0.5", "16.13", "16.12")});
         QCOMPARE(lines.size(), 3);
         QCOMPARE(lines.at(0).employeeId, 1);
         QCOMPARE(lines.at(0).monthRate, c("1000"));

@@ -105,8 +105,14 @@ void fillReportData(Database& db)
     LoanRepository loans(db);
     const auto loan = [](qint64 id, const char* name, const char* amount, const char* deduction, QDate date,
                          const char* department, const char* company) {
-        return Loan{id,   QString::fromUtf8(name),          c(amount), c(deduction),
-                    date, {9, 30},  QString::fromLatin1(department), QString::fromLatin1(company)};
+        return Loan{id,
+                    QString::fromUtf8(name),
+                    c(amount),
+                    c(deduction),
+                    date,
+                    {9, 30},
+                    QString::fromLatin1(department),
+                    QString::fromLatin1(company)};
     };
     QVERIFY(loans.insert(loan(1, "RAMESH PATEL", "5000", "500", {2025, 12, 20}, "ACCOUNTS", "ACME")));
     QVERIFY(loans.insert(loan(2, "KEVIN O'BRIEN", "3000", "300", {2026, 1, 5}, "WORKSHOP", "ACME")));
