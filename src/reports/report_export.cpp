@@ -408,7 +408,8 @@ int runExport(const QString& databasePath, const ExportRequest& request, QTextSt
         log << done.error() << '\n';
         return failed;
     }
-    log << "Wrote " << request.output << ": " << document->rowCount() << " rows on " << pages << " pages.\n";
+    log << "Wrote " << request.output << ": " << document->rowCount() << " rows on " << pages
+        << (pages == 1 ? " page.\n" : " pages.\n");
     return written;
 }
 

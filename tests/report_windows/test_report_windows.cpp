@@ -1,5 +1,4 @@
 #include "common/currency.h"
-#include "data/master_repository.h"
 #include "report_windows/advance_report_window.h"
 #include "report_windows/loan_report_window.h"
 #include "report_windows/payroll_report_window.h"
@@ -46,10 +45,6 @@ private slots:
     {
         m_f = std::make_unique<WindowFixture>();
         fillReportData(m_f->db());
-        for (const char* department : {"ACCOUNTS", "WORKSHOP", "SALES"})
-            QVERIFY(MasterRepository(m_f->db(), MasterRepository::Kind::Department).add(department));
-        for (const char* group : {"STAFF", "WORKERS"})
-            QVERIFY(MasterRepository(m_f->db(), MasterRepository::Kind::Group).add(group));
     }
     void cleanup() { m_f.reset(); }
 

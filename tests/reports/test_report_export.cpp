@@ -51,6 +51,12 @@ private slots:
         QTest::newRow("arrears without employee") << QStringList{"--report=arrears", "--company=ACME", "--from=2026-01-01", "--to=2026-03-31", out} << "needs --employee";
         QTest::newRow("arrears, period reversed") << QStringList{"--report=arrears", "--company=ACME", "--from=2026-04-01", "--to=2026-03-31", "--employee=1", out} << "starts after it ends";
         QTest::newRow("filter not taken") << QStringList{"--report=employees", "--company=ACME", "--group=STAFF", out} << "takes no --group";
+        QTest::newRow("payroll, from after to") << QStringList{"--report=payroll", "--company=ACME", "--from=2026-02-01", "--to=2026-01-31", out} << "starts after it ends";
+        QTest::newRow("payroll without a period") << QStringList{"--report=payroll", "--company=ACME", out} << "Give the period";
+        QTest::newRow("department payroll without department") << QStringList{"--report=department-payroll", "--company=ACME", "--from=2026-01-01", "--to=2026-01-31", out} << "needs --department";
+        QTest::newRow("loans take no group") << QStringList{"--report=department-loans", "--company=ACME", "--from=2026-01-01", "--to=2026-01-31", "--department=ACCOUNTS", "--group=STAFF", out} << "takes no --group";
+        QTest::newRow("salary of a month without employee") << QStringList{"--report=salary-month", "--company=ACME", "--month=2026-03", out} << "needs --employee";
+        QTest::newRow("salaries without group or employee") << QStringList{"--report=salary-period", "--company=ACME", "--from=2026-01-01", "--to=2026-03-31", out} << "needs --group, --employee or both";
         // clang-format on
     }
     void argumentsAreChecked()
@@ -76,6 +82,9 @@ private slots:
         QTest::newRow("unknown company") << QStringList{"--company", "ACMEE", "--report", "payslips", "--month", "2026-03"} << 2 << "There is no company named \"ACMEE\"";
         QTest::newRow("unknown option") << QStringList{"--company", "ACME", "--report", "payslips", "--monht", "2026-03"} << 2 << "Unknown option 'monht'";
         QTest::newRow("unknown employee") << QStringList{"--company", "ACME", "--report", "arrears", "--from", "2026-01-01", "--to", "2026-03-31", "--employee", "99"} << 2 << "There is no employee number 99.";
+        QTest::newRow("unknown department") << QStringList{"--company", "ACME", "--report", "department-payroll", "--from", "2026-01-01", "--to", "2026-03-31", "--department", "STORES"} << 2 << "There is no department named \"STORES\".";
+        QTest::newRow("unknown group") << QStringList{"--company", "ACME", "--report", "salary-period", "--from", "2026-01-01", "--to", "2026-03-31", "--group", "NIGHT"} << 2 << "There is no group named \"NIGHT\".";
+        QTest::newRow("from after to") << QStringList{"--company", "ACME", "--report", "loans", "--from", "2026-03-31", "--to", "2026-03-01"} << 2 << "starts after it ends";
         QTest::newRow("no database") << QStringList{"--database", "missing.db", "--company", "ACME", "--report", "employees"} << 2 << "There is no database at";
         // clang-format on
     }
@@ -148,6 +157,55 @@ private slots:
         }
         QCOMPARE(lines.size(), 5);
         QCOMPARE(total, reportMonthNetPay());
+    }
+
+    // Every report kind over a range, as PDF and as CSV; the CSV holds the report's rows and the PDF
+    // its title. A department or group is found whatever its case.
+    void everyRangeReport_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("title");
+        const QStringList period{"--from=2025-12-01", "--to=2026-03-31"};
+        // clang-format off
+        QTest::newRow("payroll") << QStringList{"--report=payroll"} + period << 9 << "PAYROLL REPORT";
+        QTest::newRow("department payroll") << QStringList{"--report=department-payroll", "--department=accounts"} + period << 6 << "DEPARTMENT WISE PAYROLL REPORT";
+        QTest::newRow("department and group payroll") << QStringList{"--report=department-payroll", "--department=WORKSHOP", "--group=WORKERS"} + period << 3 << "DEPARTMENT WISE PAYROLL REPORT";
+        QTest::newRow("department payroll, all groups") << QStringList{"--report=department-payroll", "--department=WORKSHOP", "--group=ALL"} + period << 3 << "DEPARTMENT WISE PAYROLL REPORT";
+        QTest::newRow("advances") << QStringList{"--report=advances"} + period << 3 << "DATE WISE ADVANCE REPORT";
+        QTest::newRow("loans") << QStringList{"--report=loans"} + period << 3 << "DATE WISE LOAN REPORT";
+        QTest::newRow("loan recoveries") << QStringList{"--report=loan-recoveries"} + period << 3 << "DATE WISE LOAN RECOVERY REPORT";
+        QTest::newRow("department loans") << QStringList{"--report=department-loans", "--department=ACCOUNTS"} + period << 2 << "DEPARTMENT WISE LOAN REPORT";
+        QTest::newRow("department loan recoveries") << QStringList{"--report=department-loan-recoveries", "--department=ACCOUNTS"} + period << 3 << "DEPARTMENT WISE LOAN RECOVERY REPORT";
+        QTest::newRow("salary of a month") << QStringList{"--report=salary-month", "--month=2026-03", "--employee=1"} << 2 << "EMPLOYEE PAYROLL REPORT";
+        QTest::newRow("salaries of a group") << QStringList{"--report=salary-period", "--group=staff"} + period << 2 << "EMPLOYEE PAYROLL REPORT";
+        QTest::newRow("salary of an employee") << QStringList{"--report=salary-period", "--employee=2"} + period << 3 << "EMPLOYEE PAYROLL REPORT";
+        // clang-format on
+    }
+    void everyRangeReport()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, rows);
+        QFETCH(QString, title);
+        QTemporaryDir dir;
+        const QString csvFile = dir.filePath(QStringLiteral("report.csv"));
+        Run run =
+            kestrel(arguments + QStringList{QStringLiteral("--company=ACME"), QStringLiteral("--output=") + csvFile});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        QFile file(csvFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll().count("\r\n"), rows + 1);
+
+        const QString pdfFile = dir.filePath(QStringLiteral("report.pdf"));
+        run = kestrel(arguments + QStringList{QStringLiteral("--company=ACME"), QStringLiteral("--output=") + pdfFile});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        QVERIFY2(run.errors.contains(QStringLiteral("%1 rows on 1 page.").arg(rows)), qPrintable(run.errors));
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {pdfFile, QStringLiteral("-")});
+        QVERIFY(pdftotext.waitForFinished());
+        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        QVERIFY2(text.contains(title), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("1 MILL ROAD, HILLTOWN")));
     }
 
 private:

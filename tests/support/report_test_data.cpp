@@ -5,6 +5,7 @@
 #include "data/company_repository.h"
 #include "data/employee_repository.h"
 #include "data/loan_repository.h"
+#include "data/master_repository.h"
 #include "data/payroll_repository.h"
 #include "data/revision_repository.h"
 
@@ -94,6 +95,10 @@ void fillReportData(Database& db)
     CompanyRepository companies(db);
     QVERIFY(companies.add(QStringLiteral("ACME"), QStringLiteral("1 MILL ROAD, HILLTOWN")));
     QVERIFY(companies.add(QStringLiteral("OTHER CO"), QString()));
+    for (const char* department : {"ACCOUNTS", "WORKSHOP", "SALES"})
+        QVERIFY(MasterRepository(db, MasterRepository::Kind::Department).add(QString::fromLatin1(department)));
+    for (const char* group : {"STAFF", "WORKERS"})
+        QVERIFY(MasterRepository(db, MasterRepository::Kind::Group).add(QString::fromLatin1(group)));
     EmployeeRepository employees(db);
     QVERIFY(employees.insert(employee("RAMESH PATEL", "12, GANDHI NAGAR", "ACCOUNTS", "STAFF", "12500", {2019, 4, 1})));
     QVERIFY(
