@@ -3,18 +3,57 @@
 #include "common/dates.h"
 #include "data/database.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 
-SqlQuery::SqlQuery(const Database& database, const QString& sql) : m_query(database.connection())
+#include <sqlite3.h>
+
+namespace {
+
+sqlite3* sqliteHandle(const QSqlDatabase& connection)
 {
-    m_query.setForwardOnly(true);
-    if (!m_query.prepare(sql))
-        m_prepareError = m_query.lastError().text();
+    if (connection.driverName() != QStringLiteral("QSQLITE") || !connection.driver())
+        return nullptr;
+    const QVariant handle = connection.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.data());
+}
+
+QString errorOf(sqlite3* handle)
+{
+    return QString::fromUtf8(sqlite3_errmsg(handle));
+}
+
+} // namespace
+
+SqlQuery::SqlQuery(const Database& database, const QString& sql)
+{
+    const QSqlDatabase connection = database.connection();
+    m_handle = sqliteHandle(connection);
+    if (m_handle) {
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v2(m_handle, text.constData(), int(text.size()), &m_statement, nullptr) != SQLITE_OK)
+            m_prepareError = errorOf(m_handle);
+        return;
+    }
+    m_query.emplace(connection);
+    m_query->setForwardOnly(true);
+    if (!m_query->prepare(sql))
+        m_prepareError = m_query->lastError().text();
+}
+
+SqlQuery::~SqlQuery()
+{
+    sqlite3_finalize(m_statement);
 }
 
 SqlQuery& SqlQuery::bind(const QVariant& value)
 {
-    m_query.addBindValue(value);
+    if (m_handle)
+        m_values.append(value);
+    else
+        m_query->addBindValue(value);
     return *this;
 }
 
@@ -32,30 +71,172 @@ Status SqlQuery::exec()
 {
     if (!m_prepareError.isEmpty())
         return Status::failure(m_prepareError);
-    if (!m_query.exec())
-        return Status::failure(m_query.lastError().text());
+    if (!m_handle) {
+        if (!m_query->exec())
+            return Status::failure(m_query->lastError().text());
+        return {};
+    }
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+    m_rowPending = false;
+    if (m_values.size() != sqlite3_bind_parameter_count(m_statement))
+        return Status::failure(QStringLiteral("The statement takes %1 values, not %2")
+                                   .arg(sqlite3_bind_parameter_count(m_statement))
+                                   .arg(m_values.size()));
+    for (int i = 0; i < m_values.size(); ++i) {
+        const QVariant& v = m_values.at(i);
+        const int position = i + 1;
+        int bound = SQLITE_OK;
+        switch (v.isNull() ? QMetaType::UnknownType : v.typeId()) {
+        case QMetaType::UnknownType:
+            bound = sqlite3_bind_null(m_statement, position);
+            break;
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+            bound = sqlite3_bind_int64(m_statement, position, v.toLongLong());
+            break;
+        case QMetaType::Double:
+            bound = sqlite3_bind_double(m_statement, position, v.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = v.toByteArray();
+            bound = sqlite3_bind_blob64(m_statement, position, bytes.constData(), sqlite3_uint64(bytes.size()),
+                                        SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            const QByteArray text = v.toString().toUtf8();
+            bound = sqlite3_bind_text64(m_statement, position, text.constData(), sqlite3_uint64(text.size()),
+                                        SQLITE_TRANSIENT, SQLITE_UTF8);
+        }
+        }
+        if (bound != SQLITE_OK)
+            return Status::failure(errorOf(m_handle));
+    }
+    // The first step runs a change, or stands on the first row of a read.
+    m_stepResult = sqlite3_step(m_statement);
+    if (m_stepResult == SQLITE_ROW) {
+        m_rowPending = true;
+        return {};
+    }
+    if (m_stepResult != SQLITE_DONE) {
+        const Status failed = Status::failure(errorOf(m_handle));
+        sqlite3_reset(m_statement);
+        return failed;
+    }
     return {};
+}
+
+bool SqlQuery::next()
+{
+    if (!m_handle)
+        return m_query->next();
+    if (m_rowPending) {
+        m_rowPending = false;
+        return true;
+    }
+    if (m_stepResult != SQLITE_ROW)
+        return false;
+    m_stepResult = sqlite3_step(m_statement);
+    return m_stepResult == SQLITE_ROW;
+}
+
+Status SqlQuery::stepFailure() const
+{
+    if (m_handle && m_stepResult != SQLITE_ROW && m_stepResult != SQLITE_DONE)
+        return Status::failure(errorOf(m_handle));
+    return {};
+}
+
+void SqlQuery::finish()
+{
+    if (m_handle) {
+        sqlite3_reset(m_statement);
+        m_stepResult = SQLITE_DONE;
+        m_rowPending = false;
+    }
+}
+
+bool SqlQuery::isNull(int column) const
+{
+    if (!m_handle)
+        return m_query->isNull(column);
+    return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
+}
+
+QString SqlQuery::text(int column) const
+{
+    if (!m_handle)
+        return m_query->value(column).toString();
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    return text ? QString::fromUtf8(text, sqlite3_column_bytes(m_statement, column)) : QString();
+}
+
+qint64 SqlQuery::number(int column) const
+{
+    if (!m_handle)
+        return m_query->value(column).toLongLong();
+    return sqlite3_column_int64(m_statement, column);
+}
+
+QVariant SqlQuery::value(int column) const
+{
+    if (!m_handle)
+        return m_query->value(column);
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qint64(sqlite3_column_int64(m_statement, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_statement, column));
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(m_statement, column)),
+                                   sqlite3_column_bytes(m_statement, column)));
+    case SQLITE_TEXT:
+        return QVariant(text(column));
+    default:
+        return {};
+    }
+}
+
+qint64 SqlQuery::lastInsertId() const
+{
+    return m_handle ? qint64(sqlite3_last_insert_rowid(m_handle)) : m_query->lastInsertId().toLongLong();
+}
+
+int SqlQuery::rowsAffected() const
+{
+    return m_handle ? sqlite3_changes(m_handle) : m_query->numRowsAffected();
 }
 
 Status SqlQuery::execChanging(const QString& whenNone)
 {
     if (Status s = exec(); !s)
         return s;
-    return m_query.numRowsAffected() > 0 ? Status() : Status::failure(whenNone);
+    return rowsAffected() > 0 ? Status() : Status::failure(whenNone);
 }
 
 Result<qint64> SqlQuery::execCounting()
 {
     if (Status s = exec(); !s)
         return s;
-    return qint64(m_query.numRowsAffected());
+    return qint64(rowsAffected());
 }
 
 Result<QVariant> SqlQuery::single()
 {
     if (Status s = exec(); !s)
         return s;
-    return m_query.next() ? m_query.value(0) : QVariant();
+    if (!next()) {
+        if (Status s = stepFailure(); !s)
+            return s;
+        return QVariant();
+    }
+    QVariant v = value(0);
+    finish();
+    return v;
 }
 
 Result<Currency> SqlQuery::total()

@@ -9,15 +9,25 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <memory>
 #include <optional>
 #include <type_traits>
 
 class Database;
+struct sqlite3;
+struct sqlite3_stmt;
 
 // A prepared statement with positional bound values: no value is ever spliced into SQL text.
+//
+// On SQLite the statement runs on the library itself, through the driver's connection: the driver
+// copies every value of every row into a variant before it can be read, which costs more than the
+// reading (a year of payroll reads in a third of the time). Other drivers go through QSqlQuery.
 class SqlQuery {
 public:
     SqlQuery(const Database& database, const QString& sql);
+    ~SqlQuery();
+    SqlQuery(const SqlQuery&) = delete;
+    SqlQuery& operator=(const SqlQuery&) = delete;
 
     SqlQuery& bind(const QVariant& value);
     SqlQuery& bind(const QString& text) { return bind(QVariant(text)); }
@@ -42,21 +52,33 @@ public:
     // Runs the statement and turns its first row into a value; no value when there is no row.
     template <typename Read>
     auto first(Read read) -> Result<std::optional<std::invoke_result_t<Read&, const SqlQuery&>>>;
-    bool next() { return m_query.next(); }
+    // The next row; false after the last, or when reading failed (rows() then fails).
+    bool next();
 
-    bool isNull(int column) const { return m_query.isNull(column); }
-    QString text(int column) const { return m_query.value(column).toString(); }
-    qint64 number(int column) const { return m_query.value(column).toLongLong(); }
+    bool isNull(int column) const;
+    QString text(int column) const;
+    qint64 number(int column) const;
     Currency amount(int column) const { return Currency::fromUnits(number(column)); }
     QDate date(int column) const;
-    QVariant value(int column) const { return m_query.value(column); }
+    QVariant value(int column) const;
 
-    qint64 lastInsertId() const { return m_query.lastInsertId().toLongLong(); }
-    int rowsAffected() const { return m_query.numRowsAffected(); }
+    qint64 lastInsertId() const;
+    int rowsAffected() const;
 
 private:
-    QSqlQuery m_query;
+    // After the rows were read (or the first of them): a statement left in progress would hold
+    // its read open until the query goes.
+    void finish();
+    Status stepFailure() const;
+
+    std::optional<QSqlQuery> m_query; // not on SQLite
     QString m_prepareError;
+    // SQLite only.
+    sqlite3* m_handle = nullptr;
+    sqlite3_stmt* m_statement = nullptr;
+    QList<QVariant> m_values;
+    bool m_rowPending = false; // exec() stepped onto the first row, which next() hands out
+    int m_stepResult = 0;      // the last step's result code
 };
 
 template <typename Read>
@@ -67,6 +89,9 @@ auto SqlQuery::rows(Read read) -> Result<QList<std::invoke_result_t<Read&, const
     QList<std::invoke_result_t<Read&, const SqlQuery&>> list;
     while (next())
         list.append(read(*this));
+    if (Status s = stepFailure(); !s)
+        return s;
+    finish();
     return list;
 }
 
@@ -76,9 +101,14 @@ auto SqlQuery::first(Read read) -> Result<std::optional<std::invoke_result_t<Rea
     using Value = std::invoke_result_t<Read&, const SqlQuery&>;
     if (Status s = exec(); !s)
         return s;
-    if (!next())
+    if (!next()) {
+        if (Status s = stepFailure(); !s)
+            return s;
         return std::optional<Value>();
-    return std::optional<Value>(read(*this));
+    }
+    std::optional<Value> value(read(*this));
+    finish();
+    return value;
 }
 
 // Runs one statement without values (pragmas, schema).
