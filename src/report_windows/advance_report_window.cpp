@@ -22,7 +22,7 @@ AdvanceReportWindow::AdvanceReportWindow(AppContext& context, QWidget* parent)
     connect(m_ui->Command2, &QPushButton::clicked, this, &QWidget::close);
     m_ui->Command1->setDefault(true);
     reportwin::showGrid(m_model, m_ui->MSHFlexGrid1, report::advanceGrid({}));
-    reportwin::showTotal(m_ui->Text3, {});
+    reportwin::showTotal(m_ui->Text3, Currency());
     m_ui->Text5->setText(QStringLiteral("0"));
     m_ui->DTPicker1->setFocus();
 }
@@ -46,6 +46,6 @@ void AdvanceReportWindow::ok()
         this, m_context.prompter,
         report::advanceReport(report::companyHeading(m_context.db, company), range->first, range->second, *rows));
     reportwin::showGrid(m_model, m_ui->MSHFlexGrid1, report::advanceGrid(*rows));
-    reportwin::showTotal(m_ui->Text3, m_model->document().sums().value(2));
+    reportwin::showTotal(m_ui->Text3, report::exactTotal(*rows, &Advance::amount));
     m_ui->Text5->setText(QString::number(rows->size()));
 }

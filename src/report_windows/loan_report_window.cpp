@@ -44,7 +44,7 @@ LoanReportWindow::LoanReportWindow(AppContext& context, Kind kind, QWidget* pare
     reportwin::showGrid(m_loanModel, m_c.loans, report::loanGrid({}));
     reportwin::showGrid(m_recoveryModel, m_c.recoveries, report::loanRecoveryGrid({}, kind == Kind::Department));
     for (QLineEdit* box : {m_c.loanTotal, m_c.recoveryTotal})
-        reportwin::showTotal(box, {});
+        reportwin::showTotal(box, Currency());
     for (QLineEdit* box : {m_c.loanCount, m_c.recoveryCount})
         box->setText(QStringLiteral("0"));
     (m_c.department ? static_cast<QWidget*>(m_c.department) : m_c.from)->setFocus();
@@ -99,11 +99,11 @@ void LoanReportWindow::ok()
     if (!recoveries)
         return;
     reportwin::showGrid(m_loanModel, m_c.loans, report::loanGrid(*loans));
-    reportwin::showTotal(m_c.loanTotal, m_loanModel->document().sums().value(2));
+    reportwin::showTotal(m_c.loanTotal, report::exactTotal(*loans, &Loan::amount));
     m_c.loanCount->setText(QString::number(loans->size()));
     const bool withDepartment = m_kind == Kind::Department;
     reportwin::showGrid(m_recoveryModel, m_c.recoveries, report::loanRecoveryGrid(*recoveries, withDepartment));
-    reportwin::showTotal(m_c.recoveryTotal, m_recoveryModel->document().sums().value(2));
+    reportwin::showTotal(m_c.recoveryTotal, report::exactTotal(*recoveries, &PayrollTransaction::loanRecovered));
     m_c.recoveryCount->setText(QString::number(recoveries->size()));
 }
 

@@ -13,13 +13,6 @@
 #include "ui/prompter.h"
 #include "ui/window_lifetime.h"
 
-namespace {
-
-// The grid's amount columns, from "bonus" to "netpay", each with its total box.
-constexpr int firstAmountColumn = 2;
-
-} // namespace
-
 PayrollReportWindow::PayrollReportWindow(AppContext& context, Kind kind, QWidget* parent)
     : QWidget(parent), m_context(context), m_kind(kind)
 {
@@ -63,7 +56,7 @@ PayrollReportWindow::PayrollReportWindow(AppContext& context, Kind kind, QWidget
     m_c.ok->setDefault(true);
     reportwin::showGrid(m_model, m_c.grid, report::payrollGrid({}));
     for (QLineEdit* box : m_c.totals)
-        reportwin::showTotal(box, {});
+        reportwin::showTotal(box, Currency());
     m_c.count->setText(QStringLiteral("0"));
     (m_c.department ? static_cast<QWidget*>(m_c.department) : m_c.from)->setFocus();
 }
@@ -119,9 +112,9 @@ void PayrollReportWindow::ok()
         return;
     ReportViewer::open(this, m_context.prompter, reportOf(*chosen, *rows));
     reportwin::showGrid(m_model, m_c.grid, report::payrollGrid(*rows));
-    const QList<report::Value> sums = m_model->document().sums();
+    const QList<report::Value> totals = report::payrollGridTotals(*rows);
     for (int i = 0; i < m_c.totals.size(); ++i)
-        reportwin::showTotal(m_c.totals.at(i), sums.value(firstAmountColumn + i));
+        reportwin::showTotal(m_c.totals.at(i), totals.value(i));
     m_c.count->setText(QString::number(rows->size()));
 }
 

@@ -86,8 +86,9 @@ void showGrid(report::DocumentModel* model, QTableView* view, report::Document g
 
 void showTotal(QLineEdit* box, const report::Value& total)
 {
-    const report::Value shown = std::holds_alternative<std::monostate>(total) ? report::Value(Currency()) : total;
-    box->setText(report::formatted(shown, report::Format::Amount, report::Purpose::Paper));
+    box->setText(std::holds_alternative<std::monostate>(total)
+                     ? QStringLiteral("too large")
+                     : report::formatted(total, report::Format::Amount, report::Purpose::Paper));
     box->setCursorPosition(0);
 }
 

@@ -51,7 +51,7 @@ std::optional<T> valueOrTell(Prompter& prompter, Result<T> result)
     return std::move(result.value());
 }
 
-// Puts a column's total (0.00 when nothing was added) into its box.
+// Puts a column's total into its box; a total beyond range (no value) says so.
 void showTotal(QLineEdit* box, const report::Value& total);
 
 } // namespace reportwin

@@ -252,28 +252,42 @@ Document salaryPeriodReport(const CompanyHeading& company, QDate from, QDate to,
     return d;
 }
 
+const QList<std::pair<QString, Currency PayrollTransaction::*>>& payrollGridAmounts()
+{
+    static const QList<std::pair<QString, Currency T::*>> amounts = {
+        {QStringLiteral("bonus"), &T::bonus},
+        {QStringLiteral("Overtime"), &T::overtime},
+        {QStringLiteral("Contribution"), &T::contribution},
+        {QStringLiteral("LIC"), &T::lic},
+        {QStringLiteral("PGVCL"), &T::pgvcl},
+        {QStringLiteral("Present"), &T::daysPresent},
+        {QStringLiteral("advances"), &T::advances},
+        {QStringLiteral("Total Deduction"), &T::totalDeductions},
+        {QStringLiteral("Loan Recovered"), &T::loanRecovered},
+        {QStringLiteral("travel"), &T::travel},
+        {QStringLiteral("netpay"), &T::netPay},
+    };
+    return amounts;
+}
+
 Document payrollGrid(QList<PayrollTransaction> rows)
 {
+    QList<Field<T>> fields = {memberField("ID", Format::Number, &T::employeeId),
+                              nameField(QStringLiteral("Name"), &T::name)};
+    for (const auto& [caption, member] : payrollGridAmounts())
+        fields << amountField(caption, member, true);
     Document d;
     d.name = QStringLiteral("MSHFlexGrid1");
-    d.setRows<T>(
-        {
-            memberField("ID", Format::Number, &T::employeeId),
-            nameField(QStringLiteral("Name"), &T::name),
-            amountField(QStringLiteral("bonus"), &T::bonus, true),
-            amountField(QStringLiteral("Overtime"), &T::overtime, true),
-            amountField(QStringLiteral("Contribution"), &T::contribution, true),
-            amountField(QStringLiteral("LIC"), &T::lic, true),
-            amountField(QStringLiteral("PGVCL"), &T::pgvcl, true),
-            amountField(QStringLiteral("Present"), &T::daysPresent, true),
-            amountField(QStringLiteral("advances"), &T::advances, true),
-            amountField(QStringLiteral("Total Deduction"), &T::totalDeductions, true),
-            amountField(QStringLiteral("Loan Recovered"), &T::loanRecovered, true),
-            amountField(QStringLiteral("travel"), &T::travel, true),
-            amountField(QStringLiteral("netpay"), &T::netPay, true),
-        },
-        std::move(rows));
+    d.setRows<T>(std::move(fields), std::move(rows));
     return d;
+}
+
+QList<Value> payrollGridTotals(const QList<PayrollTransaction>& rows)
+{
+    QList<Value> totals;
+    for (const auto& [caption, member] : payrollGridAmounts())
+        totals << exactTotal(rows, member);
+    return totals;
 }
 
 Document advanceGrid(QList<Advance> rows)

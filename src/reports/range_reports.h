@@ -57,8 +57,24 @@ Document salaryMonthReport(const CompanyHeading& company, QDate month, QList<Sal
 Document salaryPeriodReport(const CompanyHeading& company, QDate from, QDate to, const QString& group,
                             QList<SalaryLine> lines);
 
+// The exact total of one amount over the rows, as the total boxes show it; nothing when it is
+// beyond range.
+template <typename Row>
+Value exactTotal(const QList<Row>& rows, Currency Row::*member)
+{
+    std::optional<Currency> total = Currency();
+    for (const Row& row : rows)
+        if (!(total = total->plus(row.*member)))
+            return Value();
+    return *total;
+}
+
 // The grids of the report windows.
 Document payrollGrid(QList<PayrollTransaction> rows);
+// The payroll grid's amount columns, from "bonus" to "netpay": their captions and members.
+const QList<std::pair<QString, Currency PayrollTransaction::*>>& payrollGridAmounts();
+// The exact total of each of those columns over the rows (nothing for a total beyond range).
+QList<Value> payrollGridTotals(const QList<PayrollTransaction>& rows);
 Document advanceGrid(QList<Advance> rows);
 Document loanGrid(QList<Loan> rows);
 Document loanRecoveryGrid(QList<PayrollTransaction> rows, bool withDepartment);
