@@ -50,9 +50,15 @@ SqlQuery::~SqlQuery()
 
 SqlQuery& SqlQuery::bind(const QVariant& value)
 {
-    if (m_handle)
+    if (m_handle) {
+        // As with the driver: values bound after a run replace the last run's, which are used
+        // again when none are bound.
+        if (m_ran) {
+            m_values.clear();
+            m_ran = false;
+        }
         m_values.append(value);
-    else
+    } else
         m_query->addBindValue(value);
     return *this;
 }
@@ -79,6 +85,7 @@ Status SqlQuery::exec()
     sqlite3_reset(m_statement);
     sqlite3_clear_bindings(m_statement);
     m_rowPending = false;
+    m_ran = true;
     if (m_values.size() != sqlite3_bind_parameter_count(m_statement))
         return Status::failure(QStringLiteral("The statement takes %1 values, not %2")
                                    .arg(sqlite3_bind_parameter_count(m_statement))

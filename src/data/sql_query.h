@@ -77,6 +77,7 @@ private:
     sqlite3* m_handle = nullptr;
     sqlite3_stmt* m_statement = nullptr;
     QList<QVariant> m_values;
+    bool m_ran = false;        // the values were used by a run
     bool m_rowPending = false; // exec() stepped onto the first row, which next() hands out
     int m_stepResult = 0;      // the last step's result code
 };

@@ -26,6 +26,11 @@ private slots:
     void fileThatCannotBeOpenedIsReported_data();
     void fileThatCannotBeOpenedIsReported();
     void idsAreNeverReused();
+    void valuesComeBackAsBound_data();
+    void valuesComeBackAsBound();
+    void failuresAreReported_data();
+    void failuresAreReported();
+    void readsAndChangesInterleave();
 };
 
 void TestDatabaseFile::newFileHasEveryTableAndColumn_data()
@@ -185,6 +190,88 @@ void TestDatabaseFile::idsAreNeverReused()
     SqlQuery again(t.db(), "INSERT INTO emp (emname) VALUES ('C')");
     QVERIFY(again.exec());
     QCOMPARE(again.lastInsertId(), 3);
+}
+
+// Each kind of value a statement binds comes back as it went in, through every accessor.
+void TestDatabaseFile::valuesComeBackAsBound_data()
+{
+    QTest::addColumn<QVariant>("bound");
+    QTest::addColumn<QVariant>("read");
+    QTest::newRow("a whole number") << QVariant(qint64(-9007199254740993)) << QVariant(qint64(-9007199254740993));
+    QTest::newRow("an int") << QVariant(42) << QVariant(qint64(42));
+    QTest::newRow("true") << QVariant(true) << QVariant(qint64(1));
+    QTest::newRow("a fraction") << QVariant(2.5) << QVariant(2.5);
+    QTest::newRow("text beyond ASCII") << QVariant(QStringLiteral("Ré O'Neil, \"x\" ₹"))
+                                       << QVariant(QStringLiteral("Ré O'Neil, \"x\" ₹"));
+    QTest::newRow("empty text") << QVariant(QString("")) << QVariant(QString(""));
+    QTest::newRow("bytes") << QVariant(QByteArray("\0\1\2", 3)) << QVariant(QByteArray("\0\1\2", 3));
+    QTest::newRow("null") << QVariant() << QVariant();
+}
+
+void TestDatabaseFile::valuesComeBackAsBound()
+{
+    QFETCH(QVariant, bound);
+    QFETCH(QVariant, read);
+    TestDatabase t;
+    QVERIFY(SqlQuery(t.db(), "CREATE TABLE v (x)").exec());
+    QVERIFY(SqlQuery(t.db(), "INSERT INTO v (x) VALUES (?)").bind(bound).exec());
+    SqlQuery q(t.db(), "SELECT x, x IS NULL FROM v");
+    const auto rows = q.rows([](const SqlQuery& r) { return std::pair(r.value(0), r.isNull(0)); });
+    QVERIFY(rows);
+    QCOMPARE(rows->size(), 1);
+    QCOMPARE(rows->first().first, read);
+    QCOMPARE(rows->first().second, !read.isValid());
+    QCOMPARE(SqlQuery(t.db(), "SELECT x FROM v").single()->toString(), read.toString());
+}
+
+// A statement that cannot be prepared, bound or run says why, and a change that breaks a rule
+// leaves nothing behind.
+void TestDatabaseFile::failuresAreReported_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariantList>("values");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no such table") << "SELECT * FROM nowhere" << QVariantList{} << "no such table";
+    QTest::newRow("too few values") << "INSERT INTO dept (dept) VALUES (?)" << QVariantList{}
+                                    << "takes 1 values, not 0";
+    QTest::newRow("too many values") << "SELECT ?" << QVariantList{1, 2} << "takes 1 values, not 2";
+    QTest::newRow("a rule broken") << "INSERT INTO dept (dept) VALUES (?)" << QVariantList{QVariant()} << "NOT NULL";
+    QTest::newRow("a duplicate") << "INSERT INTO dept (dept) VALUES (?)" << QVariantList{"stores"} << "UNIQUE";
+}
+
+void TestDatabaseFile::failuresAreReported()
+{
+    QFETCH(QString, sql);
+    QFETCH(QVariantList, values);
+    QFETCH(QString, message);
+    TestDatabase t;
+    QVERIFY(SqlQuery(t.db(), "INSERT INTO dept (dept) VALUES ('STORES')").exec());
+    SqlQuery q(t.db(), sql);
+    for (const QVariant& v : values)
+        q.bind(v);
+    const auto rows = q.rows([](const SqlQuery& r) { return r.number(0); });
+    QVERIFY(!rows);
+    QVERIFY2(rows.error().contains(message), qPrintable(rows.error()));
+    QCOMPARE(SqlQuery(t.db(), "SELECT count(*) FROM dept").single()->toInt(), 1);
+}
+
+// A read stopped after its first row does not hold the file: a change and a transaction follow.
+void TestDatabaseFile::readsAndChangesInterleave()
+{
+    TestDatabase t;
+    QVERIFY(SqlQuery(t.db(), "INSERT INTO grp (grp) VALUES ('A'), ('B'), ('C')").exec());
+    SqlQuery first(t.db(), "SELECT grp FROM grp ORDER BY grp");
+    QCOMPARE(first.first([](const SqlQuery& r) { return r.text(0); })->value(), QStringLiteral("A"));
+    QVERIFY(inTransaction(t.db(), [&] { return SqlQuery(t.db(), "DELETE FROM grp WHERE grp = 'B'").exec(); }));
+    SqlQuery changed(t.db(), "UPDATE grp SET grp = lower(grp)");
+    QCOMPARE(changed.execCounting().value(), 2);
+    QCOMPARE(changed.rowsAffected(), 2);
+    // The same statement runs again with new values.
+    SqlQuery count(t.db(), "SELECT count(*) FROM grp WHERE grp >= ?");
+    QCOMPARE(count.bind(QStringLiteral("a")).single()->toInt(), 2);
+    QCOMPARE(count.bind(QStringLiteral("b")).single()->toInt(), 1);
+    QCOMPARE(count.single()->toInt(), 1);
+    QCOMPARE(first.rows([](const SqlQuery& r) { return r.text(0); }).value(), (QList<QString>{"a", "c"}));
 }
 
 QTEST_GUILESS_MAIN(TestDatabaseFile)
