@@ -2,6 +2,7 @@
 #include "reports/company_heading.h"
 #include "reports/report_document.h"
 #include "reports/report_files.h"
+#include "reports/report_grid.h"
 #include "reports/report_pages.h"
 #include "support/amounts.h"
 #include "support/test_database.h"
@@ -13,10 +14,14 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace report;
+
+Q_DECLARE_METATYPE(report::Value)
 
 namespace {
 
@@ -315,6 +320,68 @@ private slots:
         setCompany(d, heading);
         QCOMPARE(d.label(QStringLiteral("Label20")), company);
         QCOMPARE(d.label(QStringLiteral("Label21")), heading.address);
+    }
+
+    // A header click orders numbers, amounts and dates by value and texts without regard to case;
+    // empty cells come first.
+    void gridOrder_data()
+    {
+        QTest::addColumn<Value>("smaller");
+        QTest::addColumn<Value>("larger");
+        QTest::newRow("amounts, not their texts") << Value(c("900")) << Value(c("12500"));
+        QTest::newRow("negative amounts") << Value(c("-5")) << Value(c("0.01"));
+        QTest::newRow("numbers") << Value(qint64(9)) << Value(qint64(10));
+        QTest::newRow("dates across a year") << Value(QDate(2025, 12, 31)) << Value(QDate(2026, 1, 1));
+        QTest::newRow("texts, any case") << Value(QStringLiteral("anna")) << Value(QStringLiteral("BEN"));
+        QTest::newRow("empty first") << Value() << Value(c("0"));
+    }
+    void gridOrder()
+    {
+        QFETCH(Value, smaller);
+        QFETCH(Value, larger);
+        QVERIFY(valueLess(smaller, larger));
+        QVERIFY(!valueLess(larger, smaller));
+        QVERIFY(!valueLess(smaller, smaller));
+        // The same order in a grid filled item by item.
+        const auto item = [](const Value& v) {
+            GridItem i;
+            i.setData(SortRole, cellData(v, Format::Amount, SortRole));
+            i.setData(Qt::DisplayRole, cellData(v, Format::Amount, Qt::DisplayRole));
+            return i;
+        };
+        if (!std::holds_alternative<std::monostate>(smaller)) {
+            QVERIFY(item(smaller) < item(larger));
+            QVERIFY(!(item(larger) < item(smaller)));
+        }
+    }
+
+    // A grid of a document sorts on a header click, keeps equal rows in their order, and exports
+    // what it shows: in its order, without hidden columns, amounts plain, names kept as text.
+    void gridSortsAndExportsWhatItShows()
+    {
+        Document d = table(4);
+        struct Row {
+            QString name;
+            Currency amount;
+        };
+        d.setRows<Row>({{{QStringLiteral("Name")}, [](const Row& r) { return Value(r.name); }},
+                        {{QStringLiteral("Amount"), Format::Amount}, [](const Row& r) { return Value(r.amount); }},
+                        {{QStringLiteral("Hidden")}, [](const Row&) { return Value(QStringLiteral("x")); }}},
+                       {{"=SUM(A1)", c("1500")}, {"B, C", c("900")}, {"A", c("1500")}, {"d", c("12500.5")}});
+        QTableView view;
+        auto* model = new DocumentModel(&view);
+        view.setModel(model);
+        model->setDocument(d);
+        view.setColumnHidden(2, true);
+        model->sort(1, Qt::DescendingOrder);
+        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("12,500.50"));
+        QCOMPARE(model->documentRow(1), 0); // the two of 1,500 in the document's order
+        QCOMPARE(model->documentRow(2), 2);
+        QCOMPARE(QString::fromUtf8(gridCsv(view)), QStringLiteral("Name,Amount\r\nd,12500.50\r\n'=SUM(A1),1500.00\r\n"
+                                                                  "A,1500.00\r\n\"B, C\",900.00\r\n"));
+        // New rows keep the order chosen.
+        model->setDocument(d);
+        QCOMPARE(model->index(3, 0).data().toString(), QStringLiteral("B, C"));
     }
 };
 
