@@ -42,24 +42,21 @@ int main(int argc, char** argv)
         if (window->findChild<QTableView*>(QStringLiteral("lvlEmpInfo"))->model()->rowCount() != employees)
             std::abort();
     };
-    const auto print = [](const char* what, double value, const char* unit) {
-        std::printf("%-58s %10.2f %s\n", what, value, unit);
-    };
-    std::printf("%-58s %10s\n", "median", "");
+    figuresHeading();
 
-    print("opening the employee list (5,000 employees), cold",
-          measure(
-              5,
-              [&](int) {
-                  window.reset();
-                  reopenCold(db, path);
-              },
-              [&](int) { open(); }),
-          "ms");
-    print("opening the employee list (5,000 employees), warm",
-          measure(
-              11, [&](int) { window.reset(); }, [&](int) { open(); }, true),
-          "ms");
+    figure("opening the employee list (5,000 employees), cold",
+           measure(
+               5,
+               [&](int) {
+                   window.reset();
+                   reopenCold(db, path);
+               },
+               [&](int) { open(); }),
+           "ms");
+    figure("opening the employee list (5,000 employees), warm",
+           measure(
+               11, [&](int) { window.reset(); }, [&](int) { open(); }, true),
+           "ms");
 
     // Typing "EMPLOYEE 4321" into the filter box, a key at a time, and clearing it again.
     auto* filter = window->findChild<QLineEdit*>(QStringLiteral("txtFilter"));
@@ -76,9 +73,9 @@ int main(int argc, char** argv)
                     settle();
                 }));
     }
-    print("a key typed into the filter box (5,000 employees)", median(keys), "ms");
+    figure("a key typed into the filter box (5,000 employees)", median(keys), "ms");
     std::sort(keys.begin(), keys.end());
-    print("the slowest key typed into the filter box", keys.back(), "ms");
+    figure("the slowest key typed into the filter box", keys.back(), "ms");
     filter->clear();
     settle();
 
@@ -94,7 +91,7 @@ int main(int argc, char** argv)
             QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdPrintAll")), Qt::LeftButton);
             settle();
         });
-    print("Print All (5,000 employees) to the preview shown", preview, "ms");
+    figure("Print All (5,000 employees) to the preview shown", preview, "ms");
     const double pdf = measure(
         3, [](int) {},
         [&](int) {
@@ -103,6 +100,6 @@ int main(int argc, char** argv)
             if (QFile(output.filePath(QStringLiteral("employees.pdf"))).size() < 1000)
                 std::abort();
         });
-    print("Export PDF of 5,000 employees", pdf / 1000, "s");
+    figure("Export PDF of 5,000 employees", pdf / 1000, "s");
     return 0;
 }

@@ -33,9 +33,6 @@ int main(int argc, char** argv)
     quietOffscreen();
     QApplication app(argc, argv);
     const QString path = benchDatabasePath(app.arguments());
-    const auto print = [](const char* what, double value, const char* unit) {
-        std::printf("%-64s %10.2f %s\n", what, value, unit);
-    };
     {
         Database db;
         if (!openBenchDatabase(db, path, app.arguments().contains(QStringLiteral("--rebuild"))))
@@ -74,27 +71,27 @@ int main(int argc, char** argv)
             if (entries->rowCount() < 200 || recoveries->rowCount() != months)
                 std::abort();
         };
-        print("choosing an employee in the loans (200 entries, 200 months), cold",
-              measure(
-                  5,
-                  [&](int) {
-                      choose(1);
-                      reopenCold(db, path);
-                  },
-                  [&](int) {
-                      choose(employee);
-                      check();
-                  }),
-              "ms");
-        print("choosing an employee in the loans (200 entries, 200 months), warm",
-              measure(
-                  21, [&](int) { choose(1); },
-                  [&](int) {
-                      choose(employee);
-                      check();
-                  },
-                  true),
-              "ms");
+        figure("choosing an employee in the loans (200 entries, 200 months), cold",
+               measure(
+                   5,
+                   [&](int) {
+                       choose(1);
+                       reopenCold(db, path);
+                   },
+                   [&](int) {
+                       choose(employee);
+                       check();
+                   }),
+               "ms");
+        figure("choosing an employee in the loans (200 entries, 200 months), warm",
+               measure(
+                   21, [&](int) { choose(1); },
+                   [&](int) {
+                       choose(employee);
+                       check();
+                   },
+                   true),
+               "ms");
         QSqlQuery cleanUp(db.connection());
         cleanUp.exec(QStringLiteral("DELETE FROM loan WHERE company = 'BENCH COMPANY BENCH LOANS'"));
     }
@@ -133,6 +130,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the deletion said: %s\n", qPrintable(prompter.lastText()));
         return 1;
     }
-    print("deleting all payroll of a company (200,000 rows), backup included", seconds / 1000, "s");
+    figure("deleting all payroll of a company (200,000 rows), backup included", seconds / 1000, "s");
     return 0;
 }

@@ -1,5 +1,6 @@
 // Measures what the operator waits for in the payroll window, on a database laid out as real use
-// lays it out, and the bare SQLite work under each action as its floor:
+// lays it out, and the bare SQLite work under each action (the same statements through the query
+// helper, no window) as its floor:
 //   bench_payroll [--database PATH] [--rebuild]
 // The database (5,000 employees, 200 months of payroll appended month by month: 1,000,000 rows,
 // with loans and advances) is built on first use and kept for later runs. The window runs
@@ -75,17 +76,16 @@ int main(int argc, char** argv)
 
     // The bare statements under each action.
     const auto floorOpen = [&] {
-        QSqlQuery names(db.connection());
-        names.exec(QStringLiteral("SELECT ID, emname FROM emp ORDER BY ID"));
+        SqlQuery names(db, QStringLiteral("SELECT ID, emname FROM emp ORDER BY ID"));
+        if (!names.exec())
+            std::abort();
         while (names.next())
-            names.value(1);
-        QSqlQuery month(db.connection());
-        month.prepare(QStringLiteral("SELECT * FROM payroll WHERE company = ? AND ddate BETWEEN ? AND ?"
-                                     " ORDER BY ID, transid"));
-        for (const QVariant& v : {QVariant(company), QVariant(dates::storageText(dates::firstOfMonth(lastMonth))),
-                                  QVariant(dates::storageText(dates::lastOfMonth(lastMonth)))})
-            month.addBindValue(v);
-        month.exec();
+            names.text(1);
+        SqlQuery month(db, QStringLiteral("SELECT * FROM payroll WHERE company = ? AND ddate BETWEEN ? AND ?"
+                                          " ORDER BY ID, transid"));
+        month.bind(company).bind(dates::firstOfMonth(lastMonth)).bind(dates::lastOfMonth(lastMonth));
+        if (!month.exec())
+            std::abort();
         while (month.next())
             month.value(21);
     };
@@ -95,28 +95,18 @@ int main(int argc, char** argv)
              {"SELECT * FROM emp WHERE ID = ?", "SELECT sum(loanamt) FROM loan WHERE ID = ?",
               "SELECT sum(loanrec) FROM payroll WHERE ID = ?",
               "SELECT permonthded FROM loan WHERE ID = ? ORDER BY ldt DESC, ltm DESC, rowid DESC LIMIT 1"}) {
-            QSqlQuery q(db.connection());
-            q.prepare(QLatin1String(sql));
-            q.addBindValue(id);
-            q.exec();
-            q.next();
+            SqlQuery q(db, QLatin1String(sql));
+            q.bind(id).single();
         }
-        QSqlQuery adv(db.connection());
-        adv.prepare(QStringLiteral("SELECT sum(advamt) FROM adv WHERE ID = ? AND advdt BETWEEN ? AND ?"));
-        for (const QVariant& v : {QVariant(id), QVariant(dates::storageText(dates::firstOfMonth(month))),
-                                  QVariant(dates::storageText(dates::lastOfMonth(month)))})
-            adv.addBindValue(v);
-        adv.exec();
-        adv.next();
+        SqlQuery adv(db, QStringLiteral("SELECT sum(advamt) FROM adv WHERE ID = ? AND advdt BETWEEN ? AND ?"));
+        adv.bind(id).bind(dates::firstOfMonth(month)).bind(dates::lastOfMonth(month)).single();
     };
     const auto floorMonth = [&](QDate month) {
-        QSqlQuery q(db.connection());
-        q.prepare(
-            QStringLiteral("SELECT * FROM payroll WHERE company = ? AND ddate BETWEEN ? AND ? ORDER BY ID, transid"));
-        for (const QVariant& v : {QVariant(company), QVariant(dates::storageText(dates::firstOfMonth(month))),
-                                  QVariant(dates::storageText(dates::lastOfMonth(month)))})
-            q.addBindValue(v);
-        q.exec();
+        SqlQuery q(db, QStringLiteral("SELECT * FROM payroll WHERE company = ? AND ddate BETWEEN ? AND ?"
+                                      " ORDER BY ID, transid"));
+        q.bind(company).bind(dates::firstOfMonth(month)).bind(dates::lastOfMonth(month));
+        if (!q.exec())
+            std::abort();
         int rows = 0;
         while (q.next()) {
             for (int c = 0; c < 22; ++c)
@@ -195,13 +185,10 @@ int main(int argc, char** argv)
         QTest::mouseClick(static_cast<QPushButton*>(control("cmdSave")), Qt::LeftButton);
         settle();
     };
-    QSqlQuery insert(db.connection());
-    insert.prepare(QStringLiteral("INSERT INTO payroll (ID, emname, ddate, company) VALUES (?, 'FLOOR', ?, ?)"));
+    SqlQuery insert(db, QStringLiteral("INSERT INTO payroll (ID, emname, ddate, company) VALUES (?, 'FLOOR', ?, ?)"));
     const auto floorSave = [&](int run) {
         Transaction t(db);
-        insert.addBindValue(employeeOf(run));
-        insert.addBindValue(dates::storageText(lastMonth));
-        insert.addBindValue(company);
+        insert.bind(qint64(employeeOf(run))).bind(lastMonth).bind(company);
         if (!insert.exec() || !t.commit())
             std::abort();
     };

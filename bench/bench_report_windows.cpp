@@ -110,10 +110,7 @@ int main(int argc, char** argv)
     const QString path = openBenchDatabase(db, app.arguments());
     if (path.isEmpty())
         return 1;
-    const auto print = [](const char* what, double value, const char* unit) {
-        std::printf("%-66s %10.2f %s\n", what, value, unit);
-    };
-    std::printf("%-66s %10s\n", "median", "");
+    figuresHeading();
 
     if (select(db).count != rowsOfYear) {
         std::fprintf(stderr, "the year holds not %d transactions\n", rowsOfYear);
@@ -121,18 +118,18 @@ int main(int argc, char** argv)
     }
     const double ours = measure(
         5, [&](int) { reopenCold(db, path); }, [&](int) { select(db); });
-    print("one year (60,000 rows): query, totals and count, cold", ours, "ms");
+    figure("one year (60,000 rows): query, totals and count, cold", ours, "ms");
     const double oursWarm = measure(
         7, [](int) {}, [&](int) { select(db); }, true);
-    print("one year (60,000 rows): query, totals and count, warm", oursWarm, "ms");
+    figure("one year (60,000 rows): query, totals and count, warm", oursWarm, "ms");
     const double text = measure(
         3, [&](int) { reopenCold(db, path); }, [&](int) { selectAsText(db); });
-    print("the same with dates formatted as text and compared, cold", text, "ms");
+    figure("the same with dates formatted as text and compared, cold", text, "ms");
     const double textWarm = measure(
         3, [](int) {}, [&](int) { selectAsText(db); }, true);
-    print("the same with dates formatted as text and compared, warm", textWarm, "ms");
-    print("times faster, cold", text / ours, "x");
-    print("times faster, warm", textWarm / oursWarm, "x");
+    figure("the same with dates formatted as text and compared, warm", textWarm, "ms");
+    figure("times faster, cold", text / ours, "x");
+    figure("times faster, warm", textWarm / oursWarm, "x");
 
     BenchOperator op(db);
     PayrollReportWindow window(op.context, PayrollReportWindow::Kind::Datewise);
@@ -142,18 +139,18 @@ int main(int argc, char** argv)
     auto* view = window.findChild<QTableView*>(QStringLiteral("MSHFlexGrid1"));
     auto* model = qobject_cast<report::DocumentModel*>(view->model());
     const QList<PayrollTransaction> rows = select(db).rows;
-    print("filling the grid with the 60,000 rows",
-          measure(
-              7,
-              [&](int) {
-                  reportwin::showGrid(model, view, report::payrollGrid({}));
-                  settle();
-              },
-              [&](int) {
-                  reportwin::showGrid(model, view, report::payrollGrid(rows));
-                  settle();
-              }),
-          "ms");
+    figure("filling the grid with the 60,000 rows",
+           measure(
+               7,
+               [&](int) {
+                   reportwin::showGrid(model, view, report::payrollGrid({}));
+                   settle();
+               },
+               [&](int) {
+                   reportwin::showGrid(model, view, report::payrollGrid(rows));
+                   settle();
+               }),
+           "ms");
 
     window.findChild<QDateEdit*>(QStringLiteral("DTPicker1"))->setDate({year, 1, 1});
     window.findChild<QDateEdit*>(QStringLiteral("DTPicker2"))->setDate({year, 12, 31});
@@ -167,18 +164,18 @@ int main(int argc, char** argv)
         if (window.findChild<QLineEdit*>(QStringLiteral("Text5"))->text() != QString::number(rowsOfYear))
             std::abort();
     };
-    print("Ok: report in the preview, grid and the twelve boxes, cold",
-          measure(
-              5,
-              [&](int) {
-                  closeViewers();
-                  reopenCold(db, path);
-              },
-              ok),
-          "ms");
-    print("Ok: report in the preview, grid and the twelve boxes, warm",
-          measure(
-              5, [&](int) { closeViewers(); }, ok, true),
-          "ms");
+    figure("Ok: report in the preview, grid and the twelve boxes, cold",
+           measure(
+               5,
+               [&](int) {
+                   closeViewers();
+                   reopenCold(db, path);
+               },
+               ok),
+           "ms");
+    figure("Ok: report in the preview, grid and the twelve boxes, warm",
+           measure(
+               5, [&](int) { closeViewers(); }, ok, true),
+           "ms");
     return 0;
 }

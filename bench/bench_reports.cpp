@@ -128,56 +128,53 @@ int main(int argc, char** argv)
             std::abort();
     };
 
-    std::printf("%-58s %10s\n", "median", "");
-    const auto print = [](const char* what, double value, const char* unit) {
-        std::printf("%-58s %10.2f %s\n", what, value, unit);
-    };
+    figuresHeading();
 
     // Print All: the month read again and its first payslips shown in the preview.
-    print("Print All (5,000 payslips) to the preview shown, cold",
-          measure(
-              5,
-              [&](int) {
-                  closeViewers();
-                  reopen();
-              },
-              [&](int) { click("cmdPrintAll"); }),
-          "ms");
-    print("Print All (5,000 payslips) to the preview shown, warm",
-          measure(
-              11, [&](int) { closeViewers(); }, [&](int) { click("cmdPrintAll"); }, true),
-          "ms");
-    print("turning a page of the preview (Page Down)",
-          measure(
-              51, [](int) {},
-              [&](int) {
-                  QTest::keyClick(lastViewer(), Qt::Key_PageDown);
-                  settle();
-              },
-              true),
-          "ms");
+    figure("Print All (5,000 payslips) to the preview shown, cold",
+           measure(
+               5,
+               [&](int) {
+                   closeViewers();
+                   reopen();
+               },
+               [&](int) { click("cmdPrintAll"); }),
+           "ms");
+    figure("Print All (5,000 payslips) to the preview shown, warm",
+           measure(
+               11, [&](int) { closeViewers(); }, [&](int) { click("cmdPrintAll"); }, true),
+           "ms");
+    figure("turning a page of the preview (Page Down)",
+           measure(
+               51, [](int) {},
+               [&](int) {
+                   QTest::keyClick(lastViewer(), Qt::Key_PageDown);
+                   settle();
+               },
+               true),
+           "ms");
 
     // Export PDF of the whole month from the preview.
     // The largest growth of the runs.
     double growth5000 = 0;
     const double pdf5000 = measure(
         3, [](int) {}, [&](int) { growth5000 = std::max(growth5000, peakGrowthMb([&] { exportPdf(employees); })); });
-    print("Export PDF of 5,000 payslips (1,667 pages)", pdf5000 / 1000, "s");
+    figure("Export PDF of 5,000 payslips (1,667 pages)", pdf5000 / 1000, "s");
 
     // The first 1,000 rows selected, Print Selected, then Export PDF.
     closeViewers();
     view->selectionModel()->select(QItemSelection(view->model()->index(0, 0), view->model()->index(999, 0)),
                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    print("Print Selected (1,000 payslips) to the preview shown",
-          measure(
-              5, [&](int) { closeViewers(); }, [&](int) { click("cmdPrintSel"); }, true),
-          "ms");
+    figure("Print Selected (1,000 payslips) to the preview shown",
+           measure(
+               5, [&](int) { closeViewers(); }, [&](int) { click("cmdPrintSel"); }, true),
+           "ms");
     double growth1000 = 0;
     const double pdf1000 = measure(
         3, [](int) {}, [&](int) { growth1000 = std::max(growth1000, peakGrowthMb([&] { exportPdf(1000); })); });
-    print("Export PDF of 1,000 payslips (334 pages)", pdf1000 / 1000, "s");
-    print("peak memory growth while exporting 1,000 payslips", growth1000, "MB");
-    print("peak memory growth while exporting 5,000 payslips", growth5000, "MB");
+    figure("Export PDF of 1,000 payslips (334 pages)", pdf1000 / 1000, "s");
+    figure("peak memory growth while exporting 1,000 payslips", growth1000, "MB");
+    figure("peak memory growth while exporting 5,000 payslips", growth5000, "MB");
 
     // The command line, as a scheduled job runs it.
     db.close();
@@ -195,7 +192,7 @@ int main(int argc, char** argv)
         seconds.push_back(p.seconds);
         peak = p.peakMb;
     }
-    print("command-line export of 5,000 payslips to PDF (whole process)", median(seconds), "s");
-    print("its peak resident memory", peak, "MB");
+    figure("command-line export of 5,000 payslips to PDF (whole process)", median(seconds), "s");
+    figure("its peak resident memory", peak, "MB");
     return 0;
 }

@@ -210,4 +210,14 @@ void quietOffscreen()
     });
 }
 
+void figure(const char* what, double value, const char* unit)
+{
+    std::printf("%-66s %10.2f %s\n", what, value, unit);
+}
+
+void figuresHeading()
+{
+    std::printf("%-66s %10s\n", "median", "");
+}
+
 } // namespace bench

@@ -59,6 +59,9 @@ double median(std::vector<double> values);
 // measurement goes through all the runs once untimed first, so that everything they read is cached.
 double measure(int runs, const std::function<void(int)>& prepare, const std::function<void(int)>& action,
                bool warm = false);
+// One line of a benchmark's figures: what was measured, its median and the unit; the heading over them.
+void figure(const char* what, double value, const char* unit);
+void figuresHeading();
 // Silences the offscreen platform's notes (it cannot raise windows and says so each time).
 void quietOffscreen();
 

@@ -13,36 +13,40 @@
 #include "ui/prompter.h"
 #include "ui/window_lifetime.h"
 
+namespace {
+
+// The controls both windows have, under the same names.
+template <typename Ui, typename Controls>
+void takeCommonControls(Ui& ui, Controls& c)
+{
+    c.from = ui.DTPicker1;
+    c.to = ui.DTPicker2;
+    c.ok = ui.Command1;
+    c.close = ui.Command2;
+    c.grid = ui.MSHFlexGrid1;
+    // In the order of the grid's amount columns.
+    c.totals = {ui.Text1, ui.Text2,  ui.Text4,  ui.Text6,  ui.Text7, ui.Text8,
+                ui.Text9, ui.Text10, ui.Text11, ui.Text12, ui.Text3};
+    c.count = ui.Text5;
+}
+
+} // namespace
+
 PayrollReportWindow::PayrollReportWindow(AppContext& context, Kind kind, QWidget* parent)
     : QWidget(parent), m_context(context), m_kind(kind)
 {
     if (kind == Kind::Datewise) {
         m_datewise = std::make_unique<Ui::DatewisePayrollWindow>();
-        auto& ui = *m_datewise;
-        ui.setupUi(this);
-        m_c = {ui.DTPicker1,
-               ui.DTPicker2,
-               ui.Command1,
-               ui.Command2,
-               ui.MSHFlexGrid1,
-               {ui.Text1, ui.Text2, ui.Text4, ui.Text6, ui.Text7, ui.Text8, ui.Text9, ui.Text10, ui.Text11, ui.Text12,
-                ui.Text3},
-               ui.Text5};
+        m_datewise->setupUi(this);
+        takeCommonControls(*m_datewise, m_c);
     } else {
         m_department = std::make_unique<Ui::DepartmentPayrollWindow>();
         auto& ui = *m_department;
         ui.setupUi(this);
-        m_c = {ui.DTPicker1,
-               ui.DTPicker2,
-               ui.Command1,
-               ui.Command2,
-               ui.MSHFlexGrid1,
-               {ui.Text1, ui.Text2, ui.Text4, ui.Text6, ui.Text7, ui.Text8, ui.Text9, ui.Text10, ui.Text11, ui.Text12,
-                ui.Text3},
-               ui.Text5,
-               ui.Combo1,
-               ui.Combo2,
-               ui.Command3};
+        takeCommonControls(ui, m_c);
+        m_c.department = ui.Combo1;
+        m_c.group = ui.Combo2;
+        m_c.print = ui.Command3;
         reportwin::fillNames(context, ui.Combo1, MasterRepository::Kind::Department);
         reportwin::fillNames(context, ui.Combo2, MasterRepository::Kind::Group, {report::allGroups()});
         connect(ui.Command3, &QPushButton::clicked, this, &PayrollReportWindow::print);

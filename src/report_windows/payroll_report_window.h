@@ -35,13 +35,13 @@ public:
 
 private:
     struct Controls {
-        QDateEdit* from;
-        QDateEdit* to;
-        QPushButton* ok;
-        QPushButton* close;
-        QTableView* grid;
+        QDateEdit* from = nullptr;
+        QDateEdit* to = nullptr;
+        QPushButton* ok = nullptr;
+        QPushButton* close = nullptr;
+        QTableView* grid = nullptr;
         QList<QLineEdit*> totals; // in the order of the grid's amount columns
-        QLineEdit* count;
+        QLineEdit* count = nullptr;
         QComboBox* department = nullptr;
         QComboBox* group = nullptr;
         QPushButton* print = nullptr;

@@ -71,7 +71,7 @@ private slots:
         select({0, 2});
         QVERIFY(printSelected->isEnabled());
         m_f->click(QStringLiteral("cmdPrintSel"));
-        QCOMPARE(payslipNumbers(lastViewer()->document()), (QList<qint64>{1, 2}));
+        QCOMPARE(payslipNumbers(m_f->last<ReportViewer>()->document()), (QList<qint64>{1, 2}));
         m_f->control<QTableView>(QStringLiteral("lvwInfo"))->clearSelection();
         QVERIFY(!printSelected->isEnabled());
     }
@@ -80,7 +80,7 @@ private slots:
     {
         m_f->open<PayslipWindow>();
         m_f->click(QStringLiteral("cmdPrintAll"));
-        const report::Document& document = lastViewer()->document();
+        const report::Document& document = m_f->last<ReportViewer>()->document();
         QCOMPARE(payslipNumbers(document), (QList<qint64>{1, 3, 2, 4}));
         QCOMPARE(document.label(QStringLiteral("Label20")), QStringLiteral("ACME"));
         QCOMPARE(document.label(QStringLiteral("Label21")), QStringLiteral("1 MILL ROAD, HILLTOWN"));
@@ -137,7 +137,7 @@ private slots:
     {
         m_f->open<PayslipWindow>();
         m_f->click(QStringLiteral("cmdPrintAll"));
-        ReportViewer* viewer = lastViewer();
+        ReportViewer* viewer = m_f->last<ReportViewer>();
         WindowFixture::showActive(viewer);
         QCOMPARE(viewer->findChild<QSpinBox*>(QStringLiteral("spnPage"))->maximum(), 2);
         QTest::keyClick(viewer, Qt::Key_PageDown);
@@ -179,13 +179,6 @@ private:
             const QRect cell = view->visualRect(view->model()->index(row, 1));
             QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier, cell.center());
         }
-    }
-    ReportViewer* lastViewer() const
-    {
-        const auto viewers = m_f->window()->findChildren<ReportViewer*>();
-        if (viewers.isEmpty())
-            qFatal("no report shown");
-        return viewers.last();
     }
 
     std::unique_ptr<WindowFixture> m_f;

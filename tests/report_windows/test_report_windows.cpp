@@ -109,7 +109,7 @@ private slots:
         // The grid's net pay column adds up to its box.
         QCOMPARE(columnTotal(grid, 12), sumOf(QStringLiteral("payroll"), "netpay", condition));
 
-        const report::Document& d = lastViewer()->document();
+        const report::Document& d = m_f->last<ReportViewer>()->document();
         QCOMPARE(d.name, byDepartment ? QStringLiteral("DataReport2") : QStringLiteral("DataReport1"));
         QCOMPARE(d.rowCount(), rows);
         QCOMPARE(d.label("Label22"), from.toString("dd/MM/yyyy"));
@@ -128,7 +128,7 @@ private slots:
         QCOMPARE(m_f->control<QComboBox>("Combo2")->itemText(0), QStringLiteral("ALL"));
         setRange(dec1, mar31);
         m_f->click("Command3");
-        QCOMPARE(lastViewer()->document().rowCount(), 6);
+        QCOMPARE(m_f->last<ReportViewer>()->document().rowCount(), 6);
         QCOMPARE(m_f->control<QTableView>("MSHFlexGrid1")->model()->rowCount(), 0);
         QCOMPARE(m_f->text("Text5"), QStringLiteral("0"));
     }
@@ -169,7 +169,7 @@ private slots:
         auto* grid = m_f->control<QTableView>("MSHFlexGrid1");
         QCOMPARE(grid->model()->rowCount(), 3);
         QCOMPARE(columnTotal(grid, 2), sumOf("adv", "advamt", condition));
-        QCOMPARE(lastViewer()->document().name, QStringLiteral("DataReport3"));
+        QCOMPARE(m_f->last<ReportViewer>()->document().name, QStringLiteral("DataReport3"));
     }
 
     void loansPaidAndRecovered_data()
@@ -220,15 +220,15 @@ private slots:
 
         // Each list prints its own report, without Ok having to come first.
         m_f->click(byDepartment ? "Command3" : "Command3");
-        QCOMPARE(lastViewer()->document().name,
+        QCOMPARE(m_f->last<ReportViewer>()->document().name,
                  byDepartment ? QStringLiteral("DataReport6") : QStringLiteral("DataReport4"));
-        QCOMPARE(lastViewer()->document().rowCount(), loans);
+        QCOMPARE(m_f->last<ReportViewer>()->document().rowCount(), loans);
         m_f->click(byDepartment ? "Command2" : "Command4");
-        QCOMPARE(lastViewer()->document().name,
+        QCOMPARE(m_f->last<ReportViewer>()->document().name,
                  byDepartment ? QStringLiteral("DataReport7") : QStringLiteral("DataReport5"));
-        QCOMPARE(lastViewer()->document().rowCount(), recoveries);
+        QCOMPARE(m_f->last<ReportViewer>()->document().rowCount(), recoveries);
         if (byDepartment)
-            QCOMPARE(lastViewer()->document().label("Label2"), department);
+            QCOMPARE(m_f->last<ReportViewer>()->document().label("Label2"), department);
     }
 
     void salaryOfAMonth()
@@ -242,7 +242,7 @@ private slots:
         QCOMPARE(m_f->text("Combo2"), QStringLiteral("RAMESH PATEL"));
         m_f->control<QDateEdit>("DTPicker1")->setDate({2026, 3, 20});
         m_f->click("Command1");
-        const report::Document& d = lastViewer()->document();
+        const report::Document& d = m_f->last<ReportViewer>()->document();
         QCOMPARE(d.name, QStringLiteral("DataReport8"));
         QCOMPARE(d.label("Label22"), QStringLiteral("March"));
         // Employee 1's two ACME transactions of March; OTHER CO's of the same month stays out.
@@ -278,7 +278,7 @@ private slots:
         m_f->control<QDateEdit>("DTPicker2")->setDate({2025, 12, 15});
         m_f->control<QDateEdit>("DTPicker3")->setDate({2026, 3, 2});
         m_f->click("Command2");
-        const report::Document& d = lastViewer()->document();
+        const report::Document& d = m_f->last<ReportViewer>()->document();
         QCOMPARE(d.name, QStringLiteral("DataReport10"));
         QCOMPARE(d.rowCount(), lines);
         QCOMPARE(d.label("Label22"), QStringLiteral("December2025"));
@@ -371,14 +371,6 @@ private:
         for (int row = 0; row < grid->model()->rowCount(); ++row)
             total = *total.plus(*Currency::parse(grid->model()->index(row, column).data().toString().remove(',')));
         return total;
-    }
-
-    ReportViewer* lastViewer() const
-    {
-        const auto viewers = m_f->window()->findChildren<ReportViewer*>();
-        if (viewers.isEmpty())
-            qFatal("no report shown");
-        return viewers.last();
     }
 
     std::unique_ptr<WindowFixture> m_f;

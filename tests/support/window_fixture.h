@@ -45,6 +45,16 @@ public:
             qFatal("no control %s", qPrintable(name));
         return found;
     }
+    // The window's child of that type made last (the report shown last); the test stops when there
+    // is none.
+    template <typename T>
+    T* last() const
+    {
+        const QList<T*> made = m_window ? m_window->findChildren<T*>() : QList<T*>();
+        if (made.isEmpty())
+            qFatal("no %s shown", T::staticMetaObject.className());
+        return made.last();
+    }
     // What a control shows: a box's or combo box's text, a label's or button's caption.
     QString text(const QString& name) const;
     // Enters the box (a line edit, a text box or an editable combo box), replaces its text by typing and, unless
