@@ -5,19 +5,54 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlQuery>
 
 #include <sqlite3.h>
 
 namespace {
 
+// Whether the driver runs on the same SQLite library as this program: a Qt built with a copy of
+// SQLite inside its driver would hand out a connection of another library. Asked once, through the
+// driver, before the connection is touched.
+bool driverSharesTheLibrary(const QSqlDatabase& connection)
+{
+    static const bool shared = [&] {
+        QSqlQuery version(connection);
+        return version.exec(QStringLiteral("SELECT sqlite_version()")) && version.next() &&
+               version.value(0).toString() == QString::fromLatin1(sqlite3_libversion());
+    }();
+    return shared;
+}
+
 sqlite3* sqliteHandle(const QSqlDatabase& connection)
 {
-    if (connection.driverName() != QStringLiteral("QSQLITE") || !connection.driver())
+    if (connection.driverName() != QStringLiteral("QSQLITE") || !connection.driver() || !connection.isOpen())
         return nullptr;
     const QVariant handle = connection.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0 || !driverSharesTheLibrary(connection))
         return nullptr;
     return *static_cast<sqlite3* const*>(handle.data());
+}
+
+// As the driver: an empty text, bytes, date or time of a null kind is stored as NULL.
+bool boundAsNull(const QVariant& v)
+{
+    if (v.isNull())
+        return true;
+    switch (v.typeId()) {
+    case QMetaType::QString:
+        return v.toString().isNull();
+    case QMetaType::QByteArray:
+        return v.toByteArray().isNull();
+    case QMetaType::QDate:
+        return v.toDate().isNull();
+    case QMetaType::QTime:
+        return v.toTime().isNull();
+    case QMetaType::QDateTime:
+        return v.toDateTime().isNull();
+    default:
+        return false;
+    }
 }
 
 QString errorOf(sqlite3* handle)
@@ -33,8 +68,13 @@ SqlQuery::SqlQuery(const Database& database, const QString& sql)
     m_handle = sqliteHandle(connection);
     if (m_handle) {
         const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v2(m_handle, text.constData(), int(text.size()), &m_statement, nullptr) != SQLITE_OK)
+        const char* rest = nullptr;
+        if (sqlite3_prepare_v2(m_handle, text.constData(), int(text.size()), &m_statement, &rest) != SQLITE_OK)
             m_prepareError = errorOf(m_handle);
+        else if (!m_statement)
+            m_prepareError = QStringLiteral("The statement is empty");
+        else if (!QByteArray(rest).trimmed().isEmpty())
+            m_prepareError = QStringLiteral("Only one statement can run at a time");
         return;
     }
     m_query.emplace(connection);
@@ -85,6 +125,7 @@ Status SqlQuery::exec()
     sqlite3_reset(m_statement);
     sqlite3_clear_bindings(m_statement);
     m_rowPending = false;
+    m_stepResult = SQLITE_DONE;
     m_ran = true;
     if (m_values.size() != sqlite3_bind_parameter_count(m_statement))
         return Status::failure(QStringLiteral("The statement takes %1 values, not %2")
@@ -94,7 +135,7 @@ Status SqlQuery::exec()
         const QVariant& v = m_values.at(i);
         const int position = i + 1;
         int bound = SQLITE_OK;
-        switch (v.isNull() ? QMetaType::UnknownType : v.typeId()) {
+        switch (boundAsNull(v) ? QMetaType::UnknownType : v.typeId()) {
         case QMetaType::UnknownType:
             bound = sqlite3_bind_null(m_statement, position);
             break;
@@ -132,6 +173,7 @@ Status SqlQuery::exec()
     if (m_stepResult != SQLITE_DONE) {
         const Status failed = Status::failure(errorOf(m_handle));
         sqlite3_reset(m_statement);
+        m_stepResult = SQLITE_DONE;
         return failed;
     }
     return {};

@@ -206,6 +206,8 @@ void TestDatabaseFile::valuesComeBackAsBound_data()
     QTest::newRow("empty text") << QVariant(QString("")) << QVariant(QString(""));
     QTest::newRow("bytes") << QVariant(QByteArray("\0\1\2", 3)) << QVariant(QByteArray("\0\1\2", 3));
     QTest::newRow("null") << QVariant() << QVariant();
+    QTest::newRow("a null text is stored as NULL") << QVariant(QString()) << QVariant();
+    QTest::newRow("an invalid date is stored as NULL") << QVariant(QDate()) << QVariant();
 }
 
 void TestDatabaseFile::valuesComeBackAsBound()
@@ -237,6 +239,11 @@ void TestDatabaseFile::failuresAreReported_data()
     QTest::newRow("too many values") << "SELECT ?" << QVariantList{1, 2} << "takes 1 values, not 2";
     QTest::newRow("a rule broken") << "INSERT INTO dept (dept) VALUES (?)" << QVariantList{QVariant()} << "NOT NULL";
     QTest::newRow("a duplicate") << "INSERT INTO dept (dept) VALUES (?)" << QVariantList{"stores"} << "UNIQUE";
+    QTest::newRow("after the first row")
+        << "SELECT abs(v) FROM (SELECT 1 AS v UNION ALL SELECT -9223372036854775807 - 1)" << QVariantList{}
+        << "integer overflow";
+    QTest::newRow("an empty statement") << "  " << QVariantList{} << "empty";
+    QTest::newRow("two statements") << "SELECT 1; SELECT 2" << QVariantList{} << "one statement";
 }
 
 void TestDatabaseFile::failuresAreReported()
@@ -255,13 +262,17 @@ void TestDatabaseFile::failuresAreReported()
     QCOMPARE(SqlQuery(t.db(), "SELECT count(*) FROM dept").single()->toInt(), 1);
 }
 
-// A read stopped after its first row does not hold the file: a change and a transaction follow.
+// A read stopped after its first row does not hold the file: a backup copy, a change and a
+// transaction follow.
 void TestDatabaseFile::readsAndChangesInterleave()
 {
     TestDatabase t;
     QVERIFY(SqlQuery(t.db(), "INSERT INTO grp (grp) VALUES ('A'), ('B'), ('C')").exec());
     SqlQuery first(t.db(), "SELECT grp FROM grp ORDER BY grp");
     QCOMPARE(first.first([](const SqlQuery& r) { return r.text(0); })->value(), QStringLiteral("A"));
+    QTemporaryDir folder;
+    QVERIFY(SqlQuery(t.db(), "VACUUM INTO ?").bind(folder.filePath("copy.db")).exec());
+    QVERIFY(SqlQuery(t.db(), "SELECT count(*) FROM grp").single());
     QVERIFY(inTransaction(t.db(), [&] { return SqlQuery(t.db(), "DELETE FROM grp WHERE grp = 'B'").exec(); }));
     SqlQuery changed(t.db(), "UPDATE grp SET grp = lower(grp)");
     QCOMPARE(changed.execCounting().value(), 2);
