@@ -65,7 +65,7 @@ QList<report::Field<T>> payslipColumns()
 
 } // namespace
 
-PayrollMonthModel::PayrollMonthModel(Columns columns, QObject* parent) : QAbstractTableModel(parent)
+PayrollMonthModel::PayrollMonthModel(Columns columns, QObject* parent) : report::SortableTableModel(parent)
 {
     m_columns = columns == Columns::Payslips ? payslipColumns() : payrollColumns();
 }
@@ -74,7 +74,12 @@ void PayrollMonthModel::setTransactions(QList<PayrollTransaction> transactions)
 {
     beginResetModel();
     m_rows = std::move(transactions);
-    applySort();
+    if (m_sortColumn >= 0) {
+        QList<PayrollTransaction> sorted;
+        for (int row : report::sortedOrder(m_rows, m_columns.at(m_sortColumn), m_sortOrder))
+            sorted << m_rows.at(row);
+        m_rows = std::move(sorted);
+    }
     endResetModel();
 }
 
@@ -122,15 +127,14 @@ void PayrollMonthModel::sort(int column, Qt::SortOrder order)
 {
     if (column < 0 || column >= m_columns.size())
         return;
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     m_sortColumn = column;
     m_sortOrder = order;
-    applySort();
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-}
-
-void PayrollMonthModel::applySort()
-{
-    if (m_sortColumn >= 0)
-        report::sortRows(m_rows, m_columns.at(m_sortColumn), m_sortOrder);
+    const QList<int> oldRows = report::sortedOrder(m_rows, m_columns.at(column), order);
+    reorder(oldRows, [&] {
+        QList<PayrollTransaction> sorted;
+        sorted.reserve(m_rows.size());
+        for (int row : oldRows)
+            sorted << m_rows.at(row);
+        m_rows = std::move(sorted);
+    });
 }

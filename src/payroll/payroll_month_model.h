@@ -3,11 +3,11 @@
 #include "data/payroll_repository.h"
 #include "reports/report_document.h"
 
-#include <QAbstractTableModel>
+#include "reports/report_grid.h"
 
 // The month's transactions as the payroll window or the payslip window lists them; a header click
 // sorts them by that column.
-class PayrollMonthModel : public QAbstractTableModel {
+class PayrollMonthModel : public report::SortableTableModel {
     Q_OBJECT
 public:
     enum class Columns { Payroll, Payslips };
@@ -25,8 +25,6 @@ public:
     void sort(int column, Qt::SortOrder order) override;
 
 private:
-    void applySort();
-
     QList<report::Field<PayrollTransaction>> m_columns;
     QList<PayrollTransaction> m_rows;
     int m_sortColumn = -1;

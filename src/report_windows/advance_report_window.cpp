@@ -20,7 +20,7 @@ AdvanceReportWindow::AdvanceReportWindow(AppContext& context, QWidget* parent)
     reportwin::startOnToday(context, {m_ui->DTPicker1, m_ui->DTPicker2});
     connect(m_ui->Command1, &QPushButton::clicked, this, &AdvanceReportWindow::ok);
     connect(m_ui->Command2, &QPushButton::clicked, this, &QWidget::close);
-    m_ui->Command1->setDefault(true);
+    reportwin::setUpKeys(this);
     reportwin::showGrid(m_model, m_ui->MSHFlexGrid1, report::advanceGrid({}));
     reportwin::showTotal(m_ui->Text3, Currency());
     m_ui->Text5->setText(QStringLiteral("0"));

@@ -40,7 +40,7 @@ LoanReportWindow::LoanReportWindow(AppContext& context, Kind kind, QWidget* pare
     connect(m_c.close, &QPushButton::clicked, this, &QWidget::close);
     connect(m_c.printLoans, &QPushButton::clicked, this, &LoanReportWindow::printLoans);
     connect(m_c.printRecoveries, &QPushButton::clicked, this, &LoanReportWindow::printRecoveries);
-    m_c.ok->setDefault(true);
+    reportwin::setUpKeys(this);
     reportwin::showGrid(m_loanModel, m_c.loans, report::loanGrid({}));
     reportwin::showGrid(m_recoveryModel, m_c.recoveries, report::loanRecoveryGrid({}, kind == Kind::Department));
     for (QLineEdit* box : {m_c.loanTotal, m_c.recoveryTotal})

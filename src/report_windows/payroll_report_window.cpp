@@ -57,7 +57,7 @@ PayrollReportWindow::PayrollReportWindow(AppContext& context, Kind kind, QWidget
     reportwin::startOnToday(context, {m_c.from, m_c.to});
     connect(m_c.ok, &QPushButton::clicked, this, &PayrollReportWindow::ok);
     connect(m_c.close, &QPushButton::clicked, this, &QWidget::close);
-    m_c.ok->setDefault(true);
+    reportwin::setUpKeys(this);
     reportwin::showGrid(m_model, m_c.grid, report::payrollGrid({}));
     for (QLineEdit* box : m_c.totals)
         reportwin::showTotal(box, Currency());

@@ -1,6 +1,7 @@
 #include "report_window_support.h"
 
 #include "common/clock.h"
+#include "common/dates.h"
 #include "reports/report_grid.h"
 #include "ui/app_context.h"
 #include "ui/entry_behaviour.h"
@@ -10,6 +11,7 @@
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 
 namespace reportwin {
@@ -21,11 +23,12 @@ void startOnToday(AppContext& context, std::initializer_list<QDateEdit*> pickers
         picker->setDate(today);
 }
 
-std::optional<std::pair<QDate, QDate>> rangeOf(Prompter& prompter, QDateEdit* from, QDateEdit* to,
+std::optional<std::pair<QDate, QDate>> rangeOf(Prompter& prompter, QDateEdit* from, QDateEdit* to, RangeOf unit,
                                                const QString& fromCaption, const QString& toCaption)
 {
-    const QDate first = from->date();
-    const QDate last = to->date();
+    const bool months = unit == RangeOf::Months;
+    const QDate first = months ? dates::firstOfMonth(from->date()) : from->date();
+    const QDate last = months ? dates::lastOfMonth(to->date()) : to->date();
     if (first > last) {
         prompter.warning(QStringLiteral("The %1 (%2) is after the %3 (%4). Choose a %1 on or before the %3.")
                              .arg(fromCaption, from->text(), toCaption, to->text()));
@@ -33,6 +36,17 @@ std::optional<std::pair<QDate, QDate>> rangeOf(Prompter& prompter, QDateEdit* fr
         return std::nullopt;
     }
     return std::pair(first, last);
+}
+
+void setUpKeys(QWidget* window)
+{
+    for (QPushButton* button : window->findChildren<QPushButton*>())
+        button->setAutoDefault(true);
+    for (QDateEdit* picker : window->findChildren<QDateEdit*>())
+        EntryBehaviour::install(picker, EntryBehaviour::EnterMovesOn);
+    for (QComboBox* list : window->findChildren<QComboBox*>())
+        if (!list->isEditable())
+            EntryBehaviour::install(list, EntryBehaviour::EnterMovesOn | EntryBehaviour::DropDownOnFocus);
 }
 
 void fillNames(AppContext& context, QComboBox* box, MasterRepository::Kind kind, const QStringList& first)
@@ -48,7 +62,6 @@ void fillNames(AppContext& context, QComboBox* box, MasterRepository::Kind kind,
     names.sort(Qt::CaseInsensitive);
     box->clear();
     box->addItems(first + names);
-    EntryBehaviour::install(box, EntryBehaviour::DropDownOnFocus);
 }
 
 std::optional<QString> chosenName(Prompter& prompter, QComboBox* box, const QString& what)

@@ -28,10 +28,16 @@ namespace reportwin {
 
 // The pickers show today when the window opens; the operator's dates then stay as chosen.
 void startOnToday(AppContext& context, std::initializer_list<QDateEdit*> pickers);
-// The range from `from` to `to`, or nothing after telling the operator that it starts after it ends.
+// What a pair of pickers chooses: days, or whole months (from the first day of one to the last of
+// the other, whatever days the pickers hold).
+enum class RangeOf { Days, Months };
+// The range the pickers choose, or nothing after telling the operator that it starts after it ends.
 std::optional<std::pair<QDate, QDate>> rangeOf(Prompter& prompter, QDateEdit* from, QDateEdit* to,
+                                               RangeOf unit = RangeOf::Days,
                                                const QString& fromCaption = QStringLiteral("From Date"),
                                                const QString& toCaption = QStringLiteral("To Date"));
+// Buttons take Enter, and Enter in a picker or a fixed list moves on like Tab.
+void setUpKeys(QWidget* window);
 // Fills the list with the master's names, in order; a failure to read them is told.
 void fillNames(AppContext& context, QComboBox* box, MasterRepository::Kind kind, const QStringList& first = {});
 // The chosen name of a list, or nothing after asking the operator to choose one.

@@ -30,8 +30,7 @@ SalaryReportWindow::SalaryReportWindow(AppContext& context, QWidget* parent)
     connect(m_ui->Command1, &QPushButton::clicked, this, &SalaryReportWindow::monthly);
     connect(m_ui->Command2, &QPushButton::clicked, this, &SalaryReportWindow::period);
     connect(m_ui->cmdClose, &QPushButton::clicked, this, &QWidget::close);
-    for (QPushButton* button : findChildren<QPushButton*>())
-        button->setAutoDefault(true);
+    reportwin::setUpKeys(this);
     m_ui->Combo1->setFocus();
 }
 
@@ -82,13 +81,12 @@ void SalaryReportWindow::monthly()
 
 void SalaryReportWindow::period()
 {
-    const auto range = reportwin::rangeOf(m_context.prompter, m_ui->DTPicker2, m_ui->DTPicker3,
-                                          QStringLiteral("From Month"), QStringLiteral("To Month"));
+    const auto range =
+        reportwin::rangeOf(m_context.prompter, m_ui->DTPicker2, m_ui->DTPicker3, reportwin::RangeOf::Months,
+                           QStringLiteral("From Month"), QStringLiteral("To Month"));
     if (!range)
         return;
-    // The pickers name months: the period runs from the first day of one to the last day of the other.
-    auto s = PayrollSelection::range(m_context.session.company, dates::firstOfMonth(range->first),
-                                     dates::lastOfMonth(range->second));
+    auto s = PayrollSelection::range(m_context.session.company, range->first, range->second);
     s.group = m_ui->Combo5->currentText();
     // An empty employee box asks for the whole group.
     const bool wholeGroup = m_ui->Combo4->currentText().trimmed().isEmpty();

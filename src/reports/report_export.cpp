@@ -302,8 +302,12 @@ Result<ExportRequest> exportRequest(const QCommandLineParser& parser)
     for (const QString& filter : kind->required)
         if (!parser.isSet(filter))
             return wrong(QStringLiteral("The report %1 needs --%2.").arg(kind->name, filter));
-    request.department = parser.value(filterOptions.at(0));
-    request.group = parser.value(filterOptions.at(1));
+    request.department = parser.value(filterOptions.at(0)).trimmed();
+    request.group = parser.value(filterOptions.at(1)).trimmed();
+    for (const auto& [option, value] :
+         {std::pair(filterOptions.at(0), request.department), std::pair(filterOptions.at(1), request.group)})
+        if (parser.isSet(option) && value.isEmpty())
+            return wrong(QStringLiteral("Give the %1's name after --%1.").arg(option));
     if (parser.isSet(filterOptions.at(2))) {
         bool number = false;
         request.employee = parser.value(filterOptions.at(2)).toLongLong(&number);

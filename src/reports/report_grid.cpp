@@ -65,7 +65,23 @@ bool valueLess(const Value& a, const Value& b)
     return false;
 }
 
-DocumentModel::DocumentModel(QObject* parent) : QAbstractTableModel(parent) {}
+void SortableTableModel::reorder(const QList<int>& oldRows, const std::function<void()>& apply)
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    apply();
+    QList<int> newRowOf(oldRows.size());
+    for (int row = 0; row < oldRows.size(); ++row)
+        newRowOf[oldRows.at(row)] = row;
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before)
+        after << (index.row() < newRowOf.size() ? this->index(newRowOf.at(index.row()), index.column()) : index);
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+DocumentModel::DocumentModel(QObject* parent) : SortableTableModel(parent) {}
 
 void DocumentModel::setDocument(Document document)
 {
@@ -75,7 +91,7 @@ void DocumentModel::setDocument(Document document)
     std::iota(m_order.begin(), m_order.end(), 0);
     if (m_sortColumn >= m_document.columns().size())
         m_sortColumn = -1;
-    applySort();
+    sortOrder(m_order);
     endResetModel();
 }
 
@@ -109,20 +125,26 @@ void DocumentModel::sort(int column, Qt::SortOrder order)
 {
     if (column < 0 || column >= m_document.columns().size())
         return;
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     m_sortColumn = column;
     m_sortOrder = order;
-    std::iota(m_order.begin(), m_order.end(), 0);
-    applySort();
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    QList<int> rowOfDocumentRow(m_order.size());
+    for (int row = 0; row < m_order.size(); ++row)
+        rowOfDocumentRow[m_order.at(row)] = row;
+    QList<int> sorted(m_order.size());
+    std::iota(sorted.begin(), sorted.end(), 0);
+    sortOrder(sorted);
+    QList<int> oldRows(sorted.size());
+    for (int row = 0; row < sorted.size(); ++row)
+        oldRows[row] = rowOfDocumentRow.at(sorted.at(row));
+    reorder(oldRows, [&] { m_order = sorted; });
 }
 
-void DocumentModel::applySort()
+void DocumentModel::sortOrder(QList<int>& order) const
 {
     if (m_sortColumn < 0)
         return;
     const int column = m_sortColumn;
-    std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
         const Value va = m_document.value(a, column);
         const Value vb = m_document.value(b, column);
         return m_sortOrder == Qt::AscendingOrder ? valueLess(va, vb) : valueLess(vb, va);

@@ -7,6 +7,8 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <functional>
+#include <numeric>
 
 class Prompter;
 class QTableView;
@@ -23,18 +25,38 @@ QVariant cellData(const Value& value, Format format, int role);
 // empty cells first.
 bool valueLess(const Value& a, const Value& b);
 
-// Sorts rows by one field, keeping the order of equal rows.
+// The rows in the order of one field, equal rows in the order they stand: for each place, the row
+// that goes there.
 template <typename Row>
-void sortRows(QList<Row>& rows, const Field<Row>& field, Qt::SortOrder order)
+QList<int> sortedOrder(const QList<Row>& rows, const Field<Row>& field, Qt::SortOrder order)
 {
-    std::stable_sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) {
-        return order == Qt::AscendingOrder ? valueLess(field.value(a), field.value(b))
-                                           : valueLess(field.value(b), field.value(a));
+    QList<Value> keys;
+    keys.reserve(rows.size());
+    for (const Row& row : rows)
+        keys << field.value(row);
+    QList<int> places(rows.size());
+    std::iota(places.begin(), places.end(), 0);
+    std::stable_sort(places.begin(), places.end(), [&](int a, int b) {
+        return order == Qt::AscendingOrder ? valueLess(keys.at(a), keys.at(b)) : valueLess(keys.at(b), keys.at(a));
     });
+    return places;
 }
 
-// A document's rows as a grid: the same definition that prints them, sorted by a header click.
-class DocumentModel : public QAbstractTableModel {
+// A table model whose rows a header click puts in another order; the selection and the current
+// row move with their rows, so that what the operator chose stays chosen.
+class SortableTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+protected:
+    // `oldRows` gives, for each row of the new order, the row it was; `apply` puts the model's data
+    // in that order.
+    void reorder(const QList<int>& oldRows, const std::function<void()>& apply);
+};
+
+// A grid of a document's rows: the same definition that prints them, sorted by a header click.
+class DocumentModel : public SortableTableModel {
     Q_OBJECT
 public:
     explicit DocumentModel(QObject* parent = nullptr);
@@ -52,7 +74,8 @@ public:
     void sort(int column, Qt::SortOrder order) override;
 
 private:
-    void applySort();
+    // Puts the document rows in the order last chosen, if one was.
+    void sortOrder(QList<int>& order) const;
 
     Document m_document;
     QList<int> m_order;

@@ -9,6 +9,7 @@
 
 #include <QDateEdit>
 #include <QFile>
+#include <QHeaderView>
 #include <QLocale>
 #include <QPushButton>
 #include <QSpinBox>
@@ -74,6 +75,22 @@ private slots:
         QCOMPARE(payslipNumbers(m_f->last<ReportViewer>()->document()), (QList<qint64>{1, 2}));
         m_f->control<QTableView>(QStringLiteral("lvwInfo"))->clearSelection();
         QVERIFY(!printSelected->isEnabled());
+    }
+
+    // Sorting the list keeps the same transactions selected, wherever they move.
+    void selectionFollowsItsRowsWhenSorted()
+    {
+        m_f->open<PayslipWindow>();
+        select({0, 2}); // transactions 1 and 2
+        auto* view = m_f->control<QTableView>(QStringLiteral("lvwInfo"));
+        const int netPay = 14;
+        QCOMPARE(view->model()->headerData(netPay, Qt::Horizontal).toString(), QStringLiteral("Net Pay"));
+        view->horizontalHeader()->setSortIndicator(netPay, Qt::AscendingOrder);
+        QCOMPARE(view->model()->index(0, 15).data().toLongLong(), 3); // 403, the smallest
+        m_f->click(QStringLiteral("cmdPrintSel"));
+        QList<qint64> printed = payslipNumbers(m_f->last<ReportViewer>()->document());
+        std::sort(printed.begin(), printed.end());
+        QCOMPARE(printed, (QList<qint64>{1, 2}));
     }
 
     void printAllGivesOnePayslipPerTransaction()

@@ -55,6 +55,7 @@ private slots:
         QTest::newRow("payroll without a period") << QStringList{"--report=payroll", "--company=ACME", out} << "Give the period";
         QTest::newRow("department payroll without department") << QStringList{"--report=department-payroll", "--company=ACME", "--from=2026-01-01", "--to=2026-01-31", out} << "needs --department";
         QTest::newRow("loans take no group") << QStringList{"--report=department-loans", "--company=ACME", "--from=2026-01-01", "--to=2026-01-31", "--department=ACCOUNTS", "--group=STAFF", out} << "takes no --group";
+        QTest::newRow("an empty department") << QStringList{"--report=department-payroll", "--company=ACME", "--from=2026-01-01", "--to=2026-01-31", "--department=", out} << "Give the department's name";
         QTest::newRow("salary of a month without employee") << QStringList{"--report=salary-month", "--company=ACME", "--month=2026-03", out} << "needs --employee";
         QTest::newRow("salaries without group or employee") << QStringList{"--report=salary-period", "--company=ACME", "--from=2026-01-01", "--to=2026-03-31", out} << "needs --group, --employee or both";
         // clang-format on
