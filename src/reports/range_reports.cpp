@@ -50,11 +50,11 @@ QList<Field<T>> payrollReportFields()
 {
     return {
         nameField(QStringLiteral("Employee Name"), &T::name),
-        amountField(QStringLiteral("Basic Rate"), &T::monthRate, true, 1.2),
-        amountField(QStringLiteral("Present"), &T::daysPresent, true, 0.8),
-        amountField(QStringLiteral("Earnings"), &T::presentDaysSalary, true, 1.2),
+        amountField(QStringLiteral("Basic Rate"), &T::monthRate, true, 1.4),
+        amountField(QStringLiteral("Present"), &T::daysPresent, true, 1.1),
+        amountField(QStringLiteral("Earnings"), &T::presentDaysSalary, true, 1.4),
         amountField(QStringLiteral("Deduction"), &T::totalDeductions, true, 1.2),
-        amountField(QStringLiteral("Netpay"), &T::netPay, true, 1.2),
+        amountField(QStringLiteral("Netpay"), &T::netPay, true, 1.4),
         {{QStringLiteral("Signature"), Format::Signature, 1.2}, [](const T&) { return Value(); }},
     };
 }
@@ -62,13 +62,13 @@ QList<Field<T>> payrollReportFields()
 QList<Field<S>> salaryFields()
 {
     return {
-        memberField("ID", Format::Number, &S::employeeId),
-        nameField(QStringLiteral("Employee Name"), &S::name),
+        {{QStringLiteral("ID"), Format::Number, 0.6}, [](const S& s) { return Value(s.employeeId); }},
+        nameField(QStringLiteral("Employee Name"), &S::name, 2.2),
         amountField(QStringLiteral("Basic Rate"), &S::monthRate, false, 1.2),
-        amountField(QStringLiteral("Present"), &S::daysPresent, true, 0.8),
-        amountField(QStringLiteral("Earnings"), &S::earnings, true, 1.2),
+        amountField(QStringLiteral("Present"), &S::daysPresent, true, 1.1),
+        amountField(QStringLiteral("Earnings"), &S::earnings, true, 1.4),
         amountField(QStringLiteral("Deduction"), &S::deductions, true, 1.2),
-        amountField(QStringLiteral("Netpay"), &S::netPay, true, 1.2),
+        amountField(QStringLiteral("Netpay"), &S::netPay, true, 1.4),
         {{QStringLiteral("Signature"), Format::Signature, 1.2}, [](const S&) { return Value(); }},
     };
 }

@@ -41,8 +41,12 @@ QFont pageFont(const QPainter& painter, double points, bool bold = false)
     return font;
 }
 
-// A text too wide for its box is set smaller, down to three quarters of its size, before it is cut.
-void drawText(QPainter& painter, const QRectF& box, const QString& text, Qt::Alignment alignment)
+// How a text too wide for its box is fitted: a text is set smaller, down to three quarters of its
+// size, before it is cut; a figure is never cut (a cut figure reads as another), only set smaller.
+enum class Fit { CutText, WholeFigure };
+
+void drawText(QPainter& painter, const QRectF& box, const QString& text, Qt::Alignment alignment,
+              Fit fit = Fit::CutText)
 {
     const QFont font = painter.font();
     const double width = painter.fontMetrics().horizontalAdvance(text);
@@ -50,9 +54,18 @@ void drawText(QPainter& painter, const QRectF& box, const QString& text, Qt::Ali
         QFont smaller = font;
         smaller.setPointSizeF(font.pointSizeF() * std::max(0.75, box.width() / width));
         painter.setFont(smaller);
+        // Fonts do not scale quite in proportion: a figure is set smaller step by step until it fits.
+        for (int step = 0;
+             fit == Fit::WholeFigure && step < 12 && painter.fontMetrics().horizontalAdvance(text) > box.width();
+             ++step) {
+            smaller.setPointSizeF(smaller.pointSizeF() * 0.92);
+            painter.setFont(smaller);
+        }
     }
-    const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, int(std::floor(box.width())));
-    painter.drawText(box, int(alignment | Qt::AlignVCenter | Qt::TextSingleLine), shown);
+    const QString shown = fit == Fit::WholeFigure
+                              ? text
+                              : painter.fontMetrics().elidedText(text, Qt::ElideRight, int(std::floor(box.width())));
+    painter.drawText(box, int(alignment | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip), shown);
     painter.setFont(font);
 }
 
@@ -207,7 +220,8 @@ void Pages::paintRow(QPainter& painter, int row, double top) const
             continue;
         }
         drawText(painter, cell, m_document.text(row, c, Purpose::Paper),
-                 column.rightAligned() ? Qt::AlignRight : Qt::AlignLeft);
+                 column.rightAligned() ? Qt::AlignRight : Qt::AlignLeft,
+                 column.rightAligned() ? Fit::WholeFigure : Fit::CutText);
     }
 }
 
@@ -249,7 +263,8 @@ void Pages::paintRecord(QPainter& painter, int row, double top) const
             painter.setFont(pageFont(painter, 8.5, true));
             // Amounts line up on their decimal point; numbers and texts read from the left.
             drawText(painter, value, m_document.text(row, c, Purpose::Paper),
-                     column.format == Format::Amount ? Qt::AlignRight : Qt::AlignLeft);
+                     column.format == Format::Amount ? Qt::AlignRight : Qt::AlignLeft,
+                     column.rightAligned() ? Fit::WholeFigure : Fit::CutText);
         }
         y += recordLine;
     }
@@ -280,7 +295,8 @@ void Pages::paintClosing(QPainter& painter, double top) const
             if (!column.summed)
                 continue;
             const QRectF cell(edges.at(c) + cellPad, y, edges.at(c + 1) - edges.at(c) - 2 * cellPad, closingLine);
-            drawText(painter, cell, formatted(sums.at(c), column.format, Purpose::Paper), Qt::AlignRight);
+            drawText(painter, cell, formatted(sums.at(c), column.format, Purpose::Paper), Qt::AlignRight,
+                     Fit::WholeFigure);
         }
         y += closingLine;
     }

@@ -12,8 +12,10 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPrinter>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -320,6 +322,31 @@ private slots:
         setCompany(d, heading);
         QCOMPARE(d.label(QStringLiteral("Label20")), company);
         QCOMPARE(d.label(QStringLiteral("Label21")), heading.address);
+    }
+
+    // A figure too wide for its column is set smaller, never cut: a cut total reads as another.
+    void figuresAreNeverCut()
+    {
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(),
+                 "pdftotext (poppler-utils) is not installed");
+        struct Row {
+            QString name;
+            Currency amount;
+        };
+        Document d = table(0);
+        d.setRows<Row>(
+            {{{QStringLiteral("Employee Name"), Format::Text, 12}, [](const Row& r) { return Value(r.name); }},
+             {{QStringLiteral("Amount"), Format::Amount, 1, true}, [](const Row& r) { return Value(r.amount); }}},
+            {{"A VERY LONG NAME INDEED", c("987654321.25")}, {"B", c("987654321.25")}});
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("narrow.pdf"));
+        QVERIFY(writePdf(d, path).value());
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+        QVERIFY(pdftotext.waitForFinished());
+        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        QVERIFY2(text.contains(QStringLiteral("987,654,321.25")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("1,975,308,642.50")), qPrintable(text));
     }
 
     // A header click orders numbers, amounts and dates by value and texts without regard to case;
