@@ -13,7 +13,9 @@ Status CompanyRepository::checkName(const QString& name, qint64 exceptRowId) con
 {
     if (name.trimmed().isEmpty())
         return Status::failure(QStringLiteral("Please enter the company name."));
-    SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM cmpmaster WHERE company = ? AND rowid <> ?"));
+    // Names differ in more than their case.
+    SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM cmpmaster WHERE upper(company) = upper(?)"
+                                        " AND rowid <> ?"));
     query.bind(name.trimmed()).bind(exceptRowId);
     if (Status s = query.exec(); !s)
         return s;
@@ -26,11 +28,10 @@ Result<qint64> CompanyRepository::add(const QString& name, const QString& addres
 {
     if (Status s = checkName(name, 0); !s)
         return s;
-    SqlQuery query(m_db, QStringLiteral("INSERT INTO cmpmaster (company, addr, selectt) VALUES (?, ?, 0)"));
+    SqlQuery query(m_db,
+                   QStringLiteral("INSERT INTO cmpmaster (company, addr, selectt) VALUES (?, ?, 0) RETURNING rowid"));
     query.bind(name.trimmed()).bind(address);
-    if (Status s = query.exec(); !s)
-        return s;
-    return query.lastInsertId();
+    return numberGiven(query);
 }
 
 namespace {

@@ -46,16 +46,27 @@ Database::~Database()
     close();
 }
 
-Status Database::open(const QString& path)
+Status Database::open(const QString& location)
 {
     close();
+    QString wrong;
+    const auto parsed = DatabaseLocation::parse(location, &wrong);
+    if (!parsed)
+        return failure(location, wrong);
+    m_location = *parsed;
+    return m_location.backend == Backend::SQLite ? openFile(m_location.path) : openServer();
+}
+
+Status Database::openFile(const QString& path)
+{
     const bool existed = QFileInfo::exists(path);
     if (Status prepared = prepareFile(path); !prepared)
         return prepared;
 
     m_path = QFileInfo(path).absoluteFilePath();
+    m_location.path = m_path;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        QSqlDatabase db = QSqlDatabase::addDatabase(dialect::driverName(Backend::SQLite), m_connectionName);
         db.setDatabaseName(m_path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
         if (!db.open()) {
@@ -68,9 +79,10 @@ Status Database::open(const QString& path)
     QFile::setPermissions(m_path, ownerOnly);
 
     // The first statements read the file header: a file that is not a database fails here.
-    Status status = execute(*this, QStringLiteral("PRAGMA journal_mode=WAL"));
-    if (status)
-        status = execute(*this, QStringLiteral("PRAGMA synchronous=FULL"));
+    Status status;
+    for (const QString& statement : dialect::openingStatements(Backend::SQLite))
+        if (status)
+            status = execute(*this, statement);
     if (status)
         status = schema::migrate(*this);
     if (!status) {
@@ -78,6 +90,37 @@ Status Database::open(const QString& path)
         if (!existed)
             QFile::remove(path);
         return failure(path, status.error());
+    }
+    return {};
+}
+
+Status Database::openServer()
+{
+    m_path = m_location.display();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(dialect::driverName(Backend::PostgreSQL), m_connectionName);
+        if (!db.isValid()) {
+            QSqlDatabase::removeDatabase(m_connectionName);
+            return failure(m_path, QStringLiteral("the PostgreSQL driver of Qt is not installed (libqt6sql6-psql)"));
+        }
+        db.setHostName(m_location.host);
+        db.setPort(m_location.port);
+        db.setDatabaseName(m_location.name);
+        if (!m_location.user.isEmpty())
+            db.setUserName(m_location.user);
+        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        // Sums of whole numbers come back as exact texts, not as doubles.
+        db.setNumericalPrecisionPolicy(QSql::HighPrecision);
+        if (!db.open()) {
+            const QString reason = db.lastError().text().trimmed();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_connectionName);
+            return failure(m_path, reason);
+        }
+    }
+    if (Status status = schema::migrate(*this); !status) {
+        close();
+        return failure(m_path, status.error());
     }
     return {};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/dialect.h"
 #include "data/status.h"
 
 #include <QSqlDatabase>
@@ -7,9 +8,9 @@
 
 #include <functional>
 
-// Owns the program's one connection. Opening creates the schema on a new file and upgrades an older
-// one; the file is owner-only and runs in WAL mode with full synchronisation, so that a change
-// reported as stored survives a power cut.
+// Owns the program's one connection, to a SQLite file or a PostgreSQL database. Opening creates the
+// schema on a new database and upgrades an older one. A SQLite file is owner-only and runs in WAL
+// mode with full synchronisation, so that a change reported as stored survives a power cut.
 class Database {
 public:
     explicit Database(QString connectionName = QStringLiteral("kestrel"));
@@ -17,19 +18,27 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // On failure the message names the file and the reason.
-    Status open(const QString& path);
+    // A file's path or postgresql://user@host:port/dbname (see DatabaseLocation). On failure the
+    // message names the database and the reason.
+    Status open(const QString& location);
     void close();
     bool isOpen() const;
 
     QSqlDatabase connection() const;
+    // The file, or the PostgreSQL address, as the operator reads it.
     const QString& path() const { return m_path; }
+    const DatabaseLocation& location() const { return m_location; }
+    Backend backend() const { return m_location.backend; }
     int schemaVersion() const;
 
 private:
     friend class Transaction;
+    Status openFile(const QString& path);
+    Status openServer();
+
     QString m_connectionName;
     QString m_path;
+    DatabaseLocation m_location;
     mutable int m_transactionDepth = 0; // open Transaction objects on the connection
 };
 

@@ -32,10 +32,11 @@ Employee readEmployee(const SqlQuery& query)
 
 namespace {
 
-void bindValues(SqlQuery& query, const Employee& e)
+void bindValues(SqlQuery& query, const Employee& e, bool withId)
 {
-    query.bind(e.id > 0 ? QVariant(e.id) : QVariant(QMetaType(QMetaType::LongLong)))
-        .bind(e.name)
+    if (withId)
+        query.bind(e.id);
+    query.bind(e.name)
         .bind(e.gender)
         .bind(e.civilStatus)
         .bind(e.address)
@@ -57,18 +58,24 @@ QString noEmployee(qint64 id)
 
 Result<qint64> EmployeeRepository::insert(const Employee& e)
 {
-    SqlQuery query(m_db, insertStatement(QStringLiteral("emp"), columns));
-    bindValues(query, e);
-    if (Status s = query.exec(); !s)
-        return s;
-    return query.lastInsertId();
+    // Without a number of its own the employee gets the database's next one.
+    const bool numbered = e.id > 0;
+    SqlQuery query(m_db,
+                   insertStatement(QStringLiteral("emp"), numbered ? columns : columns.mid(1), QStringLiteral("ID")));
+    bindValues(query, e, numbered);
+    auto id = numberGiven(query);
+    if (!id || !numbered)
+        return id;
+    if (const QString follow = dialect::employeeIdsAfterLargest(m_db.backend()); !follow.isEmpty())
+        if (Status s = execute(m_db, follow); !s)
+            return s;
+    return id;
 }
 
 Result<qint64> EmployeeRepository::nextId() const
 {
     // The sequence remembers numbers of deleted employees too.
-    SqlQuery query(m_db, QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'emp'), 0),"
-                                        " coalesce((SELECT max(ID) FROM emp), 0)) + 1"));
+    SqlQuery query(m_db, dialect::nextEmployeeId(m_db.backend()));
     const auto next = query.single();
     if (!next)
         return next.status();

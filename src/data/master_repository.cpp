@@ -47,11 +47,9 @@ Result<qint64> MasterRepository::add(const QString& name)
     const QString stored = normalised(name);
     if (Status s = checkName(stored, 0); !s)
         return s;
-    SqlQuery query(m_db, QStringLiteral("INSERT INTO %1 (%1) VALUES (?)").arg(table()));
+    SqlQuery query(m_db, QStringLiteral("INSERT INTO %1 (%1) VALUES (?) RETURNING rowid").arg(table()));
     query.bind(stored);
-    if (Status s = query.exec(); !s)
-        return s;
-    return query.lastInsertId();
+    return numberGiven(query);
 }
 
 Status MasterRepository::rename(qint64 rowId, const QString& name)

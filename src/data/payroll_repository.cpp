@@ -80,11 +80,9 @@ PayrollTransaction readTransaction(const SqlQuery& q)
 
 Result<qint64> PayrollRepository::insert(const PayrollTransaction& t)
 {
-    SqlQuery q(m_db, insertStatement(QStringLiteral("payroll"), columns));
+    SqlQuery q(m_db, insertStatement(QStringLiteral("payroll"), columns, QStringLiteral("transid")));
     bindValues(q, t);
-    if (Status s = q.exec(); !s)
-        return s;
-    return q.lastInsertId();
+    return numberGiven(q);
 }
 
 Status PayrollRepository::update(qint64 transId, const PayrollTransaction& t)

@@ -84,7 +84,9 @@ int currentVersion(const Database& database)
     return int(query.number(0));
 }
 
-Status migrate(const Database& database)
+namespace {
+
+Status migrateNow(const Database& database)
 {
     if (Status s = execute(database, QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version "
                                                     "(version INTEGER NOT NULL)"));
@@ -96,9 +98,10 @@ Status migrate(const Database& database)
             QStringLiteral("the file was written by a newer version of Kestrel (schema %1)").arg(current));
     for (int version = current + 1; version <= latestVersion(); ++version) {
         const Status upgraded = inTransaction(database, [&] {
-            for (const QString& statement : migrations().at(version - 1))
-                if (Status s = execute(database, statement); !s)
-                    return s;
+            for (const QString& written : migrations().at(version - 1))
+                for (const QString& statement : dialect::schemaStatement(database.backend(), written))
+                    if (Status s = execute(database, statement); !s)
+                        return s;
             SqlQuery record(database, QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"));
             record.bind(version);
             return record.exec();
@@ -107,6 +110,21 @@ Status migrate(const Database& database)
             return upgraded;
     }
     return {};
+}
+
+} // namespace
+
+Status migrate(const Database& database)
+{
+    if (database.backend() == Backend::SQLite)
+        return migrateNow(database);
+    // Workstations opening a new server database at once: one creates or upgrades the schema, the
+    // others wait for it and find it done.
+    if (Status s = execute(database, QStringLiteral("SELECT pg_advisory_lock(7310)")); !s)
+        return s;
+    const Status migrated = migrateNow(database);
+    execute(database, QStringLiteral("SELECT pg_advisory_unlock(7310)"));
+    return migrated;
 }
 
 Result<bool> holdsNoData(const Database& database)
@@ -133,7 +151,8 @@ Result<QString> info(const Database& database, const QString& name)
 
 Status setInfo(const Database& database, const QString& name, const QString& value)
 {
-    SqlQuery query(database, QStringLiteral("INSERT OR REPLACE INTO kestrel_info (name, value) VALUES (?, ?)"));
+    SqlQuery query(database, QStringLiteral("INSERT INTO kestrel_info (name, value) VALUES (?, ?)"
+                                            " ON CONFLICT (name) DO UPDATE SET value = excluded.value"));
     query.bind(name).bind(value);
     return query.exec();
 }

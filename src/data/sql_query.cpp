@@ -250,11 +250,6 @@ QVariant SqlQuery::value(int column) const
     }
 }
 
-qint64 SqlQuery::lastInsertId() const
-{
-    return m_handle ? qint64(sqlite3_last_insert_rowid(m_handle)) : m_query->lastInsertId().toLongLong();
-}
-
 int SqlQuery::rowsAffected() const
 {
     return m_handle ? sqlite3_changes(m_handle) : m_query->numRowsAffected();
@@ -296,6 +291,16 @@ Result<Currency> SqlQuery::total()
     return Currency::fromUnits(sum->toLongLong());
 }
 
+Result<qint64> numberGiven(SqlQuery& insert)
+{
+    const auto given = insert.single();
+    if (!given)
+        return given.status();
+    if (!given->isValid())
+        return Status::failure(QStringLiteral("The database gave the new row no number."));
+    return given->toLongLong();
+}
+
 Status execute(const Database& database, const QString& sql)
 {
     QSqlQuery query(database.connection());
@@ -304,13 +309,14 @@ Status execute(const Database& database, const QString& sql)
     return {};
 }
 
-QString insertStatement(const QString& table, const QStringList& columns)
+QString insertStatement(const QString& table, const QStringList& columns, const QString& returning)
 {
     QStringList marks;
     for (qsizetype i = 0; i < columns.size(); ++i)
         marks << QStringLiteral("?");
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-        .arg(table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)%4")
+        .arg(table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")),
+             returning.isEmpty() ? QString() : QStringLiteral(" RETURNING ") + returning);
 }
 
 QString updateStatement(const QString& table, const QStringList& columns, const QString& where)

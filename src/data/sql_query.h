@@ -62,7 +62,6 @@ public:
     QDate date(int column) const;
     QVariant value(int column) const;
 
-    qint64 lastInsertId() const;
     int rowsAffected() const;
 
 private:
@@ -112,6 +111,9 @@ auto SqlQuery::first(Read read) -> Result<std::optional<std::invoke_result_t<Rea
     return value;
 }
 
+// Runs an insert that gives back the number the database gave the new row (… RETURNING ID).
+Result<qint64> numberGiven(SqlQuery& insert);
+
 // Runs one statement without values (pragmas, schema).
 Status execute(const Database& database, const QString& sql);
 
@@ -121,6 +123,7 @@ Result<bool> anyRowIn(const Database& database, const QStringList& tables, const
                       const QVariant& value = {});
 
 // Statements made from a table's column list, so that each list is written once:
-// "INSERT INTO t (a, b) VALUES (?, ?)" and "UPDATE t SET a = ?, b = ? WHERE <where>".
-QString insertStatement(const QString& table, const QStringList& columns);
+// "INSERT INTO t (a, b) VALUES (?, ?)" and "UPDATE t SET a = ?, b = ? WHERE <where>". An insert
+// can give back a column of the new row (the number the database gave it): "… RETURNING ID".
+QString insertStatement(const QString& table, const QStringList& columns, const QString& returning = {});
 QString updateStatement(const QString& table, const QStringList& columns, const QString& where);

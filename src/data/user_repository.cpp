@@ -67,11 +67,9 @@ Result<qint64> UserRepository::add(const QString& name, const QString& password,
         return s;
     if (password.isEmpty())
         return Status::failure(QStringLiteral("Please enter password."));
-    SqlQuery query(m_db, QStringLiteral("INSERT INTO \"use\" (usernm, pass, priv) VALUES (?, ?, ?)"));
+    SqlQuery query(m_db, QStringLiteral("INSERT INTO \"use\" (usernm, pass, priv) VALUES (?, ?, ?) RETURNING ID"));
     query.bind(name.trimmed()).bind(password_hash::make(password)).bind(privilege.trimmed());
-    if (Status s = query.exec(); !s)
-        return s;
-    return query.lastInsertId();
+    return numberGiven(query);
 }
 
 Status UserRepository::update(qint64 id, const QString& name, const QString& password, const QString& privilege)
