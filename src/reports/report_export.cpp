@@ -327,7 +327,7 @@ int runExport(const QString& databasePath, const ExportRequest& request, QTextSt
         log << "There is no report \"" << request.kind << "\".\n";
         return wrongArguments;
     }
-    if (!QFileInfo(databasePath).isFile()) {
+    if (!DatabaseLocation::namesServer(databasePath) && !QFileInfo(databasePath).isFile()) {
         log << "There is no database at " << databasePath << ".\n";
         return wrongArguments;
     }

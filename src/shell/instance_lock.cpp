@@ -1,10 +1,25 @@
 #include "instance_lock.h"
 
+#include "data/dialect.h"
+
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
-InstanceLock::InstanceLock(const QString& databasePath)
-    : m_lock(std::make_unique<QLockFile>(lockPathFor(QFileInfo(databasePath).absoluteFilePath())))
+QString InstanceLock::lockPathFor(const QString& databasePath)
+{
+    // A server database is shared by the office; the lock keeps one program per workstation on it,
+    // in this user's data folder.
+    if (DatabaseLocation::namesServer(databasePath)) {
+        const QByteArray digest = QCryptographicHash::hash(databasePath.toUtf8(), QCryptographicHash::Sha1).toHex();
+        return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+            .filePath(QStringLiteral("server-") + QString::fromLatin1(digest.left(16)) + QStringLiteral(".lock"));
+    }
+    return QFileInfo(databasePath).absoluteFilePath() + QStringLiteral(".lock");
+}
+
+InstanceLock::InstanceLock(const QString& databasePath) : m_lock(std::make_unique<QLockFile>(lockPathFor(databasePath)))
 {
     // Staleness only by a dead owner, never by age: a program may run for days.
     m_lock->setStaleLockTime(0);

@@ -17,7 +17,8 @@ public:
     QString failure() const { return m_failure; }
     bool isLocked() const;
     void unlock();
-    static QString lockPathFor(const QString& databasePath) { return databasePath + QStringLiteral(".lock"); }
+    // Beside a database file; for a server database, in this user's data folder.
+    static QString lockPathFor(const QString& databasePath);
 
 private:
     std::unique_ptr<QLockFile> m_lock;

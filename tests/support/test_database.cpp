@@ -2,13 +2,88 @@
 
 #include "data/sql_query.h"
 
-#include <QTest>
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+
+namespace {
+
+// The server's maintenance database, through which test databases are made and dropped.
+QString maintenanceAddress()
+{
+    const QString address = qEnvironmentVariable("KESTREL_TEST_POSTGRES");
+    if (address.isEmpty())
+        qFatal("KESTREL_TEST_BACKEND=postgresql needs KESTREL_TEST_POSTGRES, the address of a test server "
+               "(./test starts one)");
+    return address;
+}
+
+// Runs a statement on the maintenance database.
+void maintain(const QString& sql)
+{
+    const auto location = DatabaseLocation::parse(maintenanceAddress());
+    if (!location || location->backend != Backend::PostgreSQL)
+        qFatal("KESTREL_TEST_POSTGRES is not a PostgreSQL address");
+    const QString name = QStringLiteral("kestrel-test-maintenance");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(location->host);
+        db.setPort(location->port);
+        db.setUserName(location->user);
+        db.setDatabaseName(location->name);
+        if (!db.open())
+            qFatal("cannot reach the test server: %s", qPrintable(db.lastError().text()));
+        QSqlQuery query(db);
+        if (!query.exec(sql))
+            qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+} // namespace
+
+bool TestDatabase::onServer()
+{
+    return qEnvironmentVariable("KESTREL_TEST_BACKEND") == QStringLiteral("postgresql");
+}
+
+QString TestDatabase::createServerDatabase()
+{
+    static int made = 0;
+    const QString name = QStringLiteral("kestrel_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
+    maintain(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
+    maintain(QStringLiteral("CREATE DATABASE %1").arg(name));
+    QUrl address(maintenanceAddress());
+    address.setPath(QLatin1Char('/') + name);
+    return address.toString();
+}
+
+void TestDatabase::dropServerDatabase(const QString& address)
+{
+    maintain(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(QUrl(address).path().mid(1)));
+}
 
 TestDatabase::TestDatabase() : m_db(std::make_unique<Database>())
 {
+    if (onServer())
+        m_serverDatabase = createServerDatabase();
     const Status opened = m_db->open(path());
     if (!opened)
         qFatal("cannot open the test database: %s", qPrintable(opened.error()));
+}
+
+TestDatabase::~TestDatabase()
+{
+    m_db.reset();
+    if (!m_serverDatabase.isEmpty())
+        dropServerDatabase(m_serverDatabase);
+}
+
+QString TestDatabase::path() const
+{
+    return m_serverDatabase.isEmpty() ? m_dir.filePath(QStringLiteral("hr.db")) : m_serverDatabase;
 }
 
 qint64 TestDatabase::count(const QString& sql) const

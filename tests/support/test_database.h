@@ -6,17 +6,31 @@
 
 #include <memory>
 
-// A fresh database file in its own temporary folder, removed with the object.
+// A fresh database of its own, removed with the object: a SQLite file in a temporary folder, or,
+// when the tests run against PostgreSQL (KESTREL_TEST_BACKEND=postgresql, the server named by
+// KESTREL_TEST_POSTGRES, as ./test starts one), a new database on that server.
 class TestDatabase {
 public:
     TestDatabase();
+    ~TestDatabase();
+    TestDatabase(const TestDatabase&) = delete;
+    TestDatabase& operator=(const TestDatabase&) = delete;
+
     Database& db() { return *m_db; }
-    QString path() const { return m_dir.filePath(QStringLiteral("hr.db")); }
+    // What Database::open takes: the file, or the server database's address.
+    QString path() const;
     QString folder() const { return m_dir.path(); }
     // Number of rows a count(*) statement gives.
     qint64 count(const QString& sql) const;
 
+    // Whether the tests run against PostgreSQL.
+    static bool onServer();
+    // The address of a new, empty database on the test server; it is dropped with dropServerDatabase.
+    static QString createServerDatabase();
+    static void dropServerDatabase(const QString& address);
+
 private:
     QTemporaryDir m_dir;
+    QString m_serverDatabase;
     std::unique_ptr<Database> m_db;
 };
