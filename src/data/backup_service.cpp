@@ -7,15 +7,21 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 
-QString BackupService::fileName(const QDateTime& when)
+QString BackupService::fileName(const QDateTime& when, Backend backend)
 {
-    return QStringLiteral("hr") + when.toString(QStringLiteral("ddMMyyHHmm")) + QStringLiteral(".db");
+    return QStringLiteral("hr") + when.toString(QStringLiteral("ddMMyyHHmm")) +
+           (backend == Backend::SQLite ? QStringLiteral(".db") : QStringLiteral(".dump"));
 }
 
 QString BackupService::localFolder() const
 {
+    if (m_db.backend() == Backend::PostgreSQL)
+        return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+            .filePath(QStringLiteral("backup"));
     return QFileInfo(m_db.path()).absoluteDir().filePath(QStringLiteral("backup"));
 }
 
@@ -39,7 +45,7 @@ BackupOutcome BackupService::takeInto(const QString& folder, bool createFolder) 
 {
     BackupOutcome outcome;
     outcome.folder = QDir::cleanPath(folder);
-    outcome.target = QDir(outcome.folder).filePath(fileName(m_clock.now()));
+    outcome.target = QDir(outcome.folder).filePath(fileName(m_clock.now(), m_db.backend()));
 
     // A file or a folder of that name means this minute's copy exists already.
     if (QFileInfo::exists(outcome.target)) {
@@ -72,14 +78,46 @@ BackupOutcome BackupService::takeInto(const QString& folder, bool createFolder) 
     }
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     file.close();
-    // VACUUM INTO reads one consistent snapshot through the open connection.
-    SqlQuery vacuum(m_db, QStringLiteral("VACUUM INTO ?"));
-    vacuum.bind(outcome.target);
-    if (Status s = vacuum.exec(); !s) {
+    Status copied;
+    if (m_db.backend() == Backend::PostgreSQL) {
+        copied = dumpServer(outcome.target);
+    } else {
+        // VACUUM INTO reads one consistent snapshot through the open connection.
+        SqlQuery vacuum(m_db, QStringLiteral("VACUUM INTO ?"));
+        vacuum.bind(outcome.target);
+        copied = vacuum.exec();
+    }
+    if (!copied) {
         QFile::remove(outcome.target);
-        outcome.reason = s.error();
+        outcome.reason = copied.error();
         return outcome;
     }
     outcome.kind = BackupOutcome::Kind::Taken;
     return outcome;
+}
+
+Status BackupService::dumpServer(const QString& target) const
+{
+    // pg_dump reads one consistent snapshot of its own; the password comes as for the program,
+    // from the password file or the environment, which it inherits.
+    const DatabaseLocation& server = m_db.location();
+    QStringList arguments{QStringLiteral("--format=custom"), QStringLiteral("--no-password"),
+                          QStringLiteral("--file=") + target, QStringLiteral("--host=") + server.host,
+                          QStringLiteral("--port=") + QString::number(server.port)};
+    if (!server.user.isEmpty())
+        arguments << QStringLiteral("--username=") + server.user;
+    arguments << QStringLiteral("--dbname=") + server.name;
+    QProcess dump;
+    dump.start(QStringLiteral("pg_dump"), arguments);
+    if (!dump.waitForStarted())
+        return Status::failure(QStringLiteral("pg_dump cannot be run (postgresql-client): %1").arg(dump.errorString()));
+    if (!dump.waitForFinished(10 * 60 * 1000)) {
+        dump.kill();
+        dump.waitForFinished();
+        return Status::failure(QStringLiteral("pg_dump did not finish within ten minutes."));
+    }
+    if (dump.exitStatus() != QProcess::NormalExit || dump.exitCode() != 0)
+        return Status::failure(
+            QStringLiteral("pg_dump failed: %1").arg(QString::fromLocal8Bit(dump.readAllStandardError()).trimmed()));
+    return {};
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "data/dialect.h"
+#include "data/status.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -18,23 +21,27 @@ struct BackupOutcome {
 };
 
 // Writes a consistent copy of the open database without closing the connection, named for the
-// minute it is taken (hr + ddMMyy + HHmm + .db), so at most one copy is taken per minute.
+// minute it is taken (hr + ddMMyy + HHmm + .db), so at most one copy is taken per minute. A
+// PostgreSQL database is copied by pg_dump in its custom format (hr + ddMMyy + HHmm + .dump), which
+// pg_restore reads back.
 class BackupService {
 public:
     BackupService(const Database& database, const Clock& clock) : m_db(database), m_clock(clock) {}
 
-    // Into backup/ beside the database file; the folder is created when missing.
+    // Into backup/ beside the database file (for a server database, in this user's data folder);
+    // the folder is created when missing.
     BackupOutcome takeLocal() const;
     // Into the folder of the setting networkFolderKey(); fails when none is set or when the folder
     // is missing (an unmounted share), which is never created here.
     BackupOutcome takeNetwork() const;
 
     QString localFolder() const;
-    static QString fileName(const QDateTime& when);
+    static QString fileName(const QDateTime& when, Backend backend = Backend::SQLite);
     static QString networkFolderKey() { return QStringLiteral("backup/networkFolder"); }
 
 private:
     BackupOutcome takeInto(const QString& folder, bool createFolder) const;
+    Status dumpServer(const QString& target) const;
     const Database& m_db;
     const Clock& m_clock;
 };

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -20,6 +21,7 @@ private slots:
     void oneCopyAMinute();
     void failureIsReportedWithReason();
     void networkCopyGoesOnlyToTheSetFolder();
+    void serverCopyIsADumpThatRestores();
 
 private:
     FixedClock m_clock{QDateTime(QDate(2026, 12, 4), QTime(14, 35, 12))};
@@ -34,6 +36,8 @@ void TestBackup::initTestCase()
 
 void TestBackup::missingFolderIsCreatedAndCopyHoldsTheRows()
 {
+    if (TestDatabase::onServer())
+        QSKIP("copies of a database file");
     TestDatabase t;
     QVERIFY(SqlQuery(t.db(), "INSERT INTO dept (dept) VALUES ('ACCOUNTS'), ('STORES')").exec());
     BackupService backup(t.db(), m_clock);
@@ -57,6 +61,8 @@ void TestBackup::missingFolderIsCreatedAndCopyHoldsTheRows()
 
 void TestBackup::oneCopyAMinute()
 {
+    if (TestDatabase::onServer())
+        QSKIP("copies of a database file");
     TestDatabase t;
     FixedClock clock(m_clock.now());
     BackupService backup(t.db(), clock);
@@ -74,6 +80,8 @@ void TestBackup::oneCopyAMinute()
 
 void TestBackup::failureIsReportedWithReason()
 {
+    if (TestDatabase::onServer())
+        QSKIP("copies of a database file");
     TestDatabase t;
     // backup/ cannot be made: a plain file holds its name.
     QFile blocker(QDir(t.folder()).filePath("backup"));
@@ -88,6 +96,8 @@ void TestBackup::failureIsReportedWithReason()
 
 void TestBackup::networkCopyGoesOnlyToTheSetFolder()
 {
+    if (TestDatabase::onServer())
+        QSKIP("copies of a database file");
     TestDatabase t;
     QSettings().remove(BackupService::networkFolderKey());
     QVERIFY(BackupService(t.db(), m_clock).takeNetwork().reason.contains("No network backup folder"));
@@ -103,6 +113,32 @@ void TestBackup::networkCopyGoesOnlyToTheSetFolder()
     QSettings().remove(BackupService::networkFolderKey());
     QVERIFY2(outcome.taken(), qPrintable(outcome.reason));
     QVERIFY(QFile::exists(QDir(folder).filePath("hr0412261435.db")));
+}
+
+// A server database is copied by pg_dump into the dated folder of this user's data, owner-only, in
+// the format pg_restore reads.
+void TestBackup::serverCopyIsADumpThatRestores()
+{
+    if (!TestDatabase::onServer())
+        QSKIP("copies of a server database");
+    TestDatabase t;
+    QVERIFY(SqlQuery(t.db(), "INSERT INTO dept (dept) VALUES ('ACCOUNTS'), ('STORES')").exec());
+    BackupService backup(t.db(), m_clock);
+    QDir(backup.localFolder()).removeRecursively();
+    const BackupOutcome outcome = backup.takeLocal();
+    QVERIFY2(outcome.taken(), qPrintable(outcome.reason));
+    QCOMPARE(outcome.target, QDir(backup.localFolder()).filePath("hr0412261435.dump"));
+    QCOMPARE(QFile::permissions(outcome.target) & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+             QFileDevice::Permissions());
+    QProcess list;
+    list.start("pg_restore", {"--list", outcome.target});
+    QVERIFY(list.waitForFinished(60000));
+    QCOMPARE(list.exitCode(), 0);
+    const QString contents = QString::fromUtf8(list.readAllStandardOutput());
+    QVERIFY2(contents.contains("TABLE DATA public dept"), qPrintable(contents));
+    QVERIFY(contents.contains("TABLE public payroll"));
+    QCOMPARE(backup.takeLocal().kind, BackupOutcome::Kind::Skipped);
+    QDir(backup.localFolder()).removeRecursively();
 }
 
 QTEST_GUILESS_MAIN(TestBackup)
