@@ -64,7 +64,9 @@ int main(int argc, char** argv)
     parser.addVersionOption();
     const QCommandLineOption databaseOption(
         QStringLiteral("database"),
-        QStringLiteral("Open the database PATH (created when missing). Default: %1").arg(defaultDatabasePath()),
+        QStringLiteral("Open the database PATH (a file, created when missing) or postgresql://user@host:port/dbname "
+                       "(the password from ~/.pgpass or PGPASSWORD). Default: %1")
+            .arg(defaultDatabasePath()),
         QStringLiteral("PATH"));
     const QCommandLineOption demoOption(QStringLiteral("demo"),
                                         QStringLiteral("Open the demo database, creating it on first use."));

@@ -6,10 +6,19 @@
 #include "ui/prompter.h"
 
 #include <QDir>
+#include <QSettings>
 #include <QStandardPaths>
+
+QString databaseSettingKey()
+{
+    return QStringLiteral("database/location");
+}
 
 QString defaultDatabasePath()
 {
+    const QString configured = QSettings().value(databaseSettingKey()).toString().trimmed();
+    if (!configured.isEmpty())
+        return configured;
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("hr.db"));
 }
 

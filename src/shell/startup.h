@@ -16,8 +16,12 @@ struct StartOptions {
     bool demo = false;
 };
 
-// The per-user data folder's database files.
+// The database the program opens when none is named: the one the settings name (key
+// databaseSettingKey(), a file or a PostgreSQL address, set for an office's workstations), else
+// hr.db in this user's data folder.
 QString defaultDatabasePath();
+QString databaseSettingKey();
+// The demo database: demo.db in this user's data folder.
 QString demoDatabasePath();
 
 // What a run holds while it lasts: the instance lock, the open database and the windows.
