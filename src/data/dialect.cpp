@@ -25,7 +25,7 @@ std::optional<DatabaseLocation> DatabaseLocation::parse(const QString& text, QSt
     }
     const QUrl url(text, QUrl::StrictMode);
     if (!url.isValid())
-        return fail(QStringLiteral("%1 is not a PostgreSQL address: %2").arg(text, url.errorString()));
+        return fail(QStringLiteral("The PostgreSQL address cannot be read: %1").arg(url.errorString()));
     if (!url.password().isEmpty())
         return fail(QStringLiteral("A password is never given in the database address: put it in the PostgreSQL "
                                    "password file (~/.pgpass) or in PGPASSWORD."));

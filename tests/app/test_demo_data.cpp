@@ -2,9 +2,18 @@
 #include "data/payroll_repository.h"
 #include "data/user_repository.h"
 #include "payroll/pay_calculation.h"
+#include "payroll/payroll_window.h"
+#include "report_windows/payroll_report_window.h"
 #include "support/fixed_clock.h"
 #include "support/test_database.h"
+#include "support/window_fixture.h"
 
+#include <QAbstractItemModel>
+#include <QDateEdit>
+#include <QFile>
+#include <QProcess>
+#include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestDemoData : public QObject {
@@ -13,6 +22,7 @@ private slots:
     void demoIsCompleteAndConsistent();
     void secondRunAddsNothing();
     void databaseWithDataIsRefusedUnchanged();
+    void windowsAndExportWorkOnTheDemo();
 };
 
 void TestDemoData::demoIsCompleteAndConsistent()
@@ -80,5 +90,37 @@ void TestDemoData::databaseWithDataIsRefusedUnchanged()
     QCOMPARE(t.count("SELECT count(*) FROM cmpmaster"), 0);
 }
 
-QTEST_GUILESS_MAIN(TestDemoData)
+// The demo as the operator meets it, on either backend: the payroll window lists a month, the date-wise
+// report totals it, and the command line writes it.
+void TestDemoData::windowsAndExportWorkOnTheDemo()
+{
+    WindowFixture f(QDateTime(QDate(2026, 12, 6), QTime(9, 0)));
+    QVERIFY(ensureDemoData(f.db(), f.clock));
+    f.session.company = QStringLiteral("SHREE GANESH TEXTILES");
+    const qint64 november = PayrollRepository(f.db()).month(f.session.company, QDate(2026, 11, 1))->size();
+    QVERIFY(november > 0);
+
+    f.open<PayrollWindow>();
+    f.control<QDateEdit>("DTPicker1")->setDate({2026, 11, 30});
+    QCOMPARE(f.control<QTableView>("lvwInfo")->model()->rowCount(), november);
+
+    f.open<PayrollReportWindow>(PayrollReportWindow::Kind::Datewise);
+    f.control<QDateEdit>("DTPicker1")->setDate({2026, 11, 1});
+    f.control<QDateEdit>("DTPicker2")->setDate({2026, 11, 30});
+    f.click("Command1");
+    QCOMPARE(f.text("Text5"), QString::number(november));
+
+    QTemporaryDir folder;
+    const QString output = folder.filePath("november.csv");
+    QProcess kestrel;
+    kestrel.start(KESTREL_EXECUTABLE, {"--database", f.database().path(), "--company", f.session.company, "--report",
+                                       "payroll", "--from", "2026-11-01", "--to", "2026-11-30", "--output", output});
+    QVERIFY(kestrel.waitForFinished(60000));
+    QVERIFY2(kestrel.exitCode() == 0, kestrel.readAllStandardError().constData());
+    QFile csv(output);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QCOMPARE(csv.readAll().count("\r\n"), november + 1);
+}
+
+QTEST_MAIN(TestDemoData)
 #include "test_demo_data.moc"
