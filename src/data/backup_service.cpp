@@ -19,9 +19,12 @@ QString BackupService::fileName(const QDateTime& when, Backend backend)
 
 QString BackupService::localFolder() const
 {
-    if (m_db.backend() == Backend::PostgreSQL)
+    // A server database's copies go to this user's data folder, a folder for each database.
+    if (m_db.backend() == Backend::PostgreSQL) {
+        const DatabaseLocation& server = m_db.location();
         return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
-            .filePath(QStringLiteral("backup"));
+            .filePath(QStringLiteral("backup/%1-%2-%3").arg(server.name, server.host).arg(server.port));
+    }
     return QFileInfo(m_db.path()).absoluteDir().filePath(QStringLiteral("backup"));
 }
 
@@ -80,7 +83,17 @@ BackupOutcome BackupService::takeInto(const QString& folder, bool createFolder) 
     file.close();
     Status copied;
     if (m_db.backend() == Backend::PostgreSQL) {
-        copied = dumpServer(outcome.target);
+        // Written under another name and renamed when whole, so that a copy cut short never stands
+        // as this minute's copy.
+        const QString partial = outcome.target + QStringLiteral(".partial");
+        QFile::remove(partial);
+        if (!QFile::rename(outcome.target, partial))
+            copied = Status::failure(QStringLiteral("The copy %1 cannot be prepared.").arg(partial));
+        if (copied)
+            copied = dumpServer(partial);
+        if (copied && !QFile::rename(partial, outcome.target))
+            copied = Status::failure(QStringLiteral("The copy %1 cannot be renamed.").arg(partial));
+        QFile::remove(partial);
     } else {
         // VACUUM INTO reads one consistent snapshot through the open connection.
         SqlQuery vacuum(m_db, QStringLiteral("VACUUM INTO ?"));

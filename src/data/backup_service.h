@@ -28,8 +28,8 @@ class BackupService {
 public:
     BackupService(const Database& database, const Clock& clock) : m_db(database), m_clock(clock) {}
 
-    // Into backup/ beside the database file (for a server database, in this user's data folder);
-    // the folder is created when missing.
+    // Into backup/ beside the database file (for a server database, backup/DBNAME-HOST-PORT in this
+    // user's data folder); the folder is created when missing.
     BackupOutcome takeLocal() const;
     // Into the folder of the setting networkFolderKey(); fails when none is set or when the folder
     // is missing (an unmounted share), which is never created here.

@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUrl>
 
 namespace {
 
@@ -52,12 +51,8 @@ Status Database::open(const QString& location)
     close();
     QString wrong;
     const auto parsed = DatabaseLocation::parse(location, &wrong);
-    if (!parsed) {
-        // An address is shown without the password it should not hold.
-        const QString shown =
-            DatabaseLocation::namesServer(location) ? QUrl(location).toString(QUrl::RemovePassword) : location;
-        return failure(shown, wrong);
-    }
+    if (!parsed)
+        return failure(DatabaseLocation::shown(location), wrong);
     m_location = *parsed;
     return m_location.backend == Backend::SQLite ? openFile(m_location.path) : openServer();
 }

@@ -25,7 +25,7 @@ std::optional<DatabaseLocation> DatabaseLocation::parse(const QString& text, QSt
     }
     const QUrl url(text, QUrl::StrictMode);
     if (!url.isValid())
-        return fail(QStringLiteral("The PostgreSQL address cannot be read: %1").arg(url.errorString()));
+        return fail(QStringLiteral("The PostgreSQL address cannot be read."));
     if (!url.password().isEmpty())
         return fail(QStringLiteral("A password is never given in the database address: put it in the PostgreSQL "
                                    "password file (~/.pgpass) or in PGPASSWORD."));
@@ -36,9 +36,17 @@ std::optional<DatabaseLocation> DatabaseLocation::parse(const QString& text, QSt
     location.name = url.path().mid(1);
     if (location.host.isEmpty() || location.name.isEmpty() || location.name.contains(QLatin1Char('/')) ||
         !url.query().isEmpty())
-        return fail(
-            QStringLiteral("Name a PostgreSQL database as postgresql://user@host:port/dbname, not %1.").arg(text));
+        return fail(QStringLiteral("Name a PostgreSQL database as postgresql://user@host:port/dbname, without "
+                                   "options."));
     return location;
+}
+
+QString DatabaseLocation::shown(const QString& text)
+{
+    if (!namesServer(text))
+        return text;
+    const QUrl url(text);
+    return url.isValid() ? url.toString(QUrl::RemovePassword | QUrl::RemoveQuery) : QStringLiteral("postgresql://…");
 }
 
 QString DatabaseLocation::display() const

@@ -26,6 +26,8 @@ struct DatabaseLocation {
     static std::optional<DatabaseLocation> parse(const QString& text, QString* error = nullptr);
     // As the operator reads it: the file, or postgresql://user@host:port/dbname.
     QString display() const;
+    // A text that names a database, fit to be shown: an address loses any password and options.
+    static QString shown(const QString& text);
 };
 
 // The differences between SQLite's and PostgreSQL's SQL, in one place; every other statement of the

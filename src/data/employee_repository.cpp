@@ -60,15 +60,22 @@ Result<qint64> EmployeeRepository::insert(const Employee& e)
 {
     // Without a number of its own the employee gets the database's next one.
     const bool numbered = e.id > 0;
-    SqlQuery query(m_db,
-                   insertStatement(QStringLiteral("emp"), numbered ? columns : columns.mid(1), QStringLiteral("ID")));
-    bindValues(query, e, numbered);
-    auto id = numberGiven(query);
-    if (!id || !numbered)
-        return id;
-    if (const QString follow = dialect::employeeIdsAfterLargest(m_db.backend()); !follow.isEmpty())
-        if (Status s = execute(m_db, follow); !s)
-            return s;
+    qint64 id = 0;
+    const Status stored = inTransaction(m_db, [&]() -> Status {
+        SqlQuery query(
+            m_db, insertStatement(QStringLiteral("emp"), numbered ? columns : columns.mid(1), QStringLiteral("ID")));
+        bindValues(query, e, numbered);
+        const auto given = numberGiven(query);
+        if (!given)
+            return given.status();
+        id = *given;
+        // A number of its own moves the database's numbering past it, in the same transaction.
+        if (const QString follow = dialect::employeeIdsAfterLargest(m_db.backend()); numbered && !follow.isEmpty())
+            return execute(m_db, follow);
+        return {};
+    });
+    if (!stored)
+        return stored;
     return id;
 }
 

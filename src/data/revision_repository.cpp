@@ -7,11 +7,15 @@ namespace {
 
 const QString timeFormat = QStringLiteral("HH:mm:ss");
 
-Status setBasicRate(const Database& db, qint64 employeeId, Currency rate)
+// Changes the rate only from the one the revision was worked out on: a clerk at another
+// workstation who revised the same employee meanwhile is not overwritten.
+Status setBasicRate(const Database& db, qint64 employeeId, Currency oldRate, Currency rate)
 {
-    SqlQuery q(db, QStringLiteral("UPDATE emp SET basicrate = ? WHERE ID = ?"));
-    q.bind(rate).bind(employeeId);
-    return q.execChanging(QStringLiteral("There is no employee number %1.").arg(employeeId));
+    SqlQuery q(db, QStringLiteral("UPDATE emp SET basicrate = ? WHERE ID = ? AND basicrate = ?"));
+    q.bind(rate).bind(employeeId).bind(oldRate);
+    return q.execChanging(QStringLiteral("The basic rate of employee number %1 was changed meanwhile, or the employee "
+                                         "was deleted; nothing was saved. Choose the employee again.")
+                              .arg(employeeId));
 }
 
 } // namespace
@@ -28,7 +32,8 @@ Result<QList<ArrearsRow>> RevisionRepository::arrears(const QString& company, qi
     });
 }
 
-Status RevisionRepository::saveIncrement(const Revision& increment, const QList<ArrearsRow>& arrears, Currency newRate)
+Status RevisionRepository::saveIncrement(const Revision& increment, const QList<ArrearsRow>& arrears, Currency oldRate,
+                                         Currency newRate)
 {
     return inTransaction(m_db, [&] {
         for (const ArrearsRow& a : arrears) {
@@ -59,11 +64,11 @@ Status RevisionRepository::saveIncrement(const Revision& increment, const QList<
             .bind(increment.company);
         if (Status s = q.exec(); !s)
             return s;
-        return setBasicRate(m_db, increment.employeeId, newRate);
+        return setBasicRate(m_db, increment.employeeId, oldRate, newRate);
     });
 }
 
-Status RevisionRepository::saveDecrement(const Revision& decrement, Currency newRate)
+Status RevisionRepository::saveDecrement(const Revision& decrement, Currency oldRate, Currency newRate)
 {
     return inTransaction(m_db, [&] {
         SqlQuery q(m_db, QStringLiteral("INSERT INTO decre VALUES (?, ?, ?, ?, ?, ?)"));
@@ -75,7 +80,7 @@ Status RevisionRepository::saveDecrement(const Revision& decrement, Currency new
             .bind(decrement.company);
         if (Status s = q.exec(); !s)
             return s;
-        return setBasicRate(m_db, decrement.employeeId, newRate);
+        return setBasicRate(m_db, decrement.employeeId, oldRate, newRate);
     });
 }
 

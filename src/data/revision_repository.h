@@ -42,8 +42,11 @@ public:
 
     // The employee's arrears of the company paid for payroll months from `from` to `to`, by date.
     Result<QList<ArrearsRow>> arrears(const QString& company, qint64 employeeId, QDate from, QDate to) const;
-    Status saveIncrement(const Revision& increment, const QList<ArrearsRow>& arrears, Currency newRate);
-    Status saveDecrement(const Revision& decrement, Currency newRate);
+    // The basic rate goes from oldRate to newRate; when it is no longer oldRate (another workstation
+    // changed it), nothing is saved and the failure says so.
+    Status saveIncrement(const Revision& increment, const QList<ArrearsRow>& arrears, Currency oldRate,
+                         Currency newRate);
+    Status saveDecrement(const Revision& decrement, Currency oldRate, Currency newRate);
     // The employee's decrements of the company, by date.
     Result<QList<Revision>> decrements(const QString& company, qint64 employeeId) const;
 

@@ -76,7 +76,10 @@ Status UserRepository::update(qint64 id, const QString& name, const QString& pas
 {
     if (Status s = checkFields(id, name, privilege); !s)
         return s;
-    if (restricts(privilege) && managersOtherThan(id) == 0) {
+    const auto others = managersOtherThan(id);
+    if (!others)
+        return others.status();
+    if (restricts(privilege) && *others == 0) {
         const auto current = find(id);
         if (current && !restricts(current->privilege))
             return Status::failure(QStringLiteral("At least one user must keep a privilege other than \"user\", "
@@ -92,12 +95,14 @@ Status UserRepository::update(qint64 id, const QString& name, const QString& pas
     return query.execChanging(QStringLiteral("The user no longer exists."));
 }
 
-qint64 UserRepository::managersOtherThan(qint64 id) const
+Result<qint64> UserRepository::managersOtherThan(qint64 id) const
 {
-    SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM \"use\" WHERE ID <> ? AND priv IS NOT 'user'"));
+    SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM \"use\" WHERE ID <> ? AND priv IS DISTINCT FROM 'user'"));
     query.bind(id);
     const auto count = query.single();
-    return count ? count->toLongLong() : 0;
+    if (!count)
+        return count.status();
+    return count->toLongLong();
 }
 
 Status UserRepository::remove(qint64 id, qint64 loggedInId)
@@ -109,7 +114,10 @@ Status UserRepository::remove(qint64 id, qint64 loggedInId)
         return Status::failure(
             QStringLiteral("%1 is logged in now and cannot be deleted. Log in as another user to delete %1.")
                 .arg(user->name));
-    if (!restricts(user->privilege) && managersOtherThan(id) == 0)
+    const auto others = managersOtherThan(id);
+    if (!others)
+        return others.status();
+    if (!restricts(user->privilege) && *others == 0)
         return Status::failure(
             QStringLiteral("%1 is the last user who can manage users and cannot be deleted.").arg(user->name));
     SqlQuery query(m_db, QStringLiteral("DELETE FROM \"use\" WHERE ID = ?"));

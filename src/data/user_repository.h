@@ -47,6 +47,6 @@ public:
 
 private:
     Status checkFields(qint64 id, const QString& name, const QString& privilege) const;
-    qint64 managersOtherThan(qint64 id) const;
+    Result<qint64> managersOtherThan(qint64 id) const;
     const Database& m_db;
 };

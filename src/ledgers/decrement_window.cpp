@@ -92,7 +92,7 @@ void DecrementWindow::save()
     const QDateTime now = m_context.clock.now();
     const Revision decrement{m_employee->id,           m_employee->name, *amount, now.date(), now.time(), {}, {},
                              m_context.session.company};
-    if (Status s = RevisionRepository(m_context.db).saveDecrement(decrement, *newRate); !s) {
+    if (Status s = RevisionRepository(m_context.db).saveDecrement(decrement, oldRate, *newRate); !s) {
         m_context.prompter.error(s.error());
         return;
     }

@@ -139,7 +139,7 @@ void IncrementWindow::save()
     }
     const QDateTime now = m_context.clock.now();
     const Revision increment{m_employee->id, m_employee->name, *amount, now.date(), now.time(), from, to, company};
-    if (Status s = revisions.saveIncrement(increment, arrears, *newRate); !s) {
+    if (Status s = revisions.saveIncrement(increment, arrears, (*stored)->basicRate, *newRate); !s) {
         m_context.prompter.error(s.error());
         return;
     }

@@ -10,11 +10,13 @@
 QString InstanceLock::lockPathFor(const QString& databasePath)
 {
     // A server database is shared by the office; the lock keeps one program per workstation on it,
-    // in this user's data folder.
+    // in the workstation's temporary folder, named for the database however its address is written.
     if (DatabaseLocation::namesServer(databasePath)) {
-        const QByteArray digest = QCryptographicHash::hash(databasePath.toUtf8(), QCryptographicHash::Sha1).toHex();
-        return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
-            .filePath(QStringLiteral("server-") + QString::fromLatin1(digest.left(16)) + QStringLiteral(".lock"));
+        const auto location = DatabaseLocation::parse(databasePath);
+        const QString key = location ? location->display() : databasePath;
+        const QByteArray digest = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex();
+        return QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
+            .filePath(QStringLiteral("kestrel-") + QString::fromLatin1(digest.left(16)) + QStringLiteral(".lock"));
     }
     return QFileInfo(databasePath).absoluteFilePath() + QStringLiteral(".lock");
 }

@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "data/database.h"
+#include "data/dialect.h"
 #include "shell/instance_lock.h"
 #include "shell/shell_controller.h"
 #include "ui/prompter.h"
@@ -51,8 +52,8 @@ bool Startup::open(const StartOptions& options)
         m_exitCode = 1;
         return false;
     case InstanceLock::Outcome::Failed:
-        m_prompter.error(
-            QStringLiteral("Kestrel cannot start on %1: %2").arg(QDir::toNativeSeparators(path), m_lock->failure()));
+        m_prompter.error(QStringLiteral("Kestrel cannot start on %1: %2")
+                             .arg(QDir::toNativeSeparators(DatabaseLocation::shown(path)), m_lock->failure()));
         m_exitCode = 2;
         return false;
     }

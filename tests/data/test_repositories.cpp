@@ -1,6 +1,11 @@
+#include "data/advance_repository.h"
 #include "data/company_repository.h"
+#include "data/employee_repository.h"
+#include "data/loan_repository.h"
 #include "data/master_repository.h"
+#include "data/revision_repository.h"
 #include "data/sql_query.h"
+#include "data/user_repository.h"
 #include "support/test_database.h"
 
 #include <QTest>
@@ -15,6 +20,10 @@ private slots:
     void masterNamesAreCapitalUniqueAndNotEmpty_data();
     void masterNamesAreCapitalUniqueAndNotEmpty();
     void deletingDepartmentLeavesEmployeesAlone();
+    void employeeNumbersAreNeverGivenTwice();
+    void aRevisionOnAStaleRateIsRefused();
+    void theLastManagerStays();
+    void ledgersOfACompanyOverARange();
 };
 
 void TestRepositories::selectingFlagsExactlyOneCompany()
@@ -125,6 +134,100 @@ void TestRepositories::deletingDepartmentLeavesEmployeesAlone()
     QVERIFY(employee.bind(QString("R. PATEL")).bind(QString("STORES")).exec());
     QVERIFY(departments.remove(id.value()));
     QCOMPARE(t.count("SELECT count(*) FROM emp WHERE dept = 'STORES'"), 1);
+}
+
+// A number given once is never given again, whether the database gave it or it came with the
+// employee (as imported employees do).
+void TestRepositories::employeeNumbersAreNeverGivenTwice()
+{
+    TestDatabase t;
+    EmployeeRepository employees(t.db());
+    QCOMPARE(employees.nextId().value(), 1);
+    Employee e;
+    e.name = QStringLiteral("FIRST");
+    QCOMPARE(employees.insert(e).value(), 1);
+    e.id = 50;
+    e.name = QStringLiteral("BROUGHT WITH ITS NUMBER");
+    QCOMPARE(employees.insert(e).value(), 50);
+    QCOMPARE(employees.nextId().value(), 51);
+    e.id = 0;
+    e.name = QStringLiteral("NEXT");
+    QCOMPARE(employees.insert(e).value(), 51);
+    QVERIFY(employees.remove(51));
+    QCOMPARE(employees.nextId().value(), 52);
+    e.id = 50;
+    QVERIFY(!employees.insert(e)); // taken
+    QCOMPARE(t.count("SELECT count(*) FROM emp"), 2);
+}
+
+// A revision worked out on a basic rate that another workstation has changed since stores nothing.
+void TestRepositories::aRevisionOnAStaleRateIsRefused()
+{
+    TestDatabase t;
+    Employee e;
+    e.name = QStringLiteral("R. PATEL");
+    e.basicRate = Currency::fromUnits(10000000); // 1,000
+    const qint64 id = EmployeeRepository(t.db()).insert(e).value();
+    RevisionRepository revisions(t.db());
+    const Revision raise{id,           e.name,        Currency::fromUnits(1000000), {2026, 3, 1}, {10, 0},
+                         {2026, 1, 1}, {2026, 2, 28}, QStringLiteral("ACME")};
+    const ArrearsRow owed{id,
+                          e.name,
+                          raise.amount,
+                          QStringLiteral("January2026"),
+                          Currency::fromUnits(310000),
+                          Currency::fromUnits(1000000),
+                          QStringLiteral("ACME"),
+                          {2026, 1, 31}};
+    const Status stale =
+        revisions.saveIncrement(raise, {owed}, Currency::fromUnits(9000000), Currency::fromUnits(10000000));
+    QVERIFY(!stale);
+    QVERIFY2(stale.error().contains(QStringLiteral("changed meanwhile")), qPrintable(stale.error()));
+    QCOMPARE(t.count("SELECT count(*) FROM incre"), 0);
+    QCOMPARE(t.count("SELECT count(*) FROM arr"), 0);
+    QVERIFY(revisions.saveIncrement(raise, {owed}, Currency::fromUnits(10000000), Currency::fromUnits(11000000)));
+    QCOMPARE(t.count("SELECT basicrate FROM emp"), 11000000);
+    QCOMPARE(t.count("SELECT count(*) FROM arr"), 1);
+    QVERIFY(!revisions.saveDecrement(raise, Currency::fromUnits(10000000), Currency::fromUnits(9000000)));
+    QCOMPARE(t.count("SELECT count(*) FROM decre"), 0);
+}
+
+void TestRepositories::theLastManagerStays()
+{
+    TestDatabase t;
+    UserRepository users(t.db());
+    const qint64 admin = users.add("ADMIN", "a", "Admin").value();
+    const qint64 clerk = users.add("CLERK", "c", "user").value();
+    const Status refused = users.remove(admin, clerk);
+    QVERIFY2(!refused && refused.error().contains("last user who can manage"), qPrintable(refused.error()));
+    QVERIFY(!users.update(admin, "ADMIN", QString(), "user"));
+    const qint64 second = users.add("SECOND", "s", "Admin").value();
+    QVERIFY(users.remove(admin, second));
+    QVERIFY(users.authenticate("CLERK", "c"));
+    QCOMPARE(t.count("SELECT count(*) FROM \"use\""), 2);
+}
+
+// The loans and advances of one company paid over a range; deleting all of a company's leaves the others'.
+void TestRepositories::ledgersOfACompanyOverARange()
+{
+    TestDatabase t;
+    LoanRepository loans(t.db());
+    AdvanceRepository advances(t.db());
+    const Currency amount = Currency::fromUnits(5000000);
+    for (const auto& [company, date, department] :
+         {std::tuple("ACME", QDate(2025, 12, 31), "STORES"), std::tuple("ACME", QDate(2026, 1, 1), "SALES"),
+          std::tuple("ACME", QDate(2026, 2, 1), "STORES"), std::tuple("OTHER", QDate(2026, 1, 15), "STORES")}) {
+        QVERIFY(loans.insert({1, "R", amount, amount, date, {9, 0}, department, company}));
+        QVERIFY(advances.insert({1, "R", amount, date, {9, 0}, company}));
+    }
+    QCOMPARE(loans.paid("ACME", {2025, 12, 31}, {2026, 1, 31})->size(), 2);
+    QCOMPARE(loans.paid("ACME", {2025, 12, 1}, {2026, 2, 28}, QStringLiteral("STORES"))->size(), 2);
+    QCOMPARE(advances.paid("ACME", {2026, 1, 1}, {2026, 1, 31})->size(), 1);
+    QCOMPARE(advances.paid("OTHER", {2026, 1, 1}, {2026, 1, 31})->size(), 1);
+    QCOMPARE(loans.removeAll("ACME").value(), 3);
+    QCOMPARE(advances.removeAll("ACME").value(), 3);
+    QCOMPARE(t.count("SELECT count(*) FROM loan"), 1);
+    QCOMPARE(t.count("SELECT count(*) FROM adv"), 1);
 }
 
 QTEST_GUILESS_MAIN(TestRepositories)

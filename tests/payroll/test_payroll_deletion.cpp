@@ -103,7 +103,7 @@ private slots:
         m_f->click("Command9");
         QCOMPARE(m_f->prompter.lastText(), QStringLiteral("ALL Payroll records deleted successfully: 6 transactions."));
         QCOMPARE(remaining(), (QList<qint64>{7, 8}));
-        QCOMPARE(QDir(m_f->database().folder() + "/backup").entryList({"hr*.db"}).size(), 1);
+        QCOMPARE(m_f->database().backupCopies(), 1);
     }
 
     void wrongPasswordNoAnswerAndCancel()

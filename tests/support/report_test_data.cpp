@@ -149,7 +149,7 @@ void fillReportData(Database& db)
                                      arrears("ACME", "February2026", {2026, 2, 28}, "25.5", "282"),
                                      arrears("OTHER CO", "February2026", {2026, 2, 28}, "28", "310"),
                                      arrears("ACME", "April2026", {2026, 4, 30}, "30", "310")},
-                                    c("12500")));
+                                    c("12500"), c("12500")));
 }
 
 Currency reportMonthNetPay()

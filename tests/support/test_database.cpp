@@ -1,8 +1,11 @@
 #include "test_database.h"
 
+#include "data/backup_service.h"
 #include "data/sql_query.h"
+#include "support/fixed_clock.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -26,6 +29,10 @@ void maintain(const QString& sql)
     const auto location = DatabaseLocation::parse(maintenanceAddress());
     if (!location || location->backend != Backend::PostgreSQL)
         qFatal("KESTREL_TEST_POSTGRES is not a PostgreSQL address");
+    // The tests make and drop databases: only on a server of this machine, as ./test starts one.
+    if (location->host != QStringLiteral("127.0.0.1") && location->host != QStringLiteral("localhost"))
+        qFatal("KESTREL_TEST_POSTGRES names a server on another machine (%s); the tests use only 127.0.0.1",
+               qPrintable(location->host));
     const QString name = QStringLiteral("kestrel-test-maintenance");
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
@@ -76,6 +83,11 @@ TestDatabase::TestDatabase() : m_db(std::make_unique<Database>())
 
 TestDatabase::~TestDatabase()
 {
+    if (!m_serverDatabase.isEmpty()) {
+        // A server database's copies lie in the user's data folder, not in the temporary one.
+        const FixedClock anyTime(QDateTime(QDate(2026, 1, 1), QTime(0, 0)));
+        QDir(BackupService(*m_db, anyTime).localFolder()).removeRecursively();
+    }
     m_db.reset();
     if (!m_serverDatabase.isEmpty())
         dropServerDatabase(m_serverDatabase);
@@ -84,6 +96,13 @@ TestDatabase::~TestDatabase()
 QString TestDatabase::path() const
 {
     return m_serverDatabase.isEmpty() ? m_dir.filePath(QStringLiteral("hr.db")) : m_serverDatabase;
+}
+
+int TestDatabase::backupCopies() const
+{
+    const FixedClock anyTime(QDateTime(QDate(2026, 1, 1), QTime(0, 0)));
+    return int(
+        QDir(BackupService(*m_db, anyTime).localFolder()).entryList({QStringLiteral("hr*")}, QDir::Files).size());
 }
 
 qint64 TestDatabase::count(const QString& sql) const

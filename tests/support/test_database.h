@@ -22,6 +22,8 @@ public:
     QString folder() const { return m_dir.path(); }
     // Number of rows a count(*) statement gives.
     qint64 count(const QString& sql) const;
+    // How many backup copies the program has taken of this database into its local backup folder.
+    int backupCopies() const;
 
     // Whether the tests run against PostgreSQL.
     static bool onServer();
