@@ -1,6 +1,7 @@
 #include "app/demo_data.h"
 #include "common/clock.h"
 #include "data/database.h"
+#include "data/table_transfer.h"
 #include "employees/employee_windows.h"
 #include "ledgers/ledger_windows.h"
 #include "payroll/payroll_windows.h"
@@ -14,6 +15,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <cstring>
@@ -31,9 +34,71 @@ bool onlyPrints(int argc, char** argv)
     return false;
 }
 
+// Whether the arguments move the tables in or out (--import, --export) rather than open windows.
+bool asksForTransfer(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : {"--import", "--export"})
+            if (std::strncmp(argv[i], option, std::strlen(option)) == 0)
+                return true;
+    return false;
+}
+
+// Imports or exports every table; progress and refusals go to log. The exit code: 0 done, 1 the
+// work failed or rows were refused (nothing stored), 2 the arguments are wrong.
+int runTransfer(const QString& location, const QString& importFolder, const QString& exportFolder,
+                const transfer::ImportOptions& options, QTextStream& log)
+{
+    if (importFolder.isEmpty() == exportFolder.isEmpty()) {
+        log << "Give either --import FOLDER or --export FOLDER.\n";
+        return 2;
+    }
+    if (!exportFolder.isEmpty() && !DatabaseLocation::namesServer(location) && !QFileInfo(location).isFile()) {
+        log << "There is no database at " << location << ".\n";
+        return 2;
+    }
+    Database db(QStringLiteral("kestrel-transfer"));
+    if (Status opened = db.open(location); !opened) {
+        log << opened.error() << '\n';
+        return 1;
+    }
+    const auto say = [&](const QString& line) {
+        log << line << '\n';
+        log.flush();
+    };
+    if (!exportFolder.isEmpty()) {
+        const auto written = transfer::exportFolder(db, exportFolder, say);
+        if (!written) {
+            log << written.error() << '\n';
+            return 1;
+        }
+        log << "Exported " << written->size() << " tables to " << QDir::toNativeSeparators(exportFolder) << ".\n";
+        return 0;
+    }
+    const auto imported = transfer::importFolder(db, importFolder, options, say);
+    if (!imported) {
+        log << imported.error() << '\n';
+        return 1;
+    }
+    if (!imported->stored()) {
+        log << imported->refused << " rows were refused; nothing was stored:\n";
+        for (const transfer::Refusal& r : imported->refusals)
+            log << r.file << ':' << r.line << ": " << (r.column.isEmpty() ? QString() : r.column + QStringLiteral(": "))
+                << r.reason << '\n';
+        if (imported->refused > imported->refusals.size())
+            log << "… and " << imported->refused - imported->refusals.size() << " more.\n";
+        return 1;
+    }
+    qint64 stored = 0;
+    for (const transfer::Count& count : imported->counts)
+        stored += count.stored;
+    log << "Imported " << stored << " rows of " << imported->counts.size() << " tables.\n";
+    return 0;
+}
+
 std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv)
 {
-    if (onlyPrints(argc, argv))
+    if (onlyPrints(argc, argv) || asksForTransfer(argc, argv))
         return std::make_unique<QCoreApplication>(argc, argv);
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -73,6 +138,31 @@ int main(int argc, char** argv)
     parser.addOption(databaseOption);
     parser.addOption(demoOption);
     parser.addOptions(report::exportOptions());
+    const QCommandLineOption importOption(
+        QStringLiteral("import"),
+        QStringLiteral("Read the tables from FOLDER (emp.csv, payroll.csv, …, one per table) into the database, all "
+                       "or nothing."),
+        QStringLiteral("FOLDER"));
+    const QCommandLineOption exportTablesOption(
+        QStringLiteral("export"), QStringLiteral("Write every table to FOLDER as TABLE.csv, as --import reads them."),
+        QStringLiteral("FOLDER"));
+    const QCommandLineOption dayFirstOption(QStringLiteral("day-first"),
+                                            QStringLiteral("With --import: 03/05/2024 is 3 May (not 5 March)."));
+    const QCommandLineOption appendOption(
+        QStringLiteral("append"), QStringLiteral("With --import: add the rows to a database that holds data already."));
+    parser.addOptions({importOption, exportTablesOption, dayFirstOption, appendOption});
+    if (!onlyPrints(argc, argv) && asksForTransfer(argc, argv)) {
+        QTextStream log(stderr);
+        if (!parser.parse(QCoreApplication::arguments())) {
+            log << parser.errorText() << '\n';
+            return 2;
+        }
+        const QString location = parser.isSet(databaseOption) ? parser.value(databaseOption) : defaultDatabasePath();
+        transfer::ImportOptions options;
+        options.dayFirst = parser.isSet(dayFirstOption);
+        options.append = parser.isSet(appendOption);
+        return runTransfer(location, parser.value(importOption), parser.value(exportTablesOption), options, log);
+    }
     if (!onlyPrints(argc, argv) && report::asksForExport(QCoreApplication::arguments())) {
         // An export's wrong arguments, unknown options included, end with its own exit code.
         QTextStream log(stderr);

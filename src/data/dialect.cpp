@@ -110,14 +110,17 @@ QString nextEmployeeId(Backend backend)
                           " FROM emp_id_seq), coalesce((SELECT max(ID) FROM emp), 0) + 1)");
 }
 
-QString employeeIdsAfterLargest(Backend backend)
+QString identityAfterLargest(Backend backend, const QString& table, const QString& column)
 {
     // SQLite's sequence follows numbers stored by hand already.
     if (backend == Backend::SQLite)
         return {};
-    return QStringLiteral("SELECT setval('emp_id_seq', greatest((SELECT CASE WHEN is_called THEN last_value + 1"
-                          " ELSE last_value END FROM emp_id_seq), (SELECT coalesce(max(ID), 0) + 1 FROM emp)),"
-                          " false)");
+    // The identity's sequence, named as PostgreSQL names it: table_column_seq.
+    const QString sequence = QString(table).remove(QLatin1Char('"')).toLower() + QLatin1Char('_') + column.toLower() +
+                             QStringLiteral("_seq");
+    return QStringLiteral("SELECT setval('%1', greatest((SELECT CASE WHEN is_called THEN last_value + 1 ELSE last_value"
+                          " END FROM %1), (SELECT coalesce(max(%2), 0) + 1 FROM %3)), false)")
+        .arg(sequence, column, table);
 }
 
 } // namespace dialect

@@ -45,8 +45,8 @@ QStringList schemaStatement(Backend backend, const QString& sqliteStatement);
 // The number the next new employee will get: never one given before, even to an employee deleted
 // since.
 QString nextEmployeeId(Backend backend);
-// After employees were stored with numbers of their own, the numbers the database gives go on after
-// the largest; empty where the database does so by itself.
-QString employeeIdsAfterLargest(Backend backend);
+// After rows were stored with numbers of their own, the numbers the database gives in that column
+// go on after the largest, never back; empty where the database does so by itself.
+QString identityAfterLargest(Backend backend, const QString& table, const QString& column);
 
 } // namespace dialect

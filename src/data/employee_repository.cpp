@@ -70,7 +70,9 @@ Result<qint64> EmployeeRepository::insert(const Employee& e)
             return given.status();
         id = *given;
         // A number of its own moves the database's numbering past it, in the same transaction.
-        if (const QString follow = dialect::employeeIdsAfterLargest(m_db.backend()); numbered && !follow.isEmpty())
+        if (const QString follow =
+                dialect::identityAfterLargest(m_db.backend(), QStringLiteral("emp"), QStringLiteral("ID"));
+            numbered && !follow.isEmpty())
             return execute(m_db, follow);
         return {};
     });

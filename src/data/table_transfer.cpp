@@ -1,0 +1,481 @@
+#include "table_transfer.h"
+
+#include "common/currency.h"
+#include "data/database.h"
+#include "data/dialect.h"
+#include "data/password_hash.h"
+#include "data/schema.h"
+#include "data/sql_query.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+#include <QTextStream>
+
+namespace transfer {
+
+namespace {
+
+constexpr int refusalsListed = 100;
+constexpr qint64 progressEvery = 100000;
+
+Column number(const char* name, bool required = false)
+{
+    return {QString::fromLatin1(name), Kind::Number, required};
+}
+Column amount(const char* name)
+{
+    return {QString::fromLatin1(name), Kind::Amount};
+}
+Column date(const char* name)
+{
+    return {QString::fromLatin1(name), Kind::Date};
+}
+Column time(const char* name)
+{
+    return {QString::fromLatin1(name), Kind::Time};
+}
+Column text(const char* name, bool required = false)
+{
+    return {QString::fromLatin1(name), Kind::Text, required};
+}
+
+QList<Table> makeTables()
+{
+    const QList<Column> payrollAmounts = {amount("bonus"),    amount("ot"),     amount("totloan"),  amount("ph"),
+                                          amount("intax"),    amount("others"), amount("absences"), amount("earn"),
+                                          amount("advances"), amount("tad"),    amount("td"),       amount("loanrec"),
+                                          amount("travel"),   amount("netpay")};
+    return {
+        {QStringLiteral("emp"),
+         {number("ID", true), text("emname"), text("gender"), text("status"), text("address"), text("dept"),
+          text("pos"), text("empstat"), amount("basicrate"), date("dateemployed"), text("empphoto"), text("grp")},
+         QStringLiteral("ID")},
+        {QStringLiteral("payroll"),
+         QList<Column>{number("transid", true), number("ID"), text("emname"), amount("monthrate"), date("ddate")} +
+             payrollAmounts + QList<Column>{text("dept"), text("grp"), text("company")},
+         QStringLiteral("transid")},
+        {QStringLiteral("loan"),
+         {number("ID"), text("emname"), amount("loanamt"), amount("permonthded"), date("ldt"), time("ltm"),
+          text("dept"), text("company")},
+         {}},
+        {QStringLiteral("adv"),
+         {number("ID"), text("emname"), amount("advamt"), date("advdt"), time("advtm"), text("company")},
+         {}},
+        {QStringLiteral("incre"),
+         {number("ID"), text("emname"), amount("increamt"), date("incredt"), time("incretm"), date("fromdt"),
+          date("todt"), text("company")},
+         {}},
+        {QStringLiteral("decre"),
+         {number("ID"), text("emname"), amount("decreamt"), date("decredt"), time("decretm"), text("company")},
+         {}},
+        {QStringLiteral("arr"),
+         {number("ID"), text("emname"), amount("increamt"), text("incredt"), amount("noofpre"), amount("amtpaid"),
+          text("company"), date("ddat1")},
+         {}},
+        {QStringLiteral("dept"), {text("dept", true)}, {}},
+        {QStringLiteral("grp"), {text("grp", true)}, {}},
+        {QStringLiteral("cmpmaster"), {text("company", true), text("addr"), number("selectt")}, {}},
+        {QStringLiteral("use"),
+         {number("ID", true), text("usernm"), {QStringLiteral("pass"), Kind::Password}, text("priv")},
+         QStringLiteral("ID")},
+        {QStringLiteral("passwd"), {{QStringLiteral("delpass"), Kind::Password}}, {}},
+    };
+}
+
+QString sqlName(const QString& table)
+{
+    return table == QStringLiteral("use") ? QStringLiteral("\"use\"") : table;
+}
+
+// One record of a CSV file: its fields, whether each was quoted (a quoted empty field is an empty
+// text, an unquoted one is Null), and the line it starts on.
+struct Record {
+    QStringList fields;
+    QList<bool> quoted;
+    qint64 line = 0;
+};
+
+class CsvReader {
+public:
+    explicit CsvReader(QIODevice& device) : m_in(&device) { m_in.setEncoding(QStringConverter::Utf8); }
+
+    // The next record; false at the end of the file. Blank lines between records are passed over.
+    bool next(Record& record)
+    {
+        record = Record();
+        QString line;
+        do {
+            if (m_in.atEnd())
+                return false;
+            line = m_in.readLine();
+            if (++m_line == 1 && line.startsWith(QChar(0xFEFF)))
+                line.remove(0, 1);
+        } while (line.isEmpty());
+        record.line = m_line;
+        QString field;
+        bool quoted = false;
+        bool inQuotes = false;
+        qsizetype i = 0;
+        while (true) {
+            if (i == line.size()) {
+                // A quoted field goes on over the line's end.
+                if (!inQuotes || m_in.atEnd())
+                    break;
+                field += QLatin1Char('\n');
+                line = m_in.readLine();
+                ++m_line;
+                i = 0;
+                continue;
+            }
+            const QChar c = line.at(i++);
+            if (inQuotes) {
+                if (c != QLatin1Char('"'))
+                    field += c;
+                else if (i < line.size() && line.at(i) == QLatin1Char('"'))
+                    field += line.at(i++);
+                else
+                    inQuotes = false;
+            } else if (c == QLatin1Char('"') && field.isEmpty() && !quoted) {
+                inQuotes = quoted = true;
+            } else if (c == QLatin1Char(',')) {
+                record.fields << field;
+                record.quoted << quoted;
+                field.clear();
+                quoted = false;
+            } else {
+                field += c;
+            }
+        }
+        record.fields << field;
+        record.quoted << quoted;
+        return true;
+    }
+
+private:
+    QTextStream m_in;
+    qint64 m_line = 0;
+};
+
+// A cell read into the value that is stored, or the reason it cannot be.
+std::variant<QVariant, QString> cellValue(const Column& column, const QString& raw, bool quoted, bool dayFirst)
+{
+    const QString text = column.kind == Kind::Text || column.kind == Kind::Password ? raw : raw.trimmed();
+    if (text.isEmpty() && !(quoted && column.kind == Kind::Text)) {
+        if (column.required)
+            return QStringLiteral("is empty");
+        return QVariant();
+    }
+    switch (column.kind) {
+    case Kind::Number: {
+        bool ok = false;
+        const qint64 n = text.toLongLong(&ok);
+        if (!ok)
+            return QStringLiteral("\"%1\" is not a whole number").arg(text);
+        return QVariant(n);
+    }
+    case Kind::Amount: {
+        const auto a = Currency::parse(text);
+        if (!a)
+            return QStringLiteral("\"%1\" is not an amount (digits with a decimal point)").arg(text);
+        return QVariant(a->units());
+    }
+    case Kind::Date: {
+        const auto d = parseDate(text, dayFirst);
+        if (!d)
+            return QStringLiteral("\"%1\" is not a date (05-Mar-2024, %2 or 2024-03-05)")
+                .arg(text, dayFirst ? QStringLiteral("05/03/2024") : QStringLiteral("03/05/2024"));
+        return QVariant(d->toString(Qt::ISODate));
+    }
+    case Kind::Time: {
+        const auto t = parseTime(text);
+        if (!t)
+            return QStringLiteral("\"%1\" is not a time (14:05:09 or 2:05:09 PM)").arg(text);
+        return QVariant(t->toString(QStringLiteral("HH:mm:ss")));
+    }
+    case Kind::Password:
+        return QVariant(password_hash::needsRehash(text) ? password_hash::make(text) : text);
+    case Kind::Text:
+        // A quoted empty cell is an empty text, not Null.
+        return QVariant(text.isNull() ? QStringLiteral("") : text);
+    }
+    return QVariant();
+}
+
+// The cell as export writes it: quoted where a reader needs it, an empty text as "".
+QString csvCell(const QVariant& value)
+{
+    if (value.isNull())
+        return {};
+    QString text = value.toString();
+    if (text.isEmpty() || text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) ||
+        text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) || text != text.trimmed())
+        text = QLatin1Char('"') + text.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    return text;
+}
+
+QString grouped(qint64 n)
+{
+    return QLocale(QLocale::English).toString(n);
+}
+
+} // namespace
+
+const QList<Table>& tables()
+{
+    static const QList<Table> all = makeTables();
+    return all;
+}
+
+std::optional<QDate> parseDate(const QString& text, bool dayFirst)
+{
+    const QString t = text.trimmed();
+    // A date and time from a database tool: the date is what counts.
+    const QString day = t.section(QLatin1Char(' '), 0, 0);
+    static const QLocale english(QLocale::English);
+    for (const QString& format : {QStringLiteral("yyyy-MM-dd"), QStringLiteral("dd-MMM-yyyy"),
+                                  QStringLiteral("d-MMM-yyyy"), QStringLiteral("dd-MMM-yy")}) {
+        QDate d = english.toDate(day, format);
+        if (d.isValid()) {
+            if (format.endsWith(QStringLiteral("yy")) && !format.endsWith(QStringLiteral("yyyy")) && d.year() < 1950)
+                d = d.addYears(100);
+            return d;
+        }
+    }
+    const QStringList parts = day.split(QLatin1Char('/'));
+    if (parts.size() == 3) {
+        bool okA = false, okB = false, okY = false;
+        const int a = parts.at(0).toInt(&okA);
+        const int b = parts.at(1).toInt(&okB);
+        const int y = parts.at(2).toInt(&okY);
+        if (okA && okB && okY && parts.at(2).size() == 4) {
+            const QDate d = dayFirst ? QDate(y, b, a) : QDate(y, a, b);
+            if (d.isValid())
+                return d;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QTime> parseTime(const QString& text)
+{
+    QString t = text.trimmed();
+    // A time from a database tool may come with the date 30/12/1899 before it.
+    if (t.count(QLatin1Char(' ')) >= 1 && (t.contains(QLatin1Char('/')) || t.contains(QLatin1Char('-'))))
+        t = t.section(QLatin1Char(' '), 1);
+    static const QLocale english(QLocale::English);
+    for (const QString& format :
+         {QStringLiteral("HH:mm:ss"), QStringLiteral("H:mm:ss"), QStringLiteral("HH:mm"), QStringLiteral("H:mm"),
+          QStringLiteral("h:mm:ss AP"), QStringLiteral("h:mm AP"), QStringLiteral("hh:mm:ss AP")}) {
+        const QTime time = english.toTime(t, format);
+        if (time.isValid())
+            return time;
+    }
+    return std::nullopt;
+}
+
+Result<ImportOutcome> importFolder(const Database& database, const QString& folder, const ImportOptions& options,
+                                   const Progress& progress)
+{
+    const QDir dir(folder);
+    if (!dir.exists())
+        return Status::failure(QStringLiteral("There is no folder %1.").arg(QDir::toNativeSeparators(folder)));
+    QList<const Table*> present;
+    for (const Table& table : tables())
+        if (QFileInfo(dir.filePath(table.fileName())).isFile())
+            present << &table;
+    if (present.isEmpty())
+        return Status::failure(QStringLiteral("%1 holds none of the tables' files (emp.csv, payroll.csv, …).")
+                                   .arg(QDir::toNativeSeparators(folder)));
+    if (!options.append) {
+        const auto empty = schema::holdsNoData(database);
+        if (!empty)
+            return empty.status();
+        if (!*empty)
+            return Status::failure(QStringLiteral("%1 holds data already. Import into a new, empty database, or give "
+                                                  "--append to add the files' rows to it.")
+                                       .arg(DatabaseLocation::shown(database.path())));
+    }
+
+    ImportOutcome outcome;
+    const auto refuse = [&](const QString& file, qint64 line, const QString& column, const QString& reason) {
+        if (outcome.refusals.size() < refusalsListed)
+            outcome.refusals << Refusal{file, line, column, reason};
+    };
+    Transaction transaction(database);
+    if (!transaction.active())
+        return Status::failure(transaction.error());
+    for (const Table* table : present) {
+        const QString file = table->fileName();
+        QFile input(dir.filePath(file));
+        if (!input.open(QIODevice::ReadOnly))
+            return Status::failure(QStringLiteral("%1 cannot be read: %2").arg(file, input.errorString()));
+        CsvReader reader(input);
+        Count count{table->name};
+        Record header;
+        if (!reader.next(header)) {
+            outcome.counts << count;
+            continue;
+        }
+        // The header names the columns, in any order and any case; unknown ones are refused.
+        QList<int> columnOf; // for each field of a record, the column it fills
+        QList<const Column*> filled;
+        bool headerRefused = false;
+        for (const QString& name : header.fields) {
+            const auto found = std::find_if(table->columns.cbegin(), table->columns.cend(), [&](const Column& c) {
+                return c.name.compare(name.trimmed(), Qt::CaseInsensitive) == 0;
+            });
+            if (found == table->columns.cend()) {
+                refuse(file, header.line, name.trimmed(), QStringLiteral("is not a column of %1").arg(table->name));
+                headerRefused = true;
+                continue;
+            }
+            if (filled.contains(&*found)) {
+                refuse(file, header.line, found->name, QStringLiteral("stands twice in the header"));
+                headerRefused = true;
+                continue;
+            }
+            columnOf << int(filled.size());
+            filled << &*found;
+        }
+        for (const Column& column : table->columns)
+            if (column.required && !filled.contains(&column) && column.name != table->identity) {
+                refuse(file, header.line, column.name, QStringLiteral("is missing from the header"));
+                headerRefused = true;
+            }
+        if (headerRefused) {
+            ++outcome.refused;
+            outcome.counts << count;
+            continue;
+        }
+        QStringList names;
+        for (const Column* column : filled)
+            names << column->name;
+        SqlQuery insert(database, insertStatement(sqlName(table->name), names));
+        Record record;
+        while (reader.next(record)) {
+            ++count.read;
+            if (record.fields.size() != header.fields.size()) {
+                refuse(
+                    file, record.line, {},
+                    QStringLiteral("has %1 fields, the header %2").arg(record.fields.size()).arg(header.fields.size()));
+                ++outcome.refused;
+                continue;
+            }
+            QVariantList values;
+            bool rowRefused = false;
+            for (int i = 0; i < filled.size(); ++i) {
+                const auto value = cellValue(*filled.at(i), record.fields.at(i), record.quoted.at(i), options.dayFirst);
+                if (const auto* reason = std::get_if<QString>(&value)) {
+                    refuse(file, record.line, filled.at(i)->name, *reason);
+                    rowRefused = true;
+                    continue;
+                }
+                QVariant v = std::get<QVariant>(value);
+                // The company master's flag has a default, not a Null.
+                if (v.isNull() && filled.at(i)->name == QStringLiteral("selectt"))
+                    v = QVariant(qint64(0));
+                values << v;
+            }
+            if (rowRefused) {
+                ++outcome.refused;
+                continue;
+            }
+            // Once a row is refused nothing will be stored: the rest is only checked.
+            if (outcome.refused > 0)
+                continue;
+            for (const QVariant& v : values)
+                insert.bind(v);
+            if (Status s = insert.exec(); !s) {
+                refuse(file, record.line, {}, s.error());
+                ++outcome.refused;
+                continue;
+            }
+            ++count.stored;
+            if (progress && count.read % progressEvery == 0)
+                progress(QStringLiteral("%1: %2 rows read").arg(file, grouped(count.read)));
+        }
+        if (outcome.refused > 0)
+            count.stored = 0;
+        outcome.counts << count;
+        if (progress)
+            progress(QStringLiteral("%1: %2 rows read, %3 stored")
+                         .arg(file, grouped(count.read), grouped(outcome.refused > 0 ? 0 : count.stored)));
+    }
+    if (outcome.refused > 0) {
+        transaction.rollback();
+        for (Count& count : outcome.counts)
+            count.stored = 0;
+        return outcome;
+    }
+    // Numbers the database gives go on after the largest imported.
+    for (const Table* table : present)
+        if (!table->identity.isEmpty())
+            if (const QString follow =
+                    dialect::identityAfterLargest(database.backend(), sqlName(table->name), table->identity);
+                !follow.isEmpty())
+                if (Status s = execute(database, follow); !s)
+                    return s;
+    if (Status s = transaction.commit(); !s)
+        return s;
+    return outcome;
+}
+
+Result<QList<Count>> exportFolder(const Database& database, const QString& folder, const Progress& progress)
+{
+    if (!QDir().mkpath(folder))
+        return Status::failure(QStringLiteral("The folder %1 cannot be made.").arg(QDir::toNativeSeparators(folder)));
+    QList<Count> counts;
+    // One snapshot for every table, so that the files agree with one another.
+    Transaction transaction(database);
+    if (!transaction.active())
+        return Status::failure(transaction.error());
+    for (const Table& table : tables()) {
+        QStringList names;
+        for (const Column& column : table.columns)
+            names << column.name;
+        const QString order = table.identity.isEmpty() ? QStringLiteral("rowid") : table.identity;
+        SqlQuery query(database, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                                     .arg(names.join(QStringLiteral(", ")), sqlName(table.name), order));
+        if (Status s = query.exec(); !s)
+            return s;
+        QSaveFile file(QDir(folder).filePath(table.fileName()));
+        if (!file.open(QIODevice::WriteOnly))
+            return Status::failure(QStringLiteral("%1 cannot be written: %2").arg(file.fileName(), file.errorString()));
+        QByteArray lines = names.join(QLatin1Char(',')).toUtf8() + "\r\n";
+        Count count{table.name};
+        while (query.next()) {
+            QStringList cells;
+            for (int c = 0; c < table.columns.size(); ++c) {
+                if (query.isNull(c)) {
+                    cells << QString();
+                    continue;
+                }
+                const Kind kind = table.columns.at(c).kind;
+                cells << csvCell(kind == Kind::Amount   ? QVariant(Currency::fromUnits(query.number(c)).toString())
+                                 : kind == Kind::Number ? QVariant(QString::number(query.number(c)))
+                                                        : QVariant(query.text(c)));
+            }
+            lines += cells.join(QLatin1Char(',')).toUtf8() + "\r\n";
+            ++count.read;
+            ++count.stored;
+            if (lines.size() > (1 << 20)) {
+                file.write(lines);
+                lines.clear();
+            }
+        }
+        if (Status s = query.exec(); !s) // the read went to its end; a failure on the way shows here
+            return s;
+        file.write(lines);
+        if (!file.commit())
+            return Status::failure(QStringLiteral("%1 cannot be written: %2").arg(file.fileName(), file.errorString()));
+        counts << count;
+        if (progress)
+            progress(QStringLiteral("%1: %2 rows written").arg(table.fileName(), grouped(count.stored)));
+    }
+    return counts;
+}
+
+} // namespace transfer

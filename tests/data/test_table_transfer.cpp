@@ -1,0 +1,192 @@
+#include "app/demo_data.h"
+#include "data/employee_repository.h"
+#include "data/sql_query.h"
+#include "data/table_transfer.h"
+#include "data/user_repository.h"
+#include "support/fixed_clock.h"
+#include "support/test_database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace transfer;
+
+namespace {
+
+void write(const QTemporaryDir& folder, const QString& file, const QByteArray& text)
+{
+    QFile f(folder.filePath(file));
+    if (!f.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(file));
+    f.write(text);
+}
+
+// Every row of every table, as text, in a fixed order.
+QStringList contents(TestDatabase& t)
+{
+    QStringList all;
+    for (const Table& table : tables()) {
+        QStringList names;
+        for (const Column& c : table.columns)
+            names << QStringLiteral("coalesce(CAST(%1 AS TEXT), '<null>')").arg(c.name);
+        SqlQuery q(t.db(), QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                               .arg(names.join(QStringLiteral(" || '|' || ")),
+                                    table.name == QStringLiteral("use") ? QStringLiteral("\"use\"") : table.name,
+                                    table.identity.isEmpty() ? QStringLiteral("rowid") : table.identity));
+        const auto rows = q.rows([](const SqlQuery& r) { return r.text(0); });
+        if (!rows)
+            qFatal("%s", qPrintable(rows.error()));
+        all << table.name + QStringLiteral(":") << rows.value();
+    }
+    return all;
+}
+
+} // namespace
+
+// The tables of the previous system brought in from CSV files, all or nothing, and taken out again.
+class TestTableTransfer : public QObject {
+    Q_OBJECT
+private slots:
+    void datesInEveryForm_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("dayFirst");
+        QTest::addColumn<QDate>("date");
+        QTest::newRow("dd-MMM-yyyy") << "05-Mar-2024" << false << QDate(2024, 3, 5);
+        QTest::newRow("month first") << "03/05/2024" << false << QDate(2024, 3, 5);
+        QTest::newRow("day first") << "03/05/2024" << true << QDate(2024, 5, 3);
+        QTest::newRow("single digits") << "3/5/2024" << false << QDate(2024, 3, 5);
+        QTest::newRow("ISO") << "2024-03-05" << false << QDate(2024, 3, 5);
+        QTest::newRow("with a time") << "3/5/2024 00:00:00" << false << QDate(2024, 3, 5);
+        QTest::newRow("the 31st month first") << "12/31/2024" << false << QDate(2024, 12, 31);
+        QTest::newRow("no 31st month") << "31/12/2024" << false << QDate();
+        QTest::newRow("no 30 February") << "2024-02-30" << false << QDate();
+        QTest::newRow("two-digit year") << "03/05/24" << false << QDate();
+        QTest::newRow("words") << "March 5" << false << QDate();
+    }
+    void datesInEveryForm()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, dayFirst);
+        QFETCH(QDate, date);
+        QCOMPARE(parseDate(text, dayFirst).value_or(QDate()), date);
+    }
+
+    void importStoresEveryForm()
+    {
+        TestDatabase t;
+        QTemporaryDir folder;
+        write(folder, "emp.csv",
+              "\xEF\xBB\xBFID,emname,address,basicrate,dateemployed,dept\r\n"
+              "7,\"SMITH, ANNA\",\"12, \"\"ROSE\"\" VILLA\",12500.50,05-Mar-2024,SALES\r\n"
+              "12,O'BRIEN,,9000,03/05/2024,\r\n"
+              "\r\n"
+              "9,\"TWO\nLINES\",\"\",0,2024-03-05,STORES\r\n");
+        write(folder, "loan.csv", "ID,loanamt,permonthded,ldt,ltm,company\n7,5000,500,12/31/2025,2:05:09 PM,ACME\n");
+        write(folder, "use.csv", "usernm,pass,priv,ID\nadmin,secret,Admin,4\n");
+        write(folder, "passwd.csv", "delpass\ndelete\n");
+        const auto outcome = importFolder(t.db(), folder.path(), {});
+        QVERIFY2(outcome, qPrintable(outcome.error()));
+        QVERIFY(outcome->stored());
+        QCOMPARE(t.count("SELECT count(*) FROM emp"), 3);
+        const auto anna = EmployeeRepository(t.db()).find(7).value().value();
+        QCOMPARE(anna.name, QStringLiteral("SMITH, ANNA"));
+        QCOMPARE(anna.address, QStringLiteral("12, \"ROSE\" VILLA"));
+        QCOMPARE(anna.basicRate, Currency::fromUnits(125005000));
+        QCOMPARE(anna.dateEmployed, QDate(2024, 3, 5));
+        QCOMPARE(EmployeeRepository(t.db()).find(12).value()->dateEmployed, QDate(2024, 3, 5));
+        QCOMPARE(EmployeeRepository(t.db()).find(9).value()->name, QStringLiteral("TWO\nLINES"));
+        // An empty cell is Null, an empty quoted text is a text.
+        QCOMPARE(t.count("SELECT count(*) FROM emp WHERE address IS NULL"), 1);
+        QCOMPARE(t.count("SELECT count(*) FROM emp WHERE address = ''"), 1);
+        QCOMPARE(t.count("SELECT count(*) FROM loan WHERE ldt = '2025-12-31' AND ltm = '14:05:09'"), 1);
+        // Passwords are stored as hashes; the numbers go on after the largest.
+        QVERIFY(UserRepository(t.db()).authenticate("admin", "secret"));
+        QCOMPARE(t.count("SELECT count(*) FROM \"use\" WHERE pass = 'secret'"), 0);
+        QVERIFY(UserRepository(t.db()).checkDeletePassword("delete").value());
+        QCOMPARE(EmployeeRepository(t.db()).nextId().value(), 13);
+        QCOMPARE(UserRepository(t.db()).add("CLERK", "c", "user").value(), 5);
+    }
+
+    // One refused row anywhere stores nothing anywhere; each is listed by file, line and column.
+    void aRefusedRowStoresNothing()
+    {
+        TestDatabase t;
+        QTemporaryDir folder;
+        write(folder, "dept.csv", "dept\nSTORES\n");
+        write(folder, "emp.csv",
+              "ID,emname,basicrate,dateemployed\n1,A,100,2024-01-01\n2,B,12O0,2024-01-01\n3,C,100,31/31/2024\n");
+        write(folder, "grp.csv", "grp,colour\nSTAFF,red\n");
+        const auto outcome = importFolder(t.db(), folder.path(), {});
+        QVERIFY(outcome);
+        QVERIFY(!outcome->stored());
+        QCOMPARE(outcome->refused, 3);
+        const auto said = [&](int i) {
+            const Refusal& r = outcome->refusals.at(i);
+            return QStringLiteral("%1:%2 %3 %4").arg(r.file).arg(r.line).arg(r.column, r.reason);
+        };
+        QVERIFY2(said(0).startsWith("emp.csv:3 basicrate \"12O0\" is not an amount"), qPrintable(said(0)));
+        QVERIFY2(said(1).startsWith("emp.csv:4 dateemployed \"31/31/2024\" is not a date"), qPrintable(said(1)));
+        QVERIFY2(said(2).startsWith("grp.csv:1 colour is not a column of grp"), qPrintable(said(2)));
+        QCOMPARE(t.count("SELECT count(*) FROM emp"), 0);
+        QCOMPARE(t.count("SELECT count(*) FROM dept"), 0);
+    }
+
+    void appendOnlyWhenAsked()
+    {
+        TestDatabase t;
+        QVERIFY(SqlQuery(t.db(), "INSERT INTO grp (grp) VALUES ('STAFF')").exec());
+        QTemporaryDir folder;
+        write(folder, "grp.csv", "grp\nWORKERS\n");
+        const auto refused = importFolder(t.db(), folder.path(), {});
+        QVERIFY(!refused);
+        QVERIFY(refused.error().contains("--append"));
+        QCOMPARE(t.count("SELECT count(*) FROM grp"), 1);
+        ImportOptions append;
+        append.append = true;
+        QVERIFY(importFolder(t.db(), folder.path(), append).value().stored());
+        QCOMPARE(t.count("SELECT count(*) FROM grp"), 2);
+    }
+
+    // The demo taken out and brought into an empty database is the same, row for row.
+    void roundTripOfTheDemo()
+    {
+        TestDatabase demo;
+        QVERIFY(ensureDemoData(demo.db(), FixedClock(QDateTime(QDate(2026, 12, 6), QTime(9, 0)))));
+        QTemporaryDir folder;
+        const auto written = exportFolder(demo.db(), folder.path());
+        QVERIFY2(written, qPrintable(written.error()));
+        TestDatabase copy;
+        const auto read = importFolder(copy.db(), folder.path(), {});
+        QVERIFY2(read, qPrintable(read.error()));
+        QVERIFY(read->stored());
+        QCOMPARE(contents(copy), contents(demo));
+        QVERIFY(contents(demo).size() > 400);
+    }
+
+    // The command line lists the refused rows and ends with 1; a good folder ends with 0.
+    void commandLine()
+    {
+        TestDatabase t;
+        const QString location = t.path();
+        t.db().close();
+        QTemporaryDir folder;
+        write(folder, "emp.csv", "ID,emname,basicrate\n1,A,100\n2,B,abc\n");
+        QProcess kestrel;
+        kestrel.start(KESTREL_EXECUTABLE, {"--database", location, "--import", folder.path()});
+        QVERIFY(kestrel.waitForFinished(60000));
+        QCOMPARE(kestrel.exitCode(), 1);
+        const QString said = QString::fromUtf8(kestrel.readAllStandardError());
+        QVERIFY2(said.contains("emp.csv:3: basicrate: \"abc\" is not an amount"), qPrintable(said));
+        write(folder, "emp.csv", "ID,emname,basicrate\n1,A,100\n2,B,200\n");
+        kestrel.start(KESTREL_EXECUTABLE, {"--database", location, "--import", folder.path()});
+        QVERIFY(kestrel.waitForFinished(60000));
+        QVERIFY2(kestrel.exitCode() == 0, kestrel.readAllStandardError().constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTableTransfer)
+#include "test_table_transfer.moc"
