@@ -3,7 +3,9 @@
 #include "ui_main_window.h"
 
 #include "data/company_repository.h"
+#include "data/schema.h"
 #include "data/session.h"
+#include "data/table_transfer.h"
 #include "data/user_repository.h"
 #include "ui/app_context.h"
 #include "ui/prompter.h"
@@ -14,6 +16,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QMdiSubWindow>
+#include <QProgressDialog>
 
 #include <algorithm>
 
@@ -110,6 +113,7 @@ MainWindow::MainWindow(AppContext& context, const WindowCatalogue& catalogue, QW
     connect(m_ui->actCommand9, &QAction::triggered, this, &MainWindow::logOut);
     connect(m_ui->Command12, &QPushButton::clicked, this, &MainWindow::close);
     connect(m_ui->actCommand12, &QAction::triggered, this, &MainWindow::close);
+    connect(m_ui->imptbl, &QAction::triggered, this, &MainWindow::importTables);
     // The work of most visits is the payroll, so the focus starts there.
     m_ui->Command2->setFocus();
     m_context.openBeside = [this](const QString& name) { return openWindow(name, Closing::None); };
@@ -192,8 +196,64 @@ void MainWindow::restrictButtons()
         return;
     for (QPushButton* button : {m_ui->Command4, m_ui->Command6, m_ui->Command10, m_ui->Command11})
         button->hide();
-    for (QAction* action : {m_ui->actCommand4, m_ui->actCommand6, m_ui->actCommand10, m_ui->actCommand11})
+    for (QAction* action : {m_ui->actCommand4, m_ui->actCommand6, m_ui->actCommand10, m_ui->actCommand11, m_ui->imptbl})
         action->setVisible(false);
+}
+
+void MainWindow::importTables()
+{
+    if (m_context.session.isRestricted())
+        return;
+    const QString folder = m_context.prompter.folderName(QStringLiteral("Import the tables from"), QDir::homePath());
+    if (folder.isEmpty())
+        return;
+    const auto empty = schema::holdsNoData(m_context.db);
+    if (!empty) {
+        m_context.prompter.error(empty.error());
+        return;
+    }
+    if (!*empty &&
+        !m_context.prompter.question(QStringLiteral("The database holds data already. Add the rows of the files in %1 "
+                                                    "to it?")
+                                         .arg(QDir::toNativeSeparators(folder))))
+        return;
+    QProgressDialog progress(QStringLiteral("Importing the tables…"), QString(), 0, 0, this);
+    progress.setWindowTitle(QStringLiteral("Import Tables"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.show();
+    transfer::ImportOptions options;
+    options.append = true; // asked above
+    const auto outcome = transfer::importFolder(m_context.db, folder, options, [&](const QString& line) {
+        progress.setLabelText(line);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+    progress.close();
+    if (!outcome) {
+        m_context.prompter.error(outcome.error());
+        return;
+    }
+    if (!outcome->stored()) {
+        QStringList lines;
+        for (const transfer::Refusal& r : outcome->refusals.mid(0, 20))
+            lines << QStringLiteral("%1:%2: %3%4")
+                         .arg(r.file)
+                         .arg(r.line)
+                         .arg(r.column.isEmpty() ? QString() : r.column + QStringLiteral(": "), r.reason);
+        m_context.prompter.warning(QStringLiteral("%1 rows were refused; nothing was stored.\n\n%2%3")
+                                       .arg(outcome->refused)
+                                       .arg(lines.join(QLatin1Char('\n')),
+                                            outcome->refused > lines.size() ? QStringLiteral("\n…") : QString()));
+        return;
+    }
+    QStringList counts;
+    qint64 stored = 0;
+    for (const transfer::Count& count : outcome->counts) {
+        counts << QStringLiteral("%1: %2").arg(count.table).arg(count.stored);
+        stored += count.stored;
+    }
+    m_context.prompter.information(
+        QStringLiteral("Imported %1 rows (%2).").arg(stored).arg(counts.join(QStringLiteral(", "))));
 }
 
 void MainWindow::showBackup()

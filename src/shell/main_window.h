@@ -42,6 +42,8 @@ private:
     void activated();
     void applyPrivilege();
     void restrictButtons();
+    // Brings in the tables of the previous system (administrators only).
+    void importTables();
     // The activation's backup, told in the status bar.
     void showBackup();
     // Closes the working windows, clears the company flag and takes the backup; false when a

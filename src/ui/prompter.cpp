@@ -65,3 +65,8 @@ QString MessageBoxPrompter::openFileName(const QString& caption, const QString& 
 {
     return QFileDialog::getOpenFileName(parentWidget(), caption, folder, filter);
 }
+
+QString MessageBoxPrompter::folderName(const QString& caption, const QString& folder)
+{
+    return QFileDialog::getExistingDirectory(parentWidget(), caption, folder);
+}

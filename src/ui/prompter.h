@@ -28,6 +28,8 @@ public:
     virtual QString saveFileName(const QString& caption, const QString& suggestedPath, const QString& filter) = 0;
     // An existing file to open, or an empty text when the operator cancels.
     virtual QString openFileName(const QString& caption, const QString& folder, const QString& filter) = 0;
+    // An existing folder, or an empty text when the operator cancels.
+    virtual QString folderName(const QString& caption, const QString& folder) = 0;
 
     void information(const QString& text, const QString& title = {}) { message(text, Icon::Information, title); }
     void warning(const QString& text, const QString& title = {}) { message(text, Icon::Warning, title); }
@@ -45,6 +47,7 @@ public:
     std::optional<QString> password(const QString& text, const QString& title) override;
     QString saveFileName(const QString& caption, const QString& suggestedPath, const QString& filter) override;
     QString openFileName(const QString& caption, const QString& folder, const QString& filter) override;
+    QString folderName(const QString& caption, const QString& folder) override;
 
 private:
     QWidget* parentWidget() const;

@@ -14,12 +14,14 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -63,6 +65,7 @@ private slots:
     void deleteCompanyNeedsUnlockKeyAndPassword();
     void endingKeepsUnsavedInputAndTellsAFailedBackup();
     void createCompanyReturnsToSelection();
+    void administratorsImportTables();
 
 private:
     void chooseCompany(const QString& name);
@@ -406,6 +409,34 @@ void TestShellFlow::createCompanyReturnsToSelection()
     QTest::mouseClick(child<QPushButton>(master, "Command3"), Qt::LeftButton);
     QTRY_VERIFY(m_shell->companySelection()->isVisible());
     QVERIFY(child<QComboBox>(m_shell->companySelection(), "Combo1")->findText("BETA MILLS") >= 0);
+}
+
+// An administrator brings in a folder of the previous system's tables from the Master menu, after
+// saying that the rows are added to the data there; a clerk has no such entry.
+void TestShellFlow::administratorsImportTables()
+{
+    MainWindow* clerk = logInAs("clerk");
+    QVERIFY(!clerk->findChild<QAction*>("imptbl")->isVisible());
+    m_shell.reset();
+    m_shell = std::make_unique<ShellController>(m_f->db(), m_f->prompter, m_f->clock, *m_catalogue);
+    m_shell->start();
+    MainWindow* admin = logInAs("admin");
+    QAction* import = admin->findChild<QAction*>("imptbl");
+    QVERIFY(import->isVisible());
+    QTemporaryDir folder;
+    QFile file(folder.filePath("grp.csv"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("grp\nNIGHT SHIFT\nDAY SHIFT\n");
+    file.close();
+    m_f->prompter.answerFile(folder.path());
+    m_f->prompter.answer(false);
+    import->trigger();
+    QCOMPARE(m_f->database().count("SELECT count(*) FROM grp"), 0);
+    m_f->prompter.answerFile(folder.path());
+    m_f->prompter.answer(true);
+    import->trigger();
+    QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Imported 2 rows (grp: 2)."));
+    QCOMPARE(m_f->database().count("SELECT count(*) FROM grp"), 2);
 }
 
 QTEST_MAIN(TestShellFlow)

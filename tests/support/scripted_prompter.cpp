@@ -36,6 +36,11 @@ QString ScriptedPrompter::openFileName(const QString& caption, const QString&, c
     return m_files.isEmpty() ? QString() : m_files.dequeue();
 }
 
+QString ScriptedPrompter::folderName(const QString& caption, const QString& folder)
+{
+    return openFileName(caption, folder, {});
+}
+
 QStringList ScriptedPrompter::texts() const
 {
     QStringList list;

@@ -25,6 +25,8 @@ public:
     QString saveFileName(const QString& caption, const QString& suggestedPath, const QString& filter) override;
     // Answered from the same queue of files as saveFileName.
     QString openFileName(const QString& caption, const QString& folder, const QString& filter) override;
+    // Answered from the same queue of files as saveFileName.
+    QString folderName(const QString& caption, const QString& folder) override;
 
     void answer(bool yes) { m_answers.enqueue(yes); }
     void answerPassword(const QString& password) { m_passwords.enqueue(password); }
