@@ -85,8 +85,8 @@ int runTransfer(const QString& location, const QString& importFolder, const QStr
         for (const transfer::Refusal& r : imported->refusals)
             log << r.file << ':' << r.line << ": " << (r.column.isEmpty() ? QString() : r.column + QStringLiteral(": "))
                 << r.reason << '\n';
-        if (imported->refused > imported->refusals.size())
-            log << "… and " << imported->refused - imported->refusals.size() << " more.\n";
+        if (imported->reasons > imported->refusals.size())
+            log << "… and " << imported->reasons - imported->refusals.size() << " more.\n";
         return 1;
     }
     qint64 stored = 0;

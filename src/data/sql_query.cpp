@@ -197,6 +197,8 @@ Status SqlQuery::stepFailure() const
 {
     if (m_handle && m_stepResult != SQLITE_ROW && m_stepResult != SQLITE_DONE)
         return Status::failure(errorOf(m_handle));
+    if (!m_handle && m_query && m_query->lastError().isValid())
+        return Status::failure(m_query->lastError().text());
     return {};
 }
 

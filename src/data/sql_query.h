@@ -55,6 +55,9 @@ public:
     // The next row; false after the last, or when reading failed (rows() then fails).
     bool next();
 
+    // After next() gave false: why the reading stopped, when it was not the end of the rows.
+    Status readFailure() const { return stepFailure(); }
+
     bool isNull(int column) const;
     QString text(int column) const;
     qint64 number(int column) const;

@@ -10,8 +10,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QSaveFile>
+#include <QSet>
 #include <QTextStream>
 
 namespace transfer {
@@ -52,36 +54,39 @@ QList<Table> makeTables()
         {QStringLiteral("emp"),
          {number("ID", true), text("emname"), text("gender"), text("status"), text("address"), text("dept"),
           text("pos"), text("empstat"), amount("basicrate"), date("dateemployed"), text("empphoto"), text("grp")},
-         QStringLiteral("ID")},
+         QStringLiteral("ID"), {}},
         {QStringLiteral("payroll"),
          QList<Column>{number("transid", true), number("ID"), text("emname"), amount("monthrate"), date("ddate")} +
              payrollAmounts + QList<Column>{text("dept"), text("grp"), text("company")},
-         QStringLiteral("transid")},
+         QStringLiteral("transid"), {}},
         {QStringLiteral("loan"),
          {number("ID"), text("emname"), amount("loanamt"), amount("permonthded"), date("ldt"), time("ltm"),
           text("dept"), text("company")},
-         {}},
+         {}, {}},
         {QStringLiteral("adv"),
          {number("ID"), text("emname"), amount("advamt"), date("advdt"), time("advtm"), text("company")},
-         {}},
+         {}, {}},
         {QStringLiteral("incre"),
          {number("ID"), text("emname"), amount("increamt"), date("incredt"), time("incretm"), date("fromdt"),
           date("todt"), text("company")},
-         {}},
+         {}, {}},
         {QStringLiteral("decre"),
          {number("ID"), text("emname"), amount("decreamt"), date("decredt"), time("decretm"), text("company")},
-         {}},
+         {}, {}},
         {QStringLiteral("arr"),
          {number("ID"), text("emname"), amount("increamt"), text("incredt"), amount("noofpre"), amount("amtpaid"),
           text("company"), date("ddat1")},
-         {}},
-        {QStringLiteral("dept"), {text("dept", true)}, {}},
-        {QStringLiteral("grp"), {text("grp", true)}, {}},
-        {QStringLiteral("cmpmaster"), {text("company", true), text("addr"), number("selectt")}, {}},
+         {}, {}},
+        {QStringLiteral("dept"), {text("dept", true)}, {}, QStringLiteral("dept")},
+        {QStringLiteral("grp"), {text("grp", true)}, {}, QStringLiteral("grp")},
+        {QStringLiteral("cmpmaster"),
+         {text("company", true), text("addr"), number("selectt")},
+         {},
+         QStringLiteral("company")},
         {QStringLiteral("use"),
          {number("ID", true), text("usernm"), {QStringLiteral("pass"), Kind::Password}, text("priv")},
-         QStringLiteral("ID")},
-        {QStringLiteral("passwd"), {{QStringLiteral("delpass"), Kind::Password}}, {}},
+         QStringLiteral("ID"), {}},
+        {QStringLiteral("passwd"), {{QStringLiteral("delpass"), Kind::Password}}, {}, {}},
     };
 }
 
@@ -96,6 +101,7 @@ struct Record {
     QStringList fields;
     QList<bool> quoted;
     qint64 line = 0;
+    QString problem; // why the record cannot be read as CSV, if it cannot
 };
 
 class CsvReader {
@@ -122,8 +128,12 @@ public:
         while (true) {
             if (i == line.size()) {
                 // A quoted field goes on over the line's end.
-                if (!inQuotes || m_in.atEnd())
+                if (!inQuotes)
                     break;
+                if (m_in.atEnd()) {
+                    record.problem = QStringLiteral("a quote opened here is never closed");
+                    break;
+                }
                 field += QLatin1Char('\n');
                 line = m_in.readLine();
                 ++m_line;
@@ -140,6 +150,9 @@ public:
                     inQuotes = false;
             } else if (c == QLatin1Char('"') && field.isEmpty() && !quoted) {
                 inQuotes = quoted = true;
+            } else if (quoted && c != QLatin1Char(',')) {
+                if (record.problem.isEmpty())
+                    record.problem = QStringLiteral("has text after the closing quote of a field");
             } else if (c == QLatin1Char(',')) {
                 record.fields << field;
                 record.quoted << quoted;
@@ -162,6 +175,8 @@ private:
 // A cell read into the value that is stored, or the reason it cannot be.
 std::variant<QVariant, QString> cellValue(const Column& column, const QString& raw, bool quoted, bool dayFirst)
 {
+    if (raw.contains(QChar::ReplacementCharacter))
+        return QStringLiteral("holds characters that are not UTF-8 (save the file as UTF-8)");
     const QString text = column.kind == Kind::Text || column.kind == Kind::Password ? raw : raw.trimmed();
     if (text.isEmpty() && !(quoted && column.kind == Kind::Text)) {
         if (column.required)
@@ -178,6 +193,9 @@ std::variant<QVariant, QString> cellValue(const Column& column, const QString& r
     }
     case Kind::Amount: {
         const auto a = Currency::parse(text);
+        const qsizetype point = text.indexOf(QLatin1Char('.'));
+        if (a && point >= 0 && text.size() - point - 1 > 4)
+            return QStringLiteral("\"%1\" has more than four decimals").arg(text);
         if (!a)
             return QStringLiteral("\"%1\" is not an amount (digits with a decimal point)").arg(text);
         return QVariant(a->units());
@@ -232,29 +250,29 @@ const QList<Table>& tables()
 std::optional<QDate> parseDate(const QString& text, bool dayFirst)
 {
     const QString t = text.trimmed();
-    // A date and time from a database tool: the date is what counts.
+    // A date and time from a database tool: the date is what counts; after it only a time may stand.
     const QString day = t.section(QLatin1Char(' '), 0, 0);
+    const QString rest = t.section(QLatin1Char(' '), 1);
+    if (!rest.isEmpty() && !parseTime(rest))
+        return std::nullopt;
+    const auto plausible = [](QDate d) {
+        return d.isValid() && d.year() >= 1900 && d.year() <= 2100 ? std::optional<QDate>(d) : std::nullopt;
+    };
     static const QLocale english(QLocale::English);
-    for (const QString& format : {QStringLiteral("yyyy-MM-dd"), QStringLiteral("dd-MMM-yyyy"),
-                                  QStringLiteral("d-MMM-yyyy"), QStringLiteral("dd-MMM-yy")}) {
-        QDate d = english.toDate(day, format);
-        if (d.isValid()) {
-            if (format.endsWith(QStringLiteral("yy")) && !format.endsWith(QStringLiteral("yyyy")) && d.year() < 1950)
-                d = d.addYears(100);
-            return d;
-        }
+    for (const QString& format :
+         {QStringLiteral("yyyy-MM-dd"), QStringLiteral("dd-MMM-yyyy"), QStringLiteral("d-MMM-yyyy")}) {
+        const QDate d = english.toDate(day, format);
+        if (d.isValid())
+            return plausible(d);
     }
     const QStringList parts = day.split(QLatin1Char('/'));
-    if (parts.size() == 3) {
+    if (parts.size() == 3 && parts.at(2).size() == 4) {
         bool okA = false, okB = false, okY = false;
         const int a = parts.at(0).toInt(&okA);
         const int b = parts.at(1).toInt(&okB);
         const int y = parts.at(2).toInt(&okY);
-        if (okA && okB && okY && parts.at(2).size() == 4) {
-            const QDate d = dayFirst ? QDate(y, b, a) : QDate(y, a, b);
-            if (d.isValid())
-                return d;
-        }
+        if (okA && okB && okY)
+            return plausible(dayFirst ? QDate(y, b, a) : QDate(y, a, b));
     }
     return std::nullopt;
 }
@@ -282,9 +300,24 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
     const QDir dir(folder);
     if (!dir.exists())
         return Status::failure(QStringLiteral("There is no folder %1.").arg(QDir::toNativeSeparators(folder)));
+    // Files are found whatever the case of their names; a CSV file no table is named for is refused
+    // rather than passed over, so that no table is left behind unnoticed.
     QList<const Table*> present;
+    QHash<const Table*, QString> fileOf;
+    QStringList strangers;
+    for (const QString& name : dir.entryList(QDir::Files)) {
+        if (!name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+            continue;
+        const auto table = std::find_if(tables().cbegin(), tables().cend(), [&](const Table& t) {
+            return t.fileName().compare(name, Qt::CaseInsensitive) == 0;
+        });
+        if (table == tables().cend())
+            strangers << name;
+        else
+            fileOf.insert(&*table, name);
+    }
     for (const Table& table : tables())
-        if (QFileInfo(dir.filePath(table.fileName())).isFile())
+        if (fileOf.contains(&table))
             present << &table;
     if (present.isEmpty())
         return Status::failure(QStringLiteral("%1 holds none of the tables' files (emp.csv, payroll.csv, …).")
@@ -301,14 +334,19 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
 
     ImportOutcome outcome;
     const auto refuse = [&](const QString& file, qint64 line, const QString& column, const QString& reason) {
+        ++outcome.reasons;
         if (outcome.refusals.size() < refusalsListed)
-            outcome.refusals << Refusal{file, line, column, reason};
+            outcome.refusals << Refusal{file, line, column, reason.section(QLatin1Char('\n'), 0, 0).trimmed()};
     };
+    for (const QString& name : strangers) {
+        refuse(name, 0, {}, QStringLiteral("is named for no table (emp.csv, payroll.csv, …)"));
+        ++outcome.refused;
+    }
     Transaction transaction(database);
     if (!transaction.active())
         return Status::failure(transaction.error());
     for (const Table* table : present) {
-        const QString file = table->fileName();
+        const QString file = fileOf.value(table);
         QFile input(dir.filePath(file));
         if (!input.open(QIODevice::ReadOnly))
             return Status::failure(QStringLiteral("%1 cannot be read: %2").arg(file, input.errorString()));
@@ -353,10 +391,46 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
         QStringList names;
         for (const Column* column : filled)
             names << column->name;
+        // Numbers and names that must be unique are checked here, against the rows before them and
+        // those in the database, so that every clash is listed and not only the first the database
+        // meets.
+        const bool byName = table->identity.isEmpty();
+        const int keyColumn = int(names.indexOf(byName ? table->uniqueName : table->identity));
+        QSet<QString> keys;
+        if (keyColumn >= 0 && options.append) {
+            const QString key = names.at(keyColumn);
+            SqlQuery taken(database, (byName ? QStringLiteral("SELECT upper(%1) FROM %2") : QStringLiteral("SELECT %1 FROM %2"))
+                                         .arg(key, sqlName(table->name)));
+            const auto existing = taken.rows([](const SqlQuery& r) { return r.text(0); });
+            if (!existing)
+                return existing.status();
+            for (const QString& k : *existing)
+                keys.insert(k);
+        }
+        // The delete password is one: a database that has it keeps it.
+        bool passwordKept = false;
+        if (table->name == QStringLiteral("passwd") && options.append) {
+            const auto any = anyRowIn(database, {QStringLiteral("passwd")});
+            if (!any)
+                return any.status();
+            passwordKept = *any;
+        }
         SqlQuery insert(database, insertStatement(sqlName(table->name), names));
         Record record;
         while (reader.next(record)) {
             ++count.read;
+            if (progress && count.read % progressEvery == 0)
+                progress(QStringLiteral("%1: %2 rows read").arg(file, grouped(count.read)));
+            if (!record.problem.isEmpty()) {
+                refuse(file, record.line, {}, record.problem);
+                ++outcome.refused;
+                continue;
+            }
+            if (passwordKept) {
+                refuse(file, record.line, {}, QStringLiteral("the database has its delete password already"));
+                ++outcome.refused;
+                continue;
+            }
             if (record.fields.size() != header.fields.size()) {
                 refuse(
                     file, record.line, {},
@@ -379,6 +453,17 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
                     v = QVariant(qint64(0));
                 values << v;
             }
+            if (!rowRefused && keyColumn >= 0) {
+                const QString key =
+                    byName ? values.at(keyColumn).toString().toUpper() : values.at(keyColumn).toString();
+                if (keys.contains(key)) {
+                    refuse(file, record.line, names.at(keyColumn),
+                           QStringLiteral("\"%1\" is taken already").arg(record.fields.at(keyColumn).trimmed()));
+                    rowRefused = true;
+                } else {
+                    keys.insert(key);
+                }
+            }
             if (rowRefused) {
                 ++outcome.refused;
                 continue;
@@ -394,8 +479,6 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
                 continue;
             }
             ++count.stored;
-            if (progress && count.read % progressEvery == 0)
-                progress(QStringLiteral("%1: %2 rows read").arg(file, grouped(count.read)));
         }
         if (outcome.refused > 0)
             count.stored = 0;
@@ -432,6 +515,12 @@ Result<QList<Count>> exportFolder(const Database& database, const QString& folde
     Transaction transaction(database);
     if (!transaction.active())
         return Status::failure(transaction.error());
+    if (database.backend() == Backend::PostgreSQL)
+        if (Status s = execute(database, QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
+            !s)
+            return s;
+    // Salaries and password hashes: the files are the owner's only, like the database.
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     for (const Table& table : tables()) {
         QStringList names;
         for (const Column& column : table.columns)
@@ -466,11 +555,12 @@ Result<QList<Count>> exportFolder(const Database& database, const QString& folde
                 lines.clear();
             }
         }
-        if (Status s = query.exec(); !s) // the read went to its end; a failure on the way shows here
+        if (Status s = query.readFailure(); !s)
             return s;
         file.write(lines);
         if (!file.commit())
             return Status::failure(QStringLiteral("%1 cannot be written: %2").arg(file.fileName(), file.errorString()));
+        QFile::setPermissions(file.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         counts << count;
         if (progress)
             progress(QStringLiteral("%1: %2 rows written").arg(table.fileName(), grouped(count.stored)));

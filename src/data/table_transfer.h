@@ -36,7 +36,8 @@ struct Column {
 struct Table {
     QString name;
     QList<Column> columns;
-    QString identity; // the column the database numbers, if any: numbers given are kept
+    QString identity;   // the column the database numbers, if any: numbers given are kept
+    QString uniqueName; // a name unique whatever its case (the masters), if any
     QString fileName() const { return name + QStringLiteral(".csv"); }
 };
 
@@ -64,7 +65,8 @@ struct ImportOptions {
 
 struct ImportOutcome {
     QList<Count> counts;
-    QList<Refusal> refusals; // the first 100
+    QList<Refusal> refusals; // the first 100 reasons
+    qint64 reasons = 0;      // every reason, of every refused row
     qint64 refused = 0;      // every refused row
     bool stored() const { return refused == 0; }
 };

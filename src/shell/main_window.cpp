@@ -224,6 +224,9 @@ void MainWindow::importTables()
     progress.show();
     transfer::ImportOptions options;
     options.append = true; // asked above
+    options.dayFirst = m_context.prompter.question(
+        QStringLiteral("Do the files write dates with the day first, as 31/12/2024?\n\nNo: the month comes first, as "
+                       "12/31/2024. Dates such as 05-Mar-2024 and 2024-03-05 read the same either way."));
     const auto outcome = transfer::importFolder(m_context.db, folder, options, [&](const QString& line) {
         progress.setLabelText(line);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

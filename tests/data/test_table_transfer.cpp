@@ -65,7 +65,10 @@ private slots:
         QTest::newRow("no 31st month") << "31/12/2024" << false << QDate();
         QTest::newRow("no 30 February") << "2024-02-30" << false << QDate();
         QTest::newRow("two-digit year") << "03/05/24" << false << QDate();
+        QTest::newRow("two-digit year with a month name") << "05-Mar-49" << false << QDate();
         QTest::newRow("words") << "March 5" << false << QDate();
+        QTest::newRow("more than a time after it") << "2024-03-05 junk" << false << QDate();
+        QTest::newRow("a year beyond sense") << "03/05/0202" << false << QDate();
     }
     void datesInEveryForm()
     {
@@ -111,28 +114,66 @@ private slots:
         QCOMPARE(UserRepository(t.db()).add("CLERK", "c", "user").value(), 5);
     }
 
-    // One refused row anywhere stores nothing anywhere; each is listed by file, line and column.
+    // One refused row anywhere stores nothing anywhere, not even the tables read before it; each
+    // reason is listed by file, line and column.
     void aRefusedRowStoresNothing()
     {
         TestDatabase t;
         QTemporaryDir folder;
-        write(folder, "dept.csv", "dept\nSTORES\n");
-        write(folder, "emp.csv",
-              "ID,emname,basicrate,dateemployed\n1,A,100,2024-01-01\n2,B,12O0,2024-01-01\n3,C,100,31/31/2024\n");
+        write(folder, "EMP.CSV", "ID,emname\n1,A\n2,B\n");
+        write(folder, "loan.csv",
+              "ID,loanamt,ldt\n1,100,2024-01-01\n2,12O0,2024-01-01\n3,100,31/31/2024\n4,1.23456,2024-01-01\n");
         write(folder, "grp.csv", "grp,colour\nSTAFF,red\n");
+        write(folder, "dept.csv", "dept\nSTORES\nstores\n\"OPEN,\nSALES\n");
+        write(folder, "notes.csv", "a\n1\n");
         const auto outcome = importFolder(t.db(), folder.path(), {});
-        QVERIFY(outcome);
+        QVERIFY2(outcome, qPrintable(outcome.error()));
         QVERIFY(!outcome->stored());
-        QCOMPARE(outcome->refused, 3);
-        const auto said = [&](int i) {
-            const Refusal& r = outcome->refusals.at(i);
-            return QStringLiteral("%1:%2 %3 %4").arg(r.file).arg(r.line).arg(r.column, r.reason);
+        QStringList said;
+        for (const Refusal& r : outcome->refusals)
+            said << QStringLiteral("%1:%2 %3 %4").arg(r.file).arg(r.line).arg(r.column, r.reason);
+        const QStringList expected = {
+            "notes.csv:0  is named for no table",          "loan.csv:3 loanamt \"12O0\" is not an amount",
+            "loan.csv:4 ldt \"31/31/2024\" is not a date", "loan.csv:5 loanamt \"1.23456\" has more than four decimals",
+            "dept.csv:3 dept \"stores\" is taken already", "dept.csv:4  a quote opened here is never closed",
+            "grp.csv:1 colour is not a column of grp",
         };
-        QVERIFY2(said(0).startsWith("emp.csv:3 basicrate \"12O0\" is not an amount"), qPrintable(said(0)));
-        QVERIFY2(said(1).startsWith("emp.csv:4 dateemployed \"31/31/2024\" is not a date"), qPrintable(said(1)));
-        QVERIFY2(said(2).startsWith("grp.csv:1 colour is not a column of grp"), qPrintable(said(2)));
+        QCOMPARE(said.size(), expected.size());
+        for (int i = 0; i < expected.size(); ++i)
+            QVERIFY2(said.at(i).startsWith(expected.at(i)), qPrintable(said.at(i)));
+        QCOMPARE(outcome->refused, 7);
         QCOMPARE(t.count("SELECT count(*) FROM emp"), 0);
-        QCOMPARE(t.count("SELECT count(*) FROM dept"), 0);
+        QCOMPARE(t.count("SELECT count(*) FROM loan"), 0);
+    }
+
+    // Numbers and master names already in the database, or given twice, are refused one by one; the
+    // delete password there stays the one.
+    void clashesAreListedEachOne()
+    {
+        TestDatabase t;
+        QVERIFY(SqlQuery(t.db(), "INSERT INTO emp (ID, emname) VALUES (5, 'HERE')").exec());
+        QVERIFY(SqlQuery(t.db(), "INSERT INTO dept (dept) VALUES ('STORES')").exec());
+        QVERIFY(SqlQuery(t.db(), "INSERT INTO passwd (delpass) VALUES ('x')").exec());
+        QTemporaryDir folder;
+        write(folder, "emp.csv", "ID,emname\n5,A\n6,B\n6,C\n");
+        write(folder, "dept.csv", "dept\nStores\n");
+        write(folder, "passwd.csv", "delpass\nnew\n");
+        write(folder, "grp.csv", "grp\n\"STAFF\"x\n");
+        ImportOptions append;
+        append.append = true;
+        const auto outcome = importFolder(t.db(), folder.path(), append);
+        QVERIFY(outcome);
+        QCOMPARE(outcome->refused, 5);
+        QStringList reasons;
+        for (const Refusal& r : outcome->refusals)
+            reasons << QStringLiteral("%1:%2 %3").arg(r.file).arg(r.line).arg(r.reason);
+        QVERIFY2(reasons.at(0).startsWith("emp.csv:2 \"5\" is taken already"), qPrintable(reasons.at(0)));
+        QVERIFY2(reasons.at(1).startsWith("emp.csv:4 \"6\" is taken already"), qPrintable(reasons.at(1)));
+        QVERIFY2(reasons.at(2).startsWith("dept.csv:2 \"Stores\" is taken already"), qPrintable(reasons.at(2)));
+        QVERIFY2(reasons.at(3).startsWith("grp.csv:2 has text after the closing quote"), qPrintable(reasons.at(3)));
+        QVERIFY2(reasons.at(4).startsWith("passwd.csv:2 the database has its delete password already"),
+                 qPrintable(reasons.at(4)));
+        QCOMPARE(t.count("SELECT count(*) FROM emp"), 1);
     }
 
     void appendOnlyWhenAsked()

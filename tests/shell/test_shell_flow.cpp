@@ -433,7 +433,8 @@ void TestShellFlow::administratorsImportTables()
     import->trigger();
     QCOMPARE(m_f->database().count("SELECT count(*) FROM grp"), 0);
     m_f->prompter.answerFile(folder.path());
-    m_f->prompter.answer(true);
+    m_f->prompter.answer(true);  // add to the data there
+    m_f->prompter.answer(false); // month first
     import->trigger();
     QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Imported 2 rows (grp: 2)."));
     QCOMPARE(m_f->database().count("SELECT count(*) FROM grp"), 2);
