@@ -13,7 +13,7 @@
 #include "data/database.h"
 #include "data/sql_query.h"
 #include "payroll/employee_pay_facts.h"
-#include "payroll/pay_calculation.h"
+#include "rules/pay_calculation.h"
 #include "payroll/payroll_window.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "common/dates.h"
 #include "data/database.h"
 #include "data/sql_query.h"
-#include "payroll/pay_calculation.h"
+#include "rules/pay_calculation.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -11,7 +11,7 @@
 #include "data/payroll_repository.h"
 #include "data/schema.h"
 #include "data/user_repository.h"
-#include "payroll/pay_calculation.h"
+#include "rules/pay_calculation.h"
 
 #include <QDir>
 #include <QHash>

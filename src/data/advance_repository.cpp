@@ -3,9 +3,13 @@
 #include "common/dates.h"
 #include "data/database.h"
 #include "data/sql_query.h"
+#include "rules/record_rules.h"
 
-Status AdvanceRepository::insert(const Advance& advance)
+Status AdvanceRepository::insert(const Advance& given)
 {
+    const Advance advance = rules::normalised(given);
+    if (const auto broken = rules::check(advance))
+        return Status::failure(broken->message);
     SqlQuery q(m_db, insertStatement(QStringLiteral("adv"),
                                      {QStringLiteral("ID"), QStringLiteral("emname"), QStringLiteral("advamt"),
                                       QStringLiteral("advdt"), QStringLiteral("advtm"), QStringLiteral("company")}));
@@ -27,6 +31,9 @@ Result<Currency> AdvanceRepository::monthTotal(qint64 employeeId, QDate month) c
 
 Result<qint64> AdvanceRepository::setAmount(const QString& company, qint64 employeeId, QDate date, Currency amount)
 {
+    if (const auto broken = rules::amount(QStringLiteral("advamt"), QStringLiteral("the advance amount"), amount,
+                                          rules::Sign::Positive))
+        return Status::failure(broken->message);
     SqlQuery q(m_db, QStringLiteral("UPDATE adv SET advamt = ? WHERE company = ? AND ID = ? AND advdt = ?"));
     q.bind(amount).bind(company).bind(employeeId).bind(date);
     return q.execCounting();

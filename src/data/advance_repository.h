@@ -2,6 +2,7 @@
 
 #include "common/currency.h"
 #include "data/status.h"
+#include "rules/records.h"
 
 #include <QDate>
 #include <QList>
@@ -9,15 +10,6 @@
 #include <QTime>
 
 class Database;
-
-struct Advance {
-    qint64 employeeId = 0;
-    QString name;
-    Currency amount;
-    QDate date;
-    QTime time;
-    QString company;
-};
 
 class AdvanceRepository {
 public:

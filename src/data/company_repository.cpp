@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/sql_query.h"
+#include "rules/record_rules.h"
 
 Result<QList<Company>> CompanyRepository::list() const
 {
@@ -9,10 +10,10 @@ Result<QList<Company>> CompanyRepository::list() const
     return query.rows([](const SqlQuery& q) { return Company{q.number(0), q.text(1), q.text(2)}; });
 }
 
-Status CompanyRepository::checkName(const QString& name, qint64 exceptRowId) const
+Status CompanyRepository::checkName(const QString& name, const QString& address, qint64 exceptRowId) const
 {
-    if (name.trimmed().isEmpty())
-        return Status::failure(QStringLiteral("Please enter the company name."));
+    if (const auto broken = rules::checkCompany(rules::cleanText(name), address))
+        return Status::failure(broken->message);
     // Names differ in more than their case.
     SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM cmpmaster WHERE upper(company) = upper(?)"
                                         " AND rowid <> ?"));
@@ -26,7 +27,7 @@ Status CompanyRepository::checkName(const QString& name, qint64 exceptRowId) con
 
 Result<qint64> CompanyRepository::add(const QString& name, const QString& address)
 {
-    if (Status s = checkName(name, 0); !s)
+    if (Status s = checkName(name, address, 0); !s)
         return s;
     SqlQuery query(m_db,
                    QStringLiteral("INSERT INTO cmpmaster (company, addr, selectt) VALUES (?, ?, 0) RETURNING rowid"));
@@ -42,7 +43,7 @@ const QStringList companyTables = {QStringLiteral("payroll"), QStringLiteral("lo
 
 Status CompanyRepository::update(qint64 rowId, const QString& name, const QString& address)
 {
-    if (Status s = checkName(name, rowId); !s)
+    if (Status s = checkName(name, address, rowId); !s)
         return s;
     const auto stored = nameOf(rowId);
     if (!stored)

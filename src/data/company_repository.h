@@ -42,6 +42,6 @@ private:
     // The stored name of a row; no value when the row no longer exists.
     Result<std::optional<QString>> nameOf(qint64 rowId) const;
 
-    Status checkName(const QString& name, qint64 exceptRowId) const;
+    Status checkName(const QString& name, const QString& address, qint64 exceptRowId) const;
     const Database& m_db;
 };

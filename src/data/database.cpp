@@ -151,10 +151,16 @@ int Database::schemaVersion() const
     return schema::currentVersion(*this);
 }
 
-Transaction::Transaction(const Database& database)
+Transaction::Transaction(const Database& database, Kind kind)
     : m_database(database), m_db(database.connection()), m_level(database.m_transactionDepth)
 {
-    if (m_level == 0) {
+    if (m_level == 0 && kind == Kind::Write && database.backend() == Backend::SQLite) {
+        // The driver begins a deferred transaction, which takes the write lock only at its first
+        // write: a read before it could be overtaken by another connection's commit.
+        const Status s = run(QStringLiteral("BEGIN IMMEDIATE"));
+        m_active = s.ok();
+        m_error = s.ok() ? QString() : s.error();
+    } else if (m_level == 0) {
         m_active = m_db.transaction();
         if (!m_active)
             m_error = m_db.lastError().text();
@@ -215,12 +221,53 @@ void Transaction::rollback()
     --m_database.m_transactionDepth;
 }
 
-Status inTransaction(const Database& database, const std::function<Status()>& work)
+namespace {
+
+Status runInTransaction(const Database& database, Transaction::Kind kind, const std::function<Status()>& work)
 {
-    Transaction transaction(database);
+    Transaction transaction(database, kind);
     if (!transaction.active())
         return Status::failure(transaction.error());
     if (Status done = work(); !done)
         return done;
     return transaction.commit();
+}
+
+} // namespace
+
+Status inTransaction(const Database& database, const std::function<Status()>& work)
+{
+    return runInTransaction(database, Transaction::Kind::Read, work);
+}
+
+Status inWriteTransaction(const Database& database, const std::function<Status()>& work)
+{
+    return runInTransaction(database, Transaction::Kind::Write, work);
+}
+
+namespace {
+
+// Advisory locks held to the transaction's end; the first key says what is locked.
+enum LockClass { EmployeeLedgers = 1, EmployeeNumbers = 2 };
+
+Status advisoryLock(const Database& database, int lockClass, qint64 key)
+{
+    if (database.backend() == Backend::SQLite)
+        return {};
+    SqlQuery lock(database, QStringLiteral("SELECT pg_advisory_xact_lock(CAST(? AS integer), CAST(? AS integer))"));
+    // Employee numbers fit an integer (the rules keep them below a billion); any other key folds in.
+    lock.bind(qint64(lockClass)).bind(qint64(qint32(key ^ (key >> 32))));
+    return lock.exec();
+}
+
+} // namespace
+
+Status lockEmployee(const Database& database, qint64 employeeId)
+{
+    return advisoryLock(database, EmployeeLedgers, employeeId);
+}
+
+Status lockEmployeeNumbers(const Database& database)
+{
+    return advisoryLock(database, EmployeeNumbers, 0);
 }

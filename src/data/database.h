@@ -44,9 +44,15 @@ private:
 
 // Begins a transaction; rolls it back on destruction unless commit() succeeded. A transaction begun
 // inside another is a savepoint of it, so operations compose: the outer one decides in the end.
+//
+// A write transaction is one whose checks read what it then writes on (a loan balance, a month's
+// transactions, the next number): it takes the write lock before its first read, so that another
+// workstation cannot change what was read until it commits. On SQLite that is the file's write
+// lock (BEGIN IMMEDIATE); on PostgreSQL the rows concerned are locked with lockEmployee().
 class Transaction {
 public:
-    explicit Transaction(const Database& database);
+    enum class Kind { Read, Write };
+    explicit Transaction(const Database& database, Kind kind = Kind::Read);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
@@ -68,3 +74,12 @@ private:
 // Runs work in a transaction (a savepoint when one is open already): commits when work succeeds,
 // rolls everything back and returns work's failure when it fails.
 Status inTransaction(const Database& database, const std::function<Status()>& work);
+// The same in a write transaction (see Transaction).
+Status inWriteTransaction(const Database& database, const std::function<Status()>& work);
+
+// Inside a write transaction: holds one employee's ledgers (payroll, loans, advances, basic rate)
+// until the transaction ends, so that two workstations changing the same employee take turns. On
+// SQLite the write transaction holds the whole file already.
+Status lockEmployee(const Database& database, qint64 employeeId);
+// Inside a write transaction: holds the giving of employee numbers until the transaction ends.
+Status lockEmployeeNumbers(const Database& database);

@@ -103,11 +103,27 @@ QStringList schemaStatement(Backend backend, const QString& sqliteStatement)
 
 QString nextEmployeeId(Backend backend)
 {
+    // An employee number stands in every ledger; a number found in any of them, even of an employee
+    // deleted since or of rows brought in by an import, is never given to a new employee.
+    static const QString largestReferenced =
+        QStringLiteral("(SELECT coalesce(max(m), 0) FROM (SELECT max(ID) AS m FROM emp"
+                       " UNION ALL SELECT max(ID) FROM payroll UNION ALL SELECT max(ID) FROM loan"
+                       " UNION ALL SELECT max(ID) FROM adv UNION ALL SELECT max(ID) FROM incre"
+                       " UNION ALL SELECT max(ID) FROM decre UNION ALL SELECT max(ID) FROM arr) AS referenced)");
     if (backend == Backend::SQLite)
-        return QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'emp'), 0),"
-                              " coalesce((SELECT max(ID) FROM emp), 0)) + 1");
+        return QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'emp'), 0), %1) + 1")
+            .arg(largestReferenced);
     return QStringLiteral("SELECT greatest((SELECT CASE WHEN is_called THEN last_value + 1 ELSE last_value END"
-                          " FROM emp_id_seq), coalesce((SELECT max(ID) FROM emp), 0) + 1)");
+                          " FROM emp_id_seq), %1 + 1)")
+        .arg(largestReferenced);
+}
+
+QStringList employeeNumbersFrom(Backend backend)
+{
+    if (backend == Backend::SQLite)
+        return {QStringLiteral("DELETE FROM sqlite_sequence WHERE name = 'emp'"),
+                QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES ('emp', ? - 1)")};
+    return {QStringLiteral("SELECT setval('emp_id_seq', ?, false)")};
 }
 
 QString identityAfterLargest(Backend backend, const QString& table, const QString& column)

@@ -42,9 +42,11 @@ QStringList openingStatements(Backend backend);
 // column as SQLite's tables have one, and a name unique without regard to case has a unique index
 // on its capitals. May give several statements.
 QStringList schemaStatement(Backend backend, const QString& sqliteStatement);
-// The number the next new employee will get: never one given before, even to an employee deleted
-// since.
+// The number the next new employee will get: past every number given before (even to an employee
+// deleted since) and every number any ledger refers to.
 QString nextEmployeeId(Backend backend);
+// Statements that make the next employee number the one bound to them (where they take one).
+QStringList employeeNumbersFrom(Backend backend);
 // After rows were stored with numbers of their own, the numbers the database gives in that column
 // go on after the largest, never back; empty where the database does so by itself.
 QString identityAfterLargest(Backend backend, const QString& table, const QString& column);

@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/sql_query.h"
+#include "rules/record_rules.h"
 
 namespace {
 
@@ -56,23 +57,35 @@ QString noEmployee(qint64 id)
 
 } // namespace
 
-Result<qint64> EmployeeRepository::insert(const Employee& e)
+Result<qint64> EmployeeRepository::insert(const Employee& given)
 {
-    // Without a number of its own the employee gets the database's next one.
-    const bool numbered = e.id > 0;
-    qint64 id = 0;
-    const Status stored = inTransaction(m_db, [&]() -> Status {
-        SqlQuery query(
-            m_db, insertStatement(QStringLiteral("emp"), numbered ? columns : columns.mid(1), QStringLiteral("ID")));
-        bindValues(query, e, numbered);
-        const auto given = numberGiven(query);
-        if (!given)
-            return given.status();
-        id = *given;
-        // A number of its own moves the database's numbering past it, in the same transaction.
+    const Employee e = rules::normalised(given);
+    if (const auto broken = rules::check(e))
+        return Status::failure(broken->message);
+    qint64 id = e.id;
+    const Status stored = inWriteTransaction(m_db, [&]() -> Status {
+        // The next number is read and taken under one lock: two workstations never give the same.
+        if (Status s = lockEmployeeNumbers(m_db); !s)
+            return s;
+        if (id == 0) {
+            const auto next = nextId();
+            if (!next)
+                return next.status();
+            id = *next;
+            if (id > rules::maxEmployeeId)
+                return Status::failure(QStringLiteral("Every employee number up to %1 has been given out.")
+                                           .arg(rules::maxEmployeeId));
+        }
+        SqlQuery query(m_db, insertStatement(QStringLiteral("emp"), columns));
+        Employee numbered = e;
+        numbered.id = id;
+        bindValues(query, numbered, true);
+        if (Status s = query.exec(); !s)
+            return s;
+        // The database's own numbering moves past it, in the same transaction.
         if (const QString follow =
                 dialect::identityAfterLargest(m_db.backend(), QStringLiteral("emp"), QStringLiteral("ID"));
-            numbered && !follow.isEmpty())
+            !follow.isEmpty())
             return execute(m_db, follow);
         return {};
     });
@@ -91,8 +104,11 @@ Result<qint64> EmployeeRepository::nextId() const
     return next->toLongLong();
 }
 
-Status EmployeeRepository::update(const Employee& e)
+Status EmployeeRepository::update(const Employee& given)
 {
+    const Employee e = rules::normalised(given);
+    if (const auto broken = rules::check(e))
+        return Status::failure(broken->message);
     // Every column but the number and the basic rate, which increments and decrements change.
     static const QStringList details = {
         QStringLiteral("emname"),   QStringLiteral("gender"), QStringLiteral("status"),  QStringLiteral("address"),

@@ -2,6 +2,7 @@
 
 #include "common/currency.h"
 #include "data/status.h"
+#include "rules/records.h"
 
 #include <QDate>
 #include <QList>
@@ -10,21 +11,6 @@
 #include <optional>
 
 class Database;
-
-struct Employee {
-    qint64 id = 0; // 0: the database gives the next number
-    QString name;
-    QString gender;
-    QString civilStatus;
-    QString address;
-    QString department;
-    QString position;
-    QString employmentStatus;
-    Currency basicRate;
-    QDate dateEmployed;
-    QString photo;
-    QString group;
-};
 
 struct EmployeeName {
     qint64 id = 0;

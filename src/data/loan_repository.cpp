@@ -1,7 +1,9 @@
 #include "loan_repository.h"
 
 #include "data/database.h"
+#include "data/payroll_repository.h"
 #include "data/sql_query.h"
+#include "rules/record_rules.h"
 
 namespace {
 const QStringList columns = {QStringLiteral("ID"),          QStringLiteral("emname"), QStringLiteral("loanamt"),
@@ -9,8 +11,11 @@ const QStringList columns = {QStringLiteral("ID"),          QStringLiteral("emna
                              QStringLiteral("dept"),        QStringLiteral("company")};
 } // namespace
 
-Status LoanRepository::insert(const Loan& loan)
+Status LoanRepository::insert(const Loan& given)
 {
+    const Loan loan = rules::normalised(given);
+    if (const auto broken = rules::check(loan))
+        return Status::failure(broken->message);
     SqlQuery q(m_db, insertStatement(QStringLiteral("loan"), columns));
     q.bind(loan.employeeId)
         .bind(loan.name)
@@ -80,26 +85,82 @@ const QString entryOf = QStringLiteral(" WHERE company = ? AND ID = ? AND ldt = 
 
 } // namespace
 
+Result<qint64> LoanRepository::change(const QString& company, qint64 employeeId, QDate date,
+                                     const std::function<std::optional<Loan>(Loan)>& changed,
+                                     const QString& statement, const std::optional<Currency>& value)
+{
+    qint64 count = 0;
+    const Status done = inWriteTransaction(m_db, [&]() -> Status {
+        // What was lent and recovered is read under the employee's lock, so that a payroll saved at
+        // another workstation meanwhile is counted.
+        if (Status s = lockEmployee(m_db, employeeId); !s)
+            return s;
+        SqlQuery read(m_db, selectLoans(entryOf + QStringLiteral(" ORDER BY ltm, rowid")));
+        read.bind(company).bind(employeeId).bind(date);
+        const auto entries = read.rows(readLoan);
+        if (!entries)
+            return entries.status();
+        count = entries->size();
+        if (count == 0)
+            return {};
+        const auto lent = totalLent(employeeId);
+        if (!lent)
+            return lent.status();
+        Currency lentAfter = *lent;
+        for (const Loan& entry : *entries) {
+            const auto next = changed(entry);
+            if (next)
+                if (const auto broken = rules::check(*next))
+                    return Status::failure(broken->message);
+            lentAfter = lentAfter.minus(entry.amount).value_or(Currency());
+            if (next)
+                lentAfter = lentAfter.plus(next->amount).value_or(rules::maxAmount);
+        }
+        const auto recovered = PayrollRepository(m_db).loanRecovered(employeeId);
+        if (!recovered)
+            return recovered.status();
+        // A loan brought below what the payroll has recovered of it would leave a balance below
+        // zero, and every later loan would be counted as paid already.
+        if (lentAfter < *lent && lentAfter < *recovered)
+            return Status::failure(QStringLiteral("The payroll has recovered %1 of the loans of employee number %2; "
+                                                  "after this change %3 would have been lent, less than that. "
+                                                  "Nothing was changed.")
+                                       .arg(recovered->toString())
+                                       .arg(employeeId)
+                                       .arg(lentAfter.toString()));
+        SqlQuery write(m_db, statement + entryOf);
+        if (value)
+            write.bind(*value);
+        write.bind(company).bind(employeeId).bind(date);
+        return write.exec();
+    });
+    if (!done)
+        return done;
+    return count;
+}
+
 Result<qint64> LoanRepository::setAmount(const QString& company, qint64 employeeId, QDate date, Currency amount)
 {
-    SqlQuery q(m_db, QStringLiteral("UPDATE loan SET loanamt = ?") + entryOf);
-    q.bind(amount).bind(company).bind(employeeId).bind(date);
-    return q.execCounting();
+    return change(company, employeeId, date, [&](Loan loan) -> std::optional<Loan> {
+        loan.amount = amount;
+        return loan;
+    }, QStringLiteral("UPDATE loan SET loanamt = ?"), amount);
 }
 
 Result<qint64> LoanRepository::setMonthlyDeduction(const QString& company, qint64 employeeId, QDate date,
                                                    Currency deduction)
 {
-    SqlQuery q(m_db, QStringLiteral("UPDATE loan SET permonthded = ?") + entryOf);
-    q.bind(deduction).bind(company).bind(employeeId).bind(date);
-    return q.execCounting();
+    return change(company, employeeId, date, [&](Loan loan) -> std::optional<Loan> {
+        loan.monthlyDeduction = deduction;
+        return loan;
+    }, QStringLiteral("UPDATE loan SET permonthded = ?"), deduction);
 }
 
 Result<qint64> LoanRepository::remove(const QString& company, qint64 employeeId, QDate date)
 {
-    SqlQuery q(m_db, QStringLiteral("DELETE FROM loan") + entryOf);
-    q.bind(company).bind(employeeId).bind(date);
-    return q.execCounting();
+    return change(
+        company, employeeId, date, [](const Loan&) { return std::optional<Loan>(); }, QStringLiteral("DELETE FROM loan"),
+        std::nullopt);
 }
 
 Result<qint64> LoanRepository::removeAll(const QString& company)

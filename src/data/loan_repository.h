@@ -2,26 +2,17 @@
 
 #include "common/currency.h"
 #include "data/status.h"
+#include "rules/records.h"
 
 #include <QDate>
 #include <QList>
 #include <QString>
 #include <QTime>
 
+#include <functional>
 #include <optional>
 
 class Database;
-
-struct Loan {
-    qint64 employeeId = 0;
-    QString name;
-    Currency amount;
-    Currency monthlyDeduction;
-    QDate date;
-    QTime time;
-    QString department;
-    QString company;
-};
 
 class LoanRepository {
 public:
@@ -33,6 +24,8 @@ public:
     // The employee's loan entries in all companies, by date.
     Result<QList<Loan>> entries(qint64 employeeId) const;
     // Changes of the entries of one employee, company and date; each gives how many entries it changed.
+    // A change that would leave less lent than the payroll has recovered is refused, naming the
+    // figures; so is an entry the rules refuse (a per month deduction above its amount).
     Result<qint64> setAmount(const QString& company, qint64 employeeId, QDate date, Currency amount);
     Result<qint64> setMonthlyDeduction(const QString& company, qint64 employeeId, QDate date, Currency deduction);
     Result<qint64> remove(const QString& company, qint64 employeeId, QDate date);
@@ -46,5 +39,11 @@ public:
     Result<std::optional<Currency>> latestMonthlyDeduction(qint64 employeeId) const;
 
 private:
+    // Runs statement (with value bound first, when given) on the entries of the company, employee
+    // and date, once each entry as changed(entry) would be (nothing: deleted) passes the rules, in
+    // one write transaction under the employee's lock.
+    Result<qint64> change(const QString& company, qint64 employeeId, QDate date,
+                          const std::function<std::optional<Loan>(Loan)>& changed, const QString& statement,
+                          const std::optional<Currency>& value);
     const Database& m_db;
 };

@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/sql_query.h"
+#include "rules/record_rules.h"
 
 // The table name doubles as its one column's name; both are fixed here, never operator text.
 QString MasterRepository::table() const
@@ -12,6 +13,11 @@ QString MasterRepository::table() const
 QString MasterRepository::noun() const
 {
     return m_kind == Kind::Department ? QStringLiteral("department") : QStringLiteral("group");
+}
+
+QString MasterRepository::normalised(const QString& name)
+{
+    return rules::masterName(name);
 }
 
 Result<QList<MasterEntry>> MasterRepository::list() const
@@ -31,8 +37,8 @@ QStringList MasterRepository::names() const
 
 Status MasterRepository::checkName(const QString& name, qint64 exceptRowId) const
 {
-    if (name.isEmpty())
-        return Status::failure(QStringLiteral("Please enter the %1 name.").arg(noun()));
+    if (const auto broken = rules::checkMasterName(table(), noun(), name))
+        return Status::failure(broken->message);
     SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM %1 WHERE %1 = ? AND rowid <> ?").arg(table()));
     query.bind(name).bind(exceptRowId);
     if (Status s = query.exec(); !s)

@@ -28,7 +28,7 @@ public:
     Status remove(qint64 rowId);
 
     // What a name is stored as: trimmed, in capitals.
-    static QString normalised(const QString& name) { return name.trimmed().toUpper(); }
+    static QString normalised(const QString& name);
 
 private:
     QString table() const;

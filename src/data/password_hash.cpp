@@ -45,6 +45,9 @@ bool needsRehash(const QString& stored)
 
 bool verify(const QString& password, const QString& stored)
 {
+    // An empty password is never one: an empty stored text would open the door to anyone.
+    if (password.isEmpty() || stored.isEmpty())
+        return false;
     if (needsRehash(stored))
         return sameBytes(password.toUtf8(), stored.toUtf8());
     const QStringList parts = stored.split(u'$');

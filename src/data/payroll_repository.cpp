@@ -2,9 +2,14 @@
 
 #include "common/dates.h"
 #include "data/database.h"
+#include "data/dialect.h"
+#include "data/loan_repository.h"
 #include "data/sql_query.h"
+#include "rules/pay_calculation.h"
+#include "rules/record_rules.h"
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 namespace {
@@ -78,19 +83,142 @@ PayrollTransaction readTransaction(const SqlQuery& q)
 
 } // namespace
 
-Result<qint64> PayrollRepository::insert(const PayrollTransaction& t)
+Result<PayrollWrite> PayrollRepository::capped(PayrollTransaction t, Currency counted) const
 {
-    SqlQuery q(m_db, insertStatement(QStringLiteral("payroll"), columns, QStringLiteral("transid")));
-    bindValues(q, t);
-    return numberGiven(q);
+    PayrollWrite write;
+    const auto lent = LoanRepository(m_db).totalLent(t.employeeId);
+    if (!lent)
+        return lent.status();
+    const auto recovered = loanRecovered(t.employeeId);
+    if (!recovered)
+        return recovered.status();
+    const Currency before = recovered->minus(counted).value_or(Currency());
+    const Currency owed = std::max(Currency(), lent->minus(before).value_or(Currency()));
+    if (t.loanRecovered > owed) {
+        t.loanRecovered = owed;
+        write.loanCapped = true;
+        PayInputs in;
+        in.basicRate = t.monthRate;
+        in.payDate = t.payDate;
+        in.daysPresent = t.daysPresent;
+        in.bonus = t.bonus;
+        in.overtime = t.overtime;
+        in.travel = t.travel;
+        in.advances = t.advances;
+        in.loanDeduction = t.loanRecovered;
+        in.lic = t.lic;
+        in.contribution = t.contribution;
+        in.pgvcl = t.pgvcl;
+        const auto pay = calculatePay(in);
+        if (!pay)
+            return Status::failure(QStringLiteral("The pay of transaction %1 is too large to work out.").arg(t.transId));
+        t.presentDaysSalary = pay->presentDaysSalary;
+        t.totalAdditional = pay->totalAdditional;
+        t.totalDeductions = pay->totalDeductions;
+        t.netPay = pay->netPay;
+    }
+    write.stored = std::move(t);
+    return write;
 }
 
-Status PayrollRepository::update(qint64 transId, const PayrollTransaction& t)
+Result<PayrollWrite> PayrollRepository::save(const PayrollTransaction& given, qint64 agreedExisting)
 {
-    SqlQuery q(m_db, updateStatement(QStringLiteral("payroll"), columns, QStringLiteral("transid = ?")));
-    bindValues(q, t);
-    q.bind(transId);
-    return q.execChanging(QStringLiteral("There is no payroll transaction number %1.").arg(transId));
+    const PayrollTransaction t = rules::normalised(given);
+    if (const auto broken = rules::check(t))
+        return Status::failure(broken->message);
+    Result<PayrollWrite> result = PayrollWrite{};
+    const Status done = inWriteTransaction(m_db, [&]() -> Status {
+        if (Status s = lockEmployee(m_db, t.employeeId); !s)
+            return s;
+        const auto existing = countFor(t.company, t.employeeId, t.payDate);
+        if (!existing)
+            return existing.status();
+        if (*existing > agreedExisting) {
+            PayrollWrite taken;
+            taken.outcome = PayrollWrite::Outcome::MonthTaken;
+            taken.existing = *existing;
+            result = taken;
+            return {};
+        }
+        auto write = capped(t, Currency());
+        if (!write)
+            return write.status();
+        SqlQuery q(m_db, t.transId > 0 ? insertStatement(QStringLiteral("payroll"),
+                                                         QStringList{QStringLiteral("transid")} + columns)
+                                       : insertStatement(QStringLiteral("payroll"), columns, QStringLiteral("transid")));
+        if (t.transId > 0) {
+            q.bind(t.transId);
+            bindValues(q, write->stored);
+            if (Status s = q.exec(); !s)
+                return s;
+            if (const QString follow = dialect::identityAfterLargest(m_db.backend(), QStringLiteral("payroll"),
+                                                                     QStringLiteral("transid"));
+                !follow.isEmpty())
+                if (Status s = execute(m_db, follow); !s)
+                    return s;
+        } else {
+            bindValues(q, write->stored);
+            const auto id = numberGiven(q);
+            if (!id)
+                return id.status();
+            write.value().stored.transId = *id;
+        }
+        result = write;
+        return {};
+    });
+    if (!done)
+        return done;
+    return result;
+}
+
+Result<qint64> PayrollRepository::insert(const PayrollTransaction& t)
+{
+    const auto saved = save(t, std::numeric_limits<qint64>::max());
+    if (!saved)
+        return saved.status();
+    return saved->stored.transId;
+}
+
+Result<PayrollWrite> PayrollRepository::update(qint64 transId, const PayrollTransaction& given,
+                                               const PayrollTransaction& loaded)
+{
+    PayrollTransaction t = rules::normalised(given);
+    t.transId = transId;
+    if (const auto broken = rules::check(t))
+        return Status::failure(broken->message);
+    Result<PayrollWrite> result = PayrollWrite{};
+    const Status done = inWriteTransaction(m_db, [&]() -> Status {
+        for (qint64 employee : {loaded.employeeId, t.employeeId})
+            if (Status s = lockEmployee(m_db, employee); !s)
+                return s;
+        const auto current = find(transId);
+        if (!current)
+            return current.status();
+        if (!current->has_value())
+            return Status::failure(QStringLiteral("There is no payroll transaction number %1.").arg(transId));
+        const PayrollTransaction& now = **current;
+        if (now != loaded) {
+            PayrollWrite changed;
+            changed.outcome = PayrollWrite::Outcome::ChangedMeanwhile;
+            changed.stored = now;
+            result = changed;
+            return {};
+        }
+        // The row's own recovery is replaced, not added to.
+        auto write = capped(t, now.employeeId == t.employeeId ? now.loanRecovered : Currency());
+        if (!write)
+            return write.status();
+        SqlQuery q(m_db, updateStatement(QStringLiteral("payroll"), columns, QStringLiteral("transid = ?")));
+        bindValues(q, write->stored);
+        q.bind(transId);
+        if (Status s = q.execChanging(QStringLiteral("There is no payroll transaction number %1.").arg(transId)); !s)
+            return s;
+        result = write;
+        return {};
+    });
+    if (!done)
+        return done;
+    return result;
 }
 
 Result<std::optional<PayrollTransaction>> PayrollRepository::find(qint64 transId) const

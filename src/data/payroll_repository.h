@@ -2,6 +2,7 @@
 
 #include "common/currency.h"
 #include "data/status.h"
+#include "rules/records.h"
 
 #include <QDate>
 #include <QList>
@@ -10,32 +11,6 @@
 #include <optional>
 
 class Database;
-
-// One stored pay transaction (a payroll row).
-struct PayrollTransaction {
-    qint64 transId = 0;
-    qint64 employeeId = 0;
-    QString name;
-    Currency monthRate;
-    QDate payDate;
-    Currency bonus;
-    Currency overtime;
-    Currency totalLoan;
-    Currency contribution;      // ph
-    Currency lic;               // intax
-    Currency pgvcl;             // others
-    Currency daysPresent;       // absences
-    Currency presentDaysSalary; // earn
-    Currency advances;
-    Currency totalAdditional; // tad
-    Currency totalDeductions; // td
-    Currency loanRecovered;   // loanrec
-    Currency travel;
-    Currency netPay;
-    QString department;
-    QString group;
-    QString company;
-};
 
 // What a payroll report selects: one company's transactions dated from `from` to `to` (both
 // included), narrowed by whichever of the other fields are given.
@@ -58,20 +33,38 @@ struct PayrollSelection {
     bool loanRecoveredOnly = false; // only the transactions that recovered a loan instalment
 };
 
+// What saving or updating a transaction came to.
+struct PayrollWrite {
+    enum class Outcome {
+        Written,     // stored as `stored` says
+        MonthTaken,  // save: the employee has `existing` transactions in the month, more than agreed to
+        ChangedMeanwhile, // update: the row is no longer as loaded; `stored` is what it is now
+    };
+    Outcome outcome = Outcome::Written;
+    PayrollTransaction stored; // as written (its number; the loan deduction capped), or as found
+    qint64 existing = 0;
+    bool loanCapped = false; // the loan deduction was more than is still owed and was lowered to it
+};
+
 class PayrollRepository {
 public:
     explicit PayrollRepository(const Database& database) : m_db(database) {}
 
-    // The new transaction number.
+    // Saves a new transaction, unless the employee has more transactions in the company and month
+    // than the operator agreed to add to (agreedExisting); the count and the insert are one write
+    // transaction under the employee's lock. The loan deduction is capped there at what is still
+    // owed (everything lent less everything recovered), and the totals worked out again with it.
+    Result<PayrollWrite> save(const PayrollTransaction& t, qint64 agreedExisting);
+    // A save that adds to any number of transactions of the month: the new transaction number.
     Result<qint64> insert(const PayrollTransaction& t);
-    // Rewrites every column of the transaction; fails when there is no such transaction.
-    Status update(qint64 transId, const PayrollTransaction& t);
+    // Rewrites every column of the transaction, unless it is no longer `loaded` (another workstation
+    // changed it): then nothing is written and the outcome gives the row as it is. Fails when there
+    // is no such transaction. The loan deduction is capped as in save().
+    Result<PayrollWrite> update(qint64 transId, const PayrollTransaction& t, const PayrollTransaction& loaded);
     // No value when there is no such transaction.
     Result<std::optional<PayrollTransaction>> find(qint64 transId) const;
     // One company's transactions of the month of `month`, by employee number then transaction.
     Result<QList<PayrollTransaction>> month(const QString& company, QDate month) const;
-    // Transactions of this employee in this company and month.
-    Result<qint64> countFor(const QString& company, qint64 employeeId, QDate month) const;
     // Deletions of one company's transactions: by number, by a range of numbers (both ends
     // included), or all of them. Each gives how many it deleted; other companies' rows stay.
     Result<qint64> removeNumber(const QString& company, qint64 transId);
@@ -87,5 +80,9 @@ public:
     Result<Currency> loanRecovered(qint64 employeeId) const;
 
 private:
+    Result<qint64> countFor(const QString& company, qint64 employeeId, QDate month) const;
+    // The transaction with its loan deduction at most what is owed, not counting `counted` of it
+    // already recovered, and its totals worked out again when it was lowered.
+    Result<PayrollWrite> capped(PayrollTransaction t, Currency counted) const;
     const Database& m_db;
 };

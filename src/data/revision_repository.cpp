@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/sql_query.h"
+#include "rules/record_rules.h"
 
 namespace {
 
@@ -18,6 +19,12 @@ Status setBasicRate(const Database& db, qint64 employeeId, Currency oldRate, Cur
                               .arg(employeeId));
 }
 
+rules::Verdict newRateBroken(Currency rate)
+{
+    return rules::amount(QStringLiteral("basicrate"), QStringLiteral("the new basic rate"), rate,
+                         rules::Sign::NotNegative);
+}
+
 } // namespace
 
 Result<QList<ArrearsRow>> RevisionRepository::arrears(const QString& company, qint64 employeeId, QDate from,
@@ -32,10 +39,18 @@ Result<QList<ArrearsRow>> RevisionRepository::arrears(const QString& company, qi
     });
 }
 
-Status RevisionRepository::saveIncrement(const Revision& increment, const QList<ArrearsRow>& arrears, Currency oldRate,
+Status RevisionRepository::saveIncrement(const Revision& given, const QList<ArrearsRow>& arrears, Currency oldRate,
                                          Currency newRate)
 {
-    return inTransaction(m_db, [&] {
+    const Revision increment = rules::normalised(given);
+    if (const auto broken = rules::check(increment, rules::RevisionKind::Increment))
+        return Status::failure(broken->message);
+    for (const ArrearsRow& a : arrears)
+        if (const auto broken = rules::check(a))
+            return Status::failure(broken->message);
+    if (const auto broken = newRateBroken(newRate))
+        return Status::failure(broken->message);
+    return inWriteTransaction(m_db, [&] {
         for (const ArrearsRow& a : arrears) {
             SqlQuery q(m_db,
                        insertStatement(QStringLiteral("arr"),
@@ -68,9 +83,14 @@ Status RevisionRepository::saveIncrement(const Revision& increment, const QList<
     });
 }
 
-Status RevisionRepository::saveDecrement(const Revision& decrement, Currency oldRate, Currency newRate)
+Status RevisionRepository::saveDecrement(const Revision& given, Currency oldRate, Currency newRate)
 {
-    return inTransaction(m_db, [&] {
+    const Revision decrement = rules::normalised(given);
+    if (const auto broken = rules::check(decrement, rules::RevisionKind::Decrement))
+        return Status::failure(broken->message);
+    if (const auto broken = newRateBroken(newRate))
+        return Status::failure(broken->message);
+    return inWriteTransaction(m_db, [&] {
         SqlQuery q(m_db, QStringLiteral("INSERT INTO decre VALUES (?, ?, ?, ?, ?, ?)"));
         q.bind(decrement.employeeId)
             .bind(decrement.name)

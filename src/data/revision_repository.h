@@ -2,6 +2,7 @@
 
 #include "common/currency.h"
 #include "data/status.h"
+#include "rules/records.h"
 
 #include <QDate>
 #include <QList>
@@ -9,30 +10,6 @@
 #include <QTime>
 
 class Database;
-
-// One month's arrears of an increment (a row of arr).
-struct ArrearsRow {
-    qint64 employeeId = 0;
-    QString name;
-    Currency increment;   // increamt
-    QString month;        // incredt: "March2024"
-    Currency daysPresent; // noofpre, fractions kept
-    Currency paid;        // amtpaid
-    QString company;
-    QDate payDate; // ddat1: the payroll row's date
-};
-
-// A salary increment (incre) or decrement (decre).
-struct Revision {
-    qint64 employeeId = 0;
-    QString name;
-    Currency amount;
-    QDate date;
-    QTime time;
-    QDate from; // increments only: the arrears period
-    QDate to;
-    QString company;
-};
 
 // Increments with their arrears, and decrements. Each save writes its rows and the new basic rate
 // in one transaction: all or nothing.

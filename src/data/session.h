@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rules/record_rules.h"
+
 #include <QString>
 
 // Who is working on which company: set by the company selection and the login, shown by the main
@@ -10,6 +12,6 @@ struct Session {
     QString privilege;
     qint64 userId = 0; // the row of the user who logged in
 
-    // Only the exact privilege "user" restricts; "User", "admin" and the rest give full access.
-    bool isRestricted() const { return privilege == QLatin1String("user"); }
+    // Only "admin" (trimmed, any case) gives full access; "user" and any text not recognised restrict.
+    bool isRestricted() const { return rules::privilegeOf(privilege) != rules::Privilege::Administrator; }
 };

@@ -6,6 +6,8 @@
 #include "data/password_hash.h"
 #include "data/schema.h"
 #include "data/sql_query.h"
+#include "data/employee_repository.h"
+#include "rules/record_rules.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,7 +54,7 @@ QList<Table> makeTables()
                                           amount("travel"),   amount("netpay")};
     return {
         {QStringLiteral("emp"),
-         {number("ID", true), text("emname"), text("gender"), text("status"), text("address"), text("dept"),
+         {number("ID", true), text("emname", true), text("gender"), text("status"), text("address"), text("dept"),
           text("pos"), text("empstat"), amount("basicrate"), date("dateemployed"), text("empphoto"), text("grp")},
          QStringLiteral("ID"), {}},
         {QStringLiteral("payroll"),
@@ -84,9 +86,9 @@ QList<Table> makeTables()
          {},
          QStringLiteral("company")},
         {QStringLiteral("use"),
-         {number("ID", true), text("usernm"), {QStringLiteral("pass"), Kind::Password}, text("priv")},
-         QStringLiteral("ID"), {}},
-        {QStringLiteral("passwd"), {{QStringLiteral("delpass"), Kind::Password}}, {}, {}},
+         {number("ID", true), text("usernm", true), {QStringLiteral("pass"), Kind::Password, true}, text("priv", true)},
+         QStringLiteral("ID"), QStringLiteral("usernm")},
+        {QStringLiteral("passwd"), {{QStringLiteral("delpass"), Kind::Password, true}}, {}, {}},
     };
 }
 
@@ -177,12 +179,12 @@ std::variant<QVariant, QString> cellValue(const Column& column, const QString& r
 {
     if (raw.contains(QChar::ReplacementCharacter))
         return QStringLiteral("holds characters that are not UTF-8 (save the file as UTF-8)");
-    const QString text = column.kind == Kind::Text || column.kind == Kind::Password ? raw : raw.trimmed();
-    if (text.isEmpty() && !(quoted && column.kind == Kind::Text)) {
-        if (column.required)
-            return QStringLiteral("is empty");
+    // Texts are stored as the windows store them, without blanks around them; a password is exact.
+    const QString text = column.kind == Kind::Password ? raw : rules::cleanText(raw);
+    if (text.isEmpty() && column.required)
+        return QStringLiteral("is empty");
+    if (text.isEmpty() && !(quoted && column.kind == Kind::Text))
         return QVariant();
-    }
     switch (column.kind) {
     case Kind::Number: {
         bool ok = false;
@@ -237,6 +239,120 @@ QString csvCell(const QVariant& value)
 QString grouped(qint64 n)
 {
     return QLocale(QLocale::English).toString(n);
+}
+
+// One row's values by column, as they will be stored, for the rules.
+class RowValues {
+public:
+    RowValues(const QStringList& names, const QVariantList& values, const QHash<QString, QString>& passwords)
+        : m_passwords(passwords)
+    {
+        for (int i = 0; i < names.size(); ++i)
+            m_values.insert(names.at(i), values.at(i));
+    }
+    bool has(const char* column) const { return m_values.contains(QString::fromLatin1(column)); }
+    QString text(const char* column) const { return m_values.value(QString::fromLatin1(column)).toString(); }
+    qint64 number(const char* column) const { return m_values.value(QString::fromLatin1(column)).toLongLong(); }
+    Currency amount(const char* column) const { return Currency::fromUnits(number(column)); }
+    QDate date(const char* column) const { return QDate::fromString(text(column), Qt::ISODate); }
+    QTime time(const char* column) const { return QTime::fromString(text(column), QStringLiteral("HH:mm:ss")); }
+    QString password(const char* column) const { return m_passwords.value(QString::fromLatin1(column)); }
+
+private:
+    QHash<QString, QVariant> m_values;
+    QHash<QString, QString> m_passwords;
+};
+
+// The rules every other door applies, applied to an imported row.
+rules::Verdict checkRow(const QString& table, const RowValues& r)
+{
+    if (table == QStringLiteral("emp")) {
+        if (auto broken = rules::number(QStringLiteral("ID"), QStringLiteral("the employee number"), r.number("ID"),
+                                        rules::maxEmployeeId))
+            return broken;
+        return rules::check(Employee{r.number("ID"), r.text("emname"), r.text("gender"), r.text("status"),
+                                     r.text("address"), r.text("dept"), r.text("pos"), r.text("empstat"),
+                                     r.amount("basicrate"), r.date("dateemployed"), r.text("empphoto"), r.text("grp")});
+    }
+    if (table == QStringLiteral("payroll")) {
+        if (auto broken = rules::number(QStringLiteral("transid"), QStringLiteral("the transaction number"),
+                                        r.number("transid"), rules::maxTransactionId))
+            return broken;
+        PayrollTransaction t;
+        t.transId = r.number("transid");
+        t.employeeId = r.number("ID");
+        t.name = r.text("emname");
+        t.monthRate = r.amount("monthrate");
+        t.payDate = r.date("ddate");
+        t.bonus = r.amount("bonus");
+        t.overtime = r.amount("ot");
+        t.totalLoan = r.amount("totloan");
+        t.contribution = r.amount("ph");
+        t.lic = r.amount("intax");
+        t.pgvcl = r.amount("others");
+        t.daysPresent = r.amount("absences");
+        t.presentDaysSalary = r.amount("earn");
+        t.advances = r.amount("advances");
+        t.totalAdditional = r.amount("tad");
+        t.totalDeductions = r.amount("td");
+        t.loanRecovered = r.amount("loanrec");
+        t.travel = r.amount("travel");
+        t.netPay = r.amount("netpay");
+        t.department = r.text("dept");
+        t.group = r.text("grp");
+        t.company = r.text("company");
+        return rules::check(t);
+    }
+    if (table == QStringLiteral("loan"))
+        return rules::check(Loan{r.number("ID"), r.text("emname"), r.amount("loanamt"), r.amount("permonthded"),
+                                 r.date("ldt"), r.time("ltm"), r.text("dept"), r.text("company")});
+    if (table == QStringLiteral("adv"))
+        return rules::check(
+            Advance{r.number("ID"), r.text("emname"), r.amount("advamt"), r.date("advdt"), r.time("advtm"), r.text("company")});
+    if (table == QStringLiteral("incre"))
+        return rules::check(Revision{r.number("ID"), r.text("emname"), r.amount("increamt"), r.date("incredt"),
+                                     r.time("incretm"), r.date("fromdt"), r.date("todt"), r.text("company")},
+                            rules::RevisionKind::Increment);
+    if (table == QStringLiteral("decre"))
+        return rules::check(Revision{r.number("ID"), r.text("emname"), r.amount("decreamt"), r.date("decredt"),
+                                     r.time("decretm"), {}, {}, r.text("company")},
+                            rules::RevisionKind::Decrement);
+    if (table == QStringLiteral("arr"))
+        return rules::check(ArrearsRow{r.number("ID"), r.text("emname"), r.amount("increamt"), r.text("incredt"),
+                                       r.amount("noofpre"), r.amount("amtpaid"), r.text("company"), r.date("ddat1")});
+    if (table == QStringLiteral("dept"))
+        return rules::checkMasterName(QStringLiteral("dept"), QStringLiteral("department"), r.text("dept"));
+    if (table == QStringLiteral("grp"))
+        return rules::checkMasterName(QStringLiteral("grp"), QStringLiteral("group"), r.text("grp"));
+    if (table == QStringLiteral("cmpmaster"))
+        return rules::checkCompany(r.text("company"), r.text("addr"));
+    if (table == QStringLiteral("use")) {
+        if (auto broken = rules::number(QStringLiteral("ID"), QStringLiteral("the user number"), r.number("ID"),
+                                        rules::maxUserId))
+            return broken;
+        return rules::checkUser(r.text("usernm"), r.password("pass"), r.text("priv"), true);
+    }
+    if (table == QStringLiteral("passwd"))
+        return rules::checkPassword(QStringLiteral("delpass"), QStringLiteral("the delete password"),
+                                    r.password("delpass"));
+    return {};
+}
+
+// The masters are read first, so that the rows naming a company, department or group store it as
+// the master spells it, whatever the case the file wrote it in.
+bool isMaster(const Table& table)
+{
+    return !table.uniqueName.isEmpty() && table.identity.isEmpty();
+}
+
+// Column -> the master whose spelling it takes.
+QString masterOf(const QString& table, const QString& column)
+{
+    if (column == QStringLiteral("company") && table != QStringLiteral("cmpmaster"))
+        return QStringLiteral("cmpmaster");
+    if ((column == QStringLiteral("dept") || column == QStringLiteral("grp")) && table != column)
+        return column;
+    return {};
 }
 
 } // namespace
@@ -305,6 +421,7 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
     QList<const Table*> present;
     QHash<const Table*, QString> fileOf;
     QStringList strangers;
+    QList<QPair<QString, QString>> twins; // two files of one table, their names differing in case
     for (const QString& name : dir.entryList(QDir::Files)) {
         if (!name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
             continue;
@@ -313,12 +430,16 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
         });
         if (table == tables().cend())
             strangers << name;
+        else if (fileOf.contains(&*table))
+            twins << qMakePair(fileOf.value(&*table), name);
         else
             fileOf.insert(&*table, name);
     }
-    for (const Table& table : tables())
-        if (fileOf.contains(&table))
-            present << &table;
+    // The masters first (see masterOf), then the rest in their order.
+    for (bool masters : {true, false})
+        for (const Table& table : tables())
+            if (fileOf.contains(&table) && isMaster(table) == masters)
+                present << &table;
     if (present.isEmpty())
         return Status::failure(QStringLiteral("%1 holds none of the tables' files (emp.csv, payroll.csv, …).")
                                    .arg(QDir::toNativeSeparators(folder)));
@@ -342,6 +463,10 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
         refuse(name, 0, {}, QStringLiteral("is named for no table (emp.csv, payroll.csv, …)"));
         ++outcome.refused;
     }
+    for (const auto& [first, second] : twins) {
+        refuse(second, 0, {}, QStringLiteral("is the same table as %1: keep one of the two files").arg(first));
+        ++outcome.refused;
+    }
     Transaction transaction(database);
     if (!transaction.active())
         return Status::failure(transaction.error());
@@ -354,6 +479,8 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
         Count count{table->name};
         Record header;
         if (!reader.next(header)) {
+            refuse(file, 1, {}, QStringLiteral("is empty: its first line must name the columns"));
+            ++outcome.refused;
             outcome.counts << count;
             continue;
         }
@@ -361,7 +488,13 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
         QList<int> columnOf; // for each field of a record, the column it fills
         QList<const Column*> filled;
         bool headerRefused = false;
-        for (const QString& name : header.fields) {
+        for (int position = 0; position < header.fields.size(); ++position) {
+            const QString& name = header.fields.at(position);
+            if (name.trimmed().isEmpty()) {
+                refuse(file, header.line, {}, QStringLiteral("column %1 of the header has no name").arg(position + 1));
+                headerRefused = true;
+                continue;
+            }
             const auto found = std::find_if(table->columns.cbegin(), table->columns.cend(), [&](const Column& c) {
                 return c.name.compare(name.trimmed(), Qt::CaseInsensitive) == 0;
             });
@@ -393,19 +526,43 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
             names << column->name;
         // Numbers and names that must be unique are checked here, against the rows before them and
         // those in the database, so that every clash is listed and not only the first the database
-        // meets.
-        const bool byName = table->identity.isEmpty();
-        const int keyColumn = int(names.indexOf(byName ? table->uniqueName : table->identity));
-        QSet<QString> keys;
-        if (keyColumn >= 0 && options.append) {
-            const QString key = names.at(keyColumn);
-            SqlQuery taken(database, (byName ? QStringLiteral("SELECT upper(%1) FROM %2") : QStringLiteral("SELECT %1 FROM %2"))
-                                         .arg(key, sqlName(table->name)));
-            const auto existing = taken.rows([](const SqlQuery& r) { return r.text(0); });
-            if (!existing)
-                return existing.status();
-            for (const QString& k : *existing)
-                keys.insert(k);
+        // meets. A number is compared as it stands, a name whatever its case.
+        struct Key {
+            int column;
+            bool byName;
+            QSet<QString> taken;
+        };
+        QList<Key> keys;
+        for (const auto& [key, byName] : {qMakePair(table->identity, false), qMakePair(table->uniqueName, true)}) {
+            const int column = key.isEmpty() ? -1 : int(names.indexOf(key));
+            if (column < 0)
+                continue;
+            Key k{column, byName, {}};
+            if (options.append) {
+                SqlQuery taken(database, (byName ? QStringLiteral("SELECT upper(%1) FROM %2")
+                                                 : QStringLiteral("SELECT %1 FROM %2"))
+                                             .arg(key, sqlName(table->name)));
+                const auto existing = taken.rows([](const SqlQuery& r) { return r.text(0); });
+                if (!existing)
+                    return existing.status();
+                for (const QString& name : *existing)
+                    k.taken.insert(byName ? name.toUpper() : name);
+            }
+            keys << k;
+        }
+        // The spelling of each master name in the database (the masters' files are stored already).
+        QHash<int, QHash<QString, QString>> spellings; // field -> upper(name) -> name
+        for (int i = 0; i < names.size(); ++i) {
+            const QString master = masterOf(table->name, names.at(i));
+            if (master.isEmpty())
+                continue;
+            const QString column = master == QStringLiteral("cmpmaster") ? QStringLiteral("company") : master;
+            SqlQuery read(database, QStringLiteral("SELECT %1 FROM %2").arg(column, master));
+            const auto stored = read.rows([](const SqlQuery& r) { return r.text(0); });
+            if (!stored)
+                return stored.status();
+            for (const QString& name : *stored)
+                spellings[i].insert(name.toUpper(), name);
         }
         // The delete password is one: a database that has it keeps it.
         bool passwordKept = false;
@@ -439,6 +596,7 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
                 continue;
             }
             QVariantList values;
+            QHash<QString, QString> passwords; // as typed, for the rules; stored hashed
             bool rowRefused = false;
             for (int i = 0; i < filled.size(); ++i) {
                 const auto value = cellValue(*filled.at(i), record.fields.at(i), record.quoted.at(i), options.dayFirst);
@@ -451,17 +609,32 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
                 // The company master's flag has a default, not a Null.
                 if (v.isNull() && filled.at(i)->name == QStringLiteral("selectt"))
                     v = QVariant(qint64(0));
+                if (filled.at(i)->kind == Kind::Password)
+                    passwords.insert(names.at(i), record.fields.at(i));
+                // Department and group names are kept in capitals; a name of a master is spelt as
+                // the master spells it.
+                if (isMaster(*table) && table->name != QStringLiteral("cmpmaster") && !v.isNull())
+                    v = QVariant(rules::masterName(v.toString()));
+                else if (spellings.contains(i) && !v.isNull())
+                    v = QVariant(spellings.value(i).value(v.toString().toUpper(), v.toString()));
                 values << v;
             }
-            if (!rowRefused && keyColumn >= 0) {
-                const QString key =
-                    byName ? values.at(keyColumn).toString().toUpper() : values.at(keyColumn).toString();
-                if (keys.contains(key)) {
-                    refuse(file, record.line, names.at(keyColumn),
-                           QStringLiteral("\"%1\" is taken already").arg(record.fields.at(keyColumn).trimmed()));
+            if (!rowRefused)
+                if (const auto broken = checkRow(table->name, RowValues(names, values, passwords))) {
+                    refuse(file, record.line, broken->field, broken->message);
+                    rowRefused = true;
+                }
+            for (Key& key : keys) {
+                if (rowRefused)
+                    break;
+                const QString value = values.at(key.column).toString();
+                const QString k = key.byName ? value.toUpper() : value;
+                if (key.taken.contains(k)) {
+                    refuse(file, record.line, names.at(key.column),
+                           QStringLiteral("\"%1\" is taken already").arg(value));
                     rowRefused = true;
                 } else {
-                    keys.insert(key);
+                    key.taken.insert(k);
                 }
             }
             if (rowRefused) {
@@ -493,7 +666,8 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
             count.stored = 0;
         return outcome;
     }
-    // Numbers the database gives go on after the largest imported.
+    // Numbers the database gives go on after the largest imported; employee numbers after the
+    // largest that any imported ledger refers to, so that no new employee takes on old rows.
     for (const Table* table : present)
         if (!table->identity.isEmpty())
             if (const QString follow =
@@ -501,6 +675,16 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
                 !follow.isEmpty())
                 if (Status s = execute(database, follow); !s)
                     return s;
+    const auto nextEmployee = EmployeeRepository(database).nextId();
+    if (!nextEmployee)
+        return nextEmployee.status();
+    for (const QString& statement : dialect::employeeNumbersFrom(database.backend())) {
+        SqlQuery move(database, statement);
+        if (statement.contains(QLatin1Char('?')))
+            move.bind(*nextEmployee);
+        if (Status s = move.exec(); !s)
+            return s;
+    }
     if (Status s = transaction.commit(); !s)
         return s;
     return outcome;

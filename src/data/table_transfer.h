@@ -30,14 +30,14 @@ enum class Kind {
 struct Column {
     QString name;
     Kind kind = Kind::Text;
-    bool required = false; // an empty cell is refused rather than stored as Null
+    bool required = false; // an empty cell, quoted or not, is refused rather than stored as Null
 };
 
 struct Table {
     QString name;
     QList<Column> columns;
     QString identity;   // the column the database numbers, if any: numbers given are kept
-    QString uniqueName; // a name unique whatever its case (the masters), if any
+    QString uniqueName; // a name unique whatever its case (the masters, user names), if any
     QString fileName() const { return name + QStringLiteral(".csv"); }
 };
 

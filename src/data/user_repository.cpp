@@ -4,6 +4,7 @@
 #include "data/password_hash.h"
 #include "data/session.h"
 #include "data/sql_query.h"
+#include "rules/record_rules.h"
 
 namespace {
 User readUser(const SqlQuery& q)
@@ -13,7 +14,7 @@ User readUser(const SqlQuery& q)
 
 bool restricts(const QString& privilege)
 {
-    return Session{{}, {}, privilege.trimmed()}.isRestricted();
+    return rules::privilegeOf(privilege) == rules::Privilege::Restricted;
 }
 
 bool sameName(const QString& a, const QString& b)
@@ -45,12 +46,10 @@ Result<qint64> UserRepository::count() const
     return count->toLongLong();
 }
 
-Status UserRepository::checkFields(qint64 id, const QString& name, const QString& privilege) const
+Status UserRepository::checkFields(qint64 id, const QString& name, const QString& password, const QString& privilege) const
 {
-    if (name.trimmed().isEmpty())
-        return Status::failure(QStringLiteral("Please enter user name."));
-    if (privilege.trimmed().isEmpty())
-        return Status::failure(QStringLiteral("Please enter privilege."));
+    if (const auto broken = rules::checkUser(rules::cleanText(name), password, privilege, id == 0))
+        return Status::failure(broken->message);
     // Compared here rather than by the database, whose letter case rules know only ASCII.
     const auto users = list();
     if (!users)
@@ -63,10 +62,8 @@ Status UserRepository::checkFields(qint64 id, const QString& name, const QString
 
 Result<qint64> UserRepository::add(const QString& name, const QString& password, const QString& privilege)
 {
-    if (Status s = checkFields(0, name, privilege); !s)
+    if (Status s = checkFields(0, name, password, privilege); !s)
         return s;
-    if (password.isEmpty())
-        return Status::failure(QStringLiteral("Please enter password."));
     SqlQuery query(m_db, QStringLiteral("INSERT INTO \"use\" (usernm, pass, priv) VALUES (?, ?, ?) RETURNING ID"));
     query.bind(name.trimmed()).bind(password_hash::make(password)).bind(privilege.trimmed());
     return numberGiven(query);
@@ -74,7 +71,7 @@ Result<qint64> UserRepository::add(const QString& name, const QString& password,
 
 Status UserRepository::update(qint64 id, const QString& name, const QString& password, const QString& privilege)
 {
-    if (Status s = checkFields(id, name, privilege); !s)
+    if (Status s = checkFields(id, name, password, privilege); !s)
         return s;
     const auto others = managersOtherThan(id);
     if (!others)
@@ -82,8 +79,8 @@ Status UserRepository::update(qint64 id, const QString& name, const QString& pas
     if (restricts(privilege) && *others == 0) {
         const auto current = find(id);
         if (current && !restricts(current->privilege))
-            return Status::failure(QStringLiteral("At least one user must keep a privilege other than \"user\", "
-                                                  "or nobody could manage users."));
+            return Status::failure(QStringLiteral("At least one user must keep the privilege \"admin\", or nobody "
+                                                  "could manage users."));
     }
     SqlQuery query(m_db, password.isEmpty()
                              ? QStringLiteral("UPDATE \"use\" SET usernm = ?, priv = ? WHERE ID = ?")
@@ -97,7 +94,7 @@ Status UserRepository::update(qint64 id, const QString& name, const QString& pas
 
 Result<qint64> UserRepository::managersOtherThan(qint64 id) const
 {
-    SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM \"use\" WHERE ID <> ? AND priv IS DISTINCT FROM 'user'"));
+    SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM \"use\" WHERE ID <> ? AND upper(trim(priv)) = 'ADMIN'"));
     query.bind(id);
     const auto count = query.single();
     if (!count)
@@ -175,8 +172,8 @@ Result<bool> UserRepository::hasDeletePassword() const
 
 Status UserRepository::setDeletePassword(const QString& password)
 {
-    if (password.isEmpty())
-        return Status::failure(QStringLiteral("Please enter the delete password."));
+    if (const auto broken = rules::checkPassword(QStringLiteral("delpass"), QStringLiteral("the delete password"), password))
+        return Status::failure(broken->message);
     return inTransaction(m_db, [&] {
         if (Status s = SqlQuery(m_db, QStringLiteral("DELETE FROM passwd")).exec(); !s)
             return s;

@@ -17,7 +17,8 @@ struct User {
 
 // Operators (table use) and the delete password (table passwd). Passwords are stored as salted
 // hashes; no method ever returns one. User names are stored trimmed and are unique whatever their
-// letter case; passwords are exact.
+// letter case; passwords are exact and never empty. A privilege is "admin" or "user" (trimmed, any
+// case); a stored one that is neither restricts.
 class UserRepository {
 public:
     explicit UserRepository(const Database& database) : m_db(database) {}
@@ -46,7 +47,7 @@ public:
     Result<bool> checkDeletePassword(const QString& password);
 
 private:
-    Status checkFields(qint64 id, const QString& name, const QString& privilege) const;
+    Status checkFields(qint64 id, const QString& name, const QString& password, const QString& privilege) const;
     Result<qint64> managersOtherThan(qint64 id) const;
     const Database& m_db;
 };

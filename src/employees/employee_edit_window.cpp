@@ -69,6 +69,10 @@ void EmployeeEditWindow::saveChanges()
     if (!m_dateChanged)
         employee.dateEmployed = m_loaded.dateEmployed;
     employee.photo = m_ui->Text14->text().trimmed();
+    if (!acceptRules(m_context.prompter, rules::check(rules::normalised(employee)),
+                     m_fields.controls(m_ui->txtFName, m_ui->Text14), Prompter::Icon::Information,
+                     QStringLiteral("Information")))
+        return;
     if (Status s = EmployeeRepository(m_context.db).update(employee); !s) {
         m_context.prompter.error(s.error());
         return;

@@ -89,8 +89,8 @@ void EmployeeEntryWindow::save()
                        QStringLiteral("Information")))
         return;
     const auto rate = Currency::parse(m_ui->txtBasicRate->text());
-    if (!rate || *rate < Currency()) {
-        m_context.prompter.message(QStringLiteral("Please enter the basic salary rate as a number of 0 or more."),
+    if (!rate) {
+        m_context.prompter.message(QStringLiteral("Please enter the basic salary rate as a number."),
                                    Prompter::Icon::Information, QStringLiteral("Information"));
         m_ui->txtBasicRate->setFocus();
         return;
@@ -104,6 +104,10 @@ void EmployeeEntryWindow::save()
     m_fields.read(employee);
     employee.basicRate = *rate;
     employee.photo = m_ui->Text14->text().trimmed();
+    if (!acceptRules(m_context.prompter, rules::check(rules::normalised(employee)),
+                     m_fields.controls(m_ui->txtFName, m_ui->Text14), Prompter::Icon::Information,
+                     QStringLiteral("Information")))
+        return;
     const auto id = EmployeeRepository(m_context.db).insert(employee);
     if (!id) {
         m_context.prompter.error(id.error());

@@ -103,3 +103,13 @@ QList<RequiredField> EmployeeFields::required(QWidget* nameBox) const
         {basicRate, QStringLiteral("Please enter Employee's Basic Salary Rate.")},
     };
 }
+
+QHash<QString, QWidget*> EmployeeFields::controls(QWidget* nameBox, QWidget* photoBox) const
+{
+    return {{QStringLiteral("emname"), nameBox},       {QStringLiteral("gender"), gender},
+            {QStringLiteral("status"), status},        {QStringLiteral("address"), address},
+            {QStringLiteral("dept"), department},      {QStringLiteral("pos"), position},
+            {QStringLiteral("empstat"), employmentStatus}, {QStringLiteral("basicrate"), basicRate},
+            {QStringLiteral("dateemployed"), hired},   {QStringLiteral("empphoto"), photoBox},
+            {QStringLiteral("grp"), group}};
+}

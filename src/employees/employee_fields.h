@@ -3,6 +3,7 @@
 #include "data/employee_repository.h"
 #include "ui/required_fields.h"
 
+#include <QHash>
 #include <QList>
 
 struct AppContext;
@@ -41,4 +42,6 @@ struct EmployeeFields {
     void read(Employee& employee) const;
     // The checks of a save, in the order the operator meets them, the name box first.
     QList<RequiredField> required(QWidget* nameBox) const;
+    // The control of each stored column, for the rules' verdicts.
+    QHash<QString, QWidget*> controls(QWidget* nameBox, QWidget* photoBox) const;
 };

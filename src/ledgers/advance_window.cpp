@@ -13,6 +13,7 @@
 #include "ui/deletion_backup.h"
 #include "ui/entry_behaviour.h"
 #include "ui/prompter.h"
+#include "ui/required_fields.h"
 #include "ui/window_lifetime.h"
 
 namespace {
@@ -79,13 +80,14 @@ void AdvanceWindow::save()
 {
     if (!chosen())
         return;
-    const auto amount =
-        ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the advance amount"), ledger::onePaisa());
+    const auto amount = ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the advance amount"));
     if (!amount)
         return;
     const Advance advance{
         m_employee->id,           m_employee->name, *amount, m_ui->DTPicker1->date(), m_context.clock.now().time(),
         m_context.session.company};
+    if (!acceptRules(m_context.prompter, rules::check(rules::normalised(advance)), {{QStringLiteral("advamt"), m_ui->Text1}}))
+        return;
     if (Status s = AdvanceRepository(m_context.db).insert(advance); !s) {
         m_context.prompter.error(s.error());
         return;
@@ -101,9 +103,11 @@ void AdvanceWindow::update()
 {
     if (!chosen())
         return;
-    const auto amount =
-        ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the advance amount"), ledger::onePaisa());
-    if (!amount)
+    const auto amount = ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the advance amount"));
+    if (!amount || !acceptRules(m_context.prompter,
+                                     rules::amount(QStringLiteral("advamt"), QStringLiteral("the advance amount"),
+                                                   *amount, rules::Sign::Positive),
+                                     {{QStringLiteral("advamt"), m_ui->Text1}}))
         return;
     const auto changed = AdvanceRepository(m_context.db)
                              .setAmount(m_context.session.company, m_employee->id, m_ui->DTPicker1->date(), *amount);

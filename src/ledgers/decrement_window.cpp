@@ -13,6 +13,7 @@
 #include "ui/app_context.h"
 #include "ui/entry_behaviour.h"
 #include "ui/prompter.h"
+#include "ui/required_fields.h"
 #include "ui/window_lifetime.h"
 
 DecrementWindow::DecrementWindow(AppContext& context, QWidget* parent)
@@ -69,9 +70,14 @@ void DecrementWindow::save()
 {
     if (!requireEmployee(m_context.prompter, m_picker, m_employee))
         return;
-    const auto amount =
-        ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the decrement amount"), ledger::onePaisa());
+    const auto amount = ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the decrement amount"));
     if (!amount)
+        return;
+    const QDateTime now = m_context.clock.now();
+    const Revision decrement{m_employee->id,           m_employee->name, *amount, now.date(), now.time(), {}, {},
+                             m_context.session.company};
+    if (!acceptRules(m_context.prompter, rules::check(decrement, rules::RevisionKind::Decrement),
+                          {{QStringLiteral("decreamt"), m_ui->Text1}}))
         return;
     const auto stored = EmployeeRepository(m_context.db).find(m_employee->id);
     if (!stored || !stored->has_value()) {
@@ -89,9 +95,6 @@ void DecrementWindow::save()
         m_ui->Text1->setFocus();
         return;
     }
-    const QDateTime now = m_context.clock.now();
-    const Revision decrement{m_employee->id,           m_employee->name, *amount, now.date(), now.time(), {}, {},
-                             m_context.session.company};
     if (Status s = RevisionRepository(m_context.db).saveDecrement(decrement, oldRate, *newRate); !s) {
         m_context.prompter.error(s.error());
         return;

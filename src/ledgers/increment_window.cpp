@@ -17,6 +17,7 @@
 #include "ui/app_context.h"
 #include "ui/entry_behaviour.h"
 #include "ui/prompter.h"
+#include "ui/required_fields.h"
 #include "ui/window_lifetime.h"
 
 IncrementWindow::IncrementWindow(AppContext& context, QWidget* parent)
@@ -95,13 +96,17 @@ void IncrementWindow::save()
 {
     if (!ready())
         return;
-    const auto amount =
-        ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the increment amount"), ledger::onePaisa());
+    const auto amount = ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the increment amount"));
     if (!amount)
         return;
     const QDate from = m_ui->DTPicker1->date();
     const QDate to = m_ui->DTPicker2->date();
     const QString& company = m_context.session.company;
+    const QDateTime now = m_context.clock.now();
+    const Revision increment{m_employee->id, m_employee->name, *amount, now.date(), now.time(), from, to, company};
+    if (!acceptRules(m_context.prompter, rules::check(increment, rules::RevisionKind::Increment),
+                          {{QStringLiteral("increamt"), m_ui->Text1}}))
+        return;
     RevisionRepository revisions(m_context.db);
     const auto earlier = revisions.arrears(company, m_employee->id, from, to);
     const auto months = PayrollRepository(m_context.db).ofEmployee(company, m_employee->id, from, to);
@@ -137,8 +142,6 @@ void IncrementWindow::save()
         m_context.prompter.error(QStringLiteral("The new basic rate would be too large."));
         return;
     }
-    const QDateTime now = m_context.clock.now();
-    const Revision increment{m_employee->id, m_employee->name, *amount, now.date(), now.time(), from, to, company};
     if (Status s = revisions.saveIncrement(increment, arrears, (*stored)->basicRate, *newRate); !s) {
         m_context.prompter.error(s.error());
         return;

@@ -11,18 +11,11 @@
 
 namespace ledger {
 
-std::optional<Currency> amountIn(Prompter& prompter, QLineEdit* box, const QString& what, Currency minimum,
-                                 std::optional<Currency> maximum)
+std::optional<Currency> amountIn(Prompter& prompter, QLineEdit* box, const QString& what)
 {
-    const auto amount = Currency::parse(box->text());
-    if (amount && *amount >= minimum && (!maximum || *amount <= *maximum))
+    if (const auto amount = Currency::parse(box->text()))
         return amount;
-    QString wanted = minimum.isZero()        ? QStringLiteral("a number of 0 or more")
-                     : minimum == onePaisa() ? QStringLiteral("a number above 0")
-                                             : QStringLiteral("a number of at least %1").arg(minimum.toString());
-    if (maximum)
-        wanted += QStringLiteral(", at most %1").arg(maximum->toString());
-    prompter.warning(QStringLiteral("Please enter %1 as %2.").arg(what, wanted));
+    prompter.warning(QStringLiteral("Please enter %1 as a number.").arg(what));
     box->setFocus();
     box->selectAll();
     return std::nullopt;

@@ -19,15 +19,10 @@ class QTableWidget;
 // What the loan, advance and salary revision windows check, say and show alike.
 namespace ledger {
 
-// The amount typed in the box, when it is a number and within [minimum, maximum] (no maximum when
-// not given); otherwise the operator is told what is wanted, the box takes the focus, and nothing.
-std::optional<Currency> amountIn(Prompter& prompter, QLineEdit* box, const QString& what, Currency minimum,
-                                 std::optional<Currency> maximum = {});
-// The smallest amount above 0 that is typed: one paisa.
-inline Currency onePaisa()
-{
-    return Currency::fromUnits(100);
-}
+// The amount typed in the box, when it is a number; otherwise the operator is asked for one, the
+// box takes the focus, and nothing. What the amount may be is the rules' to say (accepted()).
+std::optional<Currency> amountIn(Prompter& prompter, QLineEdit* box, const QString& what);
+
 // Fills a grid with rows of values under the headers, columns sized to their contents; numbers,
 // amounts and dates sort as such when a header is clicked (see report::enableGrid).
 void fillGrid(QTableWidget* grid, const QStringList& headers, const QList<QList<report::Value>>& rows);

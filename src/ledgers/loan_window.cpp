@@ -16,6 +16,7 @@
 #include "ui/deletion_backup.h"
 #include "ui/entry_behaviour.h"
 #include "ui/prompter.h"
+#include "ui/required_fields.h"
 #include "ui/window_lifetime.h"
 
 #include <QHeaderView>
@@ -143,6 +144,11 @@ void LoanWindow::clearEmployee()
         grid->setRowCount(0);
 }
 
+QHash<QString, QWidget*> LoanWindow::boxes() const
+{
+    return {{QStringLiteral("loanamt"), m_ui->Text1}, {QStringLiteral("permonthded"), m_ui->Text4}};
+}
+
 bool LoanWindow::chosen()
 {
     return requireEmployee(m_context.prompter, m_picker, m_employee);
@@ -167,12 +173,11 @@ void LoanWindow::save()
         m_ui->Text1->setFocus();
         return;
     }
-    const auto amount =
-        ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the loan amount"), ledger::onePaisa());
+    const auto amount = ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the loan amount"));
     if (!amount)
         return;
-    const auto deduction = ledger::amountIn(m_context.prompter, m_ui->Text4, QStringLiteral("the per month deduction"),
-                                            Currency(), amount);
+    const auto deduction =
+        ledger::amountIn(m_context.prompter, m_ui->Text4, QStringLiteral("the per month deduction"));
     if (!deduction)
         return;
     const Loan loan{m_employee->id,
@@ -183,6 +188,8 @@ void LoanWindow::save()
                     m_context.clock.now().time(),
                     m_ui->Combo3->currentText().trimmed(),
                     m_context.session.company};
+    if (!acceptRules(m_context.prompter, rules::check(rules::normalised(loan)), boxes()))
+        return;
     if (Status s = LoanRepository(m_context.db).insert(loan); !s) {
         m_context.prompter.error(s.error());
         return;
@@ -233,27 +240,21 @@ void LoanWindow::update()
                                                   "was updated."));
         return;
     }
-    Result<qint64> changed = qint64(0);
-    if (m_amountTyped) {
-        // The new amount still covers each entry's monthly deduction.
-        Currency largest = ledger::onePaisa();
-        for (const Loan& loan : *matching)
-            largest = std::max(largest, loan.monthlyDeduction);
-        const auto amount =
-            ledger::amountIn(m_context.prompter, m_ui->Text1, QStringLiteral("the loan amount"), largest);
-        if (!amount)
+    // Each entry as the change would leave it must pass the rules (a per month deduction at most
+    // its amount); the repository checks again, with what was recovered, as it writes.
+    QLineEdit* box = m_amountTyped ? m_ui->Text1 : m_ui->Text4;
+    const auto typed = ledger::amountIn(
+        m_context.prompter, box, m_amountTyped ? QStringLiteral("the loan amount") : QStringLiteral("the per month deduction"));
+    if (!typed)
+        return;
+    for (Loan loan : *matching) {
+        (m_amountTyped ? loan.amount : loan.monthlyDeduction) = *typed;
+        if (!acceptRules(m_context.prompter, rules::check(loan), boxes()))
             return;
-        changed = LoanRepository(m_context.db).setAmount(company, m_employee->id, date, *amount);
-    } else {
-        Currency smallest = matching->first().amount;
-        for (const Loan& loan : *matching)
-            smallest = std::min(smallest, loan.amount);
-        const auto deduction = ledger::amountIn(m_context.prompter, m_ui->Text4,
-                                                QStringLiteral("the per month deduction"), Currency(), smallest);
-        if (!deduction)
-            return;
-        changed = LoanRepository(m_context.db).setMonthlyDeduction(company, m_employee->id, date, *deduction);
     }
+    LoanRepository loans(m_context.db);
+    const Result<qint64> changed = m_amountTyped ? loans.setAmount(company, m_employee->id, date, *typed)
+                                                 : loans.setMonthlyDeduction(company, m_employee->id, date, *typed);
     if (!changed) {
         m_context.prompter.error(changed.error());
         return;

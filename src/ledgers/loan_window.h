@@ -4,6 +4,7 @@
 #include "data/loan_repository.h"
 #include "ui/employee_picker.h"
 
+#include <QHash>
 #include <QWidget>
 
 #include <memory>
@@ -11,6 +12,7 @@
 
 struct AppContext;
 class DeletePasswordGuard;
+class QLineEdit;
 
 namespace Ui {
 class LoanWindow;
@@ -37,6 +39,8 @@ private:
     void removeEntries();
     void removeAll();
     bool chosen();
+    // The boxes of the stored columns a rule may find wrong.
+    QHash<QString, QWidget*> boxes() const;
     // The chosen employee's entries of the company on that date; none (and the operator told that
     // nothing was done) when there are none.
     std::optional<QList<Loan>> entriesOn(QDate date, const QString& nothingDone);

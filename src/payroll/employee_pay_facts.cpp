@@ -3,7 +3,7 @@
 #include "data/advance_repository.h"
 #include "data/loan_repository.h"
 #include "data/payroll_repository.h"
-#include "payroll/pay_calculation.h"
+#include "rules/pay_calculation.h"
 
 Result<std::optional<EmployeePayFacts>> loadEmployeePayFacts(const Database& database, qint64 employeeId, QDate payDate)
 {

@@ -32,6 +32,15 @@ QString figureText(const std::optional<Currency>& figure)
     return figure ? figure->toString() : tooLarge;
 }
 
+// Told when the loan deduction on the screen was more than the employee still owed when the
+// transaction was stored (another workstation recovered some of it meanwhile).
+QString loanCappedText(const PayrollTransaction& stored)
+{
+    return QStringLiteral("%1 owed less of the loan than the deduction on the screen (another workstation saved a "
+                          "recovery meanwhile). The loan deduction saved is %2, and the net pay %3.")
+        .arg(stored.name, stored.loanRecovered.toString(), stored.netPay.toString());
+}
+
 } // namespace
 
 PayrollWindow::PayrollWindow(AppContext& context, QWidget* parent)
@@ -368,31 +377,33 @@ void PayrollWindow::save()
                                           "Are you sure you want to save this now?"),
                            Prompter::Icon::Question, {}, Prompter::Default::Yes))
         return;
-    PayrollTransaction t = currentTransaction();
+    const PayrollTransaction t = currentTransaction();
     PayrollRepository payroll(m_context.db);
-    const auto existing = payroll.countFor(t.company, t.employeeId, t.payDate);
-    if (!existing) {
-        prompter.error(existing.error());
-        return;
+    // The month's transactions are counted again under the lock that stores the new one; each time
+    // another workstation added one meanwhile, the operator is asked again.
+    qint64 agreed = 0;
+    std::optional<PayrollWrite> written;
+    while (!written) {
+        const auto write = payroll.save(t, agreed);
+        if (!write) {
+            prompter.error(write.error());
+            return;
+        }
+        if (write->outcome == PayrollWrite::Outcome::Written) {
+            written = *write;
+            break;
+        }
+        if (!prompter.question(QStringLiteral("A payroll transaction of %1 for %2 already exists.\n\n"
+                                              "Do you want to save another one?")
+                                   .arg(t.name, dates::monthName(t.payDate) + u' ' + QString::number(t.payDate.year()))))
+            return;
+        agreed = write->existing;
     }
-    if (*existing > 0 &&
-        !prompter.question(QStringLiteral("A payroll transaction of %1 for %2 already exists.\n\n"
-                                          "Do you want to save another one?")
-                               .arg(t.name, dates::monthName(t.payDate) + u' ' + QString::number(t.payDate.year()))))
-        return;
-    const Status saved = inTransaction(m_context.db, [&] {
-        const auto id = payroll.insert(t);
-        if (id)
-            t.transId = *id;
-        return id.status();
-    });
-    if (!saved) {
-        prompter.error(saved.error());
-        return;
-    }
+    if (written->loanCapped)
+        prompter.information(loanCappedText(written->stored), QStringLiteral("Information"));
     prompter.information(QStringLiteral("Data successfully save."), QStringLiteral("Information"));
     // The month shown is the saved row's month: the row joins the list without reading it again.
-    m_model->add(t);
+    m_model->add(written->stored);
     clearEntry();
     m_ui->Combo1->setFocus();
 }
@@ -455,6 +466,7 @@ void PayrollWindow::loadTransaction()
     m_ui->txtsss->setText(t->loanRecovered.toString());
     m_ui->Text2->setText(t->travel.toString());
     m_ui->Text1->setText(t->totalLoan.toString());
+    m_loaded = *t;
     m_loading = false;
     m_typed = false;
     recompute();
@@ -472,14 +484,34 @@ void PayrollWindow::update()
     const auto stored = typedTransaction(true);
     if (!stored || !checkEntry())
         return;
-    const Status updated = inTransaction(
-        m_context.db, [&] { return PayrollRepository(m_context.db).update(stored->transId, currentTransaction()); });
-    if (!updated) {
-        prompter.error(updated.error());
-        return;
+    // What the panel loaded is overwritten only while it is still stored so; a change made at another
+    // workstation since is shown and overwritten only when the operator agrees.
+    PayrollTransaction loaded = m_loaded && m_loaded->transId == stored->transId ? *m_loaded : *stored;
+    std::optional<PayrollWrite> written;
+    while (!written) {
+        const auto write = PayrollRepository(m_context.db).update(stored->transId, currentTransaction(), loaded);
+        if (!write) {
+            prompter.error(write.error());
+            return;
+        }
+        if (write->outcome == PayrollWrite::Outcome::Written) {
+            written = *write;
+            break;
+        }
+        const PayrollTransaction& now = write->stored;
+        if (!prompter.question(QStringLiteral("Transaction %1 was changed at another workstation after you loaded it: "
+                                              "it now has %2 days present and a net pay of %3.\n\n"
+                                              "Overwrite it with what is on the screen?")
+                                   .arg(now.transId)
+                                   .arg(now.daysPresent.toString(), now.netPay.toString())))
+            return;
+        loaded = now;
     }
+    if (written->loanCapped)
+        prompter.information(loanCappedText(written->stored), QStringLiteral("Information"));
     prompter.information(QStringLiteral("Payroll Updated"));
     m_typed = false;
+    m_loaded.reset();
     showEditPanel(false);
     listMonthPayroll();
 }

@@ -3,7 +3,7 @@
 #include "common/currency.h"
 #include "data/payroll_repository.h"
 #include "payroll/employee_pay_facts.h"
-#include "payroll/pay_calculation.h"
+#include "rules/pay_calculation.h"
 #include "ui/employee_picker.h"
 
 #include <QWidget>
@@ -67,6 +67,9 @@ private:
     PayrollMonthModel* m_model;
     EmployeePicker* m_picker;
     std::optional<EmployeePayFacts> m_chosen; // the employee the figures belong to
+    // The stored transaction as the edit panel loaded it: an update overwrites it only while the
+    // row is still so, or when the operator agrees.
+    std::optional<PayrollTransaction> m_loaded;
     Currency m_monthRate;                     // the chosen employee's basic rate, or a loaded row's
     PayFigures m_figures;
     bool m_loading = false; // filling boxes from a stored transaction

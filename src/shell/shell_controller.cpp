@@ -1,5 +1,7 @@
 #include "shell_controller.h"
 
+#include "rules/record_rules.h"
+
 #include "shell/company_selection_window.h"
 #include "shell/login_window.h"
 #include "shell/main_window.h"
@@ -85,4 +87,11 @@ void ShellController::showMain(const User& user)
     m_main->show();
     m_main->activateWindow();
     m_login->hide();
+    // A privilege nobody recognises (a typing slip, an old file's value) restricts rather than opens
+    // every door; the operator is told why, so that an administrator can put it right.
+    if (!rules::recognisedPrivilege(user.privilege))
+        m_context.prompter.warning(
+            QStringLiteral("The privilege \"%1\" of %2 is neither \"admin\" nor \"user\", so %2 works with the "
+                           "privilege \"user\". An administrator can change it in NEW SYSTEM USER.")
+                .arg(user.privilege.left(rules::maxShortLength), user.name));
 }

@@ -37,9 +37,9 @@ EntryBehaviour* EntryBehaviour::install(QWidget* control, Behaviours behaviours)
             combo->lineEdit()->installEventFilter(filter);
     }
     if (behaviours & AmountKeys) {
-        // Pasted text passes through the same filter as typed text. Nine digits and two decimals
-        // hold any amount of a payroll; more would only be a slip of the finger.
-        static const QRegularExpression amount(QStringLiteral("[0-9]{0,9}(\\.[0-9]{0,2})?"));
+        // Pasted text passes through the same filter as typed text. Eight digits and two decimals
+        // are the largest amount the rules store (rules::maxAmount); more would be a slip of the finger.
+        static const QRegularExpression amount(QStringLiteral("[0-9]{0,8}(\\.[0-9]{0,2})?"));
         // A box with a validator of its own (days, whole numbers) keeps it.
         if (auto* edit = qobject_cast<QLineEdit*>(control); edit && !edit->validator())
             edit->setValidator(new QRegularExpressionValidator(amount, edit));

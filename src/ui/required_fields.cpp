@@ -28,3 +28,17 @@ bool requireFilled(Prompter& prompter, const QList<RequiredField>& fields, Promp
     }
     return true;
 }
+
+bool acceptRules(Prompter& prompter, const rules::Verdict& verdict, const QHash<QString, QWidget*>& controls,
+                 Prompter::Icon icon, const QString& title)
+{
+    if (!verdict)
+        return true;
+    prompter.message(verdict->message, icon, title);
+    if (QWidget* control = controls.value(verdict->field)) {
+        control->setFocus();
+        if (auto* edit = qobject_cast<QLineEdit*>(control))
+            edit->selectAll();
+    }
+    return false;
+}

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "rules/record_rules.h"
 #include "ui/prompter.h"
+
+#include <QHash>
 
 #include <QList>
 #include <QString>
@@ -18,3 +21,9 @@ struct RequiredField {
 // password box, where blanks are part of the password.
 bool requireFilled(Prompter& prompter, const QList<RequiredField>& fields,
                    Prompter::Icon icon = Prompter::Icon::Warning, const QString& title = {});
+
+// Turns the rules' verdict into a message and a focus: the message is shown (with the icon and
+// title given) and the control of the broken field, named by its stored column, takes the focus,
+// its text selected. True when the rules find nothing wrong.
+bool acceptRules(Prompter& prompter, const rules::Verdict& verdict, const QHash<QString, QWidget*>& controls,
+                 Prompter::Icon icon = Prompter::Icon::Warning, const QString& title = {});

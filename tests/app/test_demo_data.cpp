@@ -1,7 +1,7 @@
 #include "app/demo_data.h"
 #include "data/payroll_repository.h"
 #include "data/user_repository.h"
-#include "payroll/pay_calculation.h"
+#include "rules/pay_calculation.h"
 #include "payroll/payroll_window.h"
 #include "report_windows/payroll_report_window.h"
 #include "support/fixed_clock.h"

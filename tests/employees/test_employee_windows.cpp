@@ -165,7 +165,7 @@ private slots:
         fillEntry("RAMESH", "K", "PATEL");
         m_f->control<QLineEdit>("txtBasicRate")->setText(QStringLiteral("."));
         m_f->click("cmdSave");
-        QVERIFY(m_f->prompter.lastText().contains(QStringLiteral("number of 0 or more")));
+        QVERIFY(m_f->prompter.lastText().contains(QStringLiteral("as a number")));
         QCOMPARE(m_f->database().count("SELECT count(*) FROM emp"), 0);
     }
 

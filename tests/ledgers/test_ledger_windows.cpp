@@ -74,7 +74,7 @@ private slots:
         m_f->type("Text1", "3000", false);
         m_f->type("Text4", "5000", false);
         m_f->click("cmdSave");
-        QVERIFY(m_f->prompter.lastText().contains(QStringLiteral("at most 3000")));
+        QVERIFY(m_f->prompter.lastText().contains(QStringLiteral("more than the loan amount (3000)")));
         m_f->type("Text4", "2000", false);
         m_f->click("cmdSave");
         QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Record Saved Successfully"));
@@ -115,8 +115,8 @@ private slots:
         QTest::newRow("neither") << "" << "" << QDate(2026, 1, 5) << "Change the loan amount or the per month deduction first; nothing was updated." << "1000" << "100";
         QTest::newRow("no entry that day") << "1200" << "" << QDate(2026, 1, 6) << "RAMESH PATEL has no loan entry of ACME dated 06/01/2026; nothing was updated." << "1000" << "100";
         QTest::newRow("another company's day") << "1200" << "" << QDate(2026, 2, 5) << "RAMESH PATEL has no loan entry of ACME dated 05/02/2026; nothing was updated." << "1000" << "100";
-        QTest::newRow("amount below a deduction") << "50" << "" << QDate(2026, 1, 5) << "Please enter the loan amount as a number of at least 100." << "1000" << "100";
-        QTest::newRow("deduction above the amount") << "" << "1500" << QDate(2026, 1, 5) << "Please enter the per month deduction as a number of 0 or more, at most 1000." << "1000" << "100";
+        QTest::newRow("amount below a deduction") << "50" << "" << QDate(2026, 1, 5) << "The per month deduction (100) cannot be more than the loan amount (50)." << "1000" << "100";
+        QTest::newRow("deduction above the amount") << "" << "1500" << QDate(2026, 1, 5) << "The per month deduction (1500) cannot be more than the loan amount (1000)." << "1000" << "100";
         // clang-format on
     }
     void loanUpdate()
@@ -294,7 +294,7 @@ private slots:
         m_f->type("Combo1", "2");
         m_f->type("Text1", "0", false);
         m_f->click("cmdSave");
-        QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Please enter the advance amount as a number above 0."));
+        QCOMPARE(m_f->prompter.lastText(), QStringLiteral("The advance amount must be above 0."));
         m_f->type("Text1", "500.5", false);
         m_f->click("cmdSave");
         QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Record Saved Successfully"));
@@ -367,7 +367,11 @@ private slots:
                                          << "The period starts after it ends: From Month is later than To Month.";
         QTest::newRow("no amount") << "2026-01-01"
                                    << "0"
-                                   << "Please enter the increment amount as a number above 0.";
+                                   << "The increment amount must be above 0.";
+        // Rates are paid in whole rupees: a change in paise would be recorded and never paid.
+        QTest::newRow("paise") << "2026-01-01"
+                               << "500.50"
+                               << "The increment amount must be whole rupees.";
     }
     void incrementChecksFirst()
     {
@@ -387,10 +391,11 @@ private slots:
         QTest::addColumn<int>("rows");
         QTest::newRow("lowered") << "500"
                                  << "30500" << 1;
-        QTest::newRow("by a half, to even") << "0.5"
-                                            << "31000" << 1;
-        QTest::newRow("down to zero, half to even") << "31000.5"
-                                                    << "0" << 1;
+        // A change in paise would be recorded and never paid: refused.
+        QTest::newRow("by a half") << "0.5"
+                                   << "31000" << 0;
+        QTest::newRow("down to zero") << "31000"
+                                      << "0" << 1;
         QTest::newRow("below zero") << "31001"
                                     << "31000" << 0;
     }

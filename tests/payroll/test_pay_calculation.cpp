@@ -1,4 +1,4 @@
-#include "payroll/pay_calculation.h"
+#include "rules/pay_calculation.h"
 #include "support/amounts.h"
 
 #include <QRandomGenerator>

@@ -86,7 +86,10 @@ void TestShellFlow::init()
     UserRepository users(m_f->db());
     QVERIFY(users.add("admin", "admin", "Admin").ok());
     QVERIFY(users.add("clerk", "clerk", "user").ok());
-    QVERIFY(users.add("boss", "boss", "User").ok());
+    QVERIFY(users.add("boss", "boss", " ADMIN ").ok());
+    QVERIFY(users.add("sub", "sub", "User ").ok());
+    // A privilege from an old file that is neither of the two.
+    QVERIFY(SqlQuery(m_f->db(), "INSERT INTO \"use\" (usernm, pass, priv) VALUES ('odd', 'odd', 'Supervisor')").exec());
     QVERIFY(users.setDeletePassword("del"));
     m_catalogue = std::make_unique<WindowCatalogue>();
     addShellWindows(*m_catalogue);
@@ -188,7 +191,7 @@ void TestShellFlow::loginsThatFailLeaveNoTrace()
     QCOMPARE(m_f->prompter.last().icon, Prompter::Icon::Information);
     // The boxes keep what was typed, nothing was stored, and the window still works.
     QCOMPARE(child<QLineEdit>(m_shell->login(), "txtPassword")->text(), password);
-    QCOMPARE(UserRepository(m_f->db()).count().value(), 3);
+    QCOMPARE(UserRepository(m_f->db()).count().value(), 5);
     logIn("admin", "admin");
     QVERIFY(m_shell->mainWindow());
 }
@@ -199,8 +202,10 @@ void TestShellFlow::privilegeDecidesTheButtons_data()
     QTest::addColumn<bool>("restricted");
     // clang-format off
     QTest::newRow("user") << "clerk" << true;
-    QTest::newRow("User, capital U") << "boss" << false;
+    QTest::newRow("User, trailing blank") << "sub" << true;
+    QTest::newRow("ADMIN, blanks around") << "boss" << false;
     QTest::newRow("Admin") << "admin" << false;
+    QTest::newRow("unknown: restricts") << "odd" << true;
     // clang-format on
 }
 
@@ -209,6 +214,8 @@ void TestShellFlow::privilegeDecidesTheButtons()
     QFETCH(QString, user);
     QFETCH(bool, restricted);
     MainWindow* main = logInAs(user);
+    // Only the privilege nobody recognises is explained.
+    QCOMPARE(m_f->prompter.texts().join('\n').contains("is neither \"admin\" nor \"user\""), user == "odd");
     // The activation ran: it took the backup and read the privilege again.
     QTRY_VERIFY(main->statusBar()->currentMessage().startsWith("Auto backup Taken To "));
     for (const QString& name : allButtons)

@@ -104,9 +104,6 @@ void fillReportData(Database& db)
     QVERIFY(
         employees.insert(employee("KEVIN O'BRIEN", "\"ROSE VILLA\"", "WORKSHOP", "WORKERS", "9850.5", {2021, 11, 15})));
     QVERIFY(employees.insert(employee("SMITH, ANNA", "", "SALES", "STAFF", "20000", {2024, 1, 10})));
-    PayrollRepository repository(db);
-    for (const Pay& p : payroll)
-        QVERIFY(repository.insert(transaction(p)));
     LoanRepository loans(db);
     const auto loan = [](qint64 id, const char* name, const char* amount, const char* deduction, QDate date,
                          const char* department, const char* company) {
@@ -123,6 +120,10 @@ void fillReportData(Database& db)
     QVERIFY(loans.insert(loan(2, "KEVIN O'BRIEN", "3000", "300", {2026, 1, 5}, "WORKSHOP", "ACME")));
     QVERIFY(loans.insert(loan(3, "SMITH, ANNA", "2000.5", "250", {2026, 3, 10}, "ACCOUNTS", "ACME")));
     QVERIFY(loans.insert(loan(1, "RAMESH PATEL", "9999", "999", {2026, 1, 10}, "ACCOUNTS", "OTHER CO")));
+    // The payroll recovers what was lent, so it is stored after the loans.
+    PayrollRepository repository(db);
+    for (const Pay& p : payroll)
+        QVERIFY(repository.insert(transaction(p)));
     AdvanceRepository advances(db);
     const auto advance = [](qint64 id, const char* name, const char* amount, QDate date, const char* company) {
         return Advance{id, QString::fromUtf8(name), c(amount), date, {11, 15}, QString::fromLatin1(company)};

@@ -1,0 +1,350 @@
+#include "record_rules.h"
+
+#include <QLocale>
+
+namespace rules {
+
+namespace {
+
+QString capitalised(const QString& caption)
+{
+    return caption.isEmpty() ? caption : caption.at(0).toUpper() + caption.mid(1);
+}
+
+Verdict broken(const QString& field, const QString& message)
+{
+    return Broken{field, message};
+}
+
+QString shown(Currency value)
+{
+    return value.toString();
+}
+
+// Control characters (NUL, escape, …) would be stored unseen and cut texts short in other programs;
+// a multi-line text keeps its line breaks and tabs.
+bool hasControlCharacter(const QString& text, bool multiLine)
+{
+    for (const QChar c : text) {
+        if (c.category() != QChar::Other_Control)
+            continue;
+        if (multiLine && (c == u'\n' || c == u'\r' || c == u'\t'))
+            continue;
+        return true;
+    }
+    return false;
+}
+
+constexpr int decimalsOf(Currency value)
+{
+    qint64 units = value.units() < 0 ? -value.units() : value.units();
+    int decimals = Currency::Decimals;
+    while (decimals > 0 && units % 10 == 0) {
+        units /= 10;
+        --decimals;
+    }
+    return decimals;
+}
+
+template <typename... Checks>
+Verdict firstOf(Checks... checks)
+{
+    Verdict verdict;
+    ((verdict = verdict ? verdict : checks()), ...);
+    return verdict;
+}
+
+const QString payDateField = QStringLiteral("ddate");
+
+} // namespace
+
+QString cleanText(const QString& text)
+{
+    return text.trimmed();
+}
+
+QString masterName(const QString& name)
+{
+    return name.trimmed().toUpper();
+}
+
+Verdict text(const QString& field, const QString& caption, const QString& value, int maxLength, bool required,
+             bool multiLine)
+{
+    if (required && value.trimmed().isEmpty())
+        return broken(field, QStringLiteral("Please enter %1.").arg(caption));
+    if (value.size() > maxLength)
+        return broken(field, QStringLiteral("%1 can be %2 characters long at the most (it has %3).")
+                                 .arg(capitalised(caption))
+                                 .arg(maxLength)
+                                 .arg(value.size()));
+    if (hasControlCharacter(value, multiLine))
+        return broken(field, QStringLiteral("%1 holds a control character (such as NUL or escape), which cannot be "
+                                            "stored.")
+                                 .arg(capitalised(caption)));
+    return {};
+}
+
+Verdict amount(const QString& field, const QString& caption, Currency value, Sign sign, int decimals)
+{
+    if (sign == Sign::Positive && value <= Currency())
+        return broken(field, QStringLiteral("%1 must be above 0.").arg(capitalised(caption)));
+    if (sign == Sign::NotNegative && value < Currency())
+        return broken(field, QStringLiteral("%1 cannot be negative.").arg(capitalised(caption)));
+    if (value > maxAmount || value < Currency::fromUnits(-maxAmount.units()))
+        return broken(field, QStringLiteral("%1 can be %2 at the most.").arg(capitalised(caption), shown(maxAmount)));
+    if (decimalsOf(value) > decimals)
+        return broken(field, decimals == 0 ? QStringLiteral("%1 must be whole rupees.").arg(capitalised(caption))
+                                           : QStringLiteral("%1 can have %2 decimals at the most.")
+                                                 .arg(capitalised(caption))
+                                                 .arg(decimals));
+    return {};
+}
+
+Verdict number(const QString& field, const QString& caption, qint64 value, qint64 maximum)
+{
+    if (value < 1 || value > maximum)
+        return broken(field, QStringLiteral("%1 must be a whole number from 1 to %2.")
+                                 .arg(capitalised(caption), QString::number(maximum)));
+    return {};
+}
+
+Verdict date(const QString& field, const QString& caption, QDate value, bool required)
+{
+    if (value.isNull())
+        return required ? broken(field, QStringLiteral("Please enter %1.").arg(caption)) : Verdict();
+    if (!value.isValid() || value.year() < 1900 || value.year() > 2100)
+        return broken(field, QStringLiteral("%1 must be a date from 1900 to 2100.").arg(capitalised(caption)));
+    return {};
+}
+
+Verdict daysPresent(const QString& field, Currency days, QDate payDate)
+{
+    if (days < Currency())
+        return broken(field, QStringLiteral("The days present cannot be negative."));
+    if (payDate.isValid() && days > *Currency::fromWhole(payDate.daysInMonth()))
+        return broken(field, QStringLiteral("The days present cannot be more than the %1 days of %2.")
+                                 .arg(payDate.daysInMonth())
+                                 .arg(QLocale(QLocale::English).toString(payDate, QStringLiteral("MMMM yyyy"))));
+    if (decimalsOf(days) > 2)
+        return broken(field, QStringLiteral("The days present can have two decimals at the most."));
+    return {};
+}
+
+Employee normalised(Employee e)
+{
+    for (QString* t : {&e.name, &e.gender, &e.civilStatus, &e.address, &e.department, &e.position,
+                       &e.employmentStatus, &e.photo, &e.group})
+        *t = cleanText(*t);
+    return e;
+}
+
+Verdict check(const Employee& e)
+{
+    return firstOf(
+        [&] { return e.id == 0 ? Verdict() : number(QStringLiteral("ID"), QStringLiteral("the employee number"), e.id,
+                                                    maxEmployeeId); },
+        [&] { return text(QStringLiteral("emname"), QStringLiteral("the employee's name"), e.name, maxNameLength, true); },
+        [&] { return text(QStringLiteral("gender"), QStringLiteral("the gender"), e.gender, maxShortLength, false); },
+        [&] { return text(QStringLiteral("status"), QStringLiteral("the civil status"), e.civilStatus, maxShortLength,
+                          false); },
+        [&] { return text(QStringLiteral("address"), QStringLiteral("the address"), e.address, maxAddressLength, false,
+                          true); },
+        [&] { return text(QStringLiteral("dept"), QStringLiteral("the department"), e.department, maxShortLength,
+                          false); },
+        [&] { return text(QStringLiteral("pos"), QStringLiteral("the position"), e.position, maxShortLength, false); },
+        [&] { return text(QStringLiteral("empstat"), QStringLiteral("the employment status"), e.employmentStatus,
+                          maxShortLength, false); },
+        [&] { return amount(QStringLiteral("basicrate"), QStringLiteral("the basic rate"), e.basicRate,
+                            Sign::NotNegative); },
+        [&] { return date(QStringLiteral("dateemployed"), QStringLiteral("the date hired"), e.dateEmployed, false); },
+        [&] { return text(QStringLiteral("empphoto"), QStringLiteral("the photograph's file"), e.photo, maxPathLength,
+                          false); },
+        [&] { return text(QStringLiteral("grp"), QStringLiteral("the group"), e.group, maxShortLength, false); });
+}
+
+PayrollTransaction normalised(PayrollTransaction t)
+{
+    for (QString* s : {&t.name, &t.department, &t.group, &t.company})
+        *s = cleanText(*s);
+    return t;
+}
+
+Verdict check(const PayrollTransaction& t)
+{
+    const auto notNegative = [](const char* field, const char* caption, Currency value) {
+        return [=] { return amount(QString::fromLatin1(field), QString::fromLatin1(caption), value, Sign::NotNegative); };
+    };
+    return firstOf(
+        [&] { return t.transId == 0 ? Verdict() : number(QStringLiteral("transid"), QStringLiteral("the transaction number"),
+                                                         t.transId, maxTransactionId); },
+        [&] { return number(QStringLiteral("ID"), QStringLiteral("the employee number"), t.employeeId, maxEmployeeId); },
+        [&] { return text(QStringLiteral("emname"), QStringLiteral("the employee's name"), t.name, maxNameLength, false); },
+        notNegative("monthrate", "the monthly rate", t.monthRate),
+        [&] { return date(payDateField, QStringLiteral("the pay date"), t.payDate, true); },
+        notNegative("bonus", "the bonus", t.bonus), notNegative("ot", "the overtime", t.overtime),
+        notNegative("totloan", "the total loan", t.totalLoan), notNegative("ph", "the contribution", t.contribution),
+        notNegative("intax", "the LIC", t.lic), notNegative("others", "the PGVCL", t.pgvcl),
+        [&] { return daysPresent(QStringLiteral("absences"), t.daysPresent, t.payDate); },
+        notNegative("earn", "the present days salary", t.presentDaysSalary),
+        notNegative("advances", "the advances", t.advances), notNegative("tad", "the total additional", t.totalAdditional),
+        notNegative("td", "the total deductions", t.totalDeductions),
+        notNegative("loanrec", "the loan deduction", t.loanRecovered), notNegative("travel", "the travel", t.travel),
+        [&] { return amount(QStringLiteral("netpay"), QStringLiteral("the net pay"), t.netPay, Sign::Any); },
+        [&] { return text(QStringLiteral("dept"), QStringLiteral("the department"), t.department, maxShortLength,
+                          false); },
+        [&] { return text(QStringLiteral("grp"), QStringLiteral("the group"), t.group, maxShortLength, false); },
+        [&] { return text(QStringLiteral("company"), QStringLiteral("the company"), t.company, maxNameLength, true); });
+}
+
+Loan normalised(Loan loan)
+{
+    for (QString* s : {&loan.name, &loan.department, &loan.company})
+        *s = cleanText(*s);
+    return loan;
+}
+
+Verdict check(const Loan& loan)
+{
+    return firstOf(
+        [&] { return number(QStringLiteral("ID"), QStringLiteral("the employee number"), loan.employeeId, maxEmployeeId); },
+        [&] { return text(QStringLiteral("emname"), QStringLiteral("the employee's name"), loan.name, maxNameLength,
+                          false); },
+        [&] { return amount(QStringLiteral("loanamt"), QStringLiteral("the loan amount"), loan.amount, Sign::Positive); },
+        [&] { return amount(QStringLiteral("permonthded"), QStringLiteral("the per month deduction"),
+                            loan.monthlyDeduction, Sign::NotNegative); },
+        [&] {
+            return loan.monthlyDeduction > loan.amount
+                       ? broken(QStringLiteral("permonthded"),
+                                QStringLiteral("The per month deduction (%1) cannot be more than the loan amount (%2).")
+                                    .arg(shown(loan.monthlyDeduction), shown(loan.amount)))
+                       : Verdict();
+        },
+        [&] { return date(QStringLiteral("ldt"), QStringLiteral("the loan date"), loan.date, true); },
+        [&] { return text(QStringLiteral("dept"), QStringLiteral("the department"), loan.department, maxShortLength,
+                          false); },
+        [&] { return text(QStringLiteral("company"), QStringLiteral("the company"), loan.company, maxNameLength, true); });
+}
+
+Advance normalised(Advance advance)
+{
+    for (QString* s : {&advance.name, &advance.company})
+        *s = cleanText(*s);
+    return advance;
+}
+
+Verdict check(const Advance& a)
+{
+    return firstOf(
+        [&] { return number(QStringLiteral("ID"), QStringLiteral("the employee number"), a.employeeId, maxEmployeeId); },
+        [&] { return text(QStringLiteral("emname"), QStringLiteral("the employee's name"), a.name, maxNameLength, false); },
+        [&] { return amount(QStringLiteral("advamt"), QStringLiteral("the advance amount"), a.amount, Sign::Positive); },
+        [&] { return date(QStringLiteral("advdt"), QStringLiteral("the advance date"), a.date, true); },
+        [&] { return text(QStringLiteral("company"), QStringLiteral("the company"), a.company, maxNameLength, true); });
+}
+
+Revision normalised(Revision revision)
+{
+    for (QString* s : {&revision.name, &revision.company})
+        *s = cleanText(*s);
+    return revision;
+}
+
+Verdict check(const Revision& r, RevisionKind kind)
+{
+    const bool increment = kind == RevisionKind::Increment;
+    const QString amountField = increment ? QStringLiteral("increamt") : QStringLiteral("decreamt");
+    return firstOf(
+        [&] { return number(QStringLiteral("ID"), QStringLiteral("the employee number"), r.employeeId, maxEmployeeId); },
+        [&] { return text(QStringLiteral("emname"), QStringLiteral("the employee's name"), r.name, maxNameLength, false); },
+        [&] {
+            return amount(amountField, increment ? QStringLiteral("the increment amount") : QStringLiteral("the decrement amount"),
+                          r.amount, Sign::Positive, 0);
+        },
+        [&] {
+            return date(increment ? QStringLiteral("incredt") : QStringLiteral("decredt"), QStringLiteral("the date"),
+                        r.date, true);
+        },
+        [&] { return increment ? date(QStringLiteral("fromdt"), QStringLiteral("the start of the period"), r.from, false)
+                               : Verdict(); },
+        [&] { return increment ? date(QStringLiteral("todt"), QStringLiteral("the end of the period"), r.to, false)
+                               : Verdict(); },
+        [&] {
+            return increment && r.from.isValid() && r.to.isValid() && r.from > r.to
+                       ? broken(QStringLiteral("fromdt"), QStringLiteral("The period starts after it ends."))
+                       : Verdict();
+        },
+        [&] { return text(QStringLiteral("company"), QStringLiteral("the company"), r.company, maxNameLength, true); });
+}
+
+Verdict check(const ArrearsRow& a)
+{
+    return firstOf(
+        [&] { return number(QStringLiteral("ID"), QStringLiteral("the employee number"), a.employeeId, maxEmployeeId); },
+        [&] { return text(QStringLiteral("emname"), QStringLiteral("the employee's name"), a.name, maxNameLength, false); },
+        [&] { return amount(QStringLiteral("increamt"), QStringLiteral("the increment amount"), a.increment,
+                            Sign::Positive, 0); },
+        [&] { return text(QStringLiteral("incredt"), QStringLiteral("the month"), a.month, maxShortLength, false); },
+        [&] { return daysPresent(QStringLiteral("noofpre"), a.daysPresent, a.payDate); },
+        [&] { return amount(QStringLiteral("amtpaid"), QStringLiteral("the arrears paid"), a.paid, Sign::NotNegative); },
+        [&] { return text(QStringLiteral("company"), QStringLiteral("the company"), a.company, maxNameLength, true); },
+        [&] { return date(QStringLiteral("ddat1"), QStringLiteral("the payroll date"), a.payDate, false); });
+}
+
+std::optional<Privilege> recognisedPrivilege(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.compare(QLatin1String("admin"), Qt::CaseInsensitive) == 0)
+        return Privilege::Administrator;
+    if (t.compare(QLatin1String("user"), Qt::CaseInsensitive) == 0)
+        return Privilege::Restricted;
+    return std::nullopt;
+}
+
+Privilege privilegeOf(const QString& text)
+{
+    // Fail closed: a privilege nobody meant to give (a typing slip, an old value) gives the least.
+    return recognisedPrivilege(text).value_or(Privilege::Restricted);
+}
+
+Verdict checkPassword(const QString& field, const QString& caption, const QString& password)
+{
+    if (password.isEmpty())
+        return broken(field, QStringLiteral("Please enter %1.").arg(caption));
+    return text(field, caption, password, maxPasswordLength, true);
+}
+
+Verdict checkUser(const QString& name, const QString& password, const QString& privilege, bool passwordRequired)
+{
+    return firstOf(
+        [&] { return text(QStringLiteral("usernm"), QStringLiteral("user name"), name, maxShortLength, true); },
+        [&] {
+            return passwordRequired || !password.isEmpty()
+                       ? checkPassword(QStringLiteral("pass"), QStringLiteral("password"), password)
+                       : Verdict();
+        },
+        [&] {
+            if (privilege.trimmed().isEmpty())
+                return broken(QStringLiteral("priv"), QStringLiteral("Please enter privilege."));
+            if (!recognisedPrivilege(privilege))
+                return broken(QStringLiteral("priv"),
+                              QStringLiteral("The privilege \"%1\" is neither \"admin\" nor \"user\".")
+                                  .arg(privilege.trimmed().left(maxShortLength)));
+            return Verdict();
+        });
+}
+
+Verdict checkMasterName(const QString& field, const QString& noun, const QString& name)
+{
+    return text(field, QStringLiteral("the %1 name").arg(noun), name, maxShortLength, true);
+}
+
+Verdict checkCompany(const QString& name, const QString& address)
+{
+    return firstOf(
+        [&] { return text(QStringLiteral("company"), QStringLiteral("the company name"), name, maxNameLength, true); },
+        [&] { return text(QStringLiteral("addr"), QStringLiteral("the company address"), address, maxAddressLength,
+                          false, true); });
+}
+
+} // namespace rules
