@@ -54,7 +54,7 @@ QList<Table> makeTables()
                                           amount("travel"),   amount("netpay")};
     return {
         {QStringLiteral("emp"),
-         {number("ID", true), text("emname", true), text("gender"), text("status"), text("address"), text("dept"),
+         {number("ID", true), text("emname"), text("gender"), text("status"), text("address"), text("dept"),
           text("pos"), text("empstat"), amount("basicrate"), date("dateemployed"), text("empphoto"), text("grp")},
          QStringLiteral("ID"), {}},
         {QStringLiteral("payroll"),
@@ -86,9 +86,9 @@ QList<Table> makeTables()
          {},
          QStringLiteral("company")},
         {QStringLiteral("use"),
-         {number("ID", true), text("usernm", true), {QStringLiteral("pass"), Kind::Password, true}, text("priv", true)},
+         {number("ID", true), text("usernm"), {QStringLiteral("pass"), Kind::Password}, text("priv")},
          QStringLiteral("ID"), QStringLiteral("usernm")},
-        {QStringLiteral("passwd"), {{QStringLiteral("delpass"), Kind::Password, true}}, {}, {}},
+        {QStringLiteral("passwd"), {{QStringLiteral("delpass"), Kind::Password}}, {}, {}},
     };
 }
 

@@ -86,14 +86,14 @@ QList<Value> Document::sums() const
     for (int column = 0; column < m_columns.size(); ++column) {
         if (!m_columns.at(column).summed)
             continue;
-        // An amount adds up as it is printed, to the cent, so that the total is the sum of the lines.
-        const bool printedToCents = m_columns.at(column).format == Format::Amount;
+        // One rule for every total, on screen, paper, CSV and the command line: the exact sum of the
+        // stored amounts, rounded once where it is shown. Amounts of four decimals (from an import)
+        // may then differ by a paisa from the sum of their printed lines, never from the money.
         std::optional<Currency> total = Currency();
         for (int row = 0; row < m_rowCount && total; ++row) {
             const Value v = value(row, column);
             if (const auto* amount = std::get_if<Currency>(&v)) {
-                const auto shown = printedToCents ? amount->rounded(2) : std::optional<Currency>(*amount);
-                total = shown ? total->plus(*shown) : std::nullopt;
+                total = total->plus(*amount);
             } else if (const auto* number = std::get_if<qint64>(&v)) {
                 const auto whole = Currency::fromWhole(*number);
                 total = whole ? total->plus(*whole) : std::nullopt;

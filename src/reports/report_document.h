@@ -101,8 +101,8 @@ public:
     Value value(int row, int column) const { return m_value(row, column); }
     QString text(int row, int column, Purpose purpose) const;
     bool hasSums() const;
-    // The exact total of each summed column over every row as printed (amounts to the cent), so that
-    // it is the sum of the printed lines; nothing for the other columns, nor for a total beyond range.
+    // The exact total of each summed column over every row, of the stored amounts (rounded only
+    // where it is shown, as every total is); nothing for the other columns, nor for a total beyond range.
     QList<Value> sums() const;
 
 private:

@@ -3,6 +3,7 @@
 #include "data/employee_repository.h"
 #include "data/loan_repository.h"
 #include "data/master_repository.h"
+#include "data/payroll_repository.h"
 #include "data/revision_repository.h"
 #include "data/sql_query.h"
 #include "data/user_repository.h"
@@ -21,6 +22,13 @@ private slots:
     void masterNamesAreCapitalUniqueAndNotEmpty();
     void deletingDepartmentLeavesEmployeesAlone();
     void employeeNumbersAreNeverGivenTwice();
+    void employeeNumbersPassEveryLedger_data();
+    void employeeNumbersPassEveryLedger();
+    void aLoanIsNeverBelowWhatWasRecovered_data();
+    void aLoanIsNeverBelowWhatWasRecovered();
+    void payrollSaveAsksAgainForEachNewTransactionOfTheMonth();
+    void anUpdateNeverOverwritesAnotherWorkstationsEditUnasked();
+    void anEmptyPasswordNeverLogsIn();
     void aRevisionOnAStaleRateIsRefused();
     void theLastManagerStays();
     void ledgersOfACompanyOverARange();
@@ -158,6 +166,138 @@ void TestRepositories::employeeNumbersAreNeverGivenTwice()
     e.id = 50;
     QVERIFY(!employees.insert(e)); // taken
     QCOMPARE(t.count("SELECT count(*) FROM emp"), 2);
+}
+
+// A number that any ledger refers to, of an employee deleted or not imported, is never given to a new
+// employee: he would take on that ledger's loans, advances and payroll.
+void TestRepositories::employeeNumbersPassEveryLedger_data()
+{
+    QTest::addColumn<QString>("ledger");
+    for (const char* ledger : {"payroll", "loan", "adv", "incre", "decre", "arr"})
+        QTest::newRow(ledger) << QString::fromLatin1(ledger);
+}
+
+void TestRepositories::employeeNumbersPassEveryLedger()
+{
+    QFETCH(QString, ledger);
+    TestDatabase t;
+    EmployeeRepository employees(t.db());
+    Employee e;
+    e.name = QStringLiteral("FIRST");
+    QCOMPARE(employees.insert(e).value(), 1);
+    QVERIFY(SqlQuery(t.db(), QStringLiteral("INSERT INTO %1 (ID, emname) VALUES (40, 'GONE')").arg(ledger)).exec());
+    QCOMPARE(employees.nextId().value(), 41);
+    e.name = QStringLiteral("NEW");
+    QCOMPARE(employees.insert(e).value(), 41);
+}
+
+// Employee 16 was lent 6,000 and has repaid it; a new loan of 5,000 has 1,000 of it recovered. No
+// change may bring what was lent below the 7,000 recovered, or the balance would go negative and the
+// new loan would never be deducted.
+void TestRepositories::aLoanIsNeverBelowWhatWasRecovered_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<bool>("allowed");
+    QTest::addColumn<qint64>("lentAfter"); // in rupees
+    // clang-format off
+    QTest::newRow("lowered below what was recovered") << "amount" << "900" << false << qint64(11000);
+    QTest::newRow("lowered to what was recovered") << "amount" << "1000" << true << qint64(7000);
+    QTest::newRow("raised") << "amount" << "8000" << true << qint64(14000);
+    QTest::newRow("deleted") << "delete" << "" << false << qint64(11000);
+    QTest::newRow("deduction above the amount") << "deduction" << "5001" << false << qint64(11000);
+    QTest::newRow("deduction changed") << "deduction" << "250" << true << qint64(11000);
+    // clang-format on
+}
+
+void TestRepositories::aLoanIsNeverBelowWhatWasRecovered()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, amount);
+    QFETCH(bool, allowed);
+    QFETCH(qint64, lentAfter);
+    TestDatabase t;
+    LoanRepository loans(t.db());
+    const QDate first(2025, 1, 10);
+    const QDate second(2026, 6, 10);
+    QVERIFY(loans.insert({16, "RAVI", Currency::fromUnits(60000000), Currency::fromUnits(5000000), first, {10, 0}, "",
+                          "ACME"}));
+    QVERIFY(loans.insert({16, "RAVI", Currency::fromUnits(50000000), Currency::fromUnits(5000000), second, {10, 0}, "",
+                          "ACME"}));
+    QVERIFY(SqlQuery(t.db(), "INSERT INTO payroll (ID, ddate, loanrec, company) VALUES (16, '2026-07-31', 70000000, "
+                             "'ACME')")
+                .exec());
+    const Currency value = amount.isEmpty() ? Currency() : *Currency::parse(amount);
+    const Result<qint64> changed = change == "amount"      ? loans.setAmount("ACME", 16, second, value)
+                                   : change == "deduction" ? loans.setMonthlyDeduction("ACME", 16, second, value)
+                                                           : loans.remove("ACME", 16, second);
+    QCOMPARE(changed.ok(), allowed);
+    if (!allowed && change != "deduction")
+        QVERIFY2(changed.error().contains("recovered 7000") && changed.error().contains("Nothing was changed"),
+                 qPrintable(changed.error()));
+    QCOMPARE(loans.totalLent(16).value(), Currency::fromUnits(lentAfter * 10000));
+}
+
+// The count of the month's transactions and the new one are one step: a save never adds to more
+// transactions than the operator was asked about.
+void TestRepositories::payrollSaveAsksAgainForEachNewTransactionOfTheMonth()
+{
+    TestDatabase t;
+    PayrollRepository payroll(t.db());
+    PayrollTransaction p;
+    p.employeeId = 3;
+    p.name = "ANNA";
+    p.payDate = QDate(2026, 11, 30);
+    p.daysPresent = Currency::fromUnits(300000);
+    p.company = "ACME";
+    QCOMPARE(payroll.save(p, 0).value().outcome, PayrollWrite::Outcome::Written);
+    const auto taken = payroll.save(p, 0).value();
+    QCOMPARE(taken.outcome, PayrollWrite::Outcome::MonthTaken);
+    QCOMPARE(taken.existing, 1);
+    QCOMPARE(payroll.save(p, 1).value().outcome, PayrollWrite::Outcome::Written);
+    QCOMPARE(payroll.save(p, 1).value().existing, 2);
+    // Other companies and months do not count.
+    p.company = "OTHER";
+    QCOMPARE(payroll.save(p, 0).value().outcome, PayrollWrite::Outcome::Written);
+    QCOMPARE(t.count("SELECT count(*) FROM payroll"), 3);
+}
+
+void TestRepositories::anUpdateNeverOverwritesAnotherWorkstationsEditUnasked()
+{
+    TestDatabase t;
+    PayrollRepository payroll(t.db());
+    PayrollTransaction p;
+    p.employeeId = 3;
+    p.payDate = QDate(2026, 11, 30);
+    p.daysPresent = Currency::fromUnits(300000);
+    p.company = "ACME";
+    p.transId = payroll.insert(p).value();
+    const PayrollTransaction loaded = payroll.find(p.transId).value().value();
+    // Another workstation changes the bonus.
+    PayrollTransaction theirs = loaded;
+    theirs.bonus = Currency::fromUnits(5000000);
+    QCOMPARE(payroll.update(p.transId, theirs, loaded).value().outcome, PayrollWrite::Outcome::Written);
+    // This one, loaded before, is told and shown the row as it is now.
+    PayrollTransaction mine = loaded;
+    mine.overtime = Currency::fromUnits(1000000);
+    const auto refused = payroll.update(p.transId, mine, loaded).value();
+    QCOMPARE(refused.outcome, PayrollWrite::Outcome::ChangedMeanwhile);
+    QCOMPARE(refused.stored.bonus, Currency::fromUnits(5000000));
+    QCOMPARE(payroll.find(p.transId).value()->overtime, Currency());
+    // Agreed on the row as it is now, the update goes through.
+    QCOMPARE(payroll.update(p.transId, mine, refused.stored).value().outcome, PayrollWrite::Outcome::Written);
+    QCOMPARE(payroll.find(p.transId).value()->overtime, Currency::fromUnits(1000000));
+}
+
+// A stored empty password (an old file, an import from before the rules) never opens the program.
+void TestRepositories::anEmptyPasswordNeverLogsIn()
+{
+    TestDatabase t;
+    QVERIFY(SqlQuery(t.db(), "INSERT INTO \"use\" (usernm, pass, priv) VALUES ('ghost', '', 'Admin')").exec());
+    UserRepository users(t.db());
+    QVERIFY(!users.authenticate("ghost", ""));
+    QVERIFY(!users.authenticate("ghost", "x"));
+    QVERIFY(!users.add("nopass", "", "admin"));
 }
 
 // A revision worked out on a basic rate that another workstation has changed since stores nothing.

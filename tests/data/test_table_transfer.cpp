@@ -1,5 +1,7 @@
 #include "app/demo_data.h"
 #include "data/employee_repository.h"
+#include "data/session.h"
+#include "data/schema.h"
 #include "data/sql_query.h"
 #include "data/table_transfer.h"
 #include "data/user_repository.h"
@@ -89,7 +91,7 @@ private slots:
               "\r\n"
               "9,NINE,\"TWO\nLINES\",0,2024-03-05,STORES\r\n");
         write(folder, "loan.csv", "ID,loanamt,permonthded,ldt,ltm,company\n7,5000,500,12/31/2025,2:05:09 PM,ACME\n");
-        write(folder, "use.csv", "usernm,pass,priv,ID\nadmin,secret,Admin,4\n");
+        write(folder, "use.csv", "usernm,pass,priv,ID\nadmin,secret,Admin,4\nclerk,c,user ,3\n");
         write(folder, "passwd.csv", "delpass\ndelete\n");
         const auto outcome = importFolder(t.db(), folder.path(), {});
         QVERIFY2(outcome, qPrintable(outcome.error()));
@@ -110,7 +112,10 @@ private slots:
         QCOMPARE(t.count("SELECT count(*) FROM \"use\" WHERE pass = 'secret'"), 0);
         QVERIFY(UserRepository(t.db()).checkDeletePassword("delete").value());
         QCOMPARE(EmployeeRepository(t.db()).nextId().value(), 13);
-        QCOMPARE(UserRepository(t.db()).add("CLERK", "c", "user").value(), 5);
+        QCOMPARE(UserRepository(t.db()).add("CASHIER", "c", "user").value(), 5);
+        // A privilege is stored as the windows store it, trimmed: "user " restricts.
+        QVERIFY((Session{{}, {}, UserRepository(t.db()).authenticate("clerk", "c")->privilege}.isRestricted()));
+        QCOMPARE(t.count("SELECT count(*) FROM \"use\" WHERE priv = 'user'"), 2);
     }
 
     // One refused row anywhere stores nothing anywhere, not even the tables read before it; each
@@ -176,6 +181,65 @@ private slots:
         QVERIFY2(reasons.at(4).startsWith("passwd.csv:2 the database has its delete password already"),
                  qPrintable(reasons.at(4)));
         QCOMPARE(t.count("SELECT count(*) FROM emp"), 1);
+    }
+
+    // Files that cannot be read as a table are refused, with the file and line, and nothing stored.
+    void badFilesAreRefused_data()
+    {
+        QTest::addColumn<QStringList>("files"); // name, content, name, content, …
+        QTest::addColumn<QString>("refusal");
+        // clang-format off
+        QTest::newRow("an empty file") << QStringList{"emp.csv", ""} << "emp.csv:1  is empty";
+        QTest::newRow("a column without a name") << QStringList{"emp.csv", "ID,,emname\n1,x,A\n"} << "emp.csv:1  column 2 of the header has no name";
+        QTest::newRow("one table twice") << QStringList{"emp.csv", "ID,emname\n1,A\n", "EMP.csv", "ID,emname\n2,B\n"} << "is the same table as";
+        QTest::newRow("an empty quoted name of a master") << QStringList{"dept.csv", "dept\n\"\"\n"} << "dept.csv:2 dept is empty";
+        QTest::newRow("an empty quoted employee name") << QStringList{"emp.csv", "ID,emname\n1,\"\"\n"} << "emp.csv:2 emname Please enter the employee's name.";
+        QTest::newRow("user names differing in case") << QStringList{"use.csv", "ID,usernm,pass,priv\n1,Ann,a,admin\n2,ANN,b,user\n"}
+                                                      << "use.csv:3 usernm \"ANN\" is taken already";
+        // clang-format on
+    }
+    void badFilesAreRefused()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, refusal);
+        TestDatabase t;
+        QTemporaryDir folder;
+        for (int i = 0; i + 1 < files.size(); i += 2)
+            write(folder, files.at(i).toUtf8().constData(), files.at(i + 1).toUtf8());
+        const auto outcome = importFolder(t.db(), folder.path(), {});
+        QVERIFY2(outcome, qPrintable(outcome.error()));
+        QVERIFY(!outcome->stored());
+        const Refusal& r = outcome->refusals.first();
+        const QString said = QStringLiteral("%1:%2 %3 %4").arg(r.file).arg(r.line).arg(r.column, r.reason);
+        QVERIFY2(said.contains(refusal), qPrintable(said));
+        QVERIFY(schema::holdsNoData(t.db()).value());
+    }
+
+    // Rows of an employee whose own row was left out keep his number from every new employee: he
+    // would take on the loans, advances and payroll.
+    void importMovesEmployeeNumbersPastEveryLedger_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("content");
+        QTest::newRow("payroll") << "payroll.csv" << "transid,ID,ddate,company\n1,40,2026-01-31,ACME\n";
+        QTest::newRow("loan") << "loan.csv" << "ID,loanamt,ldt,company\n40,6000,2026-01-05,ACME\n";
+        QTest::newRow("advance") << "adv.csv" << "ID,advamt,advdt,company\n40,500,2026-01-05,ACME\n";
+        QTest::newRow("arrears") << "arr.csv" << "ID,increamt,company\n40,100,ACME\n";
+    }
+    void importMovesEmployeeNumbersPastEveryLedger()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, content);
+        TestDatabase t;
+        QTemporaryDir folder;
+        write(folder, "emp.csv", "ID,emname\n1,A\n25,B\n");
+        write(folder, file.toUtf8().constData(), content.toUtf8());
+        const auto outcome = importFolder(t.db(), folder.path(), {});
+        QVERIFY2(outcome && outcome->stored(), qPrintable(outcome ? outcome->refusals.value(0).reason : outcome.error()));
+        QCOMPARE(EmployeeRepository(t.db()).nextId().value(), 41);
+        Employee e;
+        e.name = QStringLiteral("NEW");
+        QCOMPARE(EmployeeRepository(t.db()).insert(e).value(), 41);
     }
 
     void appendOnlyWhenAsked()

@@ -1,0 +1,207 @@
+#include "data/advance_repository.h"
+#include "data/company_repository.h"
+#include "data/employee_repository.h"
+#include "data/loan_repository.h"
+#include "data/master_repository.h"
+#include "data/payroll_repository.h"
+#include "data/revision_repository.h"
+#include "data/schema.h"
+#include "data/session.h"
+#include "data/table_transfer.h"
+#include "data/user_repository.h"
+#include "support/test_database.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The same bad records through every door: the import lists each as file:line: column: reason, the
+// repositories refuse it with the same reason, and nothing is stored.
+namespace {
+
+// The cells of one CSV line by column (the lines here hold no quoted commas).
+QHash<QString, QString> cells(const QString& header, const QString& line)
+{
+    const QStringList names = header.split(u',');
+    const QStringList values = line.split(u',');
+    QHash<QString, QString> row;
+    for (int i = 0; i < names.size(); ++i)
+        row.insert(names.at(i), values.value(i));
+    return row;
+}
+
+Currency amount(const QHash<QString, QString>& row, const char* column)
+{
+    return Currency::parse(row.value(QString::fromLatin1(column))).value_or(Currency());
+}
+
+QDate date(const QHash<QString, QString>& row, const char* column)
+{
+    return QDate::fromString(row.value(QString::fromLatin1(column)), Qt::ISODate);
+}
+
+qint64 number(const QHash<QString, QString>& row, const char* column)
+{
+    return row.value(QString::fromLatin1(column)).toLongLong();
+}
+
+// The record through its repository, as a window or the command line would store it.
+Status throughRepository(const Database& db, const QString& table, const QHash<QString, QString>& r)
+{
+    if (table == "emp")
+        return EmployeeRepository(db)
+            .insert({number(r, "ID"), r.value("emname"), {}, {}, {}, {}, {}, {}, amount(r, "basicrate"), {}, {}, {}})
+            .status();
+    if (table == "payroll") {
+        PayrollTransaction t;
+        t.transId = number(r, "transid");
+        t.employeeId = number(r, "ID");
+        t.payDate = date(r, "ddate");
+        t.daysPresent = amount(r, "absences");
+        t.bonus = amount(r, "bonus");
+        t.netPay = amount(r, "netpay");
+        t.company = r.value("company");
+        return PayrollRepository(db).insert(t).status();
+    }
+    if (table == "loan")
+        return LoanRepository(db).insert({number(r, "ID"), {}, amount(r, "loanamt"), amount(r, "permonthded"),
+                                          date(r, "ldt"), {}, {}, r.value("company")});
+    if (table == "adv")
+        return AdvanceRepository(db).insert({number(r, "ID"), {}, amount(r, "advamt"), date(r, "advdt"), {},
+                                             r.value("company")});
+    if (table == "incre")
+        return RevisionRepository(db).saveIncrement(
+            {number(r, "ID"), {}, amount(r, "increamt"), date(r, "incredt"), {}, {}, {}, r.value("company")}, {},
+            Currency(), amount(r, "increamt"));
+    if (table == "decre")
+        return RevisionRepository(db).saveDecrement(
+            {number(r, "ID"), {}, amount(r, "decreamt"), date(r, "decredt"), {}, {}, {}, r.value("company")},
+            Currency(), Currency());
+    if (table == "use")
+        return UserRepository(db).add(r.value("usernm"), r.value("pass"), r.value("priv")).status();
+    if (table == "dept")
+        return MasterRepository(db, MasterRepository::Kind::Department).add(r.value("dept")).status();
+    if (table == "cmpmaster")
+        return CompanyRepository(db).add(r.value("company"), r.value("addr")).status();
+    return Status::failure("no door for " + table);
+}
+
+} // namespace
+
+class TestRules : public QObject {
+    Q_OBJECT
+private slots:
+    void everyDoorRefusesTheSame_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("repositoryToo"); // a number of 0 is the repository's "give the next one"
+        const QString employeeNumber = "The employee number must be a whole number from 1 to 999999999.";
+        const QString pay = "transid,ID,ddate,absences,bonus,netpay,company";
+        // clang-format off
+        QTest::newRow("employee number 0") << "emp" << "ID,emname" << "0,A" << "ID" << employeeNumber << false;
+        QTest::newRow("employee number -5") << "emp" << "ID,emname" << "-5,A" << "ID" << employeeNumber << true;
+        QTest::newRow("employee number at the 64-bit end") << "emp" << "ID,emname" << "9223372036854775807,A" << "ID" << employeeNumber << true;
+        QTest::newRow("no name") << "emp" << "ID,emname" << "1,  " << "emname" << "Please enter the employee's name." << true;
+        QTest::newRow("a NUL in a name") << "emp" << "ID,emname" << QString("1,A") + QChar(0) + "B" << "emname"
+                                         << "The employee's name holds a control character (such as NUL or escape), which cannot be stored." << true;
+        QTest::newRow("a name too long") << "emp" << "ID,emname" << "1," + QString(101, u'N') << "emname"
+                                         << "The employee's name can be 100 characters long at the most (it has 101)." << true;
+        QTest::newRow("a negative basic rate") << "emp" << "ID,emname,basicrate" << "1,A,-1" << "basicrate" << "The basic rate cannot be negative." << true;
+        QTest::newRow("a basic rate beyond the boxes") << "emp" << "ID,emname,basicrate" << "1,A,100000000" << "basicrate"
+                                                       << "The basic rate can be 99999999.99 at the most." << true;
+        QTest::newRow("a transaction number at the 64-bit end") << "payroll" << pay << "9223372036854775807,1,2026-01-31,31,0,0,ACME" << "transid"
+                                                                << "The transaction number must be a whole number from 1 to 999999999999." << true;
+        QTest::newRow("pay of employee 0") << "payroll" << pay << "1,0,2026-01-31,31,0,0,ACME" << "ID" << employeeNumber << true;
+        QTest::newRow("no pay date") << "payroll" << pay << "1,1,,31,0,0,ACME" << "ddate" << "Please enter the pay date." << true;
+        QTest::newRow("32 days of January") << "payroll" << pay << "1,1,2026-01-31,32,0,0,ACME" << "absences"
+                                            << "The days present cannot be more than the 31 days of January 2026." << true;
+        QTest::newRow("a third decimal of days") << "payroll" << pay << "1,1,2026-01-31,30.125,0,0,ACME" << "absences"
+                                                 << "The days present can have two decimals at the most." << true;
+        QTest::newRow("a negative bonus") << "payroll" << pay << "1,1,2026-01-31,31,-5,0,ACME" << "bonus" << "The bonus cannot be negative." << true;
+        QTest::newRow("a net pay that would overflow a total") << "payroll" << pay << "1,1,2026-01-31,31,0,922337203685477,ACME" << "netpay"
+                                                               << "The net pay can be 99999999.99 at the most." << true;
+        QTest::newRow("pay of no company") << "payroll" << pay << "1,1,2026-01-31,31,0,0," << "company" << "Please enter the company." << true;
+        QTest::newRow("a loan of 0") << "loan" << "ID,loanamt,permonthded,ldt,company" << "1,0,0,2026-01-05,ACME" << "loanamt"
+                                     << "The loan amount must be above 0." << true;
+        QTest::newRow("a negative instalment") << "loan" << "ID,loanamt,permonthded,ldt,company" << "1,100,-1,2026-01-05,ACME" << "permonthded"
+                                               << "The per month deduction cannot be negative." << true;
+        QTest::newRow("an instalment above the loan") << "loan" << "ID,loanamt,permonthded,ldt,company" << "1,100,101,2026-01-05,ACME" << "permonthded"
+                                                      << "The per month deduction (101) cannot be more than the loan amount (100)." << true;
+        QTest::newRow("a negative advance") << "adv" << "ID,advamt,advdt,company" << "1,-5,2026-01-05,ACME" << "advamt"
+                                            << "The advance amount must be above 0." << true;
+        QTest::newRow("an increment in paise") << "incre" << "ID,increamt,incredt,company" << "1,500.50,2026-01-05,ACME" << "increamt"
+                                               << "The increment amount must be whole rupees." << true;
+        QTest::newRow("a decrement in paise") << "decre" << "ID,decreamt,decredt,company" << "1,0.5,2026-01-05,ACME" << "decreamt"
+                                              << "The decrement amount must be whole rupees." << true;
+        QTest::newRow("an empty password") << "use" << "ID,usernm,pass,priv" << "1,ann,,admin" << "pass" << "Please enter password." << true;
+        QTest::newRow("an unknown privilege") << "use" << "ID,usernm,pass,priv" << "1,ann,pw,Supervisor" << "priv"
+                                              << "The privilege \"Supervisor\" is neither \"admin\" nor \"user\"." << true;
+        QTest::newRow("an escape in a department") << "dept" << "dept" << QString("STO") + QChar(27) + "RES" << "dept"
+                                                   << "The department name holds a control character (such as NUL or escape), which cannot be stored." << true;
+        QTest::newRow("a company name too long") << "cmpmaster" << "company,addr" << QString(101, u'C') + ",x" << "company"
+                                                 << "The company name can be 100 characters long at the most (it has 101)." << true;
+        // clang-format on
+    }
+    void everyDoorRefusesTheSame()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, header);
+        QFETCH(QString, line);
+        QFETCH(QString, column);
+        QFETCH(QString, reason);
+        QFETCH(bool, repositoryToo);
+
+        TestDatabase imported;
+        QTemporaryDir folder;
+        QFile file(folder.filePath(table + ".csv"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write((header + "\n" + line + "\n").toUtf8());
+        file.close();
+        const auto outcome = transfer::importFolder(imported.db(), folder.path(), {});
+        QVERIFY2(outcome, qPrintable(outcome.error()));
+        QCOMPARE(outcome->refused, 1);
+        const transfer::Refusal& refusal = outcome->refusals.first();
+        QCOMPARE(QStringLiteral("%1:%2: %3: %4").arg(refusal.file).arg(refusal.line).arg(refusal.column, refusal.reason),
+                 QStringLiteral("%1.csv:2: %2: %3").arg(table, column, reason));
+        QVERIFY(schema::holdsNoData(imported.db()).value());
+
+        if (!repositoryToo)
+            return;
+        TestDatabase stored;
+        const Status refused = throughRepository(stored.db(), table, cells(header, line));
+        QCOMPARE(refused.error(), reason);
+        QVERIFY(schema::holdsNoData(stored.db()).value());
+    }
+
+    // The two privileges, read trimmed and in any case; anything else restricts.
+    void privileges_data()
+    {
+        QTest::addColumn<QString>("privilege");
+        QTest::addColumn<bool>("recognised");
+        QTest::addColumn<bool>("restricted");
+        // clang-format off
+        QTest::newRow("admin") << "admin" << true << false;
+        QTest::newRow("Admin with blanks") << " Admin " << true << false;
+        QTest::newRow("user") << "user" << true << true;
+        QTest::newRow("user with a trailing blank") << "user " << true << true;
+        QTest::newRow("USER") << "USER" << true << true;
+        QTest::newRow("empty") << "" << false << true;
+        QTest::newRow("administrator") << "administrator" << false << true;
+        // clang-format on
+    }
+    void privileges()
+    {
+        QFETCH(QString, privilege);
+        QFETCH(bool, recognised);
+        QFETCH(bool, restricted);
+        QCOMPARE(rules::recognisedPrivilege(privilege).has_value(), recognised);
+        QCOMPARE((Session{{}, {}, privilege}.isRestricted()), restricted);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRules)
+#include "test_rules.moc"
