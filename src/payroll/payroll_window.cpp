@@ -11,6 +11,7 @@
 #include "payroll/payroll_month_model.h"
 #include "payroll/payslip_window.h"
 #include "reports/report_grid.h"
+#include "rules/record_rules.h"
 #include "ui/app_context.h"
 #include "ui/entry_behaviour.h"
 #include "ui/prompter.h"
@@ -346,13 +347,8 @@ bool PayrollWindow::checkEntry()
     QString wrongDays;
     if (days.isZero())
         wrongDays = QStringLiteral("Number of days cannot be zero Please enter greater than zero");
-    else if (days > *Currency::fromWhole(month.daysInMonth()))
-        wrongDays = QStringLiteral("The days present cannot be more than the %1 days of %2 %3.")
-                        .arg(month.daysInMonth())
-                        .arg(dates::monthName(month))
-                        .arg(month.year());
-    else if (days.units() % 100 != 0)
-        wrongDays = QStringLiteral("The days present can have two decimals at the most.");
+    else if (const auto broken = rules::daysPresent(QStringLiteral("absences"), days, month))
+        wrongDays = broken->message;
     if (!wrongDays.isEmpty()) {
         prompter.message(wrongDays);
         m_ui->txtNumDays->setFocus();

@@ -185,7 +185,12 @@ bool UserWindow::checkFields()
         m_ui->txtConfirm->setFocus();
         return false;
     }
-    return true;
+    return acceptRules(m_context.prompter,
+                       rules::checkUser(rules::cleanText(m_ui->txtName->text()), m_ui->txtPass->text(),
+                                        m_ui->cboPriv->currentText(), m_mode == Mode::Adding),
+                       {{QStringLiteral("usernm"), m_ui->txtName},
+                        {QStringLiteral("pass"), m_ui->txtPass},
+                        {QStringLiteral("priv"), m_ui->cboPriv}});
 }
 
 void UserWindow::save()

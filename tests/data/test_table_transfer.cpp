@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -272,6 +273,88 @@ private slots:
         QVERIFY(read->stored());
         QCOMPARE(contents(copy), contents(demo));
         QVERIFY(contents(demo).size() > 400);
+    }
+
+    // Thousands of random corruptions of a valid export (lines cut, columns swapped, bytes, huge
+    // numbers, quotes): the import never crashes, a refused import changes nothing, and every refusal
+    // names its file and line. Seeded, so that a failure comes back the same.
+    void randomCorruptionsAreRefusedCleanly()
+    {
+        if (TestDatabase::onServer())
+            QSKIP("the import's checks are the same on both backends; one is enough for thousands of runs");
+        TestDatabase demo;
+        QVERIFY(ensureDemoData(demo.db(), FixedClock(QDateTime(QDate(2026, 12, 6), QTime(9, 0)))));
+        QTemporaryDir full;
+        QVERIFY(exportFolder(demo.db(), full.path()));
+        // A few lines of each table keep each run short.
+        QHash<QString, QList<QByteArray>> valid;
+        for (const Table& table : tables()) {
+            QFile file(QDir(full.path()).filePath(table.fileName()));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            valid.insert(table.fileName(), file.readAll().split('\n').mid(0, 5));
+        }
+        const QList<QString> names = valid.keys();
+        const QList<QByteArray> strange = {"9223372036854775807", "-5", "0", "99999999999999999999", "\"", "\"\"",
+                                           "1e9", QByteArray(1, '\0'), "\x1b", "\xff\xfe", ",", "\r", "31/31/2024",
+                                           "922337203685477.5807", "  ", "user ", "0.00001"};
+        TestDatabase target;
+        QRandomGenerator random(20261207);
+        int refused = 0;
+        for (int run = 0; run < 1500; ++run) {
+            QHash<QString, QList<QByteArray>> files = valid;
+            for (int change = 0, changes = 1 + int(random.bounded(3)); change < changes; ++change) {
+                QList<QByteArray>& lines = files[names.at(int(random.bounded(qsizetype(names.size()))))];
+                if (lines.isEmpty())
+                    continue;
+                QByteArray& line = lines[int(random.bounded(qsizetype(lines.size())))];
+                QList<QByteArray> cells = line.split(',');
+                switch (random.bounded(6)) {
+                case 0: // cut
+                    line.truncate(random.bounded(qsizetype(line.size() + 1)));
+                    break;
+                case 1: // two cells swapped (in the header: two columns)
+                    if (cells.size() > 1)
+                        cells.swapItemsAt(int(random.bounded(qsizetype(cells.size()))),
+                                          int(random.bounded(qsizetype(cells.size()))));
+                    line = cells.join(',');
+                    break;
+                case 2: // a strange value in a cell
+                    cells[int(random.bounded(qsizetype(cells.size())))] =
+                        strange.at(int(random.bounded(qsizetype(strange.size()))));
+                    line = cells.join(',');
+                    break;
+                case 3: // a random byte anywhere
+                    line.insert(random.bounded(qsizetype(line.size() + 1)), char(random.bounded(256)));
+                    break;
+                case 4: // a line twice
+                    lines.append(line);
+                    break;
+                default: // a line gone
+                    lines.removeAt(int(random.bounded(qsizetype(lines.size()))));
+                    break;
+                }
+            }
+            QTemporaryDir folder;
+            for (auto it = files.cbegin(); it != files.cend(); ++it)
+                write(folder, it.key(), it.value().join('\n'));
+            const auto outcome = importFolder(target.db(), folder.path(), {});
+            QVERIFY2(outcome, qPrintable(QStringLiteral("run %1: %2").arg(run).arg(outcome.error())));
+            if (outcome->stored()) {
+                for (const Table& table : tables())
+                    QVERIFY(SqlQuery(target.db(), QStringLiteral("DELETE FROM %1")
+                                                      .arg(table.name == "use" ? "\"use\"" : table.name))
+                                .exec());
+                continue;
+            }
+            ++refused;
+            QVERIFY2(schema::holdsNoData(target.db()).value(), qPrintable(QString::number(run)));
+            for (const Refusal& r : outcome->refusals)
+                QVERIFY2(!r.file.isEmpty() && r.line >= 1,
+                         qPrintable(QStringLiteral("run %1: %2:%3 %4").arg(run).arg(r.file).arg(r.line).arg(r.reason)));
+        }
+        // Most corruptions are caught; some (a line gone, a cell cut to a shorter valid one) are
+        // still valid data.
+        QVERIFY2(refused > 750, qPrintable(QString::number(refused)));
     }
 
     // The command line lists the refused rows and ends with 1; a good folder ends with 0.

@@ -462,8 +462,17 @@ void TestPayrollWindow::editPanelLoadsOnEnterAndUpdatesWithTheSameChecks()
     QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Number of days cannot be zero Please enter greater than zero"));
     QCOMPARE(stored().first().daysPresent, c("25"));
 
+    // Another workstation changed the transaction since it was loaded: the update shows it and asks
+    // before overwriting it.
+    QVERIFY(SqlQuery(m_f->db(), "UPDATE payroll SET ot = 770000 WHERE transid = ?").bind(transId).exec());
     type("txtNumDays", "26");
     type("txtBonus", "250");
+    m_f->click("Command1");
+    QVERIFY2(m_f->prompter.lastText().startsWith(
+                 QStringLiteral("Transaction %1 was changed at another workstation").arg(transId)),
+             qPrintable(m_f->prompter.lastText()));
+    QCOMPARE(stored().first().overtime, c("77"));
+    m_f->prompter.answer(true);
     m_f->click("Command1");
     QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Payroll Updated"));
     QVERIFY(!m_f->control("Text3")->isVisible());
