@@ -24,6 +24,8 @@
 #include <QRegularExpressionValidator>
 #include <QShortcut>
 
+#include <functional>
+
 namespace {
 
 const QString tooLarge = QStringLiteral("too large");
@@ -40,6 +42,28 @@ QString loanCappedText(const PayrollTransaction& stored)
     return QStringLiteral("%1 owed less of the loan than the deduction on the screen (another workstation saved a "
                           "recovery meanwhile). The loan deduction saved is %2, and the net pay %3.")
         .arg(stored.name, stored.loanRecovered.toString(), stored.netPay.toString());
+}
+
+// Writes until the write is done, asking again(outcome) each time another workstation got in first
+// (a transaction of the month saved, the row changed); nothing when the operator declines or the
+// write fails. A loan deduction lowered at the write is told.
+std::optional<PayrollWrite> writeAsking(Prompter& prompter, const std::function<Result<PayrollWrite>()>& write,
+                                        const std::function<bool(const PayrollWrite&)>& again)
+{
+    while (true) {
+        const auto written = write();
+        if (!written) {
+            prompter.error(written.error());
+            return std::nullopt;
+        }
+        if (written->outcome == PayrollWrite::Outcome::Written) {
+            if (written->loanCapped)
+                prompter.information(loanCappedText(written->stored), QStringLiteral("Information"));
+            return *written;
+        }
+        if (!again(*written))
+            return std::nullopt;
+    }
 }
 
 } // namespace
@@ -378,25 +402,17 @@ void PayrollWindow::save()
     // The month's transactions are counted again under the lock that stores the new one; each time
     // another workstation added one meanwhile, the operator is asked again.
     qint64 agreed = 0;
-    std::optional<PayrollWrite> written;
-    while (!written) {
-        const auto write = payroll.save(t, agreed);
-        if (!write) {
-            prompter.error(write.error());
-            return;
-        }
-        if (write->outcome == PayrollWrite::Outcome::Written) {
-            written = *write;
-            break;
-        }
-        if (!prompter.question(QStringLiteral("A payroll transaction of %1 for %2 already exists.\n\n"
-                                              "Do you want to save another one?")
-                                   .arg(t.name, dates::monthName(t.payDate) + u' ' + QString::number(t.payDate.year()))))
-            return;
-        agreed = write->existing;
-    }
-    if (written->loanCapped)
-        prompter.information(loanCappedText(written->stored), QStringLiteral("Information"));
+    const auto written = writeAsking(
+        prompter, [&] { return payroll.save(t, agreed); },
+        [&](const PayrollWrite& taken) {
+            agreed = taken.existing;
+            return prompter.question(
+                QStringLiteral("A payroll transaction of %1 for %2 already exists.\n\n"
+                               "Do you want to save another one?")
+                    .arg(t.name, dates::monthName(t.payDate) + u' ' + QString::number(t.payDate.year())));
+        });
+    if (!written)
+        return;
     prompter.information(QStringLiteral("Data successfully save."), QStringLiteral("Information"));
     // The month shown is the saved row's month: the row joins the list without reading it again.
     m_model->add(written->stored);
@@ -483,28 +499,18 @@ void PayrollWindow::update()
     // What the panel loaded is overwritten only while it is still stored so; a change made at another
     // workstation since is shown and overwritten only when the operator agrees.
     PayrollTransaction loaded = m_loaded && m_loaded->transId == stored->transId ? *m_loaded : *stored;
-    std::optional<PayrollWrite> written;
-    while (!written) {
-        const auto write = PayrollRepository(m_context.db).update(stored->transId, currentTransaction(), loaded);
-        if (!write) {
-            prompter.error(write.error());
-            return;
-        }
-        if (write->outcome == PayrollWrite::Outcome::Written) {
-            written = *write;
-            break;
-        }
-        const PayrollTransaction& now = write->stored;
-        if (!prompter.question(QStringLiteral("Transaction %1 was changed at another workstation after you loaded it: "
-                                              "it now has %2 days present and a net pay of %3.\n\n"
-                                              "Overwrite it with what is on the screen?")
-                                   .arg(now.transId)
-                                   .arg(now.daysPresent.toString(), now.netPay.toString())))
-            return;
-        loaded = now;
-    }
-    if (written->loanCapped)
-        prompter.information(loanCappedText(written->stored), QStringLiteral("Information"));
+    const auto written = writeAsking(
+        prompter, [&] { return PayrollRepository(m_context.db).update(stored->transId, currentTransaction(), loaded); },
+        [&](const PayrollWrite& changed) {
+            loaded = changed.stored;
+            return prompter.question(QStringLiteral("Transaction %1 was changed at another workstation after you loaded "
+                                                    "it: it now has %2 days present and a net pay of %3.\n\n"
+                                                    "Overwrite it with what is on the screen?")
+                                         .arg(loaded.transId)
+                                         .arg(loaded.daysPresent.toString(), loaded.netPay.toString()));
+        });
+    if (!written)
+        return;
     prompter.information(QStringLiteral("Payroll Updated"));
     m_typed = false;
     m_loaded.reset();
