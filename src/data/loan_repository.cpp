@@ -165,7 +165,55 @@ Result<qint64> LoanRepository::remove(const QString& company, qint64 employeeId,
 
 Result<qint64> LoanRepository::removeAll(const QString& company)
 {
-    SqlQuery q(m_db, QStringLiteral("DELETE FROM loan WHERE company = ?"));
-    q.bind(company);
-    return q.execCounting();
+    qint64 removed = 0;
+    const Status done = inWriteTransaction(m_db, [&]() -> Status {
+        // The employees concerned are locked first (in order), then their loans of every company,
+        // and of this one, are read against what the payroll has recovered: what is left lent must
+        // still cover it.
+        SqlQuery concerned(m_db, QStringLiteral("SELECT DISTINCT ID FROM loan WHERE company = ? ORDER BY ID"));
+        concerned.bind(company);
+        const auto ids = concerned.rows([](const SqlQuery& r) { return r.number(0); });
+        if (!ids)
+            return ids.status();
+        for (qint64 id : *ids)
+            if (Status s = lockEmployee(m_db, id); !s)
+                return s;
+        SqlQuery owed(m_db, QStringLiteral("SELECT l.ID, l.lent, l.here, p.recovered FROM"
+                                           " (SELECT ID, sum(loanamt) AS lent,"
+                                           " sum(CASE WHEN company = ? THEN loanamt ELSE 0 END) AS here"
+                                           " FROM loan WHERE ID IN (SELECT ID FROM loan WHERE company = ?) GROUP BY ID) AS l"
+                                           " JOIN (SELECT ID, sum(loanrec) AS recovered FROM payroll GROUP BY ID) AS p"
+                                           " ON p.ID = l.ID ORDER BY l.ID"));
+        owed.bind(company).bind(company);
+        struct Owed {
+            qint64 id;
+            Currency lent, here, recovered;
+        };
+        const auto rows = owed.rows([](const SqlQuery& r) { return Owed{r.number(0), r.amount(1), r.amount(2), r.amount(3)}; });
+        if (!rows)
+            return rows.status();
+        QStringList short_;
+        for (const Owed& o : *rows) {
+            const Currency left = o.lent.minus(o.here).value_or(Currency());
+            if (o.here > Currency() && left < o.recovered)
+                short_ << QStringLiteral("employee number %1 (%2 recovered, %3 would be left lent)")
+                              .arg(o.id)
+                              .arg(o.recovered.toString(), left.toString());
+        }
+        if (!short_.isEmpty())
+            return Status::failure(QStringLiteral("The payroll has recovered more than would be left lent to %1 "
+                                                  "employee(s): %2. Nothing was deleted.")
+                                       .arg(short_.size())
+                                       .arg(short_.mid(0, 5).join(QStringLiteral("; "))));
+        SqlQuery q(m_db, QStringLiteral("DELETE FROM loan WHERE company = ?"));
+        q.bind(company);
+        const auto count = q.execCounting();
+        if (!count)
+            return count.status();
+        removed = *count;
+        return {};
+    });
+    if (!done)
+        return done;
+    return removed;
 }

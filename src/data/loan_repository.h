@@ -33,7 +33,8 @@ public:
     // given; by employee number, then date.
     Result<QList<Loan>> paid(const QString& company, QDate from, QDate to,
                              const std::optional<QString>& department = {}) const;
-    // Every loan entry of the company; the other companies' stay.
+    // Every loan entry of the company; the other companies' stay. Refused, naming the employees, when
+    // the payroll has recovered more of an employee's loans than would be left lent.
     Result<qint64> removeAll(const QString& company);
     // The monthly deduction of the employee's latest loan, if there is a loan.
     Result<std::optional<Currency>> latestMonthlyDeduction(qint64 employeeId) const;

@@ -188,7 +188,9 @@ Result<PayrollWrite> PayrollRepository::update(qint64 transId, const PayrollTran
         return Status::failure(broken->message);
     Result<PayrollWrite> result = PayrollWrite{};
     const Status done = inWriteTransaction(m_db, [&]() -> Status {
-        for (qint64 employee : {loaded.employeeId, t.employeeId})
+        // Two employees are locked in order, so that two updates moving rows between them cannot
+        // wait on each other.
+        for (qint64 employee : {std::min(loaded.employeeId, t.employeeId), std::max(loaded.employeeId, t.employeeId)})
             if (Status s = lockEmployee(m_db, employee); !s)
                 return s;
         const auto current = find(transId);

@@ -181,7 +181,8 @@ std::variant<QVariant, QString> cellValue(const Column& column, const QString& r
         return QStringLiteral("holds characters that are not UTF-8 (save the file as UTF-8)");
     // Texts are stored as the windows store them, without blanks around them; a password is exact.
     const QString text = column.kind == Kind::Password ? raw : rules::cleanText(raw);
-    if (text.isEmpty() && column.required)
+    // An empty number that must be there is the reader's to refuse; an empty text, the rules'.
+    if (text.isEmpty() && column.required && column.kind != Kind::Text)
         return QStringLiteral("is empty");
     if (text.isEmpty() && !(quoted && column.kind == Kind::Text))
         return QVariant();
@@ -266,8 +267,9 @@ private:
 // The rules every other door applies, applied to an imported row.
 rules::Verdict checkRow(const QString& table, const RowValues& r)
 {
+    // A file without the numbering column leaves the numbers to the database.
     if (table == QStringLiteral("emp")) {
-        if (auto broken = rules::number(QStringLiteral("ID"), QStringLiteral("the employee number"), r.number("ID"),
+        if (auto broken = !r.has("ID") ? rules::Verdict() : rules::number(QStringLiteral("ID"), QStringLiteral("the employee number"), r.number("ID"),
                                         rules::maxEmployeeId))
             return broken;
         return rules::check(Employee{r.number("ID"), r.text("emname"), r.text("gender"), r.text("status"),
@@ -275,8 +277,9 @@ rules::Verdict checkRow(const QString& table, const RowValues& r)
                                      r.amount("basicrate"), r.date("dateemployed"), r.text("empphoto"), r.text("grp")});
     }
     if (table == QStringLiteral("payroll")) {
-        if (auto broken = rules::number(QStringLiteral("transid"), QStringLiteral("the transaction number"),
-                                        r.number("transid"), rules::maxTransactionId))
+        if (auto broken = !r.has("transid") ? rules::Verdict()
+                                            : rules::number(QStringLiteral("transid"), QStringLiteral("the transaction number"),
+                                                            r.number("transid"), rules::maxTransactionId))
             return broken;
         PayrollTransaction t;
         t.transId = r.number("transid");
@@ -327,8 +330,9 @@ rules::Verdict checkRow(const QString& table, const RowValues& r)
     if (table == QStringLiteral("cmpmaster"))
         return rules::checkCompany(r.text("company"), r.text("addr"));
     if (table == QStringLiteral("use")) {
-        if (auto broken = rules::number(QStringLiteral("ID"), QStringLiteral("the user number"), r.number("ID"),
-                                        rules::maxUserId))
+        if (auto broken = !r.has("ID") ? rules::Verdict()
+                                       : rules::number(QStringLiteral("ID"), QStringLiteral("the user number"),
+                                                       r.number("ID"), rules::maxUserId))
             return broken;
         return rules::checkUser(r.text("usernm"), r.password("pass"), r.text("priv"), true);
     }
@@ -467,9 +471,30 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
         refuse(second, 0, {}, QStringLiteral("is the same table as %1: keep one of the two files").arg(first));
         ++outcome.refused;
     }
-    Transaction transaction(database);
+    // A write transaction that holds the giving of employee numbers: a workstation adding an
+    // employee meanwhile cannot take a number an imported ledger refers to.
+    Transaction transaction(database, Transaction::Kind::Write);
     if (!transaction.active())
         return Status::failure(transaction.error());
+    if (Status s = lockEmployeeNumbers(database); !s)
+        return s;
+    // New employee numbers go on after the largest that any table refers to.
+    const auto moveEmployeeNumbers = [&]() -> Status {
+        const auto next = EmployeeRepository(database).nextId();
+        if (!next)
+            return next.status();
+        for (const QString& statement : dialect::employeeNumbersFrom(database.backend())) {
+            SqlQuery move(database, statement);
+            if (statement.contains(QLatin1Char('?')))
+                move.bind(*next);
+            if (Status s = move.exec(); !s)
+                return s;
+        }
+        return {};
+    };
+    // For each employee whose imported payroll recovers a loan: the line of the last such row.
+    QHash<qint64, qint64> recoveryLine;
+    QString payrollFile;
     for (const Table* table : present) {
         const QString file = fileOf.value(table);
         QFile input(dir.filePath(file));
@@ -524,6 +549,15 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
         QStringList names;
         for (const Column* column : filled)
             names << column->name;
+        // Employees without numbers of their own get the database's next ones.
+        if (table->name == QStringLiteral("emp") && !names.contains(QStringLiteral("ID")))
+            if (Status s = moveEmployeeNumbers(); !s)
+                return s;
+        const int recoveredColumn =
+            table->name == QStringLiteral("payroll") ? int(names.indexOf(QStringLiteral("loanrec"))) : -1;
+        const int employeeColumn = int(names.indexOf(QStringLiteral("ID")));
+        if (recoveredColumn >= 0)
+            payrollFile = file;
         // Numbers and names that must be unique are checked here, against the rows before them and
         // those in the database, so that every clash is listed and not only the first the database
         // meets. A number is compared as it stands, a name whatever its case.
@@ -652,6 +686,8 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
                 continue;
             }
             ++count.stored;
+            if (recoveredColumn >= 0 && employeeColumn >= 0 && values.at(recoveredColumn).toLongLong() > 0)
+                recoveryLine.insert(values.at(employeeColumn).toLongLong(), record.line);
         }
         if (outcome.refused > 0)
             count.stored = 0;
@@ -659,6 +695,28 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
         if (progress)
             progress(QStringLiteral("%1: %2 rows read, %3 stored")
                          .arg(file, grouped(count.read), grouped(outcome.refused > 0 ? 0 : count.stored)));
+    }
+    // Nothing is recovered beyond what was lent, as at every other door.
+    if (outcome.refused == 0 && !recoveryLine.isEmpty()) {
+        SqlQuery beyond(database, QStringLiteral("SELECT p.ID, p.recovered, coalesce(l.lent, 0) FROM"
+                                                 " (SELECT ID, sum(loanrec) AS recovered FROM payroll GROUP BY ID) AS p"
+                                                 " LEFT JOIN (SELECT ID, sum(loanamt) AS lent FROM loan GROUP BY ID) AS l"
+                                                 " ON l.ID = p.ID WHERE p.recovered > coalesce(l.lent, 0) ORDER BY p.ID"));
+        if (Status s = beyond.exec(); !s)
+            return s;
+        while (beyond.next()) {
+            const qint64 id = beyond.number(0);
+            if (!recoveryLine.contains(id))
+                continue;
+            refuse(payrollFile, recoveryLine.value(id), QStringLiteral("loanrec"),
+                   QStringLiteral("the payroll would recover %1 of employee number %2's loans, more than the %3 lent")
+                       .arg(beyond.amount(1).toString())
+                       .arg(id)
+                       .arg(beyond.amount(2).toString()));
+            ++outcome.refused;
+        }
+        if (Status s = beyond.readFailure(); !s)
+            return s;
     }
     if (outcome.refused > 0) {
         transaction.rollback();
@@ -675,16 +733,8 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
                 !follow.isEmpty())
                 if (Status s = execute(database, follow); !s)
                     return s;
-    const auto nextEmployee = EmployeeRepository(database).nextId();
-    if (!nextEmployee)
-        return nextEmployee.status();
-    for (const QString& statement : dialect::employeeNumbersFrom(database.backend())) {
-        SqlQuery move(database, statement);
-        if (statement.contains(QLatin1Char('?')))
-            move.bind(*nextEmployee);
-        if (Status s = move.exec(); !s)
-            return s;
-    }
+    if (Status s = moveEmployeeNumbers(); !s)
+        return s;
     if (Status s = transaction.commit(); !s)
         return s;
     return outcome;

@@ -30,7 +30,7 @@ enum class Kind {
 struct Column {
     QString name;
     Kind kind = Kind::Text;
-    bool required = false; // an empty cell, quoted or not, is refused rather than stored as Null
+    bool required = false; // in every file's header; an empty number is refused (an empty text, by the rules)
 };
 
 struct Table {

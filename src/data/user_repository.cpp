@@ -6,6 +6,8 @@
 #include "data/sql_query.h"
 #include "rules/record_rules.h"
 
+#include <algorithm>
+
 namespace {
 User readUser(const SqlQuery& q)
 {
@@ -94,12 +96,12 @@ Status UserRepository::update(qint64 id, const QString& name, const QString& pas
 
 Result<qint64> UserRepository::managersOtherThan(qint64 id) const
 {
-    SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM \"use\" WHERE ID <> ? AND upper(trim(priv)) = 'ADMIN'"));
-    query.bind(id);
-    const auto count = query.single();
-    if (!count)
-        return count.status();
-    return count->toLongLong();
+    // Read by the rules, as every door reads a privilege.
+    const auto users = list();
+    if (!users)
+        return users.status();
+    return qint64(std::count_if(users->cbegin(), users->cend(),
+                                [id](const User& u) { return u.id != id && !restricts(u.privilege); }));
 }
 
 Status UserRepository::remove(qint64 id, qint64 loggedInId)

@@ -29,7 +29,7 @@ inline constexpr qint64 maxEmployeeId = 999'999'999;
 inline constexpr qint64 maxTransactionId = 999'999'999'999;
 inline constexpr qint64 maxUserId = 999'999'999;
 // Every stored amount, of either sign: eight digits and two decimals, the boxes' width. A total of
-// ninety million such amounts still fits, so no report's sum can overflow.
+// nine million such amounts still fits in 64 bits, more rows than any report of an office holds.
 inline constexpr Currency maxAmount = Currency::fromUnits(99'999'999'9900);
 // Lengths of the stored texts, in characters.
 inline constexpr int maxNameLength = 100;    // employee, company

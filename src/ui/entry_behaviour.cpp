@@ -1,5 +1,7 @@
 #include "entry_behaviour.h"
 
+#include "rules/record_rules.h"
+
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
@@ -37,9 +39,11 @@ EntryBehaviour* EntryBehaviour::install(QWidget* control, Behaviours behaviours)
             combo->lineEdit()->installEventFilter(filter);
     }
     if (behaviours & AmountKeys) {
-        // Pasted text passes through the same filter as typed text. Eight digits and two decimals
-        // are the largest amount the rules store (rules::maxAmount); more would be a slip of the finger.
-        static const QRegularExpression amount(QStringLiteral("[0-9]{0,8}(\\.[0-9]{0,2})?"));
+        // Pasted text passes through the same filter as typed text: as many digits as the largest
+        // amount the rules store, and two decimals; more would be a slip of the finger.
+        static const QRegularExpression amount(
+            QStringLiteral("[0-9]{0,%1}(\\.[0-9]{0,2})?")
+                .arg(QString::number(rules::maxAmount.units() / Currency::Scale).size()));
         // A box with a validator of its own (days, whole numbers) keeps it.
         if (auto* edit = qobject_cast<QLineEdit*>(control); edit && !edit->validator())
             edit->setValidator(new QRegularExpressionValidator(amount, edit));

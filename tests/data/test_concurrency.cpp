@@ -1,3 +1,4 @@
+#include "data/database.h"
 #include "data/employee_repository.h"
 #include "data/loan_repository.h"
 #include "data/payroll_repository.h"
@@ -9,6 +10,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <memory>
 
 namespace {
 
@@ -53,56 +55,22 @@ private:
     int m_number;
 };
 
-// One workstation's clerk paying employee 1: the loan deduction is worked out when the employee is
-// chosen, as the payroll window does; both clerks have chosen before either saves.
-class PayingClerk : public QThread {
-public:
-    PayingClerk(QString location, int number, QDate month, QSemaphore& chosen, QSemaphore& go)
-        : m_location(std::move(location)), m_number(number), m_month(month), m_chosen(chosen), m_go(go)
-    {
-    }
-
-    QString failure;
-    std::optional<PayrollWrite> written;
-
-protected:
-    void run() override
-    {
-        Database db(QStringLiteral("paying-%1").arg(m_number));
-        const Status opened = db.open(m_location);
-        const auto lent = opened ? LoanRepository(db).totalLent(1) : Result<Currency>(opened);
-        const auto recovered = opened ? PayrollRepository(db).loanRecovered(1) : Result<Currency>(opened);
-        m_chosen.release();
-        m_go.acquire();
-        if (!lent || !recovered) {
-            failure = !lent ? lent.error() : recovered.error();
-            return;
-        }
-        PayrollTransaction t;
-        t.employeeId = 1;
-        t.name = QStringLiteral("RAMESH");
-        t.monthRate = Currency::fromUnits(100000000);
-        t.payDate = m_month;
-        t.daysPresent = Currency::fromUnits(310000);
-        t.presentDaysSalary = Currency::fromUnits(100000000);
-        t.loanRecovered = std::min(Currency::fromUnits(30000000), *lent->minus(*recovered));
-        t.totalDeductions = t.loanRecovered;
-        t.netPay = *t.presentDaysSalary.minus(t.loanRecovered);
-        t.company = QStringLiteral("ACME");
-        const auto saved = PayrollRepository(db).save(t, 0);
-        if (saved)
-            written = *saved;
-        else
-            failure = saved.error();
-    }
-
-private:
-    QString m_location;
-    int m_number;
-    QDate m_month;
-    QSemaphore& m_chosen;
-    QSemaphore& m_go;
-};
+// Employee 1's pay with the loan deduction the window offered when the employee was chosen.
+PayrollTransaction payOfEmployee1(QDate month, Currency offered)
+{
+    PayrollTransaction t;
+    t.employeeId = 1;
+    t.name = QStringLiteral("RAMESH");
+    t.monthRate = Currency::fromUnits(100000000);
+    t.payDate = month;
+    t.daysPresent = Currency::fromUnits(310000);
+    t.presentDaysSalary = Currency::fromUnits(100000000);
+    t.loanRecovered = offered;
+    t.totalDeductions = offered;
+    t.netPay = *t.presentDaysSalary.minus(offered);
+    t.company = QStringLiteral("ACME");
+    return t;
+}
 
 } // namespace
 
@@ -111,16 +79,16 @@ private:
 class TestConcurrency : public QObject {
     Q_OBJECT
 private slots:
-    // Lent 18,000, recovered 15,600: both clerks are offered the 2,400 still owed. Whatever the
-    // order, never more is recovered than was lent; the second save is told it was capped. In one
-    // month only one transaction is saved without a question.
-    void twoClerksRecoverOneLoan_data()
+    // Lent 18,000, recovered 15,600: both clerks were offered the 2,400 still owed. The first save
+    // holds the employee until it commits; the second waits for it, then finds the loan repaid and
+    // saves 0, and is told so. In one month, the second is asked whether to add a transaction.
+    void aSecondSaveWaitsForTheFirst_data()
     {
         QTest::addColumn<QDate>("second");
         QTest::newRow("December and January") << QDate(2027, 1, 31);
         QTest::newRow("the same month") << QDate(2026, 12, 31);
     }
-    void twoClerksRecoverOneLoan()
+    void aSecondSaveWaitsForTheFirst()
     {
         QFETCH(QDate, second);
         TestDatabase t;
@@ -129,30 +97,54 @@ private slots:
         QVERIFY(SqlQuery(t.db(), "INSERT INTO payroll (ID, ddate, loanrec, company) VALUES (1, '2026-11-30', 156000000, "
                                  "'ACME')")
                     .exec());
-        QSemaphore chosen, go;
-        PayingClerk first(t.path(), 1, QDate(2026, 12, 31), chosen, go);
-        PayingClerk other(t.path(), 2, second, chosen, go);
-        first.start();
-        other.start();
-        QVERIFY(chosen.tryAcquire(2, 60000));
-        go.release(2);
-        QVERIFY(first.wait(60000));
-        QVERIFY(other.wait(60000));
-        QVERIFY2(first.failure.isEmpty(), qPrintable(first.failure));
-        QVERIFY2(other.failure.isEmpty(), qPrintable(other.failure));
+        const Currency offered = Currency::fromUnits(24000000);
+        QSemaphore held, release;
+        QString firstFailure;
+        std::unique_ptr<QThread> first(QThread::create([&] {
+            Database db(QStringLiteral("first"));
+            if (Status s = db.open(t.path()); !s) {
+                firstFailure = s.error();
+                held.release();
+                return;
+            }
+            // The save runs inside a transaction kept open until the test lets it commit.
+            const Status saved = inWriteTransaction(db, [&] {
+                const auto written = PayrollRepository(db).save(payOfEmployee1(QDate(2026, 12, 31), offered), 0);
+                held.release();
+                release.acquire();
+                return written.status();
+            });
+            if (!saved)
+                firstFailure = saved.error();
+        }));
+        first->start();
+        QVERIFY(held.tryAcquire(1, 60000));
+        Result<PayrollWrite> secondWrite = Status::failure(QStringLiteral("not run"));
+        std::unique_ptr<QThread> other(QThread::create([&] {
+            Database db(QStringLiteral("second"));
+            if (Status s = db.open(t.path()); !s) {
+                secondWrite = s;
+                return;
+            }
+            secondWrite = PayrollRepository(db).save(payOfEmployee1(second, offered), 0);
+        }));
+        other->start();
+        QVERIFY2(!other->wait(700), "the second save did not wait for the first");
+        release.release();
+        QVERIFY(first->wait(60000));
+        QVERIFY(other->wait(60000));
+        QVERIFY2(firstFailure.isEmpty(), qPrintable(firstFailure));
+        QVERIFY2(secondWrite, qPrintable(secondWrite.error()));
         QCOMPARE(t.count("SELECT sum(loanrec) FROM payroll"), 180000000);
-        QList<PayrollWrite> outcomes{*first.written, *other.written};
         if (second.month() == 12) {
-            // One saved; the other is asked whether to add a second transaction to the month.
+            QCOMPARE(secondWrite->outcome, PayrollWrite::Outcome::MonthTaken);
+            QCOMPARE(secondWrite->existing, 1);
             QCOMPARE(t.count("SELECT count(*) FROM payroll"), 2);
-            QCOMPARE(std::count_if(outcomes.cbegin(), outcomes.cend(),
-                                   [](const PayrollWrite& w) { return w.outcome == PayrollWrite::Outcome::MonthTaken; }),
-                     1);
         } else {
-            QCOMPARE(t.count("SELECT count(*) FROM payroll"), 3);
-            // The one that came second saved 0 and was told so; its net pay is the whole salary.
-            QCOMPARE(std::count_if(outcomes.cbegin(), outcomes.cend(), [](const PayrollWrite& w) { return w.loanCapped; }),
-                     1);
+            QCOMPARE(secondWrite->outcome, PayrollWrite::Outcome::Written);
+            QVERIFY(secondWrite->loanCapped);
+            // Its totals were worked out again: nothing deducted, the whole salary paid.
+            QCOMPARE(secondWrite->stored.netPay, Currency::fromUnits(100000000));
             QCOMPARE(t.count("SELECT count(*) FROM payroll WHERE loanrec = 0 AND netpay = 100000000 AND td = 0"), 1);
         }
     }

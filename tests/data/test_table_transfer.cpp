@@ -94,6 +94,9 @@ private slots:
         write(folder, "loan.csv", "ID,loanamt,permonthded,ldt,ltm,company\n7,5000,500,12/31/2025,2:05:09 PM,ACME\n");
         write(folder, "use.csv", "usernm,pass,priv,ID\nadmin,secret,Admin,4\nclerk,c,user ,3\n");
         write(folder, "passwd.csv", "delpass\ndelete\n");
+        // Masters are spelt as the master spells them, whatever the case elsewhere in the files.
+        write(folder, "cmpmaster.csv", "company,addr\n Acme ,Rajkot\n");
+        write(folder, "dept.csv", "dept\nsales\n");
         const auto outcome = importFolder(t.db(), folder.path(), {});
         QVERIFY2(outcome, qPrintable(outcome.error()));
         QVERIFY(outcome->stored());
@@ -107,7 +110,10 @@ private slots:
         QCOMPARE(EmployeeRepository(t.db()).find(9).value()->address, QStringLiteral("TWO\nLINES"));
         // An empty cell is Null.
         QCOMPARE(t.count("SELECT count(*) FROM emp WHERE address IS NULL"), 1);
-        QCOMPARE(t.count("SELECT count(*) FROM loan WHERE ldt = '2025-12-31' AND ltm = '14:05:09'"), 1);
+        QCOMPARE(t.count("SELECT count(*) FROM loan WHERE ldt = '2025-12-31' AND ltm = '14:05:09' AND company = 'Acme'"),
+                 1);
+        QCOMPARE(t.count("SELECT count(*) FROM dept WHERE dept = 'SALES'"), 1);
+        QCOMPARE(t.count("SELECT count(*) FROM emp WHERE dept = 'SALES'"), 1);
         // Passwords are stored as hashes; the numbers go on after the largest.
         QVERIFY(UserRepository(t.db()).authenticate("admin", "secret"));
         QCOMPARE(t.count("SELECT count(*) FROM \"use\" WHERE pass = 'secret'"), 0);
@@ -193,8 +199,13 @@ private slots:
         QTest::newRow("an empty file") << QStringList{"emp.csv", ""} << "emp.csv:1  is empty";
         QTest::newRow("a column without a name") << QStringList{"emp.csv", "ID,,emname\n1,x,A\n"} << "emp.csv:1  column 2 of the header has no name";
         QTest::newRow("one table twice") << QStringList{"emp.csv", "ID,emname\n1,A\n", "EMP.csv", "ID,emname\n2,B\n"} << "is the same table as";
-        QTest::newRow("an empty quoted name of a master") << QStringList{"dept.csv", "dept\n\"\"\n"} << "dept.csv:2 dept is empty";
+        QTest::newRow("an empty quoted name of a master") << QStringList{"dept.csv", "dept\n\"\"\n"} << "dept.csv:2 dept Please enter the department name.";
         QTest::newRow("an empty quoted employee name") << QStringList{"emp.csv", "ID,emname\n1,\"\"\n"} << "emp.csv:2 emname Please enter the employee's name.";
+        QTest::newRow("a bad row of a file without numbers") << QStringList{"emp.csv", "emname,basicrate\nA,1\nB,-1\n"}
+                                                            << "emp.csv:3 basicrate The basic rate cannot be negative.";
+        QTest::newRow("more recovered than lent") << QStringList{"loan.csv", "ID,loanamt,ldt,company\n5,1000,2026-01-05,ACME\n",
+                                                                 "payroll.csv", "transid,ID,ddate,loanrec,company\n1,5,2026-01-31,600,ACME\n2,5,2026-02-28,600,ACME\n"}
+                                                  << "payroll.csv:3 loanrec the payroll would recover 1200 of employee number 5's loans, more than the 1000 lent";
         QTest::newRow("user names differing in case") << QStringList{"use.csv", "ID,usernm,pass,priv\n1,Ann,a,admin\n2,ANN,b,user\n"}
                                                       << "use.csv:3 usernm \"ANN\" is taken already";
         // clang-format on

@@ -8,6 +8,7 @@
 #include "data/master_repository.h"
 #include "data/payroll_repository.h"
 #include "data/revision_repository.h"
+#include "data/sql_query.h"
 
 #include <QTest>
 
@@ -132,7 +133,8 @@ void fillReportData(Database& db)
     QVERIFY(advances.insert(advance(2, "KEVIN O'BRIEN", "450.5", {2026, 3, 31}, "ACME")));
     QVERIFY(advances.insert(advance(3, "SMITH, ANNA", "1000", {2025, 12, 24}, "ACME")));
     QVERIFY(advances.insert(advance(2, "KEVIN O'BRIEN", "777", {2026, 3, 5}, "OTHER CO")));
-    // An increment of 310 for employee 1 with its arrears; the basic rate is left as it was.
+    // An increment of 310 for employee 1 with its arrears; the basic rate is then set back to the
+    // one the other reports show.
     RevisionRepository revisions(db);
     const auto arrears = [](const char* company, const char* month, QDate date, const char* days, const char* paid) {
         return ArrearsRow{1,       QStringLiteral("RAMESH PATEL"), c("310"), QString::fromLatin1(month), c(days),
@@ -150,7 +152,8 @@ void fillReportData(Database& db)
                                      arrears("ACME", "February2026", {2026, 2, 28}, "25.5", "282"),
                                      arrears("OTHER CO", "February2026", {2026, 2, 28}, "28", "310"),
                                      arrears("ACME", "April2026", {2026, 4, 30}, "30", "310")},
-                                    c("12500"), c("12500")));
+                                    c("12500"), c("12810")));
+    QVERIFY(SqlQuery(db, QStringLiteral("UPDATE emp SET basicrate = 125000000 WHERE ID = 1")).exec());
 }
 
 Currency reportMonthNetPay()
