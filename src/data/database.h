@@ -48,7 +48,8 @@ private:
 // A write transaction is one whose checks read what it then writes on (a loan balance, a month's
 // transactions, the next number): it takes the write lock before its first read, so that another
 // workstation cannot change what was read until it commits. On SQLite that is the file's write
-// lock (BEGIN IMMEDIATE); on PostgreSQL the rows concerned are locked with lockEmployee().
+// lock (BEGIN IMMEDIATE); on PostgreSQL the rows concerned are locked with lockEmployee(). Begun
+// inside another transaction it is a savepoint of it: the outer one must be a write transaction too.
 class Transaction {
 public:
     enum class Kind { Read, Write };

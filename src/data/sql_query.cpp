@@ -290,7 +290,14 @@ Result<Currency> SqlQuery::total()
     const auto sum = single();
     if (!sum)
         return sum.status();
-    return Currency::fromUnits(sum->toLongLong());
+    if (sum->isNull())
+        return Currency();
+    // PostgreSQL sums whole numbers exactly, beyond 64 bits: such a total is a failure, not 0.
+    bool ok = false;
+    const qint64 units = sum->toLongLong(&ok);
+    if (!ok)
+        return Status::failure(QStringLiteral("A total is too large to hold (%1).").arg(sum->toString()));
+    return Currency::fromUnits(units);
 }
 
 Result<qint64> numberGiven(SqlQuery& insert)

@@ -18,6 +18,8 @@
 #include <QSet>
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace transfer {
 
 namespace {
@@ -447,15 +449,6 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
     if (present.isEmpty())
         return Status::failure(QStringLiteral("%1 holds none of the tables' files (emp.csv, payroll.csv, …).")
                                    .arg(QDir::toNativeSeparators(folder)));
-    if (!options.append) {
-        const auto empty = schema::holdsNoData(database);
-        if (!empty)
-            return empty.status();
-        if (!*empty)
-            return Status::failure(QStringLiteral("%1 holds data already. Import into a new, empty database, or give "
-                                                  "--append to add the files' rows to it.")
-                                       .arg(DatabaseLocation::shown(database.path())));
-    }
 
     ImportOutcome outcome;
     const auto refuse = [&](const QString& file, qint64 line, const QString& column, const QString& reason) {
@@ -478,6 +471,16 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
         return Status::failure(transaction.error());
     if (Status s = lockEmployeeNumbers(database); !s)
         return s;
+    // Asked under the lock: two imports into one new database cannot both find it empty.
+    if (!options.append) {
+        const auto empty = schema::holdsNoData(database);
+        if (!empty)
+            return empty.status();
+        if (!*empty)
+            return Status::failure(QStringLiteral("%1 holds data already. Import into a new, empty database, or give "
+                                                  "--append to add the files' rows to it.")
+                                       .arg(DatabaseLocation::shown(database.path())));
+    }
     // New employee numbers go on after the largest that any table refers to.
     const auto moveEmployeeNumbers = [&]() -> Status {
         const auto next = EmployeeRepository(database).nextId();
@@ -702,6 +705,12 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
                                                  " (SELECT ID, sum(loanrec) AS recovered FROM payroll GROUP BY ID) AS p"
                                                  " LEFT JOIN (SELECT ID, sum(loanamt) AS lent FROM loan GROUP BY ID) AS l"
                                                  " ON l.ID = p.ID WHERE p.recovered > coalesce(l.lent, 0) ORDER BY p.ID"));
+        // The employees concerned are held first (in order), as every save holds them.
+        QList<qint64> concerned = recoveryLine.keys();
+        std::sort(concerned.begin(), concerned.end());
+        for (qint64 id : concerned)
+            if (Status s = lockEmployee(database, id); !s)
+                return s;
         if (Status s = beyond.exec(); !s)
             return s;
         while (beyond.next()) {

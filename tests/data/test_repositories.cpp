@@ -327,6 +327,10 @@ void TestRepositories::aRevisionOnAStaleRateIsRefused()
     QVERIFY2(stale.error().contains(QStringLiteral("changed meanwhile")), qPrintable(stale.error()));
     QCOMPARE(t.count("SELECT count(*) FROM incre"), 0);
     QCOMPARE(t.count("SELECT count(*) FROM arr"), 0);
+    // A new rate other than the old one changed by the amount would record one change and pay another.
+    const Status disagreeing =
+        revisions.saveIncrement(raise, {owed}, Currency::fromUnits(10000000), Currency::fromUnits(12000000));
+    QVERIFY2(disagreeing.error().contains("is not the rate 1000 changed by 100"), qPrintable(disagreeing.error()));
     QVERIFY(revisions.saveIncrement(raise, {owed}, Currency::fromUnits(10000000), Currency::fromUnits(11000000)));
     QCOMPARE(t.count("SELECT basicrate FROM emp"), 11000000);
     QCOMPARE(t.count("SELECT count(*) FROM arr"), 1);

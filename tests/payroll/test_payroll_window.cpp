@@ -228,10 +228,13 @@ void TestPayrollWindow::loanDeductionIsWhatIsStillOwed_data()
 {
     QTest::addColumn<QString>("recovered");
     QTest::addColumn<QString>("offered");
+    QTest::addColumn<QString>("meanwhile"); // recovered at another workstation after the choice
+    QTest::addColumn<QString>("saved");
     // clang-format off
-    QTest::newRow("the last instalment is smaller") << "4500" << "500";
-    QTest::newRow("repaid") << "5000" << "0";
-    QTest::newRow("recovered beyond what was lent") << "6000" << "0";
+    QTest::newRow("the last instalment is smaller") << "4500" << "500" << "0" << "500";
+    QTest::newRow("repaid") << "5000" << "0" << "0" << "0";
+    QTest::newRow("recovered beyond what was lent") << "6000" << "0" << "0" << "0";
+    QTest::newRow("recovered meanwhile at another workstation") << "4500" << "500" << "300" << "200";
     // clang-format on
 }
 
@@ -251,6 +254,18 @@ void TestPayrollWindow::loanDeductionIsWhatIsStillOwed()
     QCOMPARE(text("Label24"), recovered);
     QCOMPARE(text("Text1"), QStringLiteral("5000"));
     QTEST(text("txtsss"), "offered");
+    // The save finds what is still owed then, and says so when it is less than the screen's figure.
+    QFETCH(QString, meanwhile);
+    QFETCH(QString, saved);
+    if (meanwhile != "0")
+        QVERIFY(SqlQuery(m_f->db(), "INSERT INTO payroll (ID, ddate, loanrec, company) VALUES (1, '2026-01-31', ?, 'OTHER')")
+                    .bind(*Currency::parse(meanwhile))
+                    .exec());
+    type("txtNumDays", "31");
+    save();
+    QCOMPARE(stored().size(), 1);
+    QCOMPARE(stored().first().loanRecovered, *Currency::parse(saved));
+    QCOMPARE(m_f->prompter.texts().join('\n').contains("The loan deduction saved is " + saved), meanwhile != "0");
 }
 
 void TestPayrollWindow::keyboardOnlyEntry()
