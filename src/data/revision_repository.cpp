@@ -19,22 +19,6 @@ Status setBasicRate(const Database& db, qint64 employeeId, Currency oldRate, Cur
                               .arg(employeeId));
 }
 
-// The new rate must be a basic rate the rules keep, and be the old one (as it is paid, to the rupee)
-// changed by exactly the recorded amount: the rate and the recorded change always agree.
-rules::Verdict newRateBroken(Currency oldRate, Currency change, Currency rate)
-{
-    if (auto broken = rules::amount(QStringLiteral("basicrate"), QStringLiteral("the new basic rate"), rate,
-                                    rules::Sign::NotNegative))
-        return broken;
-    const auto paid = oldRate.rounded(0);
-    const auto expected = paid ? paid->plus(change) : std::nullopt;
-    if (!expected || *expected != rate)
-        return rules::Broken{QStringLiteral("basicrate"),
-                             QStringLiteral("The new basic rate %1 is not the rate %2 changed by %3; nothing was saved.")
-                                 .arg(rate.toString(), paid.value_or(oldRate).toString(), change.toString())};
-    return {};
-}
-
 } // namespace
 
 Result<QList<ArrearsRow>> RevisionRepository::arrears(const QString& company, qint64 employeeId, QDate from,
@@ -58,7 +42,7 @@ Status RevisionRepository::saveIncrement(const Revision& given, const QList<Arre
     for (const ArrearsRow& a : arrears)
         if (const auto broken = rules::check(a))
             return Status::failure(broken->message);
-    if (const auto broken = newRateBroken(oldRate, increment.amount, newRate))
+    if (const auto broken = rules::checkRevisedRate(oldRate, increment.amount, newRate))
         return Status::failure(broken->message);
     return inWriteTransaction(m_db, [&] {
         for (const ArrearsRow& a : arrears) {
@@ -98,7 +82,7 @@ Status RevisionRepository::saveDecrement(const Revision& given, Currency oldRate
     const Revision decrement = rules::normalised(given);
     if (const auto broken = rules::check(decrement, rules::RevisionKind::Decrement))
         return Status::failure(broken->message);
-    if (const auto broken = newRateBroken(oldRate, Currency::fromUnits(-decrement.amount.units()), newRate))
+    if (const auto broken = rules::checkRevisedRate(oldRate, Currency::fromUnits(-decrement.amount.units()), newRate))
         return Status::failure(broken->message);
     return inWriteTransaction(m_db, [&] {
         SqlQuery q(m_db, QStringLiteral("INSERT INTO decre VALUES (?, ?, ?, ?, ?, ?)"));

@@ -86,15 +86,11 @@ void DecrementWindow::save()
         return;
     }
     const Currency oldRate = (*stored)->basicRate;
-    const auto lowered = Currency().minus(*amount);
-    const auto newRate = lowered ? revision::revisedRate(oldRate, *lowered) : std::nullopt;
-    if (!newRate || *newRate < Currency()) {
-        m_context.prompter.warning(QStringLiteral("A decrement of %1 would make the basic rate of %2 (%3) negative; "
-                                                  "nothing was saved.")
-                                       .arg(amount->toString(), m_employee->name, oldRate.toString()));
-        m_ui->Text1->setFocus();
+    const Currency lowered = Currency::fromUnits(-amount->units());
+    const auto newRate = revision::revisedRate(oldRate, lowered);
+    if (!acceptRules(m_context.prompter, rules::checkRevisedRate(oldRate, lowered, newRate),
+                     {{QStringLiteral("basicrate"), m_ui->Text1}}))
         return;
-    }
     if (Status s = RevisionRepository(m_context.db).saveDecrement(decrement, oldRate, *newRate); !s) {
         m_context.prompter.error(s.error());
         return;

@@ -138,10 +138,9 @@ void IncrementWindow::save()
                               t.daysPresent,  owed->paid,       company, t.payDate};
     }
     const auto newRate = revision::revisedRate((*stored)->basicRate, *amount);
-    if (!newRate) {
-        m_context.prompter.error(QStringLiteral("The new basic rate would be too large."));
+    if (!acceptRules(m_context.prompter, rules::checkRevisedRate((*stored)->basicRate, *amount, newRate),
+                     {{QStringLiteral("basicrate"), m_ui->Text1}}))
         return;
-    }
     if (Status s = revisions.saveIncrement(increment, arrears, (*stored)->basicRate, *newRate); !s) {
         m_context.prompter.error(s.error());
         return;

@@ -291,6 +291,21 @@ Verdict check(const ArrearsRow& a)
         [&] { return date(QStringLiteral("ddat1"), QStringLiteral("the payroll date"), a.payDate, false); });
 }
 
+Verdict checkRevisedRate(Currency oldRate, Currency change, std::optional<Currency> newRate)
+{
+    const QString field = QStringLiteral("basicrate");
+    if (!newRate)
+        return broken(field, QStringLiteral("The new basic rate can be %1 at the most.").arg(shown(maxAmount)));
+    if (auto wrong = amount(field, QStringLiteral("the new basic rate"), *newRate, Sign::NotNegative))
+        return wrong;
+    const auto paid = oldRate.rounded(0);
+    const auto expected = paid ? paid->plus(change) : std::nullopt;
+    if (!expected || *expected != *newRate)
+        return broken(field, QStringLiteral("The new basic rate %1 is not the rate %2 changed by %3; nothing was saved.")
+                                 .arg(shown(*newRate), shown(paid.value_or(oldRate)), shown(change)));
+    return {};
+}
+
 std::optional<Privilege> recognisedPrivilege(const QString& text)
 {
     const QString t = text.trimmed();

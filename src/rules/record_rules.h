@@ -68,6 +68,10 @@ Revision normalised(Revision revision);
 // paise would be recorded but never paid, or paid in arrears on more than the rate rose.
 Verdict check(const Revision& revision, RevisionKind kind);
 Verdict check(const ArrearsRow& arrears);
+// The basic rate a revision leaves (nothing: too large to hold): a rate the rules keep, and the old
+// rate as it is paid, to the rupee, changed by exactly the revision's amount (negative for a
+// decrement), so that the rate and the recorded change always agree.
+Verdict checkRevisedRate(Currency oldRate, Currency change, std::optional<Currency> newRate);
 
 // Operators. The two privileges, read trimmed and in any case; any other text restricts.
 enum class Privilege { Administrator, Restricted };

@@ -408,6 +408,8 @@ private slots:
         m_f->click("cmdSave");
         QTEST(EmployeeRepository(m_f->db()).find(1).value()->basicRate.toString(), "rate");
         QTEST(int(m_f->database().count("SELECT count(*) FROM decre")), "rows");
+        if (amount == "31001")
+            QCOMPARE(m_f->prompter.lastText(), QStringLiteral("The new basic rate cannot be negative."));
         QTEST(m_f->control<QTableWidget>("MSHFlexGrid1")->rowCount(), "rows");
     }
 
