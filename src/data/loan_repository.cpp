@@ -192,19 +192,19 @@ Result<qint64> LoanRepository::removeAll(const QString& company)
         const auto rows = owed.rows([](const SqlQuery& r) { return Owed{r.number(0), r.amount(1), r.amount(2), r.amount(3)}; });
         if (!rows)
             return rows.status();
-        QStringList short_;
+        QStringList uncovered;
         for (const Owed& o : *rows) {
             const Currency left = o.lent.minus(o.here).value_or(Currency());
             if (o.here > Currency() && left < o.recovered)
-                short_ << QStringLiteral("employee number %1 (%2 recovered, %3 would be left lent)")
+                uncovered << QStringLiteral("employee number %1 (%2 recovered, %3 would be left lent)")
                               .arg(o.id)
                               .arg(o.recovered.toString(), left.toString());
         }
-        if (!short_.isEmpty())
+        if (!uncovered.isEmpty())
             return Status::failure(QStringLiteral("The payroll has recovered more than would be left lent to %1 "
                                                   "employee(s): %2. Nothing was deleted.")
-                                       .arg(short_.size())
-                                       .arg(short_.mid(0, 5).join(QStringLiteral("; "))));
+                                       .arg(uncovered.size())
+                                       .arg(uncovered.mid(0, 5).join(QStringLiteral("; "))));
         SqlQuery q(m_db, QStringLiteral("DELETE FROM loan WHERE company = ?"));
         q.bind(company);
         const auto count = q.execCounting();
