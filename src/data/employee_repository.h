@@ -21,7 +21,8 @@ class EmployeeRepository {
 public:
     explicit EmployeeRepository(const Database& database) : m_db(database) {}
 
-    // Employee numbers are never given out twice, even after a deletion.
+    // Employee numbers are never given out twice, even after a deletion, nor is a number that any
+    // ledger refers to; the rules refuse what they refuse.
     Result<qint64> insert(const Employee& employee);
     // The number the next new employee gets: one more than the largest ever given out.
     Result<qint64> nextId() const;
