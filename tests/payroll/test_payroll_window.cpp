@@ -241,15 +241,15 @@ void TestPayrollWindow::loanDeductionIsWhatIsStillOwed_data()
 void TestPayrollWindow::loanDeductionIsWhatIsStillOwed()
 {
     QFETCH(QString, recovered);
-    PayrollTransaction paid;
-    paid.employeeId = 1;
-    paid.payDate = QDate(2025, 12, 31);
-    paid.loanRecovered = *Currency::parse(recovered);
-    paid.company = "OTHER";
-    // As a file from before the rules may hold it: more recovered than lent.
-    QVERIFY(SqlQuery(m_f->db(), "INSERT INTO payroll (ID, ddate, loanrec, company) VALUES (1, '2025-12-31', ?, 'OTHER')")
-                .bind(paid.loanRecovered)
-                .exec());
+    // Recovered at another company, stored as a file from before the rules may hold it (more than lent).
+    const auto recover = [&](const char* date, const QString& amount) {
+        return SqlQuery(m_f->db(), "INSERT INTO payroll (ID, ddate, loanrec, company) VALUES (1, ?, ?, 'OTHER')")
+            .bind(QString::fromLatin1(date))
+            .bind(*Currency::parse(amount))
+            .exec()
+            .ok();
+    };
+    QVERIFY(recover("2025-12-31", recovered));
     chooseName(0);
     QCOMPARE(text("Label24"), recovered);
     QCOMPARE(text("Text1"), QStringLiteral("5000"));
@@ -258,9 +258,7 @@ void TestPayrollWindow::loanDeductionIsWhatIsStillOwed()
     QFETCH(QString, meanwhile);
     QFETCH(QString, saved);
     if (meanwhile != "0")
-        QVERIFY(SqlQuery(m_f->db(), "INSERT INTO payroll (ID, ddate, loanrec, company) VALUES (1, '2026-01-31', ?, 'OTHER')")
-                    .bind(*Currency::parse(meanwhile))
-                    .exec());
+        QVERIFY(recover("2026-01-31", meanwhile));
     type("txtNumDays", "31");
     save();
     QCOMPARE(stored().size(), 1);
