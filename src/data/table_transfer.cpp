@@ -4,6 +4,7 @@
 #include "data/database.h"
 #include "data/dialect.h"
 #include "data/password_hash.h"
+#include "data/safe_file.h"
 #include "data/schema.h"
 #include "data/sql_query.h"
 #include "data/employee_repository.h"
@@ -14,7 +15,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLocale>
-#include <QSaveFile>
 #include <QSet>
 #include <QTextStream>
 
@@ -751,8 +751,10 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
 
 Result<QList<Count>> exportFolder(const Database& database, const QString& folder, const Progress& progress)
 {
-    if (!QDir().mkpath(folder))
-        return Status::failure(QStringLiteral("The folder %1 cannot be made.").arg(QDir::toNativeSeparators(folder)));
+    // Salaries and password hashes: a folder made here is the owner's only, like the files; a folder
+    // that was there (a shared one) keeps its mode.
+    if (Status made = makeFolder(folder, FileAccess::OwnerOnly); !made)
+        return made;
     QList<Count> counts;
     // One snapshot for every table, so that the files agree with one another.
     Transaction transaction(database);
@@ -762,8 +764,6 @@ Result<QList<Count>> exportFolder(const Database& database, const QString& folde
         if (Status s = execute(database, QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
             !s)
             return s;
-    // Salaries and password hashes: the files are the owner's only, like the database.
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     for (const Table& table : tables()) {
         QStringList names;
         for (const Column& column : table.columns)
@@ -773,9 +773,9 @@ Result<QList<Count>> exportFolder(const Database& database, const QString& folde
                                      .arg(names.join(QStringLiteral(", ")), sqlName(table.name), order));
         if (Status s = query.exec(); !s)
             return s;
-        QSaveFile file(QDir(folder).filePath(table.fileName()));
-        if (!file.open(QIODevice::WriteOnly))
-            return Status::failure(QStringLiteral("%1 cannot be written: %2").arg(file.fileName(), file.errorString()));
+        SafeFile file(QDir(folder).filePath(table.fileName()));
+        if (Status opened = file.open(); !opened)
+            return opened;
         QByteArray lines = names.join(QLatin1Char(',')).toUtf8() + "\r\n";
         Count count{table.name};
         while (query.next()) {
@@ -801,9 +801,8 @@ Result<QList<Count>> exportFolder(const Database& database, const QString& folde
         if (Status s = query.readFailure(); !s)
             return s;
         file.write(lines);
-        if (!file.commit())
-            return Status::failure(QStringLiteral("%1 cannot be written: %2").arg(file.fileName(), file.errorString()));
-        QFile::setPermissions(file.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        if (Status written = file.commit(); !written)
+            return written;
         counts << count;
         if (progress)
             progress(QStringLiteral("%1: %2 rows written").arg(table.fileName(), grouped(count.stored)));

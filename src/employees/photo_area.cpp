@@ -1,11 +1,13 @@
 #include "photo_area.h"
 
+#include "data/safe_file.h"
 #include "employees/camera.h"
 #include "ui/prompter.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -59,8 +61,14 @@ PhotoArea::PhotoArea(Prompter& prompter, const Controls& controls, std::unique_p
     });
     connect(m_controls.save, &QPushButton::clicked, this, &PhotoArea::saveFrame);
     connect(m_controls.browse, &QPushButton::clicked, this, &PhotoArea::browse);
-    // A path typed into the box shows its picture once the box is left.
-    connect(m_controls.path, &QLineEdit::editingFinished, this, [this] { showFile(m_controls.path->text()); });
+    // A path typed into the box shows its picture once the box is left; the box keeps what it
+    // showed before until then, so that a path that is not a picture can be put back.
+    m_controls.path->setProperty("kestrelShown", m_controls.path->text());
+    connect(m_controls.path, &QLineEdit::editingFinished, this, [this] {
+        const QString typed = m_controls.path->text().trimmed();
+        if (typed != m_controls.path->property("kestrelShown").toString())
+            choose(typed);
+    });
 }
 
 PhotoArea* PhotoArea::attach(QWidget* window, Prompter& prompter, std::unique_ptr<Camera> camera)
@@ -68,7 +76,7 @@ PhotoArea* PhotoArea::attach(QWidget* window, Prompter& prompter, std::unique_pt
     const Controls controls{named<QListWidget>(window, "lstDevices"), named<QPushButton>(window, "cmdStart"),
                             named<QPushButton>(window, "cmdStop"),    named<QPushButton>(window, "Command1"),
                             named<QPushButton>(window, "cmdBrowse"),  named<QLabel>(window, "Image1"),
-                            named<QLineEdit>(window, "Text14")};
+                            named<QLineEdit>(window, "Text14"),       window->findChild<QLineEdit*>("txtIDNo")};
     return new PhotoArea(prompter, controls, camera ? std::move(camera) : systemCamera(), window);
 }
 
@@ -124,23 +132,43 @@ void PhotoArea::saveFrame()
         return;
     }
     showImage(frame);
+    // Named for the employee and with its type, so that the dialog's question about replacing a
+    // file is asked of the name that will be written.
+    const QString number = m_controls.number ? m_controls.number->text().trimmed() : QString();
+    const QString suggested = (number.isEmpty() ? QStringLiteral("Photograph") : number) + QStringLiteral(".bmp");
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    QString path =
-        m_prompter.saveFileName(QStringLiteral("Save Photograph"), QDir(folder).filePath(QStringLiteral("Webcam1")),
-                                QStringLiteral("Bitmap (*.bmp);;JPG (*.jpg)"));
+    QString path = m_prompter.saveFileName(QStringLiteral("Save Photograph"), QDir(folder).filePath(suggested),
+                                           QStringLiteral("Bitmap (*.bmp);;JPG (*.jpg)"));
     if (path.isEmpty())
         return;
-    // A name without a picture type ("R.PATEL") is saved as a bitmap.
+    // A name typed without a picture type ("R.PATEL") is saved as a bitmap; the dialog did not ask
+    // about that name, so it is asked here before a file is replaced.
     static const QStringList types = {QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("jpeg"),
                                       QStringLiteral("png")};
-    if (!types.contains(QFileInfo(path).suffix().toLower()))
+    if (!types.contains(QFileInfo(path).suffix().toLower())) {
         path += QStringLiteral(".bmp");
-    // The file's format follows its name: a .jpg file holds JPEG data.
-    if (!frame.save(path)) {
-        m_prompter.error(QStringLiteral("The photograph cannot be saved as %1.").arg(QDir::toNativeSeparators(path)));
+        if (QFileInfo::exists(path) &&
+            !m_prompter.question(QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                     .arg(QDir::toNativeSeparators(path)),
+                                 Prompter::Icon::Warning))
+            return;
+    }
+    // The file's format follows its name: a .jpg file holds JPEG data. Written whole or not at all.
+    SafeFile file(path, FileAccess::AsUmask);
+    Status written = file.open();
+    if (written) {
+        QImageWriter writer(&file.device(), QFileInfo(path).suffix().toLower().toLatin1());
+        if (!writer.write(frame))
+            written = Status::failure(writer.errorString());
+        else
+            written = file.commit();
+    }
+    if (!written) {
+        m_prompter.error(QStringLiteral("The photograph cannot be saved as %1: %2")
+                             .arg(QDir::toNativeSeparators(path), written.error()));
         return;
     }
-    m_controls.path->setText(QFileInfo(path).absoluteFilePath());
+    setPath(QFileInfo(path).absoluteFilePath());
 }
 
 void PhotoArea::browse()
@@ -151,12 +179,18 @@ void PhotoArea::browse()
     const QString path = m_prompter.openFileName(QStringLiteral("Employee's Photo"), folder,
                                                  QStringLiteral("Pictures (*.bmp *.jpg *.jpeg *.png)"));
     if (!path.isEmpty())
-        showFile(QFileInfo(path).absoluteFilePath());
+        choose(QFileInfo(path).absoluteFilePath());
+}
+
+void PhotoArea::setPath(const QString& path)
+{
+    m_controls.path->setText(path);
+    m_controls.path->setProperty("kestrelShown", path);
 }
 
 void PhotoArea::showFile(const QString& path)
 {
-    m_controls.path->setText(path);
+    setPath(path);
     QImageReader reader(path);
     reader.setAutoTransform(true);
     const QImage image = path.isEmpty() ? QImage() : reader.read();
@@ -166,9 +200,30 @@ void PhotoArea::showFile(const QString& path)
         showImage(image);
 }
 
+bool PhotoArea::choose(const QString& path)
+{
+    const QString earlier = m_controls.path->property("kestrelShown").toString();
+    if (path.isEmpty()) {
+        clear();
+        return true;
+    }
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        m_prompter.warning(QStringLiteral("%1 cannot be read as a picture (%2). The photograph stays as it was.")
+                               .arg(QDir::toNativeSeparators(path), reader.errorString()));
+        m_controls.path->setText(earlier);
+        return false;
+    }
+    setPath(path);
+    showImage(image);
+    return true;
+}
+
 void PhotoArea::clear()
 {
-    m_controls.path->clear();
+    setPath(QString());
     m_controls.picture->clear();
 }
 

@@ -1,5 +1,6 @@
 #include "report_files.h"
 
+#include "data/safe_file.h"
 #include "reports/report_pages.h"
 
 #include <QFile>
@@ -8,7 +9,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 
 namespace report {
 
@@ -91,23 +91,17 @@ Status writeCsv(const Document& document, const QString& path)
 
 Status writeFile(const QByteArray& bytes, const QString& path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Status::failure(cannotWrite(path, file.errorString()));
-    file.write(bytes);
-    if (!file.commit())
-        return Status::failure(cannotWrite(path, file.errorString()));
-    return {};
+    return writeFileSafely(path, bytes);
 }
 
 Result<bool> writePdf(const Document& document, const QString& path, const Progress& progress)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Status::failure(cannotWrite(path, file.errorString()));
+    SafeFile file(path);
+    if (Status opened = file.open(); !opened)
+        return opened;
     bool done = false;
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&file.device());
         writer.setTitle(document.title);
         writer.setCreator(QStringLiteral("Kestrel"));
         writer.setResolution(600);
@@ -119,12 +113,11 @@ Result<bool> writePdf(const Document& document, const QString& path, const Progr
         painter.end();
     }
     if (!done) {
-        file.cancelWriting();
-        file.commit();
+        file.cancel();
         return false;
     }
-    if (!file.commit())
-        return Status::failure(cannotWrite(path, file.errorString()));
+    if (Status written = file.commit(); !written)
+        return written;
     return true;
 }
 

@@ -5,10 +5,12 @@
 #include "reports/report_grid.h"
 #include "reports/report_pages.h"
 #include "support/amounts.h"
+#include "support/file_size_limit.h"
 #include "support/test_database.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QPainter>
 #include <QPrinter>
@@ -277,6 +279,8 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.read(5) == "%PDF-");
         file.close();
+        // Pay data: the owner's only, whatever the umask.
+        QCOMPARE(file.permissions() & (QFile::ReadGroup | QFile::ReadOther), QFileDevice::Permissions());
 
         // A cancelled export keeps the file that was there.
         const QByteArray before = [&] {
@@ -298,6 +302,35 @@ private slots:
         QVERIFY(!writePdf(d, nowhere));
         QVERIFY(!writeCsv(d, nowhere));
         QVERIFY(!QFile::exists(nowhere));
+    }
+
+    // A disk that fills while the file is written: the writer says so, and the old file stays,
+    // with no partial file beside it.
+    void fullDiskKeepsTheOldFile_data()
+    {
+        QTest::addColumn<bool>("pdf");
+        QTest::newRow("csv") << false;
+        QTest::newRow("pdf") << true;
+    }
+    void fullDiskKeepsTheOldFile()
+    {
+        QFETCH(bool, pdf);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(pdf ? QStringLiteral("keep.pdf") : QStringLiteral("keep.csv"));
+        QVERIFY(writeFile("old report", path));
+        const Document d = table(pdf ? 200 : 2000);
+        const QString failure = failureUnderFileSizeLimit(4096, [&]() -> Status {
+            if (!pdf)
+                return writeCsv(d, path);
+            const auto written = writePdf(d, path);
+            return written ? Status() : written.status();
+        });
+        QVERIFY2(failure.contains(QStringLiteral("cannot be written")) && failure.contains(QStringLiteral("large")),
+                 qPrintable(failure));
+        QFile kept(path);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("old report"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(path).fileName()});
     }
 
     void companyHeading_data()
