@@ -1,5 +1,6 @@
 #include "database.h"
 
+#include "data/safe_file.h"
 #include "data/schema.h"
 #include "data/sql_query.h"
 
@@ -25,15 +26,10 @@ Status prepareFile(const QString& path)
     const QFileInfo info(path);
     if (info.exists())
         return info.isFile() ? Status() : failure(path, QStringLiteral("it is not a file"));
-    const QDir folder = info.absoluteDir();
-    if (!folder.exists() && !QDir().mkpath(folder.absolutePath()))
-        return failure(
-            path,
-            QStringLiteral("the folder %1 cannot be created").arg(QDir::toNativeSeparators(folder.absolutePath())));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return failure(path, file.errorString());
-    file.setPermissions(ownerOnly);
+    if (Status made = makeFolder(info.absolutePath(), FileAccess::OwnerOnly); !made)
+        return failure(path, made.error());
+    if (Status created = createEmptyFile(path); !created)
+        return failure(path, created.error());
     return {};
 }
 
@@ -46,7 +42,7 @@ Database::~Database()
     close();
 }
 
-Status Database::open(const QString& location)
+Status Database::open(const QString& location, Access access)
 {
     close();
     QString wrong;
@@ -54,21 +50,27 @@ Status Database::open(const QString& location)
     if (!parsed)
         return failure(DatabaseLocation::shown(location), wrong);
     m_location = *parsed;
-    return m_location.backend == Backend::SQLite ? openFile(m_location.path) : openServer();
+    m_access = access;
+    return m_location.backend == Backend::SQLite ? openFile(m_location.path, access) : openServer(access);
 }
 
-Status Database::openFile(const QString& path)
+Status Database::openFile(const QString& path, Access access)
 {
+    const bool readOnly = access != Access::ReadWrite;
     const bool existed = QFileInfo::exists(path);
-    if (Status prepared = prepareFile(path); !prepared)
-        return prepared;
+    if (readOnly && !QFileInfo(path).isFile())
+        return failure(path, existed ? QStringLiteral("it is not a file") : QStringLiteral("there is no such file"));
+    if (!readOnly)
+        if (Status prepared = prepareFile(path); !prepared)
+            return prepared;
 
     m_path = QFileInfo(path).absoluteFilePath();
     m_location.path = m_path;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(dialect::driverName(Backend::SQLite), m_connectionName);
         db.setDatabaseName(m_path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        db.setConnectOptions(readOnly ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000")
+                                      : QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
         if (!db.open()) {
             const QString reason = db.lastError().text();
             db = QSqlDatabase();
@@ -76,15 +78,23 @@ Status Database::openFile(const QString& path)
             return failure(path, reason);
         }
     }
-    QFile::setPermissions(m_path, ownerOnly);
-
-    // The first statements read the file header: a file that is not a database fails here.
     Status status;
-    for (const QString& statement : dialect::openingStatements(Backend::SQLite))
+    if (readOnly) {
+        // The first statement reads the file header: a file that is not a database fails here.
+        status = schema::checkReadable(*this, access == Access::Inspect);
+    } else {
+        // The first statement reads the file header: a file that is not a database, or another
+        // program's, fails here, before anything is written to it.
+        status = schema::refuseForeign(*this);
+        for (const QString& statement : dialect::openingStatements(Backend::SQLite))
+            if (status)
+                status = execute(*this, statement);
         if (status)
-            status = execute(*this, statement);
-    if (status)
-        status = schema::migrate(*this);
+            status = schema::migrate(*this);
+        // Others lose what they could read; the owner keeps what the file had (a read-only file stays so).
+        if (status)
+            QFile::setPermissions(m_path, QFile::permissions(m_path) & ownerOnly);
+    }
     if (!status) {
         close();
         if (!existed)
@@ -94,7 +104,7 @@ Status Database::openFile(const QString& path)
     return {};
 }
 
-Status Database::openServer()
+Status Database::openServer(Access access)
 {
     m_path = m_location.display();
     {
@@ -118,11 +128,53 @@ Status Database::openServer()
             return failure(m_path, reason);
         }
     }
-    if (Status status = schema::migrate(*this); !status) {
+    Status status;
+    if (access != Access::ReadWrite) {
+        status = execute(*this, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"));
+        if (status)
+            status = schema::checkReadable(*this, access == Access::Inspect);
+    } else {
+        status = schema::migrate(*this);
+    }
+    if (!status) {
         close();
         return failure(m_path, status.error());
     }
     return {};
+}
+
+Status Database::reopen()
+{
+    close();
+    return m_location.backend == Backend::SQLite ? openFile(m_location.path, m_access) : openServer(m_access);
+}
+
+bool Database::lostConnection(const QSqlError& error)
+{
+    // Class 08 is a connection failure; 57P01-57P03 the server shutting down or restarting.
+    const QString code = error.nativeErrorCode();
+    if (code.startsWith(QStringLiteral("08")) || code.startsWith(QStringLiteral("57P0")))
+        return true;
+    const QString text = error.text();
+    for (const char* sign : {"no connection to the server", "server closed the connection", "terminating connection",
+                             "could not receive data from server", "could not send data to server",
+                             "connection to server", "SSL connection has been closed"})
+        if (text.contains(QLatin1String(sign), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+bool Database::reconnect() const
+{
+    if (m_location.backend != Backend::PostgreSQL || m_transactionDepth > 0 || !QSqlDatabase::contains(m_connectionName))
+        return false;
+    QSqlDatabase db = connection();
+    db.close();
+    if (!db.open())
+        return false;
+    if (m_access != Access::ReadWrite)
+        return QSqlQuery(db).exec(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"));
+    return true;
 }
 
 void Database::close()
@@ -162,6 +214,9 @@ Transaction::Transaction(const Database& database, Kind kind)
         m_error = s.ok() ? QString() : s.error();
     } else if (m_level == 0) {
         m_active = m_db.transaction();
+        // Nothing has been done yet: a lost server connection is made again and the begin retried.
+        if (!m_active && Database::lostConnection(m_db.lastError()) && database.reconnect())
+            m_active = m_db.transaction();
         if (!m_active)
             m_error = m_db.lastError().text();
     } else {

@@ -4,6 +4,7 @@
 #include "data/status.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 #include <functional>
@@ -18,9 +19,15 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
+    // ReadOnly is for reports and exports: nothing is created, upgraded or changed (not even the
+    // file's mode), and a file that is not a Kestrel database of this version is refused.
+    // Inspect reads as ReadOnly but takes an older version too (a copy to restore, which is brought
+    // up to date once restored).
+    enum class Access { ReadWrite, ReadOnly, Inspect };
+
     // A file's path or postgresql://user@host:port/dbname (see DatabaseLocation). On failure the
     // message names the database and the reason.
-    Status open(const QString& location);
+    Status open(const QString& location, Access access = Access::ReadWrite);
     void close();
     bool isOpen() const;
 
@@ -28,15 +35,25 @@ public:
     // The file, or the PostgreSQL address, as the operator reads it.
     const QString& path() const { return m_path; }
     const DatabaseLocation& location() const { return m_location; }
+    // Opens the same database again, as it was opened (after a restore replaced its contents).
+    Status reopen();
+    // A server's connection, lost (the server restarted, the network dropped), is made again once
+    // per operation, never inside a transaction: the transaction's work is gone with the old
+    // connection, and it fails and says so. Whether the connection is open again.
+    bool reconnect() const;
+    bool inTransaction() const { return m_transactionDepth > 0; }
+    // Whether a failure means the server is out of reach rather than that the statement was wrong.
+    static bool lostConnection(const QSqlError& error);
     Backend backend() const { return m_location.backend; }
     int schemaVersion() const;
 
 private:
     friend class Transaction;
-    Status openFile(const QString& path);
-    Status openServer();
+    Status openFile(const QString& path, Access access);
+    Status openServer(Access access);
 
     QString m_connectionName;
+    Access m_access = Access::ReadWrite;
     QString m_path;
     DatabaseLocation m_location;
     mutable int m_transactionDepth = 0; // open Transaction objects on the connection

@@ -86,12 +86,35 @@ int currentVersion(const Database& database)
 
 namespace {
 
+// How many tables the database holds, all of them or only the version table.
+Result<qint64> tableCount(const Database& database, bool onlyVersionTable)
+{
+    QString sql = database.backend() == Backend::SQLite
+                      ? QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table'")
+                      : QStringLiteral("SELECT count(*) FROM information_schema.tables "
+                                       "WHERE table_schema = current_schema()");
+    if (onlyVersionTable)
+        sql += database.backend() == Backend::SQLite ? QStringLiteral(" AND name = 'schema_version'")
+                                                     : QStringLiteral(" AND table_name = 'schema_version'");
+    SqlQuery query(database, sql);
+    const auto count = query.single();
+    if (!count)
+        return count.status();
+    return count->toLongLong();
+}
+
 Status migrateNow(const Database& database)
 {
-    if (Status s = execute(database, QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version "
-                                                    "(version INTEGER NOT NULL)"));
-        !s)
-        return s;
+    const auto versioned = tableCount(database, true);
+    if (!versioned)
+        return versioned.status();
+    if (*versioned == 0) {
+        if (Status ours = refuseForeign(database); !ours)
+            return ours;
+        // Created only when missing, so that the server says nothing on every start.
+        if (Status s = execute(database, QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)")); !s)
+            return s;
+    }
     const int current = currentVersion(database);
     if (current > latestVersion())
         return Status::failure(
@@ -125,6 +148,38 @@ Status migrate(const Database& database)
     const Status migrated = migrateNow(database);
     execute(database, QStringLiteral("SELECT pg_advisory_unlock(7310)"));
     return migrated;
+}
+
+Status refuseForeign(const Database& database)
+{
+    const auto versioned = tableCount(database, true);
+    if (!versioned)
+        return versioned.status();
+    if (*versioned > 0)
+        return {};
+    const auto tables = tableCount(database, false);
+    if (!tables)
+        return tables.status();
+    if (*tables > 0)
+        return Status::failure(QStringLiteral("it is not a Kestrel database (it holds other tables)"));
+    return {};
+}
+
+Status checkReadable(const Database& database, bool acceptOlder)
+{
+    const auto versioned = tableCount(database, true);
+    if (!versioned)
+        return versioned.status();
+    if (*versioned == 0)
+        return Status::failure(QStringLiteral("it is not a Kestrel database"));
+    const int current = currentVersion(database);
+    if (current > latestVersion())
+        return Status::failure(
+            QStringLiteral("the file was written by a newer version of Kestrel (schema %1)").arg(current));
+    if (current < latestVersion() && !acceptOlder)
+        return Status::failure(QStringLiteral("it was written by an older version of Kestrel; open it once in "
+                                              "Kestrel to bring it up to date"));
+    return {};
 }
 
 Result<bool> holdsNoData(const Database& database)

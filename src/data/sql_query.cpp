@@ -77,10 +77,33 @@ SqlQuery::SqlQuery(const Database& database, const QString& sql)
             m_prepareError = QStringLiteral("Only one statement can run at a time");
         return;
     }
-    m_query.emplace(connection);
+    m_database = &database;
+    m_sql = sql;
+    if (!prepareOnServer() && Database::lostConnection(m_query->lastError()) && database.reconnect())
+        prepareOnServer();
+    if (!m_prepareError.isEmpty())
+        m_prepareError = serverFailure(m_query->lastError()).error();
+}
+
+bool SqlQuery::prepareOnServer()
+{
+    m_query.emplace(m_database->connection());
     m_query->setForwardOnly(true);
-    if (!m_query->prepare(sql))
-        m_prepareError = m_query->lastError().text();
+    const bool prepared = m_query->prepare(m_sql);
+    m_prepareError = prepared ? QString() : m_query->lastError().text();
+    return prepared;
+}
+
+Status SqlQuery::serverFailure(const QSqlError& error) const
+{
+    if (!Database::lostConnection(error))
+        return Status::failure(error.text());
+    if (m_database->inTransaction())
+        return Status::failure(QStringLiteral("The connection to the server was lost during the change; none of it "
+                                              "was stored. Try again. (%1)")
+                                   .arg(error.text().trimmed()));
+    return Status::failure(QStringLiteral("The server %1 cannot be reached: %2")
+                               .arg(m_database->path(), error.text().trimmed()));
 }
 
 SqlQuery::~SqlQuery()
@@ -118,9 +141,20 @@ Status SqlQuery::exec()
     if (!m_prepareError.isEmpty())
         return Status::failure(m_prepareError);
     if (!m_handle) {
-        if (!m_query->exec())
-            return Status::failure(m_query->lastError().text());
-        return {};
+        if (m_query->exec())
+            return {};
+        // Once, outside a transaction: the statement is prepared again on a new connection, with
+        // the same values.
+        if (Database::lostConnection(m_query->lastError()) && m_database->reconnect()) {
+            const QVariantList values = m_query->boundValues();
+            if (prepareOnServer()) {
+                for (const QVariant& value : values)
+                    m_query->addBindValue(value);
+                if (m_query->exec())
+                    return {};
+            }
+        }
+        return serverFailure(m_query->lastError());
     }
     sqlite3_reset(m_statement);
     sqlite3_clear_bindings(m_statement);
@@ -352,4 +386,9 @@ Result<bool> anyRowIn(const Database& database, const QStringList& tables, const
             return true;
     }
     return false;
+}
+
+sqlite3* sqliteConnection(const Database& database)
+{
+    return sqliteHandle(database.connection());
 }

@@ -73,7 +73,12 @@ private:
     void finish();
     Status stepFailure() const;
 
+    // Not on SQLite: a lost server connection is made again once, outside a transaction.
+    bool prepareOnServer();
+    Status serverFailure(const QSqlError& error) const;
     std::optional<QSqlQuery> m_query; // not on SQLite
+    const Database* m_database = nullptr;
+    QString m_sql;
     QString m_prepareError;
     // SQLite only.
     sqlite3* m_handle = nullptr;
@@ -119,6 +124,9 @@ Result<qint64> numberGiven(SqlQuery& insert);
 
 // Runs one statement without values (pragmas, schema).
 Status execute(const Database& database, const QString& sql);
+// The SQLite library's own connection under the open database; null for a server database, or when
+// the driver runs on a copy of SQLite of its own.
+sqlite3* sqliteConnection(const Database& database);
 
 // Whether any of the tables holds a row, or a row that meets condition (a WHERE clause, with one
 // bound value when value is given).

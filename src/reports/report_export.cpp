@@ -332,7 +332,7 @@ int runExport(const QString& databasePath, const ExportRequest& request, QTextSt
         return wrongArguments;
     }
     Database db(QStringLiteral("kestrel-export"));
-    if (Status opened = db.open(databasePath); !opened) {
+    if (Status opened = db.open(databasePath, Database::Access::ReadOnly); !opened) {
         log << opened.error() << '\n';
         return failed;
     }

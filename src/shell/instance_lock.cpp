@@ -9,13 +9,15 @@
 
 QString InstanceLock::lockPathFor(const QString& databasePath)
 {
-    // A server database is shared by the office; the lock keeps one program per workstation on it,
-    // in the workstation's temporary folder, named for the database however its address is written.
+    // A server database is shared by the office; the lock keeps one program per workstation user on
+    // it, named for the database however its address is written. It lies in the user's own runtime
+    // folder: in the shared temporary folder another user's stale lock, or a file any user made under
+    // the predictable name, would lock everybody else out.
     if (DatabaseLocation::namesServer(databasePath)) {
         const auto location = DatabaseLocation::parse(databasePath);
         const QString key = location ? location->display() : databasePath;
         const QByteArray digest = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex();
-        return QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
+        return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation))
             .filePath(QStringLiteral("kestrel-") + QString::fromLatin1(digest.left(16)) + QStringLiteral(".lock"));
     }
     return QFileInfo(databasePath).absoluteFilePath() + QStringLiteral(".lock");

@@ -17,7 +17,7 @@ public:
     QString failure() const { return m_failure; }
     bool isLocked() const;
     void unlock();
-    // Beside a database file; for a server database, in this user's data folder.
+    // Beside a database file; for a server database, in this user's runtime folder.
     static QString lockPathFor(const QString& databasePath);
 
 private:

@@ -2,14 +2,23 @@
 #include "data/employee_repository.h"
 #include "data/loan_repository.h"
 #include "data/payroll_repository.h"
+#include "data/revision_repository.h"
+#include "data/table_transfer.h"
 #include "data/sql_query.h"
 #include "support/test_database.h"
 
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QSemaphore>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
 #include <atomic>
+#include <csignal>
+#include <functional>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <memory>
 
 namespace {
@@ -72,7 +81,36 @@ PayrollTransaction payOfEmployee1(QDate month, Currency offered)
     return t;
 }
 
+// Work that changes the database in several statements, and what must hold of it however far the
+// work got: all of an operation or none of it.
+struct Interrupted {
+    std::function<void(Database&)> prepare; // in the test's own process
+    std::function<void(Database&)> work;    // in the child, until it is killed
+    std::function<QString(TestDatabase&)> broken; // what does not hold afterwards; empty when all is well
+};
+
+// Runs work in a child process with a connection of its own, and kills it (SIGKILL, as a power cut
+// or the task manager would) after the given time.
+bool killMidWay(const QString& location, const std::function<void(Database&)>& work, int afterMs)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        Database db(QStringLiteral("killed"));
+        if (!db.open(location))
+            ::_exit(3);
+        work(db);
+        ::_exit(0); // the work ended before the kill: the test cannot tell anything
+    }
+    QThread::msleep(afterMs);
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Interrupted)
 
 // Two workstations save at the same time: every row is kept, and the numbers the database gives
 // are all different.
@@ -171,6 +209,138 @@ private slots:
         // The next number follows all of them, and every number the payroll refers to.
         QCOMPARE(EmployeeRepository(t.db()).nextId().value(),
                  std::max(t.count("SELECT max(ID) FROM emp"), t.count("SELECT max(ID) FROM payroll")) + 1);
+    }
+
+    // A workstation killed in the middle of an import, an increment or a bulk deletion: opened
+    // again, the database is whole and holds each operation entirely or not at all.
+    void killedMidWayLeavesNothingHalfDone_data()
+    {
+        QTest::addColumn<Interrupted>("operation");
+        // Each increment adds 1 rupee to the rate and writes 12 arrears rows, then the rate.
+        const auto increments = [](Database& db) {
+            Currency rate = Currency::fromUnits(100000000);
+            for (int i = 0;; ++i) {
+                Revision r{1, "RAMESH", Currency::fromUnits(10000), QDate(2026, 12, 1), QTime(10, 0), QDate(2026, 1, 1),
+                           QDate(2026, 12, 31), "ACME"};
+                QList<ArrearsRow> arrears;
+                for (int m = 1; m <= 12; ++m)
+                    arrears << ArrearsRow{1, "RAMESH", Currency::fromUnits(10000), QStringLiteral("March2026"),
+                                          Currency::fromUnits(250000), Currency::fromUnits(10000), "ACME",
+                                          QDate(2026, m, 28)};
+                const Currency next = *rate.plus(Currency::fromUnits(10000));
+                if (Status saved = RevisionRepository(db).saveIncrement(r, arrears, rate, next); !saved) {
+                    qWarning("%s", qPrintable(saved.error()));
+                    return;
+                }
+                rate = next;
+            }
+        };
+        QTest::newRow("increment") << Interrupted{
+            [](Database& db) {
+                SqlQuery(db, "INSERT INTO emp (ID, emname, basicrate) VALUES (1, 'RAMESH', 100000000)").exec();
+            },
+            increments,
+            [](TestDatabase& t) {
+                const qint64 done = t.count("SELECT count(*) FROM incre");
+                if (t.count("SELECT count(*) FROM arr") != 12 * done)
+                    return QStringLiteral("%1 increments, %2 arrears rows").arg(done).arg(t.count("SELECT count(*) FROM arr"));
+                if (t.count("SELECT basicrate FROM emp WHERE ID = 1") != 100000000 + 10000 * done)
+                    return QStringLiteral("%1 increments, rate %2").arg(done).arg(t.count("SELECT basicrate FROM emp"));
+                return QString();
+            }};
+        // A company's 20,000 transactions written and deleted again and again.
+        QTest::newRow("bulk deletion") << Interrupted{
+            [](Database&) {},
+            [](Database& db) {
+                for (;;) {
+                    inTransaction(db, [&] {
+                        return SqlQuery(db, "INSERT INTO payroll (ID, ddate, netpay, company) "
+                                            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+                                            "SELECT i, '2026-03-31', 100, 'ACME' FROM n")
+                            .exec();
+                    });
+                    if (!PayrollRepository(db).removeAll(QStringLiteral("ACME")))
+                        return;
+                }
+            },
+            [](TestDatabase& t) {
+                const qint64 rows = t.count("SELECT count(*) FROM payroll");
+                return rows == 0 || rows == 20000 ? QString() : QStringLiteral("%1 rows of 20,000 left").arg(rows);
+            }};
+        QTest::newRow("import") << Interrupted{
+            [](Database&) {},
+            [](Database& db) {
+                transfer::ImportOptions options;
+                transfer::importFolder(db, qEnvironmentVariable("KESTREL_KILL_IMPORT_FOLDER"), options);
+            },
+            [](TestDatabase& t) {
+                const qint64 rows = t.count("SELECT count(*) FROM payroll");
+                const qint64 employees = t.count("SELECT count(*) FROM emp");
+                return (rows == 0 && employees == 0) || (rows == 30000 && employees == 300)
+                           ? QString()
+                           : QStringLiteral("%1 payroll rows and %2 employees imported").arg(rows).arg(employees);
+            }};
+    }
+    void killedMidWayLeavesNothingHalfDone()
+    {
+        QFETCH(Interrupted, operation);
+        // The import's files, written once: 300 employees and 30,000 transactions.
+        QTemporaryDir files;
+        {
+            TestDatabase source;
+            QVERIFY(SqlQuery(source.db(), "INSERT INTO emp (ID, emname) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                                          "SELECT i + 1 FROM n WHERE i < 300) SELECT i, 'EMPLOYEE ' || i FROM n")
+                        .exec());
+            QVERIFY(SqlQuery(source.db(), "INSERT INTO payroll (ID, ddate, netpay, company) WITH RECURSIVE n(i) AS "
+                                          "(SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 29999) "
+                                          "SELECT 1 + i % 300, '2026-03-31', 100, 'ACME' FROM n")
+                        .exec());
+            QVERIFY(transfer::exportFolder(source.db(), files.path()));
+        }
+        qputenv("KESTREL_KILL_IMPORT_FOLDER", files.path().toUtf8());
+        TestDatabase t;
+        operation.prepare(t.db());
+        // The child must not share this connection: it is closed across the fork, and opened again.
+        t.db().close();
+        const int after = 150 + int(QRandomGenerator::global()->bounded(400));
+        QVERIFY2(killMidWay(t.path(), operation.work, after), "the operation ended before it could be killed");
+        QVERIFY(t.db().open(t.path()));
+        if (!TestDatabase::onServer())
+            QCOMPARE(SqlQuery(t.db(), "PRAGMA integrity_check").single()->toString(), QStringLiteral("ok"));
+        const QString broken = operation.broken(t);
+        QVERIFY2(broken.isEmpty(), qPrintable(broken));
+    }
+
+    // The server restarts under a running program: the next operation connects again and works; a
+    // transaction open across the restart fails, says so, and stores nothing.
+    void aRestartedServerIsReachedAgain()
+    {
+        if (!TestDatabase::onServer())
+            QSKIP("a server restarted under the program");
+        const QString cluster = qEnvironmentVariable("KESTREL_TEST_POSTGRES_CLUSTER");
+        if (cluster.isEmpty())
+            QSKIP("KESTREL_TEST_POSTGRES_CLUSTER is not set (./test sets it)");
+        const auto restart = [&] {
+            QProcess script;
+            script.start(QStringLiteral(KESTREL_SOURCE_DIR "/scripts/test-postgres"), {QStringLiteral("restart"), cluster});
+            return script.waitForFinished(60000) && script.exitCode() == 0;
+        };
+        TestDatabase t;
+        QVERIFY(SqlQuery(t.db(), "INSERT INTO dept (dept) VALUES ('ACCOUNTS')").exec());
+        QVERIFY(restart());
+        QCOMPARE(t.count("SELECT count(*) FROM dept"), 1);
+        const Status during = inTransaction(t.db(), [&] {
+            if (Status s = SqlQuery(t.db(), "INSERT INTO dept (dept) VALUES ('STORES')").exec(); !s)
+                return s;
+            if (!restart())
+                return Status::failure(QStringLiteral("the server did not restart"));
+            return SqlQuery(t.db(), "INSERT INTO dept (dept) VALUES ('WORKSHOP')").exec();
+        });
+        QVERIFY(!during);
+        QVERIFY2(during.error().contains(QStringLiteral("connection to the server was lost")), qPrintable(during.error()));
+        QCOMPARE(t.count("SELECT count(*) FROM dept"), 1);
+        QVERIFY(SqlQuery(t.db(), "INSERT INTO dept (dept) VALUES ('STORES')").exec());
+        QCOMPARE(t.count("SELECT count(*) FROM dept"), 2);
     }
 };
 

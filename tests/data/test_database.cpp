@@ -3,7 +3,10 @@
 #include "data/schema.h"
 #include "data/sql_query.h"
 
+#include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QFileInfo>
 #include <QSqlRecord>
 #include <QTemporaryDir>
@@ -13,6 +16,7 @@
 
 using Setup = std::function<QString(const QTemporaryDir&)>; // prepares a file, gives its path
 Q_DECLARE_METATYPE(Setup)
+Q_DECLARE_METATYPE(Database::Access)
 
 class TestDatabaseFile : public QObject {
     Q_OBJECT
@@ -25,6 +29,7 @@ private slots:
     void nestedTransactionsCompose();
     void fileThatCannotBeOpenedIsReported_data();
     void fileThatCannotBeOpenedIsReported();
+    void readingLeavesTheFileAsItWas();
     void idsAreNeverReused();
     void valuesComeBackAsBound_data();
     void valuesComeBackAsBound();
@@ -149,39 +154,102 @@ void TestDatabaseFile::nestedTransactionsCompose()
 void TestDatabaseFile::fileThatCannotBeOpenedIsReported_data()
 {
     QTest::addColumn<Setup>("setup");
+    QTest::addColumn<Database::Access>("access");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("not a database") << Setup([](const QTemporaryDir& dir) {
+    const auto notADatabase = [](const QTemporaryDir& dir) {
         QFile file(dir.filePath("notes.db"));
         file.open(QIODevice::WriteOnly);
         file.write(QByteArray(4096, 'x'));
         return file.fileName();
-    }) << "not a database";
+    };
+    // Another program's SQLite file, given by mistake: it must not be filled with our tables.
+    const auto foreignDatabase = [](const QTemporaryDir& dir) {
+        const QString path = dir.filePath("accounts.sqlite");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "foreign");
+            db.setDatabaseName(path);
+            db.open();
+            QSqlQuery(db).exec("CREATE TABLE ledger (entry TEXT)");
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("foreign");
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        return path;
+    };
+    const auto rw = Database::Access::ReadWrite;
+    const auto ro = Database::Access::ReadOnly;
+    QTest::newRow("not a database") << Setup(notADatabase) << rw << "not a database";
+    QTest::newRow("not a database, to read") << Setup(notADatabase) << ro << "not a database";
+    QTest::newRow("another program's database") << Setup(foreignDatabase) << rw << "not a Kestrel database";
+    QTest::newRow("another program's database, to read") << Setup(foreignDatabase) << ro << "not a Kestrel database";
+    QTest::newRow("missing, to read") << Setup([](const QTemporaryDir& dir) { return dir.filePath("hr.db"); }) << ro
+                                      << "there is no such file";
     // A folder that cannot be made, even by root: its parent is a plain file.
     QTest::newRow("folder that cannot be made") << Setup([](const QTemporaryDir& dir) {
         QFile(dir.filePath("blocker")).open(QIODevice::WriteOnly);
         return dir.filePath("blocker/data/hr.db");
-    }) << "cannot be created";
+    }) << rw << "cannot be made";
     QTest::newRow("newer schema") << Setup([](const QTemporaryDir& dir) {
         const QString path = dir.filePath("hr.db");
         Database db;
         db.open(path);
         SqlQuery(db, "INSERT INTO schema_version (version) VALUES (?)").bind(schema::latestVersion() + 1).exec();
         return path;
-    }) << "newer version";
+    }) << rw << "newer version";
 }
 
 void TestDatabaseFile::fileThatCannotBeOpenedIsReported()
 {
     QFETCH(Setup, setup);
+    QFETCH(Database::Access, access);
     QFETCH(QString, reason);
     QTemporaryDir dir;
     const QString path = setup(dir);
-    const qint64 size = QFileInfo(path).size();
+    const bool existed = QFileInfo::exists(path);
+    const QByteArray bytes = existed ? [&] {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }() : QByteArray();
+    const auto permissions = QFile::permissions(path);
     Database db;
-    const Status opened = db.open(path);
+    const Status opened = db.open(path, access);
     QVERIFY(!opened && !db.isOpen());
     QVERIFY2(opened.error().contains(path) && opened.error().contains(reason), qPrintable(opened.error()));
-    QCOMPARE(QFileInfo(path).size(), size); // the file is left as it was
+    // The file is left as it was: its bytes and its mode, or not there at all.
+    QCOMPARE(QFileInfo::exists(path), existed);
+    if (existed) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll() == bytes);
+        QCOMPARE(QFile::permissions(path), permissions);
+    }
+}
+
+// Reports read a database that the operator may only read (mode 0400, in a folder that cannot be
+// written): it opens, and its mode stays.
+void TestDatabaseFile::readingLeavesTheFileAsItWas()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("archive");
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = QDir(folder).filePath("hr.db");
+    {
+        Database db;
+        QVERIFY(db.open(path));
+        QVERIFY(SqlQuery(db, "INSERT INTO dept (dept) VALUES ('STORES')").exec());
+    }
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    {
+        Database db;
+        const Status opened = db.open(path, Database::Access::ReadOnly);
+        QVERIFY2(opened, qPrintable(opened.error()));
+        QCOMPARE(SqlQuery(db, "SELECT dept FROM dept").single()->toString(), QStringLiteral("STORES"));
+        QVERIFY(!SqlQuery(db, "INSERT INTO dept (dept) VALUES ('ACCOUNTS')").exec());
+    }
+    QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), QFile::ReadOwner);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 void TestDatabaseFile::idsAreNeverReused()
