@@ -1,5 +1,6 @@
 #include "app/demo_data.h"
 #include "common/clock.h"
+#include "data/backup_service.h"
 #include "data/database.h"
 #include "data/table_transfer.h"
 #include "employees/employee_windows.h"
@@ -9,16 +10,19 @@
 #include "reports/report_export.h"
 #include "shell/shell_controller.h"
 #include "shell/shell_windows.h"
+#include "shell/instance_lock.h"
 #include "shell/startup.h"
 #include "ui/prompter.h"
 #include "ui/window_catalogue.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstring>
 #include <memory>
 
@@ -34,11 +38,12 @@ bool onlyPrints(int argc, char** argv)
     return false;
 }
 
-// Whether the arguments move the tables in or out (--import, --export) rather than open windows.
+// Whether the arguments move the tables in or out (--import, --export) or restore a copy (--restore)
+// rather than open windows.
 bool asksForTransfer(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i)
-        for (const char* option : {"--import", "--export"})
+        for (const char* option : {"--import", "--export", "--restore"})
             if (std::strncmp(argv[i], option, std::strlen(option)) == 0)
                 return true;
     return false;
@@ -57,11 +62,27 @@ int runTransfer(const QString& location, const QString& importFolder, const QStr
         log << "There is no database at " << location << ".\n";
         return 2;
     }
+    // A mistyped folder is refused before the database is touched, so that nothing is created for it.
+    if (!importFolder.isEmpty() && !QFileInfo(importFolder).isDir()) {
+        log << "There is no folder " << QDir::toNativeSeparators(importFolder) << ".\n";
+        return 2;
+    }
+    // The export only reads; the import creates a new database file, removed again when nothing is stored.
+    const bool created = !DatabaseLocation::namesServer(location) && !QFileInfo::exists(location);
     Database db(QStringLiteral("kestrel-transfer"));
-    if (Status opened = db.open(location); !opened) {
+    if (Status opened = db.open(location, exportFolder.isEmpty() ? Database::Access::ReadWrite
+                                                                 : Database::Access::ReadOnly);
+        !opened) {
         log << opened.error() << '\n';
         return 1;
     }
+    const auto removeIfCreated = [&] {
+        if (!created)
+            return;
+        db.close();
+        for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+            QFile::remove(location + suffix);
+    };
     const auto say = [&](const QString& line) {
         log << line << '\n';
         log.flush();
@@ -76,6 +97,8 @@ int runTransfer(const QString& location, const QString& importFolder, const QStr
         return 0;
     }
     const auto imported = transfer::importFolder(db, importFolder, options, say);
+    if (!imported || !imported->stored())
+        removeIfCreated();
     if (!imported) {
         log << imported.error() << '\n';
         return 1;
@@ -93,6 +116,38 @@ int runTransfer(const QString& location, const QString& importFolder, const QStr
     for (const transfer::Count& count : imported->counts)
         stored += count.stored;
     log << "Imported " << stored << " rows of " << imported->counts.size() << " tables.\n";
+    return 0;
+}
+
+// Puts a backup copy back as the database, as the Master menu's Restore does. The exit code: 0
+// restored, 1 refused or failed (the database as it was), 2 the arguments are wrong.
+int runRestore(const QString& location, const QString& copy, QTextStream& log)
+{
+    if (!QFileInfo(copy).isFile()) {
+        log << "There is no copy at " << QDir::toNativeSeparators(copy) << ".\n";
+        return 2;
+    }
+    // Not under a running program: its windows would go on showing what is no longer there.
+    InstanceLock lock(location);
+    if (const auto held = lock.tryLock(); held != InstanceLock::Outcome::Locked) {
+        log << (held == InstanceLock::Outcome::HeldByAnother
+                    ? QStringLiteral("Kestrel is open on %1; close it there first.").arg(DatabaseLocation::shown(location))
+                    : lock.failure())
+            << '\n';
+        return 1;
+    }
+    Database db(QStringLiteral("kestrel-restore"));
+    if (Status opened = db.open(location); !opened) {
+        log << opened.error() << '\n';
+        return 1;
+    }
+    SystemClock clock;
+    const auto restored = restoreFrom(db, clock, copy);
+    if (!restored) {
+        log << restored.error() << '\n';
+        return 1;
+    }
+    log << restored->summary() << '\n';
     return 0;
 }
 
@@ -116,6 +171,9 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    // A file grown past the size limit (ulimit -f) fails its write, which the file writer reports,
+    // rather than ending the program with the file half written.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrel"));
     QCoreApplication::setApplicationName(QStringLiteral("kestrel"));
@@ -150,14 +208,29 @@ int main(int argc, char** argv)
                                             QStringLiteral("With --import: 03/05/2024 is 3 May (not 5 March)."));
     const QCommandLineOption appendOption(
         QStringLiteral("append"), QStringLiteral("With --import: add the rows to a database that holds data already."));
-    parser.addOptions({importOption, exportTablesOption, dayFirstOption, appendOption});
+    const QCommandLineOption restoreOption(
+        QStringLiteral("restore"),
+        QStringLiteral("Put the backup copy FILE back as the database (a .db copy for a database file, a .dump for a "
+                       "server database), after taking a copy of the database as it is."),
+        QStringLiteral("FILE"));
+    parser.addOptions({importOption, exportTablesOption, dayFirstOption, appendOption, restoreOption});
     if (!onlyPrints(argc, argv) && asksForTransfer(argc, argv)) {
         QTextStream log(stderr);
         if (!parser.parse(QCoreApplication::arguments())) {
             log << parser.errorText() << '\n';
             return 2;
         }
-        const QString location = parser.isSet(databaseOption) ? parser.value(databaseOption) : defaultDatabasePath();
+        // --demo moves the demo database's tables, as it opens the demo database in the windows.
+        const QString location = parser.isSet(databaseOption) ? parser.value(databaseOption)
+                                 : parser.isSet(demoOption)   ? demoDatabasePath()
+                                                              : defaultDatabasePath();
+        if (parser.isSet(restoreOption)) {
+            if (parser.isSet(importOption) || parser.isSet(exportTablesOption)) {
+                log << "Give --restore alone, without --import or --export.\n";
+                return 2;
+            }
+            return runRestore(location, parser.value(restoreOption), log);
+        }
         transfer::ImportOptions options;
         options.dayFirst = parser.isSet(dayFirstOption);
         options.append = parser.isSet(appendOption);

@@ -2,19 +2,159 @@
 
 #include "common/clock.h"
 #include "data/database.h"
+#include "data/safe_file.h"
+#include "data/schema.h"
 #include "data/sql_query.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTimer>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr int dumpLimitMs = 10 * 60 * 1000;
+
+QString extension(Backend backend)
+{
+    return backend == Backend::SQLite ? QStringLiteral(".db") : QStringLiteral(".dump");
+}
+
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// pg_dump and pg_restore reach the server as the program does; the password comes from the password
+// file or the environment, which they inherit. A server that does not answer is given up after ten
+// seconds rather than holding the operator.
+void prepareClient(QProcess& process)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!environment.contains(QStringLiteral("PGCONNECT_TIMEOUT")))
+        environment.insert(QStringLiteral("PGCONNECT_TIMEOUT"), QStringLiteral("10"));
+    process.setProcessEnvironment(environment);
+}
+
+QStringList serverArguments(const DatabaseLocation& server)
+{
+    QStringList arguments{QStringLiteral("--no-password"), QStringLiteral("--host=") + server.host,
+                          QStringLiteral("--port=") + QString::number(server.port)};
+    if (!server.user.isEmpty())
+        arguments << QStringLiteral("--username=") + server.user;
+    return arguments;
+}
+
+QStringList dumpArguments(const DatabaseLocation& server, const QString& target)
+{
+    return QStringList{QStringLiteral("--format=custom"), QStringLiteral("--file=") + target} +
+           serverArguments(server) + QStringList{QStringLiteral("--dbname=") + server.name};
+}
+
+// How a client program ended, as a failure when it did not end well.
+Status clientOutcome(QProcess& process, const QString& program, bool timedOut)
+{
+    if (timedOut)
+        return Status::failure(QStringLiteral("%1 did not finish within ten minutes.").arg(program));
+    if (process.error() == QProcess::FailedToStart)
+        return Status::failure(
+            QStringLiteral("%1 cannot be run (postgresql-client): %2").arg(program, process.errorString()));
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return Status::failure(QStringLiteral("%1 failed: %2")
+                                   .arg(program, QString::fromLocal8Bit(process.readAllStandardError()).trimmed()));
+    return {};
+}
+
+Status runClient(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    prepareClient(process);
+    process.start(program, arguments);
+    if (!process.waitForStarted())
+        return clientOutcome(process, program, false);
+    bool timedOut = false;
+    if (!process.waitForFinished(dumpLimitMs)) {
+        timedOut = true;
+        process.kill();
+        process.waitForFinished();
+    }
+    return clientOutcome(process, program, timedOut);
+}
+
+} // namespace
+
+Retention Retention::fromSettings()
+{
+    const QSettings settings;
+    Retention rule;
+    rule.allDays = std::max(0, settings.value(QStringLiteral("backup/keepAllDays"), rule.allDays).toInt());
+    rule.dailyDays = std::max(0, settings.value(QStringLiteral("backup/keepDailyDays"), rule.dailyDays).toInt());
+    rule.monthlyMonths =
+        std::max(0, settings.value(QStringLiteral("backup/keepMonthlyMonths"), rule.monthlyMonths).toInt());
+    return rule;
+}
+
+QList<int> copiesToRemove(const QList<QDateTime>& taken, const QDateTime& now, const Retention& rule)
+{
+    QList<int> newestFirst;
+    for (int i = 0; i < taken.size(); ++i)
+        newestFirst << i;
+    std::stable_sort(newestFirst.begin(), newestFirst.end(),
+                     [&](int a, int b) { return taken.at(a) > taken.at(b); });
+    QSet<int> kept;
+    QSet<qint64> daysSeen;
+    QSet<int> monthsSeen;
+    const auto monthOf = [](const QDate& d) { return d.year() * 12 + d.month(); };
+    for (int i : std::as_const(newestFirst)) {
+        const QDateTime& when = taken.at(i);
+        const qint64 daysAgo = when.date().daysTo(now.date());
+        const int monthsAgo = monthOf(now.date()) - monthOf(when.date());
+        bool keep = kept.isEmpty(); // the newest copy, whatever its age
+        keep = keep || daysAgo < rule.allDays;
+        if (daysAgo < rule.dailyDays && !daysSeen.contains(when.date().toJulianDay()))
+            keep = true;
+        if (monthsAgo < rule.monthlyMonths && !monthsSeen.contains(monthOf(when.date())))
+            keep = true;
+        // The newest of a day or a month is the one that stands for it, kept or not.
+        daysSeen.insert(when.date().toJulianDay());
+        monthsSeen.insert(monthOf(when.date()));
+        if (keep)
+            kept.insert(i);
+    }
+    QList<int> removed;
+    for (int i = 0; i < taken.size(); ++i)
+        if (!kept.contains(i))
+            removed << i;
+    return removed;
+}
 
 QString BackupService::fileName(const QDateTime& when, Backend backend)
 {
-    return QStringLiteral("hr") + when.toString(QStringLiteral("ddMMyyHHmm")) +
-           (backend == Backend::SQLite ? QStringLiteral(".db") : QStringLiteral(".dump"));
+    return QStringLiteral("hr") + when.toString(QStringLiteral("ddMMyyHHmm")) + extension(backend);
+}
+
+std::optional<QDateTime> BackupService::takenAt(const QString& fileName)
+{
+    static const QRegularExpression name(
+        QStringLiteral("^hr(\\d\\d)(\\d\\d)(\\d\\d)(\\d\\d)(\\d\\d)(\\d\\d)?(?:-\\d+)?\\.(?:db|dump)$"));
+    const QRegularExpressionMatch m = name.match(fileName);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QDate date(2000 + m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
+    const QTime time(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).isEmpty() ? 0 : m.captured(6).toInt());
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    return QDateTime(date, time);
 }
 
 QString BackupService::localFolder() const
@@ -30,7 +170,7 @@ QString BackupService::localFolder() const
 
 BackupOutcome BackupService::takeLocal() const
 {
-    return takeInto(localFolder(), true);
+    return takeInto(localFolder(), true, false);
 }
 
 BackupOutcome BackupService::takeNetwork() const
@@ -41,96 +181,309 @@ BackupOutcome BackupService::takeNetwork() const
         outcome.reason = QStringLiteral("No network backup folder is set (setting %1).").arg(networkFolderKey());
         return outcome;
     }
-    return takeInto(folder, false);
+    return takeInto(folder, false, false);
 }
 
-BackupOutcome BackupService::takeInto(const QString& folder, bool createFolder) const
+BackupOutcome BackupService::takeFresh(bool network) const
+{
+    const QString folder = QSettings().value(networkFolderKey()).toString().trimmed();
+    if (network && !folder.isEmpty())
+        return takeInto(folder, false, true);
+    return takeInto(localFolder(), true, true);
+}
+
+BackupOutcome BackupService::prepare(const QString& folder, bool createFolder, bool fresh) const
 {
     BackupOutcome outcome;
     outcome.folder = QDir::cleanPath(folder);
-    outcome.target = QDir(outcome.folder).filePath(fileName(m_clock.now(), m_db.backend()));
-
-    // A file or a folder of that name means this minute's copy exists already.
-    if (QFileInfo::exists(outcome.target)) {
-        outcome.kind = BackupOutcome::Kind::Skipped;
-        return outcome;
+    const QDateTime now = m_clock.now();
+    if (fresh) {
+        // Named to the second, and numbered on when that name is taken: never skipped.
+        const QString stem = QStringLiteral("hr") + now.toString(QStringLiteral("ddMMyyHHmmss"));
+        QString name = stem + extension(m_db.backend());
+        for (int n = 2; QFileInfo::exists(QDir(outcome.folder).filePath(name)); ++n)
+            name = stem + QLatin1Char('-') + QString::number(n) + extension(m_db.backend());
+        outcome.target = QDir(outcome.folder).filePath(name);
+    } else {
+        outcome.target = QDir(outcome.folder).filePath(fileName(now, m_db.backend()));
+        // A file or a folder of that name means this minute's copy exists already.
+        if (QFileInfo::exists(outcome.target)) {
+            outcome.kind = BackupOutcome::Kind::Skipped;
+            outcome.reason = QStringLiteral("This minute's copy exists already.");
+            return outcome;
+        }
     }
     if (!m_db.isOpen()) {
         outcome.reason = QStringLiteral("The database is not open.");
         return outcome;
     }
     if (!createFolder && !QFileInfo(outcome.folder).isDir()) {
-        outcome.reason =
-            QStringLiteral("The backup folder %1 cannot be reached.").arg(QDir::toNativeSeparators(outcome.folder));
+        outcome.reason = QStringLiteral("The backup folder %1 cannot be reached.").arg(shown(outcome.folder));
         return outcome;
     }
-    if (!QDir().mkpath(outcome.folder)) {
-        outcome.reason =
-            QStringLiteral("The folder %1 cannot be created.").arg(QDir::toNativeSeparators(outcome.folder));
+    if (Status made = makeFolder(outcome.folder, FileAccess::OwnerOnly); !made) {
+        outcome.reason = made.error();
         return outcome;
     }
-    // The copy starts as an empty owner-only file, so it is never readable by others, even briefly.
-    QFile file(outcome.target);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        if (QFileInfo::exists(outcome.target)) {
-            outcome.kind = BackupOutcome::Kind::Skipped;
-            return outcome;
-        }
-        outcome.reason = file.errorString();
-        return outcome;
-    }
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.close();
-    Status copied;
-    if (m_db.backend() == Backend::PostgreSQL) {
-        // Written under another name and renamed when whole, so that a copy cut short never stands
-        // as this minute's copy.
-        const QString partial = outcome.target + QStringLiteral(".partial");
-        QFile::remove(partial);
-        if (!QFile::rename(outcome.target, partial))
-            copied = Status::failure(QStringLiteral("The copy %1 cannot be prepared.").arg(partial));
-        if (copied)
-            copied = dumpServer(partial);
-        if (copied && !QFile::rename(partial, outcome.target))
-            copied = Status::failure(QStringLiteral("The copy %1 cannot be renamed.").arg(partial));
-        QFile::remove(partial);
-    } else {
-        // VACUUM INTO reads one consistent snapshot through the open connection.
-        SqlQuery vacuum(m_db, QStringLiteral("VACUUM INTO ?"));
-        vacuum.bind(outcome.target);
-        copied = vacuum.exec();
-    }
-    if (!copied) {
-        QFile::remove(outcome.target);
-        outcome.reason = copied.error();
-        return outcome;
-    }
-    outcome.kind = BackupOutcome::Kind::Taken;
+    outcome.kind = BackupOutcome::Kind::Taken; // prepared; the caller takes the copy
     return outcome;
 }
 
-Status BackupService::dumpServer(const QString& target) const
+BackupOutcome BackupService::takeInto(const QString& folder, bool createFolder, bool fresh) const
 {
-    // pg_dump reads one consistent snapshot of its own; the password comes as for the program,
-    // from the password file or the environment, which it inherits.
-    const DatabaseLocation& server = m_db.location();
-    QStringList arguments{QStringLiteral("--format=custom"), QStringLiteral("--no-password"),
-                          QStringLiteral("--file=") + target, QStringLiteral("--host=") + server.host,
-                          QStringLiteral("--port=") + QString::number(server.port)};
-    if (!server.user.isEmpty())
-        arguments << QStringLiteral("--username=") + server.user;
-    arguments << QStringLiteral("--dbname=") + server.name;
-    QProcess dump;
-    dump.start(QStringLiteral("pg_dump"), arguments);
-    if (!dump.waitForStarted())
-        return Status::failure(QStringLiteral("pg_dump cannot be run (postgresql-client): %1").arg(dump.errorString()));
-    if (!dump.waitForFinished(10 * 60 * 1000)) {
-        dump.kill();
-        dump.waitForFinished();
-        return Status::failure(QStringLiteral("pg_dump did not finish within ten minutes."));
+    BackupOutcome outcome = prepare(folder, createFolder, fresh);
+    if (!outcome.taken())
+        return outcome;
+    const auto fail = [&](const QString& reason) {
+        outcome.kind = BackupOutcome::Kind::Failed;
+        outcome.reason = reason;
+        return outcome;
+    };
+    SafeFile file(outcome.target);
+    if (Status opened = file.open(); !opened)
+        return fail(opened.error());
+    Status copied;
+    if (m_db.backend() == Backend::PostgreSQL) {
+        copied = runClient(QStringLiteral("pg_dump"), dumpArguments(m_db.location(), file.partialPath()));
+    } else {
+        // VACUUM INTO reads one consistent snapshot through the open connection, into the empty file.
+        SqlQuery vacuum(m_db, QStringLiteral("VACUUM INTO ?"));
+        vacuum.bind(file.partialPath());
+        copied = vacuum.exec();
+        // SQLite may leave the copy's own journal beside it when the copy fails.
+        QFile::remove(file.partialPath() + QStringLiteral("-journal"));
+        if (!copied)
+            copied = Status::failure(QStringLiteral("The copy %1 cannot be written: %2 (is the disk full?)")
+                                         .arg(shown(outcome.target), copied.error()));
     }
-    if (dump.exitStatus() != QProcess::NormalExit || dump.exitCode() != 0)
-        return Status::failure(
-            QStringLiteral("pg_dump failed: %1").arg(QString::fromLocal8Bit(dump.readAllStandardError()).trimmed()));
-    return {};
+    if (copied)
+        copied = file.commit();
+    if (!copied)
+        return fail(copied.error());
+    if (fresh) {
+        // A copy that a deletion or a restore relies on is read back before it is called taken.
+        if (Status whole = check(outcome.target); !whole) {
+            QFile::remove(outcome.target);
+            return fail(whole.error());
+        }
+    } else {
+        outcome.removed = prune(outcome.folder);
+    }
+    return outcome;
+}
+
+void BackupService::takeLocalInBackground(QObject* owner, std::function<void(const BackupOutcome&)> done) const
+{
+    if (m_db.backend() == Backend::SQLite) {
+        done(takeLocal());
+        return;
+    }
+    if (m_running) {
+        BackupOutcome busy;
+        busy.kind = BackupOutcome::Kind::Skipped;
+        busy.reason = QStringLiteral("A copy is being taken.");
+        done(busy);
+        return;
+    }
+    BackupOutcome outcome = prepare(localFolder(), true, false);
+    if (!outcome.taken()) {
+        done(outcome);
+        return;
+    }
+    auto file = std::make_shared<SafeFile>(outcome.target);
+    if (Status opened = file->open(); !opened) {
+        outcome.kind = BackupOutcome::Kind::Failed;
+        outcome.reason = opened.error();
+        done(outcome);
+        return;
+    }
+    auto* process = new QProcess(owner);
+    m_running = process;
+    prepareClient(*process);
+    auto timedOut = std::make_shared<bool>(false);
+    auto* limit = new QTimer(process);
+    limit->setSingleShot(true);
+    QObject::connect(limit, &QTimer::timeout, process, [process, timedOut] {
+        *timedOut = true;
+        process->kill();
+    });
+    // Everything the end needs is held by value: the window that asked may be closing by then.
+    const QPointer<QObject> asker(owner);
+    const Database* db = &m_db;
+    const Clock* clock = &m_clock;
+    const auto finish = [=, outcome = std::make_shared<BackupOutcome>(outcome)] {
+        if (!process->property("kestrelFinished").isNull())
+            return;
+        process->setProperty("kestrelFinished", true);
+        Status copied = clientOutcome(*process, QStringLiteral("pg_dump"), *timedOut);
+        if (copied)
+            copied = file->commit();
+        else
+            file->cancel();
+        if (copied) {
+            outcome->removed = BackupService(*db, *clock).prune(outcome->folder);
+        } else {
+            outcome->kind = BackupOutcome::Kind::Failed;
+            outcome->reason = copied.error();
+        }
+        process->deleteLater();
+        if (asker)
+            done(*outcome);
+    };
+    QObject::connect(process, &QProcess::finished, process, finish);
+    QObject::connect(process, &QProcess::errorOccurred, process, [finish](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            finish();
+    });
+    limit->start(dumpLimitMs);
+    process->start(QStringLiteral("pg_dump"), dumpArguments(m_db.location(), file->partialPath()));
+}
+
+int BackupService::prune(const QString& folder, const Retention& rule) const
+{
+    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files);
+    QStringList paths;
+    QList<QDateTime> taken;
+    for (const QFileInfo& info : files)
+        if (const auto when = takenAt(info.fileName())) {
+            paths << info.absoluteFilePath();
+            taken << *when;
+        }
+    int removed = 0;
+    for (int i : copiesToRemove(taken, m_clock.now(), rule))
+        if (QFile::remove(paths.at(i)))
+            ++removed;
+    return removed;
+}
+
+Status BackupService::check(const QString& path)
+{
+    if (path.endsWith(QStringLiteral(".dump")))
+        return runClient(QStringLiteral("pg_restore"), {QStringLiteral("--list"), path});
+    sqlite3* copy = nullptr;
+    const QByteArray name = QFile::encodeName(path);
+    Status status;
+    if (sqlite3_open_v2(name.constData(), &copy, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        status = Status::failure(QStringLiteral("The copy %1 cannot be opened: %2")
+                                     .arg(shown(path), QString::fromUtf8(sqlite3_errmsg(copy))));
+    } else {
+        sqlite3_stmt* statement = nullptr;
+        QString answer;
+        if (sqlite3_prepare_v2(copy, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW)
+            answer = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+        else
+            answer = QString::fromUtf8(sqlite3_errmsg(copy));
+        sqlite3_finalize(statement);
+        if (answer != QStringLiteral("ok"))
+            status = Status::failure(QStringLiteral("The copy %1 is damaged: %2").arg(shown(path), answer));
+    }
+    sqlite3_close(copy);
+    return status;
+}
+
+QString RestoreOutcome::summary() const
+{
+    QStringList counts;
+    for (const auto& [table, rows] : rows)
+        counts << QStringLiteral("%1 %2").arg(table).arg(rows);
+    return QStringLiteral("Restored the copy of %1 (%2): %3. The database as it was before is kept as %4.")
+        .arg(taken.toString(QStringLiteral("dd/MM/yyyy HH:mm")), QDir::toNativeSeparators(file),
+             counts.join(QStringLiteral(", ")), QDir::toNativeSeparators(safetyCopy));
+}
+
+namespace {
+
+Result<RestoreOutcome> refused(const QString& reason)
+{
+    return Status::failure(QStringLiteral("Nothing was restored: %1").arg(reason));
+}
+
+// Copies every page of the copy into the open database in one write transaction of SQLite's own
+// backup, so that the database holds either all of the old pages or all of the copy's.
+Status replaceFileContents(const Database& database, const QString& copyPath)
+{
+    sqlite3* target = sqliteConnection(database);
+    if (!target)
+        return Status::failure(QStringLiteral("the database's connection cannot be reached for a restore"));
+    sqlite3* source = nullptr;
+    Status status;
+    if (sqlite3_open_v2(QFile::encodeName(copyPath).constData(), &source, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
+        status = Status::failure(QString::fromUtf8(sqlite3_errmsg(source)));
+    } else if (sqlite3_backup* backup = sqlite3_backup_init(target, "main", source, "main"); !backup) {
+        status = Status::failure(QString::fromUtf8(sqlite3_errmsg(target)));
+    } else {
+        const int stepped = sqlite3_backup_step(backup, -1);
+        sqlite3_backup_finish(backup);
+        if (stepped != SQLITE_DONE)
+            status = Status::failure(stepped == SQLITE_BUSY || stepped == SQLITE_LOCKED
+                                         ? QStringLiteral("another program is using the database; close it and try again")
+                                         : QString::fromUtf8(sqlite3_errstr(stepped)));
+    }
+    sqlite3_close(source);
+    return status;
+}
+
+} // namespace
+
+Result<RestoreOutcome> restoreFrom(Database& database, const Clock& clock, const QString& file)
+{
+    RestoreOutcome outcome;
+    const QFileInfo info(file);
+    outcome.file = info.absoluteFilePath();
+    if (!info.isFile())
+        return refused(QStringLiteral("there is no copy at %1.").arg(shown(file)));
+    if (!database.isOpen())
+        return refused(QStringLiteral("the database is not open."));
+    const bool dump = info.suffix() == QStringLiteral("dump");
+    if (database.backend() == Backend::SQLite && dump)
+        return refused(QStringLiteral("%1 is a copy of a server database; a database file is restored from a "
+                                      "copy of a file (.db).")
+                           .arg(shown(file)));
+    if (database.backend() == Backend::PostgreSQL && !dump)
+        return refused(QStringLiteral("a server database is restored from a dump (.dump) that Kestrel took of it, "
+                                      "not from %1.")
+                           .arg(shown(file)));
+    if (Status whole = BackupService::check(outcome.file); !whole)
+        return refused(whole.error());
+    if (!dump) {
+        // A copy of another program's database, or of a newer Kestrel, is refused before anything changes.
+        Database copy(QStringLiteral("kestrel-restore-check"));
+        if (Status opened = copy.open(outcome.file, Database::Access::Inspect); !opened)
+            return refused(opened.error());
+    }
+    outcome.taken = BackupService::takenAt(info.fileName()).value_or(info.lastModified());
+
+    const BackupOutcome safety = BackupService(database, clock).takeFresh();
+    if (!safety.taken())
+        return refused(QStringLiteral("the database could not be copied first: %1").arg(safety.reason));
+    outcome.safetyCopy = safety.target;
+
+    Status replaced;
+    if (database.backend() == Backend::SQLite) {
+        replaced = replaceFileContents(database, outcome.file);
+    } else {
+        // One transaction: a restore that fails half-way leaves the database as it was.
+        replaced = runClient(QStringLiteral("pg_restore"),
+                             QStringList{QStringLiteral("--clean"), QStringLiteral("--if-exists"),
+                                         QStringLiteral("--single-transaction"), QStringLiteral("--exit-on-error"),
+                                         QStringLiteral("--no-owner"), QStringLiteral("--no-privileges")} +
+                                 serverArguments(database.location()) +
+                                 QStringList{QStringLiteral("--dbname=") + database.location().name, outcome.file});
+    }
+    if (!replaced)
+        return refused(replaced.error());
+    // Opened again: an older copy is brought up to this version, and nothing read before is kept.
+    if (Status reopened = database.reopen(); !reopened)
+        return Status::failure(QStringLiteral("The copy was restored, but the database cannot be opened again: %1")
+                                   .arg(reopened.error()));
+    for (const char* table : {"emp", "payroll", "loan", "adv", "incre", "decre", "arr"}) {
+        SqlQuery count(database, QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table)));
+        const auto rows = count.single();
+        if (!rows)
+            return rows.status();
+        outcome.rows << qMakePair(QString::fromLatin1(table), rows->toLongLong());
+    }
+    return outcome;
 }

@@ -4,26 +4,53 @@
 #include "data/status.h"
 
 #include <QDateTime>
+#include <QList>
+#include <QPointer>
 #include <QString>
+
+#include <functional>
+#include <optional>
 
 class Clock;
 class Database;
+class QObject;
+class QProcess;
 
 struct BackupOutcome {
     enum class Kind { Taken, Skipped, Failed };
     Kind kind = Kind::Failed;
     QString folder; // where the copy goes
     QString target; // the copy's full path
-    QString reason; // why it failed
+    QString reason; // why it failed, or why it was skipped
+    int removed = 0; // older copies removed by the retention rule after it
 
     bool taken() const { return kind == Kind::Taken; }
     bool failed() const { return kind == Kind::Failed; }
 };
 
-// Writes a consistent copy of the open database without closing the connection, named for the
-// minute it is taken (hr + ddMMyy + HHmm + .db), so at most one copy is taken per minute. A
-// PostgreSQL database is copied by pg_dump in its custom format (hr + ddMMyy + HHmm + .dump), which
-// pg_restore reads back.
+// Which copies are kept: every copy of the last allDays days, the newest of each day for dailyDays
+// days, the newest of each month for monthlyMonths months; the newest copy is always kept. Read from
+// the settings (backup/keepAllDays, backup/keepDailyDays, backup/keepMonthlyMonths).
+struct Retention {
+    int allDays = 2;
+    int dailyDays = 30;
+    int monthlyMonths = 12;
+    static Retention fromSettings();
+};
+
+// The copies (by when each was taken) that the rule removes at now, as indexes into taken.
+QList<int> copiesToRemove(const QList<QDateTime>& taken, const QDateTime& now, const Retention& rule);
+
+// Writes consistent copies of the open database without closing the connection. A SQLite file is
+// copied by VACUUM INTO (hr + ddMMyy + HHmm + .db); a PostgreSQL database by pg_dump in its custom
+// format (.dump), which pg_restore reads back. Every copy is written through the safe file writer,
+// owner-only, and appears under its name only when whole.
+//
+// Routine copies (on activating and closing the main window) are named for the minute, so at most
+// one a minute is taken, and the retention rule prunes the folder after each. A copy before a bulk
+// deletion or a restore is fresh: named to the second (hr + ddMMyy + HHmmss, then -2, -3, … when that
+// is taken), never skipped, and checked (PRAGMA integrity_check, or pg_restore --list) before it is
+// reported taken.
 class BackupService {
 public:
     BackupService(const Database& database, const Clock& clock) : m_db(database), m_clock(clock) {}
@@ -34,14 +61,45 @@ public:
     // Into the folder of the setting networkFolderKey(); fails when none is set or when the folder
     // is missing (an unmounted share), which is never created here.
     BackupOutcome takeNetwork() const;
+    // A routine local copy that does not hold up the window: a server's dump runs in the background
+    // (done is called from the event loop when it ends, unless owner is gone by then); a file's copy
+    // is taken at once. While one runs, another is skipped.
+    void takeLocalInBackground(QObject* owner, std::function<void(const BackupOutcome&)> done) const;
+    // The checked copy a deletion or a restore begins with; into the network folder when asked and
+    // one is set, otherwise into the local one.
+    BackupOutcome takeFresh(bool network = false) const;
 
     QString localFolder() const;
+    // Removes the copies in folder that the retention rule does not keep; how many were removed.
+    int prune(const QString& folder, const Retention& rule = Retention::fromSettings()) const;
+
     static QString fileName(const QDateTime& when, Backend backend = Backend::SQLite);
+    // When a copy of that name was taken; none for a file that is not a copy.
+    static std::optional<QDateTime> takenAt(const QString& fileName);
     static QString networkFolderKey() { return QStringLiteral("backup/networkFolder"); }
+    // Whether the file at path is a whole copy: integrity_check for a database file, the dump's
+    // table of contents for a dump.
+    static Status check(const QString& path);
 
 private:
-    BackupOutcome takeInto(const QString& folder, bool createFolder) const;
-    Status dumpServer(const QString& target) const;
+    BackupOutcome takeInto(const QString& folder, bool createFolder, bool fresh) const;
+    BackupOutcome prepare(const QString& folder, bool createFolder, bool fresh) const;
     const Database& m_db;
     const Clock& m_clock;
+    mutable QPointer<QProcess> m_running; // the background dump, while it runs
 };
+
+// What a restore put back.
+struct RestoreOutcome {
+    QString file;        // the copy restored
+    QDateTime taken;     // when it was taken (by its name, else the file's time)
+    QString safetyCopy;  // the copy of the database as it was before
+    QList<QPair<QString, qint64>> rows; // the main tables and their rows after the restore
+    QString summary() const;
+};
+
+// Puts the copy at file back as the database: checks it, takes a fresh checked copy of the database
+// as it is, replaces the contents in one step (a reader sees the old database or the restored one)
+// and opens the database again. A database file takes a copy of a file (.db); a server database takes
+// a dump (.dump), restored by pg_restore in one transaction. Nothing changes when any step fails.
+Result<RestoreOutcome> restoreFrom(Database& database, const Clock& clock, const QString& file);

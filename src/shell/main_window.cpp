@@ -3,6 +3,7 @@
 #include "ui_main_window.h"
 
 #include "data/company_repository.h"
+#include "data/database.h"
 #include "data/schema.h"
 #include "data/session.h"
 #include "data/table_transfer.h"
@@ -15,6 +16,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QMdiSubWindow>
 #include <QProgressDialog>
 
@@ -114,6 +117,7 @@ MainWindow::MainWindow(AppContext& context, const WindowCatalogue& catalogue, QW
     connect(m_ui->Command12, &QPushButton::clicked, this, &MainWindow::close);
     connect(m_ui->actCommand12, &QAction::triggered, this, &MainWindow::close);
     connect(m_ui->imptbl, &QAction::triggered, this, &MainWindow::importTables);
+    connect(m_ui->rstbak, &QAction::triggered, this, &MainWindow::restoreBackup);
     // The work of most visits is the payroll, so the focus starts there.
     m_ui->Command2->setFocus();
     m_context.openBeside = [this](const QString& name) { return openWindow(name, Closing::None); };
@@ -196,7 +200,8 @@ void MainWindow::restrictButtons()
         return;
     for (QPushButton* button : {m_ui->Command4, m_ui->Command6, m_ui->Command10, m_ui->Command11})
         button->hide();
-    for (QAction* action : {m_ui->actCommand4, m_ui->actCommand6, m_ui->actCommand10, m_ui->actCommand11, m_ui->imptbl})
+    for (QAction* action : {m_ui->actCommand4, m_ui->actCommand6, m_ui->actCommand10, m_ui->actCommand11, m_ui->imptbl,
+                             m_ui->rstbak})
         action->setVisible(false);
 }
 
@@ -259,13 +264,52 @@ void MainWindow::importTables()
         QStringLiteral("Imported %1 rows (%2).").arg(stored).arg(counts.join(QStringLiteral(", "))));
 }
 
+void MainWindow::restoreBackup()
+{
+    if (m_context.session.isRestricted())
+        return;
+    Prompter& prompter = m_context.prompter;
+    // The working windows show what the restore replaces: they go first, each asking about unsaved input.
+    m_ui->mdiArea->closeAllSubWindows();
+    const QList<QMdiSubWindow*> open = m_ui->mdiArea->subWindowList();
+    if (std::any_of(open.cbegin(), open.cend(), [](const QMdiSubWindow* sub) { return sub->isVisible(); }))
+        return;
+    const bool server = m_context.db.backend() == Backend::PostgreSQL;
+    const QString file = prompter.openFileName(
+        QStringLiteral("Restore a Backup"), m_backup.localFolder(),
+        server ? QStringLiteral("Server copies (*.dump)") : QStringLiteral("Database copies (*.db)"));
+    if (file.isEmpty())
+        return;
+    const auto taken = BackupService::takenAt(QFileInfo(file).fileName());
+    if (!prompter.question(QStringLiteral("Replace everything in the database with the copy %1%2?\n\nA copy of the "
+                                          "database as it is now is taken first.")
+                               .arg(QDir::toNativeSeparators(file),
+                                    taken ? QStringLiteral(" of ") + taken->toString(QStringLiteral("dd/MM/yyyy HH:mm"))
+                                          : QString()),
+                           Prompter::Icon::Warning))
+        return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restored = restoreFrom(m_context.db, m_context.clock, file);
+    QGuiApplication::restoreOverrideCursor();
+    if (!restored) {
+        prompter.error(restored.error());
+        return;
+    }
+    prompter.information(restored->summary() + QStringLiteral("\n\nChoose the company again and log in."));
+    // The companies and users may differ in the copy: the session starts again from the choice of company.
+    logOut();
+}
+
 void MainWindow::showBackup()
 {
-    const BackupOutcome outcome = m_backup.takeLocal();
-    if (outcome.taken())
-        statusBar()->showMessage(QStringLiteral("Auto backup Taken To ") + QDir::toNativeSeparators(outcome.folder));
-    else if (outcome.failed())
-        statusBar()->showMessage(QStringLiteral("Auto backup failed: ") + outcome.reason);
+    // A server's dump runs in the background: the window stays in the operator's hands meanwhile.
+    m_backup.takeLocalInBackground(this, [this](const BackupOutcome& outcome) {
+        if (outcome.taken())
+            statusBar()->showMessage(QStringLiteral("Auto backup Taken To ") +
+                                     QDir::toNativeSeparators(outcome.folder));
+        else if (outcome.failed())
+            statusBar()->showMessage(QStringLiteral("Auto backup failed: ") + outcome.reason);
+    });
 }
 
 bool MainWindow::endSession()

@@ -44,6 +44,7 @@ private:
     void restrictButtons();
     // Brings in the tables of the previous system (administrators only).
     void importTables();
+    void restoreBackup();
     // The activation's backup, told in the status bar.
     void showBackup();
     // Closes the working windows, clears the company flag and takes the backup; false when a

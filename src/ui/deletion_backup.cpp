@@ -4,14 +4,12 @@
 #include "ui/app_context.h"
 #include "ui/prompter.h"
 
-#include <QSettings>
 
 bool backupBeforeDeletion(AppContext& context, DeletionBackup where)
 {
-    const BackupService backup(context.db, context.clock);
-    const bool network = where == DeletionBackup::Network &&
-                         !QSettings().value(BackupService::networkFolderKey()).toString().trimmed().isEmpty();
-    const BackupOutcome outcome = network ? backup.takeNetwork() : backup.takeLocal();
+    // Always a new copy, read back before the deletion goes on: a copy of a minute ago would not
+    // hold what was saved since.
+    const BackupOutcome outcome = BackupService(context.db, context.clock).takeFresh(where == DeletionBackup::Network);
     if (!outcome.failed())
         return true;
     return context.prompter.question(QStringLiteral("The backup copy before the deletion could not be taken: %1\n\n"

@@ -1,6 +1,7 @@
 #include "data/backup_service.h"
 #include "data/database.h"
 #include "data/sql_query.h"
+#include "support/file_size_limit.h"
 #include "support/fixed_clock.h"
 #include "support/test_database.h"
 
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -22,6 +24,13 @@ private slots:
     void failureIsReportedWithReason();
     void networkCopyGoesOnlyToTheSetFolder();
     void serverCopyIsADumpThatRestores();
+    void copyBeforeADeletionIsFreshAndChecked();
+    void aFullDiskFailsTheCopy();
+    void aYearOfCopiesKeepsWhatAPersonWould();
+    void serverCopyDoesNotHoldTheWindow();
+    void restoreGivesBackTheRowsOfItsTime();
+    void restoreRefusesWhatItCannotPutBack_data();
+    void restoreRefusesWhatItCannotPutBack();
 
 private:
     FixedClock m_clock{QDateTime(QDate(2026, 12, 4), QTime(14, 35, 12))};
@@ -139,6 +148,201 @@ void TestBackup::serverCopyIsADumpThatRestores()
     QVERIFY(contents.contains("TABLE public payroll"));
     QCOMPARE(backup.takeLocal().kind, BackupOutcome::Kind::Skipped);
     QDir(backup.localFolder()).removeRecursively();
+}
+
+
+// A deletion's copy is taken even when this minute's routine copy exists, so that what was saved
+// since is in it; two in the same second do not collide; each is read back before it counts.
+void TestBackup::copyBeforeADeletionIsFreshAndChecked()
+{
+    TestDatabase t;
+    FixedClock clock(m_clock.now());
+    BackupService backup(t.db(), clock);
+    QDir(backup.localFolder()).removeRecursively();
+    QVERIFY(backup.takeLocal().taken());
+    clock.advanceSeconds(10); // the same minute
+    QVERIFY(SqlQuery(t.db(), "INSERT INTO loan (ID, emname, loanamt, company) VALUES (1, 'RAMESH', 50000000, 'ACME')")
+                .exec());
+    const BackupOutcome first = backup.takeFresh();
+    QVERIFY2(first.taken(), qPrintable(first.reason));
+    const BackupOutcome second = backup.takeFresh();
+    QVERIFY2(second.taken(), qPrintable(second.reason));
+    QVERIFY(first.target != second.target);
+    QCOMPARE(QDir(backup.localFolder()).entryList(QDir::Files).size(), 3);
+    QVERIFY(BackupService::check(second.target));
+    if (!TestDatabase::onServer()) {
+        Database copy(QStringLiteral("copy"));
+        QVERIFY(copy.open(second.target, Database::Access::ReadOnly));
+        QCOMPARE(SqlQuery(copy, "SELECT count(*) FROM loan").single()->toInt(), 1);
+    }
+    QDir(backup.localFolder()).removeRecursively();
+}
+
+// The disk fills while the copy is written: the copy fails and says why, and no partial copy is
+// left to be taken for one.
+void TestBackup::aFullDiskFailsTheCopy()
+{
+    if (TestDatabase::onServer())
+        QSKIP("a copy of a database file");
+    TestDatabase t;
+    QVERIFY(SqlQuery(t.db(), "CREATE TABLE filler AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                             "WHERE i < 20000) SELECT i, printf('%0100d', i) AS text FROM n")
+                .exec());
+    BackupService backup(t.db(), m_clock);
+    QVERIFY(QDir().mkpath(backup.localFolder()));
+    for (const bool fresh : {false, true}) {
+        const QString failure = failureUnderFileSizeLimit(64 * 1024, [&]() -> Status {
+            const BackupOutcome outcome = fresh ? backup.takeFresh() : backup.takeLocal();
+            return outcome.taken() ? Status() : Status::failure(outcome.reason);
+        });
+        QVERIFY2(failure.contains("cannot be written"), qPrintable(failure));
+        QCOMPARE(QDir(backup.localFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+}
+
+// A year of a busy office, ten copies a working day: what is kept is every copy of the last two
+// days, the last of each day of the month before, and the last of each month of the year.
+void TestBackup::aYearOfCopiesKeepsWhatAPersonWould()
+{
+    TestDatabase t;
+    FixedClock clock(QDateTime(QDate(2026, 1, 1), QTime(9, 0)));
+    BackupService backup(t.db(), clock);
+    const QString folder = QDir(t.folder()).filePath("year");
+    QVERIFY(QDir().mkpath(folder));
+    const Retention rule; // 2 days, 30 days, 12 months
+    for (QDate day(2026, 1, 1); day <= QDate(2026, 12, 31); day = day.addDays(1)) {
+        for (int hour = 9; hour <= 18; ++hour) {
+            clock.set(QDateTime(day, QTime(hour, 0)));
+            QFile copy(QDir(folder).filePath(BackupService::fileName(clock.now(), t.db().backend())));
+            QVERIFY(copy.open(QIODevice::WriteOnly));
+        }
+        backup.prune(folder, rule);
+    }
+    // Worked out by the calendar: 31 December 18:00.
+    QStringList expected;
+    for (QDate day(2026, 12, 30); day <= QDate(2026, 12, 31); day = day.addDays(1))
+        for (int hour = 9; hour <= 18; ++hour)
+            expected << BackupService::fileName(QDateTime(day, QTime(hour, 0)), t.db().backend());
+    for (QDate day(2026, 12, 2); day <= QDate(2026, 12, 29); day = day.addDays(1))
+        expected << BackupService::fileName(QDateTime(day, QTime(18, 0)), t.db().backend());
+    for (int month = 1; month <= 11; ++month) {
+        const QDate first(2026, month, 1);
+        expected << BackupService::fileName(QDateTime(first.addDays(first.daysInMonth() - 1), QTime(18, 0)),
+                                            t.db().backend());
+    }
+    QStringList kept = QDir(folder).entryList(QDir::Files);
+    kept.sort();
+    expected.sort();
+    QCOMPARE(kept.size(), 2 * 10 + 28 + 11);
+    QCOMPARE(kept, expected);
+
+    // A routine copy prunes its folder once it is taken; other files there are left alone.
+    const QString local = backup.localFolder();
+    QDir(local).removeRecursively();
+    QVERIFY(QDir().mkpath(local));
+    for (const QString& name : std::as_const(expected)) {
+        QFile copy(QDir(local).filePath(name));
+        QVERIFY(copy.open(QIODevice::WriteOnly));
+    }
+    QFile notes(QDir(local).filePath("notes.txt"));
+    QVERIFY(notes.open(QIODevice::WriteOnly));
+    clock.set(QDateTime(QDate(2027, 2, 15), QTime(10, 0)));
+    const BackupOutcome outcome = backup.takeLocal();
+    QVERIFY2(outcome.taken(), qPrintable(outcome.reason));
+    QVERIFY(outcome.removed > 0);
+    // Left: the new copy, the last of each month from March to December 2026, and the notes.
+    QCOMPARE(QDir(local).entryList(QDir::Files).size(), 1 + 10 + 1);
+    QDir(local).removeRecursively();
+}
+
+// A server's routine copy runs beside the window: asked for, it has not ended yet; asked for again
+// meanwhile, it is not started twice; it ends taken.
+void TestBackup::serverCopyDoesNotHoldTheWindow()
+{
+    if (!TestDatabase::onServer())
+        QSKIP("a dump of a server database");
+    TestDatabase t;
+    BackupService backup(t.db(), m_clock);
+    QDir(backup.localFolder()).removeRecursively();
+    QObject window;
+    QList<BackupOutcome> ended;
+    backup.takeLocalInBackground(&window, [&](const BackupOutcome& o) { ended << o; });
+    QVERIFY(ended.isEmpty());
+    backup.takeLocalInBackground(&window, [&](const BackupOutcome& o) { ended << o; });
+    QCOMPARE(ended.size(), 1);
+    QCOMPARE(ended.first().kind, BackupOutcome::Kind::Skipped);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 2, 60000);
+    QVERIFY2(ended.last().taken(), qPrintable(ended.last().reason));
+    QVERIFY(BackupService::check(ended.last().target));
+    QDir(backup.localFolder()).removeRecursively();
+}
+
+// A copy put back: the rows of its time return, the database as it was before is kept as a copy,
+// and the database is open as before.
+void TestBackup::restoreGivesBackTheRowsOfItsTime()
+{
+    TestDatabase t;
+    FixedClock clock(m_clock.now());
+    QVERIFY(SqlQuery(t.db(), "INSERT INTO emp (emname) VALUES ('RAMESH'), ('SITA')").exec());
+    const BackupOutcome copy = BackupService(t.db(), clock).takeFresh();
+    QVERIFY2(copy.taken(), qPrintable(copy.reason));
+    QVERIFY(SqlQuery(t.db(), "INSERT INTO emp (emname) VALUES ('LATE')").exec());
+    QVERIFY(SqlQuery(t.db(), "DELETE FROM emp WHERE emname = 'SITA'").exec());
+    clock.advanceSeconds(60);
+    const auto restored = restoreFrom(t.db(), clock, copy.target);
+    QVERIFY2(restored, qPrintable(restored.error()));
+    QVERIFY(t.db().isOpen());
+    QCOMPARE(SqlQuery(t.db(), "SELECT count(*) FROM emp WHERE emname IN ('RAMESH', 'SITA')").single()->toInt(), 2);
+    QCOMPARE(t.count("SELECT count(*) FROM emp"), 2);
+    QCOMPARE(restored->rows.first(), qMakePair(QStringLiteral("emp"), qint64(2)));
+    QCOMPARE(restored->taken, m_clock.now());
+    QVERIFY2(restored->summary().contains("emp 2"), qPrintable(restored->summary()));
+    // The copy taken first holds the database as it was: LATE in, SITA out.
+    QVERIFY(restored->safetyCopy != copy.target && QFile::exists(restored->safetyCopy));
+    if (!TestDatabase::onServer()) {
+        Database before(QStringLiteral("before"));
+        QVERIFY(before.open(restored->safetyCopy, Database::Access::ReadOnly));
+        QCOMPARE(SqlQuery(before, "SELECT group_concat(emname) FROM emp").single()->toString(),
+                 QStringLiteral("RAMESH,LATE"));
+    }
+    // New numbers go on after the restored ones.
+    QVERIFY(SqlQuery(t.db(), "INSERT INTO emp (emname) VALUES ('NEW')").exec());
+    QCOMPARE(t.count("SELECT count(*) FROM emp"), 3);
+    QDir(BackupService(t.db(), clock).localFolder()).removeRecursively();
+}
+
+void TestBackup::restoreRefusesWhatItCannotPutBack_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("reason");
+    const QString ownKind = TestDatabase::onServer() ? "hr0412261435.dump" : "hr0412261435.db";
+    QTest::newRow("missing") << ownKind << QByteArray() << "there is no copy";
+    QTest::newRow("damaged") << ownKind << QByteArray(8192, 'x') << (TestDatabase::onServer() ? "pg_restore" : "not a database");
+    QTest::newRow("other kind") << (TestDatabase::onServer() ? "hr0412261435.db" : "hr0412261435.dump") << QByteArray("x")
+                                << "restored from";
+}
+
+void TestBackup::restoreRefusesWhatItCannotPutBack()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, reason);
+    TestDatabase t;
+    QVERIFY(SqlQuery(t.db(), "INSERT INTO dept (dept) VALUES ('ACCOUNTS')").exec());
+    const QString path = QDir(t.folder()).filePath(file);
+    if (!contents.isEmpty()) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(contents);
+    }
+    const int copies = t.backupCopies();
+    const auto restored = restoreFrom(t.db(), m_clock, path);
+    QVERIFY(!restored);
+    QVERIFY2(restored.error().startsWith("Nothing was restored") && restored.error().contains(reason),
+             qPrintable(restored.error()));
+    QCOMPARE(t.count("SELECT count(*) FROM dept"), 1);
+    QCOMPARE(t.backupCopies(), copies); // refused before the database was copied
 }
 
 QTEST_GUILESS_MAIN(TestBackup)
