@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace transfer;
 
 namespace {
@@ -366,6 +368,93 @@ private slots:
         // Most corruptions are caught; some (a line gone, a cell cut to a shorter valid one) are
         // still valid data.
         QVERIFY2(refused > 750, qPrintable(QString::number(refused)));
+    }
+
+    // What the command line touches: nothing for a refused import or a mistyped folder, the demo's
+    // database with --demo, only the files of an export in a folder that was there, and the database
+    // a restore puts back.
+    void commandLineTouchesOnlyWhatItIsAsked_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // HOME stands for the test's home folder
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QStringList>("made");    // files that are there afterwards
+        QTest::addColumn<QStringList>("notMade"); // files that are not
+        const QString data = "HOME/data/Kestrel/kestrel/";
+        // clang-format off
+        QTest::newRow("mistyped folder") << QStringList{"--database", "HOME/new.db", "--import", "HOME/no-such"} << 2 << "There is no folder" << QStringList{} << QStringList{"HOME/new.db"};
+        QTest::newRow("refused import") << QStringList{"--database", "HOME/new.db", "--import", "HOME/bad"} << 1 << "is not an amount" << QStringList{} << QStringList{"HOME/new.db", "HOME/new.db-wal"};
+        QTest::newRow("demo import") << QStringList{"--demo", "--import", "HOME/good", "--append"} << 0 << "Imported 1 rows" << QStringList{data + "demo.db"} << QStringList{data + "hr.db"};
+        QTest::newRow("demo export") << QStringList{"--demo", "--export", "HOME/out"} << 2 << "kestrel/demo.db." << QStringList{} << QStringList{data + "hr.db", data + "demo.db"};
+        QTest::newRow("restore") << QStringList{"--database", "HOME/hr.db", "--restore", "HOME/copy.db"} << 0 << "Restored the copy" << QStringList{"HOME/hr.db", "HOME/backup"} << QStringList{};
+        QTest::newRow("restore of a missing copy") << QStringList{"--database", "HOME/hr.db", "--restore", "HOME/none.db"} << 2 << "There is no copy" << QStringList{"HOME/hr.db"} << QStringList{"HOME/backup"};
+        // clang-format on
+    }
+    void commandLineTouchesOnlyWhatItIsAsked()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, said);
+        QFETCH(QStringList, made);
+        QFETCH(QStringList, notMade);
+        if (TestDatabase::onServer())
+            QSKIP("files of the command line");
+        QTemporaryDir home;
+        const auto at = [&](QString path) { return path.replace("HOME", home.path()); };
+        QVERIFY(QDir().mkpath(at("HOME/bad")) && QDir().mkpath(at("HOME/good")));
+        write(home, "bad/emp.csv", "ID,emname,basicrate\n1,A,abc\n");
+        write(home, "good/grp.csv", "grp\nNIGHT\n");
+        {
+            // A database with one department, its copy, then a second department.
+            Database db(QStringLiteral("original"));
+            QVERIFY(db.open(at("HOME/hr.db")));
+            QVERIFY(SqlQuery(db, "INSERT INTO dept (dept) VALUES ('ACCOUNTS')").exec());
+            QVERIFY(SqlQuery(db, "VACUUM INTO ?").bind(at("HOME/copy.db")).exec());
+            QVERIFY(SqlQuery(db, "INSERT INTO dept (dept) VALUES ('STORES')").exec());
+        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_DATA_HOME", at("HOME/data"));
+        environment.insert("XDG_CONFIG_HOME", at("HOME/config"));
+        QProcess kestrel;
+        kestrel.setProcessEnvironment(environment);
+        for (QString& argument : arguments)
+            argument = at(argument);
+        kestrel.start(KESTREL_EXECUTABLE, arguments);
+        QVERIFY(kestrel.waitForFinished(60000));
+        const QString errors = QString::fromUtf8(kestrel.readAllStandardError());
+        QVERIFY2(kestrel.exitCode() == exitCode && errors.contains(said), qPrintable(errors));
+        for (const QString& path : std::as_const(made))
+            QVERIFY2(QFileInfo::exists(at(path)), qPrintable(path));
+        for (const QString& path : std::as_const(notMade))
+            QVERIFY2(!QFileInfo::exists(at(path)), qPrintable(path));
+        // The database after a restore holds what its copy held, and nothing after.
+        if (arguments.contains("--restore") && exitCode == 0) {
+            Database db(QStringLiteral("restored"));
+            QVERIFY(db.open(at("HOME/hr.db"), Database::Access::ReadOnly));
+            QCOMPARE(SqlQuery(db, "SELECT group_concat(dept) FROM dept").single()->toString(), QStringLiteral("ACCOUNTS"));
+        }
+    }
+
+    // An export into a folder that was there (shared with the office) leaves the folder's mode as it
+    // was; the files, which hold salaries and password hashes, are the owner's only.
+    void exportKeepsTheFolderItDidNotMake()
+    {
+        TestDatabase t;
+        QTemporaryDir parent;
+        const QString shared = parent.filePath("shared");
+        QVERIFY(QDir().mkdir(shared));
+        QVERIFY(::chmod(QFile::encodeName(shared).constData(), 02775) == 0);
+        QVERIFY(exportFolder(t.db(), shared));
+        struct stat info {};
+        QVERIFY(::stat(QFile::encodeName(shared).constData(), &info) == 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(02775));
+        QCOMPARE(QFile::permissions(QDir(shared).filePath("emp.csv")) & (QFile::ReadGroup | QFile::ReadOther),
+                 QFileDevice::Permissions());
+        // A folder it makes is the owner's only.
+        const QString made = parent.filePath("made/here");
+        QVERIFY(exportFolder(t.db(), made));
+        QVERIFY(::stat(QFile::encodeName(made).constData(), &info) == 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0700));
     }
 
     // The command line lists the refused rows and ends with 1; a good folder ends with 0.

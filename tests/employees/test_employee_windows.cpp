@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -374,11 +375,37 @@ private slots:
         QTemporaryDir dir;
         m_f->prompter.answerFile(dir.filePath("photo.jpg"));
         m_f->click("Command1");
+        // The dialog suggested a name of this employee's, with its type.
+        QCOMPARE(QFileInfo(m_f->prompter.suggestedPath()).fileName(), QStringLiteral("1.bmp"));
         QFile file(dir.filePath("photo.jpg"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.read(3), QByteArray("\xFF\xD8\xFF"));
+        file.close();
         QCOMPARE(m_f->text("Text14"), dir.filePath("photo.jpg"));
         QVERIFY(button("cmdStart")->isEnabled() && !button("cmdStop")->isEnabled());
+        // A name typed without a type becomes a bitmap; one that exists is replaced only when the
+        // operator says so.
+        QFile earlier(dir.filePath("R.PATEL.bmp"));
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("another employee's picture") > 0);
+        earlier.close();
+        m_f->click("cmdStart");
+        fake->send(frame());
+        m_f->prompter.answerFile(dir.filePath("R.PATEL"));
+        m_f->prompter.answer(false);
+        m_f->click("Command1");
+        QVERIFY2(m_f->prompter.lastText().contains("already exists"), qPrintable(m_f->prompter.lastText()));
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("another employee's picture"));
+        QCOMPARE(m_f->text("Text14"), dir.filePath("photo.jpg"));
+        // A file that is not a picture, though named as one, is refused and the photograph stays.
+        QFile notAPicture(dir.filePath("notes.jpg"));
+        QVERIFY(notAPicture.open(QIODevice::WriteOnly) && notAPicture.write("a list of names") > 0);
+        notAPicture.close();
+        m_f->prompter.answerFile(notAPicture.fileName());
+        m_f->click("cmdBrowse");
+        QVERIFY2(m_f->prompter.lastText().contains("cannot be read as a picture"), qPrintable(m_f->prompter.lastText()));
+        QCOMPARE(m_f->text("Text14"), dir.filePath("photo.jpg"));
+        QVERIFY(!m_f->control<QLabel>("Image1")->pixmap().isNull());
         m_f->click("cmdSave");
         QCOMPARE(EmployeeRepository(m_f->db()).find(1).value()->photo, dir.filePath("photo.jpg"));
         // The next employee starts without the last one's photograph.

@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QTest>
 #include <QWidget>
 
@@ -37,6 +39,11 @@ void TestStartup::instanceLockRefusesSecondHolder()
     // Another database file has its own lock.
     InstanceLock other(dir.filePath("other.db"));
     QCOMPARE(other.tryLock(), Outcome::Locked);
+    // A server database's lock is this user's own, however the address is written: another user's
+    // stale lock, or a file anyone made in the shared temporary folder, cannot lock this user out.
+    const QString server = InstanceLock::lockPathFor("postgresql://clerk@office:5432/payroll");
+    QCOMPARE(QFileInfo(server).absolutePath(), QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    QCOMPARE(InstanceLock::lockPathFor("postgresql://clerk@office/payroll"), server);
 }
 
 void TestStartup::newPathCreatesDatabaseAndShowsWindow()

@@ -24,8 +24,9 @@ std::optional<QString> ScriptedPrompter::password(const QString& text, const QSt
     return m_passwords.isEmpty() ? std::nullopt : std::optional<QString>(m_passwords.dequeue());
 }
 
-QString ScriptedPrompter::saveFileName(const QString& caption, const QString&, const QString&)
+QString ScriptedPrompter::saveFileName(const QString& caption, const QString& suggestedPath, const QString&)
 {
+    m_suggestedPath = suggestedPath;
     m_entries.append({Kind::SaveFile, caption, caption, Icon::None, Default::No});
     return m_files.isEmpty() ? QString() : m_files.dequeue();
 }

@@ -33,6 +33,8 @@ public:
     void answerFile(const QString& path) { m_files.enqueue(path); }
 
     const QList<Entry>& entries() const { return m_entries; }
+    // The path the last save dialog suggested.
+    const QString& suggestedPath() const { return m_suggestedPath; }
     QStringList texts() const;
     QString lastText() const { return last().text; }
     Entry last() const { return m_entries.isEmpty() ? Entry{} : m_entries.last(); }
@@ -42,4 +44,5 @@ private:
     QQueue<bool> m_answers;
     QQueue<QString> m_passwords;
     QQueue<QString> m_files;
+    QString m_suggestedPath;
 };
