@@ -1,3 +1,4 @@
+#include "data/backup_service.h"
 #include "data/company_repository.h"
 #include "data/session.h"
 #include "data/sql_query.h"
@@ -22,6 +23,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QPointer>
 #include <QTest>
 
 namespace {
@@ -65,7 +67,7 @@ private slots:
     void deleteCompanyNeedsUnlockKeyAndPassword();
     void endingKeepsUnsavedInputAndTellsAFailedBackup();
     void createCompanyReturnsToSelection();
-    void administratorsImportTables();
+    void administratorsImportAndRestore();
 
 private:
     void chooseCompany(const QString& name);
@@ -420,16 +422,21 @@ void TestShellFlow::createCompanyReturnsToSelection()
 
 // An administrator brings in a folder of the previous system's tables from the Master menu, after
 // saying that the rows are added to the data there; a clerk has no such entry.
-void TestShellFlow::administratorsImportTables()
+// Only administrators import tables and restore copies; a restore gives back the rows of the
+// copy's time and starts the session again from the choice of company.
+void TestShellFlow::administratorsImportAndRestore()
 {
     MainWindow* clerk = logInAs("clerk");
     QVERIFY(!clerk->findChild<QAction*>("imptbl")->isVisible());
+    QVERIFY(!clerk->findChild<QAction*>("rstbak")->isVisible());
     m_shell.reset();
     m_shell = std::make_unique<ShellController>(m_f->db(), m_f->prompter, m_f->clock, *m_catalogue);
     m_shell->start();
     MainWindow* admin = logInAs("admin");
     QAction* import = admin->findChild<QAction*>("imptbl");
     QVERIFY(import->isVisible());
+    const BackupOutcome before = BackupService(m_f->db(), m_f->clock).takeFresh();
+    QVERIFY2(before.taken(), qPrintable(before.reason));
     QTemporaryDir folder;
     QFile file(folder.filePath("grp.csv"));
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -445,6 +452,14 @@ void TestShellFlow::administratorsImportTables()
     import->trigger();
     QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Imported 2 rows (grp: 2)."));
     QCOMPARE(m_f->database().count("SELECT count(*) FROM grp"), 2);
+
+    QPointer<MainWindow> window(admin);
+    m_f->prompter.answerFile(before.target);
+    m_f->prompter.answer(true);
+    admin->findChild<QAction*>("rstbak")->trigger();
+    QVERIFY2(m_f->prompter.texts().join('\n').contains("Restored the copy"), qPrintable(m_f->prompter.texts().join('\n')));
+    QCOMPARE(m_f->database().count("SELECT count(*) FROM grp"), 0);
+    QTRY_VERIFY(!window || !window->isVisible());
 }
 
 QTEST_MAIN(TestShellFlow)
