@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -384,9 +385,15 @@ Status BackupService::check(const QString& path)
 
 QString RestoreOutcome::summary() const
 {
+    // As the clerk calls them, not as the tables are named.
+    static const QHash<QString, QString> nouns = {
+        {QStringLiteral("emp"), QStringLiteral("employees")},     {QStringLiteral("payroll"), QStringLiteral("payroll transactions")},
+        {QStringLiteral("loan"), QStringLiteral("loans")},        {QStringLiteral("adv"), QStringLiteral("advances")},
+        {QStringLiteral("incre"), QStringLiteral("increments")}, {QStringLiteral("decre"), QStringLiteral("decrements")},
+        {QStringLiteral("arr"), QStringLiteral("arrears rows")}};
     QStringList counts;
-    for (const auto& [table, rows] : rows)
-        counts << QStringLiteral("%1 %2").arg(table).arg(rows);
+    for (const auto& [table, count] : rows)
+        counts << QStringLiteral("%1 %2").arg(count).arg(nouns.value(table, table));
     return QStringLiteral("Restored the copy of %1 (%2): %3. The database as it was before is kept as %4.")
         .arg(taken.toString(QStringLiteral("dd/MM/yyyy HH:mm")), QDir::toNativeSeparators(file),
              counts.join(QStringLiteral(", ")), QDir::toNativeSeparators(safetyCopy));
