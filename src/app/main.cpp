@@ -127,6 +127,13 @@ int runRestore(const QString& location, const QString& copy, QTextStream& log)
         log << "There is no copy at " << QDir::toNativeSeparators(copy) << ".\n";
         return 2;
     }
+    // A mistyped database path must not become a new database that takes the copy while the real
+    // one stays as it was.
+    if (!DatabaseLocation::namesServer(location) && !QFileInfo(location).isFile()) {
+        log << "There is no database at " << QDir::toNativeSeparators(location)
+            << ". To start again from the copy, copy the file there and open it.\n";
+        return 2;
+    }
     // Not under a running program: its windows would go on showing what is no longer there.
     InstanceLock lock(location);
     if (const auto held = lock.tryLock(); held != InstanceLock::Outcome::Locked) {

@@ -76,10 +76,17 @@ Status clientOutcome(QProcess& process, const QString& program, bool timedOut)
     return {};
 }
 
-Status runClient(const QString& program, const QStringList& arguments)
+// Runs a client program to its end; what it wrote to its output, or why it failed.
+Result<QByteArray> clientOutput(const QString& program, const QStringList& arguments,
+                                const QStringList& options = {})
 {
     QProcess process;
     prepareClient(process);
+    if (!options.isEmpty()) {
+        QProcessEnvironment environment = process.processEnvironment();
+        environment.insert(QStringLiteral("PGOPTIONS"), options.join(QLatin1Char(' ')));
+        process.setProcessEnvironment(environment);
+    }
     process.start(program, arguments);
     if (!process.waitForStarted())
         return clientOutcome(process, program, false);
@@ -89,7 +96,37 @@ Status runClient(const QString& program, const QStringList& arguments)
         process.kill();
         process.waitForFinished();
     }
-    return clientOutcome(process, program, timedOut);
+    if (Status ended = clientOutcome(process, program, timedOut); !ended)
+        return ended;
+    return process.readAllStandardOutput();
+}
+
+Status runClient(const QString& program, const QStringList& arguments, const QStringList& options = {})
+{
+    return clientOutput(program, arguments, options).status();
+}
+
+// The schema version recorded in a dump; a failure for a dump of another program's database.
+Result<int> dumpVersion(const QString& dump)
+{
+    const auto data = clientOutput(QStringLiteral("pg_restore"),
+                                   {QStringLiteral("--data-only"), QStringLiteral("--table=schema_version"),
+                                    QStringLiteral("--file=-"), dump});
+    if (!data)
+        return data.status();
+    int version = 0;
+    bool inData = false;
+    for (const QByteArray& line : data->split('\n')) {
+        if (line.startsWith("COPY ") && line.contains("schema_version"))
+            inData = true;
+        else if (line == "\\.")
+            inData = false;
+        else if (inData)
+            version = std::max(version, line.trimmed().toInt());
+    }
+    if (version == 0)
+        return Status::failure(QStringLiteral("%1 is not a copy of a Kestrel database").arg(shown(dump)));
+    return version;
 }
 
 } // namespace
@@ -308,8 +345,7 @@ void BackupService::takeLocalInBackground(QObject* owner, std::function<void(con
         *timedOut = true;
         process->kill();
     });
-    // Everything the end needs is held by value: the window that asked may be closing by then.
-    const QPointer<QObject> asker(owner);
+    // Everything the end needs is held by value.
     const Database* db = &m_db;
     const Clock* clock = &m_clock;
     const auto finish = [=, outcome = std::make_shared<BackupOutcome>(outcome)] {
@@ -328,8 +364,7 @@ void BackupService::takeLocalInBackground(QObject* owner, std::function<void(con
             outcome->reason = copied.error();
         }
         process->deleteLater();
-        if (asker)
-            done(*outcome);
+        done(*outcome);
     };
     QObject::connect(process, &QProcess::finished, process, finish);
     QObject::connect(process, &QProcess::errorOccurred, process, [finish](QProcess::ProcessError error) {
@@ -340,24 +375,40 @@ void BackupService::takeLocalInBackground(QObject* owner, std::function<void(con
     process->start(QStringLiteral("pg_dump"), dumpArguments(m_db.location(), file->partialPath()));
 }
 
+void BackupService::cancelBackground() const
+{
+    if (!m_running)
+        return;
+    QProcess* process = m_running;
+    // Without its connections no one is told, and the partial file they hold goes with them.
+    QObject::disconnect(process, nullptr, nullptr, nullptr);
+    process->kill();
+    process->waitForFinished(5000);
+    delete process;
+}
+
 int BackupService::prune(const QString& folder, const Retention& rule) const
 {
-    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files);
-    QStringList paths;
-    QList<QDateTime> taken;
-    for (const QFileInfo& info : files)
+    // The copies taken before a deletion or a restore (named to the second) are a series of their
+    // own: the routine copies of the days after must not push out the last copy from before a
+    // deletion.
+    QHash<bool, QStringList> paths;
+    QHash<bool, QList<QDateTime>> taken;
+    for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files))
         if (const auto when = takenAt(info.fileName())) {
-            paths << info.absoluteFilePath();
-            taken << *when;
+            const bool fresh = info.fileName().indexOf(QLatin1Char('.')) != 12; // hr + ddMMyyHHmm is routine
+            paths[fresh] << info.absoluteFilePath();
+            taken[fresh] << *when;
         }
     int removed = 0;
-    for (int i : copiesToRemove(taken, m_clock.now(), rule))
-        if (QFile::remove(paths.at(i)))
-            ++removed;
+    for (const bool fresh : {false, true})
+        for (int i : copiesToRemove(taken.value(fresh), m_clock.now(), rule))
+            if (QFile::remove(paths.value(fresh).at(i)))
+                ++removed;
     return removed;
 }
 
-Status BackupService::check(const QString& path)
+Status BackupService::check(const QString& path, bool thorough)
 {
     if (path.endsWith(QStringLiteral(".dump")))
         return runClient(QStringLiteral("pg_restore"), {QStringLiteral("--list"), path});
@@ -370,7 +421,8 @@ Status BackupService::check(const QString& path)
     } else {
         sqlite3_stmt* statement = nullptr;
         QString answer;
-        if (sqlite3_prepare_v2(copy, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK &&
+        if (sqlite3_prepare_v2(copy, thorough ? "PRAGMA integrity_check" : "PRAGMA quick_check", -1, &statement,
+                               nullptr) == SQLITE_OK &&
             sqlite3_step(statement) == SQLITE_ROW)
             answer = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
         else
@@ -452,13 +504,26 @@ Result<RestoreOutcome> restoreFrom(Database& database, const Clock& clock, const
         return refused(QStringLiteral("a server database is restored from a dump (.dump) that Kestrel took of it, "
                                       "not from %1.")
                            .arg(shown(file)));
-    if (Status whole = BackupService::check(outcome.file); !whole)
+    // A copy may have lain on a disk for months: it is read back whole before it replaces anything.
+    if (Status whole = BackupService::check(outcome.file, true); !whole)
         return refused(whole.error());
+    // A copy of another program's database, or of a newer Kestrel, is refused before anything changes.
     if (!dump) {
-        // A copy of another program's database, or of a newer Kestrel, is refused before anything changes.
         Database copy(QStringLiteral("kestrel-restore-check"));
         if (Status opened = copy.open(outcome.file, Database::Access::Inspect); !opened)
             return refused(opened.error());
+    } else {
+        const auto version = dumpVersion(outcome.file);
+        if (!version)
+            return refused(version.error());
+        if (*version > schema::latestVersion())
+            return refused(QStringLiteral("the copy was taken by a newer version of Kestrel (schema %1).").arg(*version));
+        // pg_restore --clean replaces only the tables the dump holds: one from before a table was
+        // added would leave that table as it is now, half of one database and half of the other.
+        if (*version < schema::latestVersion())
+            return refused(QStringLiteral("the copy was taken by an older version of Kestrel (schema %1). Restore it "
+                                          "into a new, empty database with pg_restore and open that once in Kestrel.")
+                               .arg(*version));
     }
     outcome.taken = BackupService::takenAt(info.fileName()).value_or(info.lastModified());
 
@@ -471,13 +536,15 @@ Result<RestoreOutcome> restoreFrom(Database& database, const Clock& clock, const
     if (database.backend() == Backend::SQLite) {
         replaced = replaceFileContents(database, outcome.file);
     } else {
-        // One transaction: a restore that fails half-way leaves the database as it was.
+        // One transaction: a restore that fails half-way leaves the database as it was. A table that
+        // another workstation holds is waited for half a minute, then the restore gives up.
         replaced = runClient(QStringLiteral("pg_restore"),
                              QStringList{QStringLiteral("--clean"), QStringLiteral("--if-exists"),
                                          QStringLiteral("--single-transaction"), QStringLiteral("--exit-on-error"),
                                          QStringLiteral("--no-owner"), QStringLiteral("--no-privileges")} +
                                  serverArguments(database.location()) +
-                                 QStringList{QStringLiteral("--dbname=") + database.location().name, outcome.file});
+                                 QStringList{QStringLiteral("--dbname=") + database.location().name, outcome.file},
+                             {QStringLiteral("-c lock_timeout=30000")});
     }
     if (!replaced)
         return refused(replaced.error());

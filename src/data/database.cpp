@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 
 namespace {
 
@@ -66,22 +67,40 @@ Status Database::openFile(const QString& path, Access access)
 
     m_path = QFileInfo(path).absoluteFilePath();
     m_location.path = m_path;
-    {
+    const auto connect = [&](const QString& name, const QString& options) -> Status {
         QSqlDatabase db = QSqlDatabase::addDatabase(dialect::driverName(Backend::SQLite), m_connectionName);
-        db.setDatabaseName(m_path);
-        db.setConnectOptions(readOnly ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000")
-                                      : QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        db.setDatabaseName(name);
+        db.setConnectOptions(options);
         if (!db.open()) {
             const QString reason = db.lastError().text();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(m_connectionName);
-            return failure(path, reason);
+            return Status::failure(reason);
         }
-    }
+        return {};
+    };
+    if (Status connected = connect(m_path, readOnly ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000")
+                                                    : QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        !connected)
+        return failure(path, connected.error());
     Status status;
     if (readOnly) {
         // The first statement reads the file header: a file that is not a database fails here.
         status = schema::checkReadable(*this, access == Access::Inspect);
+        // Reading a file of the write-ahead log needs its shared-memory file beside it, which a
+        // folder on read-only media cannot take. With no log waiting there, nobody writes the file:
+        // it is read as it lies.
+        if (!status && !QFileInfo::exists(m_path + QStringLiteral("-wal")) &&
+            !QFileInfo(QFileInfo(m_path).absolutePath()).isWritable()) {
+            close();
+            QUrl address = QUrl::fromLocalFile(m_path);
+            address.setQuery(QStringLiteral("immutable=1"));
+            if (Status connected = connect(address.toString(QUrl::FullyEncoded),
+                                           QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+                !connected)
+                return failure(path, connected.error());
+            status = schema::checkReadable(*this, access == Access::Inspect);
+        }
     } else {
         // The first statement reads the file header: a file that is not a database, or another
         // program's, fails here, before anything is written to it.

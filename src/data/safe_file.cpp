@@ -159,13 +159,21 @@ Status SafeFile::commit()
     if (::fsync(m_file->handle()) != 0)
         return failure(systemError(errno));
     const QString partial = m_file->path();
-    // rename() replaces the target in one step: a reader sees the old file or the new one, whole.
-    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(m_target).constData()) != 0)
-        return failure(systemError(errno));
-    const Status closed = m_file->finish();
+    // Closed before the rename: a close that fails (a network file system reports late) still
+    // leaves the old file in place.
+    if (Status closed = m_file->finish(); !closed) {
+        ::unlink(QFile::encodeName(partial).constData());
+        return failure(closed.error());
+    }
     m_file.reset();
+    // rename() replaces the target in one step: a reader sees the old file or the new one, whole.
+    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(m_target).constData()) != 0) {
+        const int error = errno;
+        ::unlink(QFile::encodeName(partial).constData());
+        return failure(systemError(error));
+    }
     syncFolder(QFileInfo(m_target).absolutePath());
-    return closed;
+    return {};
 }
 
 void SafeFile::cancel()
@@ -205,12 +213,11 @@ Status makeFolder(const QString& path, FileAccess access)
         return Status::failure(QStringLiteral("%1 is not a folder.").arg(shown(folder)));
     for (const QString& f : std::as_const(missing)) {
         // Made with its mode, so that it is never open to others, even briefly.
-        const bool made = access == FileAccess::OwnerOnly
-                              ? QDir().mkdir(f, ownerOnly | QFileDevice::ExeOwner)
-                              : QDir().mkdir(f);
-        if (!made && !QFileInfo(f).isDir())
-            return Status::failure(
-                QStringLiteral("The folder %1 cannot be made: %2").arg(shown(f), systemError(errno)));
+        if (::mkdir(QFile::encodeName(f).constData(), access == FileAccess::OwnerOnly ? 0700 : 0777) != 0) {
+            const int error = errno;
+            if (error != EEXIST || !QFileInfo(f).isDir())
+                return Status::failure(QStringLiteral("The folder %1 cannot be made: %2").arg(shown(f), systemError(error)));
+        }
     }
     return {};
 }

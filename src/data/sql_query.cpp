@@ -143,9 +143,11 @@ Status SqlQuery::exec()
     if (!m_handle) {
         if (m_query->exec())
             return {};
-        // Once, outside a transaction: the statement is prepared again on a new connection, with
-        // the same values.
-        if (Database::lostConnection(m_query->lastError()) && m_database->reconnect()) {
+        // Once, outside a transaction, and only a read: the statement is prepared again on a new
+        // connection, with the same values. A change may have been stored before the connection
+        // went (the answer was lost, not the statement), so it is never run twice.
+        const bool read = m_sql.trimmed().startsWith(QStringLiteral("SELECT"), Qt::CaseInsensitive);
+        if (read && Database::lostConnection(m_query->lastError()) && m_database->reconnect()) {
             const QVariantList values = m_query->boundValues();
             if (prepareOnServer()) {
                 for (const QVariant& value : values)
@@ -154,6 +156,10 @@ Status SqlQuery::exec()
                     return {};
             }
         }
+        if (!read && Database::lostConnection(m_query->lastError()) && !m_database->inTransaction())
+            return Status::failure(QStringLiteral("The connection to the server was lost during the change, which may "
+                                                  "or may not have been stored: look before trying again. (%1)")
+                                       .arg(m_query->lastError().text().trimmed()));
         return serverFailure(m_query->lastError());
     }
     sqlite3_reset(m_statement);

@@ -94,7 +94,11 @@ Status writeFile(const QByteArray& bytes, const QString& path)
     return writeFileSafely(path, bytes);
 }
 
-Result<bool> writePdf(const Document& document, const QString& path, const Progress& progress)
+namespace {
+
+// The chosen pages (all when none are chosen) as a PDF file, through the safe writer.
+Result<bool> writePdfPages(const Document& document, const QString& path, const Progress& progress,
+                           const QList<int>& chosen)
 {
     SafeFile file(path);
     if (Status opened = file.open(); !opened)
@@ -109,7 +113,7 @@ Result<bool> writePdf(const Document& document, const QString& path, const Progr
         QPainter painter;
         if (!painter.begin(&writer))
             return Status::failure(cannotWrite(path, QStringLiteral("the PDF could not be started")));
-        done = paintPages(Pages(document), writer, painter, progress);
+        done = paintPages(Pages(document), writer, painter, progress, chosen);
         painter.end();
     }
     if (!done) {
@@ -119,6 +123,13 @@ Result<bool> writePdf(const Document& document, const QString& path, const Progr
     if (Status written = file.commit(); !written)
         return written;
     return true;
+}
+
+} // namespace
+
+Result<bool> writePdf(const Document& document, const QString& path, const Progress& progress)
+{
+    return writePdfPages(document, path, progress, {});
 }
 
 Result<bool> print(const Document& document, QPrinter& printer, const Progress& progress)
@@ -133,6 +144,10 @@ Result<bool> print(const Document& document, QPrinter& printer, const Progress& 
             return Status::failure(
                 QStringLiteral("The pages chosen are not in the report, which has %1 pages.").arg(pages.count()));
     }
+    // Printing to a file is writing a file: whole or not at all, and an older file of that name
+    // stays when it fails or is cancelled.
+    if (!printer.outputFileName().isEmpty())
+        return writePdfPages(document, printer.outputFileName(), progress, chosen);
     printer.setDocName(document.title);
     printer.setFullPage(true);
     QPainter painter;
@@ -142,9 +157,6 @@ Result<bool> print(const Document& document, QPrinter& printer, const Progress& 
     if (!done)
         printer.abort();
     painter.end();
-    // Printing to a file that was cancelled leaves no half file behind.
-    if (!done && !printer.outputFileName().isEmpty())
-        QFile::remove(printer.outputFileName());
     return done;
 }
 

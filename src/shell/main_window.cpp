@@ -128,6 +128,8 @@ MainWindow::MainWindow(AppContext& context, const WindowCatalogue& catalogue, QW
 
 MainWindow::~MainWindow()
 {
+    // A dump still running would report to a window that is gone.
+    m_backup.cancelBackground();
     m_context.openBeside = {};
     m_context.findWindow = {};
     disconnectChildSignals(this);

@@ -1,5 +1,6 @@
 #include "data/backup_service.h"
 #include "data/database.h"
+#include "data/schema.h"
 #include "data/sql_query.h"
 #include "support/file_size_limit.h"
 #include "support/fixed_clock.h"
@@ -8,12 +9,17 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
+
+Q_DECLARE_METATYPE(Retention)
 
 class TestBackup : public QObject {
     Q_OBJECT
@@ -31,6 +37,8 @@ private slots:
     void restoreGivesBackTheRowsOfItsTime();
     void restoreRefusesWhatItCannotPutBack_data();
     void restoreRefusesWhatItCannotPutBack();
+    void retentionRule_data();
+    void retentionRule();
 
 private:
     FixedClock m_clock{QDateTime(QDate(2026, 12, 4), QTime(14, 35, 12))};
@@ -192,6 +200,11 @@ void TestBackup::aFullDiskFailsTheCopy()
     QVERIFY(QDir().mkpath(backup.localFolder()));
     for (const bool fresh : {false, true}) {
         const QString failure = failureUnderFileSizeLimit(64 * 1024, [&]() -> Status {
+            // A connection of the child's own: SQLite's cannot cross a fork.
+            Database own(QStringLiteral("child"));
+            if (Status opened = own.open(t.path()); !opened)
+                return opened;
+            const BackupService backup(own, m_clock);
             const BackupOutcome outcome = fresh ? backup.takeFresh() : backup.takeLocal();
             return outcome.taken() ? Status() : Status::failure(outcome.reason);
         });
@@ -274,6 +287,15 @@ void TestBackup::serverCopyDoesNotHoldTheWindow()
     QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 2, 60000);
     QVERIFY2(ended.last().taken(), qPrintable(ended.last().reason));
     QVERIFY(BackupService::check(ended.last().target));
+    // The window goes while the next copy runs: nobody is told, and no partial copy is left.
+    FixedClock later(m_clock.now().addSecs(60));
+    BackupService next(t.db(), later);
+    next.takeLocalInBackground(&window, [&](const BackupOutcome& o) { ended << o; });
+    next.cancelBackground();
+    QTest::qWait(200);
+    QCOMPARE(ended.size(), 2);
+    QCOMPARE(QDir(backup.localFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QFileInfo(ended.last().target).fileName()});
     QDir(backup.localFolder()).removeRecursively();
 }
 
@@ -311,38 +333,106 @@ void TestBackup::restoreGivesBackTheRowsOfItsTime()
     QDir(BackupService(t.db(), clock).localFolder()).removeRecursively();
 }
 
+namespace {
+
+// A copy of a database of the test's backend, as Kestrel would take it, after change ran on it.
+QString copyOf(const QString& folder, const std::function<void(Database&)>& change)
+{
+    TestDatabase source;
+    change(source.db());
+    const QString path = QDir(folder).filePath(TestDatabase::onServer() ? "hr0412261435.dump" : "hr0412261435.db");
+    if (!TestDatabase::onServer()) {
+        SqlQuery(source.db(), "VACUUM INTO ?").bind(path).exec();
+    } else {
+        QProcess dump;
+        dump.start("pg_dump", {"--format=custom", "--file=" + path, "--dbname=" + source.path()});
+        dump.waitForFinished(60000);
+    }
+    return path;
+}
+
+} // namespace
+
+using CopySetup = std::function<QString(const QString& folder)>; // makes the copy, gives its path
+Q_DECLARE_METATYPE(CopySetup)
+
 void TestBackup::restoreRefusesWhatItCannotPutBack_data()
 {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<CopySetup>("setup");
     QTest::addColumn<QString>("reason");
-    const QString ownKind = TestDatabase::onServer() ? "hr0412261435.dump" : "hr0412261435.db";
-    QTest::newRow("missing") << ownKind << QByteArray() << "there is no copy";
-    QTest::newRow("damaged") << ownKind << QByteArray(8192, 'x') << (TestDatabase::onServer() ? "pg_restore" : "not a database");
-    QTest::newRow("other kind") << (TestDatabase::onServer() ? "hr0412261435.db" : "hr0412261435.dump") << QByteArray("x")
-                                << "restored from";
+    const bool server = TestDatabase::onServer();
+    const auto named = [](const QString& name, const QByteArray& contents) {
+        return CopySetup([=](const QString& folder) {
+            const QString path = QDir(folder).filePath(name);
+            if (!contents.isEmpty()) {
+                QFile f(path);
+                f.open(QIODevice::WriteOnly);
+                f.write(contents);
+            }
+            return path;
+        });
+    };
+    const QString ownKind = server ? "hr0412261435.dump" : "hr0412261435.db";
+    QTest::newRow("missing") << named(ownKind, {}) << "there is no copy";
+    QTest::newRow("damaged") << named(ownKind, QByteArray(8192, 'x')) << (server ? "pg_restore" : "not a database");
+    QTest::newRow("other kind") << named(server ? "hr0412261435.db" : "hr0412261435.dump", "x") << "restored from";
+    // Another program's database, its copy taken as Kestrel takes one.
+    QTest::newRow("another program's") << CopySetup([](const QString& folder) {
+        return copyOf(folder, [](Database& db) {
+            execute(db, "DROP TABLE schema_version");
+            execute(db, "DROP TABLE emp");
+        });
+    }) << "not";
+    QTest::newRow("newer version") << CopySetup([](const QString& folder) {
+        return copyOf(folder, [](Database& db) {
+            SqlQuery(db, "INSERT INTO schema_version (version) VALUES (?)").bind(schema::latestVersion() + 1).exec();
+        });
+    }) << "newer version";
 }
 
 void TestBackup::restoreRefusesWhatItCannotPutBack()
 {
-    QFETCH(QString, file);
-    QFETCH(QByteArray, contents);
+    QFETCH(CopySetup, setup);
     QFETCH(QString, reason);
+    // Made first: the database the copy is taken of is one of the test's, gone before the next opens.
+    QTemporaryDir copies;
+    const QString path = setup(copies.path());
     TestDatabase t;
     QVERIFY(SqlQuery(t.db(), "INSERT INTO dept (dept) VALUES ('ACCOUNTS')").exec());
-    const QString path = QDir(t.folder()).filePath(file);
-    if (!contents.isEmpty()) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(contents);
-    }
-    const int copies = t.backupCopies();
+    const int copiesBefore = t.backupCopies();
     const auto restored = restoreFrom(t.db(), m_clock, path);
     QVERIFY(!restored);
     QVERIFY2(restored.error().startsWith("Nothing was restored") && restored.error().contains(reason),
              qPrintable(restored.error()));
     QCOMPARE(t.count("SELECT count(*) FROM dept"), 1);
-    QCOMPARE(t.backupCopies(), copies); // refused before the database was copied
+    QCOMPARE(t.backupCopies(), copiesBefore); // refused before the database was copied
+}
+
+// Which copies the rule keeps, at 31 December 2026 18:00, worked out by the calendar.
+void TestBackup::retentionRule_data()
+{
+    QTest::addColumn<QList<QDateTime>>("taken");
+    QTest::addColumn<Retention>("rule");
+    QTest::addColumn<QList<int>>("removed");
+    const auto at = [](int y, int m, int d, int h) { return QDateTime(QDate(y, m, d), QTime(h, 0)); };
+    const Retention usual;
+    // clang-format off
+    QTest::newRow("the only copy, two years old") << QList<QDateTime>{at(2024, 12, 31, 10)} << usual << QList<int>{};
+    QTest::newRow("every limit 0: the newest stays") << QList<QDateTime>{at(2026, 11, 2, 9), at(2026, 12, 31, 9), at(2026, 12, 30, 9)} << Retention{0, 0, 0} << QList<int>{0, 2};
+    QTest::newRow("dated after now (the clock was set back)") << QList<QDateTime>{at(2027, 1, 5, 10), at(2026, 12, 31, 9), at(2026, 12, 31, 8)} << usual << QList<int>{};
+    QTest::newRow("twice in a minute") << QList<QDateTime>{at(2026, 12, 31, 10), at(2026, 12, 31, 10)} << usual << QList<int>{};
+    QTest::newRow("two days whole, then the last of a day") << QList<QDateTime>{at(2026, 12, 31, 9), at(2026, 12, 31, 8), at(2026, 12, 30, 9), at(2026, 12, 30, 8), at(2026, 12, 28, 9), at(2026, 12, 28, 8)} << usual << QList<int>{5};
+    QTest::newRow("past thirty days, the last of a month") << QList<QDateTime>{at(2026, 11, 21, 9), at(2026, 11, 20, 9), at(2026, 10, 22, 9)} << usual << QList<int>{1};
+    QTest::newRow("past twelve months, none") << QList<QDateTime>{at(2026, 12, 31, 9), at(2026, 1, 31, 9), at(2025, 12, 31, 9)} << usual << QList<int>{2};
+    // clang-format on
+}
+
+void TestBackup::retentionRule()
+{
+    QFETCH(QList<QDateTime>, taken);
+    QFETCH(Retention, rule);
+    QFETCH(QList<int>, removed);
+    QCOMPARE(copiesToRemove(taken, QDateTime(QDate(2026, 12, 31), QTime(18, 0)), rule), removed);
 }
 
 QTEST_GUILESS_MAIN(TestBackup)

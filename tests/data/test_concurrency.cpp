@@ -17,6 +17,7 @@
 #include <atomic>
 #include <csignal>
 #include <functional>
+#include <utility>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <memory>
@@ -85,27 +86,41 @@ PayrollTransaction payOfEmployee1(QDate month, Currency offered)
 // work got: all of an operation or none of it.
 struct Interrupted {
     std::function<void(Database&)> prepare; // in the test's own process
-    std::function<void(Database&)> work;    // in the child, until it is killed
+    // In the child, until it is killed; it calls inside() once it is in the middle of its work.
+    std::function<void(Database&, const std::function<void()>& inside)> work;
     std::function<QString(TestDatabase&)> broken; // what does not hold afterwards; empty when all is well
 };
 
 // Runs work in a child process with a connection of its own, and kills it (SIGKILL, as a power cut
-// or the task manager would) after the given time.
-bool killMidWay(const QString& location, const std::function<void(Database&)>& work, int afterMs)
+// or the task manager would) a moment, up to withinMs, after it says it is in the middle of its work.
+bool killMidWay(const QString& location, const Interrupted& operation, int withinMs)
 {
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return false;
     const pid_t child = ::fork();
     if (child == 0) {
+        ::close(channel[0]);
         Database db(QStringLiteral("killed"));
         if (!db.open(location))
             ::_exit(3);
-        work(db);
+        bool told = false;
+        operation.work(db, [&] {
+            if (!std::exchange(told, true) && ::write(channel[1], "!", 1) < 0)
+                ::_exit(4);
+        });
         ::_exit(0); // the work ended before the kill: the test cannot tell anything
     }
-    QThread::msleep(afterMs);
+    ::close(channel[1]);
+    char said = 0;
+    const bool inside = ::read(channel[0], &said, 1) == 1;
+    ::close(channel[0]);
+    if (inside)
+        QThread::msleep(QRandomGenerator::global()->bounded(withinMs + 1));
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
-    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    return inside && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
 } // namespace
@@ -217,7 +232,7 @@ private slots:
     {
         QTest::addColumn<Interrupted>("operation");
         // Each increment adds 1 rupee to the rate and writes 12 arrears rows, then the rate.
-        const auto increments = [](Database& db) {
+        const auto increments = [](Database& db, const std::function<void()>& inside) {
             Currency rate = Currency::fromUnits(100000000);
             for (int i = 0;; ++i) {
                 Revision r{1, "RAMESH", Currency::fromUnits(10000), QDate(2026, 12, 1), QTime(10, 0), QDate(2026, 1, 1),
@@ -233,6 +248,7 @@ private slots:
                     return;
                 }
                 rate = next;
+                inside();
             }
         };
         QTest::newRow("increment") << Interrupted{
@@ -251,7 +267,7 @@ private slots:
         // A company's 20,000 transactions written and deleted again and again.
         QTest::newRow("bulk deletion") << Interrupted{
             [](Database&) {},
-            [](Database& db) {
+            [](Database& db, const std::function<void()>& inside) {
                 for (;;) {
                     inTransaction(db, [&] {
                         return SqlQuery(db, "INSERT INTO payroll (ID, ddate, netpay, company) "
@@ -261,6 +277,7 @@ private slots:
                     });
                     if (!PayrollRepository(db).removeAll(QStringLiteral("ACME")))
                         return;
+                    inside();
                 }
             },
             [](TestDatabase& t) {
@@ -269,9 +286,10 @@ private slots:
             }};
         QTest::newRow("import") << Interrupted{
             [](Database&) {},
-            [](Database& db) {
-                transfer::ImportOptions options;
-                transfer::importFolder(db, qEnvironmentVariable("KESTREL_KILL_IMPORT_FOLDER"), options);
+            [](Database& db, const std::function<void()>& inside) {
+                // Told after the employees are read, inside the import's one transaction.
+                transfer::importFolder(db, qEnvironmentVariable("KESTREL_KILL_IMPORT_FOLDER"), {},
+                                       [&](const QString&) { inside(); });
             },
             [](TestDatabase& t) {
                 const qint64 rows = t.count("SELECT count(*) FROM payroll");
@@ -302,8 +320,7 @@ private slots:
         operation.prepare(t.db());
         // The child must not share this connection: it is closed across the fork, and opened again.
         t.db().close();
-        const int after = 150 + int(QRandomGenerator::global()->bounded(400));
-        QVERIFY2(killMidWay(t.path(), operation.work, after), "the operation ended before it could be killed");
+        QVERIFY2(killMidWay(t.path(), operation, 100), "the operation ended before it could be killed");
         QVERIFY(t.db().open(t.path()));
         if (!TestDatabase::onServer())
             QCOMPARE(SqlQuery(t.db(), "PRAGMA integrity_check").single()->toString(), QStringLiteral("ok"));

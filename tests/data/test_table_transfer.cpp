@@ -387,6 +387,7 @@ private slots:
         QTest::newRow("demo import") << QStringList{"--demo", "--import", "HOME/good", "--append"} << 0 << "Imported 1 rows" << QStringList{data + "demo.db"} << QStringList{data + "hr.db"};
         QTest::newRow("demo export") << QStringList{"--demo", "--export", "HOME/out"} << 2 << "kestrel/demo.db." << QStringList{} << QStringList{data + "hr.db", data + "demo.db"};
         QTest::newRow("restore") << QStringList{"--database", "HOME/hr.db", "--restore", "HOME/copy.db"} << 0 << "Restored the copy" << QStringList{"HOME/hr.db", "HOME/backup"} << QStringList{};
+        QTest::newRow("restore into a mistyped database") << QStringList{"--database", "HOME/hr-db", "--restore", "HOME/copy.db"} << 2 << "There is no database at" << QStringList{"HOME/hr.db"} << QStringList{"HOME/hr-db", "HOME/backup"};
         QTest::newRow("restore of a missing copy") << QStringList{"--database", "HOME/hr.db", "--restore", "HOME/none.db"} << 2 << "There is no copy" << QStringList{"HOME/hr.db"} << QStringList{"HOME/backup"};
         // clang-format on
     }

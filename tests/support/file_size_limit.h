@@ -36,8 +36,17 @@ QString failureUnderFileSizeLimit(rlim_t limit, Work work)
     for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
         reported.append(buffer, n);
     ::close(channel[0]);
+    // The child of a process with threads may hang on a lock another thread held at the fork: it is
+    // given a minute, then killed, and the test fails rather than waits for ever.
     int wstatus = 0;
-    ::waitpid(child, &wstatus, 0);
+    for (int waited = 0; ::waitpid(child, &wstatus, WNOHANG) == 0; waited += 10) {
+        if (waited > 60000) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &wstatus, 0);
+            return QStringLiteral("the child process did not end within a minute");
+        }
+        ::usleep(10000);
+    }
     if (!WIFEXITED(wstatus) || WEXITSTATUS(wstatus) != 0)
         return QStringLiteral("the child process did not end normally");
     return QString::fromUtf8(reported);
