@@ -12,6 +12,7 @@
 #include "shell/shell_windows.h"
 #include "shell/instance_lock.h"
 #include "shell/startup.h"
+#include "ui/keyboard_rules.h"
 #include "ui/prompter.h"
 #include "ui/window_catalogue.h"
 
@@ -262,6 +263,7 @@ int main(int argc, char** argv)
     }
     parser.process(*app);
 
+    KeyboardRules::install();
     SystemClock clock;
     MessageBoxPrompter prompter;
     WindowCatalogue catalogue;

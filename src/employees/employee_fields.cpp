@@ -3,6 +3,7 @@
 #include "data/master_repository.h"
 #include "ui/app_context.h"
 #include "ui/entry_behaviour.h"
+#include "ui/keyboard_rules.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -33,11 +34,12 @@ void EmployeeFields::setUp(AppContext& context, bool sorted) const
         combo->setCurrentIndex(-1);
         // What is typed stays where it is typed, and the list keeps its order.
         combo->setInsertPolicy(QComboBox::NoInsert);
-        EntryBehaviour::install(combo, EntryBehaviour::DropDownOnFocus | EntryBehaviour::EnterMovesOn);
+        EntryBehaviour::install(combo, EntryBehaviour::EnterMovesOn);
     }
     EntryBehaviour::install(position, EntryBehaviour::EnterMovesOn);
     EntryBehaviour::install(address, EntryBehaviour::EnterMovesOn);
     EntryBehaviour::install(hired, EntryBehaviour::EnterMovesOn);
+    allowNoDate(hired);
 }
 
 void setTypable(QWidget* box, bool typable)
@@ -69,14 +71,15 @@ void EmployeeFields::clear() const
 
 void EmployeeFields::show(const Employee& e) const
 {
-    gender->setCurrentText(e.gender);
-    status->setCurrentText(e.civilStatus);
+    showInList(gender, e.gender);
+    showInList(status, e.civilStatus);
     address->setPlainText(e.address);
-    department->setCurrentText(e.department);
-    group->setCurrentText(e.group);
+    showInList(department, e.department);
+    showInList(group, e.group);
     position->setText(e.position);
-    employmentStatus->setCurrentText(e.employmentStatus);
-    hired->setDate(e.dateEmployed);
+    showInList(employmentStatus, e.employmentStatus);
+    // An employee with no hire date shows none, not the date of the one shown before.
+    showDate(hired, e.dateEmployed);
 }
 
 void EmployeeFields::read(Employee& e) const
@@ -88,7 +91,7 @@ void EmployeeFields::read(Employee& e) const
     e.group = group->currentText().trimmed();
     e.position = position->text().trimmed();
     e.employmentStatus = employmentStatus->currentText().trimmed();
-    e.dateEmployed = hired->date();
+    e.dateEmployed = dateShown(hired);
 }
 
 QList<RequiredField> EmployeeFields::required(QWidget* nameBox) const

@@ -10,6 +10,7 @@
 #include "data/payroll_repository.h"
 #include "data/session.h"
 #include "ledgers/ledger_common.h"
+#include "ui/keyboard_rules.h"
 #include "reports/report_grid.h"
 #include "ui/app_context.h"
 #include "ui/delete_password_guard.h"
@@ -51,7 +52,7 @@ LoanWindow::LoanWindow(AppContext& context, QWidget* parent)
     for (QLineEdit* box : {m_ui->Text1, m_ui->Text4})
         EntryBehaviour::install(box, EntryBehaviour::AmountKeys | EntryBehaviour::EnterMovesOn |
                                          EntryBehaviour::SelectAllOnFocus);
-    EntryBehaviour::install(m_ui->Combo3, EntryBehaviour::DropDownOnFocus | EntryBehaviour::EnterMovesOn);
+    EntryBehaviour::install(m_ui->Combo3, EntryBehaviour::EnterMovesOn);
     for (QTableWidget* grid : {m_ui->MSHFlexGrid1, m_ui->MSHFlexGrid2})
         grid->verticalHeader()->hide();
     for (QPushButton* button : findChildren<QPushButton*>())
@@ -84,7 +85,7 @@ EmployeePicker::Outcome LoanWindow::choose(qint64 id)
         clearEmployee();
         return outcome;
     }
-    m_ui->Combo3->setCurrentText(m_employee->department);
+    showInList(m_ui->Combo3, m_employee->department);
     if (!showEmployee()) {
         clearEmployee();
         return EmployeePicker::Outcome::Failed;

@@ -46,7 +46,7 @@ void setUpKeys(QWidget* window)
         EntryBehaviour::install(picker, EntryBehaviour::EnterMovesOn);
     for (QComboBox* list : window->findChildren<QComboBox*>())
         if (!list->isEditable())
-            EntryBehaviour::install(list, EntryBehaviour::EnterMovesOn | EntryBehaviour::DropDownOnFocus);
+            EntryBehaviour::install(list, EntryBehaviour::EnterMovesOn);
 }
 
 void fillNames(AppContext& context, QComboBox* box, MasterRepository::Kind kind, const QStringList& first)

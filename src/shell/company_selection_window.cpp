@@ -24,7 +24,6 @@ CompanySelectionWindow::CompanySelectionWindow(AppContext& context, QWidget* par
         reload();
         m_ui->Combo1->setFocus();
     });
-    EntryBehaviour::install(m_ui->Combo1, EntryBehaviour::DropDownOnFocus);
     // Keys reach the combo box first and its line edit only through it.
     m_ui->Combo1->installEventFilter(this);
     connect(m_ui->Combo1->lineEdit(), &QLineEdit::returnPressed, this, &CompanySelectionWindow::choose);

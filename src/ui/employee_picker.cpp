@@ -89,7 +89,6 @@ EmployeePicker::EmployeePicker(AppContext& context, QComboBox* number, QComboBox
     m_number->lineEdit()->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,15}")), m_number));
     EntryBehaviour::install(m_number, EntryBehaviour::SelectAllOnFocus);
-    EntryBehaviour::install(m_name, EntryBehaviour::DropDownOnFocus);
     for (QComboBox* box : {number, name}) {
         box->installEventFilter(this);
         box->lineEdit()->installEventFilter(this);

@@ -84,15 +84,6 @@ bool EntryBehaviour::eventFilter(QObject* watched, QEvent* event)
                     combo->lineEdit()->selectAll();
             });
         }
-        if ((m_behaviours & DropDownOnFocus) && entering) {
-            QPointer<QComboBox> combo = qobject_cast<QComboBox*>(m_control);
-            if (combo && combo->count() > 0 && watched == m_control) {
-                QTimer::singleShot(0, this, [combo] {
-                    if (combo && combo->hasFocus() && combo->count() > 0)
-                        combo->showPopup();
-                });
-            }
-        }
         return false;
     }
     if (event->type() != QEvent::KeyPress)

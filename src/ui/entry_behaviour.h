@@ -8,7 +8,6 @@ class QWidget;
 
 // The entry habits every window shares, installed on controls by name instead of written per window:
 //  - SelectAllOnFocus: a number box selects its whole text when it gets the focus, so typing replaces it;
-//  - DropDownOnFocus: a combo box with items opens its list when it gets the focus;
 //  - AmountKeys: a box takes only digits, "." and Backspace (editing keys still work), and at most
 //    nine digits before the point and two after it;
 //  - EnterMovesOn: Enter moves the focus on like Tab (enterPressed() is emitted first);
@@ -18,7 +17,6 @@ class EntryBehaviour : public QObject {
 public:
     enum Behaviour {
         SelectAllOnFocus = 0x1,
-        DropDownOnFocus = 0x2,
         AmountKeys = 0x4,
         EnterMovesOn = 0x8,
         UpperCase = 0x10,

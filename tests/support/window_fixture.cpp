@@ -1,5 +1,7 @@
 #include "window_fixture.h"
 
+#include "ui/keyboard_rules.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
@@ -8,7 +10,11 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-WindowFixture::WindowFixture(const QDateTime& now) : clock(now) {}
+WindowFixture::WindowFixture(const QDateTime& now) : clock(now)
+{
+    // The windows are tried with the keyboard habits the program installs.
+    KeyboardRules::install();
+}
 
 WindowFixture::~WindowFixture()
 {

@@ -1,7 +1,10 @@
 #include "ui/entry_behaviour.h"
+#include "ui/keyboard_rules.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QTest>
 #include <QVBoxLayout>
@@ -14,13 +17,20 @@ private slots:
     void cleanup();
     void amountBoxTakesOnlySensibleAmounts();
     void enterMovesOnLikeTab();
-    void comboOpensListOnFocusOnlyWithItems();
+    void datesTypedAsShown_data();
+    void datesTypedAsShown();
+    void keysLeaveBoxesAtOnce_data();
+    void keysLeaveBoxesAtOnce();
+    void listsShowWhatTheyStore();
 
 private:
     QWidget* m_window = nullptr;
     QLineEdit* m_first = nullptr;
     QLineEdit* m_second = nullptr;
     QComboBox* m_combo = nullptr;
+    QDateEdit* m_date = nullptr;
+    QLineEdit* m_readOnly = nullptr;
+    QLineEdit* m_last = nullptr;
 };
 
 void TestEntryBehaviour::init()
@@ -30,6 +40,13 @@ void TestEntryBehaviour::init()
     layout->addWidget(m_first = new QLineEdit(m_window));
     layout->addWidget(m_second = new QLineEdit(m_window));
     layout->addWidget(m_combo = new QComboBox(m_window));
+    layout->addWidget(m_date = new QDateEdit(QDate(2026, 12, 7), m_window));
+    m_date->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    m_date->setCalendarPopup(true);
+    layout->addWidget(m_readOnly = new QLineEdit(QStringLiteral("shown only"), m_window));
+    m_readOnly->setReadOnly(true);
+    layout->addWidget(m_last = new QLineEdit(m_window));
+    KeyboardRules::install();
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
     m_window->activateWindow();
@@ -67,17 +84,82 @@ void TestEntryBehaviour::enterMovesOnLikeTab()
     QVERIFY(m_first->hasFocus());
 }
 
-void TestEntryBehaviour::comboOpensListOnFocusOnlyWithItems()
+// A date typed as the box shows it, separators and all, is that date; never another one.
+void TestEntryBehaviour::datesTypedAsShown_data()
 {
-    EntryBehaviour::install(m_combo, EntryBehaviour::DropDownOnFocus);
-    m_combo->setFocus(Qt::TabFocusReason);
-    QTest::qWait(20);
-    QVERIFY(!m_combo->view()->isVisible()); // empty: nothing to open
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QDate>("date");
+    QTest::newRow("with separators") << "15/01/2025" << QDate(2025, 1, 15);
+    QTest::newRow("digits only") << "15012025" << QDate(2025, 1, 15);
+    QTest::newRow("one-digit day and month") << "5/1/2025" << QDate(2025, 1, 5);
+    QTest::newRow("day that could go on") << "1/1/2025" << QDate(2025, 1, 1);
+    QTest::newRow("last day of a year") << "31/12/2024" << QDate(2024, 12, 31);
+}
+
+void TestEntryBehaviour::datesTypedAsShown()
+{
+    QFETCH(QString, typed);
+    QFETCH(QDate, date);
+    m_combo->setFocus();
+    QTest::keyClick(m_combo, Qt::Key_Tab); // entered as a clerk enters it: the day is selected
+    QVERIFY(m_date->hasFocus());
+    QTest::keyClicks(m_date, typed);
+    QCOMPARE(m_date->date(), date);
+}
+
+// Enter, Tab and Shift+Tab leave a date box at once, not part by part, and the boxes that cannot be
+// typed into are passed over; Enter does the same with an entry behaviour or without one.
+void TestEntryBehaviour::keysLeaveBoxesAtOnce_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("behaviour");
+    QTest::addColumn<QString>("reached");
+    QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << false << "last";
+    QTest::newRow("Enter, entry behaviour") << int(Qt::Key_Return) << int(Qt::NoModifier) << true << "last";
+    QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier) << false << "last";
+    QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << false << "combo";
+}
+
+void TestEntryBehaviour::keysLeaveBoxesAtOnce()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, behaviour);
+    QFETCH(QString, reached);
+    if (behaviour)
+        EntryBehaviour::install(m_date, EntryBehaviour::EnterMovesOn);
+    m_combo->setFocus();
+    QTest::keyClick(m_combo, Qt::Key_Tab);
+    QVERIFY(m_date->hasFocus());
+    QCOMPARE(m_date->currentSection(), QDateTimeEdit::DaySection);
+    QTest::keyClick(m_date, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QVERIFY2((reached == "last" ? m_last : static_cast<QWidget*>(m_combo))->hasFocus(),
+             qPrintable(QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "none"));
+    QCOMPARE(m_date->date(), QDate(2026, 12, 7));
+}
+
+// A list shows, highlights and stores the same entry; it does not open by itself; Down with nothing
+// chosen chooses the first entry, not the second.
+void TestEntryBehaviour::listsShowWhatTheyStore()
+{
+    m_combo->addItems({"ACCOUNTS", "SALES", "STORES"});
+    m_combo->setCurrentIndex(-1);
     m_first->setFocus();
-    m_combo->addItems({"ACCOUNTS", "STORES"});
-    m_combo->setFocus(Qt::TabFocusReason);
-    QTRY_VERIFY(m_combo->view()->isVisible());
-    m_combo->hidePopup();
+    QTest::keyClick(m_first, Qt::Key_Tab);
+    QTest::keyClick(m_second, Qt::Key_Tab);
+    QVERIFY(m_combo->hasFocus());
+    QTest::qWait(20);
+    QVERIFY(!m_combo->view()->isVisible());
+    QTest::keyClick(m_combo, Qt::Key_Down);
+    QCOMPARE(m_combo->currentText(), QStringLiteral("ACCOUNTS"));
+    m_combo->setEditable(true);
+    showInList(m_combo, QStringLiteral("sales"));
+    QCOMPARE(m_combo->currentIndex(), 1);
+    QCOMPARE(m_combo->currentText(), QStringLiteral("SALES"));
+    showInList(m_combo, QStringLiteral("TRANSPORT")); // not in the list: shown, nothing chosen
+    QCOMPARE(m_combo->currentIndex(), -1);
+    QCOMPARE(m_combo->currentText(), QStringLiteral("TRANSPORT"));
 }
 
 QTEST_MAIN(TestEntryBehaviour)
