@@ -10,6 +10,7 @@
 #include "reports/report_grid.h"
 #include "reports/report_viewer.h"
 #include "ui/app_context.h"
+#include "ui/entry_behaviour.h"
 #include "ui/prompter.h"
 #include "ui/window_lifetime.h"
 
@@ -35,6 +36,8 @@ EmployeeListWindow::EmployeeListWindow(AppContext& context, QWidget* parent)
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(true);
 
+    // Enter from Find goes on to the list it narrowed, where the arrows choose an employee.
+    EntryBehaviour::install(m_ui->txtFilter, EntryBehaviour::EnterMovesOn);
     connect(m_ui->txtFilter, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_filter->setText(text);
         updateButtons();

@@ -12,6 +12,7 @@
 #include "ui/prompter.h"
 #include "ui/window_catalogue.h"
 #include "ui/window_lifetime.h"
+#include "ui/window_room.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -157,7 +158,7 @@ QWidget* MainWindow::openWindow(const QString& name, Closing closing)
         if (!widget)
             return nullptr;
         widget->setAttribute(Qt::WA_DeleteOnClose);
-        sub = m_ui->mdiArea->addSubWindow(widget);
+        sub = addWorkingWindow(m_ui->mdiArea, widget);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         // The sub-window goes when its window closes itself (a Close button).
         connect(widget, &QObject::destroyed, sub, [sub] { sub->close(); });

@@ -3,6 +3,7 @@
 #include "data/employee_repository.h"
 #include "ui/app_context.h"
 #include "ui/entry_behaviour.h"
+#include "ui/keyboard_rules.h"
 #include "ui/prompter.h"
 
 #include <QAbstractTableModel>
@@ -143,6 +144,12 @@ bool EmployeePicker::eventFilter(QObject* watched, QEvent* event)
 {
     if (!isEnter(event) || !m_number || !m_name)
         return false;
+    // Nothing typed, nothing to choose: Enter moves on, as in every other box.
+    QComboBox* box = (watched == m_number || watched == m_number->lineEdit()) ? m_number.data() : m_name.data();
+    if (box->currentText().trimmed().isEmpty()) {
+        moveFocusOn(box);
+        return true;
+    }
     const bool chosen = (watched == m_number || watched == m_number->lineEdit()) ? chooseNumber(m_number->currentText())
                                                                                  : chooseTypedName();
     if (chosen)
@@ -265,11 +272,7 @@ void EmployeePicker::leaveName()
 
 void EmployeePicker::moveOn()
 {
-    QWidget* next = m_number->nextInFocusChain();
-    while (next != m_number && (m_number->isAncestorOf(next) || !next->isVisible() || !next->isEnabled() ||
-                                !(next->focusPolicy() & Qt::TabFocus)))
-        next = next->nextInFocusChain();
-    next->setFocus(Qt::TabFocusReason);
+    moveFocusOn(m_number);
 }
 
 EmployeePicker::Outcome findEmployee(AppContext& context, qint64 id, std::optional<Employee>& chosen)

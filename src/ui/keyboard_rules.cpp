@@ -9,6 +9,7 @@
 #include <QDateEdit>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
@@ -17,6 +18,15 @@
 namespace {
 
 const QDate noDate(1900, 1, 1);
+
+// The window a control is in: a working window inside the main window's area, or a window of its own.
+const QWidget* windowOf(const QWidget* w)
+{
+    for (const QWidget* p = w; p; p = p->parentWidget())
+        if (p->isWindow() || qobject_cast<const QMdiSubWindow*>(p))
+            return p;
+    return nullptr;
+}
 
 bool takesTabFocus(const QWidget* w)
 {
@@ -52,11 +62,11 @@ void KeyboardRules::install()
 
 void moveFocusOn(QWidget* from, bool forward)
 {
-    QWidget* window = from->window();
+    const QWidget* window = windowOf(from);
     QWidget* next = from;
     do {
         next = forward ? next->nextInFocusChain() : next->previousInFocusChain();
-    } while (next != from && (next->window() != window || from->isAncestorOf(next) || !takesTabFocus(next) ||
+    } while (next != from && (windowOf(next) != window || from->isAncestorOf(next) || !takesTabFocus(next) ||
                               (next->focusProxy() && next->focusProxy() != next)));
     if (next != from)
         next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
@@ -65,6 +75,14 @@ void moveFocusOn(QWidget* from, bool forward)
 bool KeyboardRules::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if (type == QEvent::Polish) {
+        // Tab leaves a grid like any other control; its cells are walked with the arrow keys.
+        if (auto* view = qobject_cast<QAbstractItemView*>(watched))
+            view->setTabKeyNavigation(false);
+        // Tab leaves a text box of several lines too; Enter makes its new lines.
+        if (auto* text = qobject_cast<QPlainTextEdit*>(watched))
+            text->setTabChangesFocus(true);
+    }
     if (type == QEvent::ReadOnlyChange || type == QEvent::Polish) {
         if (const auto readOnly = readOnlyOf(watched)) {
             // The box's own policy is kept aside while it is read-only, and given back after.

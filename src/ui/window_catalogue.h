@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -16,6 +17,7 @@ public:
 
     void add(const QString& name, Factory factory) { m_factories.insert(name, std::move(factory)); }
     bool has(const QString& name) const { return m_factories.contains(name); }
+    QStringList names() const { return m_factories.keys(); }
     QWidget* create(const QString& name, AppContext& context, QWidget* parent) const
     {
         const auto factory = m_factories.constFind(name);
