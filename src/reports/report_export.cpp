@@ -9,6 +9,7 @@
 #include "data/master_repository.h"
 #include "data/payroll_repository.h"
 #include "data/revision_repository.h"
+#include "data/sql_query.h"
 #include "reports/employee_reports.h"
 #include "reports/payroll_reports.h"
 #include "reports/range_reports.h"
@@ -17,6 +18,7 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTextStream>
 
 namespace report {
@@ -286,14 +288,19 @@ Result<ExportRequest> exportRequest(const QCommandLineParser& parser)
         if (parser.isSet(filter) && !kind->filters.contains(filter))
             return wrong(QStringLiteral("The report %1 takes no --%2.").arg(kind->name, filter));
 
+    // Four digits of year, no sign: Qt would take "-2026-03-01" as a year before Christ.
+    const auto strictly = [](const QString& text, const QString& format) {
+        static const QRegularExpression shape(QStringLiteral("^[0-9]{4}-[0-9]{2}(-[0-9]{2})?$"));
+        return shape.match(text).hasMatch() ? QDate::fromString(text, format) : QDate();
+    };
     if (takesMonth) {
-        request.month = QDate::fromString(parser.value(monthOption), QStringLiteral("yyyy-MM"));
+        request.month = strictly(parser.value(monthOption), QStringLiteral("yyyy-MM"));
         if (!request.month.isValid())
             return wrong(QStringLiteral("Give the month as --month yyyy-MM, for example --month 2026-03."));
     }
     if (takesRange) {
-        request.from = QDate::fromString(parser.value(fromOption), QStringLiteral("yyyy-MM-dd"));
-        request.to = QDate::fromString(parser.value(toOption), QStringLiteral("yyyy-MM-dd"));
+        request.from = strictly(parser.value(fromOption), QStringLiteral("yyyy-MM-dd"));
+        request.to = strictly(parser.value(toOption), QStringLiteral("yyyy-MM-dd"));
         if (!request.from.isValid() || !request.to.isValid())
             return wrong(QStringLiteral("Give the period as --from yyyy-MM-dd --to yyyy-MM-dd."));
         if (request.from > request.to)
@@ -353,9 +360,19 @@ int runExport(const QString& databasePath, const ExportRequest& request, QTextSt
             log << employee.error() << '\n';
             return failed;
         }
+        // An employee deleted since keeps the payroll rows paid to them, which the reports show.
         if (!employee->has_value()) {
-            log << "There is no employee number " << *request.employee << ".\n";
-            return wrongArguments;
+            SqlQuery paid(db, QStringLiteral("SELECT count(*) FROM payroll WHERE ID = ?"));
+            paid.bind(*request.employee);
+            const auto rows = paid.single();
+            if (!rows) {
+                log << rows.error() << '\n';
+                return failed;
+            }
+            if (rows->toLongLong() == 0) {
+                log << "There is no employee number " << *request.employee << ".\n";
+                return wrongArguments;
+            }
         }
     }
     // A department or group is matched to the master's spelling; one that is not there is refused

@@ -44,7 +44,8 @@ QVariant cellData(const Value& value, Format format, int role)
             return *text;
         return {};
     case CsvRole:
-        return formatted(value, format, Purpose::Csv);
+        // A list may show an amount as stored; its export writes two decimals, as every CSV does.
+        return formatted(value, std::holds_alternative<Currency>(value) ? Format::Amount : format, Purpose::Csv);
     default:
         return {};
     }

@@ -434,19 +434,23 @@ private slots:
         };
         d.setRows<Row>({{{QStringLiteral("Name")}, [](const Row& r) { return Value(r.name); }},
                         {{QStringLiteral("Amount"), Format::Amount}, [](const Row& r) { return Value(r.amount); }},
+                        // Shown as stored, written with two decimals as every other amount of a CSV.
+                        {{QStringLiteral("Stored")}, [](const Row& r) { return Value(r.amount); }},
                         {{QStringLiteral("Hidden")}, [](const Row&) { return Value(QStringLiteral("x")); }}},
                        {{"=SUM(A1)", c("1500")}, {"B, C", c("900")}, {"A", c("1500")}, {"d", c("12500.5")}});
         QTableView view;
         auto* model = new DocumentModel(&view);
         view.setModel(model);
         model->setDocument(d);
-        view.setColumnHidden(2, true);
+        view.setColumnHidden(3, true);
         model->sort(1, Qt::DescendingOrder);
         QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("12,500.50"));
+        QCOMPARE(model->index(0, 2).data().toString(), QStringLiteral("12500.5"));
         QCOMPARE(model->documentRow(1), 0); // the two of 1,500 in the document's order
         QCOMPARE(model->documentRow(2), 2);
-        QCOMPARE(QString::fromUtf8(gridCsv(view)), QStringLiteral("Name,Amount\r\nd,12500.50\r\n'=SUM(A1),1500.00\r\n"
-                                                                  "A,1500.00\r\n\"B, C\",900.00\r\n"));
+        QCOMPARE(QString::fromUtf8(gridCsv(view)),
+                 QStringLiteral("Name,Amount,Stored\r\nd,12500.50,12500.50\r\n'=SUM(A1),1500.00,1500.00\r\n"
+                                "A,1500.00,1500.00\r\n\"B, C\",900.00,900.00\r\n"));
         // New rows keep the order chosen.
         model->setDocument(d);
         QCOMPARE(model->index(3, 0).data().toString(), QStringLiteral("B, C"));

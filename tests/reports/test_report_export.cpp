@@ -1,4 +1,5 @@
 #include "data/payroll_repository.h"
+#include "data/sql_query.h"
 #include "reports/report_export.h"
 #include "support/report_test_data.h"
 #include "support/test_database.h"
@@ -46,6 +47,8 @@ private slots:
         QTest::newRow("no month") << QStringList{"--report=payslips", "--company=ACME", out} << "Give the month";
         QTest::newRow("month 13") << QStringList{"--report=payslips", "--company=ACME", "--month=2026-13", out} << "Give the month";
         QTest::newRow("a day, not a month") << QStringList{"--report=payslips", "--company=ACME", "--month=2026-03-01", out} << "Give the month";
+        QTest::newRow("a month before Christ") << QStringList{"--report=payslips", "--company=ACME", "--month=-2026-03", out} << "Give the month";
+        QTest::newRow("a period before Christ") << QStringList{"--report=loans", "--company=ACME", "--from=-2026-03-01", "--to=2026-03-31", out} << "Give the period";
         QTest::newRow("a period instead") << QStringList{"--report=payslips", "--company=ACME", "--month=2026-03", "--from=2026-03-01", out} << "takes no --from";
         QTest::newRow("month not taken") << QStringList{"--report=employees", "--company=ACME", "--month=2026-03", out} << "takes no --month";
         QTest::newRow("arrears without employee") << QStringList{"--report=arrears", "--company=ACME", "--from=2026-01-01", "--to=2026-03-31", out} << "needs --employee";
@@ -134,6 +137,33 @@ private slots:
             QVERIFY2(text.contains(QRegularExpression(QStringLiteral("Net Pay\\s+%1\\.00").arg(t.netPay.toString()))),
                      qPrintable(t.netPay.toString()));
         QVERIFY(!text.contains(QStringLiteral("8065"))); // OTHER CO's transaction of the month
+    }
+
+    // An employee deleted since keeps the payroll rows paid to them: their salary is reported.
+    void deletedEmployeeIsReportedFromPayroll()
+    {
+        if (TestDatabase::onServer())
+            QSKIP("a copy of the database file");
+        QTemporaryDir dir;
+        const QString copy = dir.filePath(QStringLiteral("copy.db"));
+        {
+            Database db(QStringLiteral("copy"));
+            QVERIFY(db.open(m_database.path()));
+            QVERIFY(SqlQuery(db, "VACUUM INTO ?").bind(copy).exec());
+        }
+        {
+            Database db(QStringLiteral("copy"));
+            QVERIFY(db.open(copy));
+            QVERIFY(SqlQuery(db, "DELETE FROM emp WHERE ID = 1").exec());
+        }
+        const QString output = dir.filePath(QStringLiteral("salary.csv"));
+        const Run run = kestrel({QStringLiteral("--database=") + copy, QStringLiteral("--company=ACME"),
+                                 QStringLiteral("--report=salary-month"), QStringLiteral("--month=2026-03"),
+                                 QStringLiteral("--employee=1"), QStringLiteral("--output=") + output});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        QFile file(output);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("RAMESH PATEL"));
     }
 
     // The net-pay column of the CSV adds up to the month's total.
