@@ -120,11 +120,12 @@ std::optional<QString> CompanyRepository::selected() const
     return query.text(0);
 }
 
-QString CompanyRepository::address(const QString& name) const
+Result<QString> CompanyRepository::address(const QString& name) const
 {
     SqlQuery query(m_db, QStringLiteral("SELECT addr FROM cmpmaster WHERE company = ?"));
     query.bind(name);
-    if (!query.exec() || !query.next())
-        return {};
-    return query.text(0);
+    const auto address = query.single();
+    if (!address)
+        return address.status();
+    return address->toString();
 }

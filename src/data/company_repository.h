@@ -36,7 +36,8 @@ public:
     Status clearSelection();
     // The flagged company (the first one if several are flagged), if any.
     std::optional<QString> selected() const;
-    QString address(const QString& name) const;
+    // The company's address; empty for a company without one (or without a row in the master).
+    Result<QString> address(const QString& name) const;
 
 private:
     // The stored name of a row; no value when the row no longer exists.

@@ -178,7 +178,9 @@ void EmployeeListWindow::printAll()
 
 void EmployeeListWindow::showReport(QList<Employee> employees)
 {
-    ReportViewer::open(this, m_context.prompter,
-                       report::employeeInformation(report::companyHeading(m_context.db, m_context.session.company),
-                                                   std::move(employees)));
+    const auto heading =
+        valueOrTell(m_context.prompter, report::companyHeading(m_context.db, m_context.session.company));
+    if (!heading)
+        return;
+    ReportViewer::open(this, m_context.prompter, report::employeeInformation(*heading, std::move(employees)));
 }

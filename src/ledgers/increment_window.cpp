@@ -167,7 +167,9 @@ void IncrementWindow::print()
         m_context.prompter.error(rows.error());
         return;
     }
-    ReportViewer::open(this, m_context.prompter,
-                       report::arrears(report::companyHeading(m_context.db, m_context.session.company),
-                                       m_employee->name, rows.value()));
+    const auto heading =
+        valueOrTell(m_context.prompter, report::companyHeading(m_context.db, m_context.session.company));
+    if (!heading)
+        return;
+    ReportViewer::open(this, m_context.prompter, report::arrears(*heading, m_employee->name, rows.value()));
 }

@@ -145,7 +145,9 @@ void PayslipWindow::printSelected()
 
 void PayslipWindow::showPayslips(QList<PayrollTransaction> transactions)
 {
-    ReportViewer::open(
-        this, m_context.prompter,
-        report::payslips(report::companyHeading(m_context.db, m_context.session.company), std::move(transactions)));
+    const auto heading =
+        valueOrTell(m_context.prompter, report::companyHeading(m_context.db, m_context.session.company));
+    if (!heading)
+        return;
+    ReportViewer::open(this, m_context.prompter, report::payslips(*heading, std::move(transactions)));
 }

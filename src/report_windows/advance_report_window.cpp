@@ -6,6 +6,7 @@
 #include "data/session.h"
 #include "report_windows/report_window_support.h"
 #include "reports/company_heading.h"
+#include "ui/prompter.h"
 #include "reports/range_reports.h"
 #include "reports/report_grid.h"
 #include "reports/report_viewer.h"
@@ -42,9 +43,10 @@ void AdvanceReportWindow::ok()
         m_context.prompter, AdvanceRepository(m_context.db).paid(company, range->first, range->second));
     if (!rows)
         return;
-    ReportViewer::open(
-        this, m_context.prompter,
-        report::advanceReport(report::companyHeading(m_context.db, company), range->first, range->second, *rows));
+    const auto heading = valueOrTell(m_context.prompter, report::companyHeading(m_context.db, company));
+    if (!heading)
+        return;
+    ReportViewer::open(this, m_context.prompter, report::advanceReport(*heading, range->first, range->second, *rows));
     reportwin::showGrid(m_model, m_ui->MSHFlexGrid1, report::advanceGrid(*rows));
     reportwin::showTotal(m_ui->Text3, report::exactTotal(*rows, &Advance::amount));
     m_ui->Text5->setText(QString::number(rows->size()));

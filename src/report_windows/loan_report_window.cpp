@@ -117,9 +117,11 @@ void LoanReportWindow::printLoans()
         m_context.prompter, LoanRepository(m_context.db).paid(company, chosen->from, chosen->to, chosen->department));
     if (!loans)
         return;
+    const auto heading = valueOrTell(m_context.prompter, report::companyHeading(m_context.db, company));
+    if (!heading)
+        return;
     ReportViewer::open(this, m_context.prompter,
-                       report::loanReport(report::companyHeading(m_context.db, company), chosen->from, chosen->to,
-                                          chosen->department, std::move(*loans)));
+                       report::loanReport(*heading, chosen->from, chosen->to, chosen->department, std::move(*loans)));
 }
 
 void LoanReportWindow::printRecoveries()
@@ -133,7 +135,10 @@ void LoanReportWindow::printRecoveries()
         PayrollRepository(m_context.db).select(recoveriesOf(company, chosen->from, chosen->to, chosen->department)));
     if (!recoveries)
         return;
+    const auto heading = valueOrTell(m_context.prompter, report::companyHeading(m_context.db, company));
+    if (!heading)
+        return;
     ReportViewer::open(this, m_context.prompter,
-                       report::loanRecoveryReport(report::companyHeading(m_context.db, company), chosen->from,
-                                                  chosen->to, chosen->department, std::move(*recoveries)));
+                       report::loanRecoveryReport(*heading, chosen->from, chosen->to, chosen->department,
+                                                  std::move(*recoveries)));
 }

@@ -96,12 +96,15 @@ std::optional<QList<PayrollTransaction>> PayrollReportWindow::read(const Payroll
     return reportwin::valueOrTell(m_context.prompter, PayrollRepository(m_context.db).select(selection));
 }
 
-report::Document PayrollReportWindow::reportOf(const PayrollSelection& selection, QList<PayrollTransaction> rows) const
+std::optional<report::Document> PayrollReportWindow::reportOf(const PayrollSelection& selection,
+                                                              QList<PayrollTransaction> rows) const
 {
-    const auto company = report::companyHeading(m_context.db, selection.company);
+    const auto company = reportwin::valueOrTell(m_context.prompter, report::companyHeading(m_context.db, selection.company));
+    if (!company)
+        return std::nullopt;
     if (m_kind == Kind::Datewise)
-        return report::payrollReport(company, selection.from, selection.to, std::move(rows));
-    return report::departmentPayrollReport(company, selection.from, selection.to,
+        return report::payrollReport(*company, selection.from, selection.to, std::move(rows));
+    return report::departmentPayrollReport(*company, selection.from, selection.to,
                                            selection.department.value_or(QString()),
                                            selection.group.value_or(QString()), std::move(rows));
 }
@@ -114,7 +117,8 @@ void PayrollReportWindow::ok()
     const auto rows = read(*chosen);
     if (!rows)
         return;
-    ReportViewer::open(this, m_context.prompter, reportOf(*chosen, *rows));
+    if (auto report = reportOf(*chosen, *rows))
+        ReportViewer::open(this, m_context.prompter, std::move(*report));
     reportwin::showGrid(m_model, m_c.grid, report::payrollGrid(*rows));
     const QList<report::Value> totals = report::payrollGridTotals(*rows);
     for (int i = 0; i < m_c.totals.size(); ++i)
@@ -128,5 +132,6 @@ void PayrollReportWindow::print()
     if (!chosen)
         return;
     if (const auto rows = read(*chosen))
-        ReportViewer::open(this, m_context.prompter, reportOf(*chosen, *rows));
+        if (auto report = reportOf(*chosen, *rows))
+            ReportViewer::open(this, m_context.prompter, std::move(*report));
 }

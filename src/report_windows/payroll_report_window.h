@@ -51,7 +51,8 @@ private:
     std::optional<PayrollSelection> selection();
     // The selected transactions, or nothing after telling the operator why they cannot be read.
     std::optional<QList<PayrollTransaction>> read(const PayrollSelection& selection);
-    report::Document reportOf(const PayrollSelection& selection, QList<PayrollTransaction> rows) const;
+    // The report of the rows; nothing after telling the operator why (the company cannot be read).
+    std::optional<report::Document> reportOf(const PayrollSelection& selection, QList<PayrollTransaction> rows) const;
     void ok();
     void print();
 

@@ -46,16 +46,7 @@ std::optional<QString> chosenName(Prompter& prompter, QComboBox* box, const QStr
 report::DocumentModel* prepareGrid(AppContext& context, QTableView* view, const QString& exportName);
 // Shows the rows, the name column wide, then the other columns fitted to what they show.
 void showGrid(report::DocumentModel* model, QTableView* view, report::Document grid);
-// The result's value, or nothing after telling the operator why there is none.
-template <typename T>
-std::optional<T> valueOrTell(Prompter& prompter, Result<T> result)
-{
-    if (!result) {
-        prompter.error(result.error());
-        return std::nullopt;
-    }
-    return std::move(result.value());
-}
+using ::valueOrTell;
 
 // Puts a column's total into its box; a total beyond range (no value) says so.
 void showTotal(QLineEdit* box, const report::Value& total);

@@ -74,9 +74,10 @@ void SalaryReportWindow::monthly()
     const auto rows = reportwin::valueOrTell(m_context.prompter, PayrollRepository(m_context.db).select(s));
     if (!rows)
         return;
-    ReportViewer::open(
-        this, m_context.prompter,
-        report::salaryMonthReport(report::companyHeading(m_context.db, s.company), month, report::salaryLines(*rows)));
+    const auto heading = valueOrTell(m_context.prompter, report::companyHeading(m_context.db, s.company));
+    if (!heading)
+        return;
+    ReportViewer::open(this, m_context.prompter, report::salaryMonthReport(*heading, month, report::salaryLines(*rows)));
 }
 
 void SalaryReportWindow::period()
@@ -98,8 +99,10 @@ void SalaryReportWindow::period()
     const auto rows = reportwin::valueOrTell(m_context.prompter, PayrollRepository(m_context.db).select(s));
     if (!rows)
         return;
-    ReportViewer::open(
-        this, m_context.prompter,
-        report::salaryPeriodReport(report::companyHeading(m_context.db, s.company), s.from, s.to, *s.group,
-                                   wholeGroup ? report::salaryByRate(*rows) : report::salaryLines(*rows)));
+    const auto heading = valueOrTell(m_context.prompter, report::companyHeading(m_context.db, s.company));
+    if (!heading)
+        return;
+    ReportViewer::open(this, m_context.prompter,
+                       report::salaryPeriodReport(*heading, s.from, s.to, *s.group,
+                                                  wholeGroup ? report::salaryByRate(*rows) : report::salaryLines(*rows)));
 }

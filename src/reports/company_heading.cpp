@@ -5,12 +5,13 @@
 
 namespace report {
 
-CompanyHeading companyHeading(const Database& db, const QString& company)
+Result<CompanyHeading> companyHeading(const Database& db, const QString& company)
 {
-    QString address = CompanyRepository(db).address(company).trimmed();
-    if (address.isEmpty())
-        address = QStringLiteral("MARKET ROAD HILLTOWN");
-    return {company, address};
+    const auto stored = CompanyRepository(db).address(company);
+    if (!stored)
+        return stored.status();
+    const QString address = stored->trimmed();
+    return CompanyHeading{company, address.isEmpty() ? QStringLiteral("MARKET ROAD HILLTOWN") : address};
 }
 
 void setCompany(Document& document, const CompanyHeading& company)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/status.h"
+
 #include <QString>
 
 class Database;
@@ -15,8 +17,8 @@ struct CompanyHeading {
 };
 
 // The address line is the company's `addr`, or the fixed line when it is empty or the company has
-// no row in the company master.
-CompanyHeading companyHeading(const Database& db, const QString& company);
+// no row in the company master. A failure to read it is a failure, not the fixed line.
+Result<CompanyHeading> companyHeading(const Database& db, const QString& company);
 
 // Fills the heading's company name (Label20) and address line (Label21).
 void setCompany(Document& document, const CompanyHeading& company);

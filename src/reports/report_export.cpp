@@ -61,7 +61,10 @@ Result<Document> fromPayroll(const Database& db, const PayrollSelection& selecti
     auto rows = PayrollRepository(db).select(selection);
     if (!rows)
         return rows.status();
-    return make(companyHeading(db, selection.company), std::move(rows.value()));
+    const auto heading = companyHeading(db, selection.company);
+    if (!heading)
+        return heading.status();
+    return make(*heading, std::move(rows.value()));
 }
 
 Result<Document> loans(const Database& db, const ExportRequest& r, const std::optional<QString>& dept)
@@ -69,7 +72,10 @@ Result<Document> loans(const Database& db, const ExportRequest& r, const std::op
     auto rows = LoanRepository(db).paid(r.company, r.from, r.to, dept);
     if (!rows)
         return rows.status();
-    return loanReport(companyHeading(db, r.company), r.from, r.to, dept, std::move(rows.value()));
+    const auto heading = companyHeading(db, r.company);
+    if (!heading)
+        return heading.status();
+    return loanReport(*heading, r.from, r.to, dept, std::move(rows.value()));
 }
 
 Result<Document> recoveries(const Database& db, const ExportRequest& r, const std::optional<QString>& dept)
@@ -94,7 +100,10 @@ QList<ExportKind> makeKinds()
              auto rows = PayrollRepository(db).month(r.company, r.month);
              if (!rows)
                  return rows.status();
-             return payslips(companyHeading(db, r.company), std::move(rows.value()));
+             const auto heading = companyHeading(db, r.company);
+             if (!heading)
+                 return heading.status();
+             return payslips(*heading, std::move(rows.value()));
          }},
         {QStringLiteral("employees"),
          ExportKind::Period::None,
@@ -104,7 +113,10 @@ QList<ExportKind> makeKinds()
              auto rows = EmployeeRepository(db).all();
              if (!rows)
                  return rows.status();
-             return employeeInformation(companyHeading(db, r.company), std::move(rows.value()));
+             const auto heading = companyHeading(db, r.company);
+             if (!heading)
+                 return heading.status();
+             return employeeInformation(*heading, std::move(rows.value()));
          }},
         {QStringLiteral("arrears"),
          ExportKind::Period::Range,
@@ -121,7 +133,10 @@ QList<ExportKind> makeKinds()
              auto rows = RevisionRepository(db).arrears(r.company, *r.employee, r.from, r.to);
              if (!rows)
                  return rows.status();
-             return arrears(companyHeading(db, r.company), (*employee)->name, std::move(rows.value()));
+             const auto heading = companyHeading(db, r.company);
+             if (!heading)
+                 return heading.status();
+             return arrears(*heading, (*employee)->name, std::move(rows.value()));
          }},
         {QStringLiteral("payroll"),
          Period::Range,
@@ -149,7 +164,10 @@ QList<ExportKind> makeKinds()
              auto rows = AdvanceRepository(db).paid(r.company, r.from, r.to);
              if (!rows)
                  return rows.status();
-             return advanceReport(companyHeading(db, r.company), r.from, r.to, std::move(rows.value()));
+             const auto heading = companyHeading(db, r.company);
+             if (!heading)
+                 return heading.status();
+             return advanceReport(*heading, r.from, r.to, std::move(rows.value()));
          }},
         {QStringLiteral("loans"),
          Period::Range,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/status.h"
+
 #include <QString>
 
 #include <optional>
@@ -53,3 +55,14 @@ private:
     QWidget* parentWidget() const;
     QWidget* m_parent;
 };
+
+// The result's value, or nothing after telling the operator why there is none.
+template <typename T>
+std::optional<T> valueOrTell(Prompter& prompter, Result<T> result)
+{
+    if (!result) {
+        prompter.error(result.error());
+        return std::nullopt;
+    }
+    return std::move(result.value());
+}
