@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QStyle>
 #include <QTextEdit>
 
 #include <optional>
@@ -94,6 +95,11 @@ bool KeyboardRules::eventFilter(QObject* watched, QEvent* event)
             } else if (!*readOnly && box->property(kept).isValid()) {
                 box->setFocusPolicy(Qt::FocusPolicy(box->property(kept).toInt()));
                 box->setProperty(kept, QVariant());
+            }
+            // A style sheet that colours read-only boxes reads the state only when polished.
+            if (type == QEvent::ReadOnlyChange) {
+                box->style()->unpolish(box);
+                box->style()->polish(box);
             }
         }
         return false;

@@ -382,7 +382,11 @@ private slots:
         auto* devices = m_f->control<QListWidget>("lstDevices");
         QCOMPARE(devices->count(), 2);
         QCOMPARE(devices->currentRow(), 0);
+        // The path box looks as it is: grey while it cannot be typed into, white once it can.
+        const auto base = [&] { return m_f->control<QLineEdit>("Text14")->palette().color(QPalette::Base); };
+        QCOMPARE(base(), QColor(224, 224, 224));
         m_f->click("cmdAdd");
+        QCOMPARE(base(), QColor(Qt::white));
         fillEntry("RAMESH", "K", "PATEL");
         m_f->click("cmdStart");
         QVERIFY(!button("cmdStart")->isEnabled() && button("cmdStop")->isEnabled());
