@@ -123,11 +123,11 @@ void PayrollDeletionWindow::deleteAll()
 
 void PayrollDeletionWindow::showPayroll()
 {
+    // The payroll window shows what is left: refreshed when it is open, opened beside when it is not.
     auto* payroll =
         m_context.findWindow ? qobject_cast<PayrollWindow*>(m_context.findWindow(QStringLiteral("Form2"))) : nullptr;
-    if (!payroll)
-        return;
-    payroll->reloadMonth();
+    if (payroll)
+        payroll->reloadMonth();
     if (m_context.openBeside)
         m_context.openBeside(QStringLiteral("Form2"));
 }

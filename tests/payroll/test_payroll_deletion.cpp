@@ -128,7 +128,7 @@ private slots:
         QCOMPARE(remaining().size(), 8);
     }
 
-    // An open payroll window shows what is left and comes to the front.
+    // The payroll window shows what is left and comes to the front, opened when it was closed.
     void payrollWindowFollows()
     {
         PayrollWindow payroll(m_f->context);
@@ -147,6 +147,14 @@ private slots:
         m_f->click("Command4");
         QCOMPARE(list->rowCount(), 5);
         QCOMPARE(brought, QStringList{"Form2"});
+        // A closed payroll window is opened beside, to show what is left.
+        m_f->context.findWindow = [](const QString&) -> QWidget* { return nullptr; };
+        m_f->type("Text1", "3", false);
+        m_f->click("Command1");
+        m_f->prompter.answer(true);
+        m_f->type("Text4", "del", false);
+        m_f->click("Command4");
+        QCOMPARE(brought, (QStringList{"Form2", "Form2"}));
         m_f->context.findWindow = {};
         m_f->context.openBeside = {};
     }
