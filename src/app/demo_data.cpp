@@ -9,8 +9,10 @@
 #include "data/loan_repository.h"
 #include "data/master_repository.h"
 #include "data/payroll_repository.h"
+#include "data/revision_repository.h"
 #include "data/schema.h"
 #include "data/user_repository.h"
+#include "ledgers/arrears.h"
 #include "rules/pay_calculation.h"
 
 #include <QDir>
@@ -81,6 +83,43 @@ private:
 Currency whole(qint64 value)
 {
     return *Currency::fromWhole(value);
+}
+
+// An increment paid back over the last three payroll months, and a decrement, so that the arrears
+// report and both revision windows have something to show.
+Status addRevisions(const Database& database, const QList<Employee>& staff, QDate today)
+{
+    const QString company = QStringLiteral("SHREE GANESH TEXTILES"); // the first half of the staff
+    RevisionRepository revisions(database);
+    const Employee& raised = staff.at(1);
+    const QDate from = dates::firstOfMonth(today).addMonths(-3);
+    const QDate to = dates::lastOfMonth(today.addMonths(-1));
+    const Currency increment = whole(500);
+    const auto months = PayrollRepository(database).ofEmployee(company, raised.id, from, to);
+    if (!months)
+        return months.status();
+    QList<ArrearsRow> arrears;
+    for (const PayrollTransaction& t : *months) {
+        const auto owed = revision::arrearsFor(increment, t.payDate, t.daysPresent);
+        if (!owed)
+            return Status::failure(QStringLiteral("The demo arrears of %1 cannot be worked out.").arg(raised.name));
+        arrears << ArrearsRow{raised.id,     raised.name, increment, dates::monthYearText(t.payDate),
+                              t.daysPresent, owed->paid,  company,   t.payDate};
+    }
+    const auto raisedRate = revision::revisedRate(raised.basicRate, increment);
+    if (!raisedRate)
+        return Status::failure(QStringLiteral("The demo increment of %1 cannot be worked out.").arg(raised.name));
+    if (Status s = revisions.saveIncrement({raised.id, raised.name, increment, today, QTime(10, 30), from, to, company},
+                                           arrears, raised.basicRate, *raisedRate);
+        !s)
+        return s;
+    const Employee& lowered = staff.at(3);
+    const Currency decrement = whole(250);
+    const auto loweredRate = revision::revisedRate(lowered.basicRate, Currency::fromUnits(-decrement.units()));
+    if (!loweredRate)
+        return Status::failure(QStringLiteral("The demo decrement of %1 cannot be worked out.").arg(lowered.name));
+    return revisions.saveDecrement({lowered.id, lowered.name, decrement, today, QTime(10, 45), {}, {}, company},
+                                   lowered.basicRate, *loweredRate);
 }
 
 // Twelve months of payroll before this month, with loans repaid through it and advances deducted.
@@ -231,7 +270,9 @@ Status fill(const Database& database, QDate today)
         added.append(e);
         ++index;
     }
-    return addPayrollHistory(database, added, today);
+    if (Status s = addPayrollHistory(database, added, today); !s)
+        return s;
+    return addRevisions(database, added, today);
 }
 
 } // namespace

@@ -47,6 +47,11 @@ void TestDemoData::demoIsCompleteAndConsistent()
     QVERIFY(t.count("SELECT count(*) FROM loan") > 0);
     QVERIFY(t.count("SELECT count(*) FROM adv") > 0);
     QVERIFY(t.count("SELECT count(*) FROM payroll WHERE loanrec > 0") > 0);
+    // An increment paid back over three payroll months, its basic rate raised; and a decrement.
+    QCOMPARE(t.count("SELECT count(*) FROM incre"), 1);
+    QCOMPARE(t.count("SELECT count(*) FROM arr"), 3);
+    QCOMPARE(t.count("SELECT count(*) FROM arr a JOIN payroll p ON p.ID = a.ID AND p.ddate = a.ddat1"), 3);
+    QCOMPARE(t.count("SELECT count(*) FROM decre"), 1);
     // No loan is recovered beyond what was lent.
     QCOMPARE(t.count("SELECT count(*) FROM (SELECT l.ID, sum(l.loanamt) AS lent FROM loan l GROUP BY l.ID) x"
                      " WHERE (SELECT sum(loanrec) FROM payroll p WHERE p.ID = x.ID) > x.lent"),
