@@ -2,6 +2,9 @@
 
 #include "ui_employee_edit_window.h"
 
+#include "ui/unsaved_input.h"
+
+#include <QCloseEvent>
 #include <QDateEdit>
 
 #include "employees/camera.h"
@@ -20,6 +23,7 @@ EmployeeEditWindow::EmployeeEditWindow(AppContext& context, QWidget* parent, std
     m_fields.setUp(context, false);
     EntryBehaviour::install(m_ui->txtFName, EntryBehaviour::EnterMovesOn);
     m_photo = PhotoArea::attach(this, context.prompter, std::move(camera));
+    m_unsaved = new UnsavedInput(this, context.prompter, QStringLiteral("The change to the employee"));
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(true);
 
@@ -50,11 +54,27 @@ void EmployeeEditWindow::load(const Employee& employee)
 
 void EmployeeEditWindow::setEditing(bool editing)
 {
+    // Loading, updating or cancelling leaves nothing typed and unsaved.
+    m_unsaved->clear();
     m_fields.setLocked(!editing);
     setTypable(m_ui->txtFName, editing);
     m_photo->setEnabled(editing);
     m_ui->cmdSave->setEnabled(editing);
     m_ui->cmdCancel->setEnabled(editing);
+}
+
+bool EmployeeEditWindow::mayReplace()
+{
+    return m_unsaved->mayDiscard(QStringLiteral("Edit the other employee"));
+}
+
+void EmployeeEditWindow::closeEvent(QCloseEvent* event)
+{
+    if (!m_unsaved->mayDiscard()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void EmployeeEditWindow::saveChanges()

@@ -10,6 +10,7 @@
 struct AppContext;
 
 class PhotoArea;
+class UnsavedInput;
 
 namespace Ui {
 class EmployeeEditWindow;
@@ -25,6 +26,11 @@ public:
     ~EmployeeEditWindow() override;
 
     void load(const Employee& employee);
+    // Whether another employee may be loaded: nothing typed is unsaved, or the operator lets it go.
+    bool mayReplace();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 signals:
     void updated(qint64 id);
@@ -37,6 +43,7 @@ private:
     AppContext& m_context;
     EmployeeFields m_fields;
     PhotoArea* m_photo;
+    UnsavedInput* m_unsaved = nullptr;
     Employee m_loaded;
     bool m_dateChanged = false; // a stored date the box cannot show (none) stays unless one is chosen
 };

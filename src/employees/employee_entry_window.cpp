@@ -2,12 +2,15 @@
 
 #include "ui_employee_entry_window.h"
 
+#include <QCloseEvent>
+
 #include "common/clock.h"
 #include "data/session.h"
 #include "employees/camera.h"
 #include "employees/photo_area.h"
 #include "ui/app_context.h"
 #include "ui/entry_behaviour.h"
+#include "ui/unsaved_input.h"
 #include "ui/prompter.h"
 #include "ui/window_lifetime.h"
 
@@ -23,6 +26,7 @@ EmployeeEntryWindow::EmployeeEntryWindow(AppContext& context, QWidget* parent, s
     EntryBehaviour::install(m_ui->txtBasicRate, EntryBehaviour::AmountKeys | EntryBehaviour::EnterMovesOn |
                                                     EntryBehaviour::SelectAllOnFocus);
     m_photo = PhotoArea::attach(this, context.prompter, std::move(camera));
+    m_unsaved = new UnsavedInput(this, context.prompter, QStringLiteral("The employee being entered"));
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(true);
 
@@ -48,6 +52,8 @@ QList<QLineEdit*> EmployeeEntryWindow::nameBoxes() const
 
 void EmployeeEntryWindow::setEntry(bool entry)
 {
+    // Starting, saving or cancelling an entry leaves nothing typed and unsaved.
+    m_unsaved->clear();
     m_fields.setLocked(!entry);
     m_photo->setEnabled(entry);
     for (QLineEdit* box : nameBoxes())
@@ -74,6 +80,16 @@ bool EmployeeEntryWindow::startEntry()
     setEntry(true);
     m_ui->txtFName->setFocus();
     return true;
+}
+
+void EmployeeEntryWindow::closeEvent(QCloseEvent* event)
+{
+    // However the window closes (Close, the title bar, another window's key such as F6).
+    if (!m_unsaved->mayDiscard()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void EmployeeEntryWindow::add()

@@ -10,6 +10,7 @@
 struct AppContext;
 
 class PhotoArea;
+class UnsavedInput;
 
 namespace Ui {
 class EmployeeEntryWindow;
@@ -27,6 +28,9 @@ public:
 signals:
     void saved(qint64 id);
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void add();
     void save();
@@ -39,5 +43,6 @@ private:
     std::unique_ptr<Ui::EmployeeEntryWindow> m_ui;
     AppContext& m_context;
     EmployeeFields m_fields;
+    UnsavedInput* m_unsaved = nullptr;
     PhotoArea* m_photo;
 };

@@ -131,6 +131,9 @@ void EmployeeListWindow::edit()
         window->setWindowFlag(Qt::Window);
         window->setAttribute(Qt::WA_DeleteOnClose);
     }
+    // A change typed into the open edit window is not overwritten unasked.
+    if (!window->mayReplace())
+        return;
     // The list shows an update as soon as it is stored.
     connect(window, &EmployeeEditWindow::updated, this, &EmployeeListWindow::reload, Qt::UniqueConnection);
     window->load(**found);

@@ -261,6 +261,49 @@ private slots:
         QCOMPARE(EmployeeRepository(m_f->db()).find(id).value()->dateEmployed, QDate());
     }
 
+    // What was typed and not saved is not lost unasked, whichever way it would go: the window
+    // closed (Close, or another window's key), or another employee loaded into the edit window.
+    void typedInputIsNotLostUnasked_data()
+    {
+        QTest::addColumn<bool>("edit");
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("entry closed") << false << false;
+        QTest::newRow("edit closed") << true << false;
+        QTest::newRow("another employee edited") << true << true;
+    }
+    void typedInputIsNotLostUnasked()
+    {
+        QFETCH(bool, edit);
+        QFETCH(bool, replace);
+        EmployeeEditWindow* editor = nullptr;
+        if (edit) {
+            editor = openEdit(employee(QStringLiteral("RAMESH PATEL"), "100"));
+            m_f->type("txtPosition", "MANAGER", false);
+        } else {
+            openEntry();
+            m_f->click("cmdAdd");
+            m_f->type("txtFName", "RAMESH", false);
+        }
+        const auto attempt = [&] {
+            if (replace)
+                return editor->mayReplace();
+            return m_f->window()->close();
+        };
+        m_f->prompter.answer(false);
+        QVERIFY(!attempt());
+        QVERIFY2(m_f->prompter.lastText().contains("is not saved"), qPrintable(m_f->prompter.lastText()));
+        QVERIFY(m_f->window()->isVisible());
+        QCOMPARE(m_f->text(edit ? "txtPosition" : "txtFName"), edit ? QStringLiteral("MANAGER") : QStringLiteral("RAMESH"));
+        m_f->prompter.answer(true);
+        QVERIFY(attempt());
+        // Nothing typed since: nothing asked.
+        const qsizetype asked = m_f->prompter.entries().size();
+        if (edit)
+            editor->load(*EmployeeRepository(m_f->db()).find(1).value());
+        QVERIFY(m_f->window()->close());
+        QCOMPARE(m_f->prompter.entries().size(), asked);
+    }
+
     // A picture file that is gone leaves the picture empty, and nothing is said.
     void editWithoutItsPicture()
     {
