@@ -2,6 +2,7 @@
 
 #include "ui_employee_edit_window.h"
 
+#include "rules/record_rules.h"
 #include "ui/unsaved_input.h"
 
 #include <QCloseEvent>
@@ -22,6 +23,7 @@ EmployeeEditWindow::EmployeeEditWindow(AppContext& context, QWidget* parent, std
                 m_ui->txtPosition, m_ui->cboEmpStat, m_ui->txtBasicRate, m_ui->dtpHired};
     m_fields.setUp(context, false);
     EntryBehaviour::install(m_ui->txtFName, EntryBehaviour::EnterMovesOn);
+    m_ui->txtFName->setMaxLength(rules::maxNameLength);
     m_photo = PhotoArea::attach(this, context.prompter, std::move(camera));
     m_unsaved = new UnsavedInput(this, context.prompter, QStringLiteral("The change to the employee"));
     for (QPushButton* button : findChildren<QPushButton*>())

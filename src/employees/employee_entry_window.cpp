@@ -9,6 +9,7 @@
 #include "employees/camera.h"
 #include "employees/photo_area.h"
 #include "ui/app_context.h"
+#include "rules/record_rules.h"
 #include "ui/entry_behaviour.h"
 #include "ui/unsaved_input.h"
 #include "ui/prompter.h"
@@ -21,8 +22,11 @@ EmployeeEntryWindow::EmployeeEntryWindow(AppContext& context, QWidget* parent, s
     m_fields = {m_ui->cboGender,   m_ui->cboStat,    m_ui->txtAddress,   m_ui->Combo1,  m_ui->Combo2,
                 m_ui->txtPosition, m_ui->cboEmpStat, m_ui->txtBasicRate, m_ui->dtpHired};
     m_fields.setUp(context, true);
-    for (QLineEdit* box : nameBoxes())
+    // The whole name is stored to its limit: no box takes more (a paste is cut at the limit).
+    for (QLineEdit* box : nameBoxes()) {
         EntryBehaviour::install(box, EntryBehaviour::EnterMovesOn);
+        box->setMaxLength(rules::maxNameLength);
+    }
     EntryBehaviour::install(m_ui->txtBasicRate, EntryBehaviour::AmountKeys | EntryBehaviour::EnterMovesOn |
                                                     EntryBehaviour::SelectAllOnFocus);
     m_photo = PhotoArea::attach(this, context.prompter, std::move(camera));

@@ -1,6 +1,7 @@
 #include "employee_fields.h"
 
 #include "data/master_repository.h"
+#include "rules/record_rules.h"
 #include "ui/app_context.h"
 #include "ui/entry_behaviour.h"
 #include "ui/keyboard_rules.h"
@@ -37,6 +38,7 @@ void EmployeeFields::setUp(AppContext& context, bool sorted) const
         EntryBehaviour::install(combo, EntryBehaviour::EnterMovesOn);
     }
     EntryBehaviour::install(position, EntryBehaviour::EnterMovesOn);
+    position->setMaxLength(rules::maxShortLength);
     EntryBehaviour::install(address, EntryBehaviour::EnterMovesOn);
     EntryBehaviour::install(hired, EntryBehaviour::EnterMovesOn);
     allowNoDate(hired);

@@ -74,7 +74,7 @@ void EmployeeListWindow::reload()
     for (const Employee& e : selected())
         chosen.insert(e.id);
     m_model->setEmployees(employees.value());
-    m_ui->lvlEmpInfo->resizeColumnsToContents();
+    report::fitColumns(*m_ui->lvlEmpInfo);
     QItemSelection keep;
     for (int row = 0; row < m_model->rowCount(); ++row)
         if (chosen.contains(m_model->employee(row).id)) {

@@ -42,7 +42,7 @@ void fillGrid(QTableWidget* grid, const QStringList& headers, const QList<QList<
                 item->setData(role, report::cellData(value, format, role));
             grid->setItem(r, c, item);
         }
-    grid->resizeColumnsToContents();
+    report::fitColumns(*grid);
     grid->setSortingEnabled(sorting);
 }
 

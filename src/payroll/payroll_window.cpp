@@ -227,7 +227,7 @@ void PayrollWindow::listMonthPayroll()
     m_model->setTransactions(std::move(month.value()));
     // Sized once, by the first month that has rows, so that a month changed later does not move them.
     if (!m_columnsSized && m_model->rowCount() > 0) {
-        m_ui->lvwInfo->resizeColumnsToContents();
+        report::fitColumns(*m_ui->lvwInfo);
         m_columnsSized = true;
     }
 }

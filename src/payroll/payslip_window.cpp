@@ -96,7 +96,7 @@ void PayslipWindow::readMonth()
     }
     m_listed = month;
     m_model->setTransactions(rows.value());
-    m_ui->lvwInfo->resizeColumnsToContents();
+    report::fitColumns(*m_ui->lvwInfo);
     m_ui->lblCount->setText(QStringLiteral("%1 transactions").arg(rows->size()));
     updateButtons();
 }

@@ -91,10 +91,7 @@ void showGrid(report::DocumentModel* model, QTableView* view, report::Document g
     model->setDocument(std::move(grid));
     // Fitted to the rows in sight rather than to every row, so a year of rows shows at once.
     view->horizontalHeader()->setResizeContentsPrecision(200);
-    view->resizeColumnsToContents();
-    const int nameColumn = model->document().columnIndex(QStringLiteral("Name"));
-    if (nameColumn >= 0)
-        view->setColumnWidth(nameColumn, std::max(view->columnWidth(nameColumn), 260));
+    report::fitColumns(*view, model->document().columnIndex(QStringLiteral("Name")));
 }
 
 void showTotal(QLineEdit* box, const report::Value& total)

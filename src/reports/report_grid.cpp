@@ -7,8 +7,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QStandardPaths>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableView>
+#include <QToolTip>
 
 #include <numeric>
 
@@ -216,8 +220,62 @@ bool exportGrid(QTableView& view, Prompter& prompter, const QString& stem)
     return true;
 }
 
+namespace {
+
+// Shows a cell's whole text when the cell cuts it, with the cell's own tooltip after it.
+class CutTextTips : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override
+    {
+        if (event->type() == QEvent::ToolTip && index.isValid()) {
+            const QString text = index.data(Qt::DisplayRole).toString();
+            QStyleOptionViewItem item = option;
+            initStyleOption(&item, index);
+            // The cell's margins on both sides take from the room the text has.
+            const int room = option.rect.width() - 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+            if (!text.isEmpty() && item.fontMetrics.horizontalAdvance(text) > room) {
+                const QString own = index.data(Qt::ToolTipRole).toString();
+                QToolTip::showText(event->globalPos(), own.isEmpty() ? text : text + QLatin1Char('\n') + own, view,
+                                   view->visualRect(index));
+                return true;
+            }
+        }
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+};
+
+} // namespace
+
+void showCutTextInTooltips(QAbstractItemView& view)
+{
+    if (view.itemDelegate() && view.itemDelegate()->objectName() == QLatin1String("cutTextTips"))
+        return;
+    auto* tips = new CutTextTips(&view);
+    tips->setObjectName(QStringLiteral("cutTextTips"));
+    view.setItemDelegate(tips);
+}
+
+void fitColumns(QTableView& view, int wideColumn)
+{
+    showCutTextInTooltips(view);
+    view.resizeColumnsToContents();
+    const int widest = view.fontMetrics().averageCharWidth() * 40;
+    const int name = view.fontMetrics().averageCharWidth() * 30;
+    if (!view.model())
+        return;
+    for (int c = 0; c < view.model()->columnCount(); ++c) {
+        int width = std::min(view.columnWidth(c), widest);
+        if (c == wideColumn)
+            width = std::max(width, name);
+        view.setColumnWidth(c, width);
+    }
+}
+
 void enableGrid(QTableView& view, Prompter& prompter, const QString& stem)
 {
+    showCutTextInTooltips(view);
     // No column is sorted until the operator asks, so the grid opens in the order it was read.
     view.horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     view.setSortingEnabled(true);

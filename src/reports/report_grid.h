@@ -11,6 +11,7 @@
 #include <numeric>
 
 class Prompter;
+class QAbstractItemView;
 class QTableView;
 
 namespace report {
@@ -104,5 +105,13 @@ bool exportGrid(QTableView& view, Prompter& prompter, const QString& stem);
 // Lets the operator sort the grid by a header click and export it to CSV (context menu, Ctrl+E).
 // The grid's model sorts itself (sort()); QTableWidget grids sort their GridItems.
 void enableGrid(QTableView& view, Prompter& prompter, const QString& stem);
+
+// The width rule of every grid: each column as wide as what it shows, but none wider than about
+// forty characters, so that one long name cannot push the other columns out of sight; a text cut
+// short shows whole in its tooltip (see showCutTextInTooltips). wideColumn, when given, is at
+// least wide enough for a usual name.
+void fitColumns(QTableView& view, int wideColumn = -1);
+// A cell whose text does not fit shows the whole text as its tooltip.
+void showCutTextInTooltips(QAbstractItemView& view);
 
 } // namespace report

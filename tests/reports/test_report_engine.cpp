@@ -8,9 +8,11 @@
 #include "support/file_size_limit.h"
 #include "support/test_database.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHelpEvent>
 #include <QLocale>
 #include <QPainter>
 #include <QPrinter>
@@ -22,6 +24,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 #include <numeric>
 
@@ -432,6 +435,37 @@ private slots:
 
     // A grid of a document sorts on a header click, keeps equal rows in their order, and exports
     // what it shows: in its order, without hidden columns, amounts plain, names kept as text.
+    // One long name keeps to its column, whose width is capped, and shows whole in its tooltip;
+    // the columns after it stay in sight.
+    void longTextsStayInTheirColumn()
+    {
+        Document d = table(2);
+        struct Row {
+            QString name;
+            Currency amount;
+        };
+        const QString longName = QStringLiteral("RAMESH ") + QString(130, QLatin1Char('K')) + QStringLiteral(" PATEL");
+        d.setRows<Row>({{{QStringLiteral("Name")}, [](const Row& r) { return Value(r.name); }},
+                        {{QStringLiteral("Net Pay"), Format::Amount}, [](const Row& r) { return Value(r.amount); }}},
+                       {{longName, c("1500")}, {QStringLiteral("SITA"), c("900")}});
+        QTableView view;
+        auto* model = new DocumentModel(&view);
+        view.setModel(model);
+        model->setDocument(d);
+        view.resize(600, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        fitColumns(view, 0);
+        QVERIFY(view.columnWidth(0) <= view.fontMetrics().averageCharWidth() * 40);
+        QVERIFY(view.columnViewportPosition(1) + view.columnWidth(1) <= view.viewport()->width());
+        const QRect cell = view.visualRect(model->index(0, 0));
+        QHelpEvent tip(QEvent::ToolTip, cell.center(), view.viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(view.viewport(), &tip);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), longName);
+        QToolTip::hideText();
+    }
+
     void gridSortsAndExportsWhatItShows()
     {
         Document d = table(4);
