@@ -1,6 +1,7 @@
 #include "report_pages.h"
 
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
@@ -19,7 +20,9 @@ constexpr double contentWidth = pageWidth - 2 * margin;
 constexpr double strongLine = 17;
 constexpr double plainLine = 14;
 constexpr double headingGap = 6;
-constexpr double tableHeadHeight = 16;
+constexpr double tableHeadHeight = 16;    // one line of headings
+constexpr double tableHeadTwoLines = 26; // a heading wrapped to a second line
+constexpr double tableHeadPoints = 8;
 constexpr double rowHeight = 13;
 constexpr double recordLine = 13;
 constexpr double recordPad = 6;
@@ -117,10 +120,27 @@ void paintEmblem(QPainter& painter, const QRectF& box)
 
 } // namespace
 
+double Pages::measureTableHead() const
+{
+    // Measured on a device of 72 dots an inch, where a page's unit is a dot, as painting sees it.
+    QImage device(1, 1, QImage::Format_ARGB32);
+    device.setDotsPerMeterX(2835);
+    device.setDotsPerMeterY(2835);
+    QPainter painter(&device);
+    painter.setFont(pageFont(painter, tableHeadPoints, true));
+    const QList<double> edges = columnEdges();
+    for (int c = 0; c < m_document.columns().size(); ++c)
+        if (painter.fontMetrics().horizontalAdvance(m_document.columns().at(c).caption) >
+            edges.at(c + 1) - edges.at(c) - 2 * cellPad)
+            return tableHeadTwoLines;
+    return tableHeadHeight;
+}
+
 Pages::Pages(const Document& document) : m_document(document)
 {
-    const double available = pageHeight - 2 * margin - footHeight - (headingOnPage() ? headingHeight() : 0) -
-                             (document.layout == Document::Layout::Table ? tableHeadHeight : 0);
+    m_tableHead = document.layout == Document::Layout::Table ? measureTableHead() : 0;
+    const double available =
+        pageHeight - 2 * margin - footHeight - (headingOnPage() ? headingHeight() : 0) - m_tableHead;
     const double gap = document.layout == Document::Layout::Records ? recordGap : 0;
     const int perPage = std::max(1, int(std::floor((available + gap) / (itemHeight() + gap))));
     for (int first = 0; first < document.rowCount() || m_pages.isEmpty(); first += perPage)
@@ -195,15 +215,29 @@ double Pages::paintHeading(QPainter& painter, double top) const
 void Pages::paintTableHead(QPainter& painter, double top) const
 {
     const QList<double> edges = columnEdges();
-    painter.setFont(pageFont(painter, 8, true));
+    const QFont font = pageFont(painter, tableHeadPoints, true);
     for (int c = 0; c < m_document.columns().size(); ++c) {
         const Column& column = m_document.columns().at(c);
-        const QRectF cell(edges.at(c) + cellPad, top, edges.at(c + 1) - edges.at(c) - 2 * cellPad, tableHeadHeight);
-        drawText(painter, cell, column.caption, column.rightAligned() ? Qt::AlignRight : Qt::AlignLeft);
+        const QRectF cell(edges.at(c) + cellPad, top, edges.at(c + 1) - edges.at(c) - 2 * cellPad, m_tableHead - 1);
+        // A heading is never cut: it wraps to a second line, and only a word wider than its column
+        // is set smaller until it fits.
+        const int flags = int(column.rightAligned() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter |
+                          Qt::TextWordWrap;
+        QFont fitted = font;
+        painter.setFont(fitted);
+        for (int step = 0; step < 12; ++step) {
+            const QRectF needed = painter.boundingRect(QRectF(cell.topLeft(), QSizeF(cell.width(), 1000)), flags,
+                                                       column.caption);
+            if (needed.width() <= cell.width() + 0.01 && needed.height() <= cell.height() + 0.01)
+                break;
+            fitted.setPointSizeF(fitted.pointSizeF() * 0.92);
+            painter.setFont(fitted);
+        }
+        painter.drawText(cell, flags | Qt::TextDontClip, column.caption);
     }
+    painter.setFont(font);
     painter.setPen(QPen(Qt::black, 0.8));
-    painter.drawLine(QPointF(margin, top + tableHeadHeight - 1),
-                     QPointF(margin + contentWidth, top + tableHeadHeight - 1));
+    painter.drawLine(QPointF(margin, top + m_tableHead - 1), QPointF(margin + contentWidth, top + m_tableHead - 1));
 }
 
 void Pages::paintRow(QPainter& painter, int row, double top) const
@@ -318,7 +352,7 @@ void Pages::paint(QPainter& painter, int page) const
     const bool table = m_document.layout == Document::Layout::Table;
     if (table) {
         paintTableHead(painter, y);
-        y += tableHeadHeight;
+        y += m_tableHead;
     }
     for (int row = p.first; row < p.first + p.rows; ++row) {
         if (table)

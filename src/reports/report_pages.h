@@ -41,6 +41,8 @@ private:
     void paintRecord(QPainter& painter, int row, double top) const;
     void paintClosing(QPainter& painter, double top) const;
     QList<double> columnEdges() const;
+    // One line, or two when a column's heading does not fit its width on one.
+    double measureTableHead() const;
     QStringList headingText() const;
     QString rowText(int row) const;
     QStringList recordText(int row) const;
@@ -48,6 +50,7 @@ private:
 
     Document m_document; // a copy: the rows it holds are shared, not copied
     QList<Page> m_pages;
+    double m_tableHead = 0;
 };
 
 // Every page's text, each opened by its page marker: what tests compare with reference files.

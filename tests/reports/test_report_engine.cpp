@@ -375,8 +375,9 @@ private slots:
         QCOMPARE(d.label(QStringLiteral("Label21")), heading.address);
     }
 
-    // A figure too wide for its column is set smaller, never cut: a cut total reads as another.
-    void figuresAreNeverCut()
+    // A figure too wide for its column is set smaller, never cut: a cut total reads as another. A
+    // heading too wide wraps to a second line, never cut either.
+    void figuresAndHeadingsAreNeverCut()
     {
         QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(),
                  "pdftotext (poppler-utils) is not installed");
@@ -387,7 +388,8 @@ private slots:
         Document d = table(0);
         d.setRows<Row>(
             {{{QStringLiteral("Employee Name"), Format::Text, 12}, [](const Row& r) { return Value(r.name); }},
-             {{QStringLiteral("Amount"), Format::Amount, 1, true}, [](const Row& r) { return Value(r.amount); }}},
+             {{QStringLiteral("Per month Deduction"), Format::Amount, 1, true},
+              [](const Row& r) { return Value(r.amount); }}},
             {{"A VERY LONG NAME INDEED", c("987654321.25")}, {"B", c("987654321.25")}});
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("narrow.pdf"));
@@ -398,6 +400,9 @@ private slots:
         const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
         QVERIFY2(text.contains(QStringLiteral("987,654,321.25")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("1,975,308,642.50")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Per month")) && text.contains(QStringLiteral("Deduction")) &&
+                     !text.contains(QChar(0x2026)),
+                 qPrintable(text));
     }
 
     // A header click orders numbers, amounts and dates by value and texts without regard to case;
