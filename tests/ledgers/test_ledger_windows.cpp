@@ -1,6 +1,8 @@
 #include "data/advance_repository.h"
 #include "data/loan_repository.h"
+#include "data/master_repository.h"
 #include "data/payroll_repository.h"
+#include "data/sql_query.h"
 #include "data/user_repository.h"
 #include "ledgers/advance_window.h"
 #include "ledgers/decrement_window.h"
@@ -11,6 +13,7 @@
 #include "support/amounts.h"
 #include "support/window_fixture.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -62,6 +65,30 @@ private slots:
         QCOMPARE(m_f->text("Text4"), QStringLiteral("50")); // the latest entry's
         QCOMPARE(m_f->control<QTableWidget>("MSHFlexGrid1")->rowCount(), 2);
         QCOMPARE(m_f->control<QTableWidget>("MSHFlexGrid2")->rowCount(), 1);
+    }
+
+    // The department list shows the chosen employee's department as its chosen entry, does not drop
+    // down by itself, and Enter keeps and stores that entry: never the list's first one.
+    void loanKeepsTheDepartmentShown()
+    {
+        for (const char* name : {"ACCOUNTS", "SALES"})
+            QVERIFY(MasterRepository(m_f->db(), MasterRepository::Kind::Department).add(QString::fromLatin1(name)));
+        QVERIFY(SqlQuery(m_f->db(), "UPDATE emp SET dept = 'SALES' WHERE ID = 2").exec());
+        m_f->open<LoanWindow>();
+        m_f->type("Combo1", "2");
+        auto* department = m_f->control<QComboBox>("Combo3");
+        department->setFocus(Qt::TabFocusReason);
+        QTest::qWait(20);
+        QVERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(department->currentIndex(), department->findText(QStringLiteral("SALES")));
+        QTest::keyClick(department, Qt::Key_Return);
+        QVERIFY(!department->hasFocus());
+        m_f->click("Command1");
+        m_f->type("Text1", "3000", false);
+        m_f->type("Text4", "500", false);
+        m_f->click("cmdSave");
+        QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Record Saved Successfully"));
+        QCOMPARE(LoanRepository(m_f->db()).entries(2).value().first().department, QStringLiteral("SALES"));
     }
 
     void loanSavedIsDeductedByThePayroll()
