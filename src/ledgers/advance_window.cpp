@@ -14,7 +14,10 @@
 #include "ui/entry_behaviour.h"
 #include "ui/prompter.h"
 #include "ui/required_fields.h"
+#include "ui/unsaved_input.h"
 #include "ui/window_lifetime.h"
+
+#include <QCloseEvent>
 
 namespace {
 
@@ -29,6 +32,8 @@ AdvanceWindow::AdvanceWindow(AppContext& context, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::AdvanceWindow>()), m_context(context)
 {
     m_ui->setupUi(this);
+    m_unsaved = new UnsavedInput(this, context.prompter, QStringLiteral("The advance on the screen"),
+                                 {m_ui->Text1, m_ui->DTPicker1});
     m_picker = new EmployeePicker(
         context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id) { return choose(id); }, this);
     m_guard = new DeletePasswordGuard(context, {m_ui->Frame3, m_ui->Text6, m_ui->Command9, m_ui->Command8}, this);
@@ -93,6 +98,7 @@ void AdvanceWindow::save()
         return;
     }
     m_context.prompter.information(QStringLiteral("Record Saved Successfully"));
+    m_unsaved->clear();
     m_picker->clear();
     m_employee.reset();
     m_ui->Text1->setText(QStringLiteral("0"));
@@ -115,8 +121,10 @@ void AdvanceWindow::update()
         m_context.prompter.error(changed.error());
         return;
     }
-    if (matched(*changed, QStringLiteral("updated")))
+    if (matched(*changed, QStringLiteral("updated"))) {
+        m_unsaved->clear();
         m_context.prompter.message(QStringLiteral("Values Updated: %1.").arg(advances(*changed)));
+    }
 }
 
 void AdvanceWindow::removeAdvances()
@@ -149,4 +157,13 @@ void AdvanceWindow::removeAll()
     m_guard->request(countedDeletion(
         [this] { return AdvanceRepository(m_context.db).removeAll(m_context.session.company); },
         [](qint64 n) { return QStringLiteral("ALL Advance records deleted successfully: %1.").arg(advances(n)); }));
+}
+
+void AdvanceWindow::closeEvent(QCloseEvent* event)
+{
+    if (!m_unsaved->mayDiscard()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }

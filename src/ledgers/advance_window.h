@@ -9,6 +9,7 @@
 #include <optional>
 
 struct AppContext;
+class UnsavedInput;
 class DeletePasswordGuard;
 
 namespace Ui {
@@ -23,6 +24,9 @@ public:
     explicit AdvanceWindow(AppContext& context, QWidget* parent = nullptr);
     ~AdvanceWindow() override;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     EmployeePicker::Outcome choose(qint64 id);
     void save();
@@ -35,6 +39,7 @@ private:
 
     std::unique_ptr<Ui::AdvanceWindow> m_ui;
     AppContext& m_context;
+    UnsavedInput* m_unsaved = nullptr;
     EmployeePicker* m_picker;
     DeletePasswordGuard* m_guard;
     std::optional<Employee> m_employee;

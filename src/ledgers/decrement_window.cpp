@@ -14,12 +14,17 @@
 #include "ui/entry_behaviour.h"
 #include "ui/prompter.h"
 #include "ui/required_fields.h"
+#include "ui/unsaved_input.h"
 #include "ui/window_lifetime.h"
+
+#include <QCloseEvent>
 
 DecrementWindow::DecrementWindow(AppContext& context, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::DecrementWindow>()), m_context(context)
 {
     m_ui->setupUi(this);
+    m_unsaved = new UnsavedInput(this, context.prompter, QStringLiteral("The decrement on the screen"),
+                                 {m_ui->Text1});
     report::enableGrid(*m_ui->MSHFlexGrid1, context.prompter, QStringLiteral("Decrements"));
     m_picker = new EmployeePicker(
         context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id) { return choose(id); }, this);
@@ -97,6 +102,16 @@ void DecrementWindow::save()
     }
     m_context.prompter.information(QStringLiteral("Record Saved Successfully"));
     m_context.prompter.information(QStringLiteral("Basic Rate Updated Successfully"));
+    m_unsaved->clear();
     m_ui->Text1->setText(QStringLiteral("0"));
     showDecrements();
+}
+
+void DecrementWindow::closeEvent(QCloseEvent* event)
+{
+    if (!m_unsaved->mayDiscard()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }

@@ -9,6 +9,7 @@
 #include <optional>
 
 struct AppContext;
+class UnsavedInput;
 
 namespace Ui {
 class DecrementWindow;
@@ -21,6 +22,9 @@ public:
     explicit DecrementWindow(AppContext& context, QWidget* parent = nullptr);
     ~DecrementWindow() override;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     EmployeePicker::Outcome choose(qint64 id);
     void showDecrements();
@@ -28,6 +32,7 @@ private:
 
     std::unique_ptr<Ui::DecrementWindow> m_ui;
     AppContext& m_context;
+    UnsavedInput* m_unsaved = nullptr;
     EmployeePicker* m_picker;
     std::optional<Employee> m_employee;
 };

@@ -18,12 +18,17 @@
 #include "ui/entry_behaviour.h"
 #include "ui/prompter.h"
 #include "ui/required_fields.h"
+#include "ui/unsaved_input.h"
 #include "ui/window_lifetime.h"
+
+#include <QCloseEvent>
 
 IncrementWindow::IncrementWindow(AppContext& context, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::IncrementWindow>()), m_context(context)
 {
     m_ui->setupUi(this);
+    m_unsaved = new UnsavedInput(this, context.prompter, QStringLiteral("The increment on the screen"),
+                                 {m_ui->Text1});
     report::enableGrid(*m_ui->MSHFlexGrid1, context.prompter, QStringLiteral("Arrears"));
     m_picker = new EmployeePicker(
         context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id) { return choose(id); }, this);
@@ -152,6 +157,7 @@ void IncrementWindow::save()
                   .arg(m_employee->name, company)
             : QStringLiteral("Record Saved Successfully"));
     m_context.prompter.information(QStringLiteral("Basic Rate Updated Successfully"));
+    m_unsaved->clear();
     m_ui->Text1->setText(QStringLiteral("0"));
     showArrears();
 }
@@ -172,4 +178,13 @@ void IncrementWindow::print()
     if (!heading)
         return;
     ReportViewer::open(this, m_context.prompter, report::arrears(*heading, m_employee->name, rows.value()));
+}
+
+void IncrementWindow::closeEvent(QCloseEvent* event)
+{
+    if (!m_unsaved->mayDiscard()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }

@@ -9,6 +9,7 @@
 #include <optional>
 
 struct AppContext;
+class UnsavedInput;
 
 namespace Ui {
 class IncrementWindow;
@@ -22,6 +23,9 @@ public:
     explicit IncrementWindow(AppContext& context, QWidget* parent = nullptr);
     ~IncrementWindow() override;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     EmployeePicker::Outcome choose(qint64 id);
     void showArrears();
@@ -31,6 +35,7 @@ private:
 
     std::unique_ptr<Ui::IncrementWindow> m_ui;
     AppContext& m_context;
+    UnsavedInput* m_unsaved = nullptr;
     EmployeePicker* m_picker;
     std::optional<Employee> m_employee;
 };

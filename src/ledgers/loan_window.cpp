@@ -18,8 +18,10 @@
 #include "ui/entry_behaviour.h"
 #include "ui/prompter.h"
 #include "ui/required_fields.h"
+#include "ui/unsaved_input.h"
 #include "ui/window_lifetime.h"
 
+#include <QCloseEvent>
 #include <QHeaderView>
 #include <QTableWidget>
 
@@ -36,6 +38,8 @@ LoanWindow::LoanWindow(AppContext& context, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::LoanWindow>()), m_context(context)
 {
     m_ui->setupUi(this);
+    m_unsaved = new UnsavedInput(this, context.prompter, QStringLiteral("The loan entry on the screen"),
+                                 {m_ui->Text1, m_ui->Text4, m_ui->Combo3, m_ui->DTPicker1});
     report::enableGrid(*m_ui->MSHFlexGrid1, context.prompter, QStringLiteral("Loans"));
     report::enableGrid(*m_ui->MSHFlexGrid2, context.prompter, QStringLiteral("Loan recoveries"));
     m_picker = new EmployeePicker(
@@ -95,6 +99,8 @@ EmployeePicker::Outcome LoanWindow::choose(qint64 id)
 
 bool LoanWindow::showEmployee()
 {
+    // The boxes show what is stored again: nothing typed is left unsaved.
+    m_unsaved->clear();
     const qint64 id = m_employee->id;
     LoanRepository loans(m_context.db);
     const auto lent = loans.totalLent(id);
@@ -137,6 +143,7 @@ bool LoanWindow::showEmployee()
 
 void LoanWindow::clearEmployee()
 {
+    m_unsaved->clear();
     m_employee.reset();
     for (QLineEdit* box : {m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4})
         box->setText(QStringLiteral("0"));
@@ -293,4 +300,13 @@ void LoanWindow::removeAll()
     m_guard->request(countedDeletion(
         [this] { return LoanRepository(m_context.db).removeAll(m_context.session.company); },
         [](qint64 n) { return QStringLiteral("ALL Loan records deleted successfully: %1.").arg(entries(n)); }));
+}
+
+void LoanWindow::closeEvent(QCloseEvent* event)
+{
+    if (!m_unsaved->mayDiscard()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }

@@ -11,6 +11,7 @@
 #include <optional>
 
 struct AppContext;
+class UnsavedInput;
 class DeletePasswordGuard;
 class QLineEdit;
 
@@ -27,6 +28,9 @@ class LoanWindow : public QWidget {
 public:
     explicit LoanWindow(AppContext& context, QWidget* parent = nullptr);
     ~LoanWindow() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     EmployeePicker::Outcome choose(qint64 id);
@@ -47,6 +51,7 @@ private:
 
     std::unique_ptr<Ui::LoanWindow> m_ui;
     AppContext& m_context;
+    UnsavedInput* m_unsaved = nullptr;
     EmployeePicker* m_picker;
     DeletePasswordGuard* m_guard;
     std::optional<Employee> m_employee;

@@ -8,10 +8,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-UnsavedInput::UnsavedInput(QWidget* window, Prompter& prompter, QString what)
+UnsavedInput::UnsavedInput(QWidget* window, Prompter& prompter, QString what, const QList<QWidget*>& boxes)
     : QObject(window), m_prompter(prompter), m_what(std::move(what))
 {
-    for (QWidget* box : window->findChildren<QWidget*>())
+    for (QWidget* box : boxes.isEmpty() ? window->findChildren<QWidget*>() : boxes)
         if (qobject_cast<QLineEdit*>(box) || qobject_cast<QPlainTextEdit*>(box) ||
             qobject_cast<QAbstractSpinBox*>(box) || qobject_cast<QComboBox*>(box))
             watch(box);

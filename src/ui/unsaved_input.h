@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -12,8 +13,9 @@ class QWidget;
 // window closes, however it is closed, or another record is loaded into it) the window asks.
 class UnsavedInput : public QObject {
 public:
-    // what names the input in the question ("the employee being entered").
-    UnsavedInput(QWidget* window, Prompter& prompter, QString what);
+    // what names the input in the question ("the employee being entered"). Every box of the window
+    // is watched unless boxes names the ones that hold the input (not those that choose an employee).
+    UnsavedInput(QWidget* window, Prompter& prompter, QString what, const QList<QWidget*>& boxes = {});
 
     void clear() { m_typed = false; }
     bool any() const { return m_typed; }

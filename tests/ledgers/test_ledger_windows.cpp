@@ -91,6 +91,40 @@ private slots:
         QCOMPARE(LoanRepository(m_f->db()).entries(2).value().first().department, QStringLiteral("SALES"));
     }
 
+    // An amount typed and not saved is not lost unasked when the window closes; once saved, or
+    // with nothing typed, the window closes without a word.
+    void typedAmountIsNotLostUnasked_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::newRow("loan") << "loan";
+        QTest::newRow("advance") << "advance";
+        QTest::newRow("increment") << "increment";
+        QTest::newRow("decrement") << "decrement";
+    }
+    void typedAmountIsNotLostUnasked()
+    {
+        QFETCH(QString, window);
+        if (window == "loan")
+            m_f->open<LoanWindow>();
+        else if (window == "advance")
+            m_f->open<AdvanceWindow>();
+        else if (window == "increment")
+            m_f->open<IncrementWindow>();
+        else
+            m_f->open<DecrementWindow>();
+        QVERIFY(m_f->window()->close()); // nothing typed: nothing asked
+        QVERIFY(m_f->prompter.entries().isEmpty());
+        m_f->window()->show();
+        m_f->type("Combo1", "1");
+        m_f->type("Text1", "500", false);
+        m_f->prompter.answer(false);
+        QVERIFY(!m_f->window()->close());
+        QVERIFY2(m_f->prompter.lastText().contains("is not saved"), qPrintable(m_f->prompter.lastText()));
+        QCOMPARE(m_f->text("Text1"), QStringLiteral("500"));
+        m_f->prompter.answer(true);
+        QVERIFY(m_f->window()->close());
+    }
+
     void loanSavedIsDeductedByThePayroll()
     {
         m_f->open<LoanWindow>();
