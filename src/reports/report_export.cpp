@@ -378,10 +378,16 @@ int runExport(const QString& databasePath, const ExportRequest& request, QTextSt
             log << employee.error() << '\n';
             return failed;
         }
-        // An employee deleted since keeps the payroll rows paid to them, which the reports show.
+        // An employee deleted since keeps the payroll rows the company paid them, which the salary
+        // reports show; the others need the employee's own record.
+        const bool fromPayroll = kind->name.startsWith(QStringLiteral("salary-"));
+        if (!employee->has_value() && !fromPayroll) {
+            log << "There is no employee number " << *request.employee << ".\n";
+            return wrongArguments;
+        }
         if (!employee->has_value()) {
-            SqlQuery paid(db, QStringLiteral("SELECT count(*) FROM payroll WHERE ID = ?"));
-            paid.bind(*request.employee);
+            SqlQuery paid(db, QStringLiteral("SELECT count(*) FROM payroll WHERE ID = ? AND company = ?"));
+            paid.bind(*request.employee).bind(request.company);
             const auto rows = paid.single();
             if (!rows) {
                 log << rows.error() << '\n';

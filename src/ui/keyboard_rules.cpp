@@ -127,23 +127,18 @@ bool KeyboardRules::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         const QString text = key->text();
-        if (text.size() == 1 && text.at(0).isPrint() && !text.at(0).isDigit() && !(modifiers & ~Qt::ShiftModifier)) {
-            // Right after the box moved on to the next part by itself, the separator typed as the
-            // date is shown would move it on once more.
+        if (text.size() == 1 && text.at(0).isPrint() && !text.at(0).isLetterOrNumber() &&
+            !(modifiers & ~Qt::ShiftModifier)) {
+            // Right after the box moved on to the next part by itself, past a separator, the same
+            // separator typed as the date is shown would move it on once more. (A month written
+            // out, "March", takes its letters as they come.)
             if (const auto* edit = date->findChild<QLineEdit*>()) {
                 const int at = edit->cursorPosition();
-                if (at > 0 && !edit->text().at(at - 1).isDigit())
+                if (at > 0 && edit->text().at(at - 1) == text.at(0))
                     return true;
             }
         }
         return false;
-    }
-    if (auto* list = qobject_cast<QComboBox*>(watched)) {
-        if (key->key() == Qt::Key_Down && modifiers == Qt::NoModifier && list->currentIndex() < 0 &&
-            list->count() > 0 && !list->view()->isVisible()) {
-            list->setCurrentIndex(0);
-            return true;
-        }
     }
     return false;
 }

@@ -13,7 +13,6 @@ class QWidget;
 //    15/01/2025 typed as it is shown is 15 January 2025 and not another date;
 //  - a box that cannot be typed into (read-only) is out of the Tab and Enter order; it can still be
 //    clicked, to copy from it;
-//  - Down in a list where nothing is chosen chooses its first entry (Qt would skip to the second).
 // Installed on the application by the program and by the window tests.
 class KeyboardRules : public QObject {
 public:

@@ -3,8 +3,9 @@
 #include "ui/prompter.h"
 
 #include <QAbstractSpinBox>
+#include <QCalendarWidget>
 #include <QComboBox>
-#include <QKeyEvent>
+#include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -19,30 +20,30 @@ UnsavedInput::UnsavedInput(QWidget* window, Prompter& prompter, QString what, co
 
 void UnsavedInput::watch(QWidget* box)
 {
-    box->installEventFilter(this);
-    if (auto* list = qobject_cast<QComboBox*>(box))
-        connect(list, &QComboBox::activated, this, [this] { m_typed = true; });
-}
-
-bool UnsavedInput::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
-    // A character, or a key that removes one, in a box that takes it.
-    const bool changes = (!key->text().isEmpty() && key->text().at(0).isPrint() &&
-                          !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) ||
-                         key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete;
-    if (!changes)
-        return false;
-    if (auto* line = qobject_cast<QLineEdit*>(watched); line && line->isReadOnly())
-        return false;
-    if (auto* text = qobject_cast<QPlainTextEdit*>(watched); text && text->isReadOnly())
-        return false;
-    if (auto* widget = qobject_cast<QWidget*>(watched); widget && !widget->isEnabled())
-        return false;
-    m_typed = true;
-    return false;
+    // The signals of the operator's own changes (typing, pasting, choosing): a text the window sets
+    // itself (a record shown) raises none of them, or raises them while the box has no focus.
+    const auto typed = [this] { m_typed = true; };
+    if (auto* line = qobject_cast<QLineEdit*>(box)) {
+        // A list's or a date box's own line edit is watched through its owner.
+        if (!qobject_cast<QComboBox*>(line->parent()) && !qobject_cast<QAbstractSpinBox*>(line->parent()))
+            connect(line, &QLineEdit::textEdited, this, typed);
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(box)) {
+        connect(text, &QPlainTextEdit::textChanged, this, [this, text] {
+            if (text->hasFocus() && !text->isReadOnly())
+                m_typed = true;
+        });
+    } else if (auto* date = qobject_cast<QDateTimeEdit*>(box)) {
+        // Typed, stepped with the arrows or the wheel, or chosen on the calendar.
+        connect(date, &QDateTimeEdit::dateTimeChanged, this, [this, date] {
+            const bool calendarOpen = date->calendarWidget() && date->calendarWidget()->isVisible();
+            if ((date->hasFocus() || calendarOpen) && !date->isReadOnly() && date->isEnabled())
+                m_typed = true;
+        });
+    } else if (auto* list = qobject_cast<QComboBox*>(box)) {
+        connect(list, &QComboBox::activated, this, typed);
+        if (list->lineEdit())
+            connect(list->lineEdit(), &QLineEdit::textEdited, this, typed);
+    }
 }
 
 bool UnsavedInput::mayDiscard(const QString& action)

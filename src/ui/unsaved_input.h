@@ -7,8 +7,8 @@
 class Prompter;
 class QWidget;
 
-// What the operator has typed into a window and not saved. Watches the window's boxes (keys typed
-// into a text box, a date box or a list, an entry chosen from a list); the window clears it when the
+// What the operator has typed into a window and not saved. Watches the window's boxes (a text typed
+// or pasted, a date changed, an entry chosen from a list); the window clears it when the
 // input is saved, cancelled or replaced by a stored record. Before the input would be lost (the
 // window closes, however it is closed, or another record is loaded into it) the window asks.
 class UnsavedInput : public QObject {
@@ -21,9 +21,6 @@ public:
     bool any() const { return m_typed; }
     // True when nothing unsaved would be lost, or the operator agrees to lose it (No is the default).
     bool mayDiscard(const QString& action = QStringLiteral("Close the window"));
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void watch(QWidget* box);

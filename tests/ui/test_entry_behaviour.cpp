@@ -87,19 +87,25 @@ void TestEntryBehaviour::enterMovesOnLikeTab()
 // A date typed as the box shows it, separators and all, is that date; never another one.
 void TestEntryBehaviour::datesTypedAsShown_data()
 {
+    QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QDate>("date");
-    QTest::newRow("with separators") << "15/01/2025" << QDate(2025, 1, 15);
-    QTest::newRow("digits only") << "15012025" << QDate(2025, 1, 15);
-    QTest::newRow("one-digit day and month") << "5/1/2025" << QDate(2025, 1, 5);
-    QTest::newRow("day that could go on") << "1/1/2025" << QDate(2025, 1, 1);
-    QTest::newRow("last day of a year") << "31/12/2024" << QDate(2024, 12, 31);
+    const QString days = QStringLiteral("dd/MM/yyyy");
+    QTest::newRow("with separators") << days << "15/01/2025" << QDate(2025, 1, 15);
+    QTest::newRow("digits only") << days << "15012025" << QDate(2025, 1, 15);
+    QTest::newRow("one-digit day and month") << days << "5/1/2025" << QDate(2025, 1, 5);
+    QTest::newRow("day that could go on") << days << "1/1/2025" << QDate(2025, 1, 1);
+    QTest::newRow("last day of a year") << days << "31/12/2024" << QDate(2024, 12, 31);
+    // A month written out takes its letters as they come.
+    QTest::newRow("month by name") << "MMMM yyyy" << "March 2025" << QDate(2025, 3, 7);
 }
 
 void TestEntryBehaviour::datesTypedAsShown()
 {
+    QFETCH(QString, format);
     QFETCH(QString, typed);
     QFETCH(QDate, date);
+    m_date->setDisplayFormat(format);
     m_combo->setFocus();
     QTest::keyClick(m_combo, Qt::Key_Tab); // entered as a clerk enters it: the day is selected
     QVERIFY(m_date->hasFocus());
@@ -140,7 +146,7 @@ void TestEntryBehaviour::keysLeaveBoxesAtOnce()
 }
 
 // A list shows, highlights and stores the same entry; it does not open by itself; Down with nothing
-// chosen chooses the first entry, not the second.
+// chosen chooses the first entry.
 void TestEntryBehaviour::listsShowWhatTheyStore()
 {
     m_combo->addItems({"ACCOUNTS", "SALES", "STORES"});
