@@ -84,6 +84,9 @@ LoanWindow::~LoanWindow()
 
 EmployeePicker::Outcome LoanWindow::choose(qint64 id)
 {
+    // Another employee's figures would replace a loan typed and not saved: asked first.
+    if (m_employee && id != m_employee->id && !m_unsaved->mayDiscard(QStringLiteral("Show another employee")))
+        return EmployeePicker::Outcome::Kept;
     const auto outcome = findEmployee(m_context, id, m_employee);
     if (outcome != EmployeePicker::Outcome::Chosen) {
         clearEmployee();

@@ -218,6 +218,13 @@ bool EmployeePicker::chooseTypedName()
 EmployeePicker::Outcome EmployeePicker::choose(qint64 id)
 {
     const Outcome outcome = m_chooser(id);
+    if (outcome == Outcome::Kept) {
+        if (m_chosen)
+            show(*m_chosen, m_chosenName);
+        else
+            clear();
+        return outcome;
+    }
     if (outcome != Outcome::Chosen) {
         clear();
         return outcome;

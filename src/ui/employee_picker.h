@@ -23,7 +23,9 @@ struct Employee;
 class EmployeePicker : public QObject {
     Q_OBJECT
 public:
-    enum class Outcome { Chosen, NotFound, Failed };
+    // Kept: the window keeps the employee it shows (the operator would not lose what was typed for
+    // it); the boxes show that employee again.
+    enum class Outcome { Chosen, NotFound, Failed, Kept };
     // The window's part: shows the employee and says whether there is one. On Failed the window has
     // told the operator why already.
     using Chooser = std::function<Outcome(qint64 id)>;

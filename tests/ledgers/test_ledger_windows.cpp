@@ -125,6 +125,26 @@ private slots:
         QVERIFY(m_f->window()->close());
     }
 
+    // In the loan window another employee's figures would replace the typed loan: the operator is
+    // asked first, and saying No keeps the employee, the boxes and what was typed.
+    void loanTypedIsNotReplacedUnasked()
+    {
+        m_f->open<LoanWindow>();
+        m_f->type("Combo1", "1");
+        m_f->click("Command1");
+        m_f->type("Text1", "4000", false);
+        m_f->prompter.answer(false);
+        m_f->type("Combo1", "2");
+        QVERIFY2(m_f->prompter.lastText().contains("is not saved"), qPrintable(m_f->prompter.lastText()));
+        QCOMPARE(m_f->text("Combo1"), QStringLiteral("1"));
+        QCOMPARE(m_f->text("Combo2"), QStringLiteral("RAMESH PATEL"));
+        QCOMPARE(m_f->text("Text1"), QStringLiteral("4000"));
+        m_f->prompter.answer(true);
+        m_f->type("Combo1", "2");
+        QCOMPARE(m_f->text("Combo2"), QStringLiteral("SUNITA SHARMA"));
+        QCOMPARE(m_f->text("Text1"), QStringLiteral("0"));
+    }
+
     void loanSavedIsDeductedByThePayroll()
     {
         m_f->open<LoanWindow>();
