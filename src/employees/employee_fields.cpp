@@ -10,7 +10,6 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QStyle>
 
 #include <algorithm>
 
@@ -50,8 +49,7 @@ void setTypable(QWidget* box, bool typable)
         line->setReadOnly(!typable);
     else if (auto* text = qobject_cast<QPlainTextEdit*>(box))
         text->setReadOnly(!typable);
-    box->style()->unpolish(box);
-    box->style()->polish(box);
+    // The keyboard rules give the box the look and the Tab order of its state.
 }
 
 void EmployeeFields::setLocked(bool locked) const
