@@ -1,25 +1,41 @@
 #include "advance_repository.h"
 
 #include "common/dates.h"
+#include "data/audit_trail.h"
 #include "data/database.h"
+#include "data/month_close.h"
 #include "data/sql_query.h"
 #include "rules/record_rules.h"
+
+namespace {
+const QString advanceTable = QStringLiteral("adv");
+const QString closedAdvances = QStringLiteral("its advances cannot be added, changed or deleted");
+const QString entryOf = QStringLiteral("company = ? AND ID = ? AND advdt = ?");
+} // namespace
 
 Status AdvanceRepository::insert(const Advance& given)
 {
     const Advance advance = rules::normalised(given);
     if (const auto broken = rules::check(advance))
         return Status::failure(broken->message);
-    SqlQuery q(m_db, insertStatement(QStringLiteral("adv"),
-                                     {QStringLiteral("ID"), QStringLiteral("emname"), QStringLiteral("advamt"),
-                                      QStringLiteral("advdt"), QStringLiteral("advtm"), QStringLiteral("company")}));
-    q.bind(advance.employeeId)
-        .bind(advance.name)
-        .bind(advance.amount)
-        .bind(advance.date)
-        .bind(advance.time.toString(QStringLiteral("HH:mm:ss")))
-        .bind(advance.company);
-    return q.exec();
+    return inWriteTransaction(m_db, [&]() -> Status {
+        if (Status s = MonthCloseRepository(m_db).refuseIfClosed(advance.company, advance.date, closedAdvances); !s)
+            return s;
+        SqlQuery q(m_db, insertStatement(advanceTable,
+                                         {QStringLiteral("ID"), QStringLiteral("emname"), QStringLiteral("advamt"),
+                                          QStringLiteral("advdt"), QStringLiteral("advtm"), QStringLiteral("company")},
+                                         QStringLiteral("rowid")));
+        q.bind(advance.employeeId)
+            .bind(advance.name)
+            .bind(advance.amount)
+            .bind(advance.date)
+            .bind(advance.time.toString(QStringLiteral("HH:mm:ss")))
+            .bind(advance.company);
+        const auto row = numberGiven(q);
+        if (!row)
+            return row.status();
+        return audit::recordInserted(m_db, advanceTable, QString::number(*row));
+    });
 }
 
 Result<Currency> AdvanceRepository::monthTotal(qint64 employeeId, QDate month) const
@@ -34,23 +50,63 @@ Result<qint64> AdvanceRepository::setAmount(const QString& company, qint64 emplo
     if (const auto broken = rules::amount(QStringLiteral("advamt"), QStringLiteral("the advance amount"), amount,
                                           rules::Sign::Positive))
         return Status::failure(broken->message);
-    SqlQuery q(m_db, QStringLiteral("UPDATE adv SET advamt = ? WHERE company = ? AND ID = ? AND advdt = ?"));
-    q.bind(amount).bind(company).bind(employeeId).bind(date);
-    return q.execCounting();
+    return change(company, employeeId, date, QStringLiteral("UPDATE adv SET advamt = ?"), amount);
 }
 
 Result<qint64> AdvanceRepository::remove(const QString& company, qint64 employeeId, QDate date)
 {
-    SqlQuery q(m_db, QStringLiteral("DELETE FROM adv WHERE company = ? AND ID = ? AND advdt = ?"));
-    q.bind(company).bind(employeeId).bind(date);
-    return q.execCounting();
+    return change(company, employeeId, date, QStringLiteral("DELETE FROM adv"), std::nullopt);
+}
+
+Result<qint64> AdvanceRepository::change(const QString& company, qint64 employeeId, QDate date,
+                                         const QString& statement, const std::optional<Currency>& value)
+{
+    qint64 changed = 0;
+    const Status done = inWriteTransaction(m_db, [&]() -> Status {
+        if (Status s = MonthCloseRepository(m_db).refuseIfClosed(company, date, closedAdvances); !s)
+            return s;
+        const QVariantList key{QVariant(company), QVariant(employeeId), QVariant(date.toString(Qt::ISODate))};
+        const auto change = audit::Change::of(m_db, advanceTable, entryOf, key);
+        if (!change)
+            return change.status();
+        SqlQuery q(m_db, statement + QStringLiteral(" WHERE ") + entryOf);
+        if (value)
+            q.bind(*value);
+        q.bind(company).bind(employeeId).bind(date);
+        const auto count = q.execCounting();
+        if (!count)
+            return count.status();
+        changed = *count;
+        return change->record();
+    });
+    if (!done)
+        return done;
+    return changed;
 }
 
 Result<qint64> AdvanceRepository::removeAll(const QString& company)
 {
-    SqlQuery q(m_db, QStringLiteral("DELETE FROM adv WHERE company = ?"));
-    q.bind(company);
-    return q.execCounting();
+    qint64 removed = 0;
+    const Status done = inWriteTransaction(m_db, [&]() -> Status {
+        if (Status s = MonthCloseRepository(m_db).refuseIfAnyClosed(advanceTable, QStringLiteral("advdt"), company,
+                                                                   closedAdvances);
+            !s)
+            return s;
+        const auto recorded =
+            audit::recordDeletions(m_db, advanceTable, QStringLiteral("company = ?"), {QVariant(company)});
+        if (!recorded)
+            return recorded.status();
+        SqlQuery q(m_db, QStringLiteral("DELETE FROM adv WHERE company = ?"));
+        q.bind(company);
+        const auto count = q.execCounting();
+        if (!count)
+            return count.status();
+        removed = *count;
+        return {};
+    });
+    if (!done)
+        return done;
+    return removed;
 }
 
 Result<QList<Advance>> AdvanceRepository::paid(const QString& company, QDate from, QDate to) const

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QTime>
 
+#include <optional>
+
 class Database;
 
 class AdvanceRepository {
@@ -30,5 +32,9 @@ public:
     Result<qint64> removeAll(const QString& company);
 
 private:
+    // Runs statement (with value bound first, when given) on the advances of the employee, company
+    // and date, unless the month is closed, leaving each changed row's entry in the trail.
+    Result<qint64> change(const QString& company, qint64 employeeId, QDate date, const QString& statement,
+                          const std::optional<Currency>& value);
     const Database& m_db;
 };

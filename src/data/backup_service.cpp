@@ -1,6 +1,7 @@
 #include "backup_service.h"
 
 #include "common/clock.h"
+#include "data/audit_trail.h"
 #include "data/database.h"
 #include "data/safe_file.h"
 #include "data/schema.h"
@@ -559,5 +560,16 @@ Result<RestoreOutcome> restoreFrom(Database& database, const Clock& clock, const
             return rows.status();
         outcome.rows << qMakePair(QString::fromLatin1(table), rows->toLongLong());
     }
+    // The trail is the copy's own; the restore is its next entry. The entries made since the copy
+    // was taken stay in the copy of the database as it was.
+    const Status recorded = inTransaction(database, [&] {
+        return audit::recordEvent(database, audit::Kind::Restore, {}, {},
+                                  QStringLiteral("restored from %1 (taken %2); the database as it was is kept in %3")
+                                      .arg(outcome.file, outcome.taken.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")),
+                                           outcome.safetyCopy));
+    });
+    if (!recorded)
+        return Status::failure(QStringLiteral("The copy was restored, but the audit trail cannot record it: %1")
+                                   .arg(recorded.error()));
     return outcome;
 }

@@ -1,5 +1,6 @@
 #include "company_repository.h"
 
+#include "data/audit_trail.h"
 #include "data/database.h"
 #include "data/sql_query.h"
 #include "rules/record_rules.h"
@@ -32,7 +33,16 @@ Result<qint64> CompanyRepository::add(const QString& name, const QString& addres
     SqlQuery query(m_db,
                    QStringLiteral("INSERT INTO cmpmaster (company, addr, selectt) VALUES (?, ?, 0) RETURNING rowid"));
     query.bind(name.trimmed()).bind(address);
-    return numberGiven(query);
+    qint64 row = 0;
+    const Status added = audit::recordedInsert(m_db, QStringLiteral("cmpmaster"), [&]() -> Result<qint64> {
+        const auto given = numberGiven(query);
+        if (given)
+            row = *given;
+        return given;
+    });
+    if (!added)
+        return added;
+    return row;
 }
 
 namespace {
@@ -52,20 +62,31 @@ Status CompanyRepository::update(qint64 rowId, const QString& name, const QStrin
         return Status::failure(QStringLiteral("The company no longer exists."));
     const QString old = **stored;
     const QString renamed = name.trimmed();
-    return inTransaction(m_db, [&] {
+    return inTransaction(m_db, [&]() -> Status {
+        const auto change = audit::Change::of(m_db, QStringLiteral("cmpmaster"), QStringLiteral("rowid = ?"),
+                                              {QVariant(rowId)});
+        if (!change)
+            return change.status();
         SqlQuery query(m_db, QStringLiteral("UPDATE cmpmaster SET company = ?, addr = ? WHERE rowid = ?"));
         query.bind(renamed).bind(address).bind(rowId);
         if (Status s = query.execChanging(QStringLiteral("The company no longer exists.")); !s)
             return s;
-        if (renamed == old)
-            return Status();
-        for (const QString& table : companyTables) {
-            SqlQuery carry(m_db, QStringLiteral("UPDATE %1 SET company = ? WHERE company = ?").arg(table));
-            carry.bind(renamed).bind(old);
-            if (Status s = carry.exec(); !s)
-                return s;
-        }
-        return Status();
+        // The rows that carry the name are counted in the entry rather than each given one: the
+        // name is all that changes of them.
+        QStringList carried;
+        if (renamed != old)
+            for (const QString& table : companyTables + QStringList{QStringLiteral("closedmonth")}) {
+                SqlQuery carry(m_db, QStringLiteral("UPDATE %1 SET company = ? WHERE company = ?").arg(table));
+                carry.bind(renamed).bind(old);
+                const auto count = carry.execCounting();
+                if (!count)
+                    return count.status();
+                if (*count > 0)
+                    carried << QStringLiteral("%1 %2").arg(table).arg(*count);
+            }
+        return change->record(carried.isEmpty() ? QString()
+                                                : QStringLiteral("the new name carried to %1 rows")
+                                                      .arg(carried.join(QStringLiteral(", "))));
     });
 }
 
@@ -85,31 +106,36 @@ Status CompanyRepository::remove(const QString& name)
 {
     SqlQuery query(m_db, QStringLiteral("DELETE FROM cmpmaster WHERE company = ?"));
     query.bind(name);
-    return query.execChanging(QStringLiteral("There is no company named %1.").arg(name));
+    return audit::recorded(m_db, QStringLiteral("cmpmaster"), QStringLiteral("company = ?"), {QVariant(name)},
+                           [&] { return query.execChanging(QStringLiteral("There is no company named %1.").arg(name)); });
 }
 
 Status CompanyRepository::removeRow(qint64 rowId)
 {
     SqlQuery query(m_db, QStringLiteral("DELETE FROM cmpmaster WHERE rowid = ?"));
     query.bind(rowId);
-    return query.execChanging(QStringLiteral("The company no longer exists."));
+    return audit::recorded(m_db, QStringLiteral("cmpmaster"), QStringLiteral("rowid = ?"), {QVariant(rowId)},
+                           [&] { return query.execChanging(QStringLiteral("The company no longer exists.")); });
 }
 
 Status CompanyRepository::select(const QString& name)
 {
-    return inTransaction(m_db, [&] {
-        if (Status s = clearSelection(); !s)
-            return s;
-        SqlQuery flag(m_db, QStringLiteral("UPDATE cmpmaster SET selectt = 1 WHERE company = ?"));
-        flag.bind(name);
-        return flag.execChanging(QStringLiteral("There is no company named %1.").arg(name));
-    });
+    return audit::recorded(m_db, QStringLiteral("cmpmaster"), QStringLiteral("selectt <> 0 OR company = ?"),
+                           {QVariant(name)}, [&]() -> Status {
+                               SqlQuery clear(m_db, QStringLiteral("UPDATE cmpmaster SET selectt = 0 WHERE selectt <> 0"));
+                               if (Status s = clear.exec(); !s)
+                                   return s;
+                               SqlQuery flag(m_db, QStringLiteral("UPDATE cmpmaster SET selectt = 1 WHERE company = ?"));
+                               flag.bind(name);
+                               return flag.execChanging(QStringLiteral("There is no company named %1.").arg(name));
+                           });
 }
 
 Status CompanyRepository::clearSelection()
 {
     SqlQuery query(m_db, QStringLiteral("UPDATE cmpmaster SET selectt = 0 WHERE selectt <> 0"));
-    return query.exec();
+    return audit::recorded(m_db, QStringLiteral("cmpmaster"), QStringLiteral("selectt <> 0"), {},
+                           [&] { return query.exec(); });
 }
 
 std::optional<QString> CompanyRepository::selected() const

@@ -1,5 +1,7 @@
 #include "database.h"
 
+#include "common/clock.h"
+#include "data/audit_trail.h"
 #include "data/safe_file.h"
 #include "data/schema.h"
 #include "data/sql_query.h"
@@ -7,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -36,7 +39,18 @@ Status prepareFile(const QString& path)
 
 } // namespace
 
-Database::Database(QString connectionName) : m_connectionName(std::move(connectionName)) {}
+Database::Database(QString connectionName)
+    : m_connectionName(std::move(connectionName)),
+      m_user(qEnvironmentVariable("USER", qEnvironmentVariable("LOGNAME", QStringLiteral("system")))),
+      m_workstation(QSysInfo::machineHostName())
+{
+}
+
+const Clock& Database::clock() const
+{
+    static const SystemClock system;
+    return m_clock ? *m_clock : system;
+}
 
 Database::~Database()
 {
@@ -223,7 +237,8 @@ int Database::schemaVersion() const
 }
 
 Transaction::Transaction(const Database& database, Kind kind)
-    : m_database(database), m_db(database.connection()), m_level(database.m_transactionDepth)
+    : m_database(database), m_db(database.connection()), m_level(database.m_transactionDepth),
+      m_auditMark(database.m_pendingAudit.size())
 {
     if (m_level == 0 && kind == Kind::Write && database.backend() == Backend::SQLite) {
         // The driver begins a deferred transaction, which takes the write lock only at its first
@@ -266,7 +281,9 @@ Status Transaction::commit()
         return Status::failure(m_error.isEmpty() ? QStringLiteral("No transaction is open") : m_error);
     Status committed;
     if (m_level == 0) {
-        if (!m_db.commit())
+        // The trail's entries go in with the changes they record, or neither does.
+        committed = audit::flush(m_database);
+        if (committed && !m_db.commit())
             committed = Status::failure(m_db.lastError().text());
     } else {
         committed = run(QStringLiteral("RELEASE kestrel_%1").arg(m_level));
@@ -285,6 +302,9 @@ void Transaction::rollback()
 {
     if (!m_active)
         return;
+    // The entries of what is undone go with it.
+    if (m_database.m_pendingAudit.size() > m_auditMark)
+        m_database.m_pendingAudit.resize(m_auditMark);
     if (m_level == 0) {
         m_db.rollback();
     } else {
@@ -322,7 +342,7 @@ Status inWriteTransaction(const Database& database, const std::function<Status()
 namespace {
 
 // Advisory locks held to the transaction's end; the first key says what is locked.
-enum LockClass { EmployeeLedgers = 1, EmployeeNumbers = 2 };
+enum LockClass { EmployeeLedgers = 1, EmployeeNumbers = 2, AuditChain = 3, MonthClose = 4 };
 
 Status advisoryLock(const Database& database, int lockClass, qint64 key)
 {
@@ -344,4 +364,21 @@ Status lockEmployee(const Database& database, qint64 employeeId)
 Status lockEmployeeNumbers(const Database& database)
 {
     return advisoryLock(database, EmployeeNumbers, 0);
+}
+
+Status lockAuditChain(const Database& database)
+{
+    return advisoryLock(database, AuditChain, 0);
+}
+
+Status lockMonth(const Database& database, const QString& company, QDate month, bool exclusive)
+{
+    if (database.backend() == Backend::SQLite)
+        return {};
+    SqlQuery lock(database, exclusive ? QStringLiteral("SELECT pg_advisory_xact_lock(CAST(? AS integer), CAST(? AS integer))")
+                                      : QStringLiteral("SELECT pg_advisory_xact_lock_shared(CAST(? AS integer),"
+                                                       " CAST(? AS integer))"));
+    const size_t key = qHash(company.toUpper()) ^ size_t(month.year() * 12 + month.month());
+    lock.bind(qint64(MonthClose)).bind(qint64(qint32(key ^ (key >> 32))));
+    return lock.exec();
 }

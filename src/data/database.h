@@ -1,13 +1,18 @@
 #pragma once
 
+#include "data/audit_entry.h"
 #include "data/dialect.h"
 #include "data/status.h"
 
+#include <QDate>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
 
 #include <functional>
+#include <vector>
+
+class Clock;
 
 // Owns the program's one connection, to a SQLite file or a PostgreSQL database. Opening creates the
 // schema on a new database and upgrades an older one. A SQLite file is owner-only and runs in WAL
@@ -42,10 +47,23 @@ public:
     // connection, and it fails and says so. Whether the connection is open again.
     bool reconnect() const;
     bool inTransaction() const { return m_transactionDepth > 0; }
+    // How many transactions are open on the connection: 1 for one without savepoints.
+    int transactionDepth() const { return m_transactionDepth; }
     // Whether a failure means the server is out of reach rather than that the statement was wrong.
     static bool lostConnection(const QSqlError& error);
     Backend backend() const { return m_location.backend; }
     int schemaVersion() const;
+
+    // Who the audit trail names for the changes made through this connection: the operator who
+    // logged in (the system's login name until then, as on the command line), and this computer.
+    void setUser(const QString& user) { m_user = user; }
+    const QString& user() const { return m_user; }
+    const QString& workstation() const { return m_workstation; }
+    // The time the trail and the month close record; the system's unless a test sets one.
+    void setClock(const Clock* clock) { m_clock = clock; }
+    const Clock& clock() const;
+    // The trail's entries of the open transaction, written when it commits (see audit::record).
+    std::vector<AuditEntry>& pendingAudit() const { return m_pendingAudit; }
 
 private:
     friend class Transaction;
@@ -57,6 +75,10 @@ private:
     QString m_path;
     DatabaseLocation m_location;
     mutable int m_transactionDepth = 0; // open Transaction objects on the connection
+    QString m_user;
+    QString m_workstation;
+    const Clock* m_clock = nullptr;
+    mutable std::vector<AuditEntry> m_pendingAudit;
 };
 
 // Begins a transaction; rolls it back on destruction unless commit() succeeded. A transaction begun
@@ -85,6 +107,7 @@ private:
     const Database& m_database;
     QSqlDatabase m_db;
     int m_level = 0;
+    size_t m_auditMark = 0; // the trail's entries queued before this transaction began
     bool m_active = false;
     QString m_error;
 };
@@ -101,3 +124,10 @@ Status inWriteTransaction(const Database& database, const std::function<Status()
 Status lockEmployee(const Database& database, qint64 employeeId);
 // Inside a write transaction: holds the giving of employee numbers until the transaction ends.
 Status lockEmployeeNumbers(const Database& database);
+// Inside a transaction: holds the end of the audit trail until the transaction ends, so that the
+// entries of two workstations form one chain. On SQLite the write lock holds it already.
+Status lockAuditChain(const Database& database);
+// Inside a transaction: holds a company's month as it is, open or closed, until the transaction
+// ends. Writes into the month hold it shared; closing it holds it alone, so that it waits for the
+// writes under way and every later write finds it closed.
+Status lockMonth(const Database& database, const QString& company, QDate month, bool exclusive);

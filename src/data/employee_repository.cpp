@@ -1,5 +1,6 @@
 #include "employee_repository.h"
 
+#include "data/audit_trail.h"
 #include "data/database.h"
 #include "data/sql_query.h"
 #include "rules/record_rules.h"
@@ -86,8 +87,9 @@ Result<qint64> EmployeeRepository::insert(const Employee& given)
         if (const QString follow =
                 dialect::identityAfterLargest(m_db.backend(), QStringLiteral("emp"), QStringLiteral("ID"));
             !follow.isEmpty())
-            return execute(m_db, follow);
-        return {};
+            if (Status s = execute(m_db, follow); !s)
+                return s;
+        return audit::recordInserted(m_db, QStringLiteral("emp"), QString::number(id));
     });
     if (!stored)
         return stored;
@@ -126,14 +128,16 @@ Status EmployeeRepository::update(const Employee& given)
         .bind(e.photo)
         .bind(e.group)
         .bind(e.id);
-    return query.execChanging(noEmployee(e.id));
+    return audit::recorded(m_db, QStringLiteral("emp"), QStringLiteral("ID = ?"), {QVariant(e.id)},
+                           [&] { return query.execChanging(noEmployee(e.id)); });
 }
 
 Status EmployeeRepository::remove(qint64 id)
 {
     SqlQuery query(m_db, QStringLiteral("DELETE FROM emp WHERE ID = ?"));
     query.bind(id);
-    return query.execChanging(noEmployee(id));
+    return audit::recorded(m_db, QStringLiteral("emp"), QStringLiteral("ID = ?"), {QVariant(id)},
+                           [&] { return query.execChanging(noEmployee(id)); });
 }
 
 Result<std::optional<Employee>> EmployeeRepository::find(qint64 id) const

@@ -1,11 +1,15 @@
 #include "loan_repository.h"
 
+#include "data/audit_trail.h"
 #include "data/database.h"
+#include "data/month_close.h"
 #include "data/payroll_repository.h"
 #include "data/sql_query.h"
 #include "rules/record_rules.h"
 
 namespace {
+const QString loanTable = QStringLiteral("loan");
+const QString closedLoans = QStringLiteral("its loans cannot be added, changed or deleted");
 const QStringList columns = {QStringLiteral("ID"),          QStringLiteral("emname"), QStringLiteral("loanamt"),
                              QStringLiteral("permonthded"), QStringLiteral("ldt"),    QStringLiteral("ltm"),
                              QStringLiteral("dept"),        QStringLiteral("company")};
@@ -16,16 +20,23 @@ Status LoanRepository::insert(const Loan& given)
     const Loan loan = rules::normalised(given);
     if (const auto broken = rules::check(loan))
         return Status::failure(broken->message);
-    SqlQuery q(m_db, insertStatement(QStringLiteral("loan"), columns));
-    q.bind(loan.employeeId)
-        .bind(loan.name)
-        .bind(loan.amount)
-        .bind(loan.monthlyDeduction)
-        .bind(loan.date)
-        .bind(loan.time.toString(QStringLiteral("HH:mm:ss")))
-        .bind(loan.department)
-        .bind(loan.company);
-    return q.exec();
+    return inWriteTransaction(m_db, [&]() -> Status {
+        if (Status s = MonthCloseRepository(m_db).refuseIfClosed(loan.company, loan.date, closedLoans); !s)
+            return s;
+        SqlQuery q(m_db, insertStatement(loanTable, columns, QStringLiteral("rowid")));
+        q.bind(loan.employeeId)
+            .bind(loan.name)
+            .bind(loan.amount)
+            .bind(loan.monthlyDeduction)
+            .bind(loan.date)
+            .bind(loan.time.toString(QStringLiteral("HH:mm:ss")))
+            .bind(loan.department)
+            .bind(loan.company);
+        const auto row = numberGiven(q);
+        if (!row)
+            return row.status();
+        return audit::recordInserted(m_db, loanTable, QString::number(*row));
+    });
 }
 
 Result<Currency> LoanRepository::totalLent(qint64 employeeId) const
@@ -95,6 +106,8 @@ Result<qint64> LoanRepository::change(const QString& company, qint64 employeeId,
         // another workstation meanwhile is counted.
         if (Status s = lockEmployee(m_db, employeeId); !s)
             return s;
+        if (Status s = MonthCloseRepository(m_db).refuseIfClosed(company, date, closedLoans); !s)
+            return s;
         SqlQuery read(m_db, selectLoans(entryOf + QStringLiteral(" ORDER BY ltm, rowid")));
         read.bind(company).bind(employeeId).bind(date);
         const auto entries = read.rows(readLoan);
@@ -128,11 +141,18 @@ Result<qint64> LoanRepository::change(const QString& company, qint64 employeeId,
                                        .arg(recovered->toString())
                                        .arg(employeeId)
                                        .arg(lentAfter.toString()));
+        const auto change = audit::Change::of(m_db, loanTable, entryOf.mid(7),
+                                              {QVariant(company), QVariant(employeeId),
+                                               QVariant(date.toString(Qt::ISODate))});
+        if (!change)
+            return change.status();
         SqlQuery write(m_db, statement + entryOf);
         if (value)
             write.bind(*value);
         write.bind(company).bind(employeeId).bind(date);
-        return write.exec();
+        if (Status s = write.exec(); !s)
+            return s;
+        return change->record();
     });
     if (!done)
         return done;
@@ -205,6 +225,13 @@ Result<qint64> LoanRepository::removeAll(const QString& company)
                                                   "employee(s): %2. Nothing was deleted.")
                                        .arg(uncovered.size())
                                        .arg(uncovered.mid(0, 5).join(QStringLiteral("; "))));
+        if (Status s = MonthCloseRepository(m_db).refuseIfAnyClosed(loanTable, QStringLiteral("ldt"), company,
+                                                                   closedLoans);
+            !s)
+            return s;
+        const auto recorded = audit::recordDeletions(m_db, loanTable, QStringLiteral("company = ?"), {QVariant(company)});
+        if (!recorded)
+            return recorded.status();
         SqlQuery q(m_db, QStringLiteral("DELETE FROM loan WHERE company = ?"));
         q.bind(company);
         const auto count = q.execCounting();

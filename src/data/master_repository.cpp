@@ -1,5 +1,6 @@
 #include "master_repository.h"
 
+#include "data/audit_trail.h"
 #include "data/database.h"
 #include "data/sql_query.h"
 #include "rules/record_rules.h"
@@ -55,7 +56,16 @@ Result<qint64> MasterRepository::add(const QString& name)
         return s;
     SqlQuery query(m_db, QStringLiteral("INSERT INTO %1 (%1) VALUES (?) RETURNING rowid").arg(table()));
     query.bind(stored);
-    return numberGiven(query);
+    qint64 row = 0;
+    const Status added = audit::recordedInsert(m_db, table(), [&]() -> Result<qint64> {
+        const auto given = numberGiven(query);
+        if (given)
+            row = *given;
+        return given;
+    });
+    if (!added)
+        return added;
+    return row;
 }
 
 Status MasterRepository::rename(qint64 rowId, const QString& name)
@@ -65,12 +75,14 @@ Status MasterRepository::rename(qint64 rowId, const QString& name)
         return s;
     SqlQuery query(m_db, QStringLiteral("UPDATE %1 SET %1 = ? WHERE rowid = ?").arg(table()));
     query.bind(stored).bind(rowId);
-    return query.execChanging(QStringLiteral("The %1 no longer exists.").arg(noun()));
+    return audit::recorded(m_db, table(), QStringLiteral("rowid = ?"), {QVariant(rowId)},
+                           [&] { return query.execChanging(QStringLiteral("The %1 no longer exists.").arg(noun())); });
 }
 
 Status MasterRepository::remove(qint64 rowId)
 {
     SqlQuery query(m_db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table()));
     query.bind(rowId);
-    return query.execChanging(QStringLiteral("The %1 no longer exists.").arg(noun()));
+    return audit::recorded(m_db, table(), QStringLiteral("rowid = ?"), {QVariant(rowId)},
+                           [&] { return query.execChanging(QStringLiteral("The %1 no longer exists.").arg(noun())); });
 }

@@ -1,7 +1,9 @@
 #include "payroll_repository.h"
 
 #include "common/dates.h"
+#include "data/audit_trail.h"
 #include "data/database.h"
+#include "data/month_close.h"
 #include "data/dialect.h"
 #include "data/loan_repository.h"
 #include "data/sql_query.h"
@@ -81,7 +83,19 @@ PayrollTransaction readTransaction(const SqlQuery& q)
     return t;
 }
 
+const QString closedPayroll = QStringLiteral("its payroll cannot be saved, changed or deleted");
+const QString payrollTable = QStringLiteral("payroll");
+
 } // namespace
+
+QString PayrollDeletion::keptNote() const
+{
+    if (kept == 0)
+        return {};
+    return QStringLiteral("%1 of closed months %2 kept: %3.")
+        .arg(kept == 1 ? QStringLiteral("1 transaction") : QStringLiteral("%1 transactions").arg(kept),
+             kept == 1 ? QStringLiteral("was") : QStringLiteral("were"), closedMonths.join(QStringLiteral("; ")));
+}
 
 Result<PayrollWrite> PayrollRepository::capped(PayrollTransaction t, Currency counted) const
 {
@@ -130,6 +144,8 @@ Result<PayrollWrite> PayrollRepository::save(const PayrollTransaction& given, qi
     const Status done = inWriteTransaction(m_db, [&]() -> Status {
         if (Status s = lockEmployee(m_db, t.employeeId); !s)
             return s;
+        if (Status s = MonthCloseRepository(m_db).refuseIfClosed(t.company, t.payDate, closedPayroll); !s)
+            return s;
         const auto existing = countFor(t.company, t.employeeId, t.payDate);
         if (!existing)
             return existing.status();
@@ -163,6 +179,8 @@ Result<PayrollWrite> PayrollRepository::save(const PayrollTransaction& given, qi
                 return id.status();
             write.value().stored.transId = *id;
         }
+        if (Status s = audit::recordInserted(m_db, payrollTable, QString::number(write->stored.transId)); !s)
+            return s;
         result = write;
         return {};
     });
@@ -199,6 +217,11 @@ Result<PayrollWrite> PayrollRepository::update(qint64 transId, const PayrollTran
         if (!current->has_value())
             return Status::failure(QStringLiteral("There is no payroll transaction number %1.").arg(transId));
         const PayrollTransaction& now = **current;
+        const MonthCloseRepository months(m_db);
+        if (Status s = months.refuseIfClosed(now.company, now.payDate, closedPayroll); !s)
+            return s;
+        if (Status s = months.refuseIfClosed(t.company, t.payDate, closedPayroll); !s)
+            return s;
         if (now != loaded) {
             PayrollWrite changed;
             changed.outcome = PayrollWrite::Outcome::ChangedMeanwhile;
@@ -210,10 +233,15 @@ Result<PayrollWrite> PayrollRepository::update(qint64 transId, const PayrollTran
         auto write = capped(t, now.employeeId == t.employeeId ? now.loanRecovered : Currency());
         if (!write)
             return write.status();
+        const auto change = audit::Change::of(m_db, payrollTable, QStringLiteral("transid = ?"), {QVariant(transId)});
+        if (!change)
+            return change.status();
         SqlQuery q(m_db, updateStatement(QStringLiteral("payroll"), columns, QStringLiteral("transid = ?")));
         bindValues(q, write->stored);
         q.bind(transId);
         if (Status s = q.execChanging(QStringLiteral("There is no payroll transaction number %1.").arg(transId)); !s)
+            return s;
+        if (Status s = change->record(); !s)
             return s;
         result = write;
         return {};
@@ -250,21 +278,102 @@ Result<qint64> PayrollRepository::countFor(const QString& company, qint64 employ
 
 Result<qint64> PayrollRepository::removeNumber(const QString& company, qint64 transId)
 {
-    return removeRange(company, transId, transId);
+    qint64 removed = 0;
+    const Status done = inWriteTransaction(m_db, [&]() -> Status {
+        const auto row = find(transId);
+        if (!row)
+            return row.status();
+        if (!row->has_value() || (*row)->company != company)
+            return {};
+        if (Status s = MonthCloseRepository(m_db).refuseIfClosed(company, (*row)->payDate, closedPayroll); !s)
+            return s;
+        const auto deleted = removeWhere(company, QStringLiteral("transid = ?"), {QVariant(transId)});
+        if (!deleted)
+            return deleted.status();
+        removed = deleted->deleted;
+        return {};
+    });
+    if (!done)
+        return done;
+    return removed;
 }
 
-Result<qint64> PayrollRepository::removeRange(const QString& company, qint64 first, qint64 last)
+Result<PayrollDeletion> PayrollRepository::removeRange(const QString& company, qint64 first, qint64 last)
 {
-    SqlQuery query(m_db, QStringLiteral("DELETE FROM payroll WHERE company = ? AND transid BETWEEN ? AND ?"));
-    query.bind(company).bind(first).bind(last);
-    return query.execCounting();
+    return removeWhere(company, QStringLiteral("transid BETWEEN ? AND ?"), {QVariant(first), QVariant(last)});
 }
 
-Result<qint64> PayrollRepository::removeAll(const QString& company)
+Result<PayrollDeletion> PayrollRepository::removeAll(const QString& company)
 {
-    SqlQuery query(m_db, QStringLiteral("DELETE FROM payroll WHERE company = ?"));
-    query.bind(company);
-    return query.execCounting();
+    return removeWhere(company, {}, {});
+}
+
+Result<PayrollDeletion> PayrollRepository::removeWhere(const QString& company, const QString& condition,
+                                                       const QVariantList& values)
+{
+    PayrollDeletion outcome;
+    const Status done = inWriteTransaction(m_db, [&]() -> Status {
+        QString where = QStringLiteral("company = ?");
+        QVariantList bound{QVariant(company)};
+        if (!condition.isEmpty()) {
+            where += QStringLiteral(" AND ") + condition;
+            bound += values;
+        }
+        // The months the rows fall in are held as they are (a month closed meanwhile waits for the
+        // deletion), and those closed stay whole.
+        SqlQuery months(m_db, QStringLiteral("SELECT DISTINCT substr(ddate, 1, 7) FROM payroll WHERE %1").arg(where));
+        for (const QVariant& v : bound)
+            months.bind(v);
+        const auto touched = months.rows([](const SqlQuery& r) { return r.text(0); });
+        if (!touched)
+            return touched.status();
+        const auto closed = MonthCloseRepository(m_db).closed(company);
+        if (!closed)
+            return closed.status();
+        QStringList keptMonths;
+        for (const QString& month : *touched) {
+            const QDate first = QDate::fromString(month + QStringLiteral("-01"), Qt::ISODate);
+            if (Status s = lockMonth(m_db, company, first, false); !s)
+                return s;
+            for (const ClosedMonth& m : *closed)
+                if (m.month == first) {
+                    keptMonths << month;
+                    outcome.closedMonths << m.caption();
+                }
+        }
+        if (!keptMonths.isEmpty()) {
+            QStringList marks;
+            for (const QString& month : keptMonths) {
+                marks << QStringLiteral("?");
+                bound << QVariant(month);
+            }
+            const QString inClosed = QStringLiteral("substr(ddate, 1, 7) IN (%1)").arg(marks.join(QStringLiteral(", ")));
+            SqlQuery kept(m_db, QStringLiteral("SELECT count(*) FROM payroll WHERE %1 AND %2").arg(where, inClosed));
+            for (const QVariant& v : bound)
+                kept.bind(v);
+            const auto count = kept.single();
+            if (!count)
+                return count.status();
+            outcome.kept = count->toLongLong();
+            where += QStringLiteral(" AND NOT ") + inClosed;
+        }
+        const auto recorded = audit::recordDeletions(m_db, payrollTable, where, bound);
+        if (!recorded)
+            return recorded.status();
+        SqlQuery remove(m_db, QStringLiteral("DELETE FROM payroll WHERE %1").arg(where));
+        for (const QVariant& v : bound)
+            remove.bind(v);
+        const auto count = remove.execCounting();
+        if (!count)
+            return count.status();
+        if (*count != *recorded)
+            return Status::failure(QStringLiteral("The payroll changed while it was being deleted; nothing was deleted."));
+        outcome.deleted = *count;
+        return {};
+    });
+    if (!done)
+        return done;
+    return outcome;
 }
 
 Result<QList<PayrollTransaction>> PayrollRepository::ofEmployee(qint64 employeeId) const

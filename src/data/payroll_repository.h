@@ -7,6 +7,8 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <QVariantList>
 
 #include <optional>
 
@@ -46,6 +48,15 @@ struct PayrollWrite {
     bool loanCapped = false; // the loan deduction was more than is still owed and was lowered to it
 };
 
+// What a deletion of many transactions came to: the transactions of closed months stay.
+struct PayrollDeletion {
+    qint64 deleted = 0;
+    qint64 kept = 0;          // transactions of closed months, left as they were
+    QStringList closedMonths; // "December 2026 closed by admin on 05/01/2027", of those kept
+    // What the operator is told of the kept ones; empty when none was kept.
+    QString keptNote() const;
+};
+
 class PayrollRepository {
 public:
     explicit PayrollRepository(const Database& database) : m_db(database) {}
@@ -66,10 +77,12 @@ public:
     // One company's transactions of the month of `month`, by employee number then transaction.
     Result<QList<PayrollTransaction>> month(const QString& company, QDate month) const;
     // Deletions of one company's transactions: by number, by a range of numbers (both ends
-    // included), or all of them. Each gives how many it deleted; other companies' rows stay.
+    // included), or all of them. Each gives how many it deleted; other companies' rows stay. A
+    // transaction of a closed month is never deleted: by number the deletion is refused, by range
+    // or all it is kept and the outcome says so. Each deleted row leaves its entry in the trail.
     Result<qint64> removeNumber(const QString& company, qint64 transId);
-    Result<qint64> removeRange(const QString& company, qint64 first, qint64 last);
-    Result<qint64> removeAll(const QString& company);
+    Result<PayrollDeletion> removeRange(const QString& company, qint64 first, qint64 last);
+    Result<PayrollDeletion> removeAll(const QString& company);
     // The employee's transactions of the company dated from `from` to `to`, by date.
     Result<QList<PayrollTransaction>> ofEmployee(const QString& company, qint64 employeeId, QDate from, QDate to) const;
     // The selected transactions by employee number, then date and transaction number.
@@ -80,6 +93,7 @@ public:
     Result<Currency> loanRecovered(qint64 employeeId) const;
 
 private:
+    Result<PayrollDeletion> removeWhere(const QString& company, const QString& condition, const QVariantList& values);
     Result<qint64> countFor(const QString& company, qint64 employeeId, QDate month) const;
     // The transaction with its loan deduction at most what is owed, not counting `counted` of it
     // already recovered, and its totals worked out again when it was lowered.

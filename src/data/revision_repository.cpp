@@ -1,6 +1,9 @@
 #include "revision_repository.h"
 
+#include "common/clock.h"
+#include "data/audit_trail.h"
 #include "data/database.h"
+#include "data/month_close.h"
 #include "data/sql_query.h"
 #include "rules/record_rules.h"
 
@@ -12,11 +15,26 @@ const QString timeFormat = QStringLiteral("HH:mm:ss");
 // workstation who revised the same employee meanwhile is not overwritten.
 Status setBasicRate(const Database& db, qint64 employeeId, Currency oldRate, Currency rate)
 {
+    const auto change = audit::Change::of(db, QStringLiteral("emp"), QStringLiteral("ID = ?"), {QVariant(employeeId)});
+    if (!change)
+        return change.status();
     SqlQuery q(db, QStringLiteral("UPDATE emp SET basicrate = ? WHERE ID = ? AND basicrate = ?"));
     q.bind(rate).bind(employeeId).bind(oldRate);
-    return q.execChanging(QStringLiteral("The basic rate of employee number %1 was changed meanwhile, or the employee "
-                                         "was deleted; nothing was saved. Choose the employee again.")
-                              .arg(employeeId));
+    if (Status s = q.execChanging(QStringLiteral("The basic rate of employee number %1 was changed meanwhile, or the "
+                                                 "employee was deleted; nothing was saved. Choose the employee again.")
+                                      .arg(employeeId));
+        !s)
+        return s;
+    return change->record();
+}
+
+// Runs an insert that gives back the new row's number, and records the row in the trail.
+Status insertRecorded(const Database& db, const QString& table, SqlQuery& insert)
+{
+    const auto row = numberGiven(insert);
+    if (!row)
+        return row.status();
+    return audit::recordInserted(db, table, QString::number(*row));
 }
 
 } // namespace
@@ -44,13 +62,21 @@ Status RevisionRepository::saveIncrement(const Revision& given, const QList<Arre
             return Status::failure(broken->message);
     if (const auto broken = rules::checkRevisedRate(oldRate, increment.amount, newRate))
         return Status::failure(broken->message);
-    return inWriteTransaction(m_db, [&] {
+    return inWriteTransaction(m_db, [&]() -> Status {
+        const MonthCloseRepository months(m_db);
         for (const ArrearsRow& a : arrears) {
+            // Arrears are paid now for the months past: those of a closed month are dated today,
+            // and its payroll stays as it was closed.
+            const auto closed = months.find(a.company, a.payDate);
+            if (!closed)
+                return closed.status();
+            const QDate paid = closed->has_value() ? m_db.clock().today() : a.payDate;
             SqlQuery q(m_db,
                        insertStatement(QStringLiteral("arr"),
                                        {QStringLiteral("ID"), QStringLiteral("emname"), QStringLiteral("increamt"),
                                         QStringLiteral("incredt"), QStringLiteral("noofpre"), QStringLiteral("amtpaid"),
-                                        QStringLiteral("company"), QStringLiteral("ddat1")}));
+                                        QStringLiteral("company"), QStringLiteral("ddat1")},
+                                       QStringLiteral("rowid")));
             q.bind(a.employeeId)
                 .bind(a.name)
                 .bind(a.increment)
@@ -58,11 +84,12 @@ Status RevisionRepository::saveIncrement(const Revision& given, const QList<Arre
                 .bind(a.daysPresent)
                 .bind(a.paid)
                 .bind(a.company)
-                .bind(a.payDate);
-            if (Status s = q.exec(); !s)
+                .bind(paid);
+            if (Status s = insertRecorded(m_db, QStringLiteral("arr"), q); !s)
                 return s;
         }
-        SqlQuery q(m_db, QStringLiteral("INSERT INTO incre VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+        SqlQuery q(m_db, QStringLiteral("INSERT INTO incre (ID, emname, increamt, incredt, incretm, fromdt, todt,"
+                                        " company) VALUES (?, ?, ?, ?, ?, ?, ?, ?) RETURNING rowid"));
         q.bind(increment.employeeId)
             .bind(increment.name)
             .bind(increment.amount)
@@ -71,7 +98,7 @@ Status RevisionRepository::saveIncrement(const Revision& given, const QList<Arre
             .bind(increment.from)
             .bind(increment.to)
             .bind(increment.company);
-        if (Status s = q.exec(); !s)
+        if (Status s = insertRecorded(m_db, QStringLiteral("incre"), q); !s)
             return s;
         return setBasicRate(m_db, increment.employeeId, oldRate, newRate);
     });
@@ -84,15 +111,16 @@ Status RevisionRepository::saveDecrement(const Revision& given, Currency oldRate
         return Status::failure(broken->message);
     if (const auto broken = rules::checkRevisedRate(oldRate, Currency::fromUnits(-decrement.amount.units()), newRate))
         return Status::failure(broken->message);
-    return inWriteTransaction(m_db, [&] {
-        SqlQuery q(m_db, QStringLiteral("INSERT INTO decre VALUES (?, ?, ?, ?, ?, ?)"));
+    return inWriteTransaction(m_db, [&]() -> Status {
+        SqlQuery q(m_db, QStringLiteral("INSERT INTO decre (ID, emname, decreamt, decredt, decretm, company)"
+                                        " VALUES (?, ?, ?, ?, ?, ?) RETURNING rowid"));
         q.bind(decrement.employeeId)
             .bind(decrement.name)
             .bind(decrement.amount)
             .bind(decrement.date)
             .bind(decrement.time.toString(timeFormat))
             .bind(decrement.company);
-        if (Status s = q.exec(); !s)
+        if (Status s = insertRecorded(m_db, QStringLiteral("decre"), q); !s)
             return s;
         return setBasicRate(m_db, decrement.employeeId, oldRate, newRate);
     });

@@ -62,11 +62,40 @@ const QStringList version3 = {
     QStringLiteral("CREATE INDEX adv_company_date ON adv (company, advdt)"),
 };
 
+// The audit trail, appended to and never changed (its entries are chained by their hashes), and
+// the months closed to change. The trail is read by time and by employee.
+const QStringList version4 = {
+    QStringLiteral("CREATE TABLE audit (seq INTEGER PRIMARY KEY, stamp TEXT NOT NULL, usernm TEXT, workstation TEXT,"
+                   " company TEXT, tbl TEXT, rowkey TEXT, employee INTEGER, kind TEXT NOT NULL, oldvalues TEXT,"
+                   " newvalues TEXT, note TEXT, hash TEXT NOT NULL)"),
+    QStringLiteral("CREATE INDEX audit_stamp ON audit (stamp)"),
+    QStringLiteral("CREATE INDEX audit_employee ON audit (employee, stamp)"),
+    QStringLiteral("CREATE TABLE closedmonth (company TEXT NOT NULL, month TEXT NOT NULL, closedby TEXT,"
+                   " closedat TEXT, PRIMARY KEY (company, month))"),
+};
+
 // Each entry upgrades the file from the version before it.
 const QList<QStringList>& migrations()
 {
-    static const QList<QStringList> all = {version1, version2, version3};
+    static const QList<QStringList> all = {version1, version2, version3, version4};
     return all;
+}
+
+// Statements of a version that each backend writes its own way: the guard that refuses every
+// change to the trail's entries, whatever program makes it.
+QStringList ownStatements(Backend backend, int version)
+{
+    if (version != 4)
+        return {};
+    if (backend == Backend::SQLite)
+        return {QStringLiteral("CREATE TRIGGER audit_kept_update BEFORE UPDATE ON audit"
+                               " BEGIN SELECT RAISE(ABORT, 'the audit trail cannot be changed'); END"),
+                QStringLiteral("CREATE TRIGGER audit_kept_delete BEFORE DELETE ON audit"
+                               " BEGIN SELECT RAISE(ABORT, 'the audit trail cannot be changed'); END")};
+    return {QStringLiteral("CREATE FUNCTION audit_kept() RETURNS trigger LANGUAGE plpgsql AS"
+                           " $$BEGIN RAISE EXCEPTION 'the audit trail cannot be changed'; END$$"),
+            QStringLiteral("CREATE TRIGGER audit_kept BEFORE UPDATE OR DELETE OR TRUNCATE ON audit"
+                           " FOR EACH STATEMENT EXECUTE FUNCTION audit_kept()")};
 }
 
 } // namespace
@@ -125,6 +154,9 @@ Status migrateNow(const Database& database)
                 for (const QString& statement : dialect::schemaStatement(database.backend(), written))
                     if (Status s = execute(database, statement); !s)
                         return s;
+            for (const QString& statement : ownStatements(database.backend(), version))
+                if (Status s = execute(database, statement); !s)
+                    return s;
             SqlQuery record(database, QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"));
             record.bind(version);
             return record.exec();

@@ -2,7 +2,9 @@
 
 #include "common/currency.h"
 #include "data/database.h"
+#include "data/audit_trail.h"
 #include "data/dialect.h"
+#include "data/month_close.h"
 #include "data/password_hash.h"
 #include "data/safe_file.h"
 #include "data/schema.h"
@@ -495,6 +497,20 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
         }
         return {};
     };
+    // The closed months, whose payroll, loans and advances no import adds to.
+    QHash<QString, ClosedMonth> closedMonths; // "COMPANY|yyyy-MM"
+    {
+        SqlQuery closed(database, QStringLiteral("SELECT company, month, closedby, closedat FROM closedmonth"));
+        const auto rows = closed.rows([](const SqlQuery& r) {
+            return ClosedMonth{r.text(0), QDate::fromString(r.text(1) + QStringLiteral("-01"), Qt::ISODate), r.text(2),
+                               QDateTime::fromString(r.text(3), QStringLiteral("yyyy-MM-dd HH:mm:ss"))};
+        });
+        if (!rows)
+            return rows.status();
+        for (const ClosedMonth& m : *rows)
+            closedMonths.insert(m.company + QLatin1Char('|') + m.month.toString(QStringLiteral("yyyy-MM")), m);
+    }
+    QSet<QString> monthsHeld;
     // For each employee whose imported payroll recovers a loan: the line of the last such row.
     QHash<qint64, qint64> recoveryLine;
     QString payrollFile;
@@ -561,6 +577,16 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
         const int employeeColumn = int(names.indexOf(QStringLiteral("ID")));
         if (recoveredColumn >= 0)
             payrollFile = file;
+        // The rows dated in a month: those of a closed month are refused.
+        const QString datedBy = table->name == QStringLiteral("payroll") ? QStringLiteral("ddate")
+                                : table->name == QStringLiteral("loan")  ? QStringLiteral("ldt")
+                                : table->name == QStringLiteral("adv")   ? QStringLiteral("advdt")
+                                                                         : QString();
+        const int dateColumn = datedBy.isEmpty() ? -1 : int(names.indexOf(datedBy));
+        const int companyColumn = int(names.indexOf(QStringLiteral("company")));
+        const QString closedWhat = table->name == QStringLiteral("payroll")
+                                       ? QStringLiteral("its payroll cannot be saved, changed or deleted")
+                                       : QStringLiteral("nothing can be added to it");
         // Numbers and names that must be unique are checked here, against the rows before them and
         // those in the database, so that every clash is listed and not only the first the database
         // meets. A number is compared as it stands, a name whatever its case.
@@ -661,6 +687,21 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
                     refuse(file, record.line, broken->field, broken->message);
                     rowRefused = true;
                 }
+            if (!rowRefused && dateColumn >= 0 && companyColumn >= 0 && !values.at(dateColumn).isNull()) {
+                const QString company = values.at(companyColumn).toString();
+                const QDate date = QDate::fromString(values.at(dateColumn).toString().left(10), Qt::ISODate);
+                const QString month = company + QLatin1Char('|') + date.toString(QStringLiteral("yyyy-MM"));
+                // A month is held as it is, open or closed, from the first row of it on.
+                if (!monthsHeld.contains(month)) {
+                    if (Status s = lockMonth(database, company, date, false); !s)
+                        return s;
+                    monthsHeld.insert(month);
+                }
+                if (const auto closed = closedMonths.constFind(month); closed != closedMonths.cend()) {
+                    refuse(file, record.line, datedBy, closedMonthRefusal(*closed, closedWhat));
+                    rowRefused = true;
+                }
+            }
             for (Key& key : keys) {
                 if (rowRefused)
                     break;
@@ -694,6 +735,14 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
         }
         if (outcome.refused > 0)
             count.stored = 0;
+        else if (count.stored > 0)
+            if (Status s = audit::recordEvent(database, audit::Kind::Import, table->name, {},
+                                              QStringLiteral("%1 rows imported from %2 (%3 read)")
+                                                  .arg(count.stored)
+                                                  .arg(QDir::toNativeSeparators(dir.filePath(file)))
+                                                  .arg(count.read));
+                !s)
+                return s;
         outcome.counts << count;
         if (progress)
             progress(QStringLiteral("%1: %2 rows read, %3 stored")

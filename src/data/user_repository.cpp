@@ -1,5 +1,6 @@
 #include "user_repository.h"
 
+#include "data/audit_trail.h"
 #include "data/database.h"
 #include "data/password_hash.h"
 #include "data/session.h"
@@ -68,7 +69,16 @@ Result<qint64> UserRepository::add(const QString& name, const QString& password,
         return s;
     SqlQuery query(m_db, QStringLiteral("INSERT INTO \"use\" (usernm, pass, priv) VALUES (?, ?, ?) RETURNING ID"));
     query.bind(name.trimmed()).bind(password_hash::make(password)).bind(privilege.trimmed());
-    return numberGiven(query);
+    qint64 id = 0;
+    const Status added = audit::recordedInsert(m_db, QStringLiteral("use"), [&]() -> Result<qint64> {
+        const auto given = numberGiven(query);
+        if (given)
+            id = *given;
+        return given;
+    });
+    if (!added)
+        return added;
+    return id;
 }
 
 Status UserRepository::update(qint64 id, const QString& name, const QString& password, const QString& privilege)
@@ -91,7 +101,10 @@ Status UserRepository::update(qint64 id, const QString& name, const QString& pas
     if (!password.isEmpty())
         query.bind(password_hash::make(password));
     query.bind(id);
-    return query.execChanging(QStringLiteral("The user no longer exists."));
+    return audit::recorded(
+        m_db, QStringLiteral("use"), QStringLiteral("ID = ?"), {QVariant(id)},
+        [&] { return query.execChanging(QStringLiteral("The user no longer exists.")); },
+        password.isEmpty() ? QString() : QStringLiteral("the password was changed"));
 }
 
 Result<qint64> UserRepository::managersOtherThan(qint64 id) const
@@ -121,7 +134,8 @@ Status UserRepository::remove(qint64 id, qint64 loggedInId)
             QStringLiteral("%1 is the last user who can manage users and cannot be deleted.").arg(user->name));
     SqlQuery query(m_db, QStringLiteral("DELETE FROM \"use\" WHERE ID = ?"));
     query.bind(id);
-    return query.execChanging(QStringLiteral("The user no longer exists."));
+    return audit::recorded(m_db, QStringLiteral("use"), QStringLiteral("ID = ?"), {QVariant(id)},
+                           [&] { return query.execChanging(QStringLiteral("The user no longer exists.")); });
 }
 
 Result<User> UserRepository::createFirstAdministrator(const QString& name, const QString& password,
@@ -160,7 +174,13 @@ std::optional<User> UserRepository::authenticate(const QString& name, const QStr
         if (password_hash::needsRehash(stored)) {
             SqlQuery rehash(m_db, QStringLiteral("UPDATE \"use\" SET pass = ? WHERE ID = ?"));
             rehash.bind(password_hash::make(password)).bind(user.id);
-            rehash.exec(); // a failed rehash leaves the old text, which still works next time
+            // A failed rehash leaves the old text, which still works next time.
+            inTransaction(m_db, [&]() -> Status {
+                if (Status s = rehash.exec(); !s)
+                    return s;
+                return audit::recordEvent(m_db, audit::Kind::Update, QStringLiteral("use"), {},
+                                          QStringLiteral("the password of %1 is stored as a hash now").arg(user.name));
+            });
         }
         return user;
     }
@@ -181,7 +201,10 @@ Status UserRepository::setDeletePassword(const QString& password)
             return s;
         SqlQuery insert(m_db, QStringLiteral("INSERT INTO passwd (delpass) VALUES (?)"));
         insert.bind(password_hash::make(password));
-        return insert.exec();
+        if (Status s = insert.exec(); !s)
+            return s;
+        return audit::recordEvent(m_db, audit::Kind::Update, QStringLiteral("passwd"), {},
+                                  QStringLiteral("the delete password was set"));
     });
 }
 
@@ -198,7 +221,12 @@ Result<bool> UserRepository::checkDeletePassword(const QString& password)
     if (password_hash::needsRehash(stored)) {
         SqlQuery rehash(m_db, QStringLiteral("UPDATE passwd SET delpass = ? WHERE rowid = ?"));
         rehash.bind(password_hash::make(password)).bind(query.number(0));
-        rehash.exec();
+        inTransaction(m_db, [&]() -> Status {
+            if (Status s = rehash.exec(); !s)
+                return s;
+            return audit::recordEvent(m_db, audit::Kind::Update, QStringLiteral("passwd"), {},
+                                      QStringLiteral("the delete password is stored as a hash now"));
+        });
     }
     return true;
 }

@@ -13,11 +13,22 @@
 
 #include <QRegularExpressionValidator>
 
+#include <memory>
+
 namespace {
 
 QString transactions(qint64 count)
 {
     return count == 1 ? QStringLiteral("1 transaction") : QStringLiteral("%1 transactions").arg(count);
+}
+
+// The count of a deletion of many, keeping what else it tells.
+Result<qint64> counted(const Result<PayrollDeletion>& deletion, PayrollDeletion& outcome)
+{
+    if (!deletion)
+        return deletion.status();
+    outcome = *deletion;
+    return deletion->deleted;
 }
 
 } // namespace
@@ -103,22 +114,35 @@ void PayrollDeletionWindow::deleteRange()
         return;
     }
     const QString company = m_context.session.company;
+    auto outcome = std::make_shared<PayrollDeletion>();
     m_range->request(countedDeletion(
-        [this, company, first, last] { return PayrollRepository(m_context.db).removeRange(company, *first, *last); },
-        [company, first, last](qint64 n) {
-            return n == 0 ? QStringLiteral("%1 has no payroll transaction numbered from %2 to %3; nothing was deleted.")
-                                .arg(company)
-                                .arg(*first)
-                                .arg(*last)
-                          : QStringLiteral("Payroll record deleted successfully: %1.").arg(transactions(n));
+        [this, company, first, last, outcome] {
+            return counted(PayrollRepository(m_context.db).removeRange(company, *first, *last), *outcome);
+        },
+        [company, first, last, outcome](qint64 n) {
+            const QString kept = outcome->keptNote();
+            if (n == 0)
+                return kept.isEmpty()
+                           ? QStringLiteral("%1 has no payroll transaction numbered from %2 to %3; nothing was deleted.")
+                                 .arg(company)
+                                 .arg(*first)
+                                 .arg(*last)
+                           : QStringLiteral("Nothing was deleted: %1").arg(kept);
+            return QStringLiteral("Payroll record deleted successfully: %1.").arg(transactions(n)) +
+                   (kept.isEmpty() ? QString() : QStringLiteral("\n") + kept);
         }));
 }
 
 void PayrollDeletionWindow::deleteAll()
 {
+    auto outcome = std::make_shared<PayrollDeletion>();
     m_all->request(countedDeletion(
-        [this] { return PayrollRepository(m_context.db).removeAll(m_context.session.company); },
-        [](qint64 n) { return QStringLiteral("ALL Payroll records deleted successfully: %1.").arg(transactions(n)); }));
+        [this, outcome] { return counted(PayrollRepository(m_context.db).removeAll(m_context.session.company), *outcome); },
+        [outcome](qint64 n) {
+            const QString kept = outcome->keptNote();
+            return QStringLiteral("ALL Payroll records deleted successfully: %1.").arg(transactions(n)) +
+                   (kept.isEmpty() ? QString() : QStringLiteral("\n") + kept);
+        }));
 }
 
 void PayrollDeletionWindow::showPayroll()

@@ -1,0 +1,530 @@
+#include "audit_trail.h"
+
+#include "common/clock.h"
+#include "common/currency.h"
+#include "data/database.h"
+#include "data/sql_query.h"
+#include "data/table_transfer.h"
+
+#include <QCryptographicHash>
+#include <QLocale>
+
+#include <algorithm>
+
+namespace audit {
+
+namespace {
+
+const QString stampFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+// A transaction that queues more entries than this (a bulk deletion) writes them as it goes, so
+// that its memory stays small; the trail's end is then held from that moment to the commit.
+constexpr size_t queuedAtMost = 2000;
+
+const QStringList employeeTables = {QStringLiteral("emp"),   QStringLiteral("payroll"), QStringLiteral("loan"),
+                                    QStringLiteral("adv"),   QStringLiteral("incre"),   QStringLiteral("decre"),
+                                    QStringLiteral("arr")};
+
+QString sqlName(const QString& table)
+{
+    return table == QStringLiteral("use") ? QStringLiteral("\"use\"") : table;
+}
+
+const transfer::Table* tableOf(const QString& name)
+{
+    for (const transfer::Table& table : transfer::tables())
+        if (table.name == name)
+            return &table;
+    return nullptr;
+}
+
+// The columns the trail keeps of a table: all but the passwords.
+QList<transfer::Column> keptColumns(const transfer::Table& table)
+{
+    QList<transfer::Column> kept;
+    for (const transfer::Column& column : table.columns)
+        if (column.kind != transfer::Kind::Password)
+            kept << column;
+    return kept;
+}
+
+QString escaped(QString value)
+{
+    value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    value.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    value.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    return value;
+}
+
+QString unescaped(const QString& value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value.at(i) != QLatin1Char('\\') || i + 1 == value.size()) {
+            out += value.at(i);
+            continue;
+        }
+        const QChar next = value.at(++i);
+        out += next == QLatin1Char('n') ? QChar(u'\n') : next == QLatin1Char('r') ? QChar(u'\r') : next;
+    }
+    return out;
+}
+
+QString cell(const SqlQuery& row, int column, transfer::Kind kind)
+{
+    if (row.isNull(column))
+        return {};
+    switch (kind) {
+    case transfer::Kind::Number:
+        return QString::number(row.number(column));
+    case transfer::Kind::Amount:
+        return row.amount(column).toString();
+    default:
+        return escaped(row.text(column));
+    }
+}
+
+Status readEach(const Database& database, const QString& table, const QString& where, const QVariantList& values,
+                const std::function<Status(const RowImage&)>& use)
+{
+    const transfer::Table* definition = tableOf(table);
+    if (!definition)
+        return Status::failure(QStringLiteral("The audit trail does not know the table %1.").arg(table));
+    const QList<transfer::Column> columns = keptColumns(*definition);
+    QStringList names{keyColumn(table)};
+    for (const transfer::Column& column : columns)
+        names << column.name;
+    SqlQuery query(database, QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                                 .arg(names.join(QStringLiteral(", ")), sqlName(table), where));
+    for (const QVariant& value : values)
+        query.bind(value);
+    const int employeeColumn = employeeTables.contains(table) ? int(names.indexOf(QStringLiteral("ID"))) : -1;
+    const int companyColumn = int(names.indexOf(QStringLiteral("company")));
+    if (Status s = query.exec(); !s)
+        return s;
+    QStringList lines;
+    while (query.next()) {
+        RowImage image;
+        image.key = QString::number(query.number(0));
+        if (employeeColumn > 0)
+            image.employee = query.number(employeeColumn);
+        if (companyColumn > 0)
+            image.company = query.text(companyColumn);
+        lines.clear();
+        for (int i = 0; i < columns.size(); ++i)
+            lines << columns.at(i).name + QLatin1Char('=') + cell(query, i + 1, columns.at(i).kind);
+        image.text = lines.join(QLatin1Char('\n'));
+        if (Status s = use(image); !s)
+            return s;
+    }
+    return query.readFailure();
+}
+
+Result<QList<RowImage>> read(const Database& database, const QString& table, const QString& where,
+                             const QVariantList& values)
+{
+    QList<RowImage> list;
+    if (Status s = readEach(database, table, where, values, [&](const RowImage& image) {
+            list << image;
+            return Status();
+        });
+        !s)
+        return s;
+    return list;
+}
+
+AuditEntry entryNow(const Database& database, Kind kind, const QString& table)
+{
+    AuditEntry entry;
+    const QDateTime now = database.clock().now();
+    entry.at = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    entry.user = database.user();
+    entry.workstation = database.workstation();
+    entry.table = table;
+    entry.kind = kindName(kind);
+    return entry;
+}
+
+Status queue(const Database& database, AuditEntry entry)
+{
+    if (!database.inTransaction())
+        return Status::failure(QStringLiteral("A change of %1 was made outside a transaction, where the audit trail "
+                                              "cannot record it; nothing was stored.")
+                                   .arg(entry.table));
+    auto& pending = database.pendingAudit();
+    pending.push_back(std::move(entry));
+    if (pending.size() >= queuedAtMost && database.transactionDepth() == 1)
+        return flush(database);
+    return {};
+}
+
+AuditEntry readEntry(const SqlQuery& row, bool withValues)
+{
+    AuditEntry e;
+    e.seq = row.number(0);
+    e.at = QDateTime::fromString(row.text(1), stampFormat);
+    e.user = row.text(2);
+    e.workstation = row.text(3);
+    e.company = row.text(4);
+    e.table = row.text(5);
+    e.key = row.text(6);
+    e.employee = row.number(7);
+    e.kind = row.text(8);
+    e.note = row.text(9);
+    if (withValues) {
+        e.before = row.text(10);
+        e.after = row.text(11);
+        e.hash = row.text(12);
+    }
+    return e;
+}
+
+const QString entryColumns =
+    QStringLiteral("seq, stamp, usernm, workstation, company, tbl, rowkey, employee, kind, note");
+const QString valueColumns = QStringLiteral(", oldvalues, newvalues, hash");
+
+} // namespace
+
+QString kindName(Kind kind)
+{
+    return kindNames().at(int(kind));
+}
+
+QStringList kindNames()
+{
+    return {QStringLiteral("insert"), QStringLiteral("update"), QStringLiteral("delete"), QStringLiteral("close"),
+            QStringLiteral("reopen"), QStringLiteral("import"), QStringLiteral("restore")};
+}
+
+QStringList tableNames()
+{
+    QStringList names;
+    for (const transfer::Table& table : transfer::tables())
+        names << table.name;
+    names << QStringLiteral("closedmonth");
+    return names;
+}
+
+QString keyColumn(const QString& table)
+{
+    if (table == QStringLiteral("payroll"))
+        return QStringLiteral("transid");
+    if (table == QStringLiteral("emp") || table == QStringLiteral("use"))
+        return QStringLiteral("ID");
+    return QStringLiteral("rowid");
+}
+
+Result<QList<RowImage>> images(const Database& database, const QString& table, const QString& where,
+                               const QVariantList& values)
+{
+    return read(database, table, where, values);
+}
+
+Status eachImage(const Database& database, const QString& table, const QString& where, const QVariantList& values,
+                 const std::function<Status(const RowImage&)>& use)
+{
+    return readEach(database, table, where, values, use);
+}
+
+Result<qint64> recordDeletions(const Database& database, const QString& table, const QString& where,
+                               const QVariantList& values, const QString& note)
+{
+    qint64 count = 0;
+    const auto recordOne = [&](const RowImage& before) {
+        ++count;
+        return record(database, Kind::Delete, table, before, std::nullopt, note);
+    };
+    if (database.backend() == Backend::SQLite) {
+        // SQLite reads on while the entries written meanwhile go into another table.
+        if (Status s = readEach(database, table, where, values, recordOne); !s)
+            return s;
+        return count;
+    }
+    // The server's driver drops the rest of a result being read when the connection runs another
+    // statement (the entries written on the way): the rows are read whole first.
+    const auto rows = read(database, table, where, values);
+    if (!rows)
+        return rows.status();
+    for (const RowImage& before : *rows)
+        if (Status s = recordOne(before); !s)
+            return s;
+    return count;
+}
+
+Result<std::optional<RowImage>> image(const Database& database, const QString& table, const QString& key)
+{
+    auto found = read(database, table, keyColumn(table) + QStringLiteral(" = ?"), {QVariant(key.toLongLong())});
+    if (!found)
+        return found.status();
+    if (found->isEmpty())
+        return std::optional<RowImage>();
+    return std::optional<RowImage>(found->first());
+}
+
+Status record(const Database& database, Kind kind, const QString& table, const std::optional<RowImage>& before,
+              const std::optional<RowImage>& after, const QString& note)
+{
+    AuditEntry entry = entryNow(database, kind, table);
+    const RowImage& row = after ? *after : *before;
+    if (before || after) {
+        entry.key = row.key;
+        entry.employee = row.employee;
+        entry.company = row.company;
+    }
+    if (before)
+        entry.before = before->text;
+    if (after)
+        entry.after = after->text;
+    entry.note = note;
+    return queue(database, std::move(entry));
+}
+
+Status recordEvent(const Database& database, Kind kind, const QString& table, const QString& company,
+                   const QString& note, qint64 employee)
+{
+    AuditEntry entry = entryNow(database, kind, table);
+    entry.company = company;
+    entry.note = note;
+    entry.employee = employee;
+    return queue(database, std::move(entry));
+}
+
+Status recordInserted(const Database& database, const QString& table, const QString& key)
+{
+    const auto row = image(database, table, key);
+    if (!row)
+        return row.status();
+    if (!row->has_value())
+        return Status::failure(QStringLiteral("The new row %1 of %2 cannot be read back.").arg(key, table));
+    return record(database, Kind::Insert, table, std::nullopt, *row);
+}
+
+Result<Change> Change::of(const Database& database, const QString& table, const QString& where,
+                          const QVariantList& values)
+{
+    auto before = read(database, table, where, values);
+    if (!before)
+        return before.status();
+    return Change(database, table, std::move(before.value()));
+}
+
+Status Change::record(const QString& note) const
+{
+    for (const RowImage& before : m_before) {
+        const auto after = image(*m_db, m_table, before.key);
+        if (!after)
+            return after.status();
+        if (after->has_value() && (*after)->text == before.text)
+            continue; // a row the change left as it was
+        const Kind kind = after->has_value() ? Kind::Update : Kind::Delete;
+        if (Status s = audit::record(*m_db, kind, m_table, before, *after, note); !s)
+            return s;
+    }
+    return {};
+}
+
+Status Change::recordDeleted(const QString& note) const
+{
+    for (const RowImage& before : m_before)
+        if (Status s = audit::record(*m_db, Kind::Delete, m_table, before, std::nullopt, note); !s)
+            return s;
+    return {};
+}
+
+Status recorded(const Database& database, const QString& table, const QString& where, const QVariantList& values,
+                const std::function<Status()>& write, const QString& note)
+{
+    return inTransaction(database, [&]() -> Status {
+        const auto change = Change::of(database, table, where, values);
+        if (!change)
+            return change.status();
+        if (Status s = write(); !s)
+            return s;
+        return change->record(note);
+    });
+}
+
+Status recordedInsert(const Database& database, const QString& table, const std::function<Result<qint64>()>& insert)
+{
+    return inTransaction(database, [&]() -> Status {
+        const auto key = insert();
+        if (!key)
+            return key.status();
+        return recordInserted(database, table, QString::number(*key));
+    });
+}
+
+QString hashOf(const AuditEntry& e, const QString& previousHash)
+{
+    const QString contents = QStringList{previousHash,
+                                         QString::number(e.seq),
+                                         e.at.toString(stampFormat),
+                                         e.user,
+                                         e.workstation,
+                                         e.company,
+                                         e.table,
+                                         e.key,
+                                         QString::number(e.employee),
+                                         e.kind,
+                                         e.before,
+                                         e.after,
+                                         e.note}
+                                 .join(QChar(0x1f));
+    return QString::fromLatin1(QCryptographicHash::hash(contents.toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+Status flush(const Database& database)
+{
+    auto& pending = database.pendingAudit();
+    if (pending.empty())
+        return {};
+    if (Status s = lockAuditChain(database); !s)
+        return s;
+    SqlQuery last(database, QStringLiteral("SELECT seq, hash FROM audit ORDER BY seq DESC LIMIT 1"));
+    const auto end = last.first([](const SqlQuery& row) { return qMakePair(row.number(0), row.text(1)); });
+    if (!end)
+        return end.status();
+    qint64 seq = end->has_value() ? (*end)->first : 0;
+    QString previous = end->has_value() ? (*end)->second : QString();
+    SqlQuery insert(database, QStringLiteral("INSERT INTO audit (seq, stamp, usernm, workstation, company, tbl, rowkey,"
+                                             " employee, kind, oldvalues, newvalues, note, hash)"
+                                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (AuditEntry& e : pending) {
+        e.seq = ++seq;
+        e.hash = hashOf(e, previous);
+        previous = e.hash;
+        insert.bind(e.seq)
+            .bind(e.at.toString(stampFormat))
+            .bind(e.user)
+            .bind(e.workstation)
+            .bind(e.company)
+            .bind(e.table)
+            .bind(e.key)
+            .bind(e.employee)
+            .bind(e.kind)
+            .bind(e.before)
+            .bind(e.after)
+            .bind(e.note)
+            .bind(e.hash);
+        if (Status s = insert.exec(); !s)
+            return Status::failure(QStringLiteral("The audit trail cannot record the change: %1").arg(s.error()));
+    }
+    pending.clear();
+    return {};
+}
+
+QString Verification::summary() const
+{
+    const QString count = QLocale::system().toString(entries);
+    if (intact())
+        return QStringLiteral("The audit trail of %1 entries is intact.").arg(count);
+    return QStringLiteral("The audit trail of %1 entries does not hold together: %2").arg(count, reason);
+}
+
+Result<Verification> verify(const Database& database, const std::function<void(qint64)>& progress)
+{
+    Verification outcome;
+    SqlQuery query(database, QStringLiteral("SELECT %1%2 FROM audit ORDER BY seq").arg(entryColumns, valueColumns));
+    if (Status s = query.exec(); !s)
+        return s;
+    QString previous;
+    qint64 expected = 1;
+    while (query.next()) {
+        const AuditEntry e = readEntry(query, true);
+        ++outcome.entries;
+        if (progress && outcome.entries % 50000 == 0)
+            progress(outcome.entries);
+        if (outcome.broken)
+            continue;
+        if (e.seq != expected) {
+            outcome.broken = e.seq;
+            outcome.reason = e.seq > expected
+                                 ? QStringLiteral("entry %1 follows entry %2: the entries between them are missing.")
+                                       .arg(e.seq)
+                                       .arg(expected - 1)
+                                 : QStringLiteral("entry %1 stands out of order.").arg(e.seq);
+        } else if (hashOf(e, previous) != e.hash) {
+            outcome.broken = e.seq;
+            outcome.reason = QStringLiteral("entry %1 (%2, %3, %4 of %5) does not fit the entry before it: it, or the "
+                                            "entry before it, was changed, or it was put in.")
+                                 .arg(e.seq)
+                                 .arg(QLocale::system().toString(e.at, QStringLiteral("dd/MM/yyyy HH:mm:ss")), e.user,
+                                      e.kind, e.table);
+        }
+        previous = e.hash;
+        ++expected;
+    }
+    if (Status s = query.readFailure(); !s)
+        return s;
+    if (!outcome.broken) {
+        SqlQuery guard(database,
+                       database.backend() == Backend::SQLite
+                           ? QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"
+                                            " AND name IN ('audit_kept_update', 'audit_kept_delete')")
+                           : QStringLiteral("SELECT 2 * count(*) FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid"
+                                            " WHERE c.relname = 'audit' AND t.tgname = 'audit_kept'"
+                                            " AND t.tgenabled <> 'D'"));
+        const auto guards = guard.single();
+        if (!guards)
+            return guards.status();
+        if (guards->toLongLong() < 2)
+            outcome.reason = QStringLiteral("the guard that keeps its entries from being changed was removed.");
+    }
+    return outcome;
+}
+
+Result<QList<AuditEntry>> select(const Database& database, const Filter& filter, bool withValues)
+{
+    QStringList where;
+    QVariantList values;
+    if (filter.employee) {
+        where << QStringLiteral("employee = ?");
+        values << QVariant(*filter.employee);
+    }
+    if (filter.from.isValid()) {
+        where << QStringLiteral("stamp >= ?");
+        values << QVariant(filter.from.toString(Qt::ISODate));
+    }
+    if (filter.to.isValid()) {
+        where << QStringLiteral("stamp < ?");
+        values << QVariant(filter.to.addDays(1).toString(Qt::ISODate));
+    }
+    for (const auto& [column, value] : {qMakePair(QStringLiteral("usernm"), filter.user),
+                                        qMakePair(QStringLiteral("tbl"), filter.table),
+                                        qMakePair(QStringLiteral("kind"), filter.kind)})
+        if (!value.isEmpty()) {
+            where << column + QStringLiteral(" = ?");
+            values << QVariant(value);
+        }
+    SqlQuery query(database, QStringLiteral("SELECT %1%2 FROM audit%3 ORDER BY seq")
+                                 .arg(entryColumns, withValues ? valueColumns : QString(),
+                                      where.isEmpty() ? QString()
+                                                      : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "))));
+    for (const QVariant& value : values)
+        query.bind(value);
+    return query.rows([withValues](const SqlQuery& row) { return readEntry(row, withValues); });
+}
+
+Result<std::optional<AuditEntry>> find(const Database& database, qint64 seq)
+{
+    SqlQuery query(database, QStringLiteral("SELECT %1%2 FROM audit WHERE seq = ?").arg(entryColumns, valueColumns));
+    query.bind(seq);
+    return query.first([](const SqlQuery& row) { return readEntry(row, true); });
+}
+
+QList<QPair<QString, QString>> fields(const QString& imageText)
+{
+    QList<QPair<QString, QString>> list;
+    if (imageText.isEmpty())
+        return list;
+    for (const QString& line : imageText.split(QLatin1Char('\n'))) {
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals < 0)
+            list << qMakePair(line, QString());
+        else
+            list << qMakePair(line.left(equals), unescaped(line.mid(equals + 1)));
+    }
+    return list;
+}
+
+} // namespace audit

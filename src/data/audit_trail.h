@@ -1,0 +1,129 @@
+#pragma once
+
+#include "data/audit_entry.h"
+#include "data/status.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+#include <functional>
+#include <optional>
+
+class Database;
+
+// The audit trail: every change to the stored data appends an entry in the transaction that makes
+// the change, so that a change and its entry are stored together or not at all. Entries are queued
+// while the transaction runs and written, chained by their hashes, when it commits: the end of the
+// trail is held only for those last moments, so workstations wait on each other no longer than that.
+// Nothing in the program changes or deletes an entry, and the database refuses it (a trigger).
+namespace audit {
+
+enum class Kind { Insert, Update, Delete, Close, Reopen, Import, Restore };
+QString kindName(Kind kind);
+// The kinds as they are stored, in the order of Kind.
+QStringList kindNames();
+// The tables whose changes the trail records, as the trail names them.
+QStringList tableNames();
+
+// A stored row as the trail records it: every column as text ("column=value" lines, amounts as
+// decimals), no password.
+struct RowImage {
+    QString key;
+    qint64 employee = 0;
+    QString company;
+    QString text;
+};
+
+// The rows of the table that where (an SQL condition with ? for each value) selects, as they are now.
+Result<QList<RowImage>> images(const Database& database, const QString& table, const QString& where,
+                               const QVariantList& values = {});
+// Each row of the table that where selects, handed to use one at a time (for rows too many to hold).
+Status eachImage(const Database& database, const QString& table, const QString& where, const QVariantList& values,
+                 const std::function<Status(const RowImage&)>& use);
+// The rows where selects, recorded as deleted: read just before they are deleted, each one entry.
+Result<qint64> recordDeletions(const Database& database, const QString& table, const QString& where,
+                               const QVariantList& values = {}, const QString& note = {});
+// The row of the table whose key (transid, ID, or the database's row number) is given.
+Result<std::optional<RowImage>> image(const Database& database, const QString& table, const QString& key);
+// The column that names a row of the table in the trail.
+QString keyColumn(const QString& table);
+
+// Queues an entry for the open transaction (fails outside one): a row inserted (no before),
+// updated, or deleted (no after), or an event of the table or company (neither).
+Status record(const Database& database, Kind kind, const QString& table, const std::optional<RowImage>& before,
+              const std::optional<RowImage>& after, const QString& note = {});
+Status recordEvent(const Database& database, Kind kind, const QString& table, const QString& company,
+                   const QString& note, qint64 employee = 0);
+// The row of the table with that key, just inserted.
+Status recordInserted(const Database& database, const QString& table, const QString& key);
+
+// The rows a change is about to touch: read before it, recorded after it as updated or deleted
+// (a row that is gone), each with its own entry.
+class Change {
+public:
+    Change() = default;
+    static Result<Change> of(const Database& database, const QString& table, const QString& where,
+                             const QVariantList& values = {});
+    const QList<RowImage>& before() const { return m_before; }
+    // After the change: each row read again and recorded.
+    Status record(const QString& note = {}) const;
+    // After a deletion of every row read: each recorded as deleted, without reading again.
+    Status recordDeleted(const QString& note = {}) const;
+
+private:
+    Change(const Database& database, QString table, QList<RowImage> before)
+        : m_db(&database), m_table(std::move(table)), m_before(std::move(before))
+    {
+    }
+    const Database* m_db = nullptr;
+    QString m_table;
+    QList<RowImage> m_before;
+};
+
+// Runs write (a change of the rows where selects) in a transaction, recording each row it changed
+// or deleted.
+Status recorded(const Database& database, const QString& table, const QString& where, const QVariantList& values,
+                const std::function<Status()>& write, const QString& note = {});
+// Runs insert (an insert that gives back the new row's key) in a transaction, recording the row.
+Status recordedInsert(const Database& database, const QString& table, const std::function<Result<qint64>()>& insert);
+
+// Called as the outermost transaction commits: appends the queued entries to the chain.
+Status flush(const Database& database);
+
+// The hash of an entry, made of its contents and the hash of the entry before it.
+QString hashOf(const AuditEntry& entry, const QString& previousHash);
+
+// What checking the chain found: the number of entries, and the first that does not fit.
+struct Verification {
+    qint64 entries = 0;
+    std::optional<qint64> broken; // the entry's number
+    QString reason;               // what is wrong, for the operator; empty when the trail is whole
+    bool intact() const { return reason.isEmpty(); }
+    // "The audit trail of 1,234 entries is intact." or what is wrong.
+    QString summary() const;
+};
+// Reads the whole trail in order and checks each entry's number and hash, and that the database
+// still refuses changes to it. progress is told how many entries were read, now and then.
+Result<Verification> verify(const Database& database, const std::function<void(qint64)>& progress = {});
+
+// What the audit window and report select. Empty texts and no employee select everything.
+struct Filter {
+    QDate from;
+    QDate to;
+    QString user;
+    QString table;
+    QString kind;
+    std::optional<qint64> employee;
+};
+// The entries of the filter, in the order they were made, without their before and after values
+// (read one at a time with find()), so that a month of a busy office reads at once.
+Result<QList<AuditEntry>> select(const Database& database, const Filter& filter, bool withValues = false);
+Result<std::optional<AuditEntry>> find(const Database& database, qint64 seq);
+
+// The values of a row image's text, as (column, value) pairs in order.
+QList<QPair<QString, QString>> fields(const QString& imageText);
+
+} // namespace audit

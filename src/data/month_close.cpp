@@ -1,0 +1,158 @@
+#include "month_close.h"
+
+#include "common/clock.h"
+#include "common/dates.h"
+#include "data/audit_trail.h"
+#include "data/database.h"
+#include "data/sql_query.h"
+
+#include <QLocale>
+
+namespace {
+
+const QString monthFormat = QStringLiteral("yyyy-MM");
+const QString stampFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+QString monthName(QDate month)
+{
+    return QLocale(QLocale::English).toString(month, QStringLiteral("MMMM yyyy"));
+}
+
+ClosedMonth readClosed(const SqlQuery& row)
+{
+    ClosedMonth m;
+    m.company = row.text(0);
+    m.month = QDate::fromString(row.text(1) + QStringLiteral("-01"), Qt::ISODate);
+    m.closedBy = row.text(2);
+    m.closedAt = QDateTime::fromString(row.text(3), stampFormat);
+    return m;
+}
+
+QString monthImage(const ClosedMonth& m)
+{
+    return QStringLiteral("company=%1\nmonth=%2\nclosedby=%3\nclosedat=%4")
+        .arg(m.company, m.month.toString(monthFormat), m.closedBy, m.closedAt.toString(stampFormat));
+}
+
+} // namespace
+
+QString ClosedMonth::caption() const
+{
+    return QStringLiteral("%1 closed by %2 on %3")
+        .arg(monthName(month), closedBy, closedAt.date().toString(QStringLiteral("dd/MM/yyyy")));
+}
+
+QString closedMonthRefusal(const ClosedMonth& month, const QString& what)
+{
+    return QStringLiteral("%1 is closed (closed by %2 on %3): %4.")
+        .arg(monthName(month.month), month.closedBy, month.closedAt.date().toString(QStringLiteral("dd/MM/yyyy")),
+             what);
+}
+
+Result<QList<ClosedMonth>> MonthCloseRepository::closed(const QString& company) const
+{
+    SqlQuery q(m_db, QStringLiteral("SELECT company, month, closedby, closedat FROM closedmonth WHERE company = ?"
+                                    " ORDER BY month DESC"));
+    q.bind(company);
+    return q.rows(readClosed);
+}
+
+Result<std::optional<ClosedMonth>> MonthCloseRepository::find(const QString& company, QDate date) const
+{
+    SqlQuery q(m_db, QStringLiteral("SELECT company, month, closedby, closedat FROM closedmonth"
+                                    " WHERE company = ? AND month = ?"));
+    q.bind(company).bind(date.toString(monthFormat));
+    return q.first(readClosed);
+}
+
+Status MonthCloseRepository::refuseIfClosed(const QString& company, QDate date, const QString& what) const
+{
+    if (!date.isValid())
+        return {};
+    if (Status s = lockMonth(m_db, company, date, false); !s)
+        return s;
+    const auto found = find(company, date);
+    if (!found)
+        return found.status();
+    if (found->has_value())
+        return Status::failure(closedMonthRefusal(**found, what));
+    return {};
+}
+
+Status MonthCloseRepository::refuseIfAnyClosed(const QString& table, const QString& dateColumn,
+                                               const QString& company, const QString& what) const
+{
+    SqlQuery months(m_db, QStringLiteral("SELECT DISTINCT substr(%1, 1, 7) FROM %2 WHERE company = ?")
+                              .arg(dateColumn, table));
+    months.bind(company);
+    const auto touched = months.rows([](const SqlQuery& r) { return r.text(0); });
+    if (!touched)
+        return touched.status();
+    QStringList closedOnes;
+    for (const QString& month : *touched) {
+        const QDate first = QDate::fromString(month + QStringLiteral("-01"), Qt::ISODate);
+        if (!first.isValid())
+            continue;
+        if (Status s = lockMonth(m_db, company, first, false); !s)
+            return s;
+        const auto found = find(company, first);
+        if (!found)
+            return found.status();
+        if (found->has_value())
+            closedOnes << (*found)->caption();
+    }
+    if (closedOnes.isEmpty())
+        return {};
+    return Status::failure(QStringLiteral("Some are dated in closed months (%1): %2. Nothing was deleted.")
+                               .arg(closedOnes.join(QStringLiteral("; ")), what));
+}
+
+Status MonthCloseRepository::close(const QString& company, QDate month)
+{
+    if (company.isEmpty() || !month.isValid())
+        return Status::failure(QStringLiteral("Choose the company and the month to close."));
+    ClosedMonth m;
+    m.company = company;
+    m.month = dates::firstOfMonth(month);
+    m.closedBy = m_db.user();
+    const QDateTime now = m_db.clock().now();
+    m.closedAt = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    return inWriteTransaction(m_db, [&]() -> Status {
+        if (Status s = lockMonth(m_db, company, month, true); !s)
+            return s;
+        const auto already = find(company, month);
+        if (!already)
+            return already.status();
+        if (already->has_value())
+            return Status::failure(QStringLiteral("%1 already.").arg((*already)->caption()));
+        SqlQuery q(m_db, QStringLiteral("INSERT INTO closedmonth (company, month, closedby, closedat)"
+                                        " VALUES (?, ?, ?, ?)"));
+        q.bind(company).bind(m.month.toString(monthFormat)).bind(m.closedBy).bind(m.closedAt.toString(stampFormat));
+        if (Status s = q.exec(); !s)
+            return s;
+        return audit::record(m_db, audit::Kind::Close, QStringLiteral("closedmonth"), std::nullopt,
+                             audit::RowImage{m.month.toString(monthFormat), 0, company, monthImage(m)},
+                             QStringLiteral("%1 closed").arg(monthName(m.month)));
+    });
+}
+
+Status MonthCloseRepository::reopen(const QString& company, QDate month, const QString& reason)
+{
+    if (reason.trimmed().isEmpty())
+        return Status::failure(QStringLiteral("Give the reason for reopening the month."));
+    return inWriteTransaction(m_db, [&]() -> Status {
+        const auto found = find(company, month);
+        if (!found)
+            return found.status();
+        if (!found->has_value())
+            return Status::failure(QStringLiteral("%1 is not closed.").arg(monthName(dates::firstOfMonth(month))));
+        const ClosedMonth& m = **found;
+        SqlQuery q(m_db, QStringLiteral("DELETE FROM closedmonth WHERE company = ? AND month = ?"));
+        q.bind(company).bind(m.month.toString(monthFormat));
+        if (Status s = q.execChanging(QStringLiteral("%1 is not closed.").arg(monthName(m.month))); !s)
+            return s;
+        return audit::record(m_db, audit::Kind::Reopen, QStringLiteral("closedmonth"),
+                             audit::RowImage{m.month.toString(monthFormat), 0, company, monthImage(m)}, std::nullopt,
+                             reason.trimmed());
+    });
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "data/status.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class Database;
+
+// A company's month whose salaries are paid: its payroll, and the loans and advances dated in it,
+// can no longer be saved, changed or deleted, until an administrator reopens it.
+struct ClosedMonth {
+    QString company;
+    QDate month; // the first day
+    QString closedBy;
+    QDateTime closedAt;
+
+    // "December 2026 closed by admin on 05/01/2027"
+    QString caption() const;
+};
+
+class MonthCloseRepository {
+public:
+    explicit MonthCloseRepository(const Database& database) : m_db(database) {}
+
+    // The company's closed months, the latest first.
+    Result<QList<ClosedMonth>> closed(const QString& company) const;
+    // The closed month the date falls in, if it is closed.
+    Result<std::optional<ClosedMonth>> find(const QString& company, QDate date) const;
+    // Closes the month by the database's operator, now; recorded in the audit trail. Closing a month
+    // closed already fails and says by whom.
+    Status close(const QString& company, QDate month);
+    // Reopens it, for the reason given (required); recorded in the audit trail with the reason.
+    Status reopen(const QString& company, QDate month, const QString& reason);
+
+    // Inside the transaction that writes: the failure, naming the month and who closed it, when the
+    // company's month of the date is closed; `what` says what cannot be done ("its payroll cannot be
+    // changed").
+    Status refuseIfClosed(const QString& company, QDate date, const QString& what) const;
+    // Inside the transaction that deletes all of a company's entries of a table (dated in
+    // dateColumn): the failure, naming the closed months, when any of them is dated in one.
+    Status refuseIfAnyClosed(const QString& table, const QString& dateColumn, const QString& company,
+                             const QString& what) const;
+
+private:
+    const Database& m_db;
+};
+
+// What a refusal says: "December 2026 is closed (closed by admin on 05/01/2027): its payroll cannot be changed."
+QString closedMonthRefusal(const ClosedMonth& month, const QString& what);
