@@ -1,5 +1,6 @@
 #include "app/demo_data.h"
 #include "common/clock.h"
+#include "data/audit_trail.h"
 #include "data/backup_service.h"
 #include "data/database.h"
 #include "data/table_transfer.h"
@@ -39,12 +40,12 @@ bool onlyPrints(int argc, char** argv)
     return false;
 }
 
-// Whether the arguments move the tables in or out (--import, --export) or restore a copy (--restore)
-// rather than open windows.
+// Whether the arguments move the tables in or out (--import, --export), restore a copy (--restore)
+// or check the audit trail (--verify-audit) rather than open windows.
 bool asksForTransfer(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i)
-        for (const char* option : {"--import", "--export", "--restore"})
+        for (const char* option : {"--import", "--export", "--restore", "--verify-audit"})
             if (std::strncmp(argv[i], option, std::strlen(option)) == 0)
                 return true;
     return false;
@@ -159,6 +160,28 @@ int runRestore(const QString& location, const QString& copy, QTextStream& log)
     return 0;
 }
 
+// Checks the audit trail's chain, reading the database without changing it. The exit code: 0 the
+// trail is whole, 1 it is not (or cannot be read).
+int runVerify(const QString& location, QTextStream& log)
+{
+    if (!DatabaseLocation::namesServer(location) && !QFileInfo(location).isFile()) {
+        log << "There is no database at " << location << ".\n";
+        return 2;
+    }
+    Database db(QStringLiteral("kestrel-verify"));
+    if (Status opened = db.open(location, Database::Access::ReadOnly); !opened) {
+        log << opened.error() << '\n';
+        return 1;
+    }
+    const auto checked = audit::verify(db);
+    if (!checked) {
+        log << checked.error() << '\n';
+        return 1;
+    }
+    log << checked->summary() << '\n';
+    return checked->intact() ? 0 : 1;
+}
+
 std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv)
 {
     if (onlyPrints(argc, argv) || asksForTransfer(argc, argv))
@@ -221,7 +244,11 @@ int main(int argc, char** argv)
         QStringLiteral("Put the backup copy FILE back as the database (a .db copy for a database file, a .dump for a "
                        "server database), after taking a copy of the database as it is."),
         QStringLiteral("FILE"));
-    parser.addOptions({importOption, exportTablesOption, dayFirstOption, appendOption, restoreOption});
+    const QCommandLineOption verifyOption(
+        QStringLiteral("verify-audit"),
+        QStringLiteral("Check that the audit trail is whole: every entry in its place and unchanged. Names the first "
+                       "entry that does not fit; exit code 1 when one does not."));
+    parser.addOptions({importOption, exportTablesOption, dayFirstOption, appendOption, restoreOption, verifyOption});
     if (!onlyPrints(argc, argv) && asksForTransfer(argc, argv)) {
         QTextStream log(stderr);
         if (!parser.parse(QCoreApplication::arguments())) {
@@ -232,6 +259,8 @@ int main(int argc, char** argv)
         const QString location = parser.isSet(databaseOption) ? parser.value(databaseOption)
                                  : parser.isSet(demoOption)   ? demoDatabasePath()
                                                               : defaultDatabasePath();
+        if (parser.isSet(verifyOption))
+            return runVerify(location, log);
         if (parser.isSet(restoreOption)) {
             if (parser.isSet(importOption) || parser.isSet(exportTablesOption)) {
                 log << "Give --restore alone, without --import or --export.\n";

@@ -489,7 +489,8 @@ Result<QList<AuditEntry>> select(const Database& database, const Filter& filter,
         where << QStringLiteral("stamp < ?");
         values << QVariant(filter.to.addDays(1).toString(Qt::ISODate));
     }
-    for (const auto& [column, value] : {qMakePair(QStringLiteral("usernm"), filter.user),
+    for (const auto& [column, value] : {qMakePair(QStringLiteral("company"), filter.company),
+                                        qMakePair(QStringLiteral("usernm"), filter.user),
                                         qMakePair(QStringLiteral("tbl"), filter.table),
                                         qMakePair(QStringLiteral("kind"), filter.kind)})
         if (!value.isEmpty()) {
@@ -525,6 +526,29 @@ QList<QPair<QString, QString>> fields(const QString& imageText)
             list << qMakePair(line.left(equals), unescaped(line.mid(equals + 1)));
     }
     return list;
+}
+
+QString changes(const AuditEntry& entry)
+{
+    QString line;
+    if (!entry.before.isEmpty() && !entry.after.isEmpty()) {
+        const auto before = fields(entry.before);
+        const auto after = fields(entry.after);
+        QStringList changed;
+        for (qsizetype i = 0; i < after.size(); ++i) {
+            const QString old = i < before.size() ? before.at(i).second : QString();
+            if (old != after.at(i).second)
+                changed << QStringLiteral("%1 %2 \u2192 %3").arg(after.at(i).first, old, after.at(i).second);
+        }
+        line = changed.join(QStringLiteral(", "));
+    } else if (!entry.after.isEmpty()) {
+        line = QStringLiteral("new row");
+    } else if (!entry.before.isEmpty()) {
+        line = QStringLiteral("row deleted");
+    }
+    if (entry.note.isEmpty())
+        return line;
+    return line.isEmpty() ? entry.note : line + QStringLiteral("; ") + entry.note;
 }
 
 } // namespace audit

@@ -111,6 +111,7 @@ Result<Verification> verify(const Database& database, const std::function<void(q
 
 // What the audit window and report select. Empty texts and no employee select everything.
 struct Filter {
+    QString company;
     QDate from;
     QDate to;
     QString user;
@@ -125,5 +126,8 @@ Result<std::optional<AuditEntry>> find(const Database& database, qint64 seq);
 
 // The values of a row image's text, as (column, value) pairs in order.
 QList<QPair<QString, QString>> fields(const QString& imageText);
+// What an entry changed, in a line: "netpay 5000 → 5200, bonus 0 → 200" for an update, the note
+// for an event, "new row" or "row deleted" otherwise (with the note after it when there is one).
+QString changes(const AuditEntry& entry);
 
 } // namespace audit

@@ -40,10 +40,14 @@ Status prepareFile(const QString& path)
 } // namespace
 
 Database::Database(QString connectionName)
-    : m_connectionName(std::move(connectionName)),
-      m_user(qEnvironmentVariable("USER", qEnvironmentVariable("LOGNAME", QStringLiteral("system")))),
-      m_workstation(QSysInfo::machineHostName())
+    : m_connectionName(std::move(connectionName)), m_workstation(QSysInfo::machineHostName())
 {
+    setUser({});
+}
+
+void Database::setUser(const QString& user)
+{
+    m_user = !user.isEmpty() ? user : qEnvironmentVariable("USER", qEnvironmentVariable("LOGNAME", QStringLiteral("system")));
 }
 
 const Clock& Database::clock() const

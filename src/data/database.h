@@ -56,7 +56,8 @@ public:
 
     // Who the audit trail names for the changes made through this connection: the operator who
     // logged in (the system's login name until then, as on the command line), and this computer.
-    void setUser(const QString& user) { m_user = user; }
+    // An empty name goes back to the system's login name (after a log out).
+    void setUser(const QString& user);
     const QString& user() const { return m_user; }
     const QString& workstation() const { return m_workstation; }
     // The time the trail and the month close record; the system's unless a test sets one.

@@ -40,6 +40,8 @@ struct ExportKind {
     std::function<Result<Document>(const Database& db, const ExportRequest& request)> make;
     // Further checks of the arguments (a combination of filters); empty when there are none.
     std::function<Status(const ExportRequest& request)> check = {};
+    // Whether --company is required; a report of every company takes it only to narrow down.
+    bool needsCompany = true;
 };
 
 // Every kind, in the order --help lists them.

@@ -1,5 +1,6 @@
 #include "shell_controller.h"
 
+#include "data/database.h"
 #include "rules/record_rules.h"
 
 #include "shell/company_selection_window.h"
@@ -47,6 +48,7 @@ void ShellController::start()
 void ShellController::showSelection()
 {
     m_session = Session{};
+    m_context.db.setUser({});
     m_selection->show();
     m_selection->raise();
     m_selection->activateWindow();
@@ -81,6 +83,8 @@ void ShellController::showMain(const User& user)
     m_session.userName = user.name;
     m_session.privilege = user.privilege;
     m_session.userId = user.id;
+    // From here on the trail names the operator for every change.
+    m_context.db.setUser(user.name);
     m_main = new MainWindow(m_context, m_catalogue);
     connect(m_main, &MainWindow::loggedOut, this, &ShellController::showSelection);
     connect(m_main, &MainWindow::exitRequested, this, &ShellController::finished);
