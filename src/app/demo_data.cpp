@@ -8,6 +8,7 @@
 #include "data/employee_repository.h"
 #include "data/loan_repository.h"
 #include "data/master_repository.h"
+#include "data/month_close.h"
 #include "data/payroll_repository.h"
 #include "data/revision_repository.h"
 #include "data/schema.h"
@@ -272,7 +273,19 @@ Status fill(const Database& database, QDate today)
     }
     if (Status s = addPayrollHistory(database, added, today); !s)
         return s;
-    return addRevisions(database, added, today);
+    if (Status s = addRevisions(database, added, today); !s)
+        return s;
+    // The months paid long since are closed: all but the last two months of payroll.
+    const auto list = companies.list();
+    if (!list)
+        return list.status();
+    MonthCloseRepository months(database);
+    for (QDate month = dates::firstOfMonth(today).addMonths(-12); month <= dates::firstOfMonth(today).addMonths(-3);
+         month = month.addMonths(1))
+        for (const Company& company : *list)
+            if (Status s = months.close(company.name, month); !s)
+                return s;
+    return {};
 }
 
 } // namespace
@@ -293,9 +306,14 @@ Status ensureDemoData(const Database& database, const Clock& clock, bool demoFil
         return Status::failure(QStringLiteral("%1 already holds data and is not a demo database. The demo fills only "
                                               "a new, empty database; nothing was changed.")
                                    .arg(QDir::toNativeSeparators(database.path())));
-    return inTransaction(database, [&] {
+    // The demo's own changes stand in its trail as the administrator's.
+    const QString user = database.user();
+    database.setUser(QStringLiteral("admin"));
+    const Status filled = inTransaction(database, [&] {
         if (Status filled = fill(database, clock.today()); !filled)
             return filled;
         return schema::setInfo(database, demoMarker, QStringLiteral("1"));
     });
+    database.setUser(user);
+    return filled;
 }

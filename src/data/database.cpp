@@ -45,7 +45,7 @@ Database::Database(QString connectionName)
     setUser({});
 }
 
-void Database::setUser(const QString& user)
+void Database::setUser(const QString& user) const
 {
     m_user = !user.isEmpty() ? user : qEnvironmentVariable("USER", qEnvironmentVariable("LOGNAME", QStringLiteral("system")));
 }

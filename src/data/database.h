@@ -56,8 +56,9 @@ public:
 
     // Who the audit trail names for the changes made through this connection: the operator who
     // logged in (the system's login name until then, as on the command line), and this computer.
-    // An empty name goes back to the system's login name (after a log out).
-    void setUser(const QString& user);
+    // An empty name goes back to the system's login name (after a log out). Who acts is the
+    // connection's state, as its transactions are, so a const connection takes it too.
+    void setUser(const QString& user) const;
     const QString& user() const { return m_user; }
     const QString& workstation() const { return m_workstation; }
     // The time the trail and the month close record; the system's unless a test sets one.
@@ -76,7 +77,7 @@ private:
     QString m_path;
     DatabaseLocation m_location;
     mutable int m_transactionDepth = 0; // open Transaction objects on the connection
-    QString m_user;
+    mutable QString m_user;
     QString m_workstation;
     const Clock* m_clock = nullptr;
     mutable std::vector<AuditEntry> m_pendingAudit;

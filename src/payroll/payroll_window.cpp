@@ -6,6 +6,7 @@
 #include "common/dates.h"
 #include "data/database.h"
 #include "data/master_repository.h"
+#include "data/month_close.h"
 #include "data/payroll_repository.h"
 #include "data/session.h"
 #include "payroll/payroll_month_model.h"
@@ -225,11 +226,29 @@ void PayrollWindow::listMonthPayroll()
         return;
     }
     m_model->setTransactions(std::move(month.value()));
+    showClosedState();
     // Sized once, by the first month that has rows, so that a month changed later does not move them.
     if (!m_columnsSized && m_model->rowCount() > 0) {
         report::fitColumns(*m_ui->lvwInfo);
         m_columnsSized = true;
     }
+}
+
+void PayrollWindow::showClosedState()
+{
+    const auto closed = MonthCloseRepository(m_context.db).find(m_context.session.company, m_ui->DTPicker1->date());
+    if (!closed)
+        m_context.prompter.error(closed.error());
+    // A month whose state cannot be read is shown open: the repositories refuse a closed month anyway.
+    const bool isClosed = closed && closed->has_value();
+    m_ui->lblClosedMonth->setText(isClosed ? (*closed)->caption() : QString());
+    m_ui->lblClosedMonth->setVisible(isClosed);
+    for (QLineEdit* box : typedBoxes())
+        box->setReadOnly(isClosed);
+    for (QPushButton* button : {m_ui->cmdSave, m_ui->Command1})
+        button->setEnabled(!isClosed);
+    m_ui->cmdSave->setToolTip(isClosed ? QStringLiteral("The month is closed: its payroll cannot be saved or changed.")
+                                       : QString());
 }
 
 EmployeePicker::Outcome PayrollWindow::choose(qint64 employeeId)

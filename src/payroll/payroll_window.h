@@ -43,6 +43,8 @@ private:
     void setupBoxes();
     void updatePeriod();
     void listMonthPayroll();
+    // Locks the boxes and Save when the month shown is closed, and says who closed it.
+    void showClosedState();
     EmployeePicker::Outcome choose(qint64 employeeId);
     void clearEmployee();
     void showFacts(const EmployeePayFacts& facts);

@@ -1,6 +1,7 @@
 #include "report_windows.h"
 
 #include "report_windows/advance_report_window.h"
+#include "report_windows/audit_window.h"
 #include "report_windows/loan_report_window.h"
 #include "report_windows/payroll_report_window.h"
 #include "report_windows/salary_report_window.h"
@@ -24,4 +25,6 @@ void addReportWindows(WindowCatalogue& catalogue)
     });
     catalogue.add(QStringLiteral("Form21"),
                   [](AppContext& context, QWidget* parent) { return new SalaryReportWindow(context, parent); });
+    catalogue.add(QStringLiteral("frmAudit"),
+                  [](AppContext& context, QWidget* parent) { return new AuditWindow(context, parent); });
 }

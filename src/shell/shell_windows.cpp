@@ -1,6 +1,7 @@
 #include "shell_windows.h"
 
 #include "shell/master_window.h"
+#include "shell/month_close_window.h"
 #include "shell/time_record_window.h"
 #include "shell/user_window.h"
 #include "ui/window_catalogue.h"
@@ -16,4 +17,6 @@ void addShellWindows(WindowCatalogue& catalogue)
     catalogue.add(QStringLiteral("Form17"), [](AppContext& context, QWidget* parent) {
         return new MasterWindow(context, MasterWindow::Kind::Group, parent);
     });
+    catalogue.add(QStringLiteral("frmMonthClose"),
+                  [](AppContext& context, QWidget* parent) { return new MonthCloseWindow(context, parent); });
 }
