@@ -8,6 +8,7 @@
 struct AuditEntry {
     qint64 seq = 0; // the entry's place in the trail, from 1 without gaps
     QDateTime at;   // to the second
+    QString stamp;  // the time as stored (yyyy-MM-dd HH:mm:ss), which the hash covers
     QString user;
     QString workstation;
     QString company;

@@ -84,29 +84,38 @@ QString cell(const SqlQuery& row, int column, transfer::Kind kind)
     }
 }
 
-Status readEach(const Database& database, const QString& table, const QString& where, const QVariantList& values,
-                const std::function<Status(const RowImage&)>& use)
+// The columns an image is read from: the key, then every kept column.
+QStringList imageColumns(const transfer::Table& definition, const QString& table)
+{
+    QStringList names{keyColumn(table)};
+    for (const transfer::Column& column : keptColumns(definition))
+        names << column.name;
+    return names;
+}
+
+// Runs statement (which gives imageColumns() of the table, with values bound) and hands each row's
+// image to use.
+Status readImages(const Database& database, const QString& table, const QString& statement,
+                  const QVariantList& values, const std::function<Status(const RowImage&)>& use)
 {
     const transfer::Table* definition = tableOf(table);
     if (!definition)
         return Status::failure(QStringLiteral("The audit trail does not know the table %1.").arg(table));
     const QList<transfer::Column> columns = keptColumns(*definition);
-    QStringList names{keyColumn(table)};
-    for (const transfer::Column& column : columns)
-        names << column.name;
-    SqlQuery query(database, QStringLiteral("SELECT %1 FROM %2 WHERE %3")
-                                 .arg(names.join(QStringLiteral(", ")), sqlName(table), where));
+    const QStringList names = imageColumns(*definition, table);
+    SqlQuery query(database, statement);
     for (const QVariant& value : values)
         query.bind(value);
+    // The first column is the key, which for the employees is their number too.
     const int employeeColumn = employeeTables.contains(table) ? int(names.indexOf(QStringLiteral("ID"))) : -1;
-    const int companyColumn = int(names.indexOf(QStringLiteral("company")));
+    const int companyColumn = int(names.indexOf(QStringLiteral("company"), 1));
     if (Status s = query.exec(); !s)
         return s;
     QStringList lines;
     while (query.next()) {
         RowImage image;
         image.key = QString::number(query.number(0));
-        if (employeeColumn > 0)
+        if (employeeColumn >= 0)
             image.employee = query.number(employeeColumn);
         if (companyColumn > 0)
             image.company = query.text(companyColumn);
@@ -118,6 +127,18 @@ Status readEach(const Database& database, const QString& table, const QString& w
             return s;
     }
     return query.readFailure();
+}
+
+Status readEach(const Database& database, const QString& table, const QString& where, const QVariantList& values,
+                const std::function<Status(const RowImage&)>& use)
+{
+    const transfer::Table* definition = tableOf(table);
+    if (!definition)
+        return Status::failure(QStringLiteral("The audit trail does not know the table %1.").arg(table));
+    return readImages(database, table,
+                      QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                          .arg(imageColumns(*definition, table).join(QStringLiteral(", ")), sqlName(table), where),
+                      values, use);
 }
 
 Result<QList<RowImage>> read(const Database& database, const QString& table, const QString& where,
@@ -162,7 +183,9 @@ AuditEntry readEntry(const SqlQuery& row, bool withValues)
 {
     AuditEntry e;
     e.seq = row.number(0);
-    e.at = QDateTime::fromString(row.text(1), stampFormat);
+    // Hashed as stored: the text, not a time read back in this computer's time zone.
+    e.stamp = row.text(1);
+    e.at = QDateTime::fromString(e.stamp, stampFormat);
     e.user = row.text(2);
     e.workstation = row.text(3);
     e.company = row.text(4);
@@ -220,32 +243,37 @@ Result<QList<RowImage>> images(const Database& database, const QString& table, c
     return read(database, table, where, values);
 }
 
-Status eachImage(const Database& database, const QString& table, const QString& where, const QVariantList& values,
-                 const std::function<Status(const RowImage&)>& use)
+Result<qint64> removeRecorded(const Database& database, const QString& table, const QString& where,
+                              const QVariantList& values, const QString& note)
 {
-    return readEach(database, table, where, values, use);
-}
-
-Result<qint64> recordDeletions(const Database& database, const QString& table, const QString& where,
-                               const QVariantList& values, const QString& note)
-{
+    const transfer::Table* definition = tableOf(table);
+    if (!definition)
+        return Status::failure(QStringLiteral("The audit trail does not know the table %1.").arg(table));
+    const QString statement = QStringLiteral("DELETE FROM %1 WHERE %2 RETURNING %3")
+                                  .arg(sqlName(table), where, imageColumns(*definition, table).join(QStringLiteral(", ")));
     qint64 count = 0;
     const auto recordOne = [&](const RowImage& before) {
         ++count;
         return record(database, Kind::Delete, table, before, std::nullopt, note);
     };
     if (database.backend() == Backend::SQLite) {
-        // SQLite reads on while the entries written meanwhile go into another table.
-        if (Status s = readEach(database, table, where, values, recordOne); !s)
+        // SQLite makes every deletion at the first step and hands the rows on after; the entries
+        // written meanwhile go into another table.
+        if (Status s = readImages(database, table, statement, values, recordOne); !s)
             return s;
         return count;
     }
     // The server's driver drops the rest of a result being read when the connection runs another
-    // statement (the entries written on the way): the rows are read whole first.
-    const auto rows = read(database, table, where, values);
-    if (!rows)
-        return rows.status();
-    for (const RowImage& before : *rows)
+    // statement (the entries written on the way): the rows are taken whole first.
+    QList<RowImage> gone;
+    if (Status s = readImages(database, table, statement, values,
+                              [&](const RowImage& image) {
+                                  gone << image;
+                                  return Status();
+                              });
+        !s)
+        return s;
+    for (const RowImage& before : std::as_const(gone))
         if (Status s = recordOne(before); !s)
             return s;
     return count;
@@ -314,8 +342,10 @@ Status Change::record(const QString& note) const
         const auto after = image(*m_db, m_table, before.key);
         if (!after)
             return after.status();
-        if (after->has_value() && (*after)->text == before.text)
-            continue; // a row the change left as it was
+        // A row the change left as it was has no entry, unless the note says what changed unseen
+        // (a password).
+        if (after->has_value() && (*after)->text == before.text && note.isEmpty())
+            continue;
         const Kind kind = after->has_value() ? Kind::Update : Kind::Delete;
         if (Status s = audit::record(*m_db, kind, m_table, before, *after, note); !s)
             return s;
@@ -334,7 +364,9 @@ Status Change::recordDeleted(const QString& note) const
 Status recorded(const Database& database, const QString& table, const QString& where, const QVariantList& values,
                 const std::function<Status()>& write, const QString& note)
 {
-    return inTransaction(database, [&]() -> Status {
+    // A write transaction: the rows are read before they are changed, and no other workstation may
+    // change them in between.
+    return inWriteTransaction(database, [&]() -> Status {
         const auto change = Change::of(database, table, where, values);
         if (!change)
             return change.status();
@@ -346,7 +378,7 @@ Status recorded(const Database& database, const QString& table, const QString& w
 
 Status recordedInsert(const Database& database, const QString& table, const std::function<Result<qint64>()>& insert)
 {
-    return inTransaction(database, [&]() -> Status {
+    return inWriteTransaction(database, [&]() -> Status {
         const auto key = insert();
         if (!key)
             return key.status();
@@ -358,7 +390,7 @@ QString hashOf(const AuditEntry& e, const QString& previousHash)
 {
     const QString contents = QStringList{previousHash,
                                          QString::number(e.seq),
-                                         e.at.toString(stampFormat),
+                                         e.stamp.isEmpty() ? e.at.toString(stampFormat) : e.stamp,
                                          e.user,
                                          e.workstation,
                                          e.company,
@@ -391,10 +423,11 @@ Status flush(const Database& database)
                                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (AuditEntry& e : pending) {
         e.seq = ++seq;
+        e.stamp = e.at.toString(stampFormat);
         e.hash = hashOf(e, previous);
         previous = e.hash;
         insert.bind(e.seq)
-            .bind(e.at.toString(stampFormat))
+            .bind(e.stamp)
             .bind(e.user)
             .bind(e.workstation)
             .bind(e.company)

@@ -40,12 +40,11 @@ struct RowImage {
 // The rows of the table that where (an SQL condition with ? for each value) selects, as they are now.
 Result<QList<RowImage>> images(const Database& database, const QString& table, const QString& where,
                                const QVariantList& values = {});
-// Each row of the table that where selects, handed to use one at a time (for rows too many to hold).
-Status eachImage(const Database& database, const QString& table, const QString& where, const QVariantList& values,
-                 const std::function<Status(const RowImage&)>& use);
-// The rows where selects, recorded as deleted: read just before they are deleted, each one entry.
-Result<qint64> recordDeletions(const Database& database, const QString& table, const QString& where,
-                               const QVariantList& values = {}, const QString& note = {});
+// Deletes the rows of the table that where selects, recording each as it was: how many it deleted.
+// The rows are given back by the deletion itself, so that what is recorded is exactly what went,
+// and the end of the trail is held only once the rows are.
+Result<qint64> removeRecorded(const Database& database, const QString& table, const QString& where,
+                              const QVariantList& values = {}, const QString& note = {});
 // The row of the table whose key (transid, ID, or the database's row number) is given.
 Result<std::optional<RowImage>> image(const Database& database, const QString& table, const QString& key);
 // The column that names a row of the table in the trail.

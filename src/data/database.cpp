@@ -379,10 +379,12 @@ Status lockMonth(const Database& database, const QString& company, QDate month, 
 {
     if (database.backend() == Backend::SQLite)
         return {};
-    SqlQuery lock(database, exclusive ? QStringLiteral("SELECT pg_advisory_xact_lock(CAST(? AS integer), CAST(? AS integer))")
-                                      : QStringLiteral("SELECT pg_advisory_xact_lock_shared(CAST(? AS integer),"
-                                                       " CAST(? AS integer))"));
-    const size_t key = qHash(company.toUpper()) ^ size_t(month.year() * 12 + month.month());
-    lock.bind(qint64(MonthClose)).bind(qint64(qint32(key ^ (key >> 32))));
+    // The key is made by the server from the company and the month, so that every workstation,
+    // whatever build it runs, holds the same lock for the same month.
+    SqlQuery lock(database, QStringLiteral("SELECT %1(CAST(? AS integer), hashtext(upper(CAST(? AS text)) || '|' ||"
+                                           " CAST(? AS text)))")
+                                .arg(exclusive ? QStringLiteral("pg_advisory_xact_lock")
+                                               : QStringLiteral("pg_advisory_xact_lock_shared")));
+    lock.bind(qint64(MonthClose)).bind(company).bind(month.toString(QStringLiteral("yyyy-MM")));
     return lock.exec();
 }

@@ -225,16 +225,22 @@ Result<qint64> LoanRepository::removeAll(const QString& company)
                                                   "employee(s): %2. Nothing was deleted.")
                                        .arg(uncovered.size())
                                        .arg(uncovered.mid(0, 5).join(QStringLiteral("; "))));
-        if (Status s = MonthCloseRepository(m_db).refuseIfAnyClosed(loanTable, QStringLiteral("ldt"), company,
-                                                                   closedLoans);
-            !s)
-            return s;
-        const auto recorded = audit::recordDeletions(m_db, loanTable, QStringLiteral("company = ?"), {QVariant(company)});
-        if (!recorded)
-            return recorded.status();
-        SqlQuery q(m_db, QStringLiteral("DELETE FROM loan WHERE company = ?"));
-        q.bind(company);
-        const auto count = q.execCounting();
+        const auto months = MonthCloseRepository(m_db).monthsOf(loanTable, QStringLiteral("ldt"), company,
+                                                                QStringLiteral("company = ?"), {QVariant(company)});
+        if (!months)
+            return months.status();
+        if (!months->closed.isEmpty()) {
+            QStringList closed;
+            for (const ClosedMonth& m : months->closed)
+                closed << m.caption();
+            return Status::failure(QStringLiteral("Some are dated in closed months (%1): %2. Nothing was deleted.")
+                                       .arg(closed.join(QStringLiteral("; ")), closedLoans));
+        }
+        QVariantList open{QVariant(company)};
+        for (const QString& month : months->open)
+            open << QVariant(month);
+        const auto count = audit::removeRecorded(
+            m_db, loanTable, QStringLiteral("company = ? AND ") + months->onlyOpen(QStringLiteral("ldt")), open);
         if (!count)
             return count.status();
         removed = *count;

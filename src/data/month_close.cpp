@@ -71,6 +71,7 @@ Status MonthCloseRepository::refuseIfClosed(const QString& company, QDate date, 
         return {};
     if (Status s = lockMonth(m_db, company, date, false); !s)
         return s;
+    // Read once the month is held: a close committed before is seen.
     const auto found = find(company, date);
     if (!found)
         return found.status();
@@ -79,32 +80,46 @@ Status MonthCloseRepository::refuseIfClosed(const QString& company, QDate date, 
     return {};
 }
 
-Status MonthCloseRepository::refuseIfAnyClosed(const QString& table, const QString& dateColumn,
-                                               const QString& company, const QString& what) const
+QString MonthCloseRepository::Months::onlyOpen(const QString& dateColumn) const
 {
-    SqlQuery months(m_db, QStringLiteral("SELECT DISTINCT substr(%1, 1, 7) FROM %2 WHERE company = ?")
-                              .arg(dateColumn, table));
-    months.bind(company);
+    QStringList marks;
+    for (qsizetype i = 0; i < open.size(); ++i)
+        marks << QStringLiteral("?");
+    const QString inOpen = open.isEmpty() ? QStringLiteral("1 = 0")
+                                          : QStringLiteral("substr(%1, 1, 7) IN (%2)")
+                                                .arg(dateColumn, marks.join(QStringLiteral(", ")));
+    return QStringLiteral("(%1 OR %2 IS NULL)").arg(inOpen, dateColumn);
+}
+
+Result<MonthCloseRepository::Months> MonthCloseRepository::monthsOf(const QString& table, const QString& dateColumn,
+                                                                    const QString& company, const QString& where,
+                                                                    const QVariantList& values) const
+{
+    SqlQuery months(m_db, QStringLiteral("SELECT DISTINCT substr(%1, 1, 7) FROM %2 WHERE %3 AND %1 IS NOT NULL")
+                              .arg(dateColumn, table, where));
+    for (const QVariant& value : values)
+        months.bind(value);
     const auto touched = months.rows([](const SqlQuery& r) { return r.text(0); });
     if (!touched)
         return touched.status();
-    QStringList closedOnes;
+    Months found;
     for (const QString& month : *touched) {
         const QDate first = QDate::fromString(month + QStringLiteral("-01"), Qt::ISODate);
-        if (!first.isValid())
+        if (!first.isValid()) {
+            found.open << month; // a date no month is closed for
             continue;
+        }
         if (Status s = lockMonth(m_db, company, first, false); !s)
             return s;
-        const auto found = find(company, first);
-        if (!found)
-            return found.status();
-        if (found->has_value())
-            closedOnes << (*found)->caption();
+        const auto closed = find(company, first);
+        if (!closed)
+            return closed.status();
+        if (closed->has_value())
+            found.closed << **closed;
+        else
+            found.open << month;
     }
-    if (closedOnes.isEmpty())
-        return {};
-    return Status::failure(QStringLiteral("Some are dated in closed months (%1): %2. Nothing was deleted.")
-                               .arg(closedOnes.join(QStringLiteral("; ")), what));
+    return found;
 }
 
 Status MonthCloseRepository::close(const QString& company, QDate month)

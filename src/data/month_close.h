@@ -5,6 +5,8 @@
 #include <QDate>
 #include <QDateTime>
 #include <QList>
+#include <QStringList>
+#include <QVariantList>
 #include <QString>
 
 #include <optional>
@@ -41,10 +43,18 @@ public:
     // company's month of the date is closed; `what` says what cannot be done ("its payroll cannot be
     // changed").
     Status refuseIfClosed(const QString& company, QDate date, const QString& what) const;
-    // Inside the transaction that deletes all of a company's entries of a table (dated in
-    // dateColumn): the failure, naming the closed months, when any of them is dated in one.
-    Status refuseIfAnyClosed(const QString& table, const QString& dateColumn, const QString& company,
-                             const QString& what) const;
+    // Inside the transaction that deletes a company's rows of a table that where selects (dated in
+    // dateColumn): the months they fall in, each held as it is (see lockMonth) and then read, so
+    // that a month closed meanwhile is found closed. The deletion then touches the open months
+    // only, and no row of a month it did not hold.
+    struct Months {
+        QStringList open;               // yyyy-MM
+        QList<ClosedMonth> closed;
+        // "(substr(ddate, 1, 7) IN (?, …) OR ddate IS NULL)" with the open months to bind after.
+        QString onlyOpen(const QString& dateColumn) const;
+    };
+    Result<Months> monthsOf(const QString& table, const QString& dateColumn, const QString& company,
+                            const QString& where, const QVariantList& values) const;
 
 private:
     const Database& m_db;

@@ -319,55 +319,36 @@ Result<PayrollDeletion> PayrollRepository::removeWhere(const QString& company, c
             where += QStringLiteral(" AND ") + condition;
             bound += values;
         }
-        // The months the rows fall in are held as they are (a month closed meanwhile waits for the
-        // deletion), and those closed stay whole.
-        SqlQuery months(m_db, QStringLiteral("SELECT DISTINCT substr(ddate, 1, 7) FROM payroll WHERE %1").arg(where));
-        for (const QVariant& v : bound)
-            months.bind(v);
-        const auto touched = months.rows([](const SqlQuery& r) { return r.text(0); });
-        if (!touched)
-            return touched.status();
-        const auto closed = MonthCloseRepository(m_db).closed(company);
-        if (!closed)
-            return closed.status();
-        QStringList keptMonths;
-        for (const QString& month : *touched) {
-            const QDate first = QDate::fromString(month + QStringLiteral("-01"), Qt::ISODate);
-            if (Status s = lockMonth(m_db, company, first, false); !s)
-                return s;
-            for (const ClosedMonth& m : *closed)
-                if (m.month == first) {
-                    keptMonths << month;
-                    outcome.closedMonths << m.caption();
-                }
-        }
-        if (!keptMonths.isEmpty()) {
+        // The months the rows fall in are held as they are, open or closed; the closed ones stay
+        // whole, and so does any month this deletion did not hold.
+        const auto months = MonthCloseRepository(m_db).monthsOf(payrollTable, QStringLiteral("ddate"), company, where, bound);
+        if (!months)
+            return months.status();
+        if (!months->closed.isEmpty()) {
             QStringList marks;
-            for (const QString& month : keptMonths) {
+            QVariantList inClosed = bound;
+            for (const ClosedMonth& m : months->closed) {
+                outcome.closedMonths << m.caption();
                 marks << QStringLiteral("?");
-                bound << QVariant(month);
+                inClosed << QVariant(m.month.toString(QStringLiteral("yyyy-MM")));
             }
-            const QString inClosed = QStringLiteral("substr(ddate, 1, 7) IN (%1)").arg(marks.join(QStringLiteral(", ")));
-            SqlQuery kept(m_db, QStringLiteral("SELECT count(*) FROM payroll WHERE %1 AND %2").arg(where, inClosed));
-            for (const QVariant& v : bound)
+            SqlQuery kept(m_db, QStringLiteral("SELECT count(*) FROM payroll WHERE %1 AND substr(ddate, 1, 7) IN (%2)")
+                                    .arg(where, marks.join(QStringLiteral(", "))));
+            for (const QVariant& v : inClosed)
                 kept.bind(v);
             const auto count = kept.single();
             if (!count)
                 return count.status();
             outcome.kept = count->toLongLong();
-            where += QStringLiteral(" AND NOT ") + inClosed;
         }
-        const auto recorded = audit::recordDeletions(m_db, payrollTable, where, bound);
-        if (!recorded)
-            return recorded.status();
-        SqlQuery remove(m_db, QStringLiteral("DELETE FROM payroll WHERE %1").arg(where));
-        for (const QVariant& v : bound)
-            remove.bind(v);
-        const auto count = remove.execCounting();
+        QVariantList open = bound;
+        for (const QString& month : months->open)
+            open << QVariant(month);
+        const auto count = audit::removeRecorded(m_db, payrollTable,
+                                                 where + QStringLiteral(" AND ") + months->onlyOpen(QStringLiteral("ddate")),
+                                                 open);
         if (!count)
             return count.status();
-        if (*count != *recorded)
-            return Status::failure(QStringLiteral("The payroll changed while it was being deleted; nothing was deleted."));
         outcome.deleted = *count;
         return {};
     });

@@ -67,6 +67,8 @@ Status RevisionRepository::saveIncrement(const Revision& given, const QList<Arre
         for (const ArrearsRow& a : arrears) {
             // Arrears are paid now for the months past: those of a closed month are dated today,
             // and its payroll stays as it was closed.
+            if (Status s = lockMonth(m_db, a.company, a.payDate, false); !s)
+                return s;
             const auto closed = months.find(a.company, a.payDate);
             if (!closed)
                 return closed.status();

@@ -497,20 +497,10 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
         }
         return {};
     };
-    // The closed months, whose payroll, loans and advances no import adds to.
-    QHash<QString, ClosedMonth> closedMonths; // "COMPANY|yyyy-MM"
-    {
-        SqlQuery closed(database, QStringLiteral("SELECT company, month, closedby, closedat FROM closedmonth"));
-        const auto rows = closed.rows([](const SqlQuery& r) {
-            return ClosedMonth{r.text(0), QDate::fromString(r.text(1) + QStringLiteral("-01"), Qt::ISODate), r.text(2),
-                               QDateTime::fromString(r.text(3), QStringLiteral("yyyy-MM-dd HH:mm:ss"))};
-        });
-        if (!rows)
-            return rows.status();
-        for (const ClosedMonth& m : *rows)
-            closedMonths.insert(m.company + QLatin1Char('|') + m.month.toString(QStringLiteral("yyyy-MM")), m);
-    }
-    QSet<QString> monthsHeld;
+    // Each month the rows fall in, held as it is from its first row on (see lockMonth) and read
+    // then: a closed one's payroll, loans and advances get no row from an import.
+    QHash<QString, std::optional<ClosedMonth>> monthsHeld; // "COMPANY|yyyy-MM"
+    const MonthCloseRepository closedMonths(database);
     // For each employee whose imported payroll recovers a loan: the line of the last such row.
     QHash<qint64, qint64> recoveryLine;
     QString payrollFile;
@@ -691,13 +681,15 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
                 const QString company = values.at(companyColumn).toString();
                 const QDate date = QDate::fromString(values.at(dateColumn).toString().left(10), Qt::ISODate);
                 const QString month = company + QLatin1Char('|') + date.toString(QStringLiteral("yyyy-MM"));
-                // A month is held as it is, open or closed, from the first row of it on.
                 if (!monthsHeld.contains(month)) {
                     if (Status s = lockMonth(database, company, date, false); !s)
                         return s;
-                    monthsHeld.insert(month);
+                    const auto state = closedMonths.find(company, date);
+                    if (!state)
+                        return state.status();
+                    monthsHeld.insert(month, *state);
                 }
-                if (const auto closed = closedMonths.constFind(month); closed != closedMonths.cend()) {
+                if (const auto& closed = monthsHeld[month]) {
                     refuse(file, record.line, datedBy, closedMonthRefusal(*closed, closedWhat));
                     rowRefused = true;
                 }

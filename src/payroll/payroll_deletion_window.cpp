@@ -140,6 +140,8 @@ void PayrollDeletionWindow::deleteAll()
         [this, outcome] { return counted(PayrollRepository(m_context.db).removeAll(m_context.session.company), *outcome); },
         [outcome](qint64 n) {
             const QString kept = outcome->keptNote();
+            if (n == 0 && !kept.isEmpty())
+                return QStringLiteral("Nothing was deleted: %1").arg(kept);
             return QStringLiteral("ALL Payroll records deleted successfully: %1.").arg(transactions(n)) +
                    (kept.isEmpty() ? QString() : QStringLiteral("\n") + kept);
         }));

@@ -97,7 +97,7 @@ void AuditWindow::showEntries()
         return;
     }
     m_entries = *entries;
-    reportwin::showGrid(m_model, m_ui->lvwAudit, report::auditReport({}, filter.from, filter.to, m_entries));
+    reportwin::showGrid(m_model, m_ui->lvwAudit, report::auditReport({}, filter.from, filter.to, m_entries, false));
     m_ui->lblCount->setText(QStringLiteral("%1 entries").arg(QLocale::system().toString(m_entries.size())));
     m_ui->lvwValues->setRowCount(0);
     if (!m_entries.isEmpty())

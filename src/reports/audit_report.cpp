@@ -5,7 +5,7 @@
 
 namespace report {
 
-Document auditReport(const QString& company, QDate from, QDate to, QList<AuditEntry> entries)
+Document auditReport(const QString& company, QDate from, QDate to, QList<AuditEntry> entries, bool withChanges)
 {
     using E = AuditEntry;
     Document d;
@@ -32,7 +32,9 @@ Document auditReport(const QString& company, QDate from, QDate to, QList<AuditEn
             {{QStringLiteral("Employee"), Format::Number},
              [](const E& e) { return e.employee > 0 ? Value(e.employee) : Value(); }},
             memberField("Kind", Format::Text, &E::kind),
-            {{QStringLiteral("Changes"), Format::Text, 5}, [](const E& e) { return Value(audit::changes(e)); }},
+            withChanges ? Field<E>{{QStringLiteral("Changes"), Format::Text, 5},
+                                   [](const E& e) { return Value(audit::changes(e)); }}
+                        : memberField("Note", Format::Text, &E::note),
         },
         std::move(entries));
     return d;

@@ -1,3 +1,4 @@
+#include "data/audit_trail.h"
 #include "data/database.h"
 #include "data/employee_repository.h"
 #include "data/loan_repository.h"
@@ -220,7 +221,10 @@ private slots:
         QCOMPARE(t.count("SELECT count(DISTINCT emname) FROM emp WHERE emname LIKE 'HIRED BY 1 #%'"), 50);
         QCOMPARE(t.count("SELECT count(DISTINCT emname) FROM emp WHERE emname LIKE 'HIRED BY 2 #%'"), 50);
         QCOMPARE(t.count("SELECT count(*) FROM emp"), 100);
-        // The next number follows all of them.
+        // Each save left its entry, and the entries of both form one unbroken chain.
+        QCOMPARE(t.count("SELECT count(*) FROM audit"), 2100);
+        const auto trail = audit::verify(t.db());
+        QVERIFY2(trail && trail->intact(), qPrintable(trail ? trail->summary() : trail.error()));
         // The next number follows all of them, and every number the payroll refers to.
         QCOMPARE(EmployeeRepository(t.db()).nextId().value(),
                  std::max(t.count("SELECT max(ID) FROM emp"), t.count("SELECT max(ID) FROM payroll")) + 1);
@@ -326,6 +330,9 @@ private slots:
             QCOMPARE(SqlQuery(t.db(), "PRAGMA integrity_check").single()->toString(), QStringLiteral("ok"));
         const QString broken = operation.broken(t);
         QVERIFY2(broken.isEmpty(), qPrintable(broken));
+        // The trail holds the entries of what was stored, and none of what was not.
+        const auto trail = audit::verify(t.db());
+        QVERIFY2(trail && trail->intact(), qPrintable(trail ? trail->summary() : trail.error()));
     }
 
     // The server restarts under a running program: the next operation connects again and works; a
