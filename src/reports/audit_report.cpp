@@ -5,13 +5,15 @@
 
 namespace report {
 
-Document auditReport(const QString& company, QDate from, QDate to, QList<AuditEntry> entries, bool withChanges)
+Document auditReport(const QString& company, QDate from, QDate to, QList<AuditEntry> entries, bool withChanges,
+                     const QString& address)
 {
     using E = AuditEntry;
     Document d;
     d.name = QStringLiteral("AuditTrail");
     d.title = QStringLiteral("AUDIT TRAIL");
     d.heading = {{{QStringLiteral("Label20"), company.isEmpty() ? QStringLiteral("ALL COMPANIES") : company, true}},
+                 {{QStringLiteral("Label21"), address}},
                  {{QStringLiteral("Label18"), QStringLiteral("AUDIT TRAIL"), true}},
                  {{QStringLiteral("Label19"), QStringLiteral("CHANGES FROM:")},
                   {QStringLiteral("Label22"), dates::displayText(from)},

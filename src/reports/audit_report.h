@@ -13,6 +13,7 @@ namespace report {
 // company whose entries it holds, or empty for every company's. The entries carry their values for
 // the changes column; without them (a grid, which shows the values of one entry beside it) the
 // column gives the entries' notes.
-Document auditReport(const QString& company, QDate from, QDate to, QList<AuditEntry> entries, bool withChanges = true);
+Document auditReport(const QString& company, QDate from, QDate to, QList<AuditEntry> entries, bool withChanges = true,
+                     const QString& address = {});
 
 } // namespace report

@@ -232,10 +232,17 @@ QList<ExportKind> makeKinds()
              filter.from = r.from;
              filter.to = r.to;
              filter.employee = r.employee;
+             CompanyHeading heading;
+             if (!r.company.isEmpty()) {
+                 const auto found = companyHeading(db, r.company);
+                 if (!found)
+                     return found.status();
+                 heading = *found;
+             }
              auto entries = audit::select(db, filter, true);
              if (!entries)
                  return entries.status();
-             return auditReport(r.company, r.from, r.to, std::move(entries.value()));
+             return auditReport(heading.name, r.from, r.to, std::move(entries.value()), true, heading.address);
          },
          {},
          false},

@@ -388,6 +388,8 @@ private slots:
         QTest::newRow("demo export") << QStringList{"--demo", "--export", "HOME/out"} << 2 << "kestrel/demo.db." << QStringList{} << QStringList{data + "hr.db", data + "demo.db"};
         QTest::newRow("restore") << QStringList{"--database", "HOME/hr.db", "--restore", "HOME/copy.db"} << 0 << "Restored the copy" << QStringList{"HOME/hr.db", "HOME/backup"} << QStringList{};
         QTest::newRow("restore into a mistyped database") << QStringList{"--database", "HOME/hr-db", "--restore", "HOME/copy.db"} << 2 << "There is no database at" << QStringList{"HOME/hr.db"} << QStringList{"HOME/hr-db", "HOME/backup"};
+        QTest::newRow("audit trail checked") << QStringList{"--database", "HOME/hr.db", "--verify-audit"} << 0 << "entries is intact." << QStringList{"HOME/hr.db"} << QStringList{"HOME/backup"};
+        QTest::newRow("audit trail of a mistyped database") << QStringList{"--database", "HOME/hr-db", "--verify-audit"} << 2 << "There is no database at" << QStringList{} << QStringList{"HOME/hr-db"};
         QTest::newRow("restore of a missing copy") << QStringList{"--database", "HOME/hr.db", "--restore", "HOME/none.db"} << 2 << "There is no copy" << QStringList{"HOME/hr.db"} << QStringList{"HOME/backup"};
         // clang-format on
     }

@@ -3,6 +3,7 @@
 #include "data/employee_repository.h"
 #include "data/loan_repository.h"
 #include "data/master_repository.h"
+#include "data/month_close.h"
 #include "data/payroll_repository.h"
 #include "data/sql_query.h"
 #include "rules/pay_calculation.h"
@@ -62,6 +63,7 @@ private slots:
     void editPanelLoadsOnEnterAndUpdatesWithTheSameChecks();
     void monthShownFollowsThePicker();
     void closingAsksBeforeDroppingAnEntry();
+    void aClosedMonthIsShownLocked();
 
 private:
     PayrollWindow* open() { return m_f->open<PayrollWindow>(); }
@@ -556,6 +558,30 @@ void TestPayrollWindow::closingAsksBeforeDroppingAnEntry()
     m_f->prompter.answer(true);
     QVERIFY(m_f->window()->close());
     QCOMPARE(stored().size(), 0);
+}
+
+// A closed month shows who closed it and takes no entry; the next month is open as ever.
+void TestPayrollWindow::aClosedMonthIsShownLocked()
+{
+    QVERIFY(MonthCloseRepository(m_f->db()).close("ACME", QDate(2026, 3, 1)));
+    open();
+    QCOMPARE(m_f->text("lblClosedMonth"), QStringLiteral("March 2026 closed by admin on 15/03/2026"));
+    QVERIFY(m_f->control("lblClosedMonth")->isVisible());
+    QVERIFY(!m_f->control("cmdSave")->isEnabled());
+    QVERIFY(m_f->control<QLineEdit>("txtNumDays")->isReadOnly());
+    type("cboEmpID", "1");
+    // Whatever reaches the repository is refused there too, naming the month.
+    PayrollTransaction t;
+    t.employeeId = 1;
+    t.payDate = QDate(2026, 3, 31);
+    t.company = "ACME";
+    QVERIFY(PayrollRepository(m_f->db()).insert(t).error().startsWith("March 2026 is closed (closed by admin"));
+    m_f->control<QDateEdit>("DTPicker1")->setDate(QDate(2026, 4, 30));
+    QVERIFY(!m_f->control("lblClosedMonth")->isVisible());
+    QVERIFY(m_f->control("cmdSave")->isEnabled());
+    type("txtNumDays", "3");
+    save();
+    QCOMPARE(PayrollRepository(m_f->db()).month("ACME", QDate(2026, 4, 1)).value().size(), 1);
 }
 
 QTEST_MAIN(TestPayrollWindow)

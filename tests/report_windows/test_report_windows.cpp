@@ -1,5 +1,7 @@
 #include "common/currency.h"
+#include "data/employee_repository.h"
 #include "report_windows/advance_report_window.h"
+#include "report_windows/audit_window.h"
 #include "report_windows/loan_report_window.h"
 #include "report_windows/payroll_report_window.h"
 #include "report_windows/salary_report_window.h"
@@ -17,6 +19,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -341,6 +344,31 @@ private slots:
         QVERIFY(lines.at(1).startsWith("3,\"SMITH, ANNA\","));
         QVERIFY(lines.at(1).trimmed().endsWith(",20000.00"));
         QCOMPARE(lines.size(), 11); // heading, nine rows, and the end of the last line
+    }
+
+    // The trail of the report data's own writing, narrowed down, one entry's values side by side,
+    // and the chain checked.
+    void auditTrailShowsAndChecksTheChanges()
+    {
+        Employee e = EmployeeRepository(m_f->db()).find(3).value().value();
+        const QString oldName = e.name;
+        e.name = "ANNA SMITH-ROY";
+        QVERIFY(EmployeeRepository(m_f->db()).update(e));
+        m_f->open<AuditWindow>();
+        auto* grid = m_f->control<QTableView>("lvwAudit");
+        QCOMPARE(grid->model()->rowCount(), countOf("audit", "1 = 1"));
+        m_f->control<QComboBox>("cboKind")->setCurrentText("update");
+        m_f->type("txtEmployee", "3");
+        m_f->click("cmdShow");
+        QCOMPARE(grid->model()->rowCount(), 1);
+        auto* values = m_f->control<QTableWidget>("lvwValues");
+        const auto changed = values->findItems("emname", Qt::MatchExactly);
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(values->item(changed.first()->row(), 1)->text() + " > " + values->item(changed.first()->row(), 2)->text(),
+                 oldName + " > ANNA SMITH-ROY");
+        QVERIFY(values->item(changed.first()->row(), 2)->font().bold());
+        m_f->click("cmdVerify");
+        QVERIFY2(m_f->prompter.lastText().endsWith("entries is intact."), qPrintable(m_f->prompter.lastText()));
     }
 
 private:

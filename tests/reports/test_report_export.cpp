@@ -42,6 +42,7 @@ private slots:
         // clang-format off
         QTest::newRow("unknown report") << QStringList{"--report=payslip", "--company=ACME", out} << "There is no report \"payslip\"";
         QTest::newRow("no company") << QStringList{"--report=employees", out} << "Name the company";
+        QTest::newRow("audit without a period") << QStringList{"--report=audit", out} << "Give the period";
         QTest::newRow("no output") << QStringList{"--report=employees", "--company=ACME"} << "Name the file to write";
         QTest::newRow("other file type") << QStringList{"--report=employees", "--company=ACME", "--output=out.txt"} << "Name the file to write";
         QTest::newRow("no month") << QStringList{"--report=payslips", "--company=ACME", out} << "Give the month";

@@ -2,11 +2,14 @@
 #include "data/master_repository.h"
 #include "data/sql_query.h"
 #include "data/user_repository.h"
+#include "data/month_close.h"
 #include "shell/master_window.h"
+#include "shell/month_close_window.h"
 #include "support/window_fixture.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
@@ -94,6 +97,7 @@ private slots:
     void showingSelectsLastRow();
     void failingStatementIsReportedAsError_data();
     void failingStatementIsReportedAsError();
+    void monthsAreClosedAndReopenedBehindThePassword();
 };
 
 void TestMasterWindow::typedNamesAreStoredInCapitals_data()
@@ -359,6 +363,38 @@ void TestMasterWindow::failingStatementIsReportedAsError()
     // The window keeps what it showed and starts nothing new.
     QCOMPARE(f.model()->rowCount(), 2);
     QVERIFY(!f.editor());
+}
+
+// A month is closed and reopened only with the delete password; a reopening needs its reason.
+void TestMasterWindow::monthsAreClosedAndReopenedBehindThePassword()
+{
+    WindowFixture f;
+    QVERIFY(UserRepository(f.db()).setDeletePassword("delete"));
+    f.open<MonthCloseWindow>();
+    MonthCloseRepository months(f.db());
+    // February, the month before the fixture's today, is offered.
+    f.prompter.answerPassword("Delete");
+    f.click("cmdCloseMonth");
+    QCOMPARE(f.prompter.lastText(), QStringLiteral("wrong password"));
+    f.prompter.answerPassword("delete");
+    f.prompter.answer(false);
+    f.click("cmdCloseMonth");
+    QVERIFY(!months.find("ACME", QDate(2026, 2, 1)).value());
+    f.prompter.answerPassword("delete");
+    f.prompter.answer(true);
+    f.click("cmdCloseMonth");
+    QCOMPARE(f.control<QListWidget>("lvwClosed")->item(0)->text(),
+             QStringLiteral("February 2026 closed by admin on 15/03/2026"));
+    f.click("cmdReopen");
+    QCOMPARE(f.prompter.lastText(), QStringLiteral("Give the reason for reopening February 2026."));
+    QVERIFY(months.find("ACME", QDate(2026, 2, 1)).value());
+    f.type("txtReason", "arrears left out", false);
+    f.prompter.answerPassword("delete");
+    f.click("cmdReopen");
+    QVERIFY(!months.find("ACME", QDate(2026, 2, 1)).value());
+    QCOMPARE(f.control<QListWidget>("lvwClosed")->count(), 0);
+    QCOMPARE(SqlQuery(f.db(), "SELECT note FROM audit WHERE kind = 'reopen'").single()->toString(),
+             QStringLiteral("arrears left out"));
 }
 
 QTEST_MAIN(TestMasterWindow)

@@ -14,6 +14,9 @@ WindowFixture::WindowFixture(const QDateTime& now) : clock(now)
 {
     // The windows are tried with the keyboard habits the program installs.
     KeyboardRules::install();
+    // The trail and the month close name the session's operator at the fixture's time.
+    db().setClock(&clock);
+    db().setUser(session.userName);
 }
 
 WindowFixture::~WindowFixture()
