@@ -69,7 +69,8 @@ QString driverName(Backend backend)
 QStringList openingStatements(Backend backend)
 {
     if (backend == Backend::SQLite)
-        return {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=FULL")};
+        return {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=FULL"),
+                QStringLiteral("PRAGMA cache_size=-65536")};
     return {};
 }
 
