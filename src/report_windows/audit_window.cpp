@@ -98,7 +98,8 @@ void AuditWindow::showEntries()
     }
     m_entries = *entries;
     reportwin::showGrid(m_model, m_ui->lvwAudit, report::auditReport({}, filter.from, filter.to, m_entries, false));
-    m_ui->lblCount->setText(QStringLiteral("%1 entries").arg(QLocale::system().toString(m_entries.size())));
+    m_ui->lblCount->setText(m_entries.size() == 1 ? QStringLiteral("1 entry")
+                                                   : QStringLiteral("%1 entries").arg(QLocale::system().toString(m_entries.size())));
     m_ui->lvwValues->setRowCount(0);
     if (!m_entries.isEmpty())
         m_ui->lvwAudit->selectRow(0);

@@ -319,6 +319,13 @@ void TestBackup::restoreGivesBackTheRowsOfItsTime()
     QCOMPARE(restored->rows.first(), qMakePair(QStringLiteral("emp"), qint64(2)));
     QCOMPARE(restored->taken, m_clock.now());
     QVERIFY2(restored->summary().contains("2 employees"), qPrintable(restored->summary()));
+    // The restore is the restored trail's last entry, naming the copy and where the old database lies.
+    QCOMPARE(SqlQuery(t.db(), "SELECT kind FROM audit ORDER BY seq DESC LIMIT 1").single()->toString(),
+             QStringLiteral("restore"));
+    QVERIFY(SqlQuery(t.db(), "SELECT note FROM audit ORDER BY seq DESC LIMIT 1")
+                .single()
+                ->toString()
+                .contains(restored->safetyCopy));
     // The copy taken first holds the database as it was: LATE in, SITA out.
     QVERIFY(restored->safetyCopy != copy.target && QFile::exists(restored->safetyCopy));
     if (!TestDatabase::onServer()) {
