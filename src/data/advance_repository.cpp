@@ -88,22 +88,7 @@ Result<qint64> AdvanceRepository::removeAll(const QString& company)
 {
     qint64 removed = 0;
     const Status done = inWriteTransaction(m_db, [&]() -> Status {
-        const auto months = MonthCloseRepository(m_db).monthsOf(advanceTable, QStringLiteral("advdt"), company,
-                                                                QStringLiteral("company = ?"), {QVariant(company)});
-        if (!months)
-            return months.status();
-        if (!months->closed.isEmpty()) {
-            QStringList closed;
-            for (const ClosedMonth& m : months->closed)
-                closed << m.caption();
-            return Status::failure(QStringLiteral("Some are dated in closed months (%1): %2. Nothing was deleted.")
-                                       .arg(closed.join(QStringLiteral("; ")), closedAdvances));
-        }
-        QVariantList open{QVariant(company)};
-        for (const QString& month : months->open)
-            open << QVariant(month);
-        const auto count = audit::removeRecorded(
-            m_db, advanceTable, QStringLiteral("company = ? AND ") + months->onlyOpen(QStringLiteral("advdt")), open);
+        const auto count = removeUnlessClosed(m_db, advanceTable, QStringLiteral("advdt"), company, closedAdvances);
         if (!count)
             return count.status();
         removed = *count;

@@ -387,14 +387,20 @@ Status recorded(const Database& database, const QString& table, const QString& w
     });
 }
 
-Status recordedInsert(const Database& database, const QString& table, const std::function<Result<qint64>()>& insert)
+Result<qint64> recordedInsert(const Database& database, const QString& table,
+                              const std::function<Result<qint64>()>& insert)
 {
-    return inWriteTransaction(database, [&]() -> Status {
+    qint64 given = 0;
+    const Status done = inWriteTransaction(database, [&]() -> Status {
         const auto key = insert();
         if (!key)
             return key.status();
-        return recordInserted(database, table, QString::number(*key));
+        given = *key;
+        return recordInserted(database, table, QString::number(given));
     });
+    if (!done)
+        return done;
+    return given;
 }
 
 QString hashOf(const AuditEntry& e, const QString& previousHash)

@@ -86,8 +86,10 @@ private:
 // or deleted.
 Status recorded(const Database& database, const QString& table, const QString& where, const QVariantList& values,
                 const std::function<Status()>& write, const QString& note = {});
-// Runs insert (an insert that gives back the new row's key) in a transaction, recording the row.
-Status recordedInsert(const Database& database, const QString& table, const std::function<Result<qint64>()>& insert);
+// Runs insert (an insert that gives back the new row's key) in a transaction, recording the row:
+// the key.
+Result<qint64> recordedInsert(const Database& database, const QString& table,
+                              const std::function<Result<qint64>()>& insert);
 
 // Called as the outermost transaction commits: appends the queued entries to the chain.
 Status flush(const Database& database);

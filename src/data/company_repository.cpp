@@ -33,16 +33,7 @@ Result<qint64> CompanyRepository::add(const QString& name, const QString& addres
     SqlQuery query(m_db,
                    QStringLiteral("INSERT INTO cmpmaster (company, addr, selectt) VALUES (?, ?, 0) RETURNING rowid"));
     query.bind(name.trimmed()).bind(address);
-    qint64 row = 0;
-    const Status added = audit::recordedInsert(m_db, QStringLiteral("cmpmaster"), [&]() -> Result<qint64> {
-        const auto given = numberGiven(query);
-        if (given)
-            row = *given;
-        return given;
-    });
-    if (!added)
-        return added;
-    return row;
+    return audit::recordedInsert(m_db, QStringLiteral("cmpmaster"), [&] { return numberGiven(query); });
 }
 
 namespace {

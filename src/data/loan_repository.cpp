@@ -225,22 +225,7 @@ Result<qint64> LoanRepository::removeAll(const QString& company)
                                                   "employee(s): %2. Nothing was deleted.")
                                        .arg(uncovered.size())
                                        .arg(uncovered.mid(0, 5).join(QStringLiteral("; "))));
-        const auto months = MonthCloseRepository(m_db).monthsOf(loanTable, QStringLiteral("ldt"), company,
-                                                                QStringLiteral("company = ?"), {QVariant(company)});
-        if (!months)
-            return months.status();
-        if (!months->closed.isEmpty()) {
-            QStringList closed;
-            for (const ClosedMonth& m : months->closed)
-                closed << m.caption();
-            return Status::failure(QStringLiteral("Some are dated in closed months (%1): %2. Nothing was deleted.")
-                                       .arg(closed.join(QStringLiteral("; ")), closedLoans));
-        }
-        QVariantList open{QVariant(company)};
-        for (const QString& month : months->open)
-            open << QVariant(month);
-        const auto count = audit::removeRecorded(
-            m_db, loanTable, QStringLiteral("company = ? AND ") + months->onlyOpen(QStringLiteral("ldt")), open);
+        const auto count = removeUnlessClosed(m_db, loanTable, QStringLiteral("ldt"), company, closedLoans);
         if (!count)
             return count.status();
         removed = *count;

@@ -56,16 +56,7 @@ Result<qint64> MasterRepository::add(const QString& name)
         return s;
     SqlQuery query(m_db, QStringLiteral("INSERT INTO %1 (%1) VALUES (?) RETURNING rowid").arg(table()));
     query.bind(stored);
-    qint64 row = 0;
-    const Status added = audit::recordedInsert(m_db, table(), [&]() -> Result<qint64> {
-        const auto given = numberGiven(query);
-        if (given)
-            row = *given;
-        return given;
-    });
-    if (!added)
-        return added;
-    return row;
+    return audit::recordedInsert(m_db, table(), [&] { return numberGiven(query); });
 }
 
 Status MasterRepository::rename(qint64 rowId, const QString& name)

@@ -171,3 +171,24 @@ Status MonthCloseRepository::reopen(const QString& company, QDate month, const Q
                              reason.trimmed());
     });
 }
+
+Result<qint64> removeUnlessClosed(const Database& database, const QString& table, const QString& dateColumn,
+                                  const QString& company, const QString& what)
+{
+    const auto months =
+        MonthCloseRepository(database).monthsOf(table, dateColumn, company, QStringLiteral("company = ?"), {company});
+    if (!months)
+        return months.status();
+    if (!months->closed.isEmpty()) {
+        QStringList closed;
+        for (const ClosedMonth& m : months->closed)
+            closed << m.caption();
+        return Status::failure(QStringLiteral("Some are dated in closed months (%1): %2. Nothing was deleted.")
+                                   .arg(closed.join(QStringLiteral("; ")), what));
+    }
+    QVariantList open{QVariant(company)};
+    for (const QString& month : months->open)
+        open << QVariant(month);
+    return audit::removeRecorded(database, table, QStringLiteral("company = ? AND ") + months->onlyOpen(dateColumn),
+                                 open);
+}

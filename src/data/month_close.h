@@ -60,5 +60,11 @@ private:
     const Database& m_db;
 };
 
+// Deletes every row of the company's table (dated in dateColumn), recording each in the trail,
+// unless one is dated in a closed month: then nothing, and the failure names the months and says
+// what cannot be done. Inside the caller's write transaction: how many rows went.
+Result<qint64> removeUnlessClosed(const Database& database, const QString& table, const QString& dateColumn,
+                                  const QString& company, const QString& what);
+
 // What a refusal says: "December 2026 is closed (closed by admin on 05/01/2027): its payroll cannot be changed."
 QString closedMonthRefusal(const ClosedMonth& month, const QString& what);

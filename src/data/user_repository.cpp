@@ -69,16 +69,7 @@ Result<qint64> UserRepository::add(const QString& name, const QString& password,
         return s;
     SqlQuery query(m_db, QStringLiteral("INSERT INTO \"use\" (usernm, pass, priv) VALUES (?, ?, ?) RETURNING ID"));
     query.bind(name.trimmed()).bind(password_hash::make(password)).bind(privilege.trimmed());
-    qint64 id = 0;
-    const Status added = audit::recordedInsert(m_db, QStringLiteral("use"), [&]() -> Result<qint64> {
-        const auto given = numberGiven(query);
-        if (given)
-            id = *given;
-        return given;
-    });
-    if (!added)
-        return added;
-    return id;
+    return audit::recordedInsert(m_db, QStringLiteral("use"), [&] { return numberGiven(query); });
 }
 
 Status UserRepository::update(qint64 id, const QString& name, const QString& password, const QString& privilege)

@@ -76,11 +76,11 @@ AuditWindow::~AuditWindow()
     disconnectChildSignals(this);
 }
 
-void AuditWindow::showEntries()
+std::optional<audit::Filter> AuditWindow::filter()
 {
     const auto range = reportwin::rangeOf(m_context.prompter, m_ui->dtpFrom, m_ui->dtpTo);
     if (!range)
-        return;
+        return std::nullopt;
     audit::Filter filter;
     filter.from = range->first;
     filter.to = range->second;
@@ -89,6 +89,15 @@ void AuditWindow::showEntries()
     filter.kind = chosen(m_ui->cboKind);
     if (!m_ui->txtEmployee->text().isEmpty())
         filter.employee = m_ui->txtEmployee->text().toLongLong();
+    return filter;
+}
+
+void AuditWindow::showEntries()
+{
+    const auto chosenFilter = filter();
+    if (!chosenFilter)
+        return;
+    const audit::Filter& filter = *chosenFilter;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     auto entries = audit::select(m_context.db, filter);
     QGuiApplication::restoreOverrideCursor();
@@ -168,17 +177,10 @@ void AuditWindow::verify()
 
 void AuditWindow::preview()
 {
-    const auto range = reportwin::rangeOf(m_context.prompter, m_ui->dtpFrom, m_ui->dtpTo);
-    if (!range)
+    const auto chosenFilter = filter();
+    if (!chosenFilter)
         return;
-    audit::Filter filter;
-    filter.from = range->first;
-    filter.to = range->second;
-    filter.user = chosen(m_ui->cboUser);
-    filter.table = chosen(m_ui->cboTable);
-    filter.kind = chosen(m_ui->cboKind);
-    if (!m_ui->txtEmployee->text().isEmpty())
-        filter.employee = m_ui->txtEmployee->text().toLongLong();
+    const audit::Filter& filter = *chosenFilter;
     const auto entries = audit::select(m_context.db, filter, true);
     if (!entries) {
         m_context.prompter.error(entries.error());

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "data/audit_entry.h"
+#include "data/audit_trail.h"
 
 #include <QList>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 struct AppContext;
 
@@ -30,6 +31,8 @@ public:
     void showEntries();
 
 private:
+    // What the boxes select; nothing (after saying why) when the dates are wrong.
+    std::optional<audit::Filter> filter();
     void showValues();
     void verify();
     void preview();
