@@ -86,17 +86,7 @@ Result<qint64> AdvanceRepository::change(const QString& company, qint64 employee
 
 Result<qint64> AdvanceRepository::removeAll(const QString& company)
 {
-    qint64 removed = 0;
-    const Status done = inWriteTransaction(m_db, [&]() -> Status {
-        const auto count = removeUnlessClosed(m_db, advanceTable, QStringLiteral("advdt"), company, closedAdvances);
-        if (!count)
-            return count.status();
-        removed = *count;
-        return {};
-    });
-    if (!done)
-        return done;
-    return removed;
+    return removeUnlessClosed(m_db, advanceTable, QStringLiteral("advdt"), company, closedAdvances);
 }
 
 Result<QList<Advance>> AdvanceRepository::paid(const QString& company, QDate from, QDate to) const

@@ -24,11 +24,6 @@ const QStringList employeeTables = {QStringLiteral("emp"),   QStringLiteral("pay
                                     QStringLiteral("adv"),   QStringLiteral("incre"),   QStringLiteral("decre"),
                                     QStringLiteral("arr")};
 
-QString sqlName(const QString& table)
-{
-    return table == QStringLiteral("use") ? QStringLiteral("\"use\"") : table;
-}
-
 const transfer::Table* tableOf(const QString& name)
 {
     for (const transfer::Table& table : transfer::tables())
@@ -84,26 +79,20 @@ QString cell(const SqlQuery& row, int column, transfer::Kind kind)
     }
 }
 
-// The columns an image is read from: the key, then every kept column.
-QStringList imageColumns(const transfer::Table& definition, const QString& table)
-{
-    QStringList names{keyColumn(table)};
-    for (const transfer::Column& column : keptColumns(definition))
-        names << column.name;
-    return names;
-}
-
-// Runs statement (which gives imageColumns() of the table, with values bound) and hands each row's
-// image to use.
-Status readImages(const Database& database, const QString& table, const QString& statement,
-                  const QVariantList& values, const std::function<Status(const RowImage&)>& use)
+// Runs the statement that statementFor(columns) makes, columns being the table's key and every kept
+// column (with values bound), and hands each row's image to use.
+Status readImages(const Database& database, const QString& table,
+                  const std::function<QString(const QString& columns)>& statementFor, const QVariantList& values,
+                  const std::function<Status(const RowImage&)>& use)
 {
     const transfer::Table* definition = tableOf(table);
     if (!definition)
         return Status::failure(QStringLiteral("The audit trail does not know the table %1.").arg(table));
     const QList<transfer::Column> columns = keptColumns(*definition);
-    const QStringList names = imageColumns(*definition, table);
-    SqlQuery query(database, statement);
+    QStringList names{keyColumn(table)};
+    for (const transfer::Column& column : columns)
+        names << column.name;
+    SqlQuery query(database, statementFor(names.join(QStringLiteral(", "))));
     for (const QVariant& value : values)
         query.bind(value);
     // The first column is the key, which for the employees is their number too.
@@ -129,36 +118,39 @@ Status readImages(const Database& database, const QString& table, const QString&
     return query.readFailure();
 }
 
-Status readEach(const Database& database, const QString& table, const QString& where, const QVariantList& values,
-                const std::function<Status(const RowImage&)>& use)
-{
-    const transfer::Table* definition = tableOf(table);
-    if (!definition)
-        return Status::failure(QStringLiteral("The audit trail does not know the table %1.").arg(table));
-    return readImages(database, table,
-                      QStringLiteral("SELECT %1 FROM %2 WHERE %3")
-                          .arg(imageColumns(*definition, table).join(QStringLiteral(", ")), sqlName(table), where),
-                      values, use);
-}
-
+// The rows of the table that where selects, as they are now.
 Result<QList<RowImage>> read(const Database& database, const QString& table, const QString& where,
                              const QVariantList& values)
 {
     QList<RowImage> list;
-    if (Status s = readEach(database, table, where, values, [&](const RowImage& image) {
-            list << image;
-            return Status();
-        });
+    const auto select = [&](const QString& columns) {
+        return QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(columns, transfer::sqlName(table), where);
+    };
+    if (Status s = readImages(database, table, select, values,
+                              [&](const RowImage& image) {
+                                  list << image;
+                                  return Status();
+                              });
         !s)
         return s;
     return list;
 }
 
+// The row of the table whose key (transid, ID, or the database's row number) is given.
+Result<std::optional<RowImage>> image(const Database& database, const QString& table, const QString& key)
+{
+    auto found = read(database, table, keyColumn(table) + QStringLiteral(" = ?"), {QVariant(key.toLongLong())});
+    if (!found)
+        return found.status();
+    if (found->isEmpty())
+        return std::optional<RowImage>();
+    return std::optional<RowImage>(found->first());
+}
+
 AuditEntry entryNow(const Database& database, Kind kind, const QString& table)
 {
     AuditEntry entry;
-    const QDateTime now = database.clock().now();
-    entry.at = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    entry.at = toTheSecond(database.clock().now());
     entry.user = database.user();
     entry.workstation = database.workstation();
     entry.table = table;
@@ -219,6 +211,11 @@ const QString valueColumns = QStringLiteral(", oldvalues, newvalues, hash");
 
 } // namespace
 
+QDateTime toTheSecond(const QDateTime& time)
+{
+    return time.addMSecs(-time.time().msec());
+}
+
 QString kindName(Kind kind)
 {
     return kindNames().at(int(kind));
@@ -248,20 +245,12 @@ QString keyColumn(const QString& table)
     return QStringLiteral("rowid");
 }
 
-Result<QList<RowImage>> images(const Database& database, const QString& table, const QString& where,
-                               const QVariantList& values)
-{
-    return read(database, table, where, values);
-}
-
 Result<qint64> removeRecorded(const Database& database, const QString& table, const QString& where,
                               const QVariantList& values, const QString& note)
 {
-    const transfer::Table* definition = tableOf(table);
-    if (!definition)
-        return Status::failure(QStringLiteral("The audit trail does not know the table %1.").arg(table));
-    const QString statement = QStringLiteral("DELETE FROM %1 WHERE %2 RETURNING %3")
-                                  .arg(sqlName(table), where, imageColumns(*definition, table).join(QStringLiteral(", ")));
+    const auto statement = [&](const QString& columns) {
+        return QStringLiteral("DELETE FROM %1 WHERE %2 RETURNING %3").arg(transfer::sqlName(table), where, columns);
+    };
     qint64 count = 0;
     const auto recordOne = [&](const RowImage& before) {
         ++count;
@@ -288,16 +277,6 @@ Result<qint64> removeRecorded(const Database& database, const QString& table, co
         if (Status s = recordOne(before); !s)
             return s;
     return count;
-}
-
-Result<std::optional<RowImage>> image(const Database& database, const QString& table, const QString& key)
-{
-    auto found = read(database, table, keyColumn(table) + QStringLiteral(" = ?"), {QVariant(key.toLongLong())});
-    if (!found)
-        return found.status();
-    if (found->isEmpty())
-        return std::optional<RowImage>();
-    return std::optional<RowImage>(found->first());
 }
 
 Status record(const Database& database, Kind kind, const QString& table, const std::optional<RowImage>& before,

@@ -21,6 +21,9 @@ class Database;
 // Nothing in the program changes or deletes an entry, and the database refuses it (a trigger).
 namespace audit {
 
+// A time as the trail and the month close keep it: to the second.
+QDateTime toTheSecond(const QDateTime& time);
+
 enum class Kind { Insert, Update, Delete, Close, Reopen, Import, Restore };
 QString kindName(Kind kind);
 // The kinds as they are stored, in the order of Kind.
@@ -37,16 +40,11 @@ struct RowImage {
     QString text;
 };
 
-// The rows of the table that where (an SQL condition with ? for each value) selects, as they are now.
-Result<QList<RowImage>> images(const Database& database, const QString& table, const QString& where,
-                               const QVariantList& values = {});
 // Deletes the rows of the table that where selects, recording each as it was: how many it deleted.
 // The rows are given back by the deletion itself, so that what is recorded is exactly what went,
 // and the end of the trail is held only once the rows are.
 Result<qint64> removeRecorded(const Database& database, const QString& table, const QString& where,
                               const QVariantList& values = {}, const QString& note = {});
-// The row of the table whose key (transid, ID, or the database's row number) is given.
-Result<std::optional<RowImage>> image(const Database& database, const QString& table, const QString& key);
 // The column that names a row of the table in the trail.
 QString keyColumn(const QString& table);
 

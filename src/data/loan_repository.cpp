@@ -226,10 +226,8 @@ Result<qint64> LoanRepository::removeAll(const QString& company)
                                        .arg(uncovered.size())
                                        .arg(uncovered.mid(0, 5).join(QStringLiteral("; "))));
         const auto count = removeUnlessClosed(m_db, loanTable, QStringLiteral("ldt"), company, closedLoans);
-        if (!count)
-            return count.status();
-        removed = *count;
-        return {};
+        removed = count ? *count : 0;
+        return count.status();
     });
     if (!done)
         return done;

@@ -130,8 +130,7 @@ Status MonthCloseRepository::close(const QString& company, QDate month)
     m.company = company;
     m.month = dates::firstOfMonth(month);
     m.closedBy = m_db.user();
-    const QDateTime now = m_db.clock().now();
-    m.closedAt = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    m.closedAt = audit::toTheSecond(m_db.clock().now());
     return inWriteTransaction(m_db, [&]() -> Status {
         if (Status s = lockMonth(m_db, company, month, true); !s)
             return s;
@@ -175,20 +174,30 @@ Status MonthCloseRepository::reopen(const QString& company, QDate month, const Q
 Result<qint64> removeUnlessClosed(const Database& database, const QString& table, const QString& dateColumn,
                                   const QString& company, const QString& what)
 {
-    const auto months =
-        MonthCloseRepository(database).monthsOf(table, dateColumn, company, QStringLiteral("company = ?"), {company});
-    if (!months)
-        return months.status();
-    if (!months->closed.isEmpty()) {
-        QStringList closed;
-        for (const ClosedMonth& m : months->closed)
-            closed << m.caption();
-        return Status::failure(QStringLiteral("Some are dated in closed months (%1): %2. Nothing was deleted.")
-                                   .arg(closed.join(QStringLiteral("; ")), what));
-    }
-    QVariantList open{QVariant(company)};
-    for (const QString& month : months->open)
-        open << QVariant(month);
-    return audit::removeRecorded(database, table, QStringLiteral("company = ? AND ") + months->onlyOpen(dateColumn),
-                                 open);
+    qint64 removed = 0;
+    const Status done = inWriteTransaction(database, [&]() -> Status {
+        const auto months = MonthCloseRepository(database).monthsOf(table, dateColumn, company,
+                                                                     QStringLiteral("company = ?"), {company});
+        if (!months)
+            return months.status();
+        if (!months->closed.isEmpty()) {
+            QStringList closed;
+            for (const ClosedMonth& m : months->closed)
+                closed << m.caption();
+            return Status::failure(QStringLiteral("Some are dated in closed months (%1): %2. Nothing was deleted.")
+                                       .arg(closed.join(QStringLiteral("; ")), what));
+        }
+        QVariantList open{QVariant(company)};
+        for (const QString& month : months->open)
+            open << QVariant(month);
+        const auto count = audit::removeRecorded(
+            database, table, QStringLiteral("company = ? AND ") + months->onlyOpen(dateColumn), open);
+        if (!count)
+            return count.status();
+        removed = *count;
+        return {};
+    });
+    if (!done)
+        return done;
+    return removed;
 }

@@ -62,7 +62,7 @@ private:
 
 // Deletes every row of the company's table (dated in dateColumn), recording each in the trail,
 // unless one is dated in a closed month: then nothing, and the failure names the months and says
-// what cannot be done. Inside the caller's write transaction: how many rows went.
+// what cannot be done. One write transaction (a part of the caller's): how many rows went.
 Result<qint64> removeUnlessClosed(const Database& database, const QString& table, const QString& dateColumn,
                                   const QString& company, const QString& what);
 

@@ -96,10 +96,6 @@ QList<Table> makeTables()
     };
 }
 
-QString sqlName(const QString& table)
-{
-    return table == QStringLiteral("use") ? QStringLiteral("\"use\"") : table;
-}
 
 // One record of a CSV file: its fields, whether each was quoted (a quoted empty field is an empty
 // text, an unquoted one is Null), and the line it starts on.
@@ -364,6 +360,11 @@ QString masterOf(const QString& table, const QString& column)
 }
 
 } // namespace
+
+QString sqlName(const QString& table)
+{
+    return table == QStringLiteral("use") ? QStringLiteral("\"use\"") : table;
+}
 
 const QList<Table>& tables()
 {

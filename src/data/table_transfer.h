@@ -43,6 +43,8 @@ struct Table {
 
 // Every table, in the order they are written and read.
 const QList<Table>& tables();
+// The table's name as SQL takes it ("use" is a keyword and is quoted).
+QString sqlName(const QString& table);
 
 // A row that cannot be stored: where it is and why.
 struct Refusal {
