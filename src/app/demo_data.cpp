@@ -12,6 +12,7 @@
 #include "data/payroll_repository.h"
 #include "data/revision_repository.h"
 #include "data/schema.h"
+#include "data/statutory_repository.h"
 #include "data/user_repository.h"
 #include "ledgers/arrears.h"
 #include "rules/pay_calculation.h"
@@ -130,6 +131,13 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
     const QDate firstMonth = dates::firstOfMonth(today).addMonths(-12);
     Dice dice;
     PayrollRepository payroll(database);
+    QHash<QString, statutory::RuleBook> rulesOf;
+    for (const QString& company : companies) {
+        const auto book = StatutoryRepository(database).book(company);
+        if (!book)
+            return book.status();
+        rulesOf.insert(company, *book);
+    }
     LoanRepository loans(database);
     AdvanceRepository advances(database);
 
@@ -185,6 +193,8 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
             in.lic = i % 3 == 0 ? whole(750) : Currency();
             in.contribution = whole(e.group == QLatin1String("STAFF") ? 200 : 100);
             in.pgvcl = i % 4 == 1 ? whole(150) : Currency();
+            in.rules = rulesOf.value(company).on(payDate);
+            in.exemptions = e.exemptions;
             const auto pay = calculatePay(in);
             if (!pay)
                 return Status::failure(QStringLiteral("The demo pay of %1 cannot be worked out.").arg(e.name));
@@ -212,6 +222,7 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
             t.loanRecovered = in.loanDeduction;
             t.travel = in.travel;
             t.netPay = pay->netPay;
+            t.statutory = pay->statutory;
             t.department = e.department;
             t.group = e.group;
             t.company = company;
@@ -264,6 +275,14 @@ Status fill(const Database& database, QDate today)
         e.basicRate = *Currency::fromWhole(d.basicRate);
         // Spread hiring dates over the past years, so histories differ.
         e.dateEmployed = today.addMonths(-(18 + (index * 7) % 90)).addDays(-(index * 3) % 27);
+        // The second company's staff carry the numbers its returns need; one of them, on contract,
+        // is exempt from the provident fund.
+        if (index >= int(std::size(employees)) / 2) {
+            e.pfNumber = QStringLiteral("1012%1").arg(48310 + index * 17, 8, 10, QLatin1Char('0'));
+            e.esiNumber = QStringLiteral("31%1").arg(770200 + index * 13, 8, 10, QLatin1Char('0'));
+            if (e.group == QLatin1String("CONTRACT") && e.department == QLatin1String("ACCOUNTS"))
+                e.exemptions.pfFrom = e.dateEmployed;
+        }
         const auto id = staff.insert(e);
         if (!id)
             return id.status();
@@ -271,6 +290,14 @@ Status fill(const Database& database, QDate today)
         added.append(e);
         ++index;
     }
+    // The second company deducts the provident fund, the insurance and the professional tax from its
+    // first month of payroll on, under the defaults; the first company deducts none of them.
+    statutory::Rules rules;
+    rules.company = QStringLiteral("O'NEIL ENGINEERING WORKS");
+    rules.from = dates::firstOfMonth(today).addMonths(-12);
+    rules.pfOn = rules.esiOn = rules.ptOn = true;
+    if (Status s = StatutoryRepository(database).save(rules); !s)
+        return s;
     if (Status s = addPayrollHistory(database, added, today); !s)
         return s;
     if (Status s = addRevisions(database, added, today); !s)

@@ -66,7 +66,7 @@ Status CompanyRepository::update(qint64 rowId, const QString& name, const QStrin
         // name is all that changes of them.
         QStringList carried;
         if (renamed != old)
-            for (const QString& table : companyTables + QStringList{QStringLiteral("closedmonth")}) {
+            for (const QString& table : companyTables + QStringList{QStringLiteral("closedmonth"), QStringLiteral("statrule")}) {
                 SqlQuery carry(m_db, QStringLiteral("UPDATE %1 SET company = ? WHERE company = ?").arg(table));
                 carry.bind(renamed).bind(old);
                 const auto count = carry.execCounting();

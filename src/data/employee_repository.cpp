@@ -10,7 +10,9 @@ namespace {
 const QStringList columns = {QStringLiteral("ID"),           QStringLiteral("emname"),   QStringLiteral("gender"),
                              QStringLiteral("status"),       QStringLiteral("address"),  QStringLiteral("dept"),
                              QStringLiteral("pos"),          QStringLiteral("empstat"),  QStringLiteral("basicrate"),
-                             QStringLiteral("dateemployed"), QStringLiteral("empphoto"), QStringLiteral("grp")};
+                             QStringLiteral("dateemployed"), QStringLiteral("empphoto"), QStringLiteral("grp"),
+                             QStringLiteral("pfno"),         QStringLiteral("esino"),    QStringLiteral("pfexfrom"),
+                             QStringLiteral("esiexfrom"),    QStringLiteral("ptexfrom")};
 
 Employee readEmployee(const SqlQuery& query)
 {
@@ -27,6 +29,9 @@ Employee readEmployee(const SqlQuery& query)
     e.dateEmployed = query.date(9);
     e.photo = query.text(10);
     e.group = query.text(11);
+    e.pfNumber = query.text(12);
+    e.esiNumber = query.text(13);
+    e.exemptions = {query.date(14), query.date(15), query.date(16)};
     return e;
 }
 
@@ -48,7 +53,12 @@ void bindValues(SqlQuery& query, const Employee& e, bool withId)
         .bind(e.basicRate)
         .bind(e.dateEmployed)
         .bind(e.photo)
-        .bind(e.group);
+        .bind(e.group)
+        .bind(e.pfNumber)
+        .bind(e.esiNumber)
+        .bind(e.exemptions.pfFrom)
+        .bind(e.exemptions.esiFrom)
+        .bind(e.exemptions.ptFrom);
 }
 
 QString noEmployee(qint64 id)
@@ -115,7 +125,8 @@ Status EmployeeRepository::update(const Employee& given)
     static const QStringList details = {
         QStringLiteral("emname"),   QStringLiteral("gender"), QStringLiteral("status"),  QStringLiteral("address"),
         QStringLiteral("dept"),     QStringLiteral("pos"),    QStringLiteral("empstat"), QStringLiteral("dateemployed"),
-        QStringLiteral("empphoto"), QStringLiteral("grp")};
+        QStringLiteral("empphoto"), QStringLiteral("grp"),    QStringLiteral("pfno"),    QStringLiteral("esino"),
+        QStringLiteral("pfexfrom"), QStringLiteral("esiexfrom"), QStringLiteral("ptexfrom")};
     SqlQuery query(m_db, updateStatement(QStringLiteral("emp"), details, QStringLiteral("ID = ?")));
     query.bind(e.name)
         .bind(e.gender)
@@ -127,6 +138,11 @@ Status EmployeeRepository::update(const Employee& given)
         .bind(e.dateEmployed)
         .bind(e.photo)
         .bind(e.group)
+        .bind(e.pfNumber)
+        .bind(e.esiNumber)
+        .bind(e.exemptions.pfFrom)
+        .bind(e.exemptions.esiFrom)
+        .bind(e.exemptions.ptFrom)
         .bind(e.id);
     return audit::recorded(m_db, QStringLiteral("emp"), QStringLiteral("ID = ?"), {QVariant(e.id)},
                            [&] { return query.execChanging(noEmployee(e.id)); });

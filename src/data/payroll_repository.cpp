@@ -5,6 +5,8 @@
 #include "data/database.h"
 #include "data/month_close.h"
 #include "data/dialect.h"
+#include "data/employee_repository.h"
+#include "data/statutory_repository.h"
 #include "data/loan_repository.h"
 #include "data/sql_query.h"
 #include "rules/pay_calculation.h"
@@ -23,7 +25,10 @@ const QStringList columns = {QStringLiteral("ID"),       QStringLiteral("emname"
                              QStringLiteral("others"),   QStringLiteral("absences"), QStringLiteral("earn"),
                              QStringLiteral("advances"), QStringLiteral("tad"),      QStringLiteral("td"),
                              QStringLiteral("loanrec"),  QStringLiteral("travel"),   QStringLiteral("netpay"),
-                             QStringLiteral("dept"),     QStringLiteral("grp"),      QStringLiteral("company")};
+                             QStringLiteral("dept"),     QStringLiteral("grp"),      QStringLiteral("company"),
+                             QStringLiteral("pfwages"),  QStringLiteral("pswages"),  QStringLiteral("pfemp"),
+                             QStringLiteral("pfpen"),    QStringLiteral("pfer"),     QStringLiteral("esiwages"),
+                             QStringLiteral("esiemp"),   QStringLiteral("esier"),    QStringLiteral("ptax")};
 
 QString selectFrom(const QString& rest)
 {
@@ -52,7 +57,16 @@ void bindValues(SqlQuery& q, const PayrollTransaction& t)
         .bind(t.netPay)
         .bind(t.department)
         .bind(t.group)
-        .bind(t.company);
+        .bind(t.company)
+        .bind(t.statutory.pfWages)
+        .bind(t.statutory.pensionWages)
+        .bind(t.statutory.pfEmployee)
+        .bind(t.statutory.pension)
+        .bind(t.statutory.pfEmployer)
+        .bind(t.statutory.esiWages)
+        .bind(t.statutory.esiEmployee)
+        .bind(t.statutory.esiEmployer)
+        .bind(t.statutory.professionalTax);
 }
 
 PayrollTransaction readTransaction(const SqlQuery& q)
@@ -80,6 +94,8 @@ PayrollTransaction readTransaction(const SqlQuery& q)
     t.department = q.text(19);
     t.group = q.text(20);
     t.company = q.text(21);
+    t.statutory = {q.amount(22), q.amount(23), q.amount(24), q.amount(25), q.amount(26),
+                   q.amount(27), q.amount(28), q.amount(29), q.amount(30)};
     return t;
 }
 
@@ -111,6 +127,16 @@ Result<PayrollWrite> PayrollRepository::capped(PayrollTransaction t, Currency co
     if (t.loanRecovered > owed) {
         t.loanRecovered = owed;
         write.loanCapped = true;
+    }
+    // The statutory figures are the rules', never the caller's: the rules in force on the pay
+    // date and the employee's exemptions, read here under the write lock.
+    const auto rules = StatutoryRepository(m_db).inForce(t.company, t.payDate);
+    if (!rules)
+        return rules.status();
+    if (write.loanCapped || !rules->plain() || t.statutory != statutory::Figures{}) {
+        const auto employee = EmployeeRepository(m_db).find(t.employeeId);
+        if (!employee)
+            return employee.status();
         PayInputs in;
         in.basicRate = t.monthRate;
         in.payDate = t.payDate;
@@ -123,6 +149,8 @@ Result<PayrollWrite> PayrollRepository::capped(PayrollTransaction t, Currency co
         in.lic = t.lic;
         in.contribution = t.contribution;
         in.pgvcl = t.pgvcl;
+        in.rules = *rules;
+        in.exemptions = *employee ? (*employee)->exemptions : statutory::Exemptions{};
         const auto pay = calculatePay(in);
         if (!pay)
             return Status::failure(QStringLiteral("The pay of transaction %1 is too large to work out.").arg(t.transId));
@@ -130,6 +158,7 @@ Result<PayrollWrite> PayrollRepository::capped(PayrollTransaction t, Currency co
         t.totalAdditional = pay->totalAdditional;
         t.totalDeductions = pay->totalDeductions;
         t.netPay = pay->netPay;
+        t.statutory = pay->statutory;
     }
     write.stored = std::move(t);
     return write;

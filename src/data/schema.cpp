@@ -74,10 +74,34 @@ const QStringList version4 = {
                    " closedat TEXT, PRIMARY KEY (company, month))"),
 };
 
+// The statutory deductions: each company's dated rules, each employee's numbers for the returns and
+// exemptions, and each payroll row's figures. Rows stored before keep their figures (empty, read as 0).
+const QStringList version5 = {
+    QStringLiteral("CREATE TABLE statrule (company TEXT NOT NULL, fromdt TEXT NOT NULL, divisor INTEGER NOT NULL,"
+                   " pfon INTEGER NOT NULL, pfrate INTEGER, pfceil INTEGER, pffull INTEGER, penrate INTEGER,"
+                   " pencap INTEGER, esion INTEGER NOT NULL, esilimit INTEGER, esirate INTEGER, esierrate INTEGER,"
+                   " pton INTEGER NOT NULL, ptslabs TEXT)"),
+    QStringLiteral("CREATE UNIQUE INDEX statrule_company_from ON statrule (company, fromdt)"),
+    QStringLiteral("ALTER TABLE emp ADD COLUMN pfno TEXT"),
+    QStringLiteral("ALTER TABLE emp ADD COLUMN esino TEXT"),
+    QStringLiteral("ALTER TABLE emp ADD COLUMN pfexfrom TEXT"),
+    QStringLiteral("ALTER TABLE emp ADD COLUMN esiexfrom TEXT"),
+    QStringLiteral("ALTER TABLE emp ADD COLUMN ptexfrom TEXT"),
+    QStringLiteral("ALTER TABLE payroll ADD COLUMN pfwages INTEGER"),
+    QStringLiteral("ALTER TABLE payroll ADD COLUMN pswages INTEGER"),
+    QStringLiteral("ALTER TABLE payroll ADD COLUMN pfemp INTEGER"),
+    QStringLiteral("ALTER TABLE payroll ADD COLUMN pfpen INTEGER"),
+    QStringLiteral("ALTER TABLE payroll ADD COLUMN pfer INTEGER"),
+    QStringLiteral("ALTER TABLE payroll ADD COLUMN esiwages INTEGER"),
+    QStringLiteral("ALTER TABLE payroll ADD COLUMN esiemp INTEGER"),
+    QStringLiteral("ALTER TABLE payroll ADD COLUMN esier INTEGER"),
+    QStringLiteral("ALTER TABLE payroll ADD COLUMN ptax INTEGER"),
+};
+
 // Each entry upgrades the file from the version before it.
 const QList<QStringList>& migrations()
 {
-    static const QList<QStringList> all = {version1, version2, version3, version4};
+    static const QList<QStringList> all = {version1, version2, version3, version4, version5};
     return all;
 }
 

@@ -11,6 +11,7 @@
 #include "data/sql_query.h"
 #include "data/employee_repository.h"
 #include "rules/record_rules.h"
+#include "rules/statutory.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,14 +57,18 @@ QList<Table> makeTables()
                                           amount("intax"),    amount("others"), amount("absences"), amount("earn"),
                                           amount("advances"), amount("tad"),    amount("td"),       amount("loanrec"),
                                           amount("travel"),   amount("netpay")};
+    const QList<Column> payrollStatutory = {amount("pfwages"), amount("pswages"),  amount("pfemp"),
+                                            amount("pfpen"),   amount("pfer"),     amount("esiwages"),
+                                            amount("esiemp"),  amount("esier"),    amount("ptax")};
     return {
         {QStringLiteral("emp"),
          {number("ID", true), text("emname"), text("gender"), text("status"), text("address"), text("dept"),
-          text("pos"), text("empstat"), amount("basicrate"), date("dateemployed"), text("empphoto"), text("grp")},
+          text("pos"), text("empstat"), amount("basicrate"), date("dateemployed"), text("empphoto"), text("grp"),
+          text("pfno"), text("esino"), date("pfexfrom"), date("esiexfrom"), date("ptexfrom")},
          QStringLiteral("ID"), {}},
         {QStringLiteral("payroll"),
          QList<Column>{number("transid", true), number("ID"), text("emname"), amount("monthrate"), date("ddate")} +
-             payrollAmounts + QList<Column>{text("dept"), text("grp"), text("company")},
+             payrollAmounts + QList<Column>{text("dept"), text("grp"), text("company")} + payrollStatutory,
          QStringLiteral("transid"), {}},
         {QStringLiteral("loan"),
          {number("ID"), text("emname"), amount("loanamt"), amount("permonthded"), date("ldt"), time("ltm"),
@@ -93,6 +98,11 @@ QList<Table> makeTables()
          {number("ID", true), text("usernm"), {QStringLiteral("pass"), Kind::Password}, text("priv")},
          QStringLiteral("ID"), QStringLiteral("usernm")},
         {QStringLiteral("passwd"), {{QStringLiteral("delpass"), Kind::Password}}, {}, {}},
+        {QStringLiteral("statrule"),
+         {text("company", true), date("fromdt"), number("divisor"), number("pfon"), amount("pfrate"), amount("pfceil"),
+          number("pffull"), amount("penrate"), amount("pencap"), number("esion"), amount("esilimit"),
+          amount("esirate"), amount("esierrate"), number("pton"), text("ptslabs")},
+         {}, {}},
     };
 }
 
@@ -274,7 +284,9 @@ rules::Verdict checkRow(const QString& table, const RowValues& r)
             return broken;
         return rules::check(Employee{r.number("ID"), r.text("emname"), r.text("gender"), r.text("status"),
                                      r.text("address"), r.text("dept"), r.text("pos"), r.text("empstat"),
-                                     r.amount("basicrate"), r.date("dateemployed"), r.text("empphoto"), r.text("grp")});
+                                     r.amount("basicrate"), r.date("dateemployed"), r.text("empphoto"), r.text("grp"),
+                                     r.text("pfno"), r.text("esino"),
+                                     statutory::Exemptions{r.date("pfexfrom"), r.date("esiexfrom"), r.date("ptexfrom")}});
     }
     if (table == QStringLiteral("payroll")) {
         if (auto broken = !r.has("transid") ? rules::Verdict()
@@ -304,7 +316,39 @@ rules::Verdict checkRow(const QString& table, const RowValues& r)
         t.department = r.text("dept");
         t.group = r.text("grp");
         t.company = r.text("company");
+        t.statutory = statutory::Figures{r.amount("pfwages"), r.amount("pswages"), r.amount("pfemp"),
+                                         r.amount("pfpen"),   r.amount("pfer"),    r.amount("esiwages"),
+                                         r.amount("esiemp"),  r.amount("esier"),   r.amount("ptax")};
         return rules::check(t);
+    }
+    if (table == QStringLiteral("statrule")) {
+        statutory::Rules rules;
+        rules.company = r.text("company");
+        rules.from = r.date("fromdt");
+        const auto divisor = statutory::divisorFromStored(r.number("divisor"));
+        if (!divisor)
+            return rules::Broken{QStringLiteral("divisor"), QStringLiteral("The divisor must be 0 (days of the month), "
+                                                                           "30 or 26.")};
+        rules.divisor = *divisor;
+        rules.pfOn = r.number("pfon") != 0;
+        rules.pfRate = r.amount("pfrate");
+        rules.pfCeiling = r.amount("pfceil");
+        rules.pfOnFullWages = r.number("pffull") != 0;
+        rules.pensionRate = r.amount("penrate");
+        rules.pensionCap = r.amount("pencap");
+        rules.esiOn = r.number("esion") != 0;
+        rules.esiLimit = r.amount("esilimit");
+        rules.esiEmployeeRate = r.amount("esirate");
+        rules.esiEmployerRate = r.amount("esierrate");
+        rules.ptOn = r.number("pton") != 0;
+        const auto slabs = statutory::parseSlabs(r.text("ptslabs"));
+        if (!slabs)
+            return rules::Broken{QStringLiteral("ptslabs"),
+                                 QStringLiteral("The slabs must read like 0=0;12000=200 (gross wages from = tax).")};
+        rules.ptSlabs = *slabs;
+        if (rules.from.isValid() && rules.from.day() != 1)
+            return rules::Broken{QStringLiteral("fromdt"), QStringLiteral("Rules hold from the first day of a month.")};
+        return statutory::check(rules);
     }
     if (table == QStringLiteral("loan"))
         return rules::check(Loan{r.number("ID"), r.text("emname"), r.amount("loanamt"), r.amount("permonthded"),

@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QDateEdit>
 
+#include "common/clock.h"
 #include "employees/camera.h"
 #include "employees/photo_area.h"
 #include "ui/app_context.h"
@@ -19,8 +20,11 @@ EmployeeEditWindow::EmployeeEditWindow(AppContext& context, QWidget* parent, std
     : QWidget(parent), m_ui(std::make_unique<Ui::EmployeeEditWindow>()), m_context(context)
 {
     m_ui->setupUi(this);
-    m_fields = {m_ui->cboGender,   m_ui->cboStat,    m_ui->txtAddress,   m_ui->Combo1,  m_ui->Combo2,
-                m_ui->txtPosition, m_ui->cboEmpStat, m_ui->txtBasicRate, m_ui->dtpHired};
+    m_fields = {m_ui->cboGender,    m_ui->cboStat,      m_ui->txtAddress,   m_ui->Combo1,
+                m_ui->Combo2,       m_ui->txtPosition,  m_ui->cboEmpStat,   m_ui->txtBasicRate,
+                m_ui->dtpHired,     m_ui->txtPFNo,      m_ui->txtESINo,     m_ui->chkPFExempt,
+                m_ui->dtpPFExempt,  m_ui->chkESIExempt, m_ui->dtpESIExempt, m_ui->chkPTExempt,
+                m_ui->dtpPTExempt};
     m_fields.setUp(context, false);
     EntryBehaviour::install(m_ui->txtFName, EntryBehaviour::EnterMovesOn);
     m_ui->txtFName->setMaxLength(rules::maxNameLength);
@@ -46,6 +50,8 @@ void EmployeeEditWindow::load(const Employee& employee)
     m_loaded = employee;
     m_ui->txtIDNo->setText(QString::number(employee.id));
     m_ui->txtFName->setText(employee.name);
+    // An exemption the employee does not have starts on today's date when it is ticked.
+    m_fields.setExemptionDates(m_context.clock.today());
     m_fields.show(employee);
     m_ui->txtBasicRate->setText(employee.basicRate.toFixedText(true));
     m_photo->showFile(employee.photo);

@@ -19,8 +19,11 @@ EmployeeEntryWindow::EmployeeEntryWindow(AppContext& context, QWidget* parent, s
     : QWidget(parent), m_ui(std::make_unique<Ui::EmployeeEntryWindow>()), m_context(context)
 {
     m_ui->setupUi(this);
-    m_fields = {m_ui->cboGender,   m_ui->cboStat,    m_ui->txtAddress,   m_ui->Combo1,  m_ui->Combo2,
-                m_ui->txtPosition, m_ui->cboEmpStat, m_ui->txtBasicRate, m_ui->dtpHired};
+    m_fields = {m_ui->cboGender,    m_ui->cboStat,      m_ui->txtAddress,   m_ui->Combo1,
+                m_ui->Combo2,       m_ui->txtPosition,  m_ui->cboEmpStat,   m_ui->txtBasicRate,
+                m_ui->dtpHired,     m_ui->txtPFNo,      m_ui->txtESINo,     m_ui->chkPFExempt,
+                m_ui->dtpPFExempt,  m_ui->chkESIExempt, m_ui->dtpESIExempt, m_ui->chkPTExempt,
+                m_ui->dtpPTExempt};
     m_fields.setUp(context, true);
     // The whole name is stored to its limit: no box takes more (a paste is cut at the limit).
     for (QLineEdit* box : nameBoxes()) {
@@ -98,8 +101,10 @@ void EmployeeEntryWindow::closeEvent(QCloseEvent* event)
 
 void EmployeeEntryWindow::add()
 {
-    // A new entry starts on today's date; a date chosen for it is kept until it is saved.
+    // A new entry starts on today's date, hired and exempt alike; a date chosen for it is kept until it
+    // is saved, and for the employees entered straight after it.
     m_ui->dtpHired->setDate(m_context.clock.today());
+    m_fields.setExemptionDates(m_context.clock.today());
     startEntry();
 }
 

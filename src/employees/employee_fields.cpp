@@ -1,17 +1,22 @@
 #include "employee_fields.h"
 
+#include "common/clock.h"
 #include "data/master_repository.h"
 #include "rules/record_rules.h"
 #include "ui/app_context.h"
 #include "ui/entry_behaviour.h"
 #include "ui/keyboard_rules.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -22,6 +27,38 @@ void fill(QComboBox* combo, QStringList names, bool sorted)
                   [](const QString& a, const QString& b) { return QString::localeAwareCompare(a, b) < 0; });
     combo->addItems(names);
     combo->setCurrentIndex(-1);
+}
+
+// An exemption's box and the date it runs from.
+struct Exemption {
+    QCheckBox* box;
+    QDateEdit* from;
+};
+
+std::array<Exemption, 3> exemptionsOf(const EmployeeFields& f)
+{
+    return {{{f.pfExempt, f.pfExemptFrom}, {f.esiExempt, f.esiExemptFrom}, {f.ptExempt, f.ptExemptFrom}}};
+}
+
+// The date is chosen only while the exemption is ticked and the fields are open: a date beside an
+// unticked box would look like an exemption that is not stored. The box's own state, not the
+// window's, says whether the fields are open.
+void followTick(const Exemption& x)
+{
+    x.from->setEnabled(x.box->isEnabledTo(x.box->parentWidget()) && x.box->isChecked());
+}
+
+void showExemption(const Exemption& x, const QDate& from)
+{
+    // The date first, so that a box ticked never shows the date of the employee shown before.
+    if (from.isValid())
+        x.from->setDate(from);
+    x.box->setChecked(from.isValid());
+}
+
+QDate exemptFrom(const Exemption& x)
+{
+    return x.box->isChecked() ? x.from->date() : QDate();
 }
 
 } // namespace
@@ -41,6 +78,20 @@ void EmployeeFields::setUp(AppContext& context, bool sorted) const
     EntryBehaviour::install(address, EntryBehaviour::EnterMovesOn);
     EntryBehaviour::install(hired, EntryBehaviour::EnterMovesOn);
     allowNoDate(hired);
+    // The returns carry these numbers as digits alone; their length is the rules' to check, so that a
+    // number cut short is told, not stored.
+    static const QRegularExpression digits(QStringLiteral("[0-9]*"));
+    for (QLineEdit* number : {pfNumber, esiNumber}) {
+        number->setValidator(new QRegularExpressionValidator(digits, number));
+        EntryBehaviour::install(number, EntryBehaviour::EnterMovesOn);
+    }
+    for (const Exemption& x : exemptionsOf(*this)) {
+        QObject::connect(x.box, &QCheckBox::toggled, x.from, [x] { followTick(x); });
+        EntryBehaviour::install(x.box, EntryBehaviour::EnterMovesOn);
+        EntryBehaviour::install(x.from, EntryBehaviour::EnterMovesOn);
+        followTick(x);
+    }
+    setExemptionDates(context.clock.today());
 }
 
 void setTypable(QWidget* box, bool typable)
@@ -59,6 +110,12 @@ void EmployeeFields::setLocked(bool locked) const
     for (QComboBox* combo : {gender, status, department, group, employmentStatus})
         combo->setEnabled(!locked);
     hired->setEnabled(!locked);
+    setTypable(pfNumber, !locked);
+    setTypable(esiNumber, !locked);
+    for (const Exemption& x : exemptionsOf(*this)) {
+        x.box->setEnabled(!locked);
+        followTick(x);
+    }
 }
 
 void EmployeeFields::clear() const
@@ -67,6 +124,16 @@ void EmployeeFields::clear() const
         combo->setCurrentIndex(-1);
     address->clear();
     position->clear();
+    pfNumber->clear();
+    esiNumber->clear();
+    for (const Exemption& x : exemptionsOf(*this))
+        x.box->setChecked(false);
+}
+
+void EmployeeFields::setExemptionDates(const QDate& date) const
+{
+    for (const Exemption& x : exemptionsOf(*this))
+        x.from->setDate(date);
 }
 
 void EmployeeFields::show(const Employee& e) const
@@ -80,6 +147,12 @@ void EmployeeFields::show(const Employee& e) const
     showInList(employmentStatus, e.employmentStatus);
     // An employee with no hire date shows none, not the date of the one shown before.
     showDate(hired, e.dateEmployed);
+    pfNumber->setText(e.pfNumber);
+    esiNumber->setText(e.esiNumber);
+    const auto exemptions = exemptionsOf(*this);
+    showExemption(exemptions[0], e.exemptions.pfFrom);
+    showExemption(exemptions[1], e.exemptions.esiFrom);
+    showExemption(exemptions[2], e.exemptions.ptFrom);
 }
 
 void EmployeeFields::read(Employee& e) const
@@ -92,6 +165,11 @@ void EmployeeFields::read(Employee& e) const
     e.position = position->text().trimmed();
     e.employmentStatus = employmentStatus->currentText().trimmed();
     e.dateEmployed = dateShown(hired);
+    e.pfNumber = pfNumber->text().trimmed();
+    e.esiNumber = esiNumber->text().trimmed();
+    const auto exemptions = exemptionsOf(*this);
+    e.exemptions = statutory::Exemptions{exemptFrom(exemptions[0]), exemptFrom(exemptions[1]),
+                                         exemptFrom(exemptions[2])};
 }
 
 QList<RequiredField> EmployeeFields::required(QWidget* nameBox) const
@@ -114,5 +192,7 @@ QHash<QString, QWidget*> EmployeeFields::controls(QWidget* nameBox, QWidget* pho
             {QStringLiteral("dept"), department},      {QStringLiteral("pos"), position},
             {QStringLiteral("empstat"), employmentStatus}, {QStringLiteral("basicrate"), basicRate},
             {QStringLiteral("dateemployed"), hired},   {QStringLiteral("empphoto"), photoBox},
-            {QStringLiteral("grp"), group}};
+            {QStringLiteral("grp"), group},            {QStringLiteral("pfno"), pfNumber},
+            {QStringLiteral("esino"), esiNumber},      {QStringLiteral("pfexfrom"), pfExemptFrom},
+            {QStringLiteral("esiexfrom"), esiExemptFrom}, {QStringLiteral("ptexfrom"), ptExemptFrom}};
 }

@@ -33,11 +33,11 @@ std::optional<Currency> fromUnits(Wide units)
 
 } // namespace
 
-std::optional<Arrears> arrearsFor(Currency increment, QDate payDate, Currency daysPresent)
+std::optional<Arrears> arrearsFor(Currency increment, QDate payDate, Currency daysPresent, statutory::Divisor divisor)
 {
     // Each figure is rounded once, from its exact value: units are ten-thousandths, so a rate in
     // paise is units / 100 and a whole amount units / 10000.
-    const Wide days = dates::daysInMonth(payDate);
+    const Wide days = statutory::divisorDays(divisor, payDate);
     const auto rate = fromUnits(dividedHalfEven(Wide(increment.units()), days * 100) * 100);
     if (!rate)
         return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/currency.h"
+#include "rules/statutory.h"
 
 #include <QDate>
 
@@ -10,12 +11,14 @@
 namespace revision {
 
 struct Arrears {
-    Currency ratePerDay; // R(increment / days of the month, 2)
+    Currency ratePerDay; // R(increment / divisor, 2): the days of the month, or the company's 30 or 26
     Currency paid;       // R(days present x rate per day, 0)
 };
 
 // What an increment owes back for one payroll month; nothing when a figure leaves the range.
-std::optional<Arrears> arrearsFor(Currency increment, QDate payDate, Currency daysPresent);
+// The month is divided as its pay was: by the divisor of the rules in force on its pay date.
+std::optional<Arrears> arrearsFor(Currency increment, QDate payDate, Currency daysPresent,
+                                  statutory::Divisor divisor = statutory::Divisor::Calendar);
 
 // The basic rate after an increment (or, with a negative change, a decrement): R(R(old, 0) + change, 0).
 std::optional<Currency> revisedRate(Currency oldRate, Currency change);

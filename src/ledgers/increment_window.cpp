@@ -6,6 +6,7 @@
 #include "common/dates.h"
 #include "data/database.h"
 #include "data/payroll_repository.h"
+#include "data/statutory_repository.h"
 #include "data/revision_repository.h"
 #include "data/session.h"
 #include "ledgers/arrears.h"
@@ -131,9 +132,15 @@ void IncrementWindow::save()
                                                     "again?")
                                          .arg(m_employee->name, company)))
         return;
+    // Each month's arrears are divided as its pay was: by the divisor in force on its pay date.
+    const auto book = StatutoryRepository(m_context.db).book(company);
+    if (!book) {
+        m_context.prompter.error(book.error());
+        return;
+    }
     QList<ArrearsRow> arrears;
     for (const PayrollTransaction& t : *months) {
-        const auto owed = revision::arrearsFor(*amount, t.payDate, t.daysPresent);
+        const auto owed = revision::arrearsFor(*amount, t.payDate, t.daysPresent, book->on(t.payDate).divisor);
         if (!owed) {
             m_context.prompter.error(
                 QStringLiteral("The arrears of %1 are too large.").arg(dates::displayText(t.payDate)));

@@ -9,6 +9,7 @@
 #include "data/month_close.h"
 #include "data/payroll_repository.h"
 #include "data/session.h"
+#include "data/statutory_repository.h"
 #include "payroll/payroll_month_model.h"
 #include "payroll/payslip_window.h"
 #include "reports/report_grid.h"
@@ -203,6 +204,7 @@ void PayrollWindow::updatePeriod()
     m_ui->txtMonth->setText(dates::monthName(date));
     m_ui->txtYear->setText(QString::number(date.year()));
     listMonthPayroll();
+    loadRules();
     // The daily rate follows the days of the new month, and the deduction its advances.
     if (m_chosen && !m_loading) {
         const auto advances = loadMonthAdvances(m_context.db, m_chosen->employee.id, date);
@@ -216,6 +218,22 @@ void PayrollWindow::updatePeriod()
         }
     }
     recompute();
+}
+
+void PayrollWindow::loadRules()
+{
+    const auto rules = StatutoryRepository(m_context.db).inForce(m_context.session.company, m_ui->DTPicker1->date());
+    if (!rules)
+        m_context.prompter.error(rules.error());
+    // Rules that cannot be read are not guessed: the figures shown are the plain ones, and saving
+    // fails on the same reading, so nothing is stored under rules nobody saw.
+    m_rules = rules ? *rules : statutory::Rules{};
+    const std::pair<QLabel*, bool> rows[] = {
+        {m_ui->lblPF, m_rules.pfOn}, {m_ui->lblESI, m_rules.esiOn}, {m_ui->lblPT, m_rules.ptOn}};
+    for (const auto& [label, on] : rows) {
+        label->setVisible(on);
+        findChild<QLabel*>(label->objectName() + QStringLiteral("Caption"))->setVisible(on);
+    }
 }
 
 void PayrollWindow::listMonthPayroll()
@@ -308,6 +326,8 @@ void PayrollWindow::recompute()
     in.lic = enteredAmount(m_ui->txttax->text());
     in.contribution = enteredAmount(m_ui->txtph->text());
     in.pgvcl = enteredAmount(m_ui->txtOther->text());
+    in.rules = m_rules;
+    in.exemptions = m_chosen ? m_chosen->employee.exemptions : statutory::Exemptions{};
     m_figures = workOutPay(in);
     // A figure too large to hold says so; the others, the rates among them, stay shown.
     m_ui->lblRate->setText(figureText(m_figures.monthlyRate));
@@ -316,6 +336,10 @@ void PayrollWindow::recompute()
     m_ui->lbltemp->setText(figureText(m_figures.totalAdditional));
     m_ui->lblDeduct->setText(figureText(m_figures.totalDeductions));
     m_ui->lblNetPay->setText(figureText(m_figures.netPay));
+    const auto shares = m_figures.statutory;
+    m_ui->lblPF->setText(shares ? shares->pfEmployee.toString() : tooLarge);
+    m_ui->lblESI->setText(shares ? shares->esiEmployee.toString() : tooLarge);
+    m_ui->lblPT->setText(shares ? shares->professionalTax.toString() : tooLarge);
 }
 
 void PayrollWindow::leaveBox(QLineEdit* box)
@@ -367,6 +391,7 @@ PayrollTransaction PayrollWindow::currentTransaction() const
     t.loanRecovered = enteredAmount(m_ui->txtsss->text());
     t.travel = enteredAmount(m_ui->Text2->text());
     t.netPay = r.netPay;
+    t.statutory = r.statutory;
     t.department = m_ui->lblDept->text();
     t.group = m_ui->Combo2->currentText().trimmed();
     t.company = m_context.session.company;

@@ -38,6 +38,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Reads the rules in force in the month shown and shows the rows of the deductions they make.
+    void loadRules();
     // Opens the payslip window on this window's month.
     void showPayslips();
     void setupBoxes();
@@ -74,6 +76,7 @@ private:
     std::optional<PayrollTransaction> m_loaded;
     Currency m_monthRate;                     // the chosen employee's basic rate, or a loaded row's
     PayFigures m_figures;
+    statutory::Rules m_rules; // the company's rules in force in the month shown
     bool m_loading = false; // filling boxes from a stored transaction
     bool m_typed = false;   // the operator typed something not saved yet
     bool m_columnsSized = false;

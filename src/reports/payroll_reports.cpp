@@ -1,11 +1,25 @@
 #include "payroll_reports.h"
 
+#include <algorithm>
+
 namespace report {
 
 using T = PayrollTransaction;
 
+namespace {
+
+Field<T> statutoryField(const char* caption, Currency statutory::Figures::*member)
+{
+    return {{QString::fromLatin1(caption), Format::Amount}, [member](const T& t) { return Value(t.statutory.*member); }};
+}
+
+} // namespace
+
 Document payslips(const CompanyHeading& company, QList<PayrollTransaction> transactions)
 {
+    const bool statutory = std::any_of(transactions.cbegin(), transactions.cend(), [](const T& t) {
+        return t.statutory != statutory::Figures{};
+    });
     Document d;
     d.name = QStringLiteral("drtSel");
     d.title = QStringLiteral("Payslip Report");
@@ -16,8 +30,7 @@ Document payslips(const CompanyHeading& company, QList<PayrollTransaction> trans
                  {{QStringLiteral("Label21"), {}}},
                  {{QStringLiteral("Label1"), QStringLiteral("Payslip Report"), true}}};
     setCompany(d, company);
-    d.setRows<T>(
-        {
+    QList<Field<T>> fields = {
             memberField("ID Number:", Format::Number, &T::employeeId),
             memberField("Emp. Name:", Format::Text, &T::name),
             memberField("Department:", Format::Text, &T::department),
@@ -34,25 +47,39 @@ Document payslips(const CompanyHeading& company, QList<PayrollTransaction> trans
             memberField("Bonus:", Format::Amount, &T::bonus),
             memberField("Overtime:", Format::Amount, &T::overtime),
             memberField("Travelling Charges:", Format::Amount, &T::travel),
+            memberField("Present Days Salary:", Format::Amount, &T::presentDaysSalary),
+            memberField("Total Deductions:", Format::Amount, &T::totalDeductions),
+            memberField("Total Additional:", Format::Amount, &T::totalAdditional),
             memberField("Net Pay", Format::Amount, &T::netPay),
             memberField("Transcation ID:", Format::Number, &T::transId),
             {{QStringLiteral("Signature:"), Format::Signature}, [](const T&) { return Value(); }},
-        },
-        std::move(transactions));
+    };
+    if (statutory)
+        fields << statutoryField("Provident Fund:", &statutory::Figures::pfEmployee)
+               << statutoryField("ESI:", &statutory::Figures::esiEmployee)
+               << statutoryField("Professional Tax:", &statutory::Figures::professionalTax);
+    d.setRows<T>(std::move(fields), std::move(transactions));
     d.record = {
         {{QStringLiteral("Salary for the Month:"), QStringLiteral("Transcation ID:")}, {}},
         {{QStringLiteral("ID Number:"), QStringLiteral("Dated:")}, {}},
         {{QStringLiteral("Emp. Name:")}, {}},
         {{QStringLiteral("Department:"), QStringLiteral("Group:")}, {}},
         {{QStringLiteral("Basic Salary Rate:"), QStringLiteral("Present Days")}, {}},
+        {{QStringLiteral("Present Days Salary:"), QString()}, {}},
         {{}, {QStringLiteral("Deductions"), QStringLiteral("Additionals")}},
         {{QStringLiteral("Loan Deduct:"), QStringLiteral("Bonus:")}, {}},
         {{QStringLiteral("Contribution:"), QStringLiteral("Overtime:")}, {}},
         {{QStringLiteral("LIC"), QStringLiteral("Travelling Charges:")}, {}},
         {{QStringLiteral("PGVCL"), QString()}, {}},
         {{QStringLiteral("Advances:"), QString()}, {}},
-        {{QStringLiteral("Net Pay"), QStringLiteral("Signature:")}, {}},
     };
+    // The statutory lines stand only on the payslips of a company that deducts them, so that the
+    // others read as they always have.
+    if (statutory)
+        d.record << RecordLine{{QStringLiteral("Provident Fund:"), QStringLiteral("ESI:")}, {}}
+                 << RecordLine{{QStringLiteral("Professional Tax:"), QString()}, {}};
+    d.record << RecordLine{{QStringLiteral("Total Deductions:"), QStringLiteral("Total Additional:")}, {}}
+             << RecordLine{{QStringLiteral("Net Pay"), QStringLiteral("Signature:")}, {}};
     return d;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace report {
 
 namespace {
@@ -45,18 +47,32 @@ Field<Row> nameField(const QString& caption, QString Row::*member, double width 
     return {{caption, Format::Text, width}, [member](const Row& row) { return Value(row.*member); }};
 }
 
-// The payroll reports' columns: no employee number, the five amounts summed, a place to sign.
-QList<Field<T>> payrollReportFields()
+Field<T> statutoryField(const QString& caption, Currency statutory::Figures::*member, double width = 1)
 {
-    return {
+    return {{caption, Format::Amount, width, true}, [member](const T& t) { return Value(t.statutory.*member); }};
+}
+
+// The payroll reports' columns: no employee number, the five amounts summed, a place to sign; and
+// the employee's statutory shares (in the deduction already) when any row of the range has them.
+QList<Field<T>> payrollReportFields(const QList<PayrollTransaction>& rows)
+{
+    QList<Field<T>> fields = {
         nameField(QStringLiteral("Employee Name"), &T::name),
         amountField(QStringLiteral("Basic Rate"), &T::monthRate, true, 1.4),
         amountField(QStringLiteral("Present"), &T::daysPresent, true, 1.1),
         amountField(QStringLiteral("Earnings"), &T::presentDaysSalary, true, 1.4),
         amountField(QStringLiteral("Deduction"), &T::totalDeductions, true, 1.2),
-        amountField(QStringLiteral("Netpay"), &T::netPay, true, 1.4),
-        {{QStringLiteral("Signature"), Format::Signature, 1.2}, [](const T&) { return Value(); }},
     };
+    const bool statutory = std::any_of(rows.cbegin(), rows.cend(), [](const T& t) {
+        return t.statutory != statutory::Figures{};
+    });
+    if (statutory)
+        fields << statutoryField(QStringLiteral("PF"), &statutory::Figures::pfEmployee)
+               << statutoryField(QStringLiteral("ESI"), &statutory::Figures::esiEmployee)
+               << statutoryField(QStringLiteral("PT"), &statutory::Figures::professionalTax);
+    fields << amountField(QStringLiteral("Netpay"), &T::netPay, true, 1.4)
+           << Field<T>{{QStringLiteral("Signature"), Format::Signature, 1.2}, [](const T&) { return Value(); }};
+    return fields;
 }
 
 QList<Field<S>> salaryFields()
@@ -133,7 +149,8 @@ Document payrollReport(const CompanyHeading& company, QDate from, QDate to, QLis
     Document d = titled(
         QStringLiteral("DataReport1"), QStringLiteral("PAYROLL REPORT"),
         rangeHeading(QStringLiteral("PAYROLL REPORT"), QStringLiteral("PAYROLL REPORT FROM:"), from, to), company);
-    d.setRows<T>(payrollReportFields(), std::move(rows));
+    auto fields = payrollReportFields(rows);
+    d.setRows<T>(std::move(fields), std::move(rows));
     return d;
 }
 
@@ -149,7 +166,8 @@ Document departmentPayrollReport(const CompanyHeading& company, QDate from, QDat
     Document d = titled(QStringLiteral("DataReport2"), QStringLiteral("DEPARTMENT WISE PAYROLL REPORT"),
                         std::move(heading), company);
     d.countCaption = QStringLiteral("Total Rows Count:");
-    d.setRows<T>(payrollReportFields(), std::move(rows));
+    auto fields = payrollReportFields(rows);
+    d.setRows<T>(std::move(fields), std::move(rows));
     return d;
 }
 

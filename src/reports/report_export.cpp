@@ -2,6 +2,7 @@
 
 #include "data/audit_trail.h"
 #include "reports/audit_report.h"
+#include "reports/statutory_reports.h"
 
 #include "common/dates.h"
 #include "data/advance_repository.h"
@@ -222,6 +223,21 @@ QList<ExportKind> makeKinds()
                         ? Status::failure(QStringLiteral("The report salary-period needs --group, --employee or both."))
                         : Status();
          }},
+        {QStringLiteral("statutory"),
+         ExportKind::Period::Month,
+         {},
+         {},
+         [](const Database& db, const ExportRequest& r) { return statutorySummaryOf(db, r.company, r.month); }},
+        {QStringLiteral("pf-return"),
+         ExportKind::Period::Month,
+         {},
+         {},
+         [](const Database&, const ExportRequest&) -> Result<Document> {
+             return Status::failure(QStringLiteral("The provident fund return is a text file."));
+         },
+         {},
+         true,
+         [](const Database& db, const ExportRequest& r) { return pfReturnOf(db, r.company, r.month); }},
         {QStringLiteral("audit"),
          ExportKind::Period::Range,
          {QStringLiteral("employee")},
@@ -294,7 +310,7 @@ QList<QCommandLineOption> exportOptions()
         {filterOptions.at(0), QStringLiteral("Only this department (with --report)."), QStringLiteral("NAME")},
         {filterOptions.at(1), QStringLiteral("Only this group (with --report)."), QStringLiteral("NAME")},
         {filterOptions.at(2), QStringLiteral("Only this employee number (with --report)."), QStringLiteral("ID")},
-        {outputOption, QStringLiteral("The file the report is written to: FILE.pdf or FILE.csv (with --report)."),
+        {outputOption, QStringLiteral("The file the report is written to: FILE.pdf or FILE.csv, FILE.txt for pf-return (with --report)."),
          QStringLiteral("FILE")},
     };
 }
@@ -320,8 +336,12 @@ Result<ExportRequest> exportRequest(const QCommandLineParser& parser)
         return wrong(QStringLiteral("Name the company with --company NAME."));
     request.output = parser.value(outputOption);
     const QString suffix = QFileInfo(request.output).suffix().toLower();
-    if (request.output.isEmpty() || (suffix != QStringLiteral("pdf") && suffix != QStringLiteral("csv")))
+    if (kind->text) {
+        if (request.output.isEmpty() || suffix != QStringLiteral("txt"))
+            return wrong(QStringLiteral("Name the file to write with --output FILE.txt."));
+    } else if (request.output.isEmpty() || (suffix != QStringLiteral("pdf") && suffix != QStringLiteral("csv"))) {
         return wrong(QStringLiteral("Name the file to write with --output FILE.pdf or --output FILE.csv."));
+    }
 
     const bool takesMonth = kind->period == ExportKind::Period::Month;
     const bool takesRange = kind->period == ExportKind::Period::Range;
@@ -455,6 +475,19 @@ int runExport(const QString& databasePath, const ExportRequest& request, QTextSt
 
     log << "Reading the rows of " << kind->name << " for " << request.company << "…\n";
     log.flush();
+    if (kind->text) {
+        const auto bytes = kind->text(db, checked);
+        if (!bytes) {
+            log << bytes.error() << '\n';
+            return failed;
+        }
+        if (Status s = writeFile(*bytes, request.output); !s) {
+            log << s.error() << '\n';
+            return failed;
+        }
+        log << "Wrote " << request.output << ": " << bytes->count('\n') << " lines.\n";
+        return written;
+    }
     const auto document = kind->make(db, checked);
     if (!document) {
         log << document.error() << '\n';

@@ -20,7 +20,7 @@ PayFigures workOutPay(const PayInputs& in)
     PayFigures out;
     if (!in.payDate.isValid())
         return out;
-    out.daysInMonth = dates::daysInMonth(in.payDate);
+    out.daysInMonth = statutory::divisorDays(in.rules.divisor, in.payDate);
     out.monthlyRate = in.basicRate.rounded(0);
     out.dailyRate = then(out.monthlyRate, [&](Currency monthly) {
         return then(monthly.dividedBy(out.daysInMonth), [](Currency daily) { return daily.rounded(2); });
@@ -30,8 +30,21 @@ PayFigures workOutPay(const PayInputs& in)
     });
     out.totalAdditional =
         then(sumOf(in.bonus, in.overtime, in.travel), [](Currency additional) { return additional.rounded(2); });
+    // Without a deduction turned on there is nothing to work out, even from wages too large to hold.
+    if (!in.rules.pfOn && !in.rules.esiOn && !in.rules.ptOn)
+        out.statutory = statutory::Figures{};
+    else if (out.presentDaysSalary && out.totalAdditional)
+        if (const auto gross = out.presentDaysSalary->plus(*out.totalAdditional))
+            out.statutory =
+                statutory::figuresFor(in.rules, in.exemptions, in.payDate, *out.presentDaysSalary, *gross);
+    const auto statutoryShares =
+        out.statutory ? out.statutory->employeeTotal() : std::optional<Currency>();
     out.totalDeductions = then(sumOf(in.advances, in.loanDeduction, in.lic, in.contribution, in.pgvcl),
-                               [](Currency deductions) { return deductions.rounded(0); });
+                               [&](Currency deductions) {
+                                   return then(deductions.rounded(0), [&](Currency typed) {
+                                       return then(statutoryShares, [&](Currency shares) { return typed.plus(shares); });
+                                   });
+                               });
     if (out.presentDaysSalary && out.totalDeductions && out.totalAdditional)
         out.netPay = then(out.presentDaysSalary->minus(*out.totalDeductions), [&](Currency balance) {
             return then(balance.rounded(0), [&](Currency rounded) { return out.totalAdditional->plus(rounded); });
@@ -51,6 +64,8 @@ QString PayFigures::firstMissing() const
     for (const auto& [figure, caption] : figures)
         if (!figure->has_value())
             return QString::fromLatin1(caption);
+    if (!statutory)
+        return QStringLiteral("Statutory Deductions");
     return {};
 }
 
@@ -59,7 +74,7 @@ std::optional<PayResult> PayFigures::complete() const
     if (!firstMissing().isEmpty() || daysInMonth == 0)
         return std::nullopt;
     return PayResult{daysInMonth,      *monthlyRate,     *dailyRate, *presentDaysSalary,
-                     *totalAdditional, *totalDeductions, *netPay};
+                     *totalAdditional, *totalDeductions, *netPay,    statutory.value_or(statutory::Figures{})};
 }
 
 std::optional<PayResult> calculatePay(const PayInputs& in)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/currency.h"
+#include "rules/statutory.h"
 
 #include <QDate>
 #include <QString>
@@ -20,16 +21,21 @@ struct PayInputs {
     Currency lic;
     Currency contribution;
     Currency pgvcl;
+    // The company's rules in force on the pay date and the employee's exemptions: plain rules
+    // deduct nothing and divide by the days of the month.
+    statutory::Rules rules{};
+    statutory::Exemptions exemptions{};
 };
 
 struct PayResult {
-    int daysInMonth = 0;
+    int daysInMonth = 0; // the days the monthly rate is divided by
     Currency monthlyRate;
     Currency dailyRate;
     Currency presentDaysSalary;
     Currency totalAdditional;
     Currency totalDeductions;
     Currency netPay;
+    statutory::Figures statutory;
 };
 
 // The figures of one month as far as they can be worked out: a figure too large to hold is
@@ -42,6 +48,7 @@ struct PayFigures {
     std::optional<Currency> totalAdditional;
     std::optional<Currency> totalDeductions;
     std::optional<Currency> netPay;
+    std::optional<statutory::Figures> statutory;
 
     // The caption of the first missing figure ("Present Days Salary"), or an empty text.
     QString firstMissing() const;
@@ -51,10 +58,14 @@ struct PayFigures {
 // One month's pay as a pure function of the inputs, in exact integer arithmetic, rounding half to
 // even at each step:
 //   monthly rate        = R(basic rate, 0)
-//   daily rate          = R(R(monthly rate / days in the pay date's month, 4), 2)
+//   daily rate          = R(R(monthly rate / divisor, 4), 2), the divisor the days in the pay
+//                         date's month unless the rules fix 30 or 26
 //   present days salary = R(days present x daily rate, 0)
 //   total additional    = R(bonus + overtime + travel, 2)
+//   statutory           = the rules' figures on the present days salary (basic wages) and on
+//                         present days salary + total additional (gross wages), whole rupees
 //   total deductions    = R(advances + loan deduction + LIC + contribution + PGVCL, 0)
+//                         + the employee's statutory shares
 //   net pay             = total additional + R(present days salary - total deductions, 0)
 // Nothing is worked out for an invalid pay date.
 PayFigures workOutPay(const PayInputs& in);

@@ -1,6 +1,7 @@
 #include "record_rules.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace rules {
 
@@ -134,10 +135,23 @@ Verdict daysPresent(const QString& field, Currency days, QDate payDate)
 Employee normalised(Employee e)
 {
     for (QString* t : {&e.name, &e.gender, &e.civilStatus, &e.address, &e.department, &e.position,
-                       &e.employmentStatus, &e.photo, &e.group})
+                       &e.employmentStatus, &e.photo, &e.group, &e.pfNumber, &e.esiNumber})
         *t = cleanText(*t);
     return e;
 }
+
+namespace {
+
+// A number the returns carry: empty, or exactly `digits` digits.
+Verdict digitsNumber(const QString& field, const QString& caption, const QString& value, int digits)
+{
+    static const QRegularExpression onlyDigits(QStringLiteral("^[0-9]+$"));
+    if (value.isEmpty() || (value.size() == digits && onlyDigits.match(value).hasMatch()))
+        return {};
+    return broken(field, QStringLiteral("%1 must be %2 digits (it is \"%3\").").arg(capitalised(caption)).arg(digits).arg(value));
+}
+
+} // namespace
 
 Verdict check(const Employee& e)
 {
@@ -160,7 +174,16 @@ Verdict check(const Employee& e)
         [&] { return date(QStringLiteral("dateemployed"), QStringLiteral("the date hired"), e.dateEmployed, false); },
         [&] { return text(QStringLiteral("empphoto"), QStringLiteral("the photograph's file"), e.photo, maxPathLength,
                           false); },
-        [&] { return text(QStringLiteral("grp"), QStringLiteral("the group"), e.group, maxShortLength, false); });
+        [&] { return text(QStringLiteral("grp"), QStringLiteral("the group"), e.group, maxShortLength, false); },
+        [&] { return digitsNumber(QStringLiteral("pfno"), QStringLiteral("the provident fund account number (UAN)"),
+                                  e.pfNumber, 12); },
+        [&] { return digitsNumber(QStringLiteral("esino"), QStringLiteral("the insurance number"), e.esiNumber, 10); },
+        [&] { return date(QStringLiteral("pfexfrom"), QStringLiteral("the provident fund exemption date"),
+                          e.exemptions.pfFrom, false); },
+        [&] { return date(QStringLiteral("esiexfrom"), QStringLiteral("the insurance exemption date"),
+                          e.exemptions.esiFrom, false); },
+        [&] { return date(QStringLiteral("ptexfrom"), QStringLiteral("the professional tax exemption date"),
+                          e.exemptions.ptFrom, false); });
 }
 
 PayrollTransaction normalised(PayrollTransaction t)
@@ -194,7 +217,16 @@ Verdict check(const PayrollTransaction& t)
         [&] { return text(QStringLiteral("dept"), QStringLiteral("the department"), t.department, maxShortLength,
                           false); },
         [&] { return text(QStringLiteral("grp"), QStringLiteral("the group"), t.group, maxShortLength, false); },
-        [&] { return text(QStringLiteral("company"), QStringLiteral("the company"), t.company, maxNameLength, true); });
+        [&] { return text(QStringLiteral("company"), QStringLiteral("the company"), t.company, maxNameLength, true); },
+        notNegative("pfwages", "the provident fund wages", t.statutory.pfWages),
+        notNegative("pswages", "the pension wages", t.statutory.pensionWages),
+        notNegative("pfemp", "the provident fund", t.statutory.pfEmployee),
+        notNegative("pfpen", "the pension contribution", t.statutory.pension),
+        notNegative("pfer", "the employer's provident fund", t.statutory.pfEmployer),
+        notNegative("esiwages", "the insurance wages", t.statutory.esiWages),
+        notNegative("esiemp", "the insurance", t.statutory.esiEmployee),
+        notNegative("esier", "the employer's insurance", t.statutory.esiEmployer),
+        notNegative("ptax", "the professional tax", t.statutory.professionalTax));
 }
 
 Loan normalised(Loan loan)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/currency.h"
+#include "rules/statutory_figures.h"
 
 #include <QDate>
 #include <QString>
@@ -22,6 +23,9 @@ struct Employee {
     QDate dateEmployed;
     QString photo;
     QString group;
+    QString pfNumber{};  // pfno: the universal account number of the provident fund
+    QString esiNumber{}; // esino: the insurance number
+    statutory::Exemptions exemptions{}; // pfexfrom, esiexfrom, ptexfrom
 };
 
 // One stored pay transaction (a payroll row).
@@ -48,6 +52,9 @@ struct PayrollTransaction {
     QString department;
     QString group;
     QString company;
+    // pfwages, pswages, pfemp, pfpen, pfer, esiwages, esiemp, esier, ptax; the employee's shares
+    // are in the total deductions.
+    statutory::Figures statutory{};
 
     friend bool operator==(const PayrollTransaction&, const PayrollTransaction&) = default;
 };

@@ -92,7 +92,7 @@ MainWindow::MainWindow(AppContext& context, const WindowCatalogue& catalogue, QW
         {m_ui->advpay, QStringLiteral("Form13")},  {m_ui->dtlrpt, QStringLiteral("Form15")},
         {m_ui->dptlrpt, QStringLiteral("Form16")}, {m_ui->emptrpt, QStringLiteral("Form21")},
         {m_ui->delpay, QStringLiteral("dele")},     {m_ui->clsmon, QStringLiteral("frmMonthClose")},
-        {m_ui->audtrl, QStringLiteral("frmAudit")},
+        {m_ui->statrl, QStringLiteral("frmStatutory")}, {m_ui->audtrl, QStringLiteral("frmAudit")},
     };
     const QString notYet = QStringLiteral("This window is not available yet.");
     const auto offer = [&](QAction* action, const QString& name) {
@@ -205,7 +205,7 @@ void MainWindow::restrictButtons()
     for (QPushButton* button : {m_ui->Command4, m_ui->Command6, m_ui->Command10, m_ui->Command11})
         button->hide();
     for (QAction* action : {m_ui->actCommand4, m_ui->actCommand6, m_ui->actCommand10, m_ui->actCommand11, m_ui->imptbl,
-                             m_ui->rstbak, m_ui->clsmon, m_ui->audtrl})
+                             m_ui->rstbak, m_ui->clsmon, m_ui->statrl, m_ui->audtrl})
         action->setVisible(false);
 }
 

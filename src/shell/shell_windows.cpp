@@ -2,6 +2,7 @@
 
 #include "shell/master_window.h"
 #include "shell/month_close_window.h"
+#include "shell/statutory_window.h"
 #include "shell/time_record_window.h"
 #include "shell/user_window.h"
 #include "ui/window_catalogue.h"
@@ -19,4 +20,6 @@ void addShellWindows(WindowCatalogue& catalogue)
     });
     catalogue.add(QStringLiteral("frmMonthClose"),
                   [](AppContext& context, QWidget* parent) { return new MonthCloseWindow(context, parent); });
+    catalogue.add(QStringLiteral("frmStatutory"),
+                  [](AppContext& context, QWidget* parent) { return new StatutoryWindow(context, parent); });
 }

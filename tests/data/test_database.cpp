@@ -46,11 +46,13 @@ void TestDatabaseFile::newFileHasEveryTableAndColumn_data()
     QTest::addColumn<QStringList>("columns");
     // clang-format off
     QTest::newRow("emp") << "emp" << QStringList{"ID", "emname", "gender", "status", "address", "dept", "pos",
-                                                 "empstat", "basicrate", "dateemployed", "empphoto", "grp"};
+                                                 "empstat", "basicrate", "dateemployed", "empphoto", "grp", "pfno",
+                                                 "esino", "pfexfrom", "esiexfrom", "ptexfrom"};
     QTest::newRow("payroll") << "payroll" << QStringList{"transid", "ID", "emname", "monthrate", "ddate", "bonus", "ot",
                                                          "totloan", "ph", "intax", "others", "absences", "earn",
                                                          "advances", "tad", "td", "loanrec", "travel", "netpay",
-                                                         "dept", "grp", "company"};
+                                                         "dept", "grp", "company", "pfwages", "pswages", "pfemp",
+                                                         "pfpen", "pfer", "esiwages", "esiemp", "esier", "ptax"};
     QTest::newRow("loan") << "loan" << QStringList{"ID", "emname", "loanamt", "permonthded", "ldt", "ltm", "dept", "company"};
     QTest::newRow("adv") << "adv" << QStringList{"ID", "emname", "advamt", "advdt", "advtm", "company"};
     QTest::newRow("incre") << "incre" << QStringList{"ID", "emname", "increamt"};
@@ -61,6 +63,9 @@ void TestDatabaseFile::newFileHasEveryTableAndColumn_data()
     QTest::newRow("cmpmaster") << "cmpmaster" << QStringList{"company", "addr", "selectt"};
     QTest::newRow("use") << "use" << QStringList{"ID", "usernm", "pass", "priv"};
     QTest::newRow("passwd") << "passwd" << QStringList{"delpass"};
+    QTest::newRow("statrule") << "statrule" << QStringList{"company", "fromdt", "divisor", "pfon", "pfrate", "pfceil",
+                                                           "pffull", "penrate", "pencap", "esion", "esilimit", "esirate",
+                                                           "esierrate", "pton", "ptslabs"};
     // clang-format on
 }
 

@@ -8,6 +8,7 @@
 #include "support/window_fixture.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
@@ -61,6 +62,20 @@ Employee employee(const QString& name, const char* rate)
     return e;
 }
 
+// What the returns need of an employee: the two numbers and the exemptions.
+struct Statutory {
+    QString uan;
+    QString esi;
+    statutory::Exemptions from;
+};
+
+// The exemptions in the order of their boxes, chkPFExempt, chkESIExempt and chkPTExempt.
+const QStringList exemptionKinds{QStringLiteral("PF"), QStringLiteral("ESI"), QStringLiteral("PT")};
+QList<QDate> exemptionDates(const statutory::Exemptions& from)
+{
+    return {from.pfFrom, from.esiFrom, from.ptFrom};
+}
+
 QImage frame()
 {
     QImage image(64, 48, QImage::Format_RGB32);
@@ -69,6 +84,8 @@ QImage frame()
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Statutory)
 
 // The employee windows on a database with departments ACCOUNTS and SALES and groups STAFF and
 // WORKERS. Today is 15 March 2026.
@@ -152,11 +169,16 @@ private slots:
     {
         QFETCH(QString, field);
         QFETCH(QString, message);
+        QFETCH(QString, typed);
         openEntry();
         m_f->click("cmdAdd");
         fillEntry("RAMESH", "K", "PATEL");
-        blank(field);
-        blank("txtBasicRate"); // the last field waits its turn
+        if (typed.isEmpty()) {
+            blank(field);
+            blank("txtBasicRate"); // the last field waits its turn
+        } else {
+            m_f->type(field, typed); // Enter takes the focus on: the refusal brings it back
+        }
         m_f->click("cmdSave");
         QCOMPARE(m_f->prompter.lastText(), message);
         QCOMPARE(m_f->prompter.last().icon, Prompter::Icon::Information);
@@ -210,8 +232,12 @@ private slots:
     {
         QFETCH(QString, field);
         QFETCH(QString, message);
+        QFETCH(QString, typed);
         openEdit(employee(QStringLiteral("RAMESH PATEL"), "12500"));
-        blank(field);
+        if (typed.isEmpty())
+            blank(field);
+        else
+            m_f->type(field, typed);
         m_f->click("cmdSave");
         QCOMPARE(m_f->prompter.lastText(), message);
         QCOMPARE(m_f->prompter.entries().size(), 1);
@@ -259,6 +285,66 @@ private slots:
         QCOMPARE(m_f->control<QDateEdit>("dtpHired")->text(), QStringLiteral("No date"));
         m_f->click("cmdSave");
         QCOMPARE(EmployeeRepository(m_f->db()).find(id).value()->dateEmployed, QDate());
+    }
+
+    // The numbers typed and the exemptions ticked are what is stored, and what is stored is shown; an
+    // exemption unticked is none, though its date box still shows a date.
+    void statutoryDetailsAreStored_data()
+    {
+        QTest::addColumn<bool>("edit");
+        QTest::addColumn<Statutory>("before"); // stored and shown (an entry starts with none)
+        QTest::addColumn<Statutory>("after");  // typed and ticked, then saved
+        const QString uan = QStringLiteral("100234567890");
+        const QString esi = QStringLiteral("3112345678");
+        QTest::newRow("entered") << false << Statutory{} << Statutory{uan, esi, {QDate(), QDate(), QDate(2025, 4, 1)}};
+        QTest::newRow("edited: ESI exemption lifted, PF one given, ESI number dropped")
+            << true << Statutory{uan, esi, {QDate(), QDate(2024, 1, 1), QDate(2025, 4, 1)}}
+            << Statutory{QStringLiteral("100234567891"), QString(), {QDate(2026, 1, 1), QDate(), QDate(2025, 4, 1)}};
+    }
+    void statutoryDetailsAreStored()
+    {
+        QFETCH(bool, edit);
+        QFETCH(Statutory, before);
+        QFETCH(Statutory, after);
+        if (edit) {
+            Employee e = employee(QStringLiteral("RAMESH PATEL"), "100");
+            e.pfNumber = before.uan;
+            e.esiNumber = before.esi;
+            e.exemptions = before.from;
+            openEdit(e);
+        } else {
+            openEntry();
+            m_f->click("cmdAdd");
+            fillEntry("RAMESH", "", "PATEL");
+        }
+        QCOMPARE(m_f->text("txtPFNo"), before.uan);
+        QCOMPARE(m_f->text("txtESINo"), before.esi);
+        for (qsizetype i = 0; i < exemptionKinds.size(); ++i) {
+            const QDate from = exemptionDates(before.from).at(i);
+            QCOMPARE(exemptBox(i)->isChecked(), from.isValid());
+            QCOMPARE(exemptDate(i)->isEnabled(), from.isValid()); // a date only beside a ticked box
+            if (from.isValid())
+                QCOMPARE(exemptDate(i)->date(), from);
+        }
+
+        m_f->type("txtPFNo", after.uan);
+        m_f->type("txtESINo", after.esi);
+        for (qsizetype i = 0; i < exemptionKinds.size(); ++i) {
+            const QDate from = exemptionDates(after.from).at(i);
+            if (exemptBox(i)->isChecked() != from.isValid())
+                exemptBox(i)->click();
+            QCOMPARE(exemptDate(i)->isEnabled(), from.isValid());
+            if (from.isValid())
+                exemptDate(i)->setDate(from);
+        }
+        m_f->click("cmdSave");
+        const auto stored = EmployeeRepository(m_f->db()).find(1).value();
+        QVERIFY2(stored, qPrintable(m_f->prompter.lastText()));
+        QCOMPARE(stored->pfNumber, after.uan);
+        QCOMPARE(stored->esiNumber, after.esi);
+        QCOMPARE(stored->exemptions.pfFrom, after.from.pfFrom);
+        QCOMPARE(stored->exemptions.esiFrom, after.from.esiFrom);
+        QCOMPARE(stored->exemptions.ptFrom, after.from.ptFrom);
     }
 
     // What was typed and not saved is not lost unasked, whichever way it would go: the window
@@ -480,14 +566,17 @@ private:
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("typed"); // typed into the field; none: the field is left blank
         // clang-format off
-        QTest::newRow("name") << "txtFName" << "Please enter First Name.";
-        QTest::newRow("gender") << "cboGender" << "Please Select Gender.";
-        QTest::newRow("status") << "cboStat" << "Please Select Status.";
-        QTest::newRow("address") << "txtAddress" << "Please enter Employee's Address.";
-        QTest::newRow("position") << "txtPosition" << "Please enter Employee's Position.";
-        QTest::newRow("employment status") << "cboEmpStat" << "Please Select Employee's Status.";
-        QTest::newRow("basic rate") << "txtBasicRate" << "Please enter Employee's Basic Salary Rate.";
+        QTest::newRow("name") << "txtFName" << "Please enter First Name." << QString();
+        QTest::newRow("gender") << "cboGender" << "Please Select Gender." << QString();
+        QTest::newRow("status") << "cboStat" << "Please Select Status." << QString();
+        QTest::newRow("address") << "txtAddress" << "Please enter Employee's Address." << QString();
+        QTest::newRow("position") << "txtPosition" << "Please enter Employee's Position." << QString();
+        QTest::newRow("employment status") << "cboEmpStat" << "Please Select Employee's Status." << QString();
+        QTest::newRow("basic rate") << "txtBasicRate" << "Please enter Employee's Basic Salary Rate." << QString();
+        QTest::newRow("UAN a digit short") << "txtPFNo"
+            << "The provident fund account number (UAN) must be 12 digits (it is \"12345678901\")." << "12345678901";
         // clang-format on
     }
 
@@ -533,6 +622,8 @@ private:
             QVERIFY(EmployeeRepository(m_f->db()).insert(employee(QString::fromLatin1(name), rate)));
     }
     QPushButton* button(const char* name) { return m_f->control<QPushButton>(QString::fromLatin1(name)); }
+    QCheckBox* exemptBox(qsizetype i) { return m_f->control<QCheckBox>("chk" + exemptionKinds.at(i) + "Exempt"); }
+    QDateEdit* exemptDate(qsizetype i) { return m_f->control<QDateEdit>("dtp" + exemptionKinds.at(i) + "Exempt"); }
     QStringList listed(int column) const
     {
         const QAbstractItemModel* model = m_f->control<QTableView>("lvlEmpInfo")->model();

@@ -3,17 +3,25 @@
 #include "data/sql_query.h"
 #include "data/user_repository.h"
 #include "data/month_close.h"
+#include "data/statutory_repository.h"
 #include "shell/master_window.h"
 #include "shell/month_close_window.h"
+#include "shell/statutory_window.h"
+#include "support/amounts.h"
 #include "support/window_fixture.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
+#include <QTreeWidget>
 
 using Kind = MasterWindow::Kind;
 Q_DECLARE_METATYPE(MasterWindow::Kind)
@@ -98,6 +106,8 @@ private slots:
     void failingStatementIsReportedAsError_data();
     void failingStatementIsReportedAsError();
     void monthsAreClosedAndReopenedBehindThePassword();
+    void statutoryRulesAreSavedFromAMonth_data();
+    void statutoryRulesAreSavedFromAMonth();
 };
 
 void TestMasterWindow::typedNamesAreStoredInCapitals_data()
@@ -395,6 +405,93 @@ void TestMasterWindow::monthsAreClosedAndReopenedBehindThePassword()
     QCOMPARE(f.control<QListWidget>("lvwClosed")->count(), 0);
     QCOMPARE(SqlQuery(f.db(), "SELECT note FROM audit WHERE kind = 'reopen'").single()->toString(),
              QStringLiteral("arrears left out"));
+}
+
+void TestMasterWindow::statutoryRulesAreSavedFromAMonth_data()
+{
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QString>("pfRate");
+    QTest::addColumn<QDate>("closed"); // closed before the window opens; none when invalid
+    QTest::addColumn<QString>("message"); // how the last thing the window says begins
+    QTest::addColumn<QString>("focus");   // where a refusal leaves the operator; empty: not checked
+    QTest::addColumn<bool>("stored");
+    // clang-format off
+    QTest::newRow("PF and PT from April") << QDate(2026, 4, 1) << "10" << QDate()
+        << "The statutory rules of ACME from April 2026 are saved." << "" << true;
+    QTest::newRow("the month after a closed one") << QDate(2026, 2, 1) << "12.5" << QDate(2026, 1, 1)
+        << "The statutory rules of ACME from February 2026 are saved." << "" << true;
+    QTest::newRow("rate over 100") << QDate(2026, 4, 1) << "150" << QDate()
+        << "The provident fund rate cannot be more than 100 %." << "txtPFRate" << false;
+    QTest::newRow("before a closed month") << QDate(2026, 2, 1) << "10" << QDate(2026, 3, 1)
+        << "Rules cannot change from February 2026: March 2026 closed by admin" << "" << false;
+    // clang-format on
+}
+
+// A set of rules typed into the window is stored from its month, with every figure as shown;
+// a figure the rules refuse, or a month at or before a closed one, stores nothing.
+void TestMasterWindow::statutoryRulesAreSavedFromAMonth()
+{
+    QFETCH(QDate, from);
+    QFETCH(QString, pfRate);
+    QFETCH(QDate, closed);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+    QFETCH(bool, stored);
+    WindowFixture f;
+    if (closed.isValid())
+        QVERIFY(MonthCloseRepository(f.db()).close("ACME", closed));
+    f.open<StatutoryWindow>();
+    f.control<QDateEdit>("dtpFrom")->setDate(from);
+    auto* divisor = f.control<QComboBox>("cboDivisor");
+    divisor->setCurrentIndex(divisor->findText("30 days"));
+    // Ticked from the keyboard: a click in the middle of a wide tick box misses its caption.
+    QTest::keyClick(f.control("chkPF"), Qt::Key_Space);
+    f.type("txtPFRate", pfRate);
+    QTest::keyClick(f.control("chkPT"), Qt::Key_Space);
+    // A third slab in the first blank row; the rows below it stay blank and are left out.
+    auto* slabs = f.control<QTableWidget>("tblSlabs");
+    const QStringList slab{"15000", "300"};
+    for (int column = 0; column < slab.size(); ++column) {
+        slabs->edit(slabs->model()->index(2, column));
+        QLineEdit* editor = nullptr;
+        for (QLineEdit* e : slabs->viewport()->findChildren<QLineEdit*>())
+            if (e->isVisible())
+                editor = e;
+        QVERIFY(editor);
+        QTest::keyClicks(editor, slab.at(column));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents(); // the table takes the cell once the editor has seen the key
+    }
+    f.click("cmdSave");
+    QVERIFY2(f.prompter.lastText().startsWith(message), qPrintable(f.prompter.lastText()));
+    if (!focus.isEmpty())
+        QCOMPARE(f.window()->focusWidget(), f.control(focus));
+    const QList<statutory::Rules> book = StatutoryRepository(f.db()).book("ACME").value().dated();
+    QCOMPARE(book.size(), stored ? 1 : 0);
+    if (!stored)
+        return;
+    statutory::Rules expected;
+    expected.company = "ACME";
+    expected.from = from;
+    expected.divisor = statutory::Divisor::Thirty;
+    expected.pfOn = true;
+    expected.pfRate = c(qPrintable(pfRate));
+    expected.pfCeiling = c("15000");
+    expected.pfOnFullWages = false;
+    expected.pensionRate = c("8.33");
+    expected.pensionCap = c("1250");
+    expected.esiOn = false;
+    expected.esiLimit = c("21000");
+    expected.esiEmployeeRate = c("0.75");
+    expected.esiEmployerRate = c("3.25");
+    expected.ptOn = true;
+    expected.ptSlabs = {{c("0"), c("0")}, {c("12000"), c("200")}, {c("15000"), c("300")}};
+    QVERIFY(book.first() == expected);
+    // The list shows the saved set, chosen.
+    QTreeWidgetItem* shown = f.control<QTreeWidget>("lvwRules")->currentItem();
+    QVERIFY(shown);
+    QCOMPARE(shown->text(0) + " | " + shown->text(1) + " | " + shown->text(2),
+             QLocale(QLocale::English).toString(from, "MMMM yyyy") + " | 30 days | PF, PT");
 }
 
 QTEST_MAIN(TestMasterWindow)

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "data/status.h"
+#include "rules/statutory.h"
+
+#include <QDate>
+#include <QString>
+
+class Database;
+
+// Each company's dated statutory rules (table statrule): one set of rules from a month on.
+class StatutoryRepository {
+public:
+    explicit StatutoryRepository(const Database& database) : m_db(database) {}
+
+    // Every set of the company's rules, by the month they hold from.
+    Result<statutory::RuleBook> book(const QString& company) const;
+    // The rules a month paid on payDate is paid under: the plain ones before the first set.
+    Result<statutory::Rules> inForce(const QString& company, QDate payDate) const;
+    // Stores the rules from their month on, in place of any set from the same month. Refused when
+    // that month or a later one is closed: a month already paid keeps the rules it was paid under.
+    Status save(const statutory::Rules& rules);
+    // Removes the set from that month; refused as save() is.
+    Status remove(const QString& company, QDate from);
+
+private:
+    Status refuseClosedFrom(const QString& company, QDate from) const;
+    const Database& m_db;
+};

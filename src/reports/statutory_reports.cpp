@@ -1,0 +1,207 @@
+#include "statutory_reports.h"
+
+#include "common/dates.h"
+#include "data/employee_repository.h"
+#include "data/statutory_repository.h"
+
+#include <QMap>
+#include <QSet>
+
+namespace report {
+
+namespace {
+
+using L = StatutoryLine;
+
+Currency added(Currency a, Currency b)
+{
+    // Stored amounts are far inside the range; a sum beyond it stays at the last value held.
+    return a.plus(b).value_or(a);
+}
+
+// The gross wages of a return are whole rupees, halves up, as the fund's office counts them.
+Currency toRupee(Currency amount)
+{
+    const qint64 units = amount.units();
+    const qint64 whole = (units + Currency::Scale / 2) / Currency::Scale;
+    return Currency::fromUnits(whole * Currency::Scale);
+}
+
+QString rupees(Currency amount)
+{
+    return QString::number(toRupee(amount).units() / Currency::Scale);
+}
+
+} // namespace
+
+QList<StatutoryLine> statutoryLines(const QList<PayrollTransaction>& transactions)
+{
+    L pf, esi, pt;
+    pf.deduction = QStringLiteral("Provident Fund");
+    esi.deduction = QStringLiteral("Employees' State Insurance");
+    pt.deduction = QStringLiteral("Professional Tax");
+    QSet<qint64> pfPaid, esiPaid, ptPaid;
+    for (const PayrollTransaction& t : transactions) {
+        const statutory::Figures& f = t.statutory;
+        if (f.pfEmployee > Currency() || f.pfWages > Currency()) {
+            pfPaid.insert(t.employeeId);
+            pf.wages = added(pf.wages, f.pfWages);
+            pf.employeeShare = added(pf.employeeShare, f.pfEmployee);
+            pf.employerShare = added(pf.employerShare, f.pfEmployer);
+            pf.pension = added(pf.pension, f.pension);
+        }
+        if (f.esiEmployee > Currency() || f.esiWages > Currency()) {
+            esiPaid.insert(t.employeeId);
+            esi.wages = added(esi.wages, f.esiWages);
+            esi.employeeShare = added(esi.employeeShare, f.esiEmployee);
+            esi.employerShare = added(esi.employerShare, f.esiEmployer);
+        }
+        if (f.professionalTax > Currency()) {
+            ptPaid.insert(t.employeeId);
+            pt.wages = added(pt.wages, added(t.presentDaysSalary, t.totalAdditional));
+            pt.employeeShare = added(pt.employeeShare, f.professionalTax);
+        }
+    }
+    pf.employees = pfPaid.size();
+    esi.employees = esiPaid.size();
+    pt.employees = ptPaid.size();
+    return {pf, esi, pt};
+}
+
+Document statutorySummary(const CompanyHeading& company, QDate month, QList<StatutoryLine> lines)
+{
+    Document d;
+    d.name = QStringLiteral("StatutorySummary");
+    d.title = QStringLiteral("STATUTORY SUMMARY");
+    d.heading = {{{QStringLiteral("Label20"), {}, true}},
+                 {{QStringLiteral("Label21"), {}}},
+                 {{QStringLiteral("Label18"), QStringLiteral("STATUTORY SUMMARY"), true}},
+                 {{QStringLiteral("Label19"), QStringLiteral("FOR THE MONTH OF:")},
+                  {QStringLiteral("Label22"), dates::monthName(month) + u' ' + QString::number(month.year())}}};
+    setCompany(d, company);
+    const auto amount = [](const char* caption, Currency L::*member) {
+        return Field<L>{{QString::fromLatin1(caption), Format::Amount, 1.3, true},
+                        [member](const L& line) { return Value(line.*member); }};
+    };
+    d.setRows<L>({{{QStringLiteral("Deduction"), Format::Text, 2.4}, [](const L& l) { return Value(l.deduction); }},
+                  {{QStringLiteral("Employees"), Format::Number, 1}, [](const L& l) { return Value(l.employees); }},
+                  amount("Wages", &L::wages),
+                  amount("Employee's Share", &L::employeeShare),
+                  amount("Employer's Share", &L::employerShare),
+                  amount("Pension Fund", &L::pension)},
+                 std::move(lines));
+    return d;
+}
+
+PfReturn pfReturn(const QList<PayrollTransaction>& transactions, const QHash<qint64, Employee>& employees,
+                  const statutory::Rules& rules)
+{
+    struct Member {
+        ReturnMember line;
+        Currency daysPresent;
+        QDate payDate;
+    };
+    QMap<qint64, Member> byEmployee;
+    for (const PayrollTransaction& t : transactions) {
+        const statutory::Figures& f = t.statutory;
+        if (f.pfEmployee <= Currency() && f.pfWages <= Currency())
+            continue;
+        Member& m = byEmployee[t.employeeId];
+        ReturnMember& r = m.line;
+        if (r.name.isEmpty()) {
+            const Employee e = employees.value(t.employeeId);
+            r.uan = e.pfNumber;
+            r.name = e.id != 0 ? e.name : t.name;
+        }
+        r.grossWages = added(r.grossWages, added(t.presentDaysSalary, t.totalAdditional));
+        r.pfWages = added(r.pfWages, f.pfWages);
+        r.pensionWages = added(r.pensionWages, f.pensionWages);
+        r.edliWages = r.pensionWages;
+        r.pfEmployee = added(r.pfEmployee, f.pfEmployee);
+        r.pension = added(r.pension, f.pension);
+        r.pfEmployer = added(r.pfEmployer, f.pfEmployer);
+        m.daysPresent = added(m.daysPresent, t.daysPresent);
+        m.payDate = t.payDate;
+    }
+    PfReturn out;
+    for (auto it = byEmployee.begin(); it != byEmployee.end(); ++it) {
+        ReturnMember r = it->line;
+        r.daysNotPaid = statutory::daysNotPaid(rules, it->payDate, it->daysPresent);
+        if (r.uan.isEmpty())
+            out.missing << QStringLiteral("%1 %2").arg(it.key()).arg(r.name);
+        out.members << r;
+    }
+    return out;
+}
+
+QByteArray pfReturnText(const QList<ReturnMember>& members)
+{
+    static const QString separator = QStringLiteral("#~#");
+    QStringList lines;
+    for (const ReturnMember& m : members) {
+        // A name holds no separator and no line break, whatever was typed.
+        QString name = m.name.simplified();
+        name.replace(separator, QStringLiteral(" "));
+        lines << QStringList{m.uan,
+                             name,
+                             rupees(m.grossWages),
+                             rupees(m.pfWages),
+                             rupees(m.pensionWages),
+                             rupees(m.edliWages),
+                             rupees(m.pfEmployee),
+                             rupees(m.pension),
+                             rupees(m.pfEmployer),
+                             QString::number(m.daysNotPaid),
+                             QStringLiteral("0")}
+                     .join(separator);
+    }
+    return lines.isEmpty() ? QByteArray() : (lines.join(u'\n') + u'\n').toUtf8();
+}
+
+Result<Document> statutorySummaryOf(const Database& db, const QString& company, QDate month)
+{
+    auto rows = PayrollRepository(db).month(company, month);
+    if (!rows)
+        return rows.status();
+    const auto heading = companyHeading(db, company);
+    if (!heading)
+        return heading.status();
+    return statutorySummary(*heading, month, statutoryLines(*rows));
+}
+
+Result<QByteArray> pfReturnOf(const Database& db, const QString& company, QDate month)
+{
+    const auto rows = PayrollRepository(db).month(company, month);
+    if (!rows)
+        return rows.status();
+    const auto rules = StatutoryRepository(db).inForce(company, month);
+    if (!rules)
+        return rules.status();
+    QHash<qint64, Employee> employees;
+    for (const PayrollTransaction& t : *rows) {
+        if (employees.contains(t.employeeId))
+            continue;
+        const auto e = EmployeeRepository(db).find(t.employeeId);
+        if (!e)
+            return e.status();
+        if (e->has_value())
+            employees.insert(t.employeeId, **e);
+    }
+    const PfReturn made = pfReturn(*rows, employees, *rules);
+    const QString monthText = dates::monthName(month) + u' ' + QString::number(month.year());
+    if (made.members.isEmpty())
+        return Status::failure(
+            QStringLiteral("Nobody of %1 was charged the provident fund in %2: there is no return to write.")
+                .arg(company, monthText));
+    if (!made.missing.isEmpty())
+        return Status::failure(QStringLiteral("The return of %1 cannot be written: %2 %3 no provident fund account "
+                                              "number (UAN): %4. Enter them in the employee's window first.")
+                                   .arg(monthText)
+                                   .arg(made.missing.size())
+                                   .arg(made.missing.size() == 1 ? QStringLiteral("member has")
+                                                                 : QStringLiteral("members have"),
+                                        made.missing.join(QStringLiteral(", "))));
+    return pfReturnText(made.members);
+}
+
+} // namespace report

@@ -1,0 +1,232 @@
+#include "statutory.h"
+
+#include "common/dates.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <limits>
+
+namespace statutory {
+
+namespace {
+
+__extension__ typedef __int128 Wide;
+
+constexpr Wide unitsPerRupee = Currency::Scale;
+// A rate is a percentage in ten-thousandths: wages (units) x rate (units) / (100 x Scale) is the
+// share in units, and one rupee more divides by Scale again.
+constexpr Wide rupeeOfProduct = Wide(100) * Currency::Scale * Currency::Scale;
+
+std::optional<Currency> wholeRupees(Wide rupees)
+{
+    const Wide units = rupees * unitsPerRupee;
+    if (units > std::numeric_limits<qint64>::max() || units < std::numeric_limits<qint64>::min())
+        return std::nullopt;
+    return Currency::fromUnits(qint64(units));
+}
+
+// rate % of wages to the nearest rupee, halves up, from the exact product (wages and rates are
+// never negative here).
+std::optional<Currency> percentHalfUp(Currency wages, Currency rate)
+{
+    const Wide product = Wide(wages.units()) * rate.units();
+    return wholeRupees((product + rupeeOfProduct / 2) / rupeeOfProduct);
+}
+
+// rate % of wages, up to the next rupee.
+std::optional<Currency> percentUp(Currency wages, Currency rate)
+{
+    const Wide product = Wide(wages.units()) * rate.units();
+    return wholeRupees((product + rupeeOfProduct - 1) / rupeeOfProduct);
+}
+
+const Currency hundredPercent = Currency::fromUnits(100'0000);
+
+rules::Verdict broken(const char* field, const QString& message)
+{
+    return rules::Broken{QString::fromLatin1(field), message};
+}
+
+rules::Verdict percent(const char* field, const char* caption, Currency value)
+{
+    if (auto verdict = rules::amount(QString::fromLatin1(field), QString::fromLatin1(caption), value,
+                                     rules::Sign::NotNegative, 2))
+        return verdict;
+    if (value > hundredPercent)
+        return broken(field, QStringLiteral("The %1 cannot be more than 100 %.").arg(QString::fromLatin1(caption)));
+    return {};
+}
+
+rules::Verdict wholeAmount(const char* field, const char* caption, Currency value)
+{
+    return rules::amount(QString::fromLatin1(field), QString::fromLatin1(caption), value, rules::Sign::NotNegative, 0);
+}
+
+} // namespace
+
+int divisorDays(Divisor divisor, QDate payDate)
+{
+    return divisor == Divisor::Calendar ? dates::daysInMonth(payDate) : int(divisor);
+}
+
+QString divisorCaption(Divisor divisor)
+{
+    switch (divisor) {
+    case Divisor::Thirty:
+        return QStringLiteral("30 days");
+    case Divisor::TwentySix:
+        return QStringLiteral("26 days");
+    case Divisor::Calendar:
+        break;
+    }
+    return QStringLiteral("Days of the month");
+}
+
+std::optional<Divisor> divisorFromStored(qint64 stored)
+{
+    for (Divisor d : {Divisor::Calendar, Divisor::Thirty, Divisor::TwentySix})
+        if (qint64(d) == stored)
+            return d;
+    return std::nullopt;
+}
+
+QString slabsText(const QList<Slab>& slabs)
+{
+    QStringList parts;
+    for (const Slab& slab : slabs)
+        parts << slab.from.toString() + u'=' + slab.tax.toString();
+    return parts.join(u';');
+}
+
+std::optional<QList<Slab>> parseSlabs(const QString& text)
+{
+    QList<Slab> slabs;
+    for (const QString& part : text.split(u';', Qt::SkipEmptyParts)) {
+        const QStringList sides = part.split(u'=');
+        if (sides.size() != 2)
+            return std::nullopt;
+        const auto from = Currency::parse(sides.at(0));
+        const auto tax = Currency::parse(sides.at(1));
+        if (!from || !tax)
+            return std::nullopt;
+        slabs << Slab{*from, *tax};
+    }
+    return slabs;
+}
+
+Rules normalised(Rules r)
+{
+    r.company = rules::cleanText(r.company);
+    if (r.from.isValid())
+        r.from = dates::firstOfMonth(r.from);
+    std::stable_sort(r.ptSlabs.begin(), r.ptSlabs.end(), [](const Slab& a, const Slab& b) { return a.from < b.from; });
+    return r;
+}
+
+rules::Verdict check(const Rules& r)
+{
+    if (auto v = rules::text(QStringLiteral("company"), QStringLiteral("the company"), r.company, rules::maxNameLength, true))
+        return v;
+    if (auto v = rules::date(QStringLiteral("fromdt"), QStringLiteral("the date the rules hold from"), r.from, true))
+        return v;
+    if (r.from.day() != 1)
+        return broken("fromdt", QStringLiteral("Rules hold from the first day of a month."));
+    if (auto v = percent("pfrate", "provident fund rate", r.pfRate))
+        return v;
+    if (auto v = wholeAmount("pfceil", "the provident fund wage ceiling", r.pfCeiling))
+        return v;
+    if (auto v = percent("penrate", "pension rate", r.pensionRate))
+        return v;
+    if (r.pensionRate > r.pfRate)
+        return broken("penrate", QStringLiteral("The pension rate (%1 %) cannot be more than the provident fund rate "
+                                                "(%2 %): it is a part of the employer's share.")
+                                     .arg(r.pensionRate.toString(), r.pfRate.toString()));
+    if (auto v = wholeAmount("pencap", "the largest pension contribution", r.pensionCap))
+        return v;
+    if (auto v = wholeAmount("esilimit", "the insurance wage limit", r.esiLimit))
+        return v;
+    if (auto v = percent("esirate", "employee's insurance rate", r.esiEmployeeRate))
+        return v;
+    if (auto v = percent("esierrate", "employer's insurance rate", r.esiEmployerRate))
+        return v;
+    if (r.ptOn && r.ptSlabs.isEmpty())
+        return broken("ptslabs", QStringLiteral("Professional tax needs at least one slab."));
+    for (qsizetype i = 0; i < r.ptSlabs.size(); ++i) {
+        const Slab& slab = r.ptSlabs.at(i);
+        if (auto v = wholeAmount("ptslabs", "gross wages a slab starts from", slab.from))
+            return v;
+        if (auto v = wholeAmount("ptslabs", "professional tax of a slab", slab.tax))
+            return v;
+        if (slab.from > rules::maxAmount || slab.tax > rules::maxAmount)
+            return broken("ptslabs", QStringLiteral("A slab's amount is too large."));
+        if (i > 0 && r.ptSlabs.at(i - 1).from == slab.from)
+            return broken("ptslabs", QStringLiteral("Two slabs start from %1.").arg(slab.from.toString()));
+    }
+    return {};
+}
+
+RuleBook::RuleBook(QList<Rules> dated) : m_dated(std::move(dated))
+{
+    std::stable_sort(m_dated.begin(), m_dated.end(), [](const Rules& a, const Rules& b) { return a.from < b.from; });
+}
+
+Rules RuleBook::on(QDate payDate) const
+{
+    Rules inForce;
+    for (const Rules& r : m_dated)
+        if (r.from <= payDate)
+            inForce = r;
+    return inForce;
+}
+
+std::optional<Figures> figuresFor(const Rules& rules, const Exemptions& exempt, QDate payDate, Currency basicWages,
+                                  Currency grossWages)
+{
+    Figures f;
+    basicWages = std::max(basicWages, Currency());
+    grossWages = std::max(grossWages, Currency());
+    if (rules.pfOn && !Exemptions::holds(exempt.pfFrom, payDate)) {
+        f.pensionWages = std::min(basicWages, rules.pfCeiling);
+        f.pfWages = rules.pfOnFullWages ? basicWages : f.pensionWages;
+        const auto employee = percentHalfUp(f.pfWages, rules.pfRate);
+        const auto pension = percentHalfUp(f.pensionWages, rules.pensionRate);
+        if (!employee || !pension)
+            return std::nullopt;
+        f.pfEmployee = *employee;
+        f.pension = std::min(*pension, rules.pensionCap);
+        // The employer pays as much as the employee; what is not for the pension stays in the fund.
+        f.pfEmployer = std::max(Currency(), f.pfEmployee.minus(f.pension).value_or(Currency()));
+    }
+    if (rules.esiOn && !Exemptions::holds(exempt.esiFrom, payDate) && grossWages <= rules.esiLimit) {
+        f.esiWages = grossWages;
+        const auto employee = percentUp(grossWages, rules.esiEmployeeRate);
+        const auto employer = percentUp(grossWages, rules.esiEmployerRate);
+        if (!employee || !employer)
+            return std::nullopt;
+        f.esiEmployee = *employee;
+        f.esiEmployer = *employer;
+    }
+    if (rules.ptOn && !Exemptions::holds(exempt.ptFrom, payDate)) {
+        // The slab with the highest start the wages reach, in whatever order the slabs stand.
+        const Slab* reached = nullptr;
+        for (const Slab& slab : rules.ptSlabs)
+            if (slab.from <= grossWages && (!reached || slab.from > reached->from))
+                reached = &slab;
+        if (reached)
+            f.professionalTax = reached->tax;
+    }
+    if (!f.employeeTotal())
+        return std::nullopt;
+    return f;
+}
+
+int daysNotPaid(const Rules& rules, QDate payDate, Currency daysPresent)
+{
+    const Wide owed = Wide(divisorDays(rules.divisor, payDate)) * unitsPerRupee - daysPresent.units();
+    if (owed <= 0)
+        return 0;
+    return int((owed + unitsPerRupee / 2) / unitsPerRupee);
+}
+
+} // namespace statutory

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "common/currency.h"
+#include "rules/record_rules.h"
+#include "rules/statutory_figures.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// The statutory deductions (provident fund, employees' state insurance, professional tax) and the
+// daily divisor, as dated rules of a company: a month is paid under the rules in force on its pay
+// date, so a rate changed today never changes a month already paid. Pure functions only.
+namespace statutory {
+
+// What the monthly rate is divided by to give the daily rate.
+enum class Divisor {
+    Calendar = 0, // the days of the pay date's month
+    Thirty = 30,
+    TwentySix = 26,
+};
+int divisorDays(Divisor divisor, QDate payDate);
+QString divisorCaption(Divisor divisor);
+std::optional<Divisor> divisorFromStored(qint64 stored);
+
+// Professional tax: `tax` a month on gross wages from `from` up to the next slab's `from`.
+struct Slab {
+    Currency from;
+    Currency tax;
+    friend bool operator==(const Slab&, const Slab&) = default;
+};
+
+// One company's rules from a month on (the first of the month). Rates are percentages.
+struct Rules {
+    QString company;
+    QDate from;
+    Divisor divisor = Divisor::Calendar;
+
+    bool pfOn = false;
+    Currency pfRate = Currency::fromUnits(12'0000);         // employee's and employer's share
+    Currency pfCeiling = Currency::fromUnits(15000'0000);   // wages the fund counts, at most
+    bool pfOnFullWages = false;                             // the company pays on wages over the ceiling
+    Currency pensionRate = Currency::fromUnits(8'3300);     // of the employer's share, on wages up to the ceiling
+    Currency pensionCap = Currency::fromUnits(1250'0000);
+
+    bool esiOn = false;
+    Currency esiLimit = Currency::fromUnits(21000'0000);    // gross wages above it: no insurance
+    Currency esiEmployeeRate = Currency::fromUnits(7500);   // 0.75 %
+    Currency esiEmployerRate = Currency::fromUnits(3'2500); // 3.25 %
+
+    bool ptOn = false;
+    QList<Slab> ptSlabs = {{Currency(), Currency()}, {Currency::fromUnits(12000'0000), Currency::fromUnits(200'0000)}};
+
+    // Paid as before statutory rules existed: nothing deducted, calendar days.
+    bool plain() const { return !pfOn && !esiOn && !ptOn && divisor == Divisor::Calendar; }
+    friend bool operator==(const Rules&, const Rules&) = default;
+};
+
+// The slabs as stored and edited: "0=0;12000=200", ascending.
+QString slabsText(const QList<Slab>& slabs);
+std::optional<QList<Slab>> parseSlabs(const QString& text);
+
+rules::Verdict check(const Rules& rules);
+Rules normalised(Rules rules);
+
+// A company's dated rules; the rules in force on a date are the latest from on or before it, and
+// before the first of them, the plain ones.
+class RuleBook {
+public:
+    RuleBook() = default;
+    explicit RuleBook(QList<Rules> dated);
+    Rules on(QDate payDate) const;
+    const QList<Rules>& dated() const { return m_dated; }
+
+private:
+    QList<Rules> m_dated; // by from
+};
+
+// The figures of a month paid on `payDate`: basic wages earned (the present days salary) and gross
+// wages (that plus the additions). Nothing when a figure is too large to hold.
+std::optional<Figures> figuresFor(const Rules& rules, const Exemptions& exempt, QDate payDate, Currency basicWages,
+                                  Currency grossWages);
+
+// Days not paid in the month (for the provident fund return): the divisor's days less the days
+// present, to the nearest whole day (halves up), never below 0.
+int daysNotPaid(const Rules& rules, QDate payDate, Currency daysPresent);
+
+} // namespace statutory
