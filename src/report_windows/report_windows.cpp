@@ -5,6 +5,7 @@
 #include "report_windows/loan_report_window.h"
 #include "report_windows/payroll_report_window.h"
 #include "report_windows/salary_report_window.h"
+#include "report_windows/statutory_summary_window.h"
 #include "ui/window_catalogue.h"
 
 void addReportWindows(WindowCatalogue& catalogue)
@@ -25,6 +26,8 @@ void addReportWindows(WindowCatalogue& catalogue)
     });
     catalogue.add(QStringLiteral("Form21"),
                   [](AppContext& context, QWidget* parent) { return new SalaryReportWindow(context, parent); });
+    catalogue.add(QStringLiteral("frmStatutorySummary"),
+                  [](AppContext& context, QWidget* parent) { return new StatutorySummaryWindow(context, parent); });
     catalogue.add(QStringLiteral("frmAudit"),
                   [](AppContext& context, QWidget* parent) { return new AuditWindow(context, parent); });
 }

@@ -91,6 +91,7 @@ MainWindow::MainWindow(AppContext& context, const WindowCatalogue& catalogue, QW
         {m_ui->dtpay, QStringLiteral("Form12")},   {m_ui->deptpayroll, QStringLiteral("Form14")},
         {m_ui->advpay, QStringLiteral("Form13")},  {m_ui->dtlrpt, QStringLiteral("Form15")},
         {m_ui->dptlrpt, QStringLiteral("Form16")}, {m_ui->emptrpt, QStringLiteral("Form21")},
+        {m_ui->statsum, QStringLiteral("frmStatutorySummary")},
         {m_ui->delpay, QStringLiteral("dele")},     {m_ui->clsmon, QStringLiteral("frmMonthClose")},
         {m_ui->statrl, QStringLiteral("frmStatutory")}, {m_ui->audtrl, QStringLiteral("frmAudit")},
     };

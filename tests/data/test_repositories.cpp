@@ -4,7 +4,9 @@
 #include "data/loan_repository.h"
 #include "data/master_repository.h"
 #include "data/payroll_repository.h"
+#include "data/month_close.h"
 #include "data/revision_repository.h"
+#include "data/statutory_repository.h"
 #include "data/sql_query.h"
 #include "data/user_repository.h"
 #include "support/test_database.h"
@@ -32,6 +34,7 @@ private slots:
     void aRevisionOnAStaleRateIsRefused();
     void theLastManagerStays();
     void ledgersOfACompanyOverARange();
+    void payrollIsStoredUnderTheRulesOfItsMonth();
 };
 
 void TestRepositories::selectingFlagsExactlyOneCompany()
@@ -374,6 +377,82 @@ void TestRepositories::ledgersOfACompanyOverARange()
     QCOMPARE(advances.removeAll("ACME").value(), 3);
     QCOMPARE(t.count("SELECT count(*) FROM loan"), 1);
     QCOMPARE(t.count("SELECT count(*) FROM adv"), 1);
+}
+
+// The rules in force on the pay date decide the figures, whatever the caller worked out; a rate
+// changed later never changes a month stored, and a month closed keeps its rules.
+void TestRepositories::payrollIsStoredUnderTheRulesOfItsMonth()
+{
+    TestDatabase t;
+    const QString company = "ACME";
+    Employee e;
+    e.name = "ANNA";
+    e.basicRate = Currency::fromUnits(15000'0000);
+    e.id = EmployeeRepository(t.db()).insert(e).value();
+    StatutoryRepository rules(t.db());
+    statutory::Rules april;
+    april.company = company;
+    april.from = QDate(2026, 4, 1);
+    april.pfOn = april.esiOn = april.ptOn = true;
+    QVERIFY(rules.save(april));
+    PayrollRepository payroll(t.db());
+    // What the window would send for a 30-day month paid in full, without any deduction.
+    const auto month = [&](QDate payDate) {
+        PayrollTransaction p;
+        p.employeeId = e.id;
+        p.name = e.name;
+        p.monthRate = e.basicRate;
+        p.payDate = payDate;
+        p.daysPresent = Currency::fromUnits(qint64(payDate.daysInMonth()) * 10000);
+        p.presentDaysSalary = p.netPay = e.basicRate;
+        p.company = company;
+        const qint64 id = payroll.insert(p).value();
+        return payroll.find(id).value().value();
+    };
+    const auto shares = [](const PayrollTransaction& p) {
+        return QStringList{p.statutory.pfEmployee.toString(), p.statutory.esiEmployee.toString(),
+                           p.statutory.professionalTax.toString(), p.totalDeductions.toString(),
+                           p.netPay.toString()}
+            .join(u' ');
+    };
+    // 12 % of 15,000; 0.75 % of it, 112.50 up; the slab from 12,000. 15,000 less 2,113.
+    const PayrollTransaction september = month(QDate(2026, 9, 30));
+    QCOMPARE(shares(september), QStringLiteral("1800 113 200 2113 12887"));
+    QCOMPARE(september.statutory.pension, Currency::fromUnits(1250'0000));
+
+    // From October the fund takes 10 %; September stays as it was paid.
+    statutory::Rules october = april;
+    october.from = QDate(2026, 10, 1);
+    october.pfRate = Currency::fromUnits(10'0000);
+    QVERIFY(rules.save(october));
+    QCOMPARE(shares(month(QDate(2026, 10, 31))), QStringLiteral("1500 113 200 1813 13187"));
+    QCOMPARE(shares(payroll.find(september.transId).value().value()), QStringLiteral("1800 113 200 2113 12887"));
+
+    // October closed: its rules, and any from before it, can no longer change.
+    QVERIFY(MonthCloseRepository(t.db()).close(company, QDate(2026, 10, 1)));
+    for (QDate from : {QDate(2026, 10, 1), QDate(2026, 6, 1)}) {
+        statutory::Rules late = october;
+        late.from = from;
+        late.pfRate = Currency::fromUnits(11'0000);
+        const Status refused = rules.save(late);
+        QVERIFY(!refused);
+        QVERIFY2(refused.error().contains("October 2026 closed"), qPrintable(refused.error()));
+        QVERIFY(!rules.remove(company, from));
+    }
+    QCOMPARE(rules.book(company).value().on(QDate(2026, 10, 31)).pfRate, Currency::fromUnits(10'0000));
+
+    // Exempt from the fund from November on; a month of the other company is not theirs to deduct.
+    e.exemptions.pfFrom = QDate(2026, 11, 1);
+    QVERIFY(EmployeeRepository(t.db()).update(e));
+    QCOMPARE(shares(month(QDate(2026, 11, 30))), QStringLiteral("0 113 200 313 14687"));
+
+    // A row stored before the figures existed keeps the totals it was stored with.
+    QVERIFY(SqlQuery(t.db(), "INSERT INTO payroll (ID, ddate, earn, td, netpay, company) VALUES "
+                             "(1, '2025-01-31', 150000000, 1000000, 149000000, 'OLD')")
+                .exec());
+    const auto old = payroll.month("OLD", QDate(2025, 1, 1)).value();
+    QCOMPARE(old.size(), 1);
+    QCOMPARE(shares(old.first()), QStringLiteral("0 0 0 100 14900"));
 }
 
 QTEST_GUILESS_MAIN(TestRepositories)

@@ -14,18 +14,21 @@ private slots:
         QTest::addColumn<QString>("days");
         QTest::addColumn<QString>("perDay");
         QTest::addColumn<QString>("paid");
+        QTest::addColumn<int>("divisor"); // 0: the days of the month
         // clang-format off
-        QTest::newRow("31-day month") << "310" << QDate(2026, 1, 31) << "20" << "10" << "200";
-        QTest::newRow("a third, rounded") << "100" << QDate(2026, 4, 30) << "15" << "3.33" << "50";
-        QTest::newRow("paid: half to even, down") << "15" << QDate(2026, 4, 30) << "1" << "0.5" << "0";
-        QTest::newRow("paid: half to even, down again") << "45" << QDate(2026, 4, 30) << "3" << "1.5" << "4";
-        QTest::newRow("paid: half to even, up") << "45" << QDate(2026, 4, 30) << "1" << "1.5" << "2";
-        QTest::newRow("per day: half to even") << "3.75" << QDate(2026, 4, 30) << "10" << "0.12" << "1";
-        QTest::newRow("one rounding of the exact rate") << "999.5951" << QDate(2026, 1, 31) << "31" << "32.25" << "1000";
-        QTest::newRow("February of a leap year") << "290" << QDate(2024, 2, 29) << "29" << "10" << "290";
-        QTest::newRow("February of a common year") << "290" << QDate(2025, 2, 28) << "28" << "10.36" << "290";
-        QTest::newRow("half days are paid as such") << "310" << QDate(2026, 3, 31) << "25.5" << "10" << "255";
-        QTest::newRow("no days present") << "310" << QDate(2026, 3, 31) << "0" << "10" << "0";
+        QTest::newRow("31-day month") << "310" << QDate(2026, 1, 31) << "20" << "10" << "200" << 0;
+        QTest::newRow("a third, rounded") << "100" << QDate(2026, 4, 30) << "15" << "3.33" << "50" << 0;
+        QTest::newRow("paid: half to even, down") << "15" << QDate(2026, 4, 30) << "1" << "0.5" << "0" << 0;
+        QTest::newRow("paid: half to even, down again") << "45" << QDate(2026, 4, 30) << "3" << "1.5" << "4" << 0;
+        QTest::newRow("paid: half to even, up") << "45" << QDate(2026, 4, 30) << "1" << "1.5" << "2" << 0;
+        QTest::newRow("per day: half to even") << "3.75" << QDate(2026, 4, 30) << "10" << "0.12" << "1" << 0;
+        QTest::newRow("one rounding of the exact rate") << "999.5951" << QDate(2026, 1, 31) << "31" << "32.25" << "1000" << 0;
+        QTest::newRow("February of a leap year") << "290" << QDate(2024, 2, 29) << "29" << "10" << "290" << 0;
+        QTest::newRow("February of a common year") << "290" << QDate(2025, 2, 28) << "28" << "10.36" << "290" << 0;
+        QTest::newRow("half days are paid as such") << "310" << QDate(2026, 3, 31) << "25.5" << "10" << "255" << 0;
+        QTest::newRow("no days present") << "310" << QDate(2026, 3, 31) << "0" << "10" << "0" << 0;
+        QTest::newRow("February under a 30-day divisor") << "300" << QDate(2026, 2, 28) << "28" << "10" << "280" << 30;
+        QTest::newRow("a 26-day divisor") << "260" << QDate(2026, 3, 31) << "26" << "10" << "260" << 26;
         // clang-format on
     }
     void arrearsOfAMonth()
@@ -33,7 +36,9 @@ private slots:
         QFETCH(QString, increment);
         QFETCH(QDate, payDate);
         QFETCH(QString, days);
-        const auto owed = revision::arrearsFor(c(qPrintable(increment)), payDate, c(qPrintable(days)));
+        QFETCH(int, divisor);
+        const auto owed = revision::arrearsFor(c(qPrintable(increment)), payDate, c(qPrintable(days)),
+                                               *statutory::divisorFromStored(divisor));
         QVERIFY(owed);
         QTEST(owed->ratePerDay.toString(), "perDay");
         QTEST(owed->paid.toString(), "paid");

@@ -1,10 +1,13 @@
 #include "common/currency.h"
 #include "data/employee_repository.h"
+#include "data/payroll_repository.h"
+#include "data/statutory_repository.h"
 #include "report_windows/advance_report_window.h"
 #include "report_windows/audit_window.h"
 #include "report_windows/loan_report_window.h"
 #include "report_windows/payroll_report_window.h"
 #include "report_windows/salary_report_window.h"
+#include "report_windows/statutory_summary_window.h"
 #include "reports/report_viewer.h"
 #include "support/amounts.h"
 #include "support/report_test_data.h"
@@ -14,14 +17,19 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -318,6 +326,88 @@ private slots:
         QVERIFY(m_f->prompter.lastText().contains(QStringLiteral("is not in the group STAFF")));
         QCOMPARE(m_f->text("Combo4"), QString());
         QCOMPARE(m_f->control<QComboBox>("Combo4")->count(), 2); // employees 1 and 3
+    }
+
+    void statutorySummaryWritesTheReturn_data()
+    {
+        QTest::addColumn<QDate>("month");
+        QTest::addColumn<bool>("bothHaveUans");
+        QTest::addColumn<QString>("refusal"); // a part of the error; empty: the return is written
+        QTest::newRow("two members") << QDate(2026, 5, 1) << true << QString();
+        QTest::newRow("a member without a UAN") << QDate(2026, 5, 1) << false << "VIJAY KUMAR";
+        // March's payroll was paid before the fund's rules began.
+        QTest::newRow("nobody charged") << reportMonth() << true << "there is no return to write";
+    }
+    void statutorySummaryWritesTheReturn()
+    {
+        QFETCH(QDate, month);
+        QFETCH(bool, bothHaveUans);
+        QFETCH(QString, refusal);
+        statutory::Rules fund;
+        fund.company = "ACME";
+        fund.from = QDate(2026, 5, 1);
+        fund.pfOn = true;
+        QVERIFY(StatutoryRepository(m_f->db()).save(fund));
+        // One over the wage ceiling, one under it with a share that is not whole rupees.
+        const QList<std::tuple<QString, const char*, QString>> members = {
+            {"ASHA DESAI", "20000", "100200300400"}, {"VIJAY KUMAR", "9996", bothHaveUans ? "100200300401" : ""}};
+        QHash<QString, qint64> byUan;
+        for (const auto& [name, rate, uan] : members) {
+            Employee e;
+            e.name = name;
+            e.basicRate = c(rate);
+            e.pfNumber = uan;
+            const auto id = EmployeeRepository(m_f->db()).insert(e);
+            QVERIFY2(id, qPrintable(id.error()));
+            byUan.insert(uan, *id);
+            PayrollTransaction t;
+            t.employeeId = *id;
+            t.name = name;
+            t.monthRate = c(rate);
+            t.payDate = QDate(2026, 5, 31);
+            t.daysPresent = c("31");
+            t.company = "ACME";
+            const auto saved = PayrollRepository(m_f->db()).save(t, 0);
+            QVERIFY2(saved, qPrintable(saved.error()));
+        }
+
+        m_f->open<StatutorySummaryWindow>();
+        // Last month's return is the one filed: today is in March.
+        QCOMPARE(m_f->control<QDateEdit>("dtpMonth")->date().toString("yyyy-MM"), QStringLiteral("2026-02"));
+        m_f->control<QDateEdit>("dtpMonth")->setDate(month);
+        m_f->click("cmdShow");
+        QCOMPARE(m_f->last<ReportViewer>()->document().label("Label22"),
+                 QLocale(QLocale::English).toString(month, "MMMM yyyy"));
+        QTemporaryDir folder;
+        const QString path = folder.filePath("ECR.txt");
+        // A month without a return is told before the operator is asked where to keep it.
+        if (!refusal.isEmpty()) {
+            m_f->click("cmdReturn");
+            QVERIFY2(m_f->prompter.lastText().contains(refusal), qPrintable(m_f->prompter.lastText()));
+            QCOMPARE(m_f->prompter.last().icon, Prompter::Icon::Critical);
+            QVERIFY(m_f->prompter.suggestedPath().isEmpty());
+            return;
+        }
+        m_f->prompter.answerFile(path);
+        m_f->click("cmdReturn");
+        QCOMPARE(QFileInfo(m_f->prompter.suggestedPath()).fileName(), "ECR-ACME-" + month.toString("yyyy-MM") + ".txt");
+        QCOMPARE(m_f->prompter.lastText(), "Wrote " + path + ": 2 members.");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
+        QCOMPARE(lines.size(), 2);
+        QStringList uans;
+        for (const QByteArray& line : lines) {
+            const QStringList fields = QString::fromUtf8(line).split("#~#");
+            QCOMPARE(fields.size(), 11);
+            uans << fields.at(0);
+            // The employee's share: 12 % of the present days salary up to 15,000, to the rupee, halves up.
+            const QString ofMember = QStringLiteral("ID = %1").arg(byUan.value(fields.at(0)));
+            const qint64 earn = sumOf("payroll", "earn", ofMember).units();
+            const qint64 share = (std::min<qint64>(earn, 15000 * 10000) * 12 + 50 * 10000) / (100 * 10000);
+            QCOMPARE(fields.at(6), QString::number(share));
+        }
+        QCOMPARE(uans, QStringList({"100200300400", "100200300401"}));
     }
 
     // A header click sorts the grid by that column's values, and Ctrl+E writes what it shows.
