@@ -79,13 +79,14 @@ Document statutorySummary(const CompanyHeading& company, QDate month, QList<Stat
                  {{QStringLiteral("Label19"), QStringLiteral("FOR THE MONTH OF:")},
                   {QStringLiteral("Label22"), dates::monthName(month) + u' ' + QString::number(month.year())}}};
     setCompany(d, company);
-    const auto amount = [](const char* caption, Currency L::*member) {
-        return Field<L>{{QString::fromLatin1(caption), Format::Amount, 1.3, true},
+    // The shares add up to what the month paid over; wages of different deductions do not add.
+    const auto amount = [](const char* caption, Currency L::*member, bool summed = true) {
+        return Field<L>{{QString::fromLatin1(caption), Format::Amount, 1.3, summed},
                         [member](const L& line) { return Value(line.*member); }};
     };
     d.setRows<L>({{{QStringLiteral("Deduction"), Format::Text, 2.4}, [](const L& l) { return Value(l.deduction); }},
                   {{QStringLiteral("Employees"), Format::Number, 1}, [](const L& l) { return Value(l.employees); }},
-                  amount("Wages", &L::wages),
+                  amount("Wages", &L::wages, false),
                   amount("Employee's Share", &L::employeeShare),
                   amount("Employer's Share", &L::employerShare),
                   amount("Pension Fund", &L::pension)},

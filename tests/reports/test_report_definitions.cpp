@@ -8,6 +8,8 @@
 #include "reports/report_files.h"
 #include "reports/report_pages.h"
 #include "reports/revision_reports.h"
+#include "reports/statutory_reports.h"
+#include "data/statutory_repository.h"
 #include "support/amounts.h"
 #include "support/report_test_data.h"
 #include "support/test_database.h"
@@ -191,6 +193,58 @@ private slots:
         QCOMPARE(lines.at(1).monthRate, c("1100"));
         QCOMPARE(lines.at(1).netPay, c("550"));
         QCOMPARE(lines.at(2).employeeId, 2);
+    }
+
+    // May 2026 under every deduction: a member over the ceiling and a member with half a day off
+    // and travel in paise. The summary is compared with its reference and the return with a sample
+    // of the fund's format written from its description: one line a member, eleven fields split by
+    // #~# (account number, name, gross, fund, pension and insurance-linked wages, the three
+    // contributions, days not paid, advances refunded), whole rupees, no heading.
+    void statutoryMonthAndItsReturn()
+    {
+        const Database& db = m_database.db();
+        statutory::Rules rules;
+        rules.company = QStringLiteral("ACME");
+        rules.from = QDate(2026, 5, 1);
+        rules.pfOn = rules.esiOn = rules.ptOn = true;
+        QVERIFY(StatutoryRepository(db).save(rules));
+        EmployeeRepository staff(db);
+        for (const auto& [id, uan] : {std::pair(1, "100200300401"), std::pair(2, "100200300402")}) {
+            Employee e = staff.find(id).value().value();
+            e.pfNumber = QString::fromLatin1(uan);
+            QVERIFY(staff.update(e));
+        }
+        // 31,000 for 31 days with a bonus of 500; 9,300 for 27.5 days (300 a day) with travel of 120.50.
+        for (const auto& [id, rate, days, bonus, travel] :
+             {std::tuple(1, "31000", "31", "500", "0"), std::tuple(2, "9300", "27.5", "0", "120.5")}) {
+            PayrollTransaction t;
+            t.employeeId = id;
+            t.name = staff.find(id).value()->name;
+            t.monthRate = c(rate);
+            t.daysPresent = c(days);
+            t.bonus = c(bonus);
+            t.travel = c(travel);
+            t.payDate = QDate(2026, 5, 31);
+            t.company = QStringLiteral("ACME");
+            QVERIFY(PayrollRepository(db).insert(t));
+        }
+        const auto summary = statutorySummaryOf(db, QStringLiteral("ACME"), QDate(2026, 5, 1));
+        QVERIFY(summary);
+        compareWithReference(csv(*summary), QStringLiteral("StatutorySummary.csv"));
+        compareWithReference(textDump(*summary).toUtf8(), QStringLiteral("StatutorySummary.txt"));
+
+        const auto text = pfReturnOf(db, QStringLiteral("ACME"), QDate(2026, 5, 1));
+        QVERIFY(text);
+        QFile sample(QStringLiteral(KESTREL_REFERENCE_DIR "/ECR-sample.txt"));
+        QVERIFY(sample.open(QIODevice::ReadOnly));
+        QCOMPARE(*text, sample.readAll());
+        // A member without an account number stops the whole return, naming the member.
+        Employee second = staff.find(2).value().value();
+        second.pfNumber.clear();
+        QVERIFY(staff.update(second));
+        const auto refused = pfReturnOf(db, QStringLiteral("ACME"), QDate(2026, 5, 1));
+        QVERIFY(!refused);
+        QVERIFY2(refused.error().contains(QStringLiteral("2 KEVIN O'BRIEN")), qPrintable(refused.error()));
     }
 
 private:

@@ -4,6 +4,9 @@
 #include "data/user_repository.h"
 #include "data/month_close.h"
 #include "data/statutory_repository.h"
+#include "data/employee_repository.h"
+#include "data/payroll_repository.h"
+#include "payroll/payroll_window.h"
 #include "shell/master_window.h"
 #include "shell/month_close_window.h"
 #include "shell/statutory_window.h"
@@ -492,6 +495,36 @@ void TestMasterWindow::statutoryRulesAreSavedFromAMonth()
     QVERIFY(shown);
     QCOMPARE(shown->text(0) + " | " + shown->text(1) + " | " + shown->text(2),
              QLocale(QLocale::English).toString(from, "MMMM yyyy") + " | 30 days | PF, PT");
+
+    // A month under the rules, entered in the payroll window: 20,000 over 30 days is 666.67 a
+    // day; 25 days earn 16,667. The fund takes its rate of the 15,000 ceiling, to the rupee; the
+    // tax is the slab from 15,000.
+    Employee anna;
+    anna.name = "ANNA";
+    anna.basicRate = c("20000");
+    QCOMPARE(EmployeeRepository(f.db()).insert(anna).value(), 1);
+    f.open<PayrollWindow>();
+    f.control<QDateEdit>("DTPicker1")->setDate(from.addDays(9));
+    f.type("cboEmpID", "1");
+    f.type("txtNumDays", "25");
+    const qint64 dailyPaise = (2000000 + 15) / 30;
+    const qint64 earn = (25 * dailyPaise + 50) / 100;
+    const qint64 rateBasisPoints = qint64(c(qPrintable(pfRate)).units() / 100);
+    const qint64 pf = (std::min<qint64>(earn, 15000) * rateBasisPoints + 5000) / 10000;
+    const qint64 pt = earn >= 15000 ? 300 : earn >= 12000 ? 200 : 0;
+    QCOMPARE(f.text("lblPF"), QString::number(pf));
+    QCOMPARE(f.text("lblPT"), QString::number(pt));
+    QVERIFY(!f.control("lblESI")->isVisible());
+    f.prompter.answer(true);
+    f.click("cmdSave");
+    const auto month = PayrollRepository(f.db()).month("ACME", from).value();
+    QCOMPARE(month.size(), 1);
+    const PayrollTransaction& t = month.first();
+    QCOMPARE(t.presentDaysSalary, *Currency::fromWhole(earn));
+    QCOMPARE(t.statutory.pfEmployee, *Currency::fromWhole(pf));
+    QCOMPARE(t.statutory.professionalTax, *Currency::fromWhole(pt));
+    QCOMPARE(t.totalDeductions, *Currency::fromWhole(pf + pt));
+    QCOMPARE(t.netPay, *Currency::fromWhole(earn - pf - pt));
 }
 
 QTEST_MAIN(TestMasterWindow)
