@@ -209,6 +209,7 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrel"));
     QCoreApplication::setApplicationName(QStringLiteral("kestrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
+    loadGrouping();
     // No display name: the platform would append it to every title, and the main window's title
     // must be the company alone.
 

@@ -153,15 +153,88 @@ std::optional<Currency> Currency::dividedBy(qint64 divisor) const
     return fromWide(divideHalfEven(units, divisor < 0 ? -Wide(divisor) : Wide(divisor)));
 }
 
+namespace {
+
+Grouping& installationGrouping()
+{
+    static Grouping grouping = Currency::defaultGrouping();
+    return grouping;
+}
+
+// The digits of a whole number with commas: the last three together, then in twos (Indian) or
+// in threes (international).
+QString commaGrouped(quint64 whole, bool indian)
+{
+    const QString digits = QString::number(whole);
+    QString out;
+    int group = 3;
+    int inGroup = 0;
+    for (qsizetype i = digits.size() - 1; i >= 0; --i) {
+        if (inGroup == group) {
+            out.prepend(QLatin1Char(','));
+            inGroup = 0;
+            if (indian)
+                group = 2;
+        }
+        out.prepend(digits.at(i));
+        ++inGroup;
+    }
+    return out;
+}
+
+QString groupedWhole(quint64 whole)
+{
+    switch (Currency::grouping()) {
+    case Grouping::Indian:
+        return commaGrouped(whole, true);
+    case Grouping::International:
+        return commaGrouped(whole, false);
+    case Grouping::System:
+        break;
+    }
+    return QLocale().toString(whole);
+}
+
+QString groupedPoint()
+{
+    return Currency::grouping() == Grouping::System ? QLocale().decimalPoint() : QStringLiteral(".");
+}
+
+} // namespace
+
+void Currency::setGrouping(Grouping grouping)
+{
+    installationGrouping() = grouping;
+}
+
+Grouping Currency::grouping()
+{
+    return installationGrouping();
+}
+
+Grouping Currency::defaultGrouping()
+{
+    return QLocale::system().territory() == QLocale::India ? Grouping::Indian : Grouping::System;
+}
+
 QString Currency::toFixedText(bool grouped) const
 {
     const Currency cents = rounded(2).value_or(*this);
     const bool negative = cents.m_units < 0;
     const quint64 magnitude = negative ? 0 - quint64(cents.m_units) : quint64(cents.m_units);
     const quint64 hundredths = magnitude / 100; // units are ten-thousandths
-    const QLocale locale;
-    const QString whole = grouped ? locale.toString(hundredths / 100) : QString::number(hundredths / 100);
-    const QString point = grouped ? locale.decimalPoint() : QStringLiteral(".");
+    const QString whole = grouped ? groupedWhole(hundredths / 100) : QString::number(hundredths / 100);
+    const QString point = grouped ? groupedPoint() : QStringLiteral(".");
     return (negative ? QStringLiteral("-") : QString()) + whole + point +
            QStringLiteral("%1").arg(hundredths % 100, 2, 10, QLatin1Char('0'));
+}
+
+QString Currency::toGroupedText() const
+{
+    const QString plain = toString();
+    const bool negative = plain.startsWith(QLatin1Char('-'));
+    const qsizetype point = plain.indexOf(QLatin1Char('.'));
+    const QString wholeDigits = plain.mid(negative ? 1 : 0, (point < 0 ? plain.size() : point) - (negative ? 1 : 0));
+    const QString fraction = point < 0 ? QString() : groupedPoint() + plain.mid(point + 1);
+    return (negative ? QStringLiteral("-") : QString()) + groupedWhole(wholeDigits.toULongLong()) + fraction;
 }

@@ -7,6 +7,10 @@
 #include <compare>
 #include <optional>
 
+// How the digits of a figure's whole part are grouped where people read it: as the system's locale
+// groups them, in the Indian way (lakhs and crores: 1,00,000.00) or in threes (100,000.00).
+enum class Grouping { System, Indian, International };
+
 // A money or quantity value held as a signed count of ten-thousandths, so that sums are exact.
 // Every operation that could leave the 64-bit range reports it (an empty optional) instead of
 // wrapping around.
@@ -31,9 +35,20 @@ public:
     // Shortest text: no thousands separator, no trailing zeros ("5000", "322.58", "-12.5").
     QString toString() const;
 
-    // Two decimals, rounded half to even; grouped as the system groups digits when asked
-    // ("12,500.00"), otherwise plain ("12500.00").
+    // Two decimals, rounded half to even; grouped as the installation groups figures when asked
+    // ("12,500.00" or "1,00,000.00"), otherwise plain ("12500.00").
     QString toFixedText(bool grouped) const;
+    // The shortest text, grouped as the installation groups figures ("1,00,000", "6,408.25"): for a
+    // figure a window shows and nobody types over.
+    QString toGroupedText() const;
+
+    // The installation's grouping, for every window, report and payslip (files for other programs
+    // stay plain). Set once at start-up from the settings, and when the operator changes it.
+    static void setGrouping(Grouping grouping);
+    static Grouping grouping();
+    // What an installation starts with: the Indian grouping where the system's locale is Indian,
+    // otherwise the system's own.
+    static Grouping defaultGrouping();
 
     // Rounds to 0..4 decimals, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
     std::optional<Currency> rounded(int decimals) const;

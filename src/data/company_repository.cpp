@@ -146,3 +146,53 @@ Result<QString> CompanyRepository::address(const QString& name) const
         return address.status();
     return address->toString();
 }
+
+Result<bank::Settings> CompanyRepository::bankSettings(const QString& name) const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT bankname, bankacno, bankifsc, bankcols FROM cmpmaster WHERE company = ?"));
+    query.bind(name);
+    struct Stored {
+        bank::Account account;
+        QString columns;
+    };
+    const auto row = query.first([](const SqlQuery& q) {
+        return Stored{{q.text(0), q.text(1), q.text(2)}, q.text(3)};
+    });
+    if (!row)
+        return row.status();
+    bank::Settings settings;
+    if (!row->has_value())
+        return settings;
+    settings.account = (*row)->account;
+    if (const QString stored = (*row)->columns; !stored.isEmpty()) {
+        const auto columns = bank::parseLayout(stored);
+        if (!columns)
+            return Status::failure(
+                QStringLiteral("The bank's upload columns stored for %1 cannot be read; set them again.").arg(name));
+        settings.columns = *columns;
+    }
+    return settings;
+}
+
+Status CompanyRepository::saveBankSettings(const QString& name, const bank::Settings& given)
+{
+    bank::Settings settings = given;
+    settings.account.bankName = settings.account.bankName.simplified();
+    const bank::Details asDetails = bank::normalised({bank::PayMode::Transfer, {}, given.account.account,
+                                                     given.account.branchCode, {}});
+    settings.account.account = asDetails.account;
+    settings.account.branchCode = asDetails.branchCode;
+    if (const auto broken = rules::check(settings.account))
+        return Status::failure(broken->message);
+    if (const auto broken = rules::check(settings.columns))
+        return Status::failure(broken->message);
+    SqlQuery query(m_db, QStringLiteral("UPDATE cmpmaster SET bankname = ?, bankacno = ?, bankifsc = ?, bankcols = ? "
+                                        "WHERE company = ?"));
+    query.bind(settings.account.bankName)
+        .bind(settings.account.account)
+        .bind(settings.account.branchCode)
+        .bind(bank::layoutText(settings.columns))
+        .bind(name);
+    return audit::recorded(m_db, QStringLiteral("cmpmaster"), QStringLiteral("company = ?"), {QVariant(name)},
+                           [&] { return query.execChanging(QStringLiteral("The company %1 no longer exists.").arg(name)); });
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rules/bank.h"
+
 #include "data/status.h"
 
 #include <QList>
@@ -38,6 +40,11 @@ public:
     std::optional<QString> selected() const;
     // The company's address; empty for a company without one (or without a row in the master).
     Result<QString> address(const QString& name) const;
+
+    // The company's own account and the columns of its bank's upload file (the usual columns where
+    // none were set). Saving checks both with the rules and records the change in the audit trail.
+    Result<bank::Settings> bankSettings(const QString& name) const;
+    Status saveBankSettings(const QString& name, const bank::Settings& settings);
 
 private:
     // The stored name of a row; no value when the row no longer exists.

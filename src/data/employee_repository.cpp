@@ -12,7 +12,9 @@ const QStringList columns = {QStringLiteral("ID"),           QStringLiteral("emn
                              QStringLiteral("pos"),          QStringLiteral("empstat"),  QStringLiteral("basicrate"),
                              QStringLiteral("dateemployed"), QStringLiteral("empphoto"), QStringLiteral("grp"),
                              QStringLiteral("pfno"),         QStringLiteral("esino"),    QStringLiteral("pfexfrom"),
-                             QStringLiteral("esiexfrom"),    QStringLiteral("ptexfrom")};
+                             QStringLiteral("esiexfrom"),    QStringLiteral("ptexfrom"), QStringLiteral("paymode"),
+                             QStringLiteral("acholder"),     QStringLiteral("acno"),     QStringLiteral("ifsc"),
+                             QStringLiteral("bankname")};
 
 Employee readEmployee(const SqlQuery& query)
 {
@@ -32,6 +34,12 @@ Employee readEmployee(const SqlQuery& query)
     e.pfNumber = query.text(12);
     e.esiNumber = query.text(13);
     e.exemptions = {query.date(14), query.date(15), query.date(16)};
+    // A mode no version of Kestrel writes reads as a transfer: listed for the clerk, never lost.
+    e.bank.mode = bank::modeFromStored(query.text(17)).value_or(bank::PayMode::Transfer);
+    e.bank.holder = query.text(18);
+    e.bank.account = query.text(19);
+    e.bank.branchCode = query.text(20);
+    e.bank.bankName = query.text(21);
     return e;
 }
 
@@ -58,7 +66,12 @@ void bindValues(SqlQuery& query, const Employee& e, bool withId)
         .bind(e.esiNumber)
         .bind(e.exemptions.pfFrom)
         .bind(e.exemptions.esiFrom)
-        .bind(e.exemptions.ptFrom);
+        .bind(e.exemptions.ptFrom)
+        .bind(bank::storedMode(e.bank.mode))
+        .bind(e.bank.holder)
+        .bind(e.bank.account)
+        .bind(e.bank.branchCode)
+        .bind(e.bank.bankName);
 }
 
 QString noEmployee(qint64 id)
@@ -126,7 +139,8 @@ Status EmployeeRepository::update(const Employee& given)
         QStringLiteral("emname"),   QStringLiteral("gender"), QStringLiteral("status"),  QStringLiteral("address"),
         QStringLiteral("dept"),     QStringLiteral("pos"),    QStringLiteral("empstat"), QStringLiteral("dateemployed"),
         QStringLiteral("empphoto"), QStringLiteral("grp"),    QStringLiteral("pfno"),    QStringLiteral("esino"),
-        QStringLiteral("pfexfrom"), QStringLiteral("esiexfrom"), QStringLiteral("ptexfrom")};
+        QStringLiteral("pfexfrom"), QStringLiteral("esiexfrom"), QStringLiteral("ptexfrom"), QStringLiteral("paymode"),
+        QStringLiteral("acholder"), QStringLiteral("acno"),      QStringLiteral("ifsc"),     QStringLiteral("bankname")};
     SqlQuery query(m_db, updateStatement(QStringLiteral("emp"), details, QStringLiteral("ID = ?")));
     query.bind(e.name)
         .bind(e.gender)
@@ -143,6 +157,11 @@ Status EmployeeRepository::update(const Employee& given)
         .bind(e.exemptions.pfFrom)
         .bind(e.exemptions.esiFrom)
         .bind(e.exemptions.ptFrom)
+        .bind(bank::storedMode(e.bank.mode))
+        .bind(e.bank.holder)
+        .bind(e.bank.account)
+        .bind(e.bank.branchCode)
+        .bind(e.bank.bankName)
         .bind(e.id);
     return audit::recorded(m_db, QStringLiteral("emp"), QStringLiteral("ID = ?"), {QVariant(e.id)},
                            [&] { return query.execChanging(noEmployee(e.id)); });

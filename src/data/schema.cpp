@@ -98,10 +98,25 @@ const QStringList version5 = {
     QStringLiteral("ALTER TABLE payroll ADD COLUMN ptax INTEGER"),
 };
 
+// Paying salaries through the bank: each employee's way of being paid and account, each company's
+// own account and the columns of its bank's upload file. Employees stored before are paid by bank
+// transfer without details, so that they are listed for the clerk to mend, never left out.
+const QStringList version6 = {
+    QStringLiteral("ALTER TABLE emp ADD COLUMN paymode TEXT"),
+    QStringLiteral("ALTER TABLE emp ADD COLUMN acholder TEXT"),
+    QStringLiteral("ALTER TABLE emp ADD COLUMN acno TEXT"),
+    QStringLiteral("ALTER TABLE emp ADD COLUMN ifsc TEXT"),
+    QStringLiteral("ALTER TABLE emp ADD COLUMN bankname TEXT"),
+    QStringLiteral("ALTER TABLE cmpmaster ADD COLUMN bankname TEXT"),
+    QStringLiteral("ALTER TABLE cmpmaster ADD COLUMN bankacno TEXT"),
+    QStringLiteral("ALTER TABLE cmpmaster ADD COLUMN bankifsc TEXT"),
+    QStringLiteral("ALTER TABLE cmpmaster ADD COLUMN bankcols TEXT"),
+};
+
 // Each entry upgrades the file from the version before it.
 const QList<QStringList>& migrations()
 {
-    static const QList<QStringList> all = {version1, version2, version3, version4, version5};
+    static const QList<QStringList> all = {version1, version2, version3, version4, version5, version6};
     return all;
 }
 

@@ -64,7 +64,8 @@ QList<Table> makeTables()
         {QStringLiteral("emp"),
          {number("ID", true), text("emname"), text("gender"), text("status"), text("address"), text("dept"),
           text("pos"), text("empstat"), amount("basicrate"), date("dateemployed"), text("empphoto"), text("grp"),
-          text("pfno"), text("esino"), date("pfexfrom"), date("esiexfrom"), date("ptexfrom")},
+          text("pfno"), text("esino"), date("pfexfrom"), date("esiexfrom"), date("ptexfrom"), text("paymode"),
+          text("acholder"), text("acno"), text("ifsc"), text("bankname")},
          QStringLiteral("ID"), {}},
         {QStringLiteral("payroll"),
          QList<Column>{number("transid", true), number("ID"), text("emname"), amount("monthrate"), date("ddate")} +
@@ -91,7 +92,8 @@ QList<Table> makeTables()
         {QStringLiteral("dept"), {text("dept", true)}, {}, QStringLiteral("dept")},
         {QStringLiteral("grp"), {text("grp", true)}, {}, QStringLiteral("grp")},
         {QStringLiteral("cmpmaster"),
-         {text("company", true), text("addr"), number("selectt")},
+         {text("company", true), text("addr"), number("selectt"), text("bankname"), text("bankacno"), text("bankifsc"),
+          text("bankcols")},
          {},
          QStringLiteral("company")},
         {QStringLiteral("use"),
@@ -282,11 +284,19 @@ rules::Verdict checkRow(const QString& table, const RowValues& r)
         if (auto broken = !r.has("ID") ? rules::Verdict() : rules::number(QStringLiteral("ID"), QStringLiteral("the employee number"), r.number("ID"),
                                         rules::maxEmployeeId))
             return broken;
+        const auto mode = bank::modeFromStored(r.text("paymode"));
+        if (!mode)
+            return rules::Broken{QStringLiteral("paymode"),
+                                 QStringLiteral("The payment mode must be bank, cheque or cash (it is \"%1\").")
+                                     .arg(r.text("paymode"))};
+        // Checked as the other doors store it: the normalised form is what the row must already be.
+        const bank::Details details{*mode, r.text("acholder"), r.text("acno"), r.text("ifsc"), r.text("bankname")};
         return rules::check(Employee{r.number("ID"), r.text("emname"), r.text("gender"), r.text("status"),
                                      r.text("address"), r.text("dept"), r.text("pos"), r.text("empstat"),
                                      r.amount("basicrate"), r.date("dateemployed"), r.text("empphoto"), r.text("grp"),
                                      r.text("pfno"), r.text("esino"),
-                                     statutory::Exemptions{r.date("pfexfrom"), r.date("esiexfrom"), r.date("ptexfrom")}});
+                                     statutory::Exemptions{r.date("pfexfrom"), r.date("esiexfrom"), r.date("ptexfrom")},
+                                     details});
     }
     if (table == QStringLiteral("payroll")) {
         if (auto broken = !r.has("transid") ? rules::Verdict()
@@ -371,8 +381,20 @@ rules::Verdict checkRow(const QString& table, const RowValues& r)
         return rules::checkMasterName(QStringLiteral("dept"), QStringLiteral("department"), r.text("dept"));
     if (table == QStringLiteral("grp"))
         return rules::checkMasterName(QStringLiteral("grp"), QStringLiteral("group"), r.text("grp"));
-    if (table == QStringLiteral("cmpmaster"))
-        return rules::checkCompany(r.text("company"), r.text("addr"));
+    if (table == QStringLiteral("cmpmaster")) {
+        if (auto broken = rules::checkCompany(r.text("company"), r.text("addr")))
+            return broken;
+        if (auto broken = rules::check(bank::Account{r.text("bankname"), r.text("bankacno"), r.text("bankifsc")}))
+            return broken;
+        if (r.text("bankcols").isEmpty())
+            return {};
+        const auto columns = bank::parseLayout(r.text("bankcols"));
+        if (!columns)
+            return rules::Broken{QStringLiteral("bankcols"),
+                                 QStringLiteral("The upload file's columns must read like field|heading|value;... "
+                                                "with fields such as serial, account, ifsc, amount, fixed.")};
+        return rules::check(*columns);
+    }
     if (table == QStringLiteral("use")) {
         if (auto broken = !r.has("ID") ? rules::Verdict()
                                        : rules::number(QStringLiteral("ID"), QStringLiteral("the user number"),

@@ -24,7 +24,8 @@ EmployeeEditWindow::EmployeeEditWindow(AppContext& context, QWidget* parent, std
                 m_ui->Combo2,       m_ui->txtPosition,  m_ui->cboEmpStat,   m_ui->txtBasicRate,
                 m_ui->dtpHired,     m_ui->txtPFNo,      m_ui->txtESINo,     m_ui->chkPFExempt,
                 m_ui->dtpPFExempt,  m_ui->chkESIExempt, m_ui->dtpESIExempt, m_ui->chkPTExempt,
-                m_ui->dtpPTExempt};
+                m_ui->dtpPTExempt,  m_ui->cboPayMode,   m_ui->txtAccountHolder, m_ui->txtAccountNo,
+                m_ui->txtBranchCode, m_ui->txtBankName};
     m_fields.setUp(context, false);
     EntryBehaviour::install(m_ui->txtFName, EntryBehaviour::EnterMovesOn);
     m_ui->txtFName->setMaxLength(rules::maxNameLength);

@@ -85,6 +85,28 @@ void EmployeeFields::setUp(AppContext& context, bool sorted) const
         number->setValidator(new QRegularExpressionValidator(digits, number));
         EntryBehaviour::install(number, EntryBehaviour::EnterMovesOn);
     }
+    payMode->clear();
+    for (bank::PayMode mode : bank::payModes())
+        payMode->addItem(bank::modeCaption(mode), int(mode));
+    EntryBehaviour::install(payMode, EntryBehaviour::EnterMovesOn);
+    static const QRegularExpression accountDigits(QStringLiteral("[0-9]*"));
+    accountNumber->setValidator(new QRegularExpressionValidator(accountDigits, accountNumber));
+    accountNumber->setMaxLength(bank::maxAccountDigits);
+    // A branch code is typed in any case and stored in capitals; its form is the rules' to check.
+    static const QRegularExpression codeCharacters(QStringLiteral("[A-Za-z0-9]*"));
+    branchCode->setValidator(new QRegularExpressionValidator(codeCharacters, branchCode));
+    branchCode->setMaxLength(11);
+    QObject::connect(branchCode, &QLineEdit::textEdited, branchCode, [box = branchCode](const QString& text) {
+        if (text != text.toUpper()) {
+            const int at = box->cursorPosition();
+            box->setText(text.toUpper());
+            box->setCursorPosition(at);
+        }
+    });
+    for (QLineEdit* box : {accountHolder, bankName})
+        box->setMaxLength(rules::maxNameLength);
+    for (QLineEdit* box : {accountHolder, accountNumber, branchCode, bankName})
+        EntryBehaviour::install(box, EntryBehaviour::EnterMovesOn);
     for (const Exemption& x : exemptionsOf(*this)) {
         QObject::connect(x.box, &QCheckBox::toggled, x.from, [x] { followTick(x); });
         EntryBehaviour::install(x.box, EntryBehaviour::EnterMovesOn);
@@ -112,6 +134,9 @@ void EmployeeFields::setLocked(bool locked) const
     hired->setEnabled(!locked);
     setTypable(pfNumber, !locked);
     setTypable(esiNumber, !locked);
+    payMode->setEnabled(!locked);
+    for (QLineEdit* box : {accountHolder, accountNumber, branchCode, bankName})
+        setTypable(box, !locked);
     for (const Exemption& x : exemptionsOf(*this)) {
         x.box->setEnabled(!locked);
         followTick(x);
@@ -128,6 +153,9 @@ void EmployeeFields::clear() const
     esiNumber->clear();
     for (const Exemption& x : exemptionsOf(*this))
         x.box->setChecked(false);
+    payMode->setCurrentIndex(0);
+    for (QLineEdit* box : {accountHolder, accountNumber, branchCode, bankName})
+        box->clear();
 }
 
 void EmployeeFields::setExemptionDates(const QDate& date) const
@@ -153,6 +181,11 @@ void EmployeeFields::show(const Employee& e) const
     showExemption(exemptions[0], e.exemptions.pfFrom);
     showExemption(exemptions[1], e.exemptions.esiFrom);
     showExemption(exemptions[2], e.exemptions.ptFrom);
+    payMode->setCurrentIndex(payMode->findData(int(e.bank.mode)));
+    accountHolder->setText(e.bank.holder);
+    accountNumber->setText(e.bank.account);
+    branchCode->setText(e.bank.branchCode);
+    bankName->setText(e.bank.bankName);
 }
 
 void EmployeeFields::read(Employee& e) const
@@ -170,6 +203,11 @@ void EmployeeFields::read(Employee& e) const
     const auto exemptions = exemptionsOf(*this);
     e.exemptions = statutory::Exemptions{exemptFrom(exemptions[0]), exemptFrom(exemptions[1]),
                                          exemptFrom(exemptions[2])};
+    e.bank.mode = bank::PayMode(payMode->currentData().toInt());
+    e.bank.holder = accountHolder->text().trimmed();
+    e.bank.account = accountNumber->text().trimmed();
+    e.bank.branchCode = branchCode->text().trimmed();
+    e.bank.bankName = bankName->text().trimmed();
 }
 
 QList<RequiredField> EmployeeFields::required(QWidget* nameBox) const
@@ -194,5 +232,8 @@ QHash<QString, QWidget*> EmployeeFields::controls(QWidget* nameBox, QWidget* pho
             {QStringLiteral("dateemployed"), hired},   {QStringLiteral("empphoto"), photoBox},
             {QStringLiteral("grp"), group},            {QStringLiteral("pfno"), pfNumber},
             {QStringLiteral("esino"), esiNumber},      {QStringLiteral("pfexfrom"), pfExemptFrom},
-            {QStringLiteral("esiexfrom"), esiExemptFrom}, {QStringLiteral("ptexfrom"), ptExemptFrom}};
+            {QStringLiteral("esiexfrom"), esiExemptFrom}, {QStringLiteral("ptexfrom"), ptExemptFrom},
+            {QStringLiteral("paymode"), payMode},      {QStringLiteral("acholder"), accountHolder},
+            {QStringLiteral("acno"), accountNumber},   {QStringLiteral("ifsc"), branchCode},
+            {QStringLiteral("bankname"), bankName}};
 }

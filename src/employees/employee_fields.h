@@ -40,6 +40,12 @@ struct EmployeeFields {
     QDateEdit* esiExemptFrom;
     QCheckBox* ptExempt;
     QDateEdit* ptExemptFrom;
+    // How the employee is paid and, for a bank transfer, where to.
+    QComboBox* payMode;
+    QLineEdit* accountHolder;
+    QLineEdit* accountNumber;
+    QLineEdit* branchCode;
+    QLineEdit* bankName;
 
     // Fills the department and group lists from their masters (sorted when asked) and installs the
     // entry habits: lists that open on focus, Enter that moves on; the numbers take digits only.

@@ -34,7 +34,8 @@ const QString tooLarge = QStringLiteral("too large");
 
 QString figureText(const std::optional<Currency>& figure)
 {
-    return figure ? figure->toString() : tooLarge;
+    // Grouped as the office writes figures: nobody types over these.
+    return figure ? figure->toGroupedText() : tooLarge;
 }
 
 // Told when the loan deduction on the screen was more than the employee still owed when the
@@ -337,9 +338,9 @@ void PayrollWindow::recompute()
     m_ui->lblDeduct->setText(figureText(m_figures.totalDeductions));
     m_ui->lblNetPay->setText(figureText(m_figures.netPay));
     const auto shares = m_figures.statutory;
-    m_ui->lblPF->setText(shares ? shares->pfEmployee.toString() : tooLarge);
-    m_ui->lblESI->setText(shares ? shares->esiEmployee.toString() : tooLarge);
-    m_ui->lblPT->setText(shares ? shares->professionalTax.toString() : tooLarge);
+    m_ui->lblPF->setText(shares ? shares->pfEmployee.toGroupedText() : tooLarge);
+    m_ui->lblESI->setText(shares ? shares->esiEmployee.toGroupedText() : tooLarge);
+    m_ui->lblPT->setText(shares ? shares->professionalTax.toGroupedText() : tooLarge);
 }
 
 void PayrollWindow::leaveBox(QLineEdit* box)

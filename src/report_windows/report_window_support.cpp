@@ -102,4 +102,12 @@ void showTotal(QLineEdit* box, const report::Value& total)
     box->setCursorPosition(0);
 }
 
+QString fileNamePart(QString name)
+{
+    for (QChar& ch : name)
+        if (QStringLiteral("/\\:*?\"<>|").contains(ch) || ch.category() == QChar::Other_Control)
+            ch = u'-';
+    return name.trimmed();
+}
+
 } // namespace reportwin

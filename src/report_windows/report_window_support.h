@@ -38,6 +38,8 @@ std::optional<std::pair<QDate, QDate>> rangeOf(Prompter& prompter, QDateEdit* fr
                                                const QString& toCaption = QStringLiteral("To Date"));
 // Buttons take Enter, and Enter in a picker or a fixed list moves on like Tab.
 void setUpKeys(QWidget* window);
+// A company's name as part of a file name: without the characters a file system refuses.
+QString fileNamePart(QString name);
 // Fills the list with the master's names, in order; a failure to read them is told.
 void fillNames(AppContext& context, QComboBox* box, MasterRepository::Kind kind, const QStringList& first = {});
 // The chosen name of a list, or nothing after asking the operator to choose one.

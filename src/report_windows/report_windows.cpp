@@ -2,6 +2,7 @@
 
 #include "report_windows/advance_report_window.h"
 #include "report_windows/audit_window.h"
+#include "report_windows/bank_transfer_window.h"
 #include "report_windows/loan_report_window.h"
 #include "report_windows/payroll_report_window.h"
 #include "report_windows/salary_report_window.h"
@@ -26,6 +27,8 @@ void addReportWindows(WindowCatalogue& catalogue)
     });
     catalogue.add(QStringLiteral("Form21"),
                   [](AppContext& context, QWidget* parent) { return new SalaryReportWindow(context, parent); });
+    catalogue.add(QStringLiteral("frmBankTransfer"),
+                  [](AppContext& context, QWidget* parent) { return new BankTransferWindow(context, parent); });
     catalogue.add(QStringLiteral("frmStatutorySummary"),
                   [](AppContext& context, QWidget* parent) { return new StatutorySummaryWindow(context, parent); });
     catalogue.add(QStringLiteral("frmAudit"),

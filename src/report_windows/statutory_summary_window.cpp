@@ -18,19 +18,6 @@
 
 #include <utility>
 
-namespace {
-
-// The company's name as part of a file name: without the characters a file system refuses.
-QString fileNamePart(QString name)
-{
-    for (QChar& ch : name)
-        if (QStringLiteral("/\\:*?\"<>|").contains(ch) || ch.category() == QChar::Other_Control)
-            ch = u'-';
-    return name.trimmed();
-}
-
-} // namespace
-
 StatutorySummaryWindow::StatutorySummaryWindow(AppContext& context, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::StatutorySummaryWindow>()), m_context(context),
       m_folder(QDir::homePath())
@@ -70,7 +57,7 @@ void StatutorySummaryWindow::writeReturn()
     if (!text)
         return;
     const QString suggested =
-        QStringLiteral("ECR-%1-%2.txt").arg(fileNamePart(company), month.toString(QStringLiteral("yyyy-MM")));
+        QStringLiteral("ECR-%1-%2.txt").arg(reportwin::fileNamePart(company), month.toString(QStringLiteral("yyyy-MM")));
     QString path =
         m_context.prompter.saveFileName(QStringLiteral("Save the Provident Fund Return"),
                                         QDir(m_folder).filePath(suggested), QStringLiteral("Text files (*.txt)"));

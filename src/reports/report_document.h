@@ -85,6 +85,10 @@ public:
     // payslip cut from its page still names its company.
     bool headingOnEachRecord = false;
     QList<RecordLine> record;
+    // A letter's lines: `opening` between the heading and the table of the first page, `signOff`
+    // after the sums of the last; each one line, left-aligned, as its writer broke them.
+    QStringList opening;
+    QStringList signOff;
     QString sumCaption = QStringLiteral("GRAND TOTAL:");
     QString countCaption; // "Total Rows Count:" when the report counts its rows
 

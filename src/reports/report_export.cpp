@@ -2,8 +2,10 @@
 
 #include "data/audit_trail.h"
 #include "reports/audit_report.h"
+#include "reports/bank_reports.h"
 #include "reports/statutory_reports.h"
 
+#include "common/clock.h"
 #include "common/dates.h"
 #include "data/advance_repository.h"
 #include "data/company_repository.h"
@@ -238,6 +240,18 @@ QList<ExportKind> makeKinds()
          {},
          true,
          [](const Database& db, const ExportRequest& r) { return pfReturnOf(db, r.company, r.month); }},
+        {QStringLiteral("bank-transfer"),
+         ExportKind::Period::Month,
+         {},
+         {},
+         [](const Database& db, const ExportRequest& r) { return bankTransferListOf(db, r.company, r.month); }},
+        {QStringLiteral("bank-letter"),
+         ExportKind::Period::Month,
+         {},
+         {},
+         [](const Database& db, const ExportRequest& r) {
+             return bankLetterOf(db, r.company, r.month, SystemClock().today());
+         }},
         {QStringLiteral("audit"),
          ExportKind::Period::Range,
          {QStringLiteral("employee")},

@@ -137,11 +137,15 @@ Pages::Pages(const Document& document) : m_document(document)
     const double available =
         pageHeight - 2 * margin - footHeight - (headingOnPage() ? headingHeight() : 0) - m_tableHead;
     const double gap = document.layout == Document::Layout::Records ? recordGap : 0;
-    const int perPage = std::max(1, int(std::floor((available + gap) / (itemHeight() + gap))));
-    for (int first = 0; first < document.rowCount() || m_pages.isEmpty(); first += perPage)
+    const auto rowsIn = [&](double room) { return std::max(1, int(std::floor((room + gap) / (itemHeight() + gap)))); };
+    const double opening = openingHeight();
+    for (int first = 0; first < document.rowCount() || m_pages.isEmpty();) {
+        const int perPage = rowsIn(m_pages.isEmpty() ? available - opening : available);
         m_pages.append({first, std::min(perPage, document.rowCount() - first), false});
+        first += perPage;
+    }
     const Page& last = m_pages.last();
-    const double used = last.rows * (itemHeight() + gap);
+    const double used = last.rows * (itemHeight() + gap) + (m_pages.size() == 1 ? opening : 0);
     // `used` holds the gap after the last record, which the closing lines follow.
     if (closingHeight() > 0 && used + closingHeight() > available)
         m_pages.append({document.rowCount(), 0, true});
@@ -178,7 +182,24 @@ double Pages::itemHeight() const
 double Pages::closingHeight() const
 {
     const int sumLines = m_document.hasSums() ? (sumCaptionOnOwnLine(m_document) ? 2 : 1) : 0;
-    return (sumLines + (m_document.countCaption.isEmpty() ? 0 : 1)) * closingLine;
+    return (sumLines + (m_document.countCaption.isEmpty() ? 0 : 1)) * closingLine +
+           (m_document.signOff.isEmpty() ? 0 : headingGap + m_document.signOff.size() * plainLine);
+}
+
+double Pages::openingHeight() const
+{
+    return m_document.opening.isEmpty() ? 0 : m_document.opening.size() * plainLine + headingGap;
+}
+
+double Pages::paintLetterLines(QPainter& painter, const QStringList& lines, double top) const
+{
+    painter.setFont(pageFont(painter, 9));
+    double y = top;
+    for (const QString& line : lines) {
+        drawText(painter, QRectF(margin, y, contentWidth, plainLine), line, Qt::AlignLeft);
+        y += plainLine;
+    }
+    return y;
 }
 
 QList<double> Pages::columnEdges() const
@@ -333,7 +354,10 @@ void Pages::paintClosing(QPainter& painter, double top) const
         painter.setFont(pageFont(painter, 8, true));
         drawText(painter, QRectF(margin + cellPad, y, contentWidth, closingLine),
                  m_document.countCaption + QLatin1Char(' ') + QString::number(m_document.rowCount()), Qt::AlignLeft);
+        y += closingLine;
     }
+    if (!m_document.signOff.isEmpty())
+        paintLetterLines(painter, m_document.signOff, y + headingGap);
 }
 
 void Pages::paint(QPainter& painter, int page) const
@@ -344,6 +368,8 @@ void Pages::paint(QPainter& painter, int page) const
     double y = margin;
     if (headingOnPage())
         y = paintHeading(painter, y);
+    if (page == 0 && !m_document.opening.isEmpty())
+        y = paintLetterLines(painter, m_document.opening, y) + headingGap;
     const bool table = m_document.layout == Document::Layout::Table;
     if (table) {
         paintTableHead(painter, y);
@@ -420,7 +446,7 @@ QStringList Pages::closingText() const
     }
     if (!m_document.countCaption.isEmpty())
         lines << m_document.countCaption + QLatin1Char(' ') + QString::number(m_document.rowCount());
-    return lines;
+    return lines + m_document.signOff;
 }
 
 QString Pages::text(int page) const
@@ -429,6 +455,8 @@ QString Pages::text(int page) const
     QStringList lines;
     if (headingOnPage())
         lines << headingText();
+    if (page == 0)
+        lines << m_document.opening;
     const bool table = m_document.layout == Document::Layout::Table;
     if (table) {
         QStringList captions;

@@ -34,6 +34,8 @@ private:
     double headingHeight() const;
     double itemHeight() const;
     double closingHeight() const;
+    double openingHeight() const;
+    double paintLetterLines(QPainter& painter, const QStringList& lines, double top) const;
     bool headingOnPage() const;
     double paintHeading(QPainter& painter, double top) const;
     void paintTableHead(QPainter& painter, double top) const;

@@ -137,6 +137,7 @@ Employee normalised(Employee e)
     for (QString* t : {&e.name, &e.gender, &e.civilStatus, &e.address, &e.department, &e.position,
                        &e.employmentStatus, &e.photo, &e.group, &e.pfNumber, &e.esiNumber})
         *t = cleanText(*t);
+    e.bank = bank::normalised(e.bank);
     return e;
 }
 
@@ -149,6 +150,26 @@ Verdict digitsNumber(const QString& field, const QString& caption, const QString
     if (value.isEmpty() || (value.size() == digits && onlyDigits.match(value).hasMatch()))
         return {};
     return broken(field, QStringLiteral("%1 must be %2 digits (it is \"%3\").").arg(capitalised(caption)).arg(digits).arg(value));
+}
+
+// Bank details may be left empty (they are listed before a transfer), never entered wrong.
+Verdict accountNumber(const QString& field, const QString& value)
+{
+    if (value.isEmpty() || bank::isAccountNumber(value))
+        return {};
+    return broken(field, QStringLiteral("The account number must be %1 to %2 digits (it is \"%3\").")
+                             .arg(bank::minAccountDigits)
+                             .arg(bank::maxAccountDigits)
+                             .arg(value));
+}
+
+Verdict branchCode(const QString& field, const QString& value)
+{
+    if (value.isEmpty() || bank::isBranchCode(value))
+        return {};
+    return broken(field, QStringLiteral("The branch code must be four letters, a zero and six letters or digits, "
+                                        "like SBIN0001234 (it is \"%1\").")
+                             .arg(value));
 }
 
 } // namespace
@@ -183,7 +204,45 @@ Verdict check(const Employee& e)
         [&] { return date(QStringLiteral("esiexfrom"), QStringLiteral("the insurance exemption date"),
                           e.exemptions.esiFrom, false); },
         [&] { return date(QStringLiteral("ptexfrom"), QStringLiteral("the professional tax exemption date"),
-                          e.exemptions.ptFrom, false); });
+                          e.exemptions.ptFrom, false); },
+        [&] { return text(QStringLiteral("acholder"), QStringLiteral("the account holder's name"), e.bank.holder,
+                          maxNameLength, false); },
+        [&] { return accountNumber(QStringLiteral("acno"), e.bank.account); },
+        [&] { return branchCode(QStringLiteral("ifsc"), e.bank.branchCode); },
+        [&] { return text(QStringLiteral("bankname"), QStringLiteral("the bank's name"), e.bank.bankName,
+                          maxNameLength, false); });
+}
+
+Verdict check(const bank::Account& a)
+{
+    return firstOf(
+        [&] { return text(QStringLiteral("bankname"), QStringLiteral("the bank's name"), a.bankName, maxNameLength,
+                          false); },
+        [&] { return accountNumber(QStringLiteral("bankacno"), a.account); },
+        [&] { return branchCode(QStringLiteral("bankifsc"), a.branchCode); });
+}
+
+Verdict check(const QList<bank::UploadColumn>& columns)
+{
+    if (columns.isEmpty())
+        return broken(QStringLiteral("bankcols"), QStringLiteral("The upload file needs at least one column."));
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const bank::UploadColumn& c = columns.at(i);
+        if (c.heading.trimmed().isEmpty())
+            return broken(QStringLiteral("bankcols"), QStringLiteral("Column %1 of the upload file has no heading.").arg(i + 1));
+        for (const QString& part : {c.heading, c.value})
+            if (part.contains(QLatin1Char('|')) || part.contains(QLatin1Char(';')) || part.contains(QLatin1Char('\n')))
+                return broken(QStringLiteral("bankcols"),
+                              QStringLiteral("Column %1 of the upload file holds \"|\", \";\" or a line break, which "
+                                             "the stored layout cannot keep.")
+                                  .arg(i + 1));
+        if (c.heading.size() > maxShortLength || c.value.size() > maxShortLength)
+            return broken(QStringLiteral("bankcols"),
+                          QStringLiteral("Column %1 of the upload file is longer than %2 characters.")
+                              .arg(i + 1)
+                              .arg(maxShortLength));
+    }
+    return {};
 }
 
 PayrollTransaction normalised(PayrollTransaction t)

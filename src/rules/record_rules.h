@@ -56,6 +56,10 @@ Verdict daysPresent(const QString& field, Currency days, QDate payDate);
 // Records. Texts are checked as they will be stored (see the normalised functions).
 Employee normalised(Employee employee);
 Verdict check(const Employee& employee);
+// A company's account and the columns of its bank's upload file: at least one column, headings
+// given, and no "|" or ";" in a heading or value (they separate the stored layout).
+Verdict check(const bank::Account& account);
+Verdict check(const QList<bank::UploadColumn>& columns);
 PayrollTransaction normalised(PayrollTransaction transaction);
 Verdict check(const PayrollTransaction& transaction);
 Loan normalised(Loan loan);

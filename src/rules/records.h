@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/currency.h"
+#include "rules/bank.h"
 #include "rules/statutory_figures.h"
 
 #include <QDate>
@@ -26,6 +27,7 @@ struct Employee {
     QString pfNumber{};  // pfno: the universal account number of the provident fund
     QString esiNumber{}; // esino: the insurance number
     statutory::Exemptions exemptions{}; // pfexfrom, esiexfrom, ptexfrom
+    bank::Details bank{};               // paymode, acholder, acno, ifsc, bankname
 };
 
 // One stored pay transaction (a payroll row).

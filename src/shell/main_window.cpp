@@ -8,6 +8,7 @@
 #include "data/session.h"
 #include "data/table_transfer.h"
 #include "data/user_repository.h"
+#include "shell/startup.h"
 #include "ui/app_context.h"
 #include "ui/prompter.h"
 #include "ui/window_catalogue.h"
@@ -15,6 +16,7 @@
 #include "ui/window_room.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -91,7 +93,8 @@ MainWindow::MainWindow(AppContext& context, const WindowCatalogue& catalogue, QW
         {m_ui->dtpay, QStringLiteral("Form12")},   {m_ui->deptpayroll, QStringLiteral("Form14")},
         {m_ui->advpay, QStringLiteral("Form13")},  {m_ui->dtlrpt, QStringLiteral("Form15")},
         {m_ui->dptlrpt, QStringLiteral("Form16")}, {m_ui->emptrpt, QStringLiteral("Form21")},
-        {m_ui->statsum, QStringLiteral("frmStatutorySummary")},
+        {m_ui->statsum, QStringLiteral("frmStatutorySummary")}, {m_ui->bnktrf, QStringLiteral("frmBankTransfer")},
+        {m_ui->bnkset, QStringLiteral("frmBankSettings")},
         {m_ui->delpay, QStringLiteral("dele")},     {m_ui->clsmon, QStringLiteral("frmMonthClose")},
         {m_ui->statrl, QStringLiteral("frmStatutory")}, {m_ui->audtrl, QStringLiteral("frmAudit")},
     };
@@ -120,6 +123,7 @@ MainWindow::MainWindow(AppContext& context, const WindowCatalogue& catalogue, QW
     connect(m_ui->Command12, &QPushButton::clicked, this, &MainWindow::close);
     connect(m_ui->actCommand12, &QAction::triggered, this, &MainWindow::close);
     connect(m_ui->imptbl, &QAction::triggered, this, &MainWindow::importTables);
+    setUpGrouping();
     connect(m_ui->rstbak, &QAction::triggered, this, &MainWindow::restoreBackup);
     // The work of most visits is the payroll, so the focus starts there.
     m_ui->Command2->setFocus();
@@ -198,6 +202,19 @@ void MainWindow::applyPrivilege()
     restrictButtons();
 }
 
+void MainWindow::setUpGrouping()
+{
+    auto* choices = new QActionGroup(this);
+    const QList<std::pair<QAction*, Grouping>> groupings = {{m_ui->grpIndian, Grouping::Indian},
+                                                            {m_ui->grpInternational, Grouping::International},
+                                                            {m_ui->grpSystem, Grouping::System}};
+    for (const auto& [action, grouping] : groupings) {
+        choices->addAction(action);
+        action->setChecked(Currency::grouping() == grouping);
+        connect(action, &QAction::triggered, this, [grouping] { saveGrouping(grouping); });
+    }
+}
+
 void MainWindow::restrictButtons()
 {
     // Once restricted, the window stays so for the rest of its life.
@@ -206,7 +223,7 @@ void MainWindow::restrictButtons()
     for (QPushButton* button : {m_ui->Command4, m_ui->Command6, m_ui->Command10, m_ui->Command11})
         button->hide();
     for (QAction* action : {m_ui->actCommand4, m_ui->actCommand6, m_ui->actCommand10, m_ui->actCommand11, m_ui->imptbl,
-                             m_ui->rstbak, m_ui->clsmon, m_ui->statrl, m_ui->audtrl})
+                             m_ui->rstbak, m_ui->clsmon, m_ui->statrl, m_ui->audtrl, m_ui->bnkset})
         action->setVisible(false);
 }
 

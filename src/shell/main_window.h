@@ -42,6 +42,8 @@ private:
     void activated();
     void applyPrivilege();
     void restrictButtons();
+    // Master, Number Grouping: the installation's choice, ticked, and remembered when changed.
+    void setUpGrouping();
     // Brings in the tables of the previous system (administrators only).
     void importTables();
     void restoreBackup();

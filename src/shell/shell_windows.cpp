@@ -1,5 +1,6 @@
 #include "shell_windows.h"
 
+#include "shell/bank_settings_window.h"
 #include "shell/master_window.h"
 #include "shell/month_close_window.h"
 #include "shell/statutory_window.h"
@@ -22,4 +23,6 @@ void addShellWindows(WindowCatalogue& catalogue)
                   [](AppContext& context, QWidget* parent) { return new MonthCloseWindow(context, parent); });
     catalogue.add(QStringLiteral("frmStatutory"),
                   [](AppContext& context, QWidget* parent) { return new StatutoryWindow(context, parent); });
+    catalogue.add(QStringLiteral("frmBankSettings"),
+                  [](AppContext& context, QWidget* parent) { return new BankSettingsWindow(context, parent); });
 }

@@ -15,6 +15,38 @@ QString databaseSettingKey()
     return QStringLiteral("database/location");
 }
 
+namespace {
+
+const QString groupingKey = QStringLiteral("display/grouping");
+
+struct GroupingName {
+    Grouping grouping;
+    const char* stored;
+};
+constexpr GroupingName groupingNames[] = {
+    {Grouping::Indian, "indian"}, {Grouping::International, "international"}, {Grouping::System, "system"}};
+
+} // namespace
+
+void loadGrouping()
+{
+    const QString stored = QSettings().value(groupingKey).toString();
+    for (const GroupingName& g : groupingNames)
+        if (stored == QLatin1String(g.stored)) {
+            Currency::setGrouping(g.grouping);
+            return;
+        }
+    Currency::setGrouping(Currency::defaultGrouping());
+}
+
+void saveGrouping(Grouping grouping)
+{
+    Currency::setGrouping(grouping);
+    for (const GroupingName& g : groupingNames)
+        if (g.grouping == grouping)
+            QSettings().setValue(groupingKey, QString::fromLatin1(g.stored));
+}
+
 QString defaultDatabasePath()
 {
     const QString configured = QSettings().value(databaseSettingKey()).toString().trimmed();

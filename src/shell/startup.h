@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/currency.h"
+
 #include <QString>
 
 #include <memory>
@@ -21,6 +23,12 @@ struct StartOptions {
 // hr.db in this user's data folder.
 QString defaultDatabasePath();
 QString databaseSettingKey();
+// How figures are grouped in this installation (Master, Number Grouping): read from the settings
+// into the figures' formatting at start-up, and remembered when the operator changes it. Without a
+// setting, the default that Currency gives for the system's locale.
+void loadGrouping();
+void saveGrouping(Grouping grouping);
+
 // The demo database: demo.db in this user's data folder.
 QString demoDatabasePath();
 

@@ -96,10 +96,17 @@ private slots:
         QVERIFY(form.open(QIODevice::ReadOnly));
         QXmlStreamReader xml(&form);
         bool inMenu = false;
+        QStringList widgets; // the classes of the widgets the reader is inside
         while (!xml.atEnd()) {
             xml.readNext();
-            if (xml.isStartElement() && xml.name() == QLatin1String("widget"))
-                inMenu = xml.attributes().value(QLatin1String("class")) == QLatin1String("QMenu");
+            if (xml.isEndElement() && xml.name() == QLatin1String("widget"))
+                widgets.removeLast();
+            if (xml.isStartElement() && xml.name() == QLatin1String("widget")) {
+                // Only the menus of the bar answer Alt and a letter; a submenu's letter is its menu's.
+                inMenu = xml.attributes().value(QLatin1String("class")) == QLatin1String("QMenu") &&
+                         !widgets.isEmpty() && widgets.last() == QLatin1String("QMenuBar");
+                widgets << xml.attributes().value(QLatin1String("class")).toString();
+            }
             if (inMenu && xml.isStartElement() && xml.name() == QLatin1String("string")) {
                 const QString title = xml.readElementText();
                 if (const QChar letter = mnemonicOf(title); !letter.isNull())

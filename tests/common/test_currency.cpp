@@ -1,3 +1,4 @@
+#include "common/amount_words.h"
 #include "common/currency.h"
 
 #include <QTest>
@@ -13,6 +14,10 @@ private slots:
     void parseRejects();
     void roundHalfEven_data();
     void roundHalfEven();
+    void grouped_data();
+    void grouped();
+    void inWords_data();
+    void inWords();
     void arithmetic();
     void overflowIsReported();
 };
@@ -93,6 +98,77 @@ void TestCurrency::roundHalfEven()
     const auto rounded = Currency::parse(value)->rounded(decimals);
     QVERIFY(rounded);
     QCOMPARE(rounded->toString(), expected);
+}
+
+void TestCurrency::grouped_data()
+{
+    QTest::addColumn<Grouping>("grouping");
+    QTest::addColumn<qint64>("units");
+    QTest::addColumn<QString>("fixed");
+    QTest::addColumn<QString>("shortest");
+    const auto indian = Grouping::Indian;
+    const auto international = Grouping::International;
+    QTest::newRow("indian, below a thousand") << indian << qint64(9995000) << "999.50" << "999.5";
+    QTest::newRow("indian, a thousand") << indian << qint64(10000000) << "1,000.00" << "1,000";
+    QTest::newRow("indian, a lakh") << indian << qint64(1000000000) << "1,00,000.00" << "1,00,000";
+    QTest::newRow("indian, crores") << indian << qint64(1234567891234) << "12,34,56,789.12" << "12,34,56,789.1234";
+    QTest::newRow("indian, negative") << indian << qint64(-1200000000) << "-1,20,000.00" << "-1,20,000";
+    QTest::newRow("international, a lakh") << international << qint64(1000000000) << "100,000.00" << "100,000";
+    QTest::newRow("international, crores") << international << qint64(1234567891234) << "123,456,789.12"
+                                           << "123,456,789.1234";
+    QTest::newRow("international, negative paise") << international << qint64(-500) << "-0.05" << "-0.05";
+}
+
+void TestCurrency::grouped()
+{
+    QFETCH(Grouping, grouping);
+    QFETCH(qint64, units);
+    QFETCH(QString, fixed);
+    QFETCH(QString, shortest);
+    const Grouping before = Currency::grouping();
+    Currency::setGrouping(grouping);
+    const Currency value = Currency::fromUnits(units);
+    const QString fixedText = value.toFixedText(true);
+    const QString groupedText = value.toGroupedText();
+    const QString plain = value.toFixedText(false);
+    Currency::setGrouping(before);
+    QCOMPARE(fixedText, fixed);
+    QCOMPARE(groupedText, shortest);
+    // Files for other programs stay plain whatever the installation's grouping.
+    QVERIFY(!plain.contains(QLatin1Char(',')));
+}
+
+void TestCurrency::inWords_data()
+{
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("zero") << "0" << "Rupees Zero Only";
+    QTest::newRow("paise only") << "0.05" << "Paise Five Only";
+    QTest::newRow("a rupee and paise") << "1.10" << "Rupees One and Paise Ten Only";
+    QTest::newRow("teens") << "19" << "Rupees Nineteen Only";
+    QTest::newRow("and after a thousand") << "1005" << "Rupees One Thousand and Five Only";
+    QTest::newRow("the letter's example") << "120350.50"
+                                          << "Rupees One Lakh Twenty Thousand Three Hundred and Fifty and Paise Fifty Only";
+    QTest::newRow("one lakh") << "100000" << "Rupees One Lakh Only";
+    QTest::newRow("a lakh less a paisa") << "99999.99"
+                                         << "Rupees Ninety Nine Thousand Nine Hundred and Ninety Nine and Paise Ninety Nine Only";
+    QTest::newRow("one crore") << "10000000" << "Rupees One Crore Only";
+    QTest::newRow("crore and units") << "10000001" << "Rupees One Crore and One Only";
+    QTest::newRow("the largest") << "999999999.99"
+                                 << "Rupees Ninety Nine Crore Ninety Nine Lakh Ninety Nine Thousand Nine Hundred and "
+                                    "Ninety Nine and Paise Ninety Nine Only";
+    QTest::newRow("hundreds of crores") << "12345678900"
+                                        << "Rupees One Thousand Two Hundred and Thirty Four Crore Fifty Six Lakh "
+                                           "Seventy Eight Thousand Nine Hundred Only";
+    QTest::newRow("half a paisa to even") << "0.125" << "Paise Twelve Only";
+    QTest::newRow("negative") << "-250" << "Minus Rupees Two Hundred and Fifty Only";
+}
+
+void TestCurrency::inWords()
+{
+    QFETCH(QString, amount);
+    QFETCH(QString, words);
+    QCOMPARE(amountInWords(*Currency::parse(amount)), words);
 }
 
 void TestCurrency::arithmetic()

@@ -47,7 +47,8 @@ void TestDatabaseFile::newFileHasEveryTableAndColumn_data()
     // clang-format off
     QTest::newRow("emp") << "emp" << QStringList{"ID", "emname", "gender", "status", "address", "dept", "pos",
                                                  "empstat", "basicrate", "dateemployed", "empphoto", "grp", "pfno",
-                                                 "esino", "pfexfrom", "esiexfrom", "ptexfrom"};
+                                                 "esino", "pfexfrom", "esiexfrom", "ptexfrom", "paymode",
+                                                 "acholder", "acno", "ifsc", "bankname"};
     QTest::newRow("payroll") << "payroll" << QStringList{"transid", "ID", "emname", "monthrate", "ddate", "bonus", "ot",
                                                          "totloan", "ph", "intax", "others", "absences", "earn",
                                                          "advances", "tad", "td", "loanrec", "travel", "netpay",
@@ -60,7 +61,8 @@ void TestDatabaseFile::newFileHasEveryTableAndColumn_data()
     QTest::newRow("arr") << "arr" << QStringList{"ID", "emname", "increamt", "incredt", "noofpre", "amtpaid", "company", "ddat1"};
     QTest::newRow("dept") << "dept" << QStringList{"dept"};
     QTest::newRow("grp") << "grp" << QStringList{"grp"};
-    QTest::newRow("cmpmaster") << "cmpmaster" << QStringList{"company", "addr", "selectt"};
+    QTest::newRow("cmpmaster") << "cmpmaster" << QStringList{"company", "addr", "selectt", "bankname", "bankacno",
+                                                                 "bankifsc", "bankcols"};
     QTest::newRow("use") << "use" << QStringList{"ID", "usernm", "pass", "priv"};
     QTest::newRow("passwd") << "passwd" << QStringList{"delpass"};
     QTest::newRow("statrule") << "statrule" << QStringList{"company", "fromdt", "divisor", "pfon", "pfrate", "pfceil",

@@ -80,6 +80,8 @@ private:
 
 void TestPayrollWindow::init()
 {
+    // Figures nobody types over are grouped as the installation writes them.
+    Currency::setGrouping(Grouping::International);
     m_f = std::make_unique<WindowFixture>();
     Database& db = m_f->db();
     QVERIFY(CompanyRepository(db).add("ACME", {}).ok());
@@ -137,7 +139,7 @@ void TestPayrollWindow::bothWaysOfChoosingFillTheSameFields()
     type("cboEmpID", "1");
     QVERIFY(m_f->prompter.entries().isEmpty());
     const QStringList byNumber = values();
-    QCOMPARE(byNumber, (QStringList{"RAMESH PATEL", "ACCOUNTS", "ACCOUNTANT", "Full Time", "10000", "322.58", "0",
+    QCOMPARE(byNumber, (QStringList{"RAMESH PATEL", "ACCOUNTS", "ACCOUNTANT", "Full Time", "10,000", "322.58", "0",
                                     "5000", "1000", "800", "STAFF", "RAMESH PATEL"}));
     type("cboEmpID", "2");
     QCOMPARE(text("lblName"), QStringLiteral("KEVIN O'BRIEN"));
@@ -155,14 +157,14 @@ void TestPayrollWindow::enteredInAnyOrderAndSavedAsCalculated()
     type("Text2", "20.25");
     type("txtBonus", "100");
     type("txtNumDays", "25");
-    QCOMPARE(text("txtAbsences"), QStringLiteral("8064"));
+    QCOMPARE(text("txtAbsences"), QStringLiteral("8,064"));
     type("txtOverTime", "50");
     QCOMPARE(text("lbltemp"), QStringLiteral("170.25"));
     type("txtph", "13.5");
     QCOMPARE(text("txtph"), QStringLiteral("14"));
     // Deductions: advances 800 + loan 1000 + LIC 12 + contribution 14 = 1826.
-    QCOMPARE(text("lblDeduct"), QStringLiteral("1826"));
-    QCOMPARE(text("lblNetPay"), QStringLiteral("6408.25"));
+    QCOMPARE(text("lblDeduct"), QStringLiteral("1,826"));
+    QCOMPARE(text("lblNetPay"), QStringLiteral("6,408.25"));
 
     save();
     const auto asked = m_f->prompter.entries().first();
@@ -436,10 +438,16 @@ void TestPayrollWindow::tooLargeFiguresAreExplained()
     type("cboEmpID", "3");
     type("txtNumDays", "31");
     type("txtBonus", "99999999");
-    QCOMPARE(text("lblRate"), QStringLiteral("922337200000000"));
-    QCOMPARE(text("lblPerDay"), QStringLiteral("29752812903225.81"));
-    QCOMPARE(text("txtAbsences"), QStringLiteral("922337200000000"));
+    QCOMPARE(text("lblRate"), QStringLiteral("922,337,200,000,000"));
+    QCOMPARE(text("lblPerDay"), QStringLiteral("29,752,812,903,225.81"));
+    QCOMPARE(text("txtAbsences"), QStringLiteral("922,337,200,000,000"));
     QCOMPARE(text("lblNetPay"), QStringLiteral("too large"));
+    // The same figures as an office that writes lakhs and crores reads them.
+    Currency::setGrouping(Grouping::Indian);
+    type("txtNumDays", "30");
+    QCOMPARE(text("lblRate") + "|" + text("lblPerDay") + "|" + text("txtAbsences"),
+             QStringLiteral("92,23,37,20,00,00,000|2,97,52,81,29,03,225.81|89,25,84,38,70,96,774"));
+    type("txtNumDays", "31");
     save({});
     QCOMPARE(m_f->prompter.texts(), QStringList{"The Net Pay is too large to work out. Please check the amounts and "
                                                 "the employee's basic rate (922337200000000)."});
@@ -467,7 +475,7 @@ void TestPayrollWindow::editPanelLoadsOnEnterAndUpdatesWithTheSameChecks()
     m_f->prompter.answer(true);
     type("Text3", QString::number(transId));
     QCOMPARE(text("lblName") + "|" + text("txtNumDays") + "|" + text("txtAbsences"),
-             QStringLiteral("RAMESH PATEL|25|8064"));
+             QStringLiteral("RAMESH PATEL|25|8,064"));
     QVERIFY(!m_f->prompter.texts().contains("Payroll Updated"));
     QVERIFY(m_f->control("txtBonus")->hasFocus());
 

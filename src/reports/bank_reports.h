@@ -1,0 +1,59 @@
+#pragma once
+
+#include "data/payroll_repository.h"
+#include "data/status.h"
+#include "reports/company_heading.h"
+#include "reports/report_document.h"
+#include "rules/bank.h"
+
+#include <QByteArray>
+#include <QHash>
+
+class Database;
+
+namespace report {
+
+// One transaction of the month as the bank sees it.
+struct BankLine {
+    QString paidBy; // "Bank transfer", "To mend", "Cheque", "Cash"
+    qint64 employeeId = 0;
+    QString name;
+    bank::Details details;
+    Currency netPay;
+    QDate payDate;
+    QStringList problems; // why a transfer cannot be made, for the lines to mend
+};
+
+// The month's transactions by the way each is paid, each group by employee number; together they
+// are every transaction of the month, so their net pays add up to the month's.
+struct BankMonth {
+    QList<BankLine> transfers;
+    QList<BankLine> toMend; // paid by transfer, but the details are missing or malformed
+    QList<BankLine> cheques;
+    QList<BankLine> cash;
+
+    QList<BankLine> all() const { return transfers + toMend + cheques + cash; }
+    // "12 JOSEPH FERNANDES: no account number, no branch code", one per employee.
+    QStringList toMendText() const;
+};
+// An employee no longer on the roll is listed to mend: nobody knows where to pay them.
+BankMonth bankMonth(const QList<PayrollTransaction>& transactions, const QHash<qint64, Employee>& employees);
+
+Document bankTransferList(const CompanyHeading& company, QDate month, const BankMonth& paid);
+// The covering letter: the company's heading, the date, the bank, the total in figures and in words,
+// and the transfers attached below it.
+Document bankLetter(const CompanyHeading& company, const bank::Account& account, QDate month, QDate written,
+                    const BankMonth& paid);
+// The bank's upload file: a header of the columns' headings, then one line per transfer; amounts
+// with two decimals and no grouping, fields quoted where they need it, lines ended by CR LF.
+QByteArray uploadFile(const bank::Settings& settings, QDate month, const QList<BankLine>& transfers);
+
+// The company's month read from the database.
+Result<BankMonth> bankMonthOf(const Database& db, const QString& company, QDate month);
+Result<Document> bankTransferListOf(const Database& db, const QString& company, QDate month);
+// Refused, naming them, while an employee paid by transfer lacks details; refused without the
+// company's own account; refused when nobody is paid by transfer.
+Result<Document> bankLetterOf(const Database& db, const QString& company, QDate month, QDate written);
+Result<QByteArray> uploadFileOf(const Database& db, const QString& company, QDate month);
+
+} // namespace report
