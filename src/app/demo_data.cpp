@@ -240,6 +240,21 @@ Status fill(const Database& database, QDate today)
                                         std::pair{"O'NEIL ENGINEERING WORKS", "22 Ring Road, Surat 395002"}})
         if (auto added = companies.add(QString::fromUtf8(name), QString::fromUtf8(address)); !added)
             return added.status();
+    // Each company pays from its own account; the second one's bank takes a shorter file of its own.
+    bank::Settings ganesh;
+    ganesh.account = {QStringLiteral("STATE BANK OF INDIA"), QStringLiteral("30214567891"), QStringLiteral("SBIN0060123")};
+    if (Status s = companies.saveBankSettings(QStringLiteral("SHREE GANESH TEXTILES"), ganesh); !s)
+        return s;
+    bank::Settings oneil;
+    oneil.account = {QStringLiteral("HDFC BANK"), QStringLiteral("50200012345678"), QStringLiteral("HDFC0000246")};
+    oneil.columns = {{bank::Field::Fixed, QStringLiteral("PYMT_MODE"), QStringLiteral("NEFT")},
+                     {bank::Field::AccountNumber, QStringLiteral("BENE_ACC_NO"), {}},
+                     {bank::Field::BranchCode, QStringLiteral("BENE_IFSC"), {}},
+                     {bank::Field::AccountHolder, QStringLiteral("BENE_NAME"), {}},
+                     {bank::Field::Amount, QStringLiteral("AMOUNT"), {}},
+                     {bank::Field::PayDate, QStringLiteral("VALUE_DATE"), {}}};
+    if (Status s = companies.saveBankSettings(QStringLiteral("O'NEIL ENGINEERING WORKS"), oneil); !s)
+        return s;
 
     MasterRepository departments(database, MasterRepository::Kind::Department);
     for (const char* name : {"ACCOUNTS", "PRODUCTION", "STORES", "SALES", "MAINTENANCE"})
@@ -282,6 +297,22 @@ Status fill(const Database& database, QDate today)
             e.esiNumber = QStringLiteral("31%1").arg(770200 + index * 13, 8, 10, QLatin1Char('0'));
             if (e.group == QLatin1String("CONTRACT") && e.department == QLatin1String("ACCOUNTS"))
                 e.exemptions.pfFrom = e.dateEmployed;
+        }
+        // Most are paid into their accounts; every seventh by cheque and every eleventh in cash.
+        static const std::pair<const char*, const char*> banks[] = {{"STATE BANK OF INDIA", "SBIN00"},
+                                                                    {"BANK OF BARODA", "BARB0R"},
+                                                                    {"HDFC BANK", "HDFC00"},
+                                                                    {"ICICI BANK", "ICIC00"}};
+        e.bank.mode = index % 11 == 10 ? bank::PayMode::Cash
+                      : index % 7 == 6 ? bank::PayMode::Cheque
+                                       : bank::PayMode::Transfer;
+        if (e.bank.mode == bank::PayMode::Transfer) {
+            const auto& [bankName, codeStart] = banks[index % 4];
+            e.bank.holder = e.name;
+            e.bank.bankName = QString::fromLatin1(bankName);
+            e.bank.account = QStringLiteral("%1").arg(qint64(3021000000LL + index * 7919LL), 11, 10, QLatin1Char('0'));
+            e.bank.branchCode = QString::fromLatin1(codeStart) + QStringLiteral("%1").arg(40 + index % 9 * 11, 5, 10,
+                                                                                         QLatin1Char('0'));
         }
         const auto id = staff.insert(e);
         if (!id)

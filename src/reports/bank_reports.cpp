@@ -150,10 +150,11 @@ Document bankTransferList(const CompanyHeading& company, QDate month, const Bank
                  {{QStringLiteral("Label18"), QStringLiteral("BANK TRANSFER LIST"), true}},
                  {{QStringLiteral("Label19"), QStringLiteral("FOR THE MONTH OF:")},
                   {QStringLiteral("Label22"), monthText(month)}},
-                 {{QStringLiteral("lblTransfers"), groupLine(QStringLiteral("Bank transfer"), paid.transfers)},
-                  {QStringLiteral("lblToMend"), groupLine(QStringLiteral("To mend (details missing)"), paid.toMend)}},
-                 {{QStringLiteral("lblCheques"), groupLine(QStringLiteral("Cheque"), paid.cheques)},
-                  {QStringLiteral("lblCash"), groupLine(QStringLiteral("Cash"), paid.cash)}}};
+                 {{QStringLiteral("lblTransfers"), groupLine(QStringLiteral("Bank transfer"), paid.transfers)}},
+                 {{QStringLiteral("lblToMend"),
+                   groupLine(QStringLiteral("To mend (bank details missing)"), paid.toMend)}},
+                 {{QStringLiteral("lblCheques"), groupLine(QStringLiteral("Cheque"), paid.cheques)}},
+                 {{QStringLiteral("lblCash"), groupLine(QStringLiteral("Cash"), paid.cash)}}};
     setCompany(d, company);
     d.countCaption = QStringLiteral("Total Rows Count:");
     const auto text = [](const char* caption, double width, QString (*read)(const B&)) {
@@ -189,11 +190,12 @@ Document bankLetter(const CompanyHeading& company, const bank::Account& account,
                             QStringLiteral("Subject: Salaries for %1").arg(monthText(month)),
                             QString(),
                             QStringLiteral("Dear Sir or Madam,")} +
-                wrapped(QStringLiteral("Please debit our account No. %1 with Rs. %2 (%3) and credit the accounts of "
-                                       "the %4 %5 listed below with the amounts shown against them.")
-                            .arg(account.account, total.toFixedText(true), amountInWords(total))
-                            .arg(paid.transfers.size())
-                            .arg(paid.transfers.size() == 1 ? QStringLiteral("employee") : QStringLiteral("employees")));
+                wrapped(QStringLiteral("Please debit our account No. %1 with Rs. %2 (%3) and make the %4 listed below "
+                                       "to our employees' accounts shown against them.")
+                            .arg(account.account, total.toFixedText(true), amountInWords(total),
+                                 paid.transfers.size() == 1
+                                     ? QStringLiteral("transfer")
+                                     : QStringLiteral("%1 transfers").arg(paid.transfers.size())));
     d.signOff = {QStringLiteral("Yours faithfully,"), QStringLiteral("For %1").arg(company.name), QString(), QString(),
                  QStringLiteral("Authorised Signatory")};
     d.sumCaption = QStringLiteral("TOTAL:");

@@ -1,5 +1,7 @@
 #include "payroll_reports.h"
 
+#include "common/amount_words.h"
+
 #include <algorithm>
 
 namespace report {
@@ -15,7 +17,7 @@ Field<T> statutoryField(const char* caption, Currency statutory::Figures::*membe
 
 } // namespace
 
-Document payslips(const CompanyHeading& company, QList<PayrollTransaction> transactions)
+Document payslips(const CompanyHeading& company, QList<PayrollTransaction> transactions, bool netPayInWords)
 {
     const bool statutory = std::any_of(transactions.cbegin(), transactions.cend(), [](const T& t) {
         return t.statutory != statutory::Figures{};
@@ -58,6 +60,9 @@ Document payslips(const CompanyHeading& company, QList<PayrollTransaction> trans
         fields << statutoryField("Provident Fund:", &statutory::Figures::pfEmployee)
                << statutoryField("ESI:", &statutory::Figures::esiEmployee)
                << statutoryField("Professional Tax:", &statutory::Figures::professionalTax);
+    if (netPayInWords)
+        fields << Field<T>{{QStringLiteral("In Words:"), Format::Text},
+                           [](const T& t) { return Value(amountInWords(t.netPay)); }};
     d.setRows<T>(std::move(fields), std::move(transactions));
     d.record = {
         {{QStringLiteral("Salary for the Month:"), QStringLiteral("Transcation ID:")}, {}},
@@ -80,6 +85,8 @@ Document payslips(const CompanyHeading& company, QList<PayrollTransaction> trans
                  << RecordLine{{QStringLiteral("Professional Tax:"), QString()}, {}};
     d.record << RecordLine{{QStringLiteral("Total Deductions:"), QStringLiteral("Total Additional:")}, {}}
              << RecordLine{{QStringLiteral("Net Pay"), QStringLiteral("Signature:")}, {}};
+    if (netPayInWords)
+        d.record << RecordLine{{QStringLiteral("In Words:")}, {}};
     return d;
 }
 

@@ -7,6 +7,7 @@
 namespace report {
 
 // drtSel: one payslip per transaction, each headed by the company.
-Document payslips(const CompanyHeading& company, QList<PayrollTransaction> transactions);
+// With netPayInWords, each payslip also writes its net pay in words under the figure.
+Document payslips(const CompanyHeading& company, QList<PayrollTransaction> transactions, bool netPayInWords = false);
 
 } // namespace report

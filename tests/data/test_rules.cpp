@@ -48,10 +48,12 @@ qint64 number(const QHash<QString, QString>& row, const char* column)
 // The record through its repository, as a window or the command line would store it.
 Status throughRepository(const Database& db, const QString& table, const QHash<QString, QString>& r)
 {
-    if (table == "emp")
-        return EmployeeRepository(db)
-            .insert({number(r, "ID"), r.value("emname"), {}, {}, {}, {}, {}, {}, amount(r, "basicrate"), {}, {}, {}})
-            .status();
+    if (table == "emp") {
+        Employee e{number(r, "ID"), r.value("emname"), {}, {}, {}, {}, {}, {}, amount(r, "basicrate"), {}, {}, {}};
+        e.bank = {bank::modeFromStored(r.value("paymode")).value_or(bank::PayMode::Transfer), {}, r.value("acno"),
+                  r.value("ifsc"), {}};
+        return EmployeeRepository(db).insert(e).status();
+    }
     if (table == "payroll") {
         PayrollTransaction t;
         t.transId = number(r, "transid");
@@ -149,7 +151,26 @@ private slots:
                                               << "The privilege \"Supervisor\" is neither \"admin\" nor \"user\"." << true;
         QTest::newRow("an escape in a department") << "dept" << "dept" << QString("STO") + QChar(27) + "RES" << "dept"
                                                    << "The department name holds a control character (such as NUL or escape), which cannot be stored." << true;
+        const QString banked = "ID,emname,paymode,acno,ifsc";
+        QTest::newRow("an account number with letters") << "emp" << banked << "1,A,bank,12AB5678," << "acno"
+                                                        << "The account number must be 6 to 18 digits (it is \"12AB5678\")." << true;
+        QTest::newRow("an account number too short") << "emp" << banked << "1,A,bank,12345," << "acno"
+                                                     << "The account number must be 6 to 18 digits (it is \"12345\")." << true;
+        QTest::newRow("a branch code without its zero") << "emp" << banked << "1,A,bank,123456,SBIN1234567" << "ifsc"
+                                                        << "The branch code must be four letters, a zero and six letters or digits, like SBIN0001234 (it is \"SBIN1234567\")." << true;
+        QTest::newRow("a branch code too short") << "emp" << banked << "1,A,bank,123456,SBIN012345" << "ifsc"
+                                                 << "The branch code must be four letters, a zero and six letters or digits, like SBIN0001234 (it is \"SBIN012345\")." << true;
+        QTest::newRow("a payment by card") << "emp" << banked << "1,A,card,," << "paymode"
+                                           << "The payment mode must be bank, cheque or cash (it is \"card\")." << false;
+        QTest::newRow("a company account too short") << "cmpmaster" << "company,addr,bankacno,bankifsc" << "ACME,x,12345,SBIN0001234" << "bankacno"
+                                                     << "The account number must be 6 to 18 digits (it is \"12345\")." << false;
+        QTest::newRow("an upload column without a field") << "cmpmaster" << "company,addr,bankcols" << "ACME,x,amount|Amount" << "bankcols"
+                                                          << "The upload file's columns must read like field|heading|value;... with fields such as serial, account, ifsc, amount, fixed." << false;
+        QTest::newRow("an upload column without a heading") << "cmpmaster" << "company,addr,bankcols" << "ACME,x,amount||" << "bankcols"
+                                                            << "Column 1 of the upload file has no heading." << false;
         // Good values at the edges pass every door.
+        QTest::newRow("an account of 18 digits") << "emp" << banked << "1,A,bank,123456789012345678,HDFC0ABC123" << "" << "" << true;
+        QTest::newRow("paid by cheque without an account") << "emp" << banked << "1,A,cheque,," << "" << "" << true;
         QTest::newRow("the largest basic rate") << "emp" << "ID,emname,basicrate" << "1,A,99999999.99" << "" << "" << true;
         QTest::newRow("a loan of one paisa") << "loan" << "ID,loanamt,permonthded,ldt,company" << "1,0.01,0,2026-01-05,ACME" << "" << "" << true;
         QTest::newRow("an instalment of the whole loan") << "loan" << "ID,loanamt,permonthded,ldt,company" << "1,100,100,2026-01-05,ACME" << "" << "" << true;

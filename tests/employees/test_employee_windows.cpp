@@ -67,6 +67,7 @@ struct Statutory {
     QString uan;
     QString esi;
     statutory::Exemptions from;
+    bank::Details bank{};
 };
 
 // The exemptions in the order of their boxes, chkPFExempt, chkESIExempt and chkPTExempt.
@@ -296,10 +297,12 @@ private slots:
         QTest::addColumn<Statutory>("after");  // typed and ticked, then saved
         const QString uan = QStringLiteral("100234567890");
         const QString esi = QStringLiteral("3112345678");
-        QTest::newRow("entered") << false << Statutory{} << Statutory{uan, esi, {QDate(), QDate(), QDate(2025, 4, 1)}};
-        QTest::newRow("edited: ESI exemption lifted, PF one given, ESI number dropped")
-            << true << Statutory{uan, esi, {QDate(), QDate(2024, 1, 1), QDate(2025, 4, 1)}}
-            << Statutory{QStringLiteral("100234567891"), QString(), {QDate(2026, 1, 1), QDate(), QDate(2025, 4, 1)}};
+        const bank::Details account{bank::PayMode::Transfer, "R PATEL", "00123456789", "HDFC0001234", "HDFC BANK"};
+        QTest::newRow("entered") << false << Statutory{} << Statutory{uan, esi, {QDate(), QDate(), QDate(2025, 4, 1)}, account};
+        QTest::newRow("edited: ESI exemption lifted, PF one given, ESI number dropped, paid by cheque")
+            << true << Statutory{uan, esi, {QDate(), QDate(2024, 1, 1), QDate(2025, 4, 1)}, account}
+            << Statutory{QStringLiteral("100234567891"), QString(), {QDate(2026, 1, 1), QDate(), QDate(2025, 4, 1)},
+                         {bank::PayMode::Cheque, {}, {}, {}, {}}};
     }
     void statutoryDetailsAreStored()
     {
@@ -311,6 +314,7 @@ private slots:
             e.pfNumber = before.uan;
             e.esiNumber = before.esi;
             e.exemptions = before.from;
+            e.bank = before.bank;
             openEdit(e);
         } else {
             openEntry();
@@ -319,6 +323,10 @@ private slots:
         }
         QCOMPARE(m_f->text("txtPFNo"), before.uan);
         QCOMPARE(m_f->text("txtESINo"), before.esi);
+        QCOMPARE(m_f->text("txtAccountNo") + "|" + m_f->text("txtBranchCode") + "|" + m_f->text("txtAccountHolder") + "|" +
+                     m_f->text("txtBankName") + "|" + m_f->control<QComboBox>("cboPayMode")->currentText(),
+                 before.bank.account + "|" + before.bank.branchCode + "|" + before.bank.holder + "|" +
+                     before.bank.bankName + "|" + bank::modeCaption(before.bank.mode));
         for (qsizetype i = 0; i < exemptionKinds.size(); ++i) {
             const QDate from = exemptionDates(before.from).at(i);
             QCOMPARE(exemptBox(i)->isChecked(), from.isValid());
@@ -329,6 +337,12 @@ private slots:
 
         m_f->type("txtPFNo", after.uan);
         m_f->type("txtESINo", after.esi);
+        m_f->control<QComboBox>("cboPayMode")->setCurrentText(bank::modeCaption(after.bank.mode));
+        m_f->type("txtAccountHolder", after.bank.holder);
+        m_f->type("txtAccountNo", after.bank.account);
+        // Typed in small letters, stored in capitals.
+        m_f->type("txtBranchCode", after.bank.branchCode.toLower());
+        m_f->type("txtBankName", after.bank.bankName);
         for (qsizetype i = 0; i < exemptionKinds.size(); ++i) {
             const QDate from = exemptionDates(after.from).at(i);
             if (exemptBox(i)->isChecked() != from.isValid())
@@ -345,6 +359,9 @@ private slots:
         QCOMPARE(stored->exemptions.pfFrom, after.from.pfFrom);
         QCOMPARE(stored->exemptions.esiFrom, after.from.esiFrom);
         QCOMPARE(stored->exemptions.ptFrom, after.from.ptFrom);
+        QCOMPARE(stored->bank.mode, after.bank.mode);
+        QCOMPARE(QStringList({stored->bank.holder, stored->bank.account, stored->bank.branchCode, stored->bank.bankName}),
+                 QStringList({after.bank.holder, after.bank.account, after.bank.branchCode, after.bank.bankName}));
     }
 
     // What was typed and not saved is not lost unasked, whichever way it would go: the window
@@ -577,6 +594,8 @@ private:
         QTest::newRow("basic rate") << "txtBasicRate" << "Please enter Employee's Basic Salary Rate." << QString();
         QTest::newRow("UAN a digit short") << "txtPFNo"
             << "The provident fund account number (UAN) must be 12 digits (it is \"12345678901\")." << "12345678901";
+        QTest::newRow("branch code without its zero") << "txtBranchCode"
+            << "The branch code must be four letters, a zero and six letters or digits, like SBIN0001234 (it is \"SBIN1234567\")." << "sbin1234567";
         // clang-format on
     }
 

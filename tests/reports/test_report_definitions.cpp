@@ -1,5 +1,7 @@
 #include "data/employee_repository.h"
 #include "data/payroll_repository.h"
+#include "data/company_repository.h"
+#include "reports/bank_reports.h"
 #include "reports/company_heading.h"
 #include "reports/employee_reports.h"
 #include "reports/payroll_reports.h"
@@ -245,6 +247,112 @@ private slots:
         const auto refused = pfReturnOf(db, QStringLiteral("ACME"), QDate(2026, 5, 1));
         QVERIFY(!refused);
         QVERIFY2(refused.error().contains(QStringLiteral("2 KEVIN O'BRIEN")), qPrintable(refused.error()));
+    }
+
+    // March of ACME paid three ways: RAMESH's two transactions by transfer, KEVIN by cheque, and
+    // ANNA by transfer without an account until she is paid in cash. Every rupee of the month is on
+    // the list; the letter and the upload file wait until nobody is left to mend.
+    void bankTransferMonthAndItsFiles()
+    {
+        const Database& db = m_database.db();
+        const QString acme = QStringLiteral("ACME");
+        EmployeeRepository staff(db);
+        const auto pay = [&](qint64 id, bank::Details details) {
+            Employee e = staff.find(id).value().value();
+            e.bank = details;
+            QVERIFY(staff.update(e));
+        };
+        pay(1, {bank::PayMode::Transfer, "R. K. PATEL", "001234567890", "sbin0001234", "STATE BANK OF INDIA"});
+        pay(2, {bank::PayMode::Cheque, {}, {}, {}, {}});
+        pay(3, {bank::PayMode::Transfer, {}, {}, {}, {}});
+
+        const auto paid = bankMonthOf(db, acme, reportMonth());
+        QVERIFY(paid);
+        const auto added = [](const QList<BankLine>& lines) {
+            qint64 units = 0;
+            for (const BankLine& line : lines)
+                units += line.netPay.units();
+            return Currency::fromUnits(units);
+        };
+        QCOMPARE(added(paid->all()), reportMonthNetPay());
+        QCOMPARE(added(paid->transfers), c("10386")); // 9,983 + 403
+        QCOMPARE(added(paid->cheques), c("9851"));
+        QCOMPARE(added(paid->toMend), c("19355"));
+        QVERIFY(paid->cash.isEmpty());
+        QCOMPARE(paid->toMendText(), QStringList{"3 SMITH, ANNA: no account number, no branch code"});
+        const Document list = bankTransferList(companyHeading(db, acme).value(), reportMonth(), *paid);
+        compareWithReference(csv(list), QStringLiteral("BankTransferList.csv"));
+        compareWithReference(textDump(list).toUtf8(), QStringLiteral("BankTransferList.txt"));
+
+        // Nothing goes to the bank while an employee paid by transfer has no account, or while the
+        // company's own account is not set.
+        for (const QString& refused : {bankLetterOf(db, acme, reportMonth(), {2026, 4, 2}).status().error(),
+                                       uploadFileOf(db, acme, reportMonth()).status().error()})
+            QVERIFY2(refused.contains("3 SMITH, ANNA: no account number"), qPrintable(refused));
+        pay(3, {bank::PayMode::Cash, {}, {}, {}, {}});
+        QVERIFY2(uploadFileOf(db, acme, reportMonth()).status().error().contains("Bank Settings"), "no account");
+
+        bank::Settings settings;
+        settings.account = {"CANARA BANK", "0123456789012", "CNRB0000123"};
+        QVERIFY(CompanyRepository(db).saveBankSettings(acme, settings));
+        const auto letter = bankLetterOf(db, acme, reportMonth(), {2026, 4, 2});
+        QVERIFY2(letter, qPrintable(letter.status().error()));
+        compareWithReference(textDump(*letter).toUtf8(), QStringLiteral("BankLetter.txt"));
+        const auto usual = uploadFileOf(db, acme, reportMonth());
+        QVERIFY(usual);
+        compareWithReference(*usual, QStringLiteral("BankUpload-usual.csv"));
+        // A bank of its own ways: a fixed first column, the holder before the account, the date.
+        settings.columns = {{bank::Field::Fixed, "PYMT_MODE", "NEFT"},
+                            {bank::Field::EmployeeId, "EMP", {}},
+                            {bank::Field::AccountHolder, "BENE_NAME", {}},
+                            {bank::Field::AccountNumber, "BENE_ACC_NO", {}},
+                            {bank::Field::BranchCode, "BENE_IFSC", {}},
+                            {bank::Field::Amount, "AMOUNT", {}},
+                            {bank::Field::PayDate, "VALUE_DATE", {}},
+                            {bank::Field::Fixed, "REMARKS", "SALARY, MARCH"}};
+        QVERIFY(CompanyRepository(db).saveBankSettings(acme, settings));
+        QCOMPARE(CompanyRepository(db).bankSettings(acme).value().columns.size(), 8);
+        const auto own = uploadFileOf(db, acme, reportMonth());
+        QVERIFY(own);
+        compareWithReference(*own, QStringLiteral("BankUpload-own.csv"));
+        for (qint64 id : {1, 2, 3})
+            pay(id, {});
+    }
+
+    // Paper shows figures as the office writes them, whichever way that is; files for other
+    // programs never group them.
+    void groupedOnPaperPlainInFiles_data()
+    {
+        QTest::addColumn<Grouping>("grouping");
+        QTest::addColumn<QString>("onPaper");
+        QTest::newRow("Indian") << Grouping::Indian << "1,23,45,678.50";
+        QTest::newRow("international") << Grouping::International << "12,345,678.50";
+    }
+    void groupedOnPaperPlainInFiles()
+    {
+        QFETCH(Grouping, grouping);
+        QFETCH(QString, onPaper);
+        const Grouping before = Currency::grouping();
+        Currency::setGrouping(grouping);
+        PayrollTransaction t;
+        t.employeeId = 7;
+        t.name = "BIG EARNER";
+        t.payDate = {2026, 3, 31};
+        t.monthRate = t.presentDaysSalary = t.netPay = c("12345678.5");
+        const CompanyHeading heading{"ACME", "1 MILL ROAD"};
+        const Document slips = report::payslips(heading, {t}, true);
+        BankMonth month;
+        month.transfers << BankLine{"Bank transfer", 7, "BIG EARNER", {}, t.netPay, t.payDate, {}};
+        const Document list = bankTransferList(heading, reportMonth(), month);
+        const QString slipText = textDump(slips), listText = textDump(list);
+        const QByteArray slipCsv = csv(slips), listCsv = csv(list);
+        Currency::setGrouping(before);
+        QVERIFY2(slipText.contains("Net Pay " + onPaper), qPrintable(slipText));
+        QVERIFY(slipText.contains("In Words: Rupees One Crore Twenty Three Lakh Forty Five Thousand Six Hundred and "
+                                  "Seventy Eight and Paise Fifty Only"));
+        QVERIFY2(listText.contains("Bank transfer: 1 payment, " + onPaper), qPrintable(listText));
+        for (const QByteArray& file : {slipCsv, listCsv})
+            QVERIFY2(file.contains(",12345678.50") && !file.contains(onPaper.toUtf8()), file.constData());
     }
 
 private:

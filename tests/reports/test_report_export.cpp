@@ -91,6 +91,7 @@ private slots:
         QTest::newRow("unknown department") << QStringList{"--company", "ACME", "--report", "department-payroll", "--from", "2026-01-01", "--to", "2026-03-31", "--department", "STORES"} << 2 << "There is no department named \"STORES\".";
         QTest::newRow("unknown group") << QStringList{"--company", "ACME", "--report", "salary-period", "--from", "2026-01-01", "--to", "2026-03-31", "--group", "NIGHT"} << 2 << "There is no group named \"NIGHT\".";
         QTest::newRow("from after to") << QStringList{"--company", "ACME", "--report", "loans", "--from", "2026-03-31", "--to", "2026-03-01"} << 2 << "starts after it ends";
+        QTest::newRow("a letter to the bank for employees without accounts") << QStringList{"--company", "ACME", "--report", "bank-letter", "--month", "2026-03"} << 1 << "1 RAMESH PATEL: no account number, no branch code";
         QTest::newRow("no database") << QStringList{"--database", "missing.db", "--company", "ACME", "--report", "employees"} << 2 << "There is no database at";
         // clang-format on
     }
