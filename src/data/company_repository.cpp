@@ -177,11 +177,7 @@ Result<bank::Settings> CompanyRepository::bankSettings(const QString& name) cons
 Status CompanyRepository::saveBankSettings(const QString& name, const bank::Settings& given)
 {
     bank::Settings settings = given;
-    settings.account.bankName = settings.account.bankName.simplified();
-    const bank::Details asDetails = bank::normalised({bank::PayMode::Transfer, {}, given.account.account,
-                                                     given.account.branchCode, {}});
-    settings.account.account = asDetails.account;
-    settings.account.branchCode = asDetails.branchCode;
+    settings.account = bank::normalised(given.account);
     if (const auto broken = rules::check(settings.account))
         return Status::failure(broken->message);
     if (const auto broken = rules::check(settings.columns))

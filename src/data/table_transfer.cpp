@@ -276,6 +276,22 @@ private:
     QHash<QString, QString> m_passwords;
 };
 
+// Bank details as the windows store them: numbers and branch codes without blanks, the codes in
+// capitals, the payment mode in its stored word; what cannot be read is left for the rules to refuse.
+QVariant storedBankValue(const QString& table, const QString& column, const QVariant& value)
+{
+    if (table != QStringLiteral("emp") && table != QStringLiteral("cmpmaster"))
+        return value;
+    if (column == QStringLiteral("acno") || column == QStringLiteral("bankacno"))
+        return bank::normalisedNumber(value.toString());
+    if (column == QStringLiteral("ifsc") || column == QStringLiteral("bankifsc"))
+        return bank::normalisedCode(value.toString());
+    if (column == QStringLiteral("paymode"))
+        if (const auto mode = bank::modeFromStored(value.toString()))
+            return bank::storedMode(*mode);
+    return value;
+}
+
 // The rules every other door applies, applied to an imported row.
 rules::Verdict checkRow(const QString& table, const RowValues& r)
 {
@@ -289,7 +305,6 @@ rules::Verdict checkRow(const QString& table, const RowValues& r)
             return rules::Broken{QStringLiteral("paymode"),
                                  QStringLiteral("The payment mode must be bank, cheque or cash (it is \"%1\").")
                                      .arg(r.text("paymode"))};
-        // Checked as the other doors store it: the normalised form is what the row must already be.
         const bank::Details details{*mode, r.text("acholder"), r.text("acno"), r.text("ifsc"), r.text("bankname")};
         return rules::check(Employee{r.number("ID"), r.text("emname"), r.text("gender"), r.text("status"),
                                      r.text("address"), r.text("dept"), r.text("pos"), r.text("empstat"),
@@ -737,6 +752,8 @@ Result<ImportOutcome> importFolder(const Database& database, const QString& fold
                     v = QVariant(rules::masterName(v.toString()));
                 else if (spellings.contains(i) && !v.isNull())
                     v = QVariant(spellings.value(i).value(v.toString().toUpper(), v.toString()));
+                else if (!v.isNull())
+                    v = storedBankValue(table->name, filled.at(i)->name, v);
                 values << v;
             }
             if (!rowRefused)

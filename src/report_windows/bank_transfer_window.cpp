@@ -51,13 +51,16 @@ void BankTransferWindow::showList()
     if (!paid)
         return;
     // Named before the list, so that the clerk can mend them first; on the list they stay, as "To
-    // mend", in the month's total.
-    if (!paid->toMend.isEmpty() &&
-        !m_context.prompter.question(QStringLiteral("These employees are paid by bank transfer, but their bank "
-                                                    "details are missing or wrong:\n\n%1\n\nThey are listed as \"To "
-                                                    "mend\" until their details are entered in the employee's "
-                                                    "window. Show the list now?")
-                                         .arg(paid->toMendText().join(u'\n')),
+    // mend" or "Not sent", in the month's total.
+    QStringList told;
+    if (!paid->toMend.isEmpty())
+        told << QStringLiteral("These employees are paid by bank transfer, but their bank details are missing or "
+                               "wrong (enter them in the employee's window):\n%1")
+                    .arg(paid->toMendText().join(u'\n'));
+    if (!paid->notSent.isEmpty())
+        told << QStringLiteral("These payments are not sent to the bank:\n%1").arg(paid->notSentText().join(u'\n'));
+    if (!told.isEmpty() &&
+        !m_context.prompter.question(told.join(QStringLiteral("\n\n")) + QStringLiteral("\n\nShow the list now?"),
                                      Prompter::Icon::Warning))
         return;
     auto heading = valueOrTell(m_context.prompter, report::companyHeading(m_context.db, company));
@@ -73,6 +76,16 @@ void BankTransferWindow::showLetter()
     if (!letter)
         return;
     ReportViewer::open(this, m_context.prompter, std::move(*letter));
+    tellNotSent();
+}
+
+void BankTransferWindow::tellNotSent()
+{
+    const auto paid = valueOrTell(m_context.prompter,
+                                  report::bankMonthOf(m_context.db, m_context.session.company, month()));
+    if (paid && !paid->notSent.isEmpty())
+        m_context.prompter.warning(QStringLiteral("These payments are not in what goes to the bank:\n%1")
+                                       .arg(paid->notSentText().join(u'\n')));
 }
 
 void BankTransferWindow::writeUpload()
@@ -101,4 +114,5 @@ void BankTransferWindow::writeUpload()
         QStringLiteral("Wrote %1: %2.")
             .arg(QDir::toNativeSeparators(path),
                  lines == 1 ? QStringLiteral("1 transfer") : QStringLiteral("%1 transfers").arg(lines)));
+    tellNotSent();
 }

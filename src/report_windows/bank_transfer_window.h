@@ -25,6 +25,8 @@ private:
     void showList();
     void showLetter();
     void writeUpload();
+    // Names the month's payments that neither the letter nor the upload file carries.
+    void tellNotSent();
 
     std::unique_ptr<Ui::BankTransferWindow> m_ui;
     AppContext& m_context;

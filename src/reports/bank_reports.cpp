@@ -65,7 +65,7 @@ QString fieldValue(const bank::UploadColumn& column, const bank::Account& accoun
     case bank::Field::EmployeeName:
         return line.name;
     case bank::Field::AccountHolder:
-        return line.details.holder.isEmpty() ? line.name : line.details.holder;
+        return line.holderOrName();
     case bank::Field::AccountNumber:
         return line.details.account;
     case bank::Field::BranchCode:
@@ -88,17 +88,37 @@ QString fieldValue(const bank::UploadColumn& column, const bank::Account& accoun
 
 } // namespace
 
-QStringList BankMonth::toMendText() const
+namespace {
+
+// One line per employee: "12 JOSEPH FERNANDES: no account number".
+QStringList problemText(const QList<BankLine>& lines)
 {
     QStringList text;
     qint64 last = -1;
-    for (const BankLine& line : toMend) {
+    for (const BankLine& line : lines) {
         if (line.employeeId == last)
             continue;
         last = line.employeeId;
         text << QStringLiteral("%1 %2: %3").arg(line.employeeId).arg(line.name, line.problems.join(QStringLiteral(", ")));
     }
     return text;
+}
+
+Field<BankLine> textField(const char* caption, double width, QString (*read)(const BankLine&))
+{
+    return {{QString::fromLatin1(caption), Format::Text, width}, [read](const BankLine& l) { return Value(read(l)); }};
+}
+
+} // namespace
+
+QStringList BankMonth::toMendText() const
+{
+    return problemText(toMend);
+}
+
+QStringList BankMonth::notSentText() const
+{
+    return problemText(notSent);
 }
 
 BankMonth bankMonth(const QList<PayrollTransaction>& transactions, const QHash<qint64, Employee>& employees)
@@ -116,12 +136,20 @@ BankMonth bankMonth(const QList<PayrollTransaction>& transactions, const QHash<q
         const auto employee = employees.constFind(t.employeeId);
         if (employee == employees.cend()) {
             line.name = t.name;
-            line.problems << QStringLiteral("no longer an employee");
-        } else {
-            line.name = employee->name;
-            line.details = employee->bank;
-            line.problems = bank::transferProblems(line.details);
+            line.paidBy = QStringLiteral("Not sent");
+            line.problems << QStringLiteral("no longer an employee: pay by cheque or cash");
+            paid.notSent << line;
+            continue;
         }
+        line.name = employee->name;
+        line.details = employee->bank;
+        if (line.details.mode == bank::PayMode::Transfer && line.netPay <= Currency()) {
+            line.paidBy = QStringLiteral("Not sent");
+            line.problems << QStringLiteral("nothing to pay (net pay %1)").arg(line.netPay.toFixedText(true));
+            paid.notSent << line;
+            continue;
+        }
+        line.problems = bank::transferProblems(line.details);
         switch (line.details.mode) {
         case bank::PayMode::Cheque:
             line.paidBy = bank::modeCaption(bank::PayMode::Cheque);
@@ -140,6 +168,13 @@ BankMonth bankMonth(const QList<PayrollTransaction>& transactions, const QHash<q
     return paid;
 }
 
+BankMonth roundedForTheBank(BankMonth paid)
+{
+    for (BankLine& line : paid.transfers)
+        line.netPay = line.netPay.rounded(2).value_or(line.netPay);
+    return paid;
+}
+
 Document bankTransferList(const CompanyHeading& company, QDate month, const BankMonth& paid)
 {
     Document d;
@@ -153,19 +188,17 @@ Document bankTransferList(const CompanyHeading& company, QDate month, const Bank
                  {{QStringLiteral("lblTransfers"), groupLine(QStringLiteral("Bank transfer"), paid.transfers)}},
                  {{QStringLiteral("lblToMend"),
                    groupLine(QStringLiteral("To mend (bank details missing)"), paid.toMend)}},
+                 {{QStringLiteral("lblNotSent"), groupLine(QStringLiteral("Not sent to the bank"), paid.notSent)}},
                  {{QStringLiteral("lblCheques"), groupLine(QStringLiteral("Cheque"), paid.cheques)}},
                  {{QStringLiteral("lblCash"), groupLine(QStringLiteral("Cash"), paid.cash)}}};
     setCompany(d, company);
     d.countCaption = QStringLiteral("Total Rows Count:");
-    const auto text = [](const char* caption, double width, QString (*read)(const B&)) {
-        return Field<B>{{QString::fromLatin1(caption), Format::Text, width}, [read](const B& l) { return Value(read(l)); }};
-    };
-    d.setRows<B>({text("Paid By", 1.2, [](const B& l) { return l.paidBy; }),
+    d.setRows<B>({textField("Paid By", 1.2, [](const B& l) { return l.paidBy; }),
                   {{QStringLiteral("Emp. ID"), Format::Number, 0.7}, [](const B& l) { return Value(l.employeeId); }},
-                  text("Employee", 2.0, [](const B& l) { return l.name; }),
-                  text("Account Holder", 2.0, [](const B& l) { return l.details.holder; }),
-                  text("Account No.", 1.6, [](const B& l) { return l.details.account; }),
-                  text("Branch Code", 1.2, [](const B& l) { return l.details.branchCode; }),
+                  textField("Employee", 1.9, [](const B& l) { return l.name; }),
+                  textField("Account Holder", 1.8, [](const B& l) { return l.holderOrName(); }),
+                  textField("Account No.", 1.6, [](const B& l) { return l.details.account; }),
+                  textField("Branch Code", 1.5, [](const B& l) { return l.details.branchCode; }),
                   {{QStringLiteral("Net Pay"), Format::Amount, 1.3, true}, [](const B& l) { return Value(l.netPay); }}},
                  paid.all());
     return d;
@@ -199,14 +232,11 @@ Document bankLetter(const CompanyHeading& company, const bank::Account& account,
     d.signOff = {QStringLiteral("Yours faithfully,"), QStringLiteral("For %1").arg(company.name), QString(), QString(),
                  QStringLiteral("Authorised Signatory")};
     d.sumCaption = QStringLiteral("TOTAL:");
-    const auto text = [](const char* caption, double width, QString (*read)(const B&)) {
-        return Field<B>{{QString::fromLatin1(caption), Format::Text, width}, [read](const B& l) { return Value(read(l)); }};
-    };
     d.setRows<B>({{{QStringLiteral("Emp. ID"), Format::Number, 0.7}, [](const B& l) { return Value(l.employeeId); }},
-                  text("Account Holder", 2.4, [](const B& l) { return l.details.holder.isEmpty() ? l.name : l.details.holder; }),
-                  text("Account No.", 1.7, [](const B& l) { return l.details.account; }),
-                  text("Branch Code", 1.3, [](const B& l) { return l.details.branchCode; }),
-                  text("Bank", 1.6, [](const B& l) { return l.details.bankName; }),
+                  textField("Account Holder", 2.4, [](const B& l) { return l.holderOrName(); }),
+                  textField("Account No.", 1.7, [](const B& l) { return l.details.account; }),
+                  textField("Branch Code", 1.4, [](const B& l) { return l.details.branchCode; }),
+                  textField("Bank", 1.6, [](const B& l) { return l.details.bankName; }),
                   {{QStringLiteral("Amount"), Format::Amount, 1.3, true}, [](const B& l) { return Value(l.netPay); }}},
                  paid.transfers);
     return d;
@@ -278,7 +308,7 @@ Result<BankMonth> readyForTheBank(const Database& db, const QString& company, QD
         return Status::failure(QStringLiteral("Nobody of %1 is paid by bank transfer in %2: there is nothing to send "
                                               "to the bank.")
                                    .arg(company, monthText(month)));
-    return paid;
+    return roundedForTheBank(*paid);
 }
 
 Result<bank::Settings> companyAccount(const Database& db, const QString& company)

@@ -15,13 +15,16 @@ namespace report {
 
 // One transaction of the month as the bank sees it.
 struct BankLine {
-    QString paidBy; // "Bank transfer", "To mend", "Cheque", "Cash"
+    QString paidBy; // "Bank transfer", "To mend", "Not sent", "Cheque", "Cash"
     qint64 employeeId = 0;
     QString name;
     bank::Details details;
     Currency netPay;
     QDate payDate;
-    QStringList problems; // why a transfer cannot be made, for the lines to mend
+    QStringList problems; // why a transfer cannot be made, for the lines to mend or not sent
+
+    // The name the bank credits: the account holder's, else the employee's.
+    QString holderOrName() const { return details.holder.isEmpty() ? name : details.holder; }
 };
 
 // The month's transactions by the way each is paid, each group by employee number; together they
@@ -29,15 +32,22 @@ struct BankLine {
 struct BankMonth {
     QList<BankLine> transfers;
     QList<BankLine> toMend; // paid by transfer, but the details are missing or malformed
+    // Paid by transfer, but nothing goes to the bank: a net pay of nothing or less, or an employee no
+    // longer on the roll (whose account nobody can check); listed, not blocking the others.
+    QList<BankLine> notSent;
     QList<BankLine> cheques;
     QList<BankLine> cash;
 
-    QList<BankLine> all() const { return transfers + toMend + cheques + cash; }
+    QList<BankLine> all() const { return transfers + toMend + notSent + cheques + cash; }
     // "12 JOSEPH FERNANDES: no account number, no branch code", one per employee.
     QStringList toMendText() const;
+    QStringList notSentText() const;
 };
-// An employee no longer on the roll is listed to mend: nobody knows where to pay them.
 BankMonth bankMonth(const QList<PayrollTransaction>& transactions, const QHash<qint64, Employee>& employees);
+
+// The transfers as the bank pays them: each rounded to the paisa, so that the letter's total is the
+// total of the upload file's lines.
+BankMonth roundedForTheBank(BankMonth paid);
 
 Document bankTransferList(const CompanyHeading& company, QDate month, const BankMonth& paid);
 // The covering letter: the company's heading, the date, the bank, the total in figures and in words,
@@ -52,7 +62,8 @@ QByteArray uploadFile(const bank::Settings& settings, QDate month, const QList<B
 Result<BankMonth> bankMonthOf(const Database& db, const QString& company, QDate month);
 Result<Document> bankTransferListOf(const Database& db, const QString& company, QDate month);
 // Refused, naming them, while an employee paid by transfer lacks details; refused without the
-// company's own account; refused when nobody is paid by transfer.
+// company's own account; refused when nobody is paid by transfer. The bank pays paise: each
+// transfer is rounded to the paisa, and the letter's total is the total of the lines it sends.
 Result<Document> bankLetterOf(const Database& db, const QString& company, QDate month, QDate written);
 Result<QByteArray> uploadFileOf(const Database& db, const QString& company, QDate month);
 

@@ -83,13 +83,31 @@ bool isBranchCode(const QString& text)
     return form.match(text).hasMatch();
 }
 
+QString normalisedNumber(const QString& account)
+{
+    return withoutBlanks(account);
+}
+
+QString normalisedCode(const QString& branchCode)
+{
+    return withoutBlanks(branchCode).toUpper();
+}
+
 Details normalised(Details details)
 {
     details.holder = details.holder.simplified();
     details.bankName = details.bankName.simplified();
-    details.account = withoutBlanks(details.account);
-    details.branchCode = withoutBlanks(details.branchCode).toUpper();
+    details.account = normalisedNumber(details.account);
+    details.branchCode = normalisedCode(details.branchCode);
     return details;
+}
+
+Account normalised(Account account)
+{
+    account.bankName = account.bankName.simplified();
+    account.account = normalisedNumber(account.account);
+    account.branchCode = normalisedCode(account.branchCode);
+    return account;
 }
 
 QStringList transferProblems(const Details& details)
@@ -169,6 +187,12 @@ std::optional<QList<UploadColumn>> parseLayout(const QString& text)
         columns << UploadColumn{*field, pieces.at(1), pieces.at(2)};
     }
     return columns;
+}
+
+const QList<Field>& requiredFields()
+{
+    static const QList<Field> required = {Field::Amount, Field::AccountNumber, Field::BranchCode};
+    return required;
 }
 
 QList<UploadColumn> defaultLayout()

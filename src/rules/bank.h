@@ -33,6 +33,8 @@ inline constexpr int maxAccountDigits = 18;
 bool isAccountNumber(const QString& text);
 bool isBranchCode(const QString& text);
 // As stored: blanks removed from the number and the code, the code in capitals.
+QString normalisedNumber(const QString& account);
+QString normalisedCode(const QString& branchCode);
 Details normalised(Details details);
 // Why a transfer cannot be made to these details ("no account number", "the branch code ABC is not
 // of the form ABCD0123456"); empty when it can, or when the employee is not paid by transfer.
@@ -44,6 +46,7 @@ struct Account {
     QString account;
     QString branchCode;
 };
+Account normalised(Account account);
 
 // A column of the bank's upload file: what it holds, its heading, and for a fixed column its value.
 enum class Field {
@@ -75,6 +78,8 @@ struct UploadColumn {
 // heading or value cannot hold "|" or ";" (checked by the rules).
 QString layoutText(const QList<UploadColumn>& columns);
 std::optional<QList<UploadColumn>> parseLayout(const QString& text);
+// The fields a bank cannot pay without: the amount, the account and its branch code.
+const QList<Field>& requiredFields();
 // Where a company has set none: the usual columns of a bulk salary transfer.
 QList<UploadColumn> defaultLayout();
 

@@ -1,6 +1,8 @@
 #include "record_rules.h"
 
 #include <QLocale>
+
+#include <algorithm>
 #include <QRegularExpression>
 
 namespace rules {
@@ -242,6 +244,11 @@ Verdict check(const QList<bank::UploadColumn>& columns)
                               .arg(i + 1)
                               .arg(maxShortLength));
     }
+    // A file the bank cannot pay from is refused when the layout is set, not each month.
+    for (bank::Field needed : bank::requiredFields())
+        if (std::none_of(columns.cbegin(), columns.cend(), [needed](const bank::UploadColumn& c) { return c.field == needed; }))
+            return broken(QStringLiteral("bankcols"),
+                          QStringLiteral("The upload file needs a column of the %1.").arg(bank::fieldCaption(needed).toLower()));
     return {};
 }
 

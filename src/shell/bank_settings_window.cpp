@@ -56,6 +56,8 @@ BankSettingsWindow::BankSettingsWindow(AppContext& context, QWidget* parent)
     for (QLineEdit* box : {m_ui->txtBankName, m_ui->txtAccountNo, m_ui->txtBranchCode})
         EntryBehaviour::install(box, EntryBehaviour::EnterMovesOn);
     m_ui->tblColumns->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_ui->tblColumns->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_ui->tblColumns->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_ui->tblColumns->setItemDelegateForColumn(0, new FieldDelegate(m_ui->tblColumns));
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(true);
@@ -169,9 +171,7 @@ void BankSettingsWindow::save()
     settings.account = {m_ui->txtBankName->text(), m_ui->txtAccountNo->text(), m_ui->txtBranchCode->text()};
     settings.columns = columns();
     // The rules' verdict names the box to mend; the repository asks the same rules again.
-    const bank::Details typed =
-        bank::normalised({bank::PayMode::Transfer, {}, settings.account.account, settings.account.branchCode, {}});
-    if (const auto broken = rules::check(bank::Account{settings.account.bankName, typed.account, typed.branchCode})) {
+    if (const auto broken = rules::check(bank::normalised(settings.account))) {
         m_context.prompter.warning(broken->message);
         QWidget* box = broken->field == QStringLiteral("bankacno")   ? m_ui->txtAccountNo
                        : broken->field == QStringLiteral("bankifsc") ? m_ui->txtBranchCode

@@ -171,6 +171,10 @@ private slots:
         // Good values at the edges pass every door.
         QTest::newRow("an account of 18 digits") << "emp" << banked << "1,A,bank,123456789012345678,HDFC0ABC123" << "" << "" << true;
         QTest::newRow("paid by cheque without an account") << "emp" << banked << "1,A,cheque,," << "" << "" << true;
+        QTest::newRow("an account and a code as typed, stored as the windows store them") << "emp" << banked
+            << "1,A,CHEQUE,1234 5678,sbin0001234" << "" << "" << true;
+        QTest::newRow("an upload file without the amount") << "cmpmaster" << "company,addr,bankcols" << "ACME,x,account|A|;ifsc|I|" << "bankcols"
+                                                           << "The upload file needs a column of the net pay." << false;
         QTest::newRow("the largest basic rate") << "emp" << "ID,emname,basicrate" << "1,A,99999999.99" << "" << "" << true;
         QTest::newRow("a loan of one paisa") << "loan" << "ID,loanamt,permonthded,ldt,company" << "1,0.01,0,2026-01-05,ACME" << "" << "" << true;
         QTest::newRow("an instalment of the whole loan") << "loan" << "ID,loanamt,permonthded,ldt,company" << "1,100,100,2026-01-05,ACME" << "" << "" << true;

@@ -17,8 +17,11 @@
 #include "support/test_database.h"
 
 #include <QFile>
+#include <QHash>
 #include <QLocale>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace report;
 
@@ -317,6 +320,80 @@ private slots:
         compareWithReference(*own, QStringLiteral("BankUpload-own.csv"));
         for (qint64 id : {1, 2, 3})
             pay(id, {});
+    }
+
+    // Each payment lands in exactly one group, so the list's total is the month's; only transfers
+    // that can be made go to the bank, rounded to the paisa, and the letter asks for what the file pays.
+    void everyPaymentInOneGroup_data()
+    {
+        QTest::addColumn<bank::PayMode>("mode");
+        QTest::addColumn<QString>("account"); // the branch code goes with any account given
+        QTest::addColumn<QString>("netPay");
+        QTest::addColumn<bool>("onTheRoll");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("problem");
+        const auto transfer = bank::PayMode::Transfer;
+        QTest::newRow("a transfer") << transfer << "12345678" << "100" << true << "Bank transfer" << "";
+        QTest::newRow("a transfer without an account") << transfer << "" << "100" << true << "To mend" << "no account number";
+        QTest::newRow("a transfer of nothing") << transfer << "12345678" << "0" << true << "Not sent" << "nothing to pay";
+        QTest::newRow("a transfer below nothing, no account") << transfer << "" << "-50" << true << "Not sent" << "nothing to pay";
+        QTest::newRow("an employee no longer on the roll") << transfer << "12345678" << "100" << false << "Not sent"
+                                                          << "no longer an employee";
+        QTest::newRow("a cheque below nothing") << bank::PayMode::Cheque << "" << "-50" << true << "Cheque" << "";
+        QTest::newRow("cash") << bank::PayMode::Cash << "" << "75.25" << true << "Cash" << "";
+    }
+    void everyPaymentInOneGroup()
+    {
+        QFETCH(bank::PayMode, mode);
+        QFETCH(QString, account);
+        QFETCH(QString, netPay);
+        QFETCH(bool, onTheRoll);
+        QFETCH(QString, group);
+        QFETCH(QString, problem);
+        // A second, ordinary transfer beside the one under test, both in paise and below.
+        PayrollTransaction t, other;
+        t.employeeId = 5;
+        t.name = "UNDER TEST";
+        t.netPay = c(qPrintable(netPay));
+        other.employeeId = 6;
+        other.name = "OTHER";
+        other.netPay = c("200.0050");
+        const auto employee = [](qint64 id, const char* name, bank::Details details) {
+            Employee e;
+            e.id = id;
+            e.name = QString::fromLatin1(name);
+            e.bank = details;
+            return e;
+        };
+        QHash<qint64, Employee> staff;
+        staff.insert(6, employee(6, "OTHER", {bank::PayMode::Transfer, {}, "87654321", "HDFC0000001", {}}));
+        if (onTheRoll)
+            staff.insert(5, employee(5, "UNDER TEST", {mode, {}, account, account.isEmpty() ? QString() : "SBIN0000001", {}}));
+        const BankMonth paid = bankMonth({t, other}, staff);
+        const QList<BankLine> all = paid.all();
+        QCOMPARE(all.size(), 2);
+        qint64 units = 0;
+        for (const BankLine& line : all)
+            units += line.netPay.units();
+        QCOMPARE(units, t.netPay.units() + other.netPay.units());
+        const auto tested = std::find_if(all.cbegin(), all.cend(), [](const BankLine& l) { return l.employeeId == 5; });
+        QCOMPARE(tested->paidBy, group);
+        QVERIFY2(problem.isEmpty() || tested->problems.join(", ").startsWith(problem), qPrintable(tested->problems.join(", ")));
+        QCOMPARE(tested->problems.isEmpty(), problem.isEmpty());
+
+        // What goes to the bank: the file's amounts add up to the letter's total, to the paisa.
+        const BankMonth sent = roundedForTheBank(paid);
+        bank::Settings settings;
+        settings.account = {"CANARA BANK", "0123456789012", "CNRB0000123"};
+        const QByteArray file = uploadFile(settings, reportMonth(), sent.transfers);
+        qint64 filePaise = 0;
+        for (const QByteArray& line : file.split('\n').mid(1))
+            if (!line.trimmed().isEmpty())
+                filePaise += qRound64(line.split(',').at(4).toDouble() * 100);
+        const Document letter = bankLetter({"ACME", {}}, settings.account, reportMonth(), {2026, 4, 2}, sent);
+        const qint64 letterPaise = std::get<Currency>(letter.sums().last()).rounded(2)->units() / 100;
+        QCOMPARE(letterPaise, filePaise);
+        QCOMPARE(filePaise, qint64(group == "Bank transfer" ? 10000 + 20000 : 20000)); // 200.005 to even: 200.00
     }
 
     // Paper shows figures as the office writes them, whichever way that is; files for other
