@@ -233,10 +233,10 @@ Document bankLetter(const CompanyHeading& company, const bank::Account& account,
                  QStringLiteral("Authorised Signatory")};
     d.sumCaption = QStringLiteral("TOTAL:");
     d.setRows<B>({{{QStringLiteral("Emp. ID"), Format::Number, 0.7}, [](const B& l) { return Value(l.employeeId); }},
-                  textField("Account Holder", 2.4, [](const B& l) { return l.holderOrName(); }),
+                  textField("Account Holder", 2.1, [](const B& l) { return l.holderOrName(); }),
                   textField("Account No.", 1.7, [](const B& l) { return l.details.account; }),
                   textField("Branch Code", 1.4, [](const B& l) { return l.details.branchCode; }),
-                  textField("Bank", 1.6, [](const B& l) { return l.details.bankName; }),
+                  textField("Bank", 1.9, [](const B& l) { return l.details.bankName; }),
                   {{QStringLiteral("Amount"), Format::Amount, 1.3, true}, [](const B& l) { return Value(l.netPay); }}},
                  paid.transfers);
     return d;

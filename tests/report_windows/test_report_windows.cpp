@@ -1,14 +1,17 @@
 #include "common/currency.h"
+#include "data/company_repository.h"
 #include "data/employee_repository.h"
 #include "data/payroll_repository.h"
 #include "data/statutory_repository.h"
 #include "report_windows/advance_report_window.h"
 #include "report_windows/audit_window.h"
+#include "report_windows/bank_transfer_window.h"
 #include "report_windows/loan_report_window.h"
 #include "report_windows/payroll_report_window.h"
 #include "report_windows/salary_report_window.h"
 #include "report_windows/statutory_summary_window.h"
 #include "reports/report_viewer.h"
+#include "shell/bank_settings_window.h"
 #include "support/amounts.h"
 #include "support/report_test_data.h"
 #include "support/window_fixture.h"
@@ -326,6 +329,79 @@ private slots:
         QVERIFY(m_f->prompter.lastText().contains(QStringLiteral("is not in the group STAFF")));
         QCOMPARE(m_f->text("Combo4"), QString());
         QCOMPARE(m_f->control<QComboBox>("Combo4")->count(), 2); // employees 1 and 3
+    }
+
+    // March of ACME through the bank: the account set in Bank Settings (a short number refused at
+    // its box), the list shown after the employees to mend are named, and the upload file written
+    // with every transfer, checked against the stored net pays.
+    void bankTransferWindowWritesTheUploadFile_data()
+    {
+        QTest::addColumn<bool>("kevinHasAnAccount");
+        QTest::addColumn<bool>("accountSet");
+        QTest::addColumn<QString>("refusal"); // a part of the upload's refusal; empty: written
+        QTest::newRow("ready") << true << true << QString();
+        QTest::newRow("an employee to mend") << false << true << "2 KEVIN O'BRIEN: no account number";
+        QTest::newRow("the company's account not set") << true << false << "Bank Settings";
+    }
+    void bankTransferWindowWritesTheUploadFile()
+    {
+        QFETCH(bool, kevinHasAnAccount);
+        QFETCH(bool, accountSet);
+        QFETCH(QString, refusal);
+        EmployeeRepository staff(m_f->db());
+        for (const auto& [id, details] :
+             {std::pair<qint64, bank::Details>{1, {bank::PayMode::Transfer, {}, "11112222", "SBIN0000001", {}}},
+              {2, {bank::PayMode::Transfer, {}, kevinHasAnAccount ? "33334444" : "", "HDFC0000002", {}}},
+              {3, {bank::PayMode::Cash, {}, {}, {}, {}}}}) {
+            Employee e = staff.find(id).value().value();
+            e.bank = details;
+            QVERIFY(staff.update(e));
+        }
+        if (accountSet) {
+            m_f->open<BankSettingsWindow>();
+            m_f->type("txtAccountNo", "12345");
+            m_f->type("txtBranchCode", "cnrb0000123");
+            m_f->click("cmdSave");
+            QVERIFY2(m_f->prompter.lastText().startsWith("The account number must be 6 to 18 digits"),
+                     qPrintable(m_f->prompter.lastText()));
+            QVERIFY(m_f->control("txtAccountNo")->hasFocus());
+            m_f->type("txtAccountNo", "0123456789012");
+            m_f->click("cmdSave");
+            QCOMPARE(CompanyRepository(m_f->db()).bankSettings("ACME").value().account.branchCode, "CNRB0000123");
+        }
+
+        m_f->open<BankTransferWindow>();
+        m_f->control<QDateEdit>("dtpMonth")->setDate(reportMonth());
+        const int toldBefore = int(m_f->prompter.entries().size());
+        m_f->prompter.answer(false);
+        m_f->click("cmdShow");
+        // Employees to mend are named before the list, which is shown only when asked for.
+        QCOMPARE(int(m_f->prompter.entries().size()) > toldBefore, !kevinHasAnAccount);
+        if (kevinHasAnAccount)
+            QCOMPARE(m_f->last<ReportViewer>()->document().name, "BankTransferList");
+
+        QTemporaryDir folder;
+        const QString path = folder.filePath("bank.csv");
+        if (!refusal.isEmpty()) {
+            m_f->click("cmdUpload");
+            QVERIFY2(m_f->prompter.lastText().contains(refusal), qPrintable(m_f->prompter.lastText()));
+            QVERIFY(m_f->prompter.suggestedPath().isEmpty());
+            QVERIFY(!QFile::exists(path));
+            return;
+        }
+        m_f->prompter.answerFile(path);
+        m_f->click("cmdUpload");
+        QCOMPARE(m_f->prompter.lastText(), "Wrote " + path + ": 3 transfers.");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        // Sr No, Beneficiary Name, Beneficiary Account, IFSC, Amount, ...: the usual columns.
+        qint64 paise = 0;
+        for (const QByteArray& line : file.readAll().split('\n').mid(1))
+            if (!line.trimmed().isEmpty())
+                paise += qRound64(line.split(',').at(4).toDouble() * 100);
+        const Currency transferred = sumOf("payroll", "netpay",
+                                           "company = 'ACME' AND ddate BETWEEN '2026-03-01' AND '2026-03-31' AND ID IN (1, 2)");
+        QCOMPARE(paise * 100, transferred.units());
     }
 
     void statutorySummaryWritesTheReturn_data()
