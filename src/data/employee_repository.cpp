@@ -5,6 +5,8 @@
 #include "data/sql_query.h"
 #include "rules/record_rules.h"
 
+#include <QSet>
+
 namespace {
 
 const QStringList columns = {QStringLiteral("ID"),           QStringLiteral("emname"),   QStringLiteral("gender"),
@@ -173,6 +175,23 @@ Status EmployeeRepository::remove(qint64 id)
     query.bind(id);
     return audit::recorded(m_db, QStringLiteral("emp"), QStringLiteral("ID = ?"), {QVariant(id)},
                            [&] { return query.execChanging(noEmployee(id)); });
+}
+
+Result<QHash<qint64, Employee>> EmployeeRepository::ofTransactions(const QList<PayrollTransaction>& transactions) const
+{
+    QHash<qint64, Employee> employees;
+    QSet<qint64> looked;
+    for (const PayrollTransaction& t : transactions) {
+        if (looked.contains(t.employeeId))
+            continue;
+        looked.insert(t.employeeId);
+        const auto e = find(t.employeeId);
+        if (!e)
+            return e.status();
+        if (e->has_value())
+            employees.insert(t.employeeId, **e);
+    }
+    return employees;
 }
 
 Result<std::optional<Employee>> EmployeeRepository::find(qint64 id) const

@@ -5,6 +5,7 @@
 #include "rules/records.h"
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -33,6 +34,8 @@ public:
     Status remove(qint64 id);
     // No value when no employee has that number.
     Result<std::optional<Employee>> find(qint64 id) const;
+    // The employees of the transactions, by number; a number no employee has is left out.
+    Result<QHash<qint64, Employee>> ofTransactions(const QList<PayrollTransaction>& transactions) const;
     // Every employee, by number.
     Result<QList<Employee>> all() const;
     // Every employee's number and name, by number.

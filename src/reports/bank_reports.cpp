@@ -267,17 +267,10 @@ Result<BankMonth> bankMonthOf(const Database& db, const QString& company, QDate 
     const auto rows = PayrollRepository(db).month(company, month);
     if (!rows)
         return rows.status();
-    QHash<qint64, Employee> employees;
-    for (const PayrollTransaction& t : *rows) {
-        if (employees.contains(t.employeeId))
-            continue;
-        const auto e = EmployeeRepository(db).find(t.employeeId);
-        if (!e)
-            return e.status();
-        if (e->has_value())
-            employees.insert(t.employeeId, **e);
-    }
-    return bankMonth(*rows, employees);
+    const auto employees = EmployeeRepository(db).ofTransactions(*rows);
+    if (!employees)
+        return employees.status();
+    return bankMonth(*rows, *employees);
 }
 
 Result<Document> bankTransferListOf(const Database& db, const QString& company, QDate month)
@@ -293,8 +286,14 @@ Result<Document> bankTransferListOf(const Database& db, const QString& company, 
 
 namespace {
 
-// The month ready for the bank: every transfer with its details, and someone to pay.
-Result<BankMonth> readyForTheBank(const Database& db, const QString& company, QDate month)
+// The month ready for the bank: every transfer with its details, someone to pay, and the company's
+// own account to pay from.
+struct ForTheBank {
+    BankMonth paid;
+    bank::Settings settings;
+};
+
+Result<ForTheBank> readyForTheBank(const Database& db, const QString& company, QDate month)
 {
     const auto paid = bankMonthOf(db, company, month);
     if (!paid)
@@ -308,11 +307,6 @@ Result<BankMonth> readyForTheBank(const Database& db, const QString& company, QD
         return Status::failure(QStringLiteral("Nobody of %1 is paid by bank transfer in %2: there is nothing to send "
                                               "to the bank.")
                                    .arg(company, monthText(month)));
-    return roundedForTheBank(*paid);
-}
-
-Result<bank::Settings> companyAccount(const Database& db, const QString& company)
-{
     const auto settings = CompanyRepository(db).bankSettings(company);
     if (!settings)
         return settings.status();
@@ -320,34 +314,28 @@ Result<bank::Settings> companyAccount(const Database& db, const QString& company
         return Status::failure(QStringLiteral("The account of %1 that pays the salaries is not set: enter it in "
                                               "Master, Bank Settings first.")
                                    .arg(company));
-    return settings;
+    return ForTheBank{roundedForTheBank(*paid), *settings};
 }
 
 } // namespace
 
 Result<Document> bankLetterOf(const Database& db, const QString& company, QDate month, QDate written)
 {
-    const auto paid = readyForTheBank(db, company, month);
-    if (!paid)
-        return paid.status();
-    const auto settings = companyAccount(db, company);
-    if (!settings)
-        return settings.status();
+    const auto ready = readyForTheBank(db, company, month);
+    if (!ready)
+        return ready.status();
     const auto heading = companyHeading(db, company);
     if (!heading)
         return heading.status();
-    return bankLetter(*heading, settings->account, month, written, *paid);
+    return bankLetter(*heading, ready->settings.account, month, written, ready->paid);
 }
 
 Result<QByteArray> uploadFileOf(const Database& db, const QString& company, QDate month)
 {
-    const auto paid = readyForTheBank(db, company, month);
-    if (!paid)
-        return paid.status();
-    const auto settings = companyAccount(db, company);
-    if (!settings)
-        return settings.status();
-    return uploadFile(*settings, month, paid->transfers);
+    const auto ready = readyForTheBank(db, company, month);
+    if (!ready)
+        return ready.status();
+    return uploadFile(ready->settings, month, ready->paid.transfers);
 }
 
 } // namespace report

@@ -178,17 +178,10 @@ Result<QByteArray> pfReturnOf(const Database& db, const QString& company, QDate 
     const auto rules = StatutoryRepository(db).inForce(company, month);
     if (!rules)
         return rules.status();
-    QHash<qint64, Employee> employees;
-    for (const PayrollTransaction& t : *rows) {
-        if (employees.contains(t.employeeId))
-            continue;
-        const auto e = EmployeeRepository(db).find(t.employeeId);
-        if (!e)
-            return e.status();
-        if (e->has_value())
-            employees.insert(t.employeeId, **e);
-    }
-    const PfReturn made = pfReturn(*rows, employees, *rules);
+    const auto employees = EmployeeRepository(db).ofTransactions(*rows);
+    if (!employees)
+        return employees.status();
+    const PfReturn made = pfReturn(*rows, *employees, *rules);
     const QString monthText = dates::monthName(month) + u' ' + QString::number(month.year());
     if (made.members.isEmpty())
         return Status::failure(
