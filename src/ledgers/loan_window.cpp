@@ -117,9 +117,11 @@ bool LoanWindow::showEmployee()
             return false;
         }
     m_ui->Text1->setText(lent->toString());
-    m_ui->Text2->setText(recovered->toString());
+    // The recovered and the balance are only read: grouped as the office writes figures. The boxes
+    // typed into keep plain figures.
+    m_ui->Text2->setText(recovered->toGroupedText());
     const auto balance = lent->minus(*recovered);
-    m_ui->Text3->setText(balance ? balance->toString() : QStringLiteral("too large"));
+    m_ui->Text3->setText(balance ? balance->toGroupedText() : QStringLiteral("too large"));
     m_ui->Text4->setText(deduction->value_or(Currency()).toString());
     m_amountTyped = m_deductionTyped = false;
 

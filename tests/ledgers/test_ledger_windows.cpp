@@ -39,6 +39,7 @@ private slots:
     }
     void init()
     {
+        Currency::setGrouping(Grouping::International);
         m_f = std::make_unique<WindowFixture>();
         for (const char* name : {"RAMESH PATEL", "SUNITA SHARMA"}) {
             Employee e;
@@ -61,7 +62,7 @@ private slots:
         m_f->type("Combo1", "1");
         QCOMPARE(m_f->text("Text1"), QStringLiteral("1500"));
         QCOMPARE(m_f->text("Text2"), QStringLiteral("250.5"));
-        QCOMPARE(m_f->text("Text3"), QStringLiteral("1249.5"));
+        QCOMPARE(m_f->text("Text3"), QStringLiteral("1,249.5"));
         QCOMPARE(m_f->text("Text4"), QStringLiteral("50")); // the latest entry's
         QCOMPARE(m_f->control<QTableWidget>("MSHFlexGrid1")->rowCount(), 2);
         QCOMPARE(m_f->control<QTableWidget>("MSHFlexGrid2")->rowCount(), 1);
@@ -177,8 +178,8 @@ private slots:
         owner.reset();
         // The recovery shows in the loan window.
         m_f->type("Combo1", "2");
-        QCOMPARE(m_f->text("Text2"), QStringLiteral("2000"));
-        QCOMPARE(m_f->text("Text3"), QStringLiteral("1000"));
+        QCOMPARE(m_f->text("Text2"), QStringLiteral("2,000"));
+        QCOMPARE(m_f->text("Text3"), QStringLiteral("1,000"));
     }
 
     void loanUpdate_data()
