@@ -49,9 +49,22 @@ Employee readEmployee(const SqlQuery& query)
 
 namespace {
 
-void bindValues(SqlQuery& query, const Employee& e, bool withId)
+// An insert binds every column; an update every one but the number and the basic rate (which
+// increments and decrements change), in the same order.
+enum class Binding { Insert, Update };
+
+// The columns an update changes.
+QStringList detailColumns()
 {
-    if (withId)
+    QStringList details = columns;
+    details.removeAll(QStringLiteral("ID"));
+    details.removeAll(QStringLiteral("basicrate"));
+    return details;
+}
+
+void bindValues(SqlQuery& query, const Employee& e, Binding binding)
+{
+    if (binding == Binding::Insert)
         query.bind(e.id);
     query.bind(e.name)
         .bind(e.gender)
@@ -59,9 +72,10 @@ void bindValues(SqlQuery& query, const Employee& e, bool withId)
         .bind(e.address)
         .bind(e.department)
         .bind(e.position)
-        .bind(e.employmentStatus)
-        .bind(e.basicRate)
-        .bind(e.dateEmployed)
+        .bind(e.employmentStatus);
+    if (binding == Binding::Insert)
+        query.bind(e.basicRate);
+    query.bind(e.dateEmployed)
         .bind(e.photo)
         .bind(e.group)
         .bind(e.pfNumber)
@@ -105,7 +119,7 @@ Result<qint64> EmployeeRepository::insert(const Employee& given)
         SqlQuery query(m_db, insertStatement(QStringLiteral("emp"), columns));
         Employee numbered = e;
         numbered.id = id;
-        bindValues(query, numbered, true);
+        bindValues(query, numbered, Binding::Insert);
         if (Status s = query.exec(); !s)
             return s;
         // The database's own numbering moves past it, in the same transaction.
@@ -136,35 +150,10 @@ Status EmployeeRepository::update(const Employee& given)
     const Employee e = rules::normalised(given);
     if (const auto broken = rules::check(e))
         return Status::failure(broken->message);
-    // Every column but the number and the basic rate, which increments and decrements change.
-    static const QStringList details = {
-        QStringLiteral("emname"),   QStringLiteral("gender"), QStringLiteral("status"),  QStringLiteral("address"),
-        QStringLiteral("dept"),     QStringLiteral("pos"),    QStringLiteral("empstat"), QStringLiteral("dateemployed"),
-        QStringLiteral("empphoto"), QStringLiteral("grp"),    QStringLiteral("pfno"),    QStringLiteral("esino"),
-        QStringLiteral("pfexfrom"), QStringLiteral("esiexfrom"), QStringLiteral("ptexfrom"), QStringLiteral("paymode"),
-        QStringLiteral("acholder"), QStringLiteral("acno"),      QStringLiteral("ifsc"),     QStringLiteral("bankname")};
+    static const QStringList details = detailColumns();
     SqlQuery query(m_db, updateStatement(QStringLiteral("emp"), details, QStringLiteral("ID = ?")));
-    query.bind(e.name)
-        .bind(e.gender)
-        .bind(e.civilStatus)
-        .bind(e.address)
-        .bind(e.department)
-        .bind(e.position)
-        .bind(e.employmentStatus)
-        .bind(e.dateEmployed)
-        .bind(e.photo)
-        .bind(e.group)
-        .bind(e.pfNumber)
-        .bind(e.esiNumber)
-        .bind(e.exemptions.pfFrom)
-        .bind(e.exemptions.esiFrom)
-        .bind(e.exemptions.ptFrom)
-        .bind(bank::storedMode(e.bank.mode))
-        .bind(e.bank.holder)
-        .bind(e.bank.account)
-        .bind(e.bank.branchCode)
-        .bind(e.bank.bankName)
-        .bind(e.id);
+    bindValues(query, e, Binding::Update);
+    query.bind(e.id);
     return audit::recorded(m_db, QStringLiteral("emp"), QStringLiteral("ID = ?"), {QVariant(e.id)},
                            [&] { return query.execChanging(noEmployee(e.id)); });
 }

@@ -20,12 +20,7 @@ EmployeeEditWindow::EmployeeEditWindow(AppContext& context, QWidget* parent, std
     : QWidget(parent), m_ui(std::make_unique<Ui::EmployeeEditWindow>()), m_context(context)
 {
     m_ui->setupUi(this);
-    m_fields = {m_ui->cboGender,    m_ui->cboStat,      m_ui->txtAddress,   m_ui->Combo1,
-                m_ui->Combo2,       m_ui->txtPosition,  m_ui->cboEmpStat,   m_ui->txtBasicRate,
-                m_ui->dtpHired,     m_ui->txtPFNo,      m_ui->txtESINo,     m_ui->chkPFExempt,
-                m_ui->dtpPFExempt,  m_ui->chkESIExempt, m_ui->dtpESIExempt, m_ui->chkPTExempt,
-                m_ui->dtpPTExempt,  m_ui->cboPayMode,   m_ui->txtAccountHolder, m_ui->txtAccountNo,
-                m_ui->txtBranchCode, m_ui->txtBankName};
+    m_fields = EmployeeFields::of(*m_ui);
     m_fields.setUp(context, false);
     EntryBehaviour::install(m_ui->txtFName, EntryBehaviour::EnterMovesOn);
     m_ui->txtFName->setMaxLength(rules::maxNameLength);

@@ -47,6 +47,17 @@ struct EmployeeFields {
     QLineEdit* branchCode;
     QLineEdit* bankName;
 
+    // The fields of a window's form, whose controls both employee windows name alike.
+    template <typename Form>
+    static EmployeeFields of(Form& ui)
+    {
+        return {ui.cboGender,    ui.cboStat,      ui.txtAddress,   ui.Combo1,       ui.Combo2,
+                ui.txtPosition,  ui.cboEmpStat,   ui.txtBasicRate, ui.dtpHired,     ui.txtPFNo,
+                ui.txtESINo,     ui.chkPFExempt,  ui.dtpPFExempt,  ui.chkESIExempt, ui.dtpESIExempt,
+                ui.chkPTExempt,  ui.dtpPTExempt,  ui.cboPayMode,   ui.txtAccountHolder, ui.txtAccountNo,
+                ui.txtBranchCode, ui.txtBankName};
+    }
+
     // Fills the department and group lists from their masters (sorted when asked) and installs the
     // entry habits: lists that open on focus, Enter that moves on; the numbers take digits only.
     void setUp(AppContext& context, bool sorted) const;
