@@ -116,20 +116,31 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the year holds not %d transactions\n", rowsOfYear);
         return 1;
     }
-    const double ours = measure(
-        5, [&](int) { reopenCold(db, path); }, [&](int) { select(db); });
-    figure("one year (60,000 rows): query, totals and count, cold", ours, "ms");
+    // The floor: the bare query of the year's rows, as the repository sends it.
+    const auto bare = [&](int) {
+        if (bareQuery(db,
+                      QStringLiteral("SELECT * FROM payroll WHERE company = ? AND ddate BETWEEN ? AND ?"
+                                     " ORDER BY ddate, transid"),
+                      {company, QStringLiteral("%1-01-01").arg(year), QStringLiteral("%1-12-31").arg(year)}) !=
+            rowsOfYear)
+            std::abort();
+    };
+    const auto cold = [&](int) { reopenCold(db, path); };
+    const double ours = measure(5, cold, [&](int) { select(db); });
+    const double floorCold = measure(5, cold, bare);
+    figure("one year (60,000 rows): query, totals and count, cold", ours, floorCold, "ms");
     const double oursWarm = measure(
         7, [](int) {}, [&](int) { select(db); }, true);
-    figure("one year (60,000 rows): query, totals and count, warm", oursWarm, "ms");
-    const double text = measure(
-        3, [&](int) { reopenCold(db, path); }, [&](int) { selectAsText(db); });
-    figure("the same with dates formatted as text and compared, cold", text, "ms");
+    const double floorWarm = measure(
+        7, [](int) {}, bare, true);
+    figure("one year (60,000 rows): query, totals and count, warm", oursWarm, floorWarm, "ms");
+    const double text = measure(3, cold, [&](int) { selectAsText(db); });
+    figure("the same with dates formatted as text and compared, cold", text, floorCold, "ms");
     const double textWarm = measure(
         3, [](int) {}, [&](int) { selectAsText(db); }, true);
-    figure("the same with dates formatted as text and compared, warm", textWarm, "ms");
-    figure("times faster, cold", text / ours, "x");
-    figure("times faster, warm", textWarm / oursWarm, "x");
+    figure("the same with dates formatted as text and compared, warm", textWarm, floorWarm, "ms");
+    figure("times faster on the stored date, cold", text / ours, "x");
+    figure("times faster on the stored date, warm", textWarm / oursWarm, "x");
 
     BenchOperator op(db);
     PayrollReportWindow window(op.context, PayrollReportWindow::Kind::Datewise);
@@ -172,10 +183,10 @@ int main(int argc, char** argv)
                    reopenCold(db, path);
                },
                ok),
-           "ms");
+           floorCold, "ms");
     figure("Ok: report in the preview, grid and the twelve boxes, warm",
            measure(
                5, [&](int) { closeViewers(); }, ok, true),
-           "ms");
+           floorWarm, "ms");
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "bench_support.h"
 
 #include "common/dates.h"
+#include "common/memory.h"
 #include "data/database.h"
 #include "data/sql_query.h"
 #include "rules/pay_calculation.h"
@@ -8,7 +9,12 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -202,6 +208,7 @@ BenchOperator::BenchOperator(Database& db, const QString& companyName)
 
 void quietOffscreen()
 {
+    keepFreedMemoryForReuse(); // as the program does from its start
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -212,12 +219,98 @@ void quietOffscreen()
 
 void figure(const char* what, double value, const char* unit)
 {
-    std::printf("%-66s %10.2f %s\n", what, value, unit);
+    std::printf("%-70s %10.2f %-3s\n", what, value, unit);
+}
+
+void figure(const char* what, double value, double floor, const char* unit)
+{
+    std::printf("%-70s %10.2f %-3s %10.2f %-3s %7.1f\n", what, value, unit, floor, unit, value / floor);
 }
 
 void figuresHeading()
 {
-    std::printf("%-66s %10s\n", "median", "");
+    std::printf("%-70s %14s %14s %7s\n", "median", "Kestrel", "floor", "ratio");
+}
+
+bool rawCopy(const QString& from, const QString& to)
+{
+    QFile in(from);
+    QFile out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (qint64 n = 0; (n = in.read(block.data(), block.size())) > 0;)
+        if (out.write(block.constData(), n) != n)
+            return false;
+    return out.flush() && ::fdatasync(out.handle()) == 0;
+}
+
+// Where the floors put what they read, so that the reading is not optimised away.
+volatile qint64 sink = 0;
+
+qint64 bareQuery(const Database& db, const QString& sql, const QVariantList& values)
+{
+    const QSqlDatabase connection = db.connection();
+    const QVariant handle = connection.driver()->handle();
+    if (db.backend() != Backend::SQLite || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+        // A server: the driver's forward-only query is the thinnest way through Qt to it.
+        QSqlQuery q(connection);
+        q.setForwardOnly(true);
+        if (!q.prepare(sql)) {
+            std::fprintf(stderr, "%s\n", qPrintable(q.lastError().text()));
+            return -1;
+        }
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        if (!q.exec()) {
+            std::fprintf(stderr, "%s\n", qPrintable(q.lastError().text()));
+            return -1;
+        }
+        qint64 rows = 0;
+        qint64 checksum = 0;
+        while (q.next()) {
+            ++rows;
+            const int columns = q.record().count();
+            for (int c = 0; c < columns; ++c)
+                checksum += q.value(c).toByteArray().size();
+        }
+        sink = checksum;
+        return rows;
+    }
+    sqlite3* lite = *static_cast<sqlite3* const*>(handle.data());
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(lite, text.constData(), int(text.size()), &statement, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "%s\n", sqlite3_errmsg(lite));
+        return -1;
+    }
+    int i = 0;
+    for (const QVariant& v : values) {
+        ++i;
+        if (v.typeId() == QMetaType::QString) {
+            const QByteArray bytes = v.toString().toUtf8();
+            sqlite3_bind_text(statement, i, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        } else {
+            sqlite3_bind_int64(statement, i, v.toLongLong());
+        }
+    }
+    qint64 rows = 0;
+    qint64 checksum = 0;
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+        ++rows;
+        const int columns = sqlite3_column_count(statement);
+        for (int c = 0; c < columns; ++c)
+            checksum += sqlite3_column_type(statement, c) == SQLITE_TEXT ? sqlite3_column_bytes(statement, c)
+                                                                          : sqlite3_column_int64(statement, c);
+    }
+    sqlite3_finalize(statement);
+    if (step != SQLITE_DONE) {
+        std::fprintf(stderr, "%s\n", sqlite3_errmsg(lite));
+        return -1;
+    }
+    sink = checksum;
+    return rows;
 }
 
 } // namespace bench

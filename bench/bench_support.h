@@ -59,10 +59,21 @@ double median(std::vector<double> values);
 // measurement goes through all the runs once untimed first, so that everything they read is cached.
 double measure(int runs, const std::function<void(int)>& prepare, const std::function<void(int)>& action,
                bool warm = false);
-// One line of a benchmark's figures: what was measured, its median and the unit; the heading over them.
+// The bare work under an action: the same statement through the database library's own API
+// (prepared, values bound, every row stepped through and each column read as it is stored), no
+// objects made of it. Its number of rows; -1 (and a message on standard error) when it fails.
+qint64 bareQuery(const Database& db, const QString& sql, const QVariantList& values = {});
+
+// The floor of writing a file: the bytes of from copied raw into to and synced to the disk.
+bool rawCopy(const QString& from, const QString& to);
+
+// One line of a benchmark's figures: what was measured, its median and the unit; with a floor, the
+// floor's median and Kestrel's time over it. The heading over them.
 void figure(const char* what, double value, const char* unit);
+void figure(const char* what, double value, double floor, const char* unit);
 void figuresHeading();
-// Silences the offscreen platform's notes (it cannot raise windows and says so each time).
+// Starts as the program starts (memory kept for reuse), and silences the offscreen platform's
+// notes (it cannot raise windows and says so each time).
 void quietOffscreen();
 
 } // namespace bench

@@ -1,5 +1,6 @@
 #include "app/demo_data.h"
 #include "common/clock.h"
+#include "common/memory.h"
 #include "data/audit_trail.h"
 #include "data/backup_service.h"
 #include "data/database.h"
@@ -205,6 +206,7 @@ int main(int argc, char** argv)
     // A file grown past the size limit (ulimit -f) fails its write, which the file writer reports,
     // rather than ending the program with the file half written.
     std::signal(SIGXFSZ, SIG_IGN);
+    keepFreedMemoryForReuse();
     std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrel"));
     QCoreApplication::setApplicationName(QStringLiteral("kestrel"));

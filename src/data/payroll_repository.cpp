@@ -386,11 +386,14 @@ Result<PayrollDeletion> PayrollRepository::removeWhere(const QString& company, c
     return outcome;
 }
 
-Result<QList<PayrollTransaction>> PayrollRepository::ofEmployee(qint64 employeeId) const
+Result<QList<PayrollRepository::Recovery>> PayrollRepository::recoveries(qint64 employeeId) const
 {
-    SqlQuery q(m_db, selectFrom(QStringLiteral("WHERE ID = ? ORDER BY ddate, transid")));
+    SqlQuery q(m_db, QStringLiteral("SELECT ID, emname, loanrec, ddate, company FROM payroll WHERE ID = ?"
+                                    " ORDER BY ddate, transid"));
     q.bind(employeeId);
-    return q.rows(readTransaction);
+    return q.rows([](const SqlQuery& row) {
+        return Recovery{row.number(0), row.text(1), row.amount(2), row.date(3), row.text(4)};
+    });
 }
 
 Result<QList<PayrollTransaction>> PayrollRepository::ofEmployee(const QString& company, qint64 employeeId, QDate from,
@@ -427,15 +430,17 @@ Result<QList<PayrollTransaction>> PayrollRepository::select(const PayrollSelecti
     auto read = q.rows(readTransaction);
     if (!read)
         return read;
-    const QList<PayrollTransaction>& byDate = *read;
-    QList<qsizetype> order(byDate.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](qsizetype a, qsizetype b) { return byDate.at(a).employeeId < byDate.at(b).employeeId; });
+    // Sorted by their numbers, then moved once into place: a transaction is a large value.
+    QList<PayrollTransaction>& byDate = read.value();
+    std::vector<std::pair<qint64, qsizetype>> order;
+    order.reserve(size_t(byDate.size()));
+    for (qsizetype i = 0; i < byDate.size(); ++i)
+        order.emplace_back(byDate.at(i).employeeId, i);
+    std::sort(order.begin(), order.end()); // by number, then by position: stable
     QList<PayrollTransaction> byEmployee;
     byEmployee.reserve(byDate.size());
-    for (qsizetype i : order)
-        byEmployee.append(std::move((*read)[i]));
+    for (const auto& [id, i] : order)
+        byEmployee.append(std::move(byDate[i]));
     return byEmployee;
 }
 

@@ -87,8 +87,16 @@ public:
     Result<QList<PayrollTransaction>> ofEmployee(const QString& company, qint64 employeeId, QDate from, QDate to) const;
     // The selected transactions by employee number, then date and transaction number.
     Result<QList<PayrollTransaction>> select(const PayrollSelection& selection) const;
-    // Every transaction of the employee, in all companies, by date.
-    Result<QList<PayrollTransaction>> ofEmployee(qint64 employeeId) const;
+    // What each transaction of the employee, in all companies, recovered of their loans, by date:
+    // read from one index, without the transactions' other figures.
+    struct Recovery {
+        qint64 employeeId = 0;
+        QString name;
+        Currency amount; // loanrec
+        QDate date;
+        QString company;
+    };
+    Result<QList<Recovery>> recoveries(qint64 employeeId) const;
     // The loan repaid so far: all loan instalments deducted from the employee's pay.
     Result<Currency> loanRecovered(qint64 employeeId) const;
 

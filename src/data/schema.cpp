@@ -113,10 +113,19 @@ const QStringList version6 = {
     QStringLiteral("ALTER TABLE cmpmaster ADD COLUMN bankcols TEXT"),
 };
 
+// An employee's months are read for their loan recoveries (the loan window, the loan still owed at
+// each save): an index holding what is read answers from a few of its pages, where the rows
+// themselves lie one month's page apart. It serves what the two it replaces served.
+const QStringList version7 = {
+    QStringLiteral("DROP INDEX payroll_employee_loanrec"),
+    QStringLiteral("DROP INDEX payroll_employee"),
+    QStringLiteral("CREATE INDEX payroll_employee ON payroll (ID, ddate, transid, loanrec, company, emname)"),
+};
+
 // Each entry upgrades the file from the version before it.
 const QList<QStringList>& migrations()
 {
-    static const QList<QStringList> all = {version1, version2, version3, version4, version5, version6};
+    static const QList<QStringList> all = {version1, version2, version3, version4, version5, version6, version7};
     return all;
 }
 

@@ -84,6 +84,9 @@ private:
     sqlite3* m_handle = nullptr;
     sqlite3_stmt* m_statement = nullptr;
     QList<QVariant> m_values;
+    // Each column's last text: a value repeated down the rows (the company, a department) is then
+    // one shared string rather than a copy per row.
+    mutable QList<QString> m_lastText;
     bool m_ran = false;        // the values were used by a run
     bool m_rowPending = false; // exec() stepped onto the first row, which next() hands out
     int m_stepResult = 0;      // the last step's result code

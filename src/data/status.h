@@ -27,8 +27,10 @@ public:
     Result(Status failure) : m_status(std::move(failure)) {}
     bool ok() const { return m_status.ok(); }
     explicit operator bool() const { return ok(); }
-    const T& value() const { return m_value; }
-    T& value() { return m_value; }
+    const T& value() const& { return m_value; }
+    T& value() & { return m_value; }
+    // Taken out of a result about to go: moved, not copied (a report's rows are many).
+    T value() && { return std::move(m_value); }
     const T& operator*() const { return m_value; }
     const T* operator->() const { return &m_value; }
     const QString& error() const { return m_status.error(); }

@@ -1,0 +1,18 @@
+#include "memory.h"
+
+#include <cstdlib> // defines __GLIBC__ where the C library is glibc
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+void keepFreedMemoryForReuse()
+{
+#if defined(__GLIBC__)
+    // Blocks up to this size come from the heap instead of their own mapping, and up to this much
+    // free memory at the heap's top is kept. A year's payroll of a large office is tens of MB.
+    constexpr int bound = 128 * 1024 * 1024;
+    mallopt(M_MMAP_THRESHOLD, bound);
+    mallopt(M_TRIM_THRESHOLD, bound);
+#endif
+}
