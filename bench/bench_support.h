@@ -19,7 +19,9 @@ class Database;
 
 namespace bench {
 
-constexpr int employees = 5000;
+// The database's size: 5,000 employees x 200 months (1,000,000 payroll rows), or --scale F times
+// the employees (0.1: 100,000 rows; 10: 10,000,000), set from the arguments by benchDatabasePath.
+inline int employees = 5000;
 constexpr int months = 200;
 const QString company = QStringLiteral("BENCH COMPANY");
 const QDate firstMonth(2010, 1, 1);
@@ -35,8 +37,11 @@ bool openBenchDatabase(Database& db, const QString& path, bool rebuild);
 // Opens the database the arguments name (--database PATH; --rebuild builds it afresh): its path, or
 // an empty text when it cannot be opened.
 QString openBenchDatabase(Database& db, const QStringList& arguments);
-// The database the arguments name (--database PATH), or bench-payroll.db in the working folder.
+// The database the arguments name (--database PATH), or bench-payroll.db in the working folder
+// (bench-payroll-xF.db at --scale F). Sets the number of employees from --scale.
 QString benchDatabasePath(const QStringList& arguments);
+// The size of the database in one line: employees, months and payroll rows.
+QString sizeText();
 // Closes the database, drops it from the page cache and opens it again: the next action runs cold.
 void reopenCold(Database& db, const QString& path);
 
