@@ -252,9 +252,18 @@ Result<qint64> removeRecorded(const Database& database, const QString& table, co
         return QStringLiteral("DELETE FROM %1 WHERE %2 RETURNING %3").arg(transfer::sqlName(table), where, columns);
     };
     qint64 count = 0;
+    // The rows go at one moment, by one hand: the entries differ only in the rows (a deletion of a
+    // company's payroll records hundreds of thousands).
+    AuditEntry deletion = entryNow(database, Kind::Delete, table);
+    deletion.note = note;
     const auto recordOne = [&](const RowImage& before) {
         ++count;
-        return record(database, Kind::Delete, table, before, std::nullopt, note);
+        AuditEntry entry = deletion;
+        entry.key = before.key;
+        entry.employee = before.employee;
+        entry.company = before.company;
+        entry.before = before.text;
+        return queue(database, std::move(entry));
     };
     if (database.backend() == Backend::SQLite) {
         // SQLite makes every deletion at the first step and hands the rows on after; the entries
@@ -417,9 +426,18 @@ Status flush(const Database& database)
     SqlQuery insert(database, QStringLiteral("INSERT INTO audit (seq, stamp, usernm, workstation, company, tbl, rowkey,"
                                              " employee, kind, oldvalues, newvalues, note, hash)"
                                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    QDateTime stampedAt;
+    QString stamp;
     for (AuditEntry& e : pending) {
         e.seq = ++seq;
-        e.stamp = e.at.toString(stampFormat);
+        // Entries of one moment, written alike, share their stamp's text.
+        // Compared by their fields: comparing the instants would look up the time zone each time.
+        if (stamp.isEmpty() || e.at.date() != stampedAt.date() || e.at.time() != stampedAt.time() ||
+            e.at.timeSpec() != stampedAt.timeSpec()) {
+            stampedAt = e.at;
+            stamp = e.at.toString(stampFormat);
+        }
+        e.stamp = stamp;
         e.hash = hashOf(e, previous);
         previous = e.hash;
         insert.bind(e.seq)

@@ -268,6 +268,39 @@ BackupOutcome BackupService::prepare(const QString& folder, bool createFolder, b
     return outcome;
 }
 
+namespace {
+
+// Every page of the open database's present snapshot into the file at path, whose own connection
+// is closed before this returns (the caller syncs the file).
+Status copyPages(const Database& database, const QString& path)
+{
+    sqlite3* source = sqliteConnection(database);
+    if (!source)
+        return Status::failure(QStringLiteral("the database's connection cannot be reached for a copy"));
+    sqlite3* target = nullptr;
+    Status status;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK) {
+        status = Status::failure(QString::fromUtf8(sqlite3_errmsg(target)));
+    } else if (sqlite3_backup* backup = sqlite3_backup_init(target, "main", source, "main"); !backup) {
+        status = Status::failure(QString::fromUtf8(sqlite3_errmsg(target)));
+    } else {
+        const int stepped = sqlite3_backup_step(backup, -1);
+        const int finished = sqlite3_backup_finish(backup);
+        if (stepped != SQLITE_DONE || finished != SQLITE_OK)
+            status = Status::failure(QString::fromUtf8(sqlite3_errstr(stepped != SQLITE_DONE ? stepped : finished)));
+        // The pages carry the database's write-ahead mode; a copy is a file on its own, read
+        // (and checked) without the -wal and -shm files that mode would leave beside it.
+        else if (sqlite3_exec(target, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr) != SQLITE_OK)
+            status = Status::failure(QString::fromUtf8(sqlite3_errmsg(target)));
+    }
+    if (sqlite3_close(target) != SQLITE_OK && status)
+        status = Status::failure(QStringLiteral("the copy could not be closed"));
+    return status;
+}
+
+} // namespace
+
 BackupOutcome BackupService::takeInto(const QString& folder, bool createFolder, bool fresh) const
 {
     BackupOutcome outcome = prepare(folder, createFolder, fresh);
@@ -285,12 +318,13 @@ BackupOutcome BackupService::takeInto(const QString& folder, bool createFolder, 
     if (m_db.backend() == Backend::PostgreSQL) {
         copied = runClient(QStringLiteral("pg_dump"), dumpArguments(m_db.location(), file.partialPath()));
     } else {
-        // VACUUM INTO reads one consistent snapshot through the open connection, into the empty file.
-        SqlQuery vacuum(m_db, QStringLiteral("VACUUM INTO ?"));
-        vacuum.bind(file.partialPath());
-        copied = vacuum.exec();
+        // SQLite's online backup copies the pages of one consistent snapshot, read through the
+        // open connection, into the empty file: page by page, without rebuilding every table and
+        // index as VACUUM INTO did (three times as long for a database of a few hundred MB).
+        copied = copyPages(m_db, file.partialPath());
         // SQLite may leave the copy's own journal beside it when the copy fails.
-        QFile::remove(file.partialPath() + QStringLiteral("-journal"));
+        for (const QString& suffix : {QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")})
+            QFile::remove(file.partialPath() + suffix);
         if (!copied)
             copied = Status::failure(QStringLiteral("The copy %1 cannot be written: %2 (is the disk full?)")
                                          .arg(shown(outcome.target), copied.error()));
