@@ -10,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -214,9 +216,118 @@ QString sizeText()
 void reopenCold(Database& db, const QString& path)
 {
     db.close();
-    evict(path);
+    if (db.location().backend == Backend::SQLite)
+        evict(path);
     if (!db.open(path))
         std::abort();
+}
+
+bool copyToServer(const QString& from, const QString& address)
+{
+    Database server(QStringLiteral("copy-to-server"));
+    if (Status s = server.open(address); !s) {
+        std::fprintf(stderr, "%s\n", qPrintable(s.error()));
+        return false;
+    }
+    if (bareQuery(server, QStringLiteral("SELECT 1 FROM payroll LIMIT 1")) == 1)
+        return true; // copied before
+    std::printf("copying %s to the server with COPY...\n", qPrintable(sizeText()));
+    std::fflush(stdout);
+    QElapsedTimer timer;
+    timer.start();
+    QTemporaryDir folder;
+    Database file(QStringLiteral("copy-from-file"));
+    if (!file.open(from, Database::Access::ReadOnly))
+        return false;
+    for (const QString& table : {QStringLiteral("cmpmaster"), QStringLiteral("emp"), QStringLiteral("loan"),
+                                 QStringLiteral("adv"), QStringLiteral("payroll")}) {
+        // The file's columns by name, so that the server's order does not matter.
+        QSqlQuery info(file.connection());
+        QStringList columns;
+        if (!info.exec(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table)))
+            return false;
+        while (info.next())
+            columns << info.value(0).toString();
+        const QString csv = folder.filePath(table + QStringLiteral(".csv"));
+        QProcess dump;
+        dump.setStandardOutputFile(csv);
+        dump.start(QStringLiteral("sqlite3"),
+                   {QStringLiteral("-csv"), from,
+                    QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), table)});
+        QProcess copy;
+        if (dump.waitForFinished(-1) && dump.exitCode() == 0) {
+            // The server's own rows of the small tables (a company made at opening) give way.
+            copy.start(QStringLiteral("psql"),
+                       {QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-q"), address,
+                        QStringLiteral("-c"), QStringLiteral("DELETE FROM %1").arg(table), QStringLiteral("-c"),
+                        QStringLiteral("\\copy %1 (%2) FROM '%3' WITH (FORMAT csv)")
+                            .arg(table, columns.join(QStringLiteral(", ")), csv)});
+            copy.waitForFinished(-1);
+        }
+        if (dump.exitCode() != 0 || copy.exitStatus() != QProcess::NormalExit || copy.exitCode() != 0) {
+            std::fprintf(stderr, "copying %s failed: %s%s\n", qPrintable(table), dump.readAllStandardError().constData(),
+                         copy.readAllStandardError().constData());
+            return false;
+        }
+    }
+    // The numbers given next follow the copied ones; the planner learns the tables.
+    QProcess settle;
+    settle.start(QStringLiteral("psql"),
+                 {QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-q"), address,
+                  QStringLiteral("-c"),
+                  QStringLiteral("SELECT setval(pg_get_serial_sequence('payroll', 'transid'), max(transid)) FROM payroll"),
+                  QStringLiteral("-c"), QStringLiteral("VACUUM ANALYZE")});
+    if (!settle.waitForFinished(-1) || settle.exitCode() != 0) {
+        std::fprintf(stderr, "%s\n", settle.readAllStandardError().constData());
+        return false;
+    }
+    std::printf("copied in %.1f s\n", double(timer.elapsed()) / 1000);
+    return true;
+}
+
+StatementCounter::StatementCounter(const QString& address) : m_connection(QStringLiteral("statement-counter"))
+{
+    if (!address.startsWith(QStringLiteral("postgresql://")))
+        return;
+    Database probe(m_connection + QStringLiteral("-probe"));
+    if (!probe.open(address, Database::Access::ReadOnly))
+        return;
+    // The counter's own connection, so that its questions are not the benchmark's.
+    QSqlDatabase db = QSqlDatabase::cloneDatabase(probe.connection(), m_connection);
+    probe.close();
+    if (!db.open())
+        return;
+    QSqlQuery q(db);
+    m_available = q.exec(QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_stat_statements")) && total() >= 0;
+}
+
+StatementCounter::~StatementCounter()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+qint64 StatementCounter::total()
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    if (!q.exec(QStringLiteral("SELECT coalesce(sum(calls), 0) FROM pg_stat_statements"
+                               " WHERE dbid = (SELECT oid FROM pg_database WHERE datname = current_database())")) ||
+        !q.next())
+        return -1;
+    return q.value(0).toLongLong();
+}
+
+qint64 StatementCounter::count(const std::function<void()>& work)
+{
+    if (!m_available)
+        return -1;
+    const qint64 before = total();
+    work();
+    // The question before is counted in the answer after; the one after is not.
+    return total() - before - 1;
 }
 
 BenchOperator::BenchOperator(Database& db, const QString& companyName)

@@ -43,7 +43,30 @@ QString benchDatabasePath(const QStringList& arguments);
 // The size of the database in one line: employees, months and payroll rows.
 QString sizeText();
 // Closes the database, drops it from the page cache and opens it again: the next action runs cold.
+// A server's database is only connected to again (its own cache stays as it was).
 void reopenCold(Database& db, const QString& path);
+
+// The benchmark's tables of the SQLite database at from copied into the server database at address
+// (postgresql://…) with COPY, through psql, when it does not hold them yet: the server's database
+// is then the same as the file. False (and a message on standard error) on failure.
+bool copyToServer(const QString& from, const QString& address);
+
+// Counts the statements a server ran for this benchmark's database, from its own statistics
+// (pg_stat_statements, which the server loads when started with
+// shared_preload_libraries=pg_stat_statements). Unavailable on SQLite or without the extension.
+class StatementCounter {
+public:
+    explicit StatementCounter(const QString& address);
+    ~StatementCounter();
+    bool available() const { return m_available; }
+    // The statements run by the server for work(): its round trips.
+    qint64 count(const std::function<void()>& work);
+
+private:
+    qint64 total();
+    QString m_connection;
+    bool m_available = false;
+};
 
 // Who works the windows of a benchmark: a scripted prompter, the clock at the end of the last month,
 // and a session on the company.

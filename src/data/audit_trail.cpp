@@ -44,6 +44,9 @@ QList<transfer::Column> keptColumns(const transfer::Table& table)
 
 QString escaped(QString value)
 {
+    // Most values hold none of the three: they are given back untouched, not copied.
+    if (!value.contains(QLatin1Char('\\')) && !value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r')))
+        return value;
     value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
     value.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
     value.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
@@ -100,7 +103,7 @@ Status readImages(const Database& database, const QString& table,
     const int companyColumn = int(names.indexOf(QStringLiteral("company"), 1));
     if (Status s = query.exec(); !s)
         return s;
-    QStringList lines;
+    qsizetype longest = 0; // the image's text is built in one string of about the last one's size
     while (query.next()) {
         RowImage image;
         image.key = QString::number(query.number(0));
@@ -108,10 +111,15 @@ Status readImages(const Database& database, const QString& table,
             image.employee = query.number(employeeColumn);
         if (companyColumn > 0)
             image.company = query.text(companyColumn);
-        lines.clear();
-        for (int i = 0; i < columns.size(); ++i)
-            lines << columns.at(i).name + QLatin1Char('=') + cell(query, i + 1, columns.at(i).kind);
-        image.text = lines.join(QLatin1Char('\n'));
+        image.text.reserve(longest);
+        for (int i = 0; i < columns.size(); ++i) {
+            if (i > 0)
+                image.text += QLatin1Char('\n');
+            image.text += columns.at(i).name;
+            image.text += QLatin1Char('=');
+            image.text += cell(query, i + 1, columns.at(i).kind);
+        }
+        longest = std::max(longest, image.text.size());
         if (Status s = use(image); !s)
             return s;
     }
@@ -393,21 +401,19 @@ Result<qint64> recordedInsert(const Database& database, const QString& table,
 
 QString hashOf(const AuditEntry& e, const QString& previousHash)
 {
-    const QString contents = QStringList{previousHash,
-                                         QString::number(e.seq),
-                                         e.stamp.isEmpty() ? e.at.toString(stampFormat) : e.stamp,
-                                         e.user,
-                                         e.workstation,
-                                         e.company,
-                                         e.table,
-                                         e.key,
-                                         QString::number(e.employee),
-                                         e.kind,
-                                         e.before,
-                                         e.after,
-                                         e.note}
-                                 .join(QChar(0x1f));
-    return QString::fromLatin1(QCryptographicHash::hash(contents.toUtf8(), QCryptographicHash::Sha256).toHex());
+    // The fields' UTF-8, each after a unit separator but the first: the bytes of the fields joined
+    // by U+001F, fed to the hash one by one rather than copied into one text first.
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    bool first = true;
+    for (const QString& field : {previousHash, QString::number(e.seq), e.stamp.isEmpty() ? e.at.toString(stampFormat) : e.stamp,
+                                 e.user, e.workstation, e.company, e.table, e.key, QString::number(e.employee), e.kind,
+                                 e.before, e.after, e.note}) {
+        if (!first)
+            hash.addData(QByteArrayView("\x1f", 1));
+        first = false;
+        hash.addData(field.toUtf8());
+    }
+    return QString::fromLatin1(hash.result().toHex());
 }
 
 Status flush(const Database& database)
