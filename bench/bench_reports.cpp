@@ -22,6 +22,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -77,6 +78,9 @@ Process runKestrel(const QStringList& arguments)
     timer.start();
     const pid_t pid = ::fork();
     if (pid == 0) {
+        // Its progress lines are not the benchmark's figures.
+        if (const int null = ::open("/dev/null", O_WRONLY); null >= 0)
+            ::dup2(null, STDOUT_FILENO);
         ::execv(KESTREL_EXECUTABLE, argv.data());
         ::_exit(127);
     }
@@ -124,8 +128,12 @@ int main(int argc, char** argv)
         const QString file = output.filePath(QStringLiteral("payslips.pdf"));
         prompter.answerFile(file);
         lastViewer()->exportPdf();
-        if (lastViewer()->document().rowCount() != payslips || QFile(file).size() < 1000)
+        if (lastViewer()->document().rowCount() != payslips || QFile(file).size() < 1000) {
+            std::fprintf(stderr, "the export holds %lld payslips, not %d, in %lld bytes\n",
+                         static_cast<long long>(lastViewer()->document().rowCount()), payslips,
+                         static_cast<long long>(QFile(file).size()));
             std::abort();
+        }
     };
 
     figuresHeading();
@@ -185,20 +193,22 @@ int main(int argc, char** argv)
     figure("Export PDF of the month's payslips (one per employee)", pdf5000 / 1000,
            rawWrite(output.filePath(QStringLiteral("payslips.pdf"))), "s");
 
-    // The first 1,000 rows selected, Print Selected, then Export PDF.
+    // The first 1,000 rows selected (a fifth of the month at the usual size), Print Selected, then
+    // Export PDF.
     closeViewers();
-    view->selectionModel()->select(QItemSelection(view->model()->index(0, 0), view->model()->index(999, 0)),
+    const int selected = std::min(1000, employees / 5);
+    view->selectionModel()->select(QItemSelection(view->model()->index(0, 0), view->model()->index(selected - 1, 0)),
                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    figure("Print Selected (1,000 payslips) to the preview shown",
+    figure("Print Selected (1,000 payslips, or a fifth) to the preview shown",
            measure(
                5, [&](int) { closeViewers(); }, [&](int) { click("cmdPrintSel"); }, true),
            floorWarm, "ms");
     double growth1000 = 0;
     const double pdf1000 = measure(
-        3, [](int) {}, [&](int) { growth1000 = std::max(growth1000, peakGrowthMb([&] { exportPdf(1000); })); });
-    figure("Export PDF of 1,000 payslips (334 pages)", pdf1000 / 1000,
+        3, [](int) {}, [&](int) { growth1000 = std::max(growth1000, peakGrowthMb([&] { exportPdf(selected); })); });
+    figure("Export PDF of those payslips", pdf1000 / 1000,
            rawWrite(output.filePath(QStringLiteral("payslips.pdf"))), "s");
-    figure("peak memory growth while exporting 1,000 payslips", growth1000, "MB");
+    figure("peak memory growth while exporting those payslips", growth1000, "MB");
     figure("peak memory growth while exporting the month's payslips", growth5000, "MB");
 
     // The command line, as a scheduled job runs it.

@@ -6,10 +6,12 @@
 #include "data/sql_query.h"
 #include "data/table_transfer.h"
 
-#include <QCryptographicHash>
 #include <QLocale>
 
+#include <openssl/evp.h>
+
 #include <algorithm>
+#include <memory>
 
 namespace audit {
 
@@ -403,17 +405,25 @@ QString hashOf(const AuditEntry& e, const QString& previousHash)
 {
     // The fields' UTF-8, each after a unit separator but the first: the bytes of the fields joined
     // by U+001F, fed to the hash one by one rather than copied into one text first.
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    const auto context = std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)>(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
+    bool ok = context && EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) == 1;
     bool first = true;
     for (const QString& field : {previousHash, QString::number(e.seq), e.stamp.isEmpty() ? e.at.toString(stampFormat) : e.stamp,
                                  e.user, e.workstation, e.company, e.table, e.key, QString::number(e.employee), e.kind,
                                  e.before, e.after, e.note}) {
         if (!first)
-            hash.addData(QByteArrayView("\x1f", 1));
+            ok = ok && EVP_DigestUpdate(context.get(), "\x1f", 1) == 1;
         first = false;
-        hash.addData(field.toUtf8());
+        const QByteArray bytes = field.toUtf8();
+        ok = ok && EVP_DigestUpdate(context.get(), bytes.constData(), size_t(bytes.size())) == 1;
     }
-    return QString::fromLatin1(hash.result().toHex());
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    ok = ok && EVP_DigestFinal_ex(context.get(), digest, &length) == 1;
+    // Without a hash no entry can be chained: an empty one is refused by the writer and never matches.
+    if (!ok)
+        return {};
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex());
 }
 
 Status flush(const Database& database)
@@ -445,6 +455,8 @@ Status flush(const Database& database)
         }
         e.stamp = stamp;
         e.hash = hashOf(e, previous);
+        if (e.hash.isEmpty())
+            return Status::failure(QStringLiteral("The audit trail cannot record the change: no hash could be made."));
         previous = e.hash;
         insert.bind(e.seq)
             .bind(e.stamp)
