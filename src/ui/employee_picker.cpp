@@ -13,6 +13,8 @@
 #include <QListView>
 #include <QRegularExpressionValidator>
 
+#include <algorithm>
+
 // Every employee's number (column 0) and name (column 1); both carry the number as user data.
 class EmployeeListModel final : public QAbstractTableModel {
 public:
@@ -26,12 +28,12 @@ public:
     }
     qint64 idAt(int row) const { return m_employees.at(row).id; }
     const QString& nameAt(int row) const { return m_employees.at(row).name; }
+    // The employees are read by number: found by halving, however many there are.
     int rowOf(qint64 id) const
     {
-        for (int row = 0; row < m_employees.size(); ++row)
-            if (m_employees.at(row).id == id)
-                return row;
-        return -1;
+        const auto at = std::lower_bound(m_employees.cbegin(), m_employees.cend(), id,
+                                         [](const EmployeeName& e, qint64 wanted) { return e.id < wanted; });
+        return at != m_employees.cend() && at->id == id ? int(at - m_employees.cbegin()) : -1;
     }
     int rowCount(const QModelIndex& parent = {}) const override
     {
