@@ -11,8 +11,10 @@ void keepFreedMemoryForReuse()
 #if defined(__GLIBC__)
     // Blocks up to this size come from the heap instead of their own mapping, and up to this much
     // free memory at the heap's top is kept. A year's payroll of a large office is tens of MB.
+    // Some C libraries take no more than 32 MB as the first bound: then that.
     constexpr int bound = 128 * 1024 * 1024;
-    mallopt(M_MMAP_THRESHOLD, bound);
+    if (mallopt(M_MMAP_THRESHOLD, bound) != 1)
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, bound);
 #endif
 }

@@ -275,8 +275,13 @@ namespace {
 Status copyPages(const Database& database, const QString& path)
 {
     sqlite3* source = sqliteConnection(database);
-    if (!source)
-        return Status::failure(QStringLiteral("the database's connection cannot be reached for a copy"));
+    if (!source) {
+        // A driver with a SQLite of its own cannot lend its connection: the copy is rebuilt
+        // through it from one consistent snapshot instead (slower, as sound).
+        SqlQuery vacuum(database, QStringLiteral("VACUUM INTO ?"));
+        vacuum.bind(path);
+        return vacuum.exec();
+    }
     sqlite3* target = nullptr;
     Status status;
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
