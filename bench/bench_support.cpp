@@ -324,10 +324,20 @@ qint64 StatementCounter::count(const std::function<void()>& work)
 {
     if (!m_available)
         return -1;
+    // BENCH_STATEMENTS=1 lists the statements themselves (the server's statistics are reset for it).
+    const bool list = qEnvironmentVariableIsSet("BENCH_STATEMENTS");
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    if (list)
+        q.exec(QStringLiteral("SELECT pg_stat_statements_reset()"));
     const qint64 before = total();
     work();
     // The question before is counted in the answer after; the one after is not.
-    return total() - before - 1;
+    const qint64 counted = total() - before - 1;
+    if (list && q.exec(QStringLiteral("SELECT calls, query FROM pg_stat_statements WHERE dbid = (SELECT oid FROM"
+                                      " pg_database WHERE datname = current_database()) ORDER BY calls DESC")))
+        while (q.next())
+            std::printf("    %3lld  %s\n", q.value(0).toLongLong(), qPrintable(q.value(1).toString().left(150)));
+    return counted;
 }
 
 BenchOperator::BenchOperator(Database& db, const QString& companyName)
