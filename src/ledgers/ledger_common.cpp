@@ -42,6 +42,9 @@ void fillGrid(QTableWidget* grid, const QStringList& headers, const QList<QList<
                 item->setData(role, report::cellData(value, format, role));
             grid->setItem(r, c, item);
         }
+    // Widths from the rows in sight and those near them, not from every row: a ledger of years has
+    // hundreds, alike in width, and measuring each was most of the time it took to show them.
+    grid->horizontalHeader()->setResizeContentsPrecision(50);
     report::fitColumns(*grid);
     grid->setSortingEnabled(sorting);
 }
