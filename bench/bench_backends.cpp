@@ -64,11 +64,7 @@ public:
         };
         return {
             {"opening the payroll window", 5, [this](int) { m_payroll.reset(); },
-             [this](int) {
-                 m_payroll = std::make_unique<PayrollWindow>(m_op.context);
-                 m_payroll->show();
-                 settle();
-             }},
+             [this](int) { opened(m_payroll); }},
             {"choosing an employee in the payroll window", 21, [](int) {},
              [=, this](int run) {
                  choose(payroll()->findChild<QComboBox*>(QStringLiteral("cboEmpID")), employeeOf(run));
@@ -92,13 +88,7 @@ public:
                  settle();
              }},
             {"choosing an employee in the loans", 11,
-             [this](int) {
-                 if (!m_loans) {
-                     m_loans = std::make_unique<LoanWindow>(m_op.context);
-                     m_loans->show();
-                     settle();
-                 }
-             },
+             [this](int) { opened(m_loans); },
              [=, this](int run) {
                  choose(m_loans->findChild<QComboBox*>(QStringLiteral("Combo1")), employeeOf(run + 11));
                  if (m_loans->findChild<QTableWidget*>(QStringLiteral("MSHFlexGrid2"))->rowCount() < months)
@@ -113,20 +103,12 @@ public:
              }},
             {"opening the employee list", 5, [this](int) { m_list.reset(); },
              [this](int) {
-                 m_list = std::make_unique<EmployeeListWindow>(m_op.context);
-                 m_list->show();
-                 settle();
-                 if (m_list->findChild<QTableView*>(QStringLiteral("lvlEmpInfo"))->model()->rowCount() != employees)
+                 if (opened(m_list)->findChild<QTableView*>(QStringLiteral("lvlEmpInfo"))->model()->rowCount() != employees)
                      std::abort();
              }},
             {"Print All payslips of the month to the preview", 5,
              [this](int) {
-                 if (!m_payslips) {
-                     m_payslips = std::make_unique<PayslipWindow>(m_op.context);
-                     m_payslips->show();
-                     settle();
-                 }
-                 for (ReportViewer* viewer : m_payslips->findChildren<ReportViewer*>())
+                 for (ReportViewer* viewer : opened(m_payslips)->findChildren<ReportViewer*>())
                      delete viewer;
              },
              [this](int) {
@@ -160,14 +142,18 @@ public:
     }
 
 private:
-    PayrollWindow* payroll()
+    PayrollWindow* payroll() { return opened(m_payroll); }
+
+    // The window, opened and shown first when it is not open.
+    template <typename Window>
+    Window* opened(std::unique_ptr<Window>& window)
     {
-        if (!m_payroll) {
-            m_payroll = std::make_unique<PayrollWindow>(m_op.context);
-            m_payroll->show();
+        if (!window) {
+            window = std::make_unique<Window>(m_op.context);
+            window->show();
             settle();
         }
-        return m_payroll.get();
+        return window.get();
     }
 
     Database& m_db;
