@@ -7,7 +7,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
+
+#include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -60,6 +64,57 @@ QString errorOf(sqlite3* handle)
     return QString::fromUtf8(sqlite3_errmsg(handle));
 }
 
+PGconn* serverHandle(const QSqlDatabase& connection)
+{
+    if (connection.driverName() != QStringLiteral("QPSQL") || !connection.driver() || !connection.isOpen())
+        return nullptr;
+    const QVariant handle = connection.driver()->handle();
+    // The driver declares the handle by the library's own name of the struct.
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn* const*>(handle.data());
+}
+
+// The statement with PostgreSQL's numbered marks ($1, $2, …) for the positional ones; a question
+// mark inside a quoted text or name is left as it is.
+QByteArray numberedMarks(const QString& sql)
+{
+    QString out;
+    out.reserve(sql.size() + 16);
+    QChar quote;
+    int mark = 0;
+    for (const QChar c : sql) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'\'' || c == u'"') {
+            quote = c;
+        } else if (c == u'?') {
+            out += u'$' + QString::number(++mark);
+            continue;
+        }
+        out += c;
+    }
+    return out.toUtf8();
+}
+
+// PostgreSQL's type numbers (pg_type.oid) of the columns read as something other than text.
+enum ServerType : Oid { BoolType = 16, ByteaType = 17, Int8Type = 20, Int2Type = 21, Int4Type = 23,
+                        Float4Type = 700, Float8Type = 701 };
+
+// The failure of a statement as the driver describes it: the server's message, its SQLSTATE as the
+// native code (a lost connection is told by it, see Database::lostConnection).
+QSqlError failureOf(PGconn* connection, const PGresult* result)
+{
+    const char* message = result ? PQresultErrorMessage(result) : nullptr;
+    QString text = QString::fromUtf8(message && *message ? message : PQerrorMessage(connection)).trimmed();
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    if (text.isEmpty())
+        text = QStringLiteral("The server gave no answer.");
+    return QSqlError(QStringLiteral("The statement failed"), text, QSqlError::StatementError,
+                     state ? QString::fromLatin1(state) : QString());
+}
+
 } // namespace
 
 SqlQuery::SqlQuery(const Database& database, const QString& sql)
@@ -77,21 +132,67 @@ SqlQuery::SqlQuery(const Database& database, const QString& sql)
             m_prepareError = QStringLiteral("Only one statement can run at a time");
         return;
     }
+    // On the server the statement is sent with its values when it runs: preparing it apart would
+    // cost a round trip of its own.
     m_database = &database;
-    m_sql = sql;
-    if (!prepareOnServer() && Database::lostConnection(m_query->lastError()) && database.reconnect())
-        prepareOnServer();
-    if (!m_prepareError.isEmpty())
-        m_prepareError = serverFailure(m_query->lastError()).error();
+    m_serverSql = numberedMarks(sql);
 }
 
-bool SqlQuery::prepareOnServer()
+bool SqlQuery::runOnServer(QSqlError& failure)
 {
-    m_query.emplace(m_database->connection());
-    m_query->setForwardOnly(true);
-    const bool prepared = m_query->prepare(m_sql);
-    m_prepareError = prepared ? QString() : m_query->lastError().text();
-    return prepared;
+    PQclear(m_result);
+    m_result = nullptr;
+    m_row = -1;
+    PGconn* connection = serverHandle(m_database->connection());
+    if (!connection) {
+        failure = QSqlError(QStringLiteral("The statement failed"), QStringLiteral("no connection to the server"),
+                            QSqlError::ConnectionError, QStringLiteral("08003"));
+        return false;
+    }
+    // Values go as text, as the server reads them in a statement, but bytes (a photo) go as they are.
+    const qsizetype count = m_values.size();
+    QList<QByteArray> texts(count);
+    std::vector<const char*> values(size_t(count), nullptr);
+    std::vector<int> lengths(size_t(count), 0);
+    std::vector<int> formats(size_t(count), 0);
+    for (qsizetype i = 0; i < count; ++i) {
+        const QVariant& v = m_values.at(i);
+        if (boundAsNull(v))
+            continue;
+        switch (v.typeId()) {
+        case QMetaType::Bool:
+            texts[i] = v.toBool() ? "true" : "false";
+            break;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+            texts[i] = QByteArray::number(v.toLongLong());
+            break;
+        case QMetaType::ULongLong:
+            texts[i] = QByteArray::number(v.toULongLong());
+            break;
+        case QMetaType::Double:
+            texts[i] = QByteArray::number(v.toDouble(), 'g', 17);
+            break;
+        case QMetaType::QByteArray:
+            texts[i] = v.toByteArray();
+            formats[size_t(i)] = 1;
+            break;
+        default:
+            texts[i] = v.toString().toUtf8();
+        }
+        values[size_t(i)] = texts.at(i).constData();
+        lengths[size_t(i)] = int(texts.at(i).size());
+    }
+    m_result = PQexecParams(connection, m_serverSql.constData(), int(count), nullptr, values.data(), lengths.data(),
+                            formats.data(), 0);
+    const ExecStatusType status = m_result ? PQresultStatus(m_result) : PGRES_FATAL_ERROR;
+    if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK)
+        return true;
+    failure = failureOf(connection, m_result);
+    PQclear(m_result);
+    m_result = nullptr;
+    return false;
 }
 
 Status SqlQuery::serverFailure(const QSqlError& error) const
@@ -109,20 +210,18 @@ Status SqlQuery::serverFailure(const QSqlError& error) const
 SqlQuery::~SqlQuery()
 {
     sqlite3_finalize(m_statement);
+    PQclear(m_result);
 }
 
 SqlQuery& SqlQuery::bind(const QVariant& value)
 {
-    if (m_handle) {
-        // As with the driver: values bound after a run replace the last run's, which are used
-        // again when none are bound.
-        if (m_ran) {
-            m_values.clear();
-            m_ran = false;
-        }
-        m_values.append(value);
-    } else
-        m_query->addBindValue(value);
+    // As with the driver: values bound after a run replace the last run's, which are used again
+    // when none are bound.
+    if (m_ran) {
+        m_values.clear();
+        m_ran = false;
+    }
+    m_values.append(value);
     return *this;
 }
 
@@ -157,26 +256,21 @@ Status SqlQuery::exec()
     if (!m_prepareError.isEmpty())
         return Status::failure(m_prepareError);
     if (!m_handle) {
-        if (m_query->exec())
+        m_ran = true;
+        QSqlError failure;
+        if (runOnServer(failure))
             return {};
-        // Once, outside a transaction, and only a read: the statement is prepared again on a new
+        // Once, outside a transaction, and only a read: the statement is sent again on a new
         // connection, with the same values. A change may have been stored before the connection
         // went (the answer was lost, not the statement), so it is never run twice.
-        const bool read = m_sql.trimmed().startsWith(QStringLiteral("SELECT"), Qt::CaseInsensitive);
-        if (read && Database::lostConnection(m_query->lastError()) && m_database->reconnect()) {
-            const QVariantList values = m_query->boundValues();
-            if (prepareOnServer()) {
-                for (const QVariant& value : values)
-                    m_query->addBindValue(value);
-                if (m_query->exec())
-                    return {};
-            }
-        }
-        if (!read && Database::lostConnection(m_query->lastError()) && !m_database->inTransaction())
+        const bool read = m_serverSql.trimmed().left(6).toUpper() == "SELECT";
+        if (read && Database::lostConnection(failure) && m_database->reconnect() && runOnServer(failure))
+            return {};
+        if (!read && Database::lostConnection(failure) && !m_database->inTransaction())
             return Status::failure(QStringLiteral("The connection to the server was lost during the change, which may "
                                                   "or may not have been stored: look before trying again. (%1)")
-                                       .arg(m_query->lastError().text().trimmed()));
-        return serverFailure(m_query->lastError());
+                                       .arg(failure.text().trimmed()));
+        return serverFailure(failure);
     }
     sqlite3_reset(m_statement);
     sqlite3_clear_bindings(m_statement);
@@ -238,7 +332,7 @@ Status SqlQuery::exec()
 bool SqlQuery::next()
 {
     if (!m_handle)
-        return m_query->next();
+        return m_result && ++m_row < PQntuples(m_result);
     if (m_rowPending) {
         m_rowPending = false;
         return true;
@@ -253,9 +347,7 @@ Status SqlQuery::stepFailure() const
 {
     if (m_handle && m_stepResult != SQLITE_ROW && m_stepResult != SQLITE_DONE)
         return Status::failure(errorOf(m_handle));
-    if (!m_handle && m_query && m_query->lastError().isValid())
-        return Status::failure(m_query->lastError().text());
-    return {};
+    return {}; // the server's rows came whole with the answer: reading them cannot fail
 }
 
 void SqlQuery::finish()
@@ -270,18 +362,23 @@ void SqlQuery::finish()
 bool SqlQuery::isNull(int column) const
 {
     if (!m_handle)
-        return m_query->isNull(column);
+        return PQgetisnull(m_result, m_row, column) != 0;
     return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
 }
 
 QString SqlQuery::text(int column) const
 {
-    if (!m_handle)
-        return m_query->value(column).toString();
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
-    if (!text)
-        return QString();
-    const QUtf8StringView bytes(text, sqlite3_column_bytes(m_statement, column));
+    QUtf8StringView bytes;
+    if (!m_handle) {
+        if (PQgetisnull(m_result, m_row, column))
+            return QString();
+        bytes = QUtf8StringView(PQgetvalue(m_result, m_row, column), PQgetlength(m_result, m_row, column));
+    } else {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+        if (!text)
+            return QString();
+        bytes = QUtf8StringView(text, sqlite3_column_bytes(m_statement, column));
+    }
     if (column >= m_lastText.size())
         m_lastText.resize(column + 1);
     QString& last = m_lastText[column];
@@ -293,14 +390,37 @@ QString SqlQuery::text(int column) const
 qint64 SqlQuery::number(int column) const
 {
     if (!m_handle)
-        return m_query->value(column).toLongLong();
+        return std::strtoll(PQgetvalue(m_result, m_row, column), nullptr, 10);
     return sqlite3_column_int64(m_statement, column);
 }
 
 QVariant SqlQuery::value(int column) const
 {
-    if (!m_handle)
-        return m_query->value(column);
+    if (!m_handle) {
+        if (PQgetisnull(m_result, m_row, column))
+            return {};
+        const char* v = PQgetvalue(m_result, m_row, column);
+        switch (PQftype(m_result, column)) {
+        case BoolType:
+            return QVariant(*v == 't');
+        case Int2Type:
+        case Int4Type:
+        case Int8Type:
+            return QVariant(qint64(std::strtoll(v, nullptr, 10)));
+        case Float4Type:
+        case Float8Type:
+            return QVariant(std::strtod(v, nullptr));
+        case ByteaType: {
+            size_t length = 0;
+            unsigned char* bytes = PQunescapeBytea(reinterpret_cast<const unsigned char*>(v), &length);
+            QByteArray copy(reinterpret_cast<const char*>(bytes), qsizetype(length));
+            PQfreemem(bytes);
+            return QVariant(copy);
+        }
+        default: // a sum of whole numbers (numeric, which may pass 64 bits) stays its digits
+            return QVariant(text(column));
+        }
+    }
     switch (sqlite3_column_type(m_statement, column)) {
     case SQLITE_INTEGER:
         return QVariant(qint64(sqlite3_column_int64(m_statement, column)));
@@ -318,7 +438,9 @@ QVariant SqlQuery::value(int column) const
 
 int SqlQuery::rowsAffected() const
 {
-    return m_handle ? sqlite3_changes(m_handle) : m_query->numRowsAffected();
+    if (!m_handle)
+        return m_result ? std::atoi(PQcmdTuples(m_result)) : 0;
+    return sqlite3_changes(m_handle);
 }
 
 Status SqlQuery::execChanging(const QString& whenNone)
