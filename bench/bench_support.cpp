@@ -15,12 +15,13 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -394,27 +395,32 @@ qint64 bareQuery(const Database& db, const QString& sql, const QVariantList& val
     const QSqlDatabase connection = db.connection();
     const QVariant handle = connection.driver()->handle();
     if (db.backend() != Backend::SQLite || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
-        // A server: the driver's forward-only query is the thinnest way through Qt to it.
-        QSqlQuery q(connection);
-        q.setForwardOnly(true);
-        if (!q.prepare(sql)) {
-            std::fprintf(stderr, "%s\n", qPrintable(q.lastError().text()));
-            return -1;
-        }
+        // A server: the client library's one call with the values, every value of every row read.
+        PGconn* server = *static_cast<PGconn* const*>(handle.data());
+        QString numbered;
+        int mark = 0;
+        for (const QChar c : sql)
+            numbered += c == u'?' ? QStringLiteral("$%1").arg(++mark) : QString(c);
+        QList<QByteArray> texts;
+        std::vector<const char*> given;
         for (const QVariant& v : values)
-            q.addBindValue(v);
-        if (!q.exec()) {
-            std::fprintf(stderr, "%s\n", qPrintable(q.lastError().text()));
+            texts << v.toString().toUtf8();
+        for (const QByteArray& t : std::as_const(texts))
+            given.push_back(t.constData());
+        PGresult* result = PQexecParams(server, numbered.toUtf8().constData(), int(given.size()), nullptr,
+                                        given.data(), nullptr, nullptr, 0);
+        if (PQresultStatus(result) != PGRES_TUPLES_OK) {
+            std::fprintf(stderr, "%s\n", PQresultErrorMessage(result));
+            PQclear(result);
             return -1;
         }
-        qint64 rows = 0;
+        const int rows = PQntuples(result);
+        const int columns = PQnfields(result);
         qint64 checksum = 0;
-        while (q.next()) {
-            ++rows;
-            const int columns = q.record().count();
+        for (int r = 0; r < rows; ++r)
             for (int c = 0; c < columns; ++c)
-                checksum += q.value(c).toByteArray().size();
-        }
+                checksum += PQgetlength(result, r, c);
+        PQclear(result);
         sink = checksum;
         return rows;
     }

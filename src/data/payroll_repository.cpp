@@ -13,6 +13,7 @@
 #include "rules/record_rules.h"
 
 #include <algorithm>
+#include <tuple>
 #include <limits>
 #include <numeric>
 
@@ -417,9 +418,9 @@ Result<QList<PayrollTransaction>> PayrollRepository::select(const PayrollSelecti
         where += QStringLiteral(" AND ID = ?");
     if (selection.loanRecoveredOnly)
         where += QStringLiteral(" AND loanrec > 0");
-    // Read in the index's order (by date), then put in employee order here: SQLite would sort the
-    // whole rows, which takes longer than reading them.
-    SqlQuery q(m_db, selectFrom(where + QStringLiteral(" ORDER BY ddate, transid")));
+    // Read as the index finds them, then put in order here: a database would sort the whole rows
+    // (PostgreSQL on disk, past its sorting memory), which takes longer than reading them.
+    SqlQuery q(m_db, selectFrom(where));
     q.bind(selection.company).bind(selection.from).bind(selection.to);
     if (selection.department)
         q.bind(*selection.department);
@@ -430,18 +431,21 @@ Result<QList<PayrollTransaction>> PayrollRepository::select(const PayrollSelecti
     auto read = q.rows(readTransaction);
     if (!read)
         return read;
-    // Sorted by their numbers, then moved once into place: a transaction is a large value.
-    QList<PayrollTransaction>& byDate = read.value();
-    std::vector<std::pair<qint64, qsizetype>> order;
-    order.reserve(size_t(byDate.size()));
-    for (qsizetype i = 0; i < byDate.size(); ++i)
-        order.emplace_back(byDate.at(i).employeeId, i);
-    std::sort(order.begin(), order.end()); // by number, then by position: stable
-    QList<PayrollTransaction> byEmployee;
-    byEmployee.reserve(byDate.size());
-    for (const auto& [id, i] : order)
-        byEmployee.append(std::move(byDate[i]));
-    return byEmployee;
+    // By employee, date and transaction, sorted by those alone, then moved once into place: a
+    // transaction is a large value.
+    QList<PayrollTransaction>& found = read.value();
+    std::vector<std::tuple<qint64, qint64, qint64, qsizetype>> order;
+    order.reserve(size_t(found.size()));
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        const PayrollTransaction& t = found.at(i);
+        order.emplace_back(t.employeeId, t.payDate.toJulianDay(), t.transId, i);
+    }
+    std::sort(order.begin(), order.end());
+    QList<PayrollTransaction> sorted;
+    sorted.reserve(found.size());
+    for (const auto& entry : order)
+        sorted.append(std::move(found[std::get<3>(entry)]));
+    return sorted;
 }
 
 Result<Currency> PayrollRepository::loanRecovered(qint64 employeeId) const
