@@ -83,6 +83,12 @@ void PayrollMonthModel::setTransactions(QList<PayrollTransaction> transactions)
     endResetModel();
 }
 
+qint64 PayrollMonthModel::countOf(qint64 employeeId) const
+{
+    return std::count_if(m_rows.cbegin(), m_rows.cend(),
+                         [employeeId](const PayrollTransaction& t) { return t.employeeId == employeeId; });
+}
+
 void PayrollMonthModel::add(const PayrollTransaction& transaction)
 {
     const auto before = [](const PayrollTransaction& a, const PayrollTransaction& b) {

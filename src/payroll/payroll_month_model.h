@@ -17,6 +17,8 @@ public:
     // Adds one transaction in its place (by employee number, then transaction number).
     void add(const PayrollTransaction& transaction);
     const PayrollTransaction& transaction(int row) const { return m_rows.at(row); }
+    // How many of the transactions are the employee's.
+    qint64 countOf(qint64 employeeId) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -239,12 +239,14 @@ void PayrollWindow::loadRules()
 
 void PayrollWindow::listMonthPayroll()
 {
+    m_listedMonth = QDate();
     auto month = PayrollRepository(m_context.db).month(m_context.session.company, m_ui->DTPicker1->date());
     if (!month) {
         m_context.prompter.error(month.error());
         return;
     }
     m_model->setTransactions(std::move(month.value()));
+    m_listedMonth = dates::firstOfMonth(m_ui->DTPicker1->date());
     showClosedState();
     // Sized once, by the first month that has rows, so that a month changed later does not move them.
     if (!m_columnsSized && m_model->rowCount() > 0) {
@@ -444,17 +446,26 @@ void PayrollWindow::save()
         return;
     const PayrollTransaction t = currentTransaction();
     PayrollRepository payroll(m_context.db);
-    // The month's transactions are counted again under the lock that stores the new one; each time
+    const auto another = [&] {
+        return prompter.question(
+            QStringLiteral("A payroll transaction of %1 for %2 already exists.\n\n"
+                           "Do you want to save another one?")
+                .arg(t.name, dates::monthName(t.payDate) + u' ' + QString::number(t.payDate.year())));
+    };
+    // The employee's rows in the month listed are asked about first, so that the save is one pass
+    // to the database. They are counted again under the lock that stores the new one; each time
     // another workstation added one meanwhile, the operator is asked again.
     qint64 agreed = 0;
+    if (m_listedMonth.isValid() && dates::firstOfMonth(t.payDate) == m_listedMonth) {
+        agreed = m_model->countOf(t.employeeId);
+        if (agreed > 0 && !another())
+            return;
+    }
     const auto written = writeAsking(
         prompter, [&] { return payroll.save(t, agreed); },
         [&](const PayrollWrite& taken) {
             agreed = taken.existing;
-            return prompter.question(
-                QStringLiteral("A payroll transaction of %1 for %2 already exists.\n\n"
-                               "Do you want to save another one?")
-                    .arg(t.name, dates::monthName(t.payDate) + u' ' + QString::number(t.payDate.year())));
+            return another();
         });
     if (!written)
         return;

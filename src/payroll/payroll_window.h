@@ -80,4 +80,5 @@ private:
     bool m_loading = false; // filling boxes from a stored transaction
     bool m_typed = false;   // the operator typed something not saved yet
     bool m_columnsSized = false;
+    QDate m_listedMonth; // the month the list holds; none when it could not be read
 };

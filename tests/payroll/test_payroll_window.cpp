@@ -226,6 +226,17 @@ void TestPayrollWindow::choosingAgainRefillsEverything()
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows.at(1).loanRecovered, c("1000"));
     QCOMPARE(rows.at(1).advances, c("1000"));
+    // Asked from the list first; a row stored meanwhile at another workstation, which the list does
+    // not show, is asked about again before the save.
+    PayrollTransaction elsewhere = rows.at(1);
+    elsewhere.transId = 0;
+    QVERIFY(PayrollRepository(m_f->db()).insert(elsewhere));
+    chooseRamesh();
+    type("txtNumDays", "1");
+    const qsizetype asked = m_f->prompter.texts().filter("already exists").size();
+    save({true, true, true});
+    QCOMPARE(m_f->prompter.texts().filter("already exists").size(), asked + 2);
+    QCOMPARE(stored().size(), 4);
 }
 
 void TestPayrollWindow::loanDeductionIsWhatIsStillOwed_data()
