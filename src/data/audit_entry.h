@@ -21,3 +21,9 @@ struct AuditEntry {
     QString note;      // what else the entry tells (a reason, counts)
     QString hash;      // of the entry and the hash of the one before it
 };
+
+// The trail's end: its last entry's number and hash (0 and none for an empty trail).
+struct AuditEnd {
+    qint64 seq = 0;
+    QString hash;
+};

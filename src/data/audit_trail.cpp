@@ -84,10 +84,20 @@ QString cell(const SqlQuery& row, int column, transfer::Kind kind)
     }
 }
 
+using Binder = std::function<void(SqlQuery&)>;
+
+Binder binding(const QVariantList& values)
+{
+    return [&values](SqlQuery& query) {
+        for (const QVariant& value : values)
+            query.bind(value);
+    };
+}
+
 // Runs the statement that statementFor(columns) makes, columns being the table's key and every kept
-// column (with values bound), and hands each row's image to use.
+// column (its values bound by bind), and hands each row's image to use.
 Status readImages(const Database& database, const QString& table,
-                  const std::function<QString(const QString& columns)>& statementFor, const QVariantList& values,
+                  const std::function<QString(const QString& columns)>& statementFor, const Binder& bind,
                   const std::function<Status(const RowImage&)>& use)
 {
     const transfer::Table* definition = tableOf(table);
@@ -98,8 +108,7 @@ Status readImages(const Database& database, const QString& table,
     for (const transfer::Column& column : columns)
         names << column.name;
     SqlQuery query(database, statementFor(names.join(QStringLiteral(", "))));
-    for (const QVariant& value : values)
-        query.bind(value);
+    bind(query);
     // The first column is the key, which for the employees is their number too.
     const int employeeColumn = employeeTables.contains(table) ? int(names.indexOf(QStringLiteral("ID"))) : -1;
     const int companyColumn = int(names.indexOf(QStringLiteral("company"), 1));
@@ -136,7 +145,7 @@ Result<QList<RowImage>> read(const Database& database, const QString& table, con
     const auto select = [&](const QString& columns) {
         return QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(columns, transfer::sqlName(table), where);
     };
-    if (Status s = readImages(database, table, select, values,
+    if (Status s = readImages(database, table, select, binding(values),
                               [&](const RowImage& image) {
                                   list << image;
                                   return Status();
@@ -278,14 +287,14 @@ Result<qint64> removeRecorded(const Database& database, const QString& table, co
     if (database.backend() == Backend::SQLite) {
         // SQLite makes every deletion at the first step and hands the rows on after; the entries
         // written meanwhile go into another table.
-        if (Status s = readImages(database, table, statement, values, recordOne); !s)
+        if (Status s = readImages(database, table, statement, binding(values), recordOne); !s)
             return s;
         return count;
     }
     // The server's driver drops the rest of a result being read when the connection runs another
     // statement (the entries written on the way): the rows are taken whole first.
     QList<RowImage> gone;
-    if (Status s = readImages(database, table, statement, values,
+    if (Status s = readImages(database, table, statement, binding(values),
                               [&](const RowImage& image) {
                                   gone << image;
                                   return Status();
@@ -324,6 +333,26 @@ Status recordEvent(const Database& database, Kind kind, const QString& table, co
     entry.note = note;
     entry.employee = employee;
     return queue(database, std::move(entry));
+}
+
+Result<qint64> insertRecorded(const Database& database, const QString& table, const QString& insert,
+                              const std::function<void(SqlQuery&)>& bind)
+{
+    std::optional<RowImage> stored;
+    if (Status s = readImages(
+            database, table, [&](const QString& columns) { return insert + QStringLiteral(" RETURNING ") + columns; },
+            bind,
+            [&](const RowImage& row) {
+                stored = row;
+                return Status();
+            });
+        !s)
+        return s;
+    if (!stored)
+        return Status::failure(QStringLiteral("The database gave the new row of %1 no number.").arg(table));
+    if (Status s = record(database, Kind::Insert, table, std::nullopt, *stored); !s)
+        return s;
+    return stored->key.toLongLong();
 }
 
 Status recordInserted(const Database& database, const QString& table, const QString& key)
@@ -401,6 +430,25 @@ Result<qint64> recordedInsert(const Database& database, const QString& table,
     return given;
 }
 
+QList<ScalarRead> endReads()
+{
+    return {{QStringLiteral("SELECT seq FROM audit ORDER BY seq DESC LIMIT 1"), {}},
+            {QStringLiteral("SELECT hash FROM audit ORDER BY seq DESC LIMIT 1"), {}}};
+}
+
+AuditEnd endOf(const QVariant& seq, const QVariant& hash)
+{
+    return {seq.isNull() ? 0 : seq.toLongLong(), hash.toString()};
+}
+
+Result<AuditEnd> readEnd(const Database& database)
+{
+    const auto end = readTogether(database, endReads());
+    if (!end)
+        return end.status();
+    return endOf(end->at(0), end->at(1));
+}
+
 QString hashOf(const AuditEntry& e, const QString& previousHash)
 {
     // The fields' UTF-8, each after a unit separator but the first: the bytes of the fields joined
@@ -433,12 +481,15 @@ Status flush(const Database& database)
         return {};
     if (Status s = lockAuditChain(database); !s)
         return s;
-    SqlQuery last(database, QStringLiteral("SELECT seq, hash FROM audit ORDER BY seq DESC LIMIT 1"));
-    const auto end = last.first([](const SqlQuery& row) { return qMakePair(row.number(0), row.text(1)); });
-    if (!end)
-        return end.status();
-    qint64 seq = end->has_value() ? (*end)->first : 0;
-    QString previous = end->has_value() ? (*end)->second : QString();
+    // The end as the transaction read it under the lock, or as its last writing left it.
+    if (!database.auditEnd()) {
+        const auto end = readEnd(database);
+        if (!end)
+            return end.status();
+        database.setAuditEnd(*end);
+    }
+    qint64 seq = database.auditEnd()->seq;
+    QString previous = database.auditEnd()->hash;
     SqlQuery insert(database, QStringLiteral("INSERT INTO audit (seq, stamp, usernm, workstation, company, tbl, rowkey,"
                                              " employee, kind, oldvalues, newvalues, note, hash)"
                                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
@@ -471,9 +522,12 @@ Status flush(const Database& database)
             .bind(e.after)
             .bind(e.note)
             .bind(e.hash);
-        if (Status s = insert.exec(); !s)
+        if (Status s = insert.exec(); !s) {
+            database.setAuditEnd(std::nullopt);
             return Status::failure(QStringLiteral("The audit trail cannot record the change: %1").arg(s.error()));
+        }
     }
+    database.setAuditEnd(AuditEnd{seq, previous});
     pending.clear();
     return {};
 }

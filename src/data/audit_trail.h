@@ -13,6 +13,8 @@
 #include <optional>
 
 class Database;
+class SqlQuery;
+struct ScalarRead;
 
 // The audit trail: every change to the stored data appends an entry in the transaction that makes
 // the change, so that a change and its entry are stored together or not at all. Entries are queued
@@ -91,6 +93,16 @@ Result<qint64> recordedInsert(const Database& database, const QString& table,
 
 // Called as the outermost transaction commits: appends the queued entries to the chain.
 Status flush(const Database& database);
+
+// The reads of the trail's end (its last entry's number, then its hash), for a write to read with
+// its other checks once it holds the end (Locks::auditChain); endOf makes the end of their values.
+QList<ScalarRead> endReads();
+AuditEnd endOf(const QVariant& seq, const QVariant& hash);
+
+// Runs insert (a statement inserting one row, to which " RETURNING <columns>" is added, its values
+// bound by bind) and queues the new row as stored for the trail, without reading it again: its key.
+Result<qint64> insertRecorded(const Database& database, const QString& table, const QString& insert,
+                              const std::function<void(SqlQuery&)>& bind);
 
 // The hash of an entry, made of its contents and the hash of the entry before it.
 QString hashOf(const AuditEntry& entry, const QString& previousHash);

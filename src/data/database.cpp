@@ -279,6 +279,12 @@ Status Transaction::run(const QString& sql)
     return {};
 }
 
+void Transaction::forgetAuditEnd()
+{
+    m_database.m_holdsAuditChain = false;
+    m_database.m_auditEnd.reset();
+}
+
 Status Transaction::commit()
 {
     if (!m_active)
@@ -289,6 +295,8 @@ Status Transaction::commit()
         committed = audit::flush(m_database);
         if (committed && !m_db.commit())
             committed = Status::failure(m_db.lastError().text());
+        if (committed)
+            forgetAuditEnd();
     } else {
         committed = run(QStringLiteral("RELEASE kestrel_%1").arg(m_level));
     }
@@ -311,6 +319,7 @@ void Transaction::rollback()
         m_database.m_pendingAudit.resize(m_auditMark);
     if (m_level == 0) {
         m_db.rollback();
+        forgetAuditEnd();
     } else {
         run(QStringLiteral("ROLLBACK TO kestrel_%1").arg(m_level));
         run(QStringLiteral("RELEASE kestrel_%1").arg(m_level));
@@ -348,43 +357,76 @@ namespace {
 // Advisory locks held to the transaction's end; the first key says what is locked.
 enum LockClass { EmployeeLedgers = 1, EmployeeNumbers = 2, AuditChain = 3, MonthClose = 4 };
 
-Status advisoryLock(const Database& database, int lockClass, qint64 key)
+} // namespace
+
+Locks& Locks::advisory(int lockClass, qint64 key)
 {
-    if (database.backend() == Backend::SQLite)
-        return {};
-    SqlQuery lock(database, QStringLiteral("SELECT pg_advisory_xact_lock(CAST(? AS integer), CAST(? AS integer))"));
+    m_calls << QStringLiteral("pg_advisory_xact_lock(CAST(? AS integer), CAST(? AS integer))");
     // Employee numbers fit an integer (the rules keep them below a billion); any other key folds in.
-    lock.bind(qint64(lockClass)).bind(qint64(qint32(key ^ (key >> 32))));
-    return lock.exec();
+    m_values << qint64(lockClass) << qint64(qint32(key ^ (key >> 32)));
+    return *this;
 }
 
-} // namespace
+Locks& Locks::employee(qint64 employeeId)
+{
+    return advisory(EmployeeLedgers, employeeId);
+}
+
+Locks& Locks::employeeNumbers()
+{
+    return advisory(EmployeeNumbers, 0);
+}
+
+Locks& Locks::month(const QString& company, QDate month, bool exclusive)
+{
+    // The key is made by the server from the company and the month, so that every workstation,
+    // whatever build it runs, holds the same lock for the same month.
+    m_calls << QStringLiteral("%1(CAST(? AS integer), hashtext(upper(CAST(? AS text)) || '|' || CAST(? AS text)))")
+                   .arg(exclusive ? QStringLiteral("pg_advisory_xact_lock")
+                                  : QStringLiteral("pg_advisory_xact_lock_shared"));
+    m_values << qint64(MonthClose) << company << month.toString(QStringLiteral("yyyy-MM"));
+    return *this;
+}
+
+Locks& Locks::auditChain()
+{
+    m_auditChain = true;
+    return advisory(AuditChain, 0);
+}
+
+Status Locks::take(const Database& database) const
+{
+    if (database.backend() == Backend::SQLite || m_calls.isEmpty())
+        return {}; // the write transaction holds the whole file
+    SqlQuery lock(database, QStringLiteral("SELECT ") + m_calls.join(QStringLiteral(", ")));
+    for (const QVariant& value : m_values)
+        lock.bind(value);
+    if (Status s = lock.exec(); !s)
+        return s;
+    if (m_auditChain)
+        database.m_holdsAuditChain = true;
+    return {};
+}
 
 Status lockEmployee(const Database& database, qint64 employeeId)
 {
-    return advisoryLock(database, EmployeeLedgers, employeeId);
+    return Locks().employee(employeeId).take(database);
 }
 
 Status lockEmployeeNumbers(const Database& database)
 {
-    return advisoryLock(database, EmployeeNumbers, 0);
+    return Locks().employeeNumbers().take(database);
 }
 
 Status lockAuditChain(const Database& database)
 {
-    return advisoryLock(database, AuditChain, 0);
+    if (database.holdsAuditChain())
+        return {};
+    return Locks().auditChain().take(database);
 }
 
 Status lockMonth(const Database& database, const QString& company, QDate month, bool exclusive)
 {
-    if (database.backend() == Backend::SQLite)
-        return {};
-    // The key is made by the server from the company and the month, so that every workstation,
-    // whatever build it runs, holds the same lock for the same month.
-    SqlQuery lock(database, QStringLiteral("SELECT %1(CAST(? AS integer), hashtext(upper(CAST(? AS text)) || '|' ||"
-                                           " CAST(? AS text)))")
-                                .arg(exclusive ? QStringLiteral("pg_advisory_xact_lock")
-                                               : QStringLiteral("pg_advisory_xact_lock_shared")));
-    lock.bind(qint64(MonthClose)).bind(company).bind(month.toString(QStringLiteral("yyyy-MM")));
-    return lock.exec();
+    return Locks().month(company, month, exclusive).take(database);
 }
+

@@ -8,8 +8,11 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
+#include <QStringList>
+#include <QVariant>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class Clock;
@@ -66,9 +69,16 @@ public:
     const Clock& clock() const;
     // The trail's entries of the open transaction, written when it commits (see audit::record).
     std::vector<AuditEntry>& pendingAudit() const { return m_pendingAudit; }
+    // The trail's end (its last entry's number and hash) as the open transaction knows it while it
+    // holds the end (see Locks::auditChain): read with its other checks, or left by its last
+    // writing, so that the trail's writer need not ask again. Forgotten when the transaction ends.
+    bool holdsAuditChain() const { return m_holdsAuditChain; }
+    const std::optional<AuditEnd>& auditEnd() const { return m_auditEnd; }
+    void setAuditEnd(std::optional<AuditEnd> end) const { m_auditEnd = std::move(end); }
 
 private:
     friend class Transaction;
+    friend class Locks;
     Status openFile(const QString& path, Access access);
     Status openServer(Access access);
 
@@ -81,6 +91,8 @@ private:
     QString m_workstation;
     const Clock* m_clock = nullptr;
     mutable std::vector<AuditEntry> m_pendingAudit;
+    mutable bool m_holdsAuditChain = false;
+    mutable std::optional<AuditEnd> m_auditEnd;
 };
 
 // Begins a transaction; rolls it back on destruction unless commit() succeeded. A transaction begun
@@ -106,6 +118,7 @@ public:
 
 private:
     Status run(const QString& sql);
+    void forgetAuditEnd();
     const Database& m_database;
     QSqlDatabase m_db;
     int m_level = 0;
@@ -133,3 +146,21 @@ Status lockAuditChain(const Database& database);
 // ends. Writes into the month hold it shared; closing it holds it alone, so that it waits for the
 // writes under way and every later write finds it closed.
 Status lockMonth(const Database& database, const QString& company, QDate month, bool exclusive);
+
+// Several of the locks above in one statement (one round trip to a server), taken in the order every
+// writer takes them: employees, then months, then the trail's end. The trail's end is held from
+// then to the commit, so only a write that locks nothing after it asks for it here.
+class Locks {
+public:
+    Locks& employee(qint64 employeeId);
+    Locks& employeeNumbers();
+    Locks& month(const QString& company, QDate month, bool exclusive);
+    Locks& auditChain();
+    Status take(const Database& database) const;
+
+private:
+    Locks& advisory(int lockClass, qint64 key);
+    QStringList m_calls;
+    QVariantList m_values;
+    bool m_auditChain = false;
+};

@@ -39,11 +39,17 @@ Status LoanRepository::insert(const Loan& given)
     });
 }
 
+ScalarRead LoanRepository::lentRead(qint64 employeeId)
+{
+    return {QStringLiteral("SELECT sum(loanamt) FROM loan WHERE ID = ?"), {employeeId}};
+}
+
 Result<Currency> LoanRepository::totalLent(qint64 employeeId) const
 {
-    SqlQuery q(m_db, QStringLiteral("SELECT sum(loanamt) FROM loan WHERE ID = ?"));
-    q.bind(employeeId);
-    return q.total();
+    const auto sum = readOne(m_db, lentRead(employeeId));
+    if (!sum)
+        return sum.status();
+    return totalOf(*sum);
 }
 
 Result<std::optional<Currency>> LoanRepository::latestMonthlyDeduction(qint64 employeeId) const

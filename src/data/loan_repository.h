@@ -13,6 +13,7 @@
 #include <optional>
 
 class Database;
+struct ScalarRead;
 
 class LoanRepository {
 public:
@@ -21,6 +22,7 @@ public:
     Status insert(const Loan& loan);
     // Everything lent to the employee.
     Result<Currency> totalLent(qint64 employeeId) const;
+    static ScalarRead lentRead(qint64 employeeId);
     // The employee's loan entries in all companies, by date.
     Result<QList<Loan>> entries(qint64 employeeId) const;
     // Changes of the entries of one employee, company and date; each gives how many entries it changed.

@@ -57,12 +57,33 @@ Result<QList<ClosedMonth>> MonthCloseRepository::closed(const QString& company) 
     return q.rows(readClosed);
 }
 
+QList<ScalarRead> MonthCloseRepository::closeReads(const QString& company, QDate date)
+{
+    const QVariantList key{company, date.toString(monthFormat)};
+    // Who closed it is never null for a closed month, so that no row and a row tell apart.
+    return {{QStringLiteral("SELECT coalesce(closedby, '') FROM closedmonth WHERE company = ? AND month = ?"), key},
+            {QStringLiteral("SELECT closedat FROM closedmonth WHERE company = ? AND month = ?"), key}};
+}
+
+std::optional<ClosedMonth> MonthCloseRepository::closedOf(const QString& company, QDate date, const QVariant& by,
+                                                          const QVariant& at)
+{
+    if (by.isNull())
+        return std::nullopt;
+    ClosedMonth m;
+    m.company = company;
+    m.month = dates::firstOfMonth(date);
+    m.closedBy = by.toString();
+    m.closedAt = QDateTime::fromString(at.toString(), stampFormat);
+    return m;
+}
+
 Result<std::optional<ClosedMonth>> MonthCloseRepository::find(const QString& company, QDate date) const
 {
-    SqlQuery q(m_db, QStringLiteral("SELECT company, month, closedby, closedat FROM closedmonth"
-                                    " WHERE company = ? AND month = ?"));
-    q.bind(company).bind(date.toString(monthFormat));
-    return q.first(readClosed);
+    const auto read = readTogether(m_db, closeReads(company, date));
+    if (!read)
+        return read.status();
+    return closedOf(company, date, read->at(0), read->at(1));
 }
 
 Status MonthCloseRepository::refuseIfClosed(const QString& company, QDate date, const QString& what) const

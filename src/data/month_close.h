@@ -12,6 +12,7 @@
 #include <optional>
 
 class Database;
+struct ScalarRead;
 
 // A company's month whose salaries are paid: its payroll, and the loans and advances dated in it,
 // can no longer be saved, changed or deleted, until an administrator reopens it.
@@ -33,6 +34,11 @@ public:
     Result<QList<ClosedMonth>> closed(const QString& company) const;
     // The closed month the date falls in, if it is closed.
     Result<std::optional<ClosedMonth>> find(const QString& company, QDate date) const;
+    // The same as two one-value reads (who closed it, and when), to be read with a write's other
+    // checks once the month is held (see lockMonth); closedOf makes the closed month of their values.
+    static QList<ScalarRead> closeReads(const QString& company, QDate date);
+    static std::optional<ClosedMonth> closedOf(const QString& company, QDate date, const QVariant& by,
+                                               const QVariant& at);
     // Closes the month by the database's operator, now; recorded in the audit trail. Closing a month
     // closed already fails and says by whom.
     Status close(const QString& company, QDate month);

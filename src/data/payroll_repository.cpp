@@ -114,24 +114,41 @@ QString PayrollDeletion::keptNote() const
              kept == 1 ? QStringLiteral("was") : QStringLiteral("were"), closedMonths.join(QStringLiteral("; ")));
 }
 
-Result<PayrollWrite> PayrollRepository::capped(PayrollTransaction t, Currency counted) const
+QList<ScalarRead> PayrollRepository::ledgerReads(const PayrollTransaction& t)
 {
-    PayrollWrite write;
-    const auto lent = LoanRepository(m_db).totalLent(t.employeeId);
+    return {LoanRepository::lentRead(t.employeeId), recoveredRead(t.employeeId),
+            StatutoryRepository::countRead(t.company)};
+}
+
+Result<PayrollRepository::Ledger> PayrollRepository::ledgerOf(const QVariantList& values)
+{
+    Ledger ledger;
+    const auto lent = totalOf(values.at(0));
     if (!lent)
         return lent.status();
-    const auto recovered = loanRecovered(t.employeeId);
+    const auto recovered = totalOf(values.at(1));
     if (!recovered)
         return recovered.status();
-    const Currency before = recovered->minus(counted).value_or(Currency());
-    const Currency owed = std::max(Currency(), lent->minus(before).value_or(Currency()));
+    ledger.lent = *lent;
+    ledger.recovered = *recovered;
+    ledger.anyRules = values.at(2).toLongLong() > 0;
+    return ledger;
+}
+
+Result<PayrollWrite> PayrollRepository::capped(PayrollTransaction t, Currency counted, const Ledger& ledger) const
+{
+    PayrollWrite write;
+    const Currency before = ledger.recovered.minus(counted).value_or(Currency());
+    const Currency owed = std::max(Currency(), ledger.lent.minus(before).value_or(Currency()));
     if (t.loanRecovered > owed) {
         t.loanRecovered = owed;
         write.loanCapped = true;
     }
     // The statutory figures are the rules', never the caller's: the rules in force on the pay
-    // date and the employee's exemptions, read here under the write lock.
-    const auto rules = StatutoryRepository(m_db).inForce(t.company, t.payDate);
+    // date and the employee's exemptions, read here under the write lock. A company without rules
+    // has the plain ones.
+    const auto rules = ledger.anyRules ? StatutoryRepository(m_db).inForce(t.company, t.payDate)
+                                       : Result<statutory::Rules>(statutory::Rules{});
     if (!rules)
         return rules.status();
     if (write.loanCapped || !rules->plain() || t.statutory != statutory::Figures{}) {
@@ -172,27 +189,44 @@ Result<PayrollWrite> PayrollRepository::save(const PayrollTransaction& given, qi
         return Status::failure(broken->message);
     Result<PayrollWrite> result = PayrollWrite{};
     const Status done = inWriteTransaction(m_db, [&]() -> Status {
-        if (Status s = lockEmployee(m_db, t.employeeId); !s)
+        // The employee, the month and the trail's end are held at once, and everything the save
+        // checks is then read at once: a workstation across the network waits for two round trips
+        // where it waited for ten. The trail's end is held last of all, and only by a save that is
+        // a transaction of its own: one inside a larger change may lock more after it.
+        const bool alone = m_db.transactionDepth() == 1;
+        Locks locks;
+        locks.employee(t.employeeId).month(t.company, t.payDate, false);
+        if (alone)
+            locks.auditChain();
+        if (Status s = locks.take(m_db); !s)
             return s;
-        if (Status s = MonthCloseRepository(m_db).refuseIfClosed(t.company, t.payDate, closedPayroll); !s)
-            return s;
-        const auto existing = countFor(t.company, t.employeeId, t.payDate);
-        if (!existing)
-            return existing.status();
-        if (*existing > agreedExisting) {
+        QList<ScalarRead> reads = MonthCloseRepository::closeReads(t.company, t.payDate);
+        reads << countRead(t.company, t.employeeId, t.payDate) << ledgerReads(t);
+        if (alone)
+            reads << audit::endReads();
+        const auto read = readTogether(m_db, reads);
+        if (!read)
+            return read.status();
+        if (const auto closed = MonthCloseRepository::closedOf(t.company, t.payDate, read->at(0), read->at(1)))
+            return Status::failure(closedMonthRefusal(*closed, closedPayroll));
+        const qint64 existing = read->at(2).toLongLong();
+        if (existing > agreedExisting) {
             PayrollWrite taken;
             taken.outcome = PayrollWrite::Outcome::MonthTaken;
-            taken.existing = *existing;
+            taken.existing = existing;
             result = taken;
             return {};
         }
-        auto write = capped(t, Currency());
+        const auto ledger = ledgerOf(read->mid(3, 3));
+        if (!ledger)
+            return ledger.status();
+        if (alone)
+            m_db.setAuditEnd(audit::endOf(read->at(6), read->at(7)));
+        auto write = capped(t, Currency(), *ledger);
         if (!write)
             return write.status();
-        SqlQuery q(m_db, t.transId > 0 ? insertStatement(QStringLiteral("payroll"),
-                                                         QStringList{QStringLiteral("transid")} + columns)
-                                       : insertStatement(QStringLiteral("payroll"), columns, QStringLiteral("transid")));
         if (t.transId > 0) {
+            SqlQuery q(m_db, insertStatement(QStringLiteral("payroll"), QStringList{QStringLiteral("transid")} + columns));
             q.bind(t.transId);
             bindValues(q, write->stored);
             if (Status s = q.exec(); !s)
@@ -202,15 +236,16 @@ Result<PayrollWrite> PayrollRepository::save(const PayrollTransaction& given, qi
                 !follow.isEmpty())
                 if (Status s = execute(m_db, follow); !s)
                     return s;
+            if (Status s = audit::recordInserted(m_db, payrollTable, QString::number(t.transId)); !s)
+                return s;
         } else {
-            bindValues(q, write->stored);
-            const auto id = numberGiven(q);
+            // The new row comes back from the insert as stored, for the trail.
+            const auto id = audit::insertRecorded(m_db, payrollTable, insertStatement(QStringLiteral("payroll"), columns),
+                                                  [&](SqlQuery& q) { bindValues(q, write->stored); });
             if (!id)
                 return id.status();
             write.value().stored.transId = *id;
         }
-        if (Status s = audit::recordInserted(m_db, payrollTable, QString::number(write->stored.transId)); !s)
-            return s;
         result = write;
         return {};
     });
@@ -259,8 +294,14 @@ Result<PayrollWrite> PayrollRepository::update(qint64 transId, const PayrollTran
             result = changed;
             return {};
         }
+        const auto read = readTogether(m_db, ledgerReads(t));
+        if (!read)
+            return read.status();
+        const auto ledger = ledgerOf(*read);
+        if (!ledger)
+            return ledger.status();
         // The row's own recovery is replaced, not added to.
-        auto write = capped(t, now.employeeId == t.employeeId ? now.loanRecovered : Currency());
+        auto write = capped(t, now.employeeId == t.employeeId ? now.loanRecovered : Currency(), *ledger);
         if (!write)
             return write.status();
         const auto change = audit::Change::of(m_db, payrollTable, QStringLiteral("transid = ?"), {QVariant(transId)});
@@ -295,16 +336,13 @@ Result<QList<PayrollTransaction>> PayrollRepository::month(const QString& compan
     return q.rows(readTransaction);
 }
 
-Result<qint64> PayrollRepository::countFor(const QString& company, qint64 employeeId, QDate month) const
+ScalarRead PayrollRepository::countRead(const QString& company, qint64 employeeId, QDate month)
 {
-    SqlQuery q(m_db, QStringLiteral("SELECT count(*) FROM payroll WHERE ID = ? AND ddate BETWEEN ? AND ?"
-                                    " AND company = ?"));
-    q.bind(employeeId).bind(dates::firstOfMonth(month)).bind(dates::lastOfMonth(month)).bind(company);
-    const auto count = q.single();
-    if (!count)
-        return count.status();
-    return count->toLongLong();
+    return {QStringLiteral("SELECT count(*) FROM payroll WHERE ID = ? AND ddate BETWEEN ? AND ? AND company = ?"),
+            {employeeId, dates::storageText(dates::firstOfMonth(month)), dates::storageText(dates::lastOfMonth(month)),
+             company}};
 }
+
 
 Result<qint64> PayrollRepository::removeNumber(const QString& company, qint64 transId)
 {
@@ -448,9 +486,15 @@ Result<QList<PayrollTransaction>> PayrollRepository::select(const PayrollSelecti
     return sorted;
 }
 
+ScalarRead PayrollRepository::recoveredRead(qint64 employeeId)
+{
+    return {QStringLiteral("SELECT sum(loanrec) FROM payroll WHERE ID = ?"), {employeeId}};
+}
+
 Result<Currency> PayrollRepository::loanRecovered(qint64 employeeId) const
 {
-    SqlQuery q(m_db, QStringLiteral("SELECT sum(loanrec) FROM payroll WHERE ID = ?"));
-    q.bind(employeeId);
-    return q.total();
+    const auto sum = readOne(m_db, recoveredRead(employeeId));
+    if (!sum)
+        return sum.status();
+    return totalOf(*sum);
 }

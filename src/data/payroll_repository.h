@@ -13,6 +13,7 @@
 #include <optional>
 
 class Database;
+struct ScalarRead;
 
 // What a payroll report selects: one company's transactions dated from `from` to `to` (both
 // included), narrowed by whichever of the other fields are given.
@@ -100,11 +101,22 @@ public:
     // The loan repaid so far: all loan instalments deducted from the employee's pay.
     Result<Currency> loanRecovered(qint64 employeeId) const;
 
+    static ScalarRead recoveredRead(qint64 employeeId);
+
 private:
+    // What a write of an employee's transaction works out from: all lent and all recovered, and
+    // whether the company has statutory rules at all.
+    struct Ledger {
+        Currency lent;
+        Currency recovered;
+        bool anyRules = true;
+    };
+    static QList<ScalarRead> ledgerReads(const PayrollTransaction& t);
+    static Result<Ledger> ledgerOf(const QVariantList& values);
     Result<PayrollDeletion> removeWhere(const QString& company, const QString& condition, const QVariantList& values);
-    Result<qint64> countFor(const QString& company, qint64 employeeId, QDate month) const;
+    static ScalarRead countRead(const QString& company, qint64 employeeId, QDate month);
     // The transaction with its loan deduction at most what is owed, not counting `counted` of it
     // already recovered, and its totals worked out again when it was lowered.
-    Result<PayrollWrite> capped(PayrollTransaction t, Currency counted) const;
+    Result<PayrollWrite> capped(PayrollTransaction t, Currency counted, const Ledger& ledger) const;
     const Database& m_db;
 };

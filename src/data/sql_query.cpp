@@ -476,14 +476,49 @@ Result<Currency> SqlQuery::total()
     const auto sum = single();
     if (!sum)
         return sum.status();
-    if (sum->isNull())
+    return totalOf(*sum);
+}
+
+Result<Currency> totalOf(const QVariant& sum)
+{
+    if (sum.isNull())
         return Currency();
     // PostgreSQL sums whole numbers exactly, beyond 64 bits: such a total is a failure, not 0.
     bool ok = false;
-    const qint64 units = sum->toLongLong(&ok);
+    const qint64 units = sum.toLongLong(&ok);
     if (!ok)
-        return Status::failure(QStringLiteral("A total is too large to hold (%1).").arg(sum->toString()));
+        return Status::failure(QStringLiteral("A total is too large to hold (%1).").arg(sum.toString()));
     return Currency::fromUnits(units);
+}
+
+Result<QVariantList> readTogether(const Database& database, const QList<ScalarRead>& reads)
+{
+    QStringList parts;
+    for (const ScalarRead& read : reads)
+        parts << QLatin1Char('(') + read.sql + QLatin1Char(')');
+    SqlQuery q(database, QStringLiteral("SELECT ") + parts.join(QStringLiteral(", ")));
+    for (const ScalarRead& read : reads)
+        for (const QVariant& value : read.values)
+            q.bind(value);
+    const auto row = q.first([&](const SqlQuery& r) {
+        QVariantList values;
+        for (int i = 0; i < reads.size(); ++i)
+            values << r.value(i);
+        return values;
+    });
+    if (!row)
+        return row.status();
+    if (!row->has_value() || (*row)->size() != reads.size())
+        return Status::failure(QStringLiteral("The database gave no answer to a read."));
+    return **row;
+}
+
+Result<QVariant> readOne(const Database& database, const ScalarRead& read)
+{
+    SqlQuery q(database, read.sql);
+    for (const QVariant& value : read.values)
+        q.bind(value);
+    return q.single();
 }
 
 Result<qint64> numberGiven(SqlQuery& insert)

@@ -128,6 +128,22 @@ auto SqlQuery::first(Read read) -> Result<std::optional<std::invoke_result_t<Rea
     return value;
 }
 
+// A read of one value (a count, a sum, one column of one row) with its values, written once where it
+// belongs and run alone or with others.
+struct ScalarRead {
+    QString sql;
+    QVariantList values;
+};
+
+// Several one-value reads in one statement, SELECT (a), (b), …: one round trip to a server where
+// each alone would take one. Each read's value in the order added; null where it found no row.
+Result<QVariantList> readTogether(const Database& database, const QList<ScalarRead>& reads);
+// One of them alone.
+Result<QVariant> readOne(const Database& database, const ScalarRead& read);
+// A value that is a sum of amounts as a total: 0 when nothing was summed, a failure when it is too
+// large to hold (PostgreSQL sums whole numbers exactly, beyond 64 bits).
+Result<Currency> totalOf(const QVariant& sum);
+
 // Runs an insert that gives back the number the database gave the new row (… RETURNING ID).
 Result<qint64> numberGiven(SqlQuery& insert);
 

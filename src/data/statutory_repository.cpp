@@ -56,6 +56,11 @@ Result<statutory::RuleBook> StatutoryRepository::book(const QString& company) co
     return statutory::RuleBook(*rows);
 }
 
+ScalarRead StatutoryRepository::countRead(const QString& company)
+{
+    return {QStringLiteral("SELECT count(*) FROM statrule WHERE company = ?"), {company}};
+}
+
 Result<statutory::Rules> StatutoryRepository::inForce(const QString& company, QDate payDate) const
 {
     const auto rules = book(company);

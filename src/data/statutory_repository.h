@@ -7,6 +7,7 @@
 #include <QString>
 
 class Database;
+struct ScalarRead;
 
 // Each company's dated statutory rules (table statrule): one set of rules from a month on.
 class StatutoryRepository {
@@ -17,6 +18,8 @@ public:
     Result<statutory::RuleBook> book(const QString& company) const;
     // The rules a month paid on payDate is paid under: the plain ones before the first set.
     Result<statutory::Rules> inForce(const QString& company, QDate payDate) const;
+    // How many rules the company has, dated any time: with none, the rules in force are the plain ones.
+    static ScalarRead countRead(const QString& company);
     // Stores the rules from their month on, in place of any set from the same month. Refused when
     // that month or a later one is closed: a month already paid keeps the rules it was paid under.
     Status save(const statutory::Rules& rules);

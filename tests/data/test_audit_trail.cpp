@@ -412,6 +412,13 @@ void TestAuditTrail::everyChangeLeavesItsEntry()
             // Found by the employee's number, whichever of the employee's rows changed.
             QVERIFY2(!ofEmployees.contains(e.table) || e.employee == (change == "hire" ? 8 : 7), qPrintable(e.table));
         }
+    // A saved row is recorded as the database stored it: read again now, it is the entry's image.
+    for (const AuditEntry& e : recorded)
+        if (e.seq > last && e.table == "payroll" && e.kind == "insert") {
+            const auto now = audit::Change::of(db, e.table, "transid = ?", {e.key.toLongLong()}).value();
+            QCOMPARE(now.before().size(), 1);
+            QCOMPARE(now.before().first().text, e.after);
+        }
     const auto checked = audit::verify(db).value();
     QVERIFY2(checked.intact(), qPrintable(checked.summary()));
 }
