@@ -474,11 +474,19 @@ QString hashOf(const AuditEntry& e, const QString& previousHash)
     return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex());
 }
 
-Status flush(const Database& database)
+Status flush(const Database& database, bool thenCommit)
 {
+    const auto commit = [&]() -> Status {
+        if (!thenCommit)
+            return {};
+        if (database.backend() != Backend::SQLite)
+            return runInOneTrip(database, {{QStringLiteral("COMMIT"), {}}});
+        QSqlDatabase connection = database.connection();
+        return connection.commit() ? Status() : Status::failure(connection.lastError().text());
+    };
     auto& pending = database.pendingAudit();
     if (pending.empty())
-        return {};
+        return commit();
     if (Status s = lockAuditChain(database); !s)
         return s;
     // The end as the transaction read it under the lock, or as its last writing left it.
@@ -490,9 +498,22 @@ Status flush(const Database& database)
     }
     qint64 seq = database.auditEnd()->seq;
     QString previous = database.auditEnd()->hash;
-    SqlQuery insert(database, QStringLiteral("INSERT INTO audit (seq, stamp, usernm, workstation, company, tbl, rowkey,"
+    const QString insertion = QStringLiteral("INSERT INTO audit (seq, stamp, usernm, workstation, company, tbl, rowkey,"
                                              " employee, kind, oldvalues, newvalues, note, hash)"
-                                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+                                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    const auto cannot = [&](const Status& s) {
+        database.setAuditEnd(std::nullopt);
+        return Status::failure(QStringLiteral("The audit trail cannot record the change: %1").arg(s.error()));
+    };
+    // On a server the entries go a hundred to a round trip, and the commit with the last of them;
+    // on SQLite one prepared insert runs for each. A hundred answers stay well within what the
+    // connection holds while the entries are still being sent.
+    const bool server = database.backend() != Backend::SQLite;
+    constexpr qsizetype perTrip = 100;
+    QList<Statement> trip;
+    std::optional<SqlQuery> insert;
+    if (!server)
+        insert.emplace(database, insertion);
     QDateTime stampedAt;
     QString stamp;
     for (AuditEntry& e : pending) {
@@ -509,27 +530,35 @@ Status flush(const Database& database)
         if (e.hash.isEmpty())
             return Status::failure(QStringLiteral("The audit trail cannot record the change: no hash could be made."));
         previous = e.hash;
-        insert.bind(e.seq)
-            .bind(e.stamp)
-            .bind(e.user)
-            .bind(e.workstation)
-            .bind(e.company)
-            .bind(e.table)
-            .bind(e.key)
-            .bind(e.employee)
-            .bind(e.kind)
-            .bind(e.before)
-            .bind(e.after)
-            .bind(e.note)
-            .bind(e.hash);
-        if (Status s = insert.exec(); !s) {
-            database.setAuditEnd(std::nullopt);
-            return Status::failure(QStringLiteral("The audit trail cannot record the change: %1").arg(s.error()));
+        const QVariantList values{e.seq,  e.stamp, e.user,   e.workstation, e.company, e.table, e.key,
+                                  e.employee, e.kind, e.before, e.after, e.note, e.hash};
+        if (server) {
+            trip.append({insertion, values});
+            if (trip.size() == perTrip && &e != &pending.back()) {
+                if (Status s = runInOneTrip(database, trip); !s)
+                    return cannot(s);
+                trip.clear();
+            }
+            continue;
         }
+        for (const QVariant& value : values)
+            insert->bind(value);
+        if (Status s = insert->exec(); !s)
+            return cannot(s);
+    }
+    if (server) {
+        if (thenCommit)
+            trip.append({QStringLiteral("COMMIT"), {}});
+        if (Status s = runInOneTrip(database, trip); !s)
+            return thenCommit ? Status::failure(QStringLiteral("The change could not be stored: %1").arg(s.error()))
+                              : cannot(s);
+        database.setAuditEnd(AuditEnd{seq, previous});
+        pending.clear();
+        return {};
     }
     database.setAuditEnd(AuditEnd{seq, previous});
     pending.clear();
-    return {};
+    return commit();
 }
 
 QString Verification::summary() const

@@ -91,8 +91,10 @@ Status recorded(const Database& database, const QString& table, const QString& w
 Result<qint64> recordedInsert(const Database& database, const QString& table,
                               const std::function<Result<qint64>()>& insert);
 
-// Called as the outermost transaction commits: appends the queued entries to the chain.
-Status flush(const Database& database);
+// Appends the queued entries to the chain; called as the outermost transaction commits, which with
+// thenCommit it does (on a server in the entries' last round trip), and by a long transaction on the
+// way.
+Status flush(const Database& database, bool thenCommit = false);
 
 // The reads of the trail's end (its last entry's number, then its hash), for a write to read with
 // its other checks once it holds the end (Locks::auditChain); endOf makes the end of their values.

@@ -292,9 +292,7 @@ Status Transaction::commit()
     Status committed;
     if (m_level == 0) {
         // The trail's entries go in with the changes they record, or neither does.
-        committed = audit::flush(m_database);
-        if (committed && !m_db.commit())
-            committed = Status::failure(m_db.lastError().text());
+        committed = audit::flush(m_database, true);
         if (committed)
             forgetAuditEnd();
     } else {

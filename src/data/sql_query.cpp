@@ -138,6 +138,129 @@ SqlQuery::SqlQuery(const Database& database, const QString& sql)
     m_serverSql = numberedMarks(sql);
 }
 
+namespace {
+
+// Values as the server takes them: text as it reads them in a statement, but bytes (a photo) as
+// they are.
+struct ServerValues {
+    explicit ServerValues(const QList<QVariant>& given)
+        : texts(given.size()), values(size_t(given.size()), nullptr), lengths(size_t(given.size()), 0),
+          formats(size_t(given.size()), 0)
+    {
+        for (qsizetype i = 0; i < given.size(); ++i) {
+            const QVariant& v = given.at(i);
+            if (boundAsNull(v))
+                continue;
+            switch (v.typeId()) {
+            case QMetaType::Bool:
+                texts[i] = v.toBool() ? "true" : "false";
+                break;
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+                texts[i] = QByteArray::number(v.toLongLong());
+                break;
+            case QMetaType::ULongLong:
+                texts[i] = QByteArray::number(v.toULongLong());
+                break;
+            case QMetaType::Double:
+                texts[i] = QByteArray::number(v.toDouble(), 'g', 17);
+                break;
+            case QMetaType::QByteArray:
+                texts[i] = v.toByteArray();
+                formats[size_t(i)] = 1;
+                break;
+            default:
+                texts[i] = v.toString().toUtf8();
+            }
+            values[size_t(i)] = texts.at(i).constData();
+            lengths[size_t(i)] = int(texts.at(i).size());
+        }
+    }
+    int count() const { return int(values.size()); }
+    QList<QByteArray> texts;
+    std::vector<const char*> values;
+    std::vector<int> lengths;
+    std::vector<int> formats;
+};
+
+QSqlError noConnection()
+{
+    return QSqlError(QStringLiteral("The statement failed"), QStringLiteral("no connection to the server"),
+                     QSqlError::ConnectionError, QStringLiteral("08003"));
+}
+
+// The statements in the server's pipeline: sent together, answered together.
+Status runPipelined(PGconn* connection, const QList<Statement>& statements)
+{
+    const auto failed = [&](const PGresult* result) { return Status::failure(failureOf(connection, result).text()); };
+    if (PQenterPipelineMode(connection) != 1)
+        return failed(nullptr);
+    Status outcome;
+    int sent = 0;
+    for (const Statement& statement : statements) {
+        const ServerValues v(statement.values);
+        if (PQsendQueryParams(connection, numberedMarks(statement.sql).constData(), v.count(), nullptr,
+                              v.values.data(), v.lengths.data(), v.formats.data(), 0) != 1) {
+            outcome = failed(nullptr);
+            break;
+        }
+        ++sent;
+    }
+    if (PQpipelineSync(connection) != 1) {
+        if (outcome)
+            outcome = failed(nullptr);
+        PQexitPipelineMode(connection);
+        return outcome;
+    }
+    // Each statement's answer, then the end of the pipeline. After a failure the server answers the
+    // rest as skipped.
+    int answered = 0;
+    for (;;) {
+        PGresult* result = PQgetResult(connection);
+        if (!result) {
+            if (PQstatus(connection) == CONNECTION_BAD) {
+                if (outcome)
+                    outcome = failed(nullptr);
+                break;
+            }
+            continue; // between two statements' answers
+        }
+        const ExecStatusType status = PQresultStatus(result);
+        if (status == PGRES_PIPELINE_SYNC) {
+            PQclear(result);
+            break;
+        }
+        if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
+            const bool commit = answered < sent && statements.at(answered).sql == QStringLiteral("COMMIT");
+            if (commit && qstrcmp(PQcmdStatus(result), "COMMIT") != 0 && outcome)
+                outcome = Status::failure(QStringLiteral("The server rolled the change back instead of storing it."));
+        } else if (status != PGRES_PIPELINE_ABORTED && outcome) {
+            outcome = failed(result);
+        }
+        ++answered;
+        PQclear(result);
+    }
+    PQexitPipelineMode(connection);
+    return outcome;
+}
+
+} // namespace
+
+Status runInOneTrip(const Database& database, const QList<Statement>& statements)
+{
+    if (PGconn* connection = serverHandle(database.connection()))
+        return runPipelined(connection, statements);
+    for (const Statement& statement : statements) {
+        SqlQuery q(database, statement.sql);
+        for (const QVariant& value : statement.values)
+            q.bind(value);
+        if (Status s = q.exec(); !s)
+            return s;
+    }
+    return {};
+}
+
 bool SqlQuery::runOnServer(QSqlError& failure)
 {
     PQclear(m_result);
@@ -145,47 +268,12 @@ bool SqlQuery::runOnServer(QSqlError& failure)
     m_row = -1;
     PGconn* connection = serverHandle(m_database->connection());
     if (!connection) {
-        failure = QSqlError(QStringLiteral("The statement failed"), QStringLiteral("no connection to the server"),
-                            QSqlError::ConnectionError, QStringLiteral("08003"));
+        failure = noConnection();
         return false;
     }
-    // Values go as text, as the server reads them in a statement, but bytes (a photo) go as they are.
-    const qsizetype count = m_values.size();
-    QList<QByteArray> texts(count);
-    std::vector<const char*> values(size_t(count), nullptr);
-    std::vector<int> lengths(size_t(count), 0);
-    std::vector<int> formats(size_t(count), 0);
-    for (qsizetype i = 0; i < count; ++i) {
-        const QVariant& v = m_values.at(i);
-        if (boundAsNull(v))
-            continue;
-        switch (v.typeId()) {
-        case QMetaType::Bool:
-            texts[i] = v.toBool() ? "true" : "false";
-            break;
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-            texts[i] = QByteArray::number(v.toLongLong());
-            break;
-        case QMetaType::ULongLong:
-            texts[i] = QByteArray::number(v.toULongLong());
-            break;
-        case QMetaType::Double:
-            texts[i] = QByteArray::number(v.toDouble(), 'g', 17);
-            break;
-        case QMetaType::QByteArray:
-            texts[i] = v.toByteArray();
-            formats[size_t(i)] = 1;
-            break;
-        default:
-            texts[i] = v.toString().toUtf8();
-        }
-        values[size_t(i)] = texts.at(i).constData();
-        lengths[size_t(i)] = int(texts.at(i).size());
-    }
-    m_result = PQexecParams(connection, m_serverSql.constData(), int(count), nullptr, values.data(), lengths.data(),
-                            formats.data(), 0);
+    const ServerValues v(m_values);
+    m_result = PQexecParams(connection, m_serverSql.constData(), v.count(), nullptr, v.values.data(),
+                            v.lengths.data(), v.formats.data(), 0);
     const ExecStatusType status = m_result ? PQresultStatus(m_result) : PGRES_FATAL_ERROR;
     if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK)
         return true;

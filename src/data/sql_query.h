@@ -144,6 +144,16 @@ Result<QVariant> readOne(const Database& database, const ScalarRead& read);
 // large to hold (PostgreSQL sums whole numbers exactly, beyond 64 bits).
 Result<Currency> totalOf(const QVariant& sum);
 
+// Statements whose answers nobody waits for one by one (the trail's entries, the commit after
+// them), run in order: on a server in one round trip, where each would take its own. The first
+// failure is the outcome; the statements after it do not run. A COMMIT among them fails when the
+// server rolled the transaction back instead.
+struct Statement {
+    QString sql;
+    QVariantList values;
+};
+Status runInOneTrip(const Database& database, const QList<Statement>& statements);
+
 // Runs an insert that gives back the number the database gave the new row (… RETURNING ID).
 Result<qint64> numberGiven(SqlQuery& insert);
 

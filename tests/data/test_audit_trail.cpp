@@ -13,6 +13,7 @@
 #include "support/fixed_clock.h"
 #include "support/test_database.h"
 
+#include <limits>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -279,6 +280,8 @@ void TestAuditTrail::everyChangeLeavesItsEntry_data()
     QTest::newRow("payroll saved") << "save" << QStringList{"payroll insert"} << "netpay=100";
     QTest::newRow("payroll updated") << "update" << QStringList{"payroll update"} << "bonus=250.5";
     QTest::newRow("payroll deleted by range") << "delete range" << QStringList{"payroll delete", "payroll delete"} << "netpay=29000";
+    // More entries in one change than the server takes in one round trip.
+    QTest::newRow("payroll saved and deleted by the hundred") << "save and delete many" << QStringList(QList<QString>(120, "payroll insert") + QList<QString>(122, "payroll delete")) << "netpay=119";
     QTest::newRow("loan added") << "loan" << QStringList{"loan insert"} << "loanamt=500";
     QTest::newRow("loan changed") << "loan amount" << QStringList{"loan update"} << "loanamt=20000";
     QTest::newRow("advance deleted") << "advance delete" << QStringList{"adv delete"} << "advamt=300";
@@ -357,6 +360,13 @@ void TestAuditTrail::everyChangeLeavesItsEntry()
              return status(payroll.update(o.novemberRow, changed, november));
          }},
         {"delete range", [&] { return status(payroll.removeRange(company, o.octoberRow, o.novemberRow)); }},
+        {"save and delete many",
+         [&] {
+             for (int i = 0; i < 120; ++i)
+                 if (const auto saved = payroll.insert(payrollOf(QDate(2026, 11, 20), i)); !saved)
+                     return saved.status();
+             return status(payroll.removeRange(company, 0, std::numeric_limits<qint64>::max()));
+         }},
         {"loan",
          [&] { return LoanRepository(db).insert({7, "RAVI", rupees(500), rupees(50), openDay, {9, 0}, "", company}); }},
         {"loan amount", [&] { return status(LoanRepository(db).setAmount(company, 7, QDate(2026, 11, 5), rupees(20000))); }},
@@ -412,12 +422,14 @@ void TestAuditTrail::everyChangeLeavesItsEntry()
             // Found by the employee's number, whichever of the employee's rows changed.
             QVERIFY2(!ofEmployees.contains(e.table) || e.employee == (change == "hire" ? 8 : 7), qPrintable(e.table));
         }
-    // A saved row is recorded as the database stored it: read again now, it is the entry's image.
+    // A saved row is recorded as the database stored it: read again now (when it is still there),
+    // it is the entry's image.
     for (const AuditEntry& e : recorded)
         if (e.seq > last && e.table == "payroll" && e.kind == "insert") {
             const auto now = audit::Change::of(db, e.table, "transid = ?", {e.key.toLongLong()}).value();
-            QCOMPARE(now.before().size(), 1);
-            QCOMPARE(now.before().first().text, e.after);
+            QVERIFY(now.before().size() == 1 || change.contains("delete"));
+            if (!now.before().isEmpty())
+                QCOMPARE(now.before().first().text, e.after);
         }
     const auto checked = audit::verify(db).value();
     QVERIFY2(checked.intact(), qPrintable(checked.summary()));
