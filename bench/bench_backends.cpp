@@ -1,10 +1,13 @@
 // Measures every operator action on SQLite and on PostgreSQL side by side, with the statements each
-// action sends to the server (its round trips, from the server's own statistics):
+// action has the server run (from the server's own statistics) and the round trips it waits for
+// (counted by a relay between the benchmark and the server):
 //   bench_backends --postgresql postgresql://USER@HOST:PORT/DBNAME [--database PATH] [--scale F]
+//                  [--latency MS]
 // The file database is built on first use as by every benchmark; the server's database is made the
 // same with COPY when it holds no payroll yet. For the statement counts the server must load
 // pg_stat_statements (shared_preload_libraries=pg_stat_statements). Cold runs on the server open a
-// new connection; the server's own cache stays warm.
+// new connection; the server's own cache stays warm. --latency holds each round trip that long in
+// the relay, as a workstation across the office's network would wait.
 
 #include "bench_support.h"
 #include "common/dates.h"
@@ -51,6 +54,7 @@ struct Measured {
     double warm = 0;
     double floor = -1;
     qint64 statements = -1;
+    qint64 roundTrips = -1;
 };
 
 // The actions of the windows on one database, each checked to have done its work.
@@ -140,7 +144,7 @@ public:
     }
 
     // Each action cold (a new connection first), warm, and its statements on a server.
-    std::vector<Measured> measureAll(StatementCounter& counter)
+    std::vector<Measured> measureAll(StatementCounter& counter, RoundTripRelay* relay)
     {
         std::vector<Measured> all;
         for (const Action& a : actions()) {
@@ -156,7 +160,12 @@ public:
             if (a.floor)
                 m.floor = measure(a.runs, [](int) {}, a.floor, true);
             a.prepare(a.runs);
-            m.statements = counter.count([&] { a.act(a.runs); });
+            m.statements = counter.count([&] {
+                if (relay)
+                    m.roundTrips = relay->count([&] { a.act(a.runs); });
+                else
+                    a.act(a.runs);
+            });
             all.push_back(m);
         }
         return all;
@@ -217,10 +226,13 @@ int main(int argc, char** argv)
     const int at = int(arguments.indexOf(QStringLiteral("--postgresql")));
     if (at < 0 || at + 1 >= arguments.size()) {
         std::fprintf(stderr, "usage: bench_backends --postgresql postgresql://USER@HOST:PORT/DBNAME [--database PATH]"
-                             " [--scale F]\n");
+                             " [--scale F] [--latency MS]\n");
         return 2;
     }
     const QString address = arguments.at(at + 1);
+    // The server as a workstation across a network would reach it: each round trip held this long.
+    const int latencyAt = int(arguments.indexOf(QStringLiteral("--latency")));
+    const double latency = latencyAt > 0 && latencyAt + 1 < arguments.size() ? arguments.at(latencyAt + 1).toDouble() : 0;
     std::vector<Measured> lite;
     std::vector<Measured> server;
     std::vector<const char*> names;
@@ -238,13 +250,14 @@ int main(int argc, char** argv)
             Desk desk(db, path);
             for (const Action& a : desk.actions())
                 names.push_back(a.what);
-            lite = desk.measureAll(none);
+            lite = desk.measureAll(none, nullptr);
         }
         forgetSaves(db, kept);
     }
     {
+        RoundTripRelay relay(address, int(latency * 1000));
         Database db(QStringLiteral("server"));
-        if (Status s = db.open(address); !s) {
+        if (Status s = db.open(relay.address()); !s) {
             std::fprintf(stderr, "%s\n", qPrintable(s.error()));
             return 1;
         }
@@ -253,8 +266,8 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "no statement counts: the server does not load pg_stat_statements\n");
         const qint64 kept = lastTransaction(db);
         {
-            Desk desk(db, address);
-            server = desk.measureAll(counter);
+            Desk desk(db, relay.address());
+            server = desk.measureAll(counter, &relay);
         }
         forgetSaves(db, kept);
     }
@@ -264,13 +277,15 @@ int main(int argc, char** argv)
         return m.floor < 0 ? QStringLiteral("%1 %2").arg(QStringLiteral("-"), 8).arg(QStringLiteral("-"), 6)
                            : QStringLiteral("%1 %2").arg(m.floor, 8, 'f', 2).arg(m.warm / m.floor, 5, 'f', 1) + u'x';
     };
-    std::printf("%-52s %7s %7s %8s %6s %8s %7s %8s %6s %6s\n", "median ms", "SQLite", "", "", "", "server", "", "",
-                "", "state-");
-    std::printf("%-52s %7s %7s %8s %6s %8s %7s %8s %6s %6s\n", "", "cold", "warm", "floor", "ratio", "cold", "warm",
-                "floor", "ratio", "ments");
+    if (latency > 0)
+        std::printf("the server %.1f ms away: each round trip held that long\n", latency);
+    std::printf("%-52s %7s %7s %8s %6s %8s %7s %8s %6s %6s %6s\n", "median ms", "SQLite", "", "", "", "server", "", "",
+                "", "state-", "round");
+    std::printf("%-52s %7s %7s %8s %6s %8s %7s %8s %6s %6s %6s\n", "", "cold", "warm", "floor", "ratio", "cold",
+                "warm", "floor", "ratio", "ments", "trips");
     for (size_t i = 0; i < names.size(); ++i)
-        std::printf("%-52s %7.2f %7.2f %s %8.2f %7.2f %s %6lld\n", names[i], lite[i].cold, lite[i].warm,
+        std::printf("%-52s %7.2f %7.2f %s %8.2f %7.2f %s %6lld %6lld\n", names[i], lite[i].cold, lite[i].warm,
                     qPrintable(floorText(lite[i])), server[i].cold, server[i].warm, qPrintable(floorText(server[i])),
-                    static_cast<long long>(server[i].statements));
+                    static_cast<long long>(server[i].statements), static_cast<long long>(server[i].roundTrips));
     return 0;
 }

@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -22,7 +23,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace bench {
@@ -339,6 +345,130 @@ qint64 StatementCounter::count(const std::function<void()>& work)
         while (q.next())
             std::printf("    %3lld  %s\n", q.value(0).toLongLong(), qPrintable(q.value(1).toString().left(150)));
     return counted;
+}
+
+RoundTripRelay::RoundTripRelay(const QString& address, int delayMicroseconds) : m_delay(delayMicroseconds)
+{
+    const QUrl url(address);
+    m_serverHost = url.host();
+    m_serverPort = url.port(5432);
+    m_listening = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof local;
+    if (m_listening < 0 || ::bind(m_listening, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+        ::listen(m_listening, 8) != 0 || ::getsockname(m_listening, reinterpret_cast<sockaddr*>(&local), &length) != 0 ||
+        ::pipe2(m_wake, O_CLOEXEC) != 0) {
+        std::perror("relay");
+        std::abort();
+    }
+    QUrl relayed(url);
+    relayed.setHost(QStringLiteral("127.0.0.1"));
+    relayed.setPort(ntohs(local.sin_port));
+    m_address = relayed.toString();
+    m_thread = std::thread([this] { relay(); });
+}
+
+RoundTripRelay::~RoundTripRelay()
+{
+    m_stop = true;
+    const char wake = 0;
+    if (::write(m_wake[1], &wake, 1) < 0)
+        std::perror("relay");
+    m_thread.join();
+    for (int fd : {m_listening, m_wake[0], m_wake[1]})
+        ::close(fd);
+}
+
+qint64 RoundTripRelay::count(const std::function<void()>& work)
+{
+    const qint64 before = m_trips.load();
+    work();
+    return m_trips.load() - before;
+}
+
+void RoundTripRelay::relay()
+{
+    struct Pair {
+        int program;
+        int server;
+        bool answered; // the server spoke last: the program's next words are a new round trip
+    };
+    std::vector<Pair> pairs;
+    std::vector<char> buffer(1 << 16);
+    const auto pass = [&](int from, int to) {
+        const ssize_t got = ::read(from, buffer.data(), buffer.size());
+        if (got <= 0)
+            return false;
+        for (ssize_t sent = 0; sent < got;) {
+            const ssize_t n = ::write(to, buffer.data() + sent, size_t(got - sent));
+            if (n <= 0)
+                return false;
+            sent += n;
+        }
+        return true;
+    };
+    while (!m_stop) {
+        std::vector<pollfd> watched{{m_listening, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
+        for (const Pair& p : pairs) {
+            watched.push_back({p.program, POLLIN, 0});
+            watched.push_back({p.server, POLLIN, 0});
+        }
+        if (::poll(watched.data(), watched.size(), -1) < 0)
+            continue;
+        if (watched[0].revents & POLLIN) {
+            const int program = ::accept4(m_listening, nullptr, nullptr, SOCK_CLOEXEC);
+            const int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_in to{};
+            to.sin_family = AF_INET;
+            to.sin_port = htons(quint16(m_serverPort));
+            ::inet_pton(AF_INET, qPrintable(m_serverHost == QStringLiteral("localhost") ? QStringLiteral("127.0.0.1")
+                                                                                       : m_serverHost),
+                        &to.sin_addr);
+            if (program >= 0 && server >= 0 && ::connect(server, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) {
+                const int on = 1;
+                ::setsockopt(program, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+                ::setsockopt(server, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+                pairs.push_back({program, server, true});
+            } else {
+                ::close(program);
+                ::close(server);
+            }
+        }
+        std::vector<Pair> open;
+        for (size_t i = 0; i < pairs.size(); ++i) {
+            Pair p = pairs[i];
+            const pollfd& fromProgram = watched[2 + 2 * i];
+            const pollfd& fromServer = watched[3 + 2 * i];
+            bool alive = true;
+            if (fromProgram.revents & (POLLIN | POLLHUP | POLLERR)) {
+                if (p.answered) {
+                    ++m_trips;
+                    // The way there and back again, as the network would take it.
+                    if (m_delay > 0)
+                        std::this_thread::sleep_for(std::chrono::microseconds(m_delay));
+                }
+                p.answered = false;
+                alive = pass(p.program, p.server);
+            }
+            if (alive && (fromServer.revents & (POLLIN | POLLHUP | POLLERR))) {
+                p.answered = true;
+                alive = pass(p.server, p.program);
+            }
+            if (alive) {
+                open.push_back(p);
+            } else {
+                ::close(p.program);
+                ::close(p.server);
+            }
+        }
+        pairs = std::move(open);
+    }
+    for (const Pair& p : pairs) {
+        ::close(p.program);
+        ::close(p.server);
+    }
 }
 
 BenchOperator::BenchOperator(Database& db, const QString& companyName)

@@ -12,7 +12,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 #include <vector>
 
 class Database;
@@ -66,6 +68,34 @@ private:
     qint64 total();
     QString m_connection;
     bool m_available = false;
+};
+
+// A relay between the benchmark and a server on this computer that counts the round trips between
+// them and can hold each for a while, as a network would: every time the program speaks after the
+// server answered is one round trip, however many statements it carries. The relay's address is
+// the server's with the relay's port.
+class RoundTripRelay {
+public:
+    RoundTripRelay(const QString& address, int delayMicroseconds);
+    ~RoundTripRelay();
+    RoundTripRelay(const RoundTripRelay&) = delete;
+    RoundTripRelay& operator=(const RoundTripRelay&) = delete;
+    const QString& address() const { return m_address; }
+    qint64 roundTrips() const { return m_trips.load(); }
+    // The round trips of work().
+    qint64 count(const std::function<void()>& work);
+
+private:
+    void relay();
+    QString m_address;
+    QString m_serverHost;
+    int m_serverPort = 0;
+    int m_delay = 0;
+    int m_listening = -1;
+    int m_wake[2] = {-1, -1};
+    std::atomic<qint64> m_trips{0};
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
 };
 
 // Who works the windows of a benchmark: a scripted prompter, the clock at the end of the last month,
