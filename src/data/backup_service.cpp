@@ -515,11 +515,6 @@ Status replaceFileContents(const Database& database, const QString& copyPath)
     if (sqlite3_open_v2(QFile::encodeName(copyPath).constData(), &source, SQLITE_OPEN_READONLY, nullptr) !=
         SQLITE_OK) {
         status = Status::failure(QString::fromUtf8(sqlite3_errmsg(source)));
-    } else if (sqlite3_exec(target, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF", nullptr, nullptr,
-                            nullptr) != SQLITE_OK) {
-        // The copy is a new partial file, synced and put in place only when whole: a journal of it
-        // and syncs on the way would guard nothing, and took two thirds of the copy's time.
-        status = Status::failure(QString::fromUtf8(sqlite3_errmsg(target)));
     } else if (sqlite3_backup* backup = sqlite3_backup_init(target, "main", source, "main"); !backup) {
         status = Status::failure(QString::fromUtf8(sqlite3_errmsg(target)));
     } else {
