@@ -549,9 +549,11 @@ Status flush(const Database& database, bool thenCommit)
     if (server) {
         if (thenCommit)
             trip.append({QStringLiteral("COMMIT"), {}});
-        if (Status s = runInOneTrip(database, trip); !s)
-            return thenCommit ? Status::failure(QStringLiteral("The change could not be stored: %1").arg(s.error()))
-                              : cannot(s);
+        if (Status s = runInOneTrip(database, trip); !s) {
+            // A commit whose answer was lost says so as it is; anything else failed before it.
+            database.setAuditEnd(std::nullopt);
+            return s.error().contains(QStringLiteral("may or may not")) ? s : cannot(s);
+        }
         database.setAuditEnd(AuditEnd{seq, previous});
         pending.clear();
         return {};

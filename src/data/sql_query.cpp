@@ -111,8 +111,11 @@ QSqlError failureOf(PGconn* connection, const PGresult* result)
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     if (text.isEmpty())
         text = QStringLiteral("The server gave no answer.");
-    return QSqlError(QStringLiteral("The statement failed"), text, QSqlError::StatementError,
-                     state ? QString::fromLatin1(state) : QString());
+    // The library's own failures carry no state: a connection gone is told as such.
+    QString code = state ? QString::fromLatin1(state) : QString();
+    if (code.isEmpty() && PQstatus(connection) == CONNECTION_BAD)
+        code = QStringLiteral("08006");
+    return QSqlError(QStringLiteral("The statement failed"), text, QSqlError::StatementError, code);
 }
 
 } // namespace
@@ -130,6 +133,13 @@ SqlQuery::SqlQuery(const Database& database, const QString& sql)
             m_prepareError = QStringLiteral("The statement is empty");
         else if (!QByteArray(rest).trimmed().isEmpty())
             m_prepareError = QStringLiteral("Only one statement can run at a time");
+        return;
+    }
+    if (database.backend() == Backend::SQLite) {
+        m_query.emplace(connection);
+        m_query->setForwardOnly(true);
+        if (!m_query->prepare(sql))
+            m_prepareError = m_query->lastError().text();
         return;
     }
     // On the server the statement is sent with its values when it runs: preparing it apart would
@@ -193,7 +203,16 @@ QSqlError noConnection()
 // The statements in the server's pipeline: sent together, answered together.
 Status runPipelined(PGconn* connection, const QList<Statement>& statements)
 {
-    const auto failed = [&](const PGresult* result) { return Status::failure(failureOf(connection, result).text()); };
+    bool commitSent = false;
+    const auto failed = [&](const PGresult* result) {
+        const QSqlError error = failureOf(connection, result);
+        // The commit went and its answer did not come back: the change may be stored or not.
+        if (commitSent && Database::lostConnection(error))
+            return Status::failure(QStringLiteral("The connection to the server was lost as the change was stored, "
+                                                  "which may or may not have been: look before trying again. (%1)")
+                                       .arg(error.text().trimmed()));
+        return Status::failure(error.text());
+    };
     if (PQenterPipelineMode(connection) != 1)
         return failed(nullptr);
     Status outcome;
@@ -205,12 +224,19 @@ Status runPipelined(PGconn* connection, const QList<Statement>& statements)
             outcome = failed(nullptr);
             break;
         }
+        commitSent = commitSent || statement.sql == QStringLiteral("COMMIT");
         ++sent;
     }
+    // A pipeline that cannot be left leaves the connection unusable for every later statement: it
+    // is made again (the server rolls back what it had of the transaction, which has failed).
+    const auto leave = [&] {
+        if (PQexitPipelineMode(connection) != 1)
+            PQreset(connection);
+    };
     if (PQpipelineSync(connection) != 1) {
         if (outcome)
             outcome = failed(nullptr);
-        PQexitPipelineMode(connection);
+        leave();
         return outcome;
     }
     // Each statement's answer, then the end of the pipeline. After a failure the server answers the
@@ -241,7 +267,7 @@ Status runPipelined(PGconn* connection, const QList<Statement>& statements)
         ++answered;
         PQclear(result);
     }
-    PQexitPipelineMode(connection);
+    leave();
     return outcome;
 }
 
@@ -343,6 +369,12 @@ Status SqlQuery::exec()
 {
     if (!m_prepareError.isEmpty())
         return Status::failure(m_prepareError);
+    if (m_query) {
+        m_ran = true;
+        for (int i = 0; i < m_values.size(); ++i)
+            m_query->bindValue(i, m_values.at(i));
+        return m_query->exec() ? Status() : Status::failure(m_query->lastError().text());
+    }
     if (!m_handle) {
         m_ran = true;
         QSqlError failure;
@@ -419,6 +451,8 @@ Status SqlQuery::exec()
 
 bool SqlQuery::next()
 {
+    if (m_query)
+        return m_query->next();
     if (!m_handle)
         return m_result && ++m_row < PQntuples(m_result);
     if (m_rowPending) {
@@ -435,6 +469,8 @@ Status SqlQuery::stepFailure() const
 {
     if (m_handle && m_stepResult != SQLITE_ROW && m_stepResult != SQLITE_DONE)
         return Status::failure(errorOf(m_handle));
+    if (m_query && m_query->lastError().isValid())
+        return Status::failure(m_query->lastError().text());
     return {}; // the server's rows came whole with the answer: reading them cannot fail
 }
 
@@ -449,6 +485,8 @@ void SqlQuery::finish()
 
 bool SqlQuery::isNull(int column) const
 {
+    if (m_query)
+        return m_query->isNull(column);
     if (!m_handle)
         return PQgetisnull(m_result, m_row, column) != 0;
     return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
@@ -456,6 +494,8 @@ bool SqlQuery::isNull(int column) const
 
 QString SqlQuery::text(int column) const
 {
+    if (m_query)
+        return m_query->value(column).toString();
     QUtf8StringView bytes;
     if (!m_handle) {
         if (PQgetisnull(m_result, m_row, column))
@@ -477,6 +517,8 @@ QString SqlQuery::text(int column) const
 
 qint64 SqlQuery::number(int column) const
 {
+    if (m_query)
+        return m_query->value(column).toLongLong();
     if (!m_handle)
         return std::strtoll(PQgetvalue(m_result, m_row, column), nullptr, 10);
     return sqlite3_column_int64(m_statement, column);
@@ -484,6 +526,8 @@ qint64 SqlQuery::number(int column) const
 
 QVariant SqlQuery::value(int column) const
 {
+    if (m_query)
+        return m_query->value(column);
     if (!m_handle) {
         if (PQgetisnull(m_result, m_row, column))
             return {};
@@ -526,6 +570,8 @@ QVariant SqlQuery::value(int column) const
 
 int SqlQuery::rowsAffected() const
 {
+    if (m_query)
+        return m_query->numRowsAffected();
     if (!m_handle)
         return m_result ? std::atoi(PQcmdTuples(m_result)) : 0;
     return sqlite3_changes(m_handle);

@@ -81,6 +81,8 @@ private:
     // On the server: runs the statement once; its failure as the driver would report it.
     bool runOnServer(QSqlError& failure);
     Status serverFailure(const QSqlError& error) const;
+    // A SQLite driver with a library of its own lends no connection: the statement goes through it.
+    std::optional<QSqlQuery> m_query;
     const Database* m_database = nullptr; // on the server
     QByteArray m_serverSql;               // with $1, $2, … for the marks
     pg_result* m_result = nullptr;
