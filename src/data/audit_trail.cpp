@@ -546,21 +546,19 @@ Status flush(const Database& database, bool thenCommit)
         if (Status s = insert->exec(); !s)
             return cannot(s);
     }
+    if (server && thenCommit)
+        trip.append({QStringLiteral("COMMIT"), {}});
     if (server) {
-        if (thenCommit)
-            trip.append({QStringLiteral("COMMIT"), {}});
         if (Status s = runInOneTrip(database, trip); !s) {
             // A commit whose answer was lost says so as it is; anything else failed before it.
-            database.setAuditEnd(std::nullopt);
-            return s.error().contains(QStringLiteral("may or may not")) ? s : cannot(s);
+            const Status failed = cannot(s);
+            return s.error().contains(QStringLiteral("may or may not")) ? s : failed;
         }
-        database.setAuditEnd(AuditEnd{seq, previous});
-        pending.clear();
-        return {};
     }
     database.setAuditEnd(AuditEnd{seq, previous});
     pending.clear();
-    return commit();
+    // On a server the commit went with the last entries.
+    return server ? Status() : commit();
 }
 
 QString Verification::summary() const
