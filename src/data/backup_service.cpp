@@ -21,7 +21,11 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -223,12 +227,18 @@ BackupOutcome BackupService::takeNetwork() const
     return takeInto(folder, false, false);
 }
 
-BackupOutcome BackupService::takeFresh(bool network) const
+std::pair<QString, bool> BackupService::freshFolder(bool network) const
 {
     const QString folder = QSettings().value(networkFolderKey()).toString().trimmed();
     if (network && !folder.isEmpty())
-        return takeInto(folder, false, true);
-    return takeInto(localFolder(), true, true);
+        return {folder, false};
+    return {localFolder(), true};
+}
+
+BackupOutcome BackupService::takeFresh(bool network) const
+{
+    const auto [folder, createFolder] = freshFolder(network);
+    return takeInto(folder, createFolder, true);
 }
 
 BackupOutcome BackupService::prepare(const QString& folder, bool createFolder, bool fresh) const
@@ -270,18 +280,10 @@ BackupOutcome BackupService::prepare(const QString& folder, bool createFolder, b
 
 namespace {
 
-// Every page of the open database's present snapshot into the file at path, whose own connection
-// is closed before this returns (the caller syncs the file).
-Status copyPages(const Database& database, const QString& path)
+// Every page of source's present snapshot into the file at path, whose own connection is closed
+// before this returns (the caller syncs the file).
+Status copyPagesFrom(sqlite3* source, const QString& path)
 {
-    sqlite3* source = sqliteConnection(database);
-    if (!source) {
-        // A driver with a SQLite of its own cannot lend its connection: the copy is rebuilt
-        // through it from one consistent snapshot instead (slower, as sound).
-        SqlQuery vacuum(database, QStringLiteral("VACUUM INTO ?"));
-        vacuum.bind(path);
-        return vacuum.exec();
-    }
     sqlite3* target = nullptr;
     Status status;
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
@@ -309,6 +311,59 @@ Status copyPages(const Database& database, const QString& path)
     return status;
 }
 
+// Syncs the file at path to the disk, through a handle of its own.
+Status syncFile(const QString& path)
+{
+    const int handle = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (handle < 0 || ::fsync(handle) != 0) {
+        const Status failed = Status::failure(QString::fromLocal8Bit(std::strerror(errno)));
+        if (handle >= 0)
+            ::close(handle);
+        return failed;
+    }
+    ::close(handle);
+    return {};
+}
+
+// The same from the open database's connection.
+Status copyPages(const Database& database, const QString& path)
+{
+    sqlite3* source = sqliteConnection(database);
+    if (!source) {
+        // A driver with a SQLite of its own cannot lend its connection: the copy is rebuilt
+        // through it from one consistent snapshot instead (slower, as sound).
+        SqlQuery vacuum(database, QStringLiteral("VACUUM INTO ?"));
+        vacuum.bind(path);
+        return vacuum.exec();
+    }
+    return copyPagesFrom(source, path);
+}
+
+// What is left of a database file's copy once its pages are written (or failed to be): the copy
+// is synced and put in place, and read back before it is called taken when check is asked.
+BackupOutcome finishFileCopy(BackupOutcome outcome, SafeFile& file, Status copied, bool check)
+{
+    // SQLite may leave the copy's own journal beside it when the copy fails.
+    for (const QString& suffix : {QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")})
+        QFile::remove(file.partialPath() + suffix);
+    if (!copied)
+        copied = Status::failure(
+            QStringLiteral("The copy %1 cannot be written: %2 (is the disk full?)").arg(shown(outcome.target), copied.error()));
+    if (copied)
+        copied = file.commit();
+    if (copied && check) {
+        // A copy that a deletion or a restore relies on is read back before it is called taken.
+        copied = BackupService::check(outcome.target);
+        if (!copied)
+            QFile::remove(outcome.target);
+    }
+    if (!copied) {
+        outcome.kind = BackupOutcome::Kind::Failed;
+        outcome.reason = copied.error();
+    }
+    return outcome;
+}
+
 } // namespace
 
 BackupOutcome BackupService::takeInto(const QString& folder, bool createFolder, bool fresh) const
@@ -316,43 +371,111 @@ BackupOutcome BackupService::takeInto(const QString& folder, bool createFolder, 
     BackupOutcome outcome = prepare(folder, createFolder, fresh);
     if (!outcome.taken())
         return outcome;
-    const auto fail = [&](const QString& reason) {
-        outcome.kind = BackupOutcome::Kind::Failed;
-        outcome.reason = reason;
-        return outcome;
-    };
     SafeFile file(outcome.target);
-    if (Status opened = file.open(); !opened)
-        return fail(opened.error());
-    Status copied;
-    if (m_db.backend() == Backend::PostgreSQL) {
-        copied = runClient(QStringLiteral("pg_dump"), dumpArguments(m_db.location(), file.partialPath()));
-    } else {
+    if (Status opened = file.open(); !opened) {
+        outcome.kind = BackupOutcome::Kind::Failed;
+        outcome.reason = opened.error();
+        return outcome;
+    }
+    if (m_db.backend() == Backend::SQLite) {
         // SQLite's online backup copies the pages of one consistent snapshot, read through the
         // open connection, into the empty file: page by page, without rebuilding every table and
         // index as VACUUM INTO did (three times as long for a database of a few hundred MB).
-        copied = copyPages(m_db, file.partialPath());
-        // SQLite may leave the copy's own journal beside it when the copy fails.
-        for (const QString& suffix : {QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")})
-            QFile::remove(file.partialPath() + suffix);
-        if (!copied)
-            copied = Status::failure(QStringLiteral("The copy %1 cannot be written: %2 (is the disk full?)")
-                                         .arg(shown(outcome.target), copied.error()));
+        outcome = finishFileCopy(outcome, file, copyPages(m_db, file.partialPath()), fresh);
+        if (outcome.taken() && !fresh)
+            outcome.removed = prune(outcome.folder);
+        return outcome;
     }
+    Status copied = runClient(QStringLiteral("pg_dump"), dumpArguments(m_db.location(), file.partialPath()));
     if (copied)
         copied = file.commit();
-    if (!copied)
-        return fail(copied.error());
-    if (fresh) {
-        // A copy that a deletion or a restore relies on is read back before it is called taken.
-        if (Status whole = check(outcome.target); !whole) {
+    if (copied && fresh) {
+        copied = check(outcome.target);
+        if (!copied)
             QFile::remove(outcome.target);
-            return fail(whole.error());
-        }
-    } else {
+    }
+    if (!copied) {
+        outcome.kind = BackupOutcome::Kind::Failed;
+        outcome.reason = copied.error();
+    } else if (!fresh) {
         outcome.removed = prune(outcome.folder);
     }
     return outcome;
+}
+
+FreshCopy BackupService::startFresh(bool network) const
+{
+    FreshCopy copy;
+    sqlite3* own = m_db.backend() == Backend::SQLite ? sqliteConnection(m_db) : nullptr;
+    // A server's dump, a driver that lends no connection, or a transaction open on the connection
+    // (whose snapshot a connection of the copy's own would not see): taken here and now.
+    if (!own || m_db.inTransaction()) {
+        copy.m_outcome = takeFresh(network);
+        return copy;
+    }
+    const auto [folder, createFolder] = freshFolder(network);
+    BackupOutcome outcome = prepare(folder, createFolder, true);
+    auto file = std::make_shared<SafeFile>(outcome.target);
+    Status opened = outcome.taken() ? file->open() : Status();
+    // The copy's snapshot is the database as it is now: a connection of the copy's own begins its
+    // read transaction here, before the caller changes anything (write-ahead logging lets it read
+    // that snapshot while the caller writes), and is read on the copy's thread.
+    sqlite3* source = nullptr;
+    if (outcome.taken() && opened) {
+        if (sqlite3_open_v2(sqlite3_db_filename(own, "main"), &source, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
+            sqlite3_busy_timeout(source, 5000) != SQLITE_OK ||
+            sqlite3_exec(source, "BEGIN; SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr) != SQLITE_OK)
+            opened = Status::failure(QStringLiteral("The database cannot be read for its copy: %1")
+                                         .arg(QString::fromUtf8(sqlite3_errmsg(source))));
+    }
+    if (outcome.taken() && !opened) {
+        sqlite3_close(source);
+        outcome.kind = BackupOutcome::Kind::Failed;
+        outcome.reason = opened.error();
+    }
+    if (!outcome.taken()) {
+        copy.m_outcome = outcome;
+        return copy;
+    }
+    copy.m_outcome = outcome;
+    copy.m_file = file;
+    // The copy's thread writes the pages, syncs them and reads them back; the file is put in place
+    // by whoever asks for the outcome, on the thread that opened it.
+    copy.m_running = std::async(std::launch::async, [source, partial = file->partialPath()] {
+        Status copied = copyPagesFrom(source, partial);
+        sqlite3_exec(source, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(source);
+        if (copied)
+            copied = syncFile(partial);
+        if (copied)
+            copied = BackupService::check(partial);
+        return copied;
+    });
+    return copy;
+}
+
+FreshCopy::FreshCopy() = default;
+FreshCopy::FreshCopy(FreshCopy&&) noexcept = default;
+
+FreshCopy::~FreshCopy()
+{
+    // A copy started is finished and kept, whatever became of what it was taken for.
+    outcome();
+}
+
+bool FreshCopy::pending() const
+{
+    return m_running.valid();
+}
+
+const BackupOutcome& FreshCopy::outcome()
+{
+    if (m_running.valid()) {
+        // Synced and read back already: finishing is the rename.
+        m_outcome = finishFileCopy(m_outcome, *m_file, m_running.get(), false);
+        m_file.reset();
+    }
+    return m_outcome;
 }
 
 void BackupService::takeLocalInBackground(QObject* owner, std::function<void(const BackupOutcome&)> done) const

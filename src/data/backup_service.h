@@ -9,12 +9,16 @@
 #include <QString>
 
 #include <functional>
+#include <future>
+#include <memory>
 #include <optional>
+#include <utility>
 
 class Clock;
 class Database;
 class QObject;
 class QProcess;
+class SafeFile;
 
 struct BackupOutcome {
     enum class Kind { Taken, Skipped, Failed };
@@ -26,6 +30,26 @@ struct BackupOutcome {
 
     bool taken() const { return kind == Kind::Taken; }
     bool failed() const { return kind == Kind::Failed; }
+};
+
+// A fresh copy being taken on a thread of its own (see BackupService::startFresh).
+class FreshCopy {
+public:
+    FreshCopy();
+    FreshCopy(FreshCopy&&) noexcept;
+    FreshCopy& operator=(FreshCopy&&) = delete;
+    // Waits for the copy and puts it in place: it is never left half written.
+    ~FreshCopy();
+    // Whether the copy is still being taken (its outcome not known yet).
+    bool pending() const;
+    // Waits for the copy, then puts it in place; what became of it.
+    const BackupOutcome& outcome();
+
+private:
+    friend class BackupService;
+    BackupOutcome m_outcome;
+    std::shared_ptr<SafeFile> m_file;
+    std::future<Status> m_running;
 };
 
 // Which copies are kept: every copy of the last allDays days, the newest of each day for dailyDays
@@ -42,8 +66,8 @@ struct Retention {
 QList<int> copiesToRemove(const QList<QDateTime>& taken, const QDateTime& now, const Retention& rule);
 
 // Writes consistent copies of the open database without closing the connection. A SQLite file is
-// copied by VACUUM INTO (hr + ddMMyy + HHmm + .db); a PostgreSQL database by pg_dump in its custom
-// format (.dump), which pg_restore reads back. Every copy is written through the safe file writer,
+// copied page by page by SQLite's online backup (hr + ddMMyy + HHmm + .db); a PostgreSQL database
+// by pg_dump in its custom format (.dump), which pg_restore reads back. Every copy is written through the safe file writer,
 // owner-only, and appears under its name only when whole.
 //
 // Routine copies (on activating and closing the main window) are named for the minute, so at most
@@ -71,6 +95,11 @@ public:
     // The checked copy a deletion or a restore begins with; into the network folder when asked and
     // one is set, otherwise into the local one.
     BackupOutcome takeFresh(bool network = false) const;
+    // The same copy, of the database as it is now, taken while the caller goes on: a deletion
+    // deletes while its copy is written, and commits only once the copy is whole (a database
+    // file with a connection of its own to read it from; a server's dump is taken before this
+    // returns, as is a copy asked for inside a transaction).
+    FreshCopy startFresh(bool network = false) const;
 
     QString localFolder() const;
     // Removes the copies in folder that the retention rule does not keep; how many were removed.
@@ -88,6 +117,8 @@ public:
 
 private:
     BackupOutcome takeInto(const QString& folder, bool createFolder, bool fresh) const;
+    // Where a fresh copy goes, and whether that folder may be created.
+    std::pair<QString, bool> freshFolder(bool network) const;
     BackupOutcome prepare(const QString& folder, bool createFolder, bool fresh) const;
     const Database& m_db;
     const Clock& m_clock;

@@ -291,8 +291,11 @@ Status Transaction::commit()
         return Status::failure(m_error.isEmpty() ? QStringLiteral("No transaction is open") : m_error);
     Status committed;
     if (m_level == 0) {
+        if (m_database.m_commitGate)
+            committed = m_database.m_commitGate();
         // The trail's entries go in with the changes they record, or neither does.
-        committed = audit::flush(m_database, true);
+        if (committed)
+            committed = audit::flush(m_database, true);
         if (committed)
             forgetAuditEnd();
     } else {
@@ -324,6 +327,16 @@ void Transaction::rollback()
     }
     m_active = false;
     --m_database.m_transactionDepth;
+}
+
+CommitGate::CommitGate(const Database& database, std::function<Status()> gate) : m_database(database)
+{
+    m_database.m_commitGate = std::move(gate);
+}
+
+CommitGate::~CommitGate()
+{
+    m_database.m_commitGate = nullptr;
 }
 
 namespace {

@@ -93,6 +93,22 @@ private:
     mutable std::vector<AuditEntry> m_pendingAudit;
     mutable bool m_holdsAuditChain = false;
     mutable std::optional<AuditEnd> m_auditEnd;
+    friend class CommitGate;
+    mutable std::function<Status()> m_commitGate;
+};
+
+// While it lives, every transaction on the connection waits for gate before it commits, and is
+// rolled back with gate's failure when gate fails: a deletion deletes while its backup copy is
+// still being written, and its rows go only once the copy is known to be whole.
+class CommitGate {
+public:
+    CommitGate(const Database& database, std::function<Status()> gate);
+    ~CommitGate();
+    CommitGate(const CommitGate&) = delete;
+    CommitGate& operator=(const CommitGate&) = delete;
+
+private:
+    const Database& m_database;
 };
 
 // Begins a transaction; rolls it back on destruction unless commit() succeeded. A transaction begun

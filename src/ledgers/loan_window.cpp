@@ -45,7 +45,7 @@ LoanWindow::LoanWindow(AppContext& context, QWidget* parent)
     m_picker = new EmployeePicker(
         context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id) { return choose(id); }, this);
     m_guard = new DeletePasswordGuard(context, {m_ui->Frame3, m_ui->Text6, m_ui->Command9, m_ui->Command8}, this);
-    m_guard->setStepBeforeCheck([this] { return backupBeforeDeletion(m_context, DeletionBackup::Network); });
+    m_guard->backUpFirst(DeletionBackup::Network);
     connect(m_guard, &DeletePasswordGuard::finished, this, [this](bool deleted) {
         if (deleted && m_employee)
             showEmployee();

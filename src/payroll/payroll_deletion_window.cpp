@@ -40,7 +40,7 @@ PayrollDeletionWindow::PayrollDeletionWindow(AppContext& context, QWidget* paren
     m_single = new DeletePasswordGuard(context, {m_ui->Frame1, m_ui->Text4, m_ui->Command4, m_ui->Command5}, this);
     m_range = new DeletePasswordGuard(context, {m_ui->Frame2, m_ui->Text5, m_ui->Command6, m_ui->Command7}, this);
     m_all = new DeletePasswordGuard(context, {m_ui->Frame3, m_ui->Text6, m_ui->Command9, m_ui->Command8}, this);
-    m_all->setStepBeforeCheck([this] { return backupBeforeDeletion(m_context, DeletionBackup::Local); });
+    m_all->backUpFirst(DeletionBackup::Local);
     for (DeletePasswordGuard* guard : {m_single, m_range, m_all})
         connect(guard, &DeletePasswordGuard::finished, this, [this](bool deleted) {
             if (deleted)

@@ -64,9 +64,15 @@ void DeletePasswordGuard::confirm()
     if (!isOpen() || !m_pending.run)
         return;
     const Deletion deletion = m_pending;
-    if (m_before && !m_before()) {
-        close(false);
-        return;
+    // The copy is of the database as it is when DELETE is pressed; it is written while the
+    // operator answers and the rows are deleted.
+    std::optional<BackupBeforeDeletion> backup;
+    if (m_backup) {
+        backup.emplace(m_context, *m_backup);
+        if (!backup->goOn()) {
+            close(false);
+            return;
+        }
     }
     const QString typed = m_controls.password->text();
     m_controls.password->clear();
@@ -85,8 +91,10 @@ void DeletePasswordGuard::confirm()
         close(false);
         return;
     }
-    if (Status done = deletion.run(); !done) {
-        prompter.error(done.error());
+    const std::optional<Status> done = backup ? backup->run(deletion.run) : std::optional<Status>(deletion.run());
+    if (!done || !*done) {
+        if (done)
+            prompter.error(done->error());
         close(false);
         return;
     }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "data/status.h"
+#include "ui/deletion_backup.h"
 #include "ui/prompter.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QAbstractButton;
 class QLineEdit;
@@ -28,9 +30,9 @@ struct GuardedDeletion {
 GuardedDeletion countedDeletion(std::function<Result<qint64>()> remove, std::function<QString(qint64)> describe);
 
 // The delete-password frame that stands before every guarded deletion. request() shows the frame;
-// DELETE runs the step before the check (a backup, say), hides the frame, compares the typed text
+// DELETE starts the backup copy when one is asked for, hides the frame, compares the typed text
 // with the delete password exactly, and only when they match asks the question (No is the default)
-// and on Yes runs the deletion. A wrong password says "wrong password"; the box is emptied either
+// and on Yes runs the deletion (committed once the copy is whole). A wrong password says "wrong password"; the box is emptied either
 // way. CANCEL (or Esc) hides the frame. With no delete password set nothing can be deleted, and the
 // frame is not even shown.
 class DeletePasswordGuard : public QObject {
@@ -46,8 +48,9 @@ public:
 
     DeletePasswordGuard(AppContext& context, Controls controls, QObject* parent = nullptr);
 
-    // Runs before the password is compared; returning false stops the deletion.
-    void setStepBeforeCheck(std::function<bool()> step) { m_before = std::move(step); }
+    // The deletion begins with a fresh backup copy, taken while the operator answers and the rows
+    // are deleted (see BackupBeforeDeletion).
+    void backUpFirst(DeletionBackup where) { m_backup = where; }
     // Shows the frame for this deletion; false (after telling the operator) when nothing can be deleted.
     bool request(Deletion deletion);
     bool isOpen() const;
@@ -66,5 +69,5 @@ private:
     AppContext& m_context;
     Controls m_controls;
     Deletion m_pending;
-    std::function<bool()> m_before;
+    std::optional<DeletionBackup> m_backup;
 };

@@ -1,19 +1,42 @@
 #include "deletion_backup.h"
 
-#include "data/backup_service.h"
+#include "data/database.h"
 #include "ui/app_context.h"
 #include "ui/prompter.h"
 
-
-bool backupBeforeDeletion(AppContext& context, DeletionBackup where)
+BackupBeforeDeletion::BackupBeforeDeletion(AppContext& context, DeletionBackup where)
+    : m_context(context),
+      m_copy(BackupService(context.db, context.clock).startFresh(where == DeletionBackup::Network))
 {
-    // Always a new copy, read back before the deletion goes on: a copy of a minute ago would not
-    // hold what was saved since.
-    const BackupOutcome outcome = BackupService(context.db, context.clock).takeFresh(where == DeletionBackup::Network);
-    if (!outcome.failed())
-        return true;
-    return context.prompter.question(QStringLiteral("The backup copy before the deletion could not be taken: %1\n\n"
-                                                    "Delete without a backup?")
-                                         .arg(outcome.reason),
-                                     Prompter::Icon::Warning);
+    if (!m_copy.pending() && m_copy.outcome().failed())
+        m_goOn = deleteWithout(m_copy.outcome().reason);
+}
+
+std::optional<Status> BackupBeforeDeletion::run(const std::function<Status()>& deletion)
+{
+    if (!m_copy.pending())
+        return deletion();
+    bool copyFailed = false;
+    Status done;
+    {
+        const CommitGate gate(m_context.db, [&]() -> Status {
+            const BackupOutcome& copied = m_copy.outcome();
+            copyFailed = copied.failed();
+            return copyFailed ? Status::failure(copied.reason) : Status();
+        });
+        done = deletion();
+    }
+    if (done || !copyFailed)
+        return done;
+    if (!deleteWithout(m_copy.outcome().reason))
+        return std::nullopt;
+    return deletion();
+}
+
+bool BackupBeforeDeletion::deleteWithout(const QString& reason) const
+{
+    return m_context.prompter.question(QStringLiteral("The backup copy before the deletion could not be taken: %1\n\n"
+                                                      "Delete without a backup?")
+                                           .arg(reason),
+                                       Prompter::Icon::Warning);
 }

@@ -187,7 +187,7 @@ void TestBackup::copyBeforeADeletionIsFreshAndChecked()
 }
 
 // The disk fills while the copy is written: the copy fails and says why, and no partial copy is
-// left to be taken for one.
+// left to be taken for one. A deletion made while its copy was being written is undone.
 void TestBackup::aFullDiskFailsTheCopy()
 {
     if (TestDatabase::onServer())
@@ -196,20 +196,31 @@ void TestBackup::aFullDiskFailsTheCopy()
     QVERIFY(SqlQuery(t.db(), "CREATE TABLE filler AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
                              "WHERE i < 20000) SELECT i, printf('%0100d', i) AS text FROM n")
                 .exec());
+    // The deletion's own writes start the write-ahead log afresh, well inside the limit.
+    QVERIFY(SqlQuery(t.db(), "PRAGMA wal_checkpoint(TRUNCATE)").exec());
     BackupService backup(t.db(), m_clock);
     QVERIFY(QDir().mkpath(backup.localFolder()));
-    for (const bool fresh : {false, true}) {
+    enum Copy { Routine, Fresh, WhileDeleting };
+    for (const Copy kind : {Routine, Fresh, WhileDeleting}) {
         const QString failure = failureUnderFileSizeLimit(64 * 1024, [&]() -> Status {
             // A connection of the child's own: SQLite's cannot cross a fork.
             Database own(QStringLiteral("child"));
             if (Status opened = own.open(t.path()); !opened)
                 return opened;
             const BackupService backup(own, m_clock);
-            const BackupOutcome outcome = fresh ? backup.takeFresh() : backup.takeLocal();
-            return outcome.taken() ? Status() : Status::failure(outcome.reason);
+            if (kind != WhileDeleting) {
+                const BackupOutcome outcome = kind == Fresh ? backup.takeFresh() : backup.takeLocal();
+                return outcome.taken() ? Status() : Status::failure(outcome.reason);
+            }
+            FreshCopy copy = backup.startFresh();
+            const CommitGate gate(own, [&]() -> Status {
+                return copy.outcome().failed() ? Status::failure(copy.outcome().reason) : Status();
+            });
+            return inTransaction(own, [&] { return SqlQuery(own, "DELETE FROM filler WHERE i = 1").exec(); });
         });
         QVERIFY2(failure.contains("cannot be written"), qPrintable(failure));
         QCOMPARE(QDir(backup.localFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(SqlQuery(t.db(), "SELECT count(*) FROM filler").single()->toInt(), 20000);
     }
 }
 

@@ -1,4 +1,6 @@
+#include "data/database.h"
 #include "data/payroll_repository.h"
+#include "data/sql_query.h"
 #include "data/user_repository.h"
 #include "payroll/payroll_deletion_window.h"
 #include "payroll/payroll_window.h"
@@ -104,6 +106,13 @@ private slots:
         QCOMPARE(m_f->prompter.lastText(), QStringLiteral("ALL Payroll records deleted successfully: 6 transactions."));
         QCOMPARE(remaining(), (QList<qint64>{7, 8}));
         QCOMPARE(m_f->database().backupCopies(), 1);
+        if (!TestDatabase::onServer()) {
+            // The copy, written while the rows were deleted, holds them all.
+            const QDir folder(m_f->database().folder() + "/backup");
+            Database copy(QStringLiteral("copy"));
+            QVERIFY(copy.open(folder.filePath(folder.entryList({"hr*"}, QDir::Files).value(0)), Database::Access::ReadOnly));
+            QCOMPARE(SqlQuery(copy, "SELECT count(*) FROM payroll").single()->toInt(), 8);
+        }
     }
 
     void wrongPasswordNoAnswerAndCancel()

@@ -4,6 +4,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -36,25 +37,25 @@ private slots:
 void TestDeletePasswordGuard::deletesOnlyWithPasswordAndYes_data()
 {
     QTest::addColumn<bool>("passwordSet");
-    QTest::addColumn<bool>("stepGoesOn"); // the step before the check, a backup say
+    QTest::addColumn<QString>("copy"); // the backup copy first: "" none, "local", "unreachable" network folder
     QTest::addColumn<QString>("typed");   // "CANCEL": the frame's CANCEL is pressed instead
     QTest::addColumn<bool>("yes");
     QTest::addColumn<QStringList>("told");
     const QString question = QStringLiteral("ARE YOU SURE YOU WANT TO DELETE THIS SLIP ENTRY");
     // clang-format off
-    QTest::newRow("no delete password set") << false << true << "" << true << QStringList{"No delete password is set"};
-    QTest::newRow("step before the check fails") << true << false << "del" << true << QStringList{};
-    QTest::newRow("wrong password, letter case") << true << true << "DEL" << true << QStringList{"wrong password"};
-    QTest::newRow("cancelled") << true << true << "CANCEL" << true << QStringList{};
-    QTest::newRow("answered No") << true << true << "del" << false << QStringList{question};
-    QTest::newRow("deleted") << true << true << "del" << true << QStringList{question, "ALL deleted"};
+    QTest::newRow("no delete password set") << false << "" << "" << true << QStringList{"No delete password is set"};
+    QTest::newRow("the copy cannot begin, answered No") << true << "unreachable" << "del" << false << QStringList{"The backup copy before the deletion could not be taken"};
+    QTest::newRow("wrong password, letter case") << true << "local" << "DEL" << true << QStringList{"wrong password"};
+    QTest::newRow("cancelled") << true << "" << "CANCEL" << true << QStringList{};
+    QTest::newRow("answered No") << true << "" << "del" << false << QStringList{question};
+    QTest::newRow("deleted after its copy") << true << "local" << "del" << true << QStringList{question, "ALL deleted"};
     // clang-format on
 }
 
 void TestDeletePasswordGuard::deletesOnlyWithPasswordAndYes()
 {
     QFETCH(bool, passwordSet);
-    QFETCH(bool, stepGoesOn);
+    QFETCH(QString, copy);
     QFETCH(QString, typed);
     QFETCH(bool, yes);
     QFETCH(QStringList, told);
@@ -62,8 +63,10 @@ void TestDeletePasswordGuard::deletesOnlyWithPasswordAndYes()
     if (passwordSet)
         QVERIFY(UserRepository(f.db()).setDeletePassword("del"));
     GuardedWindow* w = f.open<GuardedWindow>();
-    int steps = 0;
-    w->guard.setStepBeforeCheck([&] { return ++steps, stepGoesOn; });
+    QSettings settings;
+    settings.setValue("backup/networkFolder", f.database().folder() + "/unreachable");
+    if (!copy.isEmpty())
+        w->guard.backUpFirst(copy == "local" ? DeletionBackup::Local : DeletionBackup::Network);
     int deleted = 0;
     QSignalSpy finished(&w->guard, &DeletePasswordGuard::finished);
     // The question is the guard's own unless the window gives another.
@@ -82,7 +85,6 @@ void TestDeletePasswordGuard::deletesOnlyWithPasswordAndYes()
         QVERIFY(!w->frame->isVisible());
         QCOMPARE(w->password->text(), QString());
         QCOMPARE(finished.count(), 1);
-        QCOMPARE(steps, typed == "CANCEL" ? 0 : 1);
     }
     QCOMPARE(f.prompter.texts().size(), told.size());
     for (int i = 0; i < told.size(); ++i)
@@ -90,6 +92,9 @@ void TestDeletePasswordGuard::deletesOnlyWithPasswordAndYes()
     if (told.size() > 0 && told[0].startsWith("ARE YOU"))
         QCOMPARE(f.prompter.entries().first().defaultButton, Prompter::Default::No);
     QCOMPARE(deleted, told.contains("ALL deleted") ? 1 : 0);
+    // The copy is taken when DELETE is pressed, before the password is compared.
+    QCOMPARE(f.database().backupCopies(), copy == "local" ? 1 : 0);
+    settings.remove("backup/networkFolder");
 }
 
 QTEST_MAIN(TestDeletePasswordGuard)
