@@ -196,15 +196,55 @@ Result<QList<Employee>> EmployeeRepository::all() const
     return query.rows(readEmployee);
 }
 
-Result<QList<EmployeeName>> EmployeeRepository::names() const
+namespace {
+
+QString groupCondition(const std::optional<QString>& group)
 {
-    SqlQuery query(m_db, QStringLiteral("SELECT ID, emname FROM emp ORDER BY ID"));
+    return group ? QStringLiteral(" AND grp = ?") : QString();
+}
+
+} // namespace
+
+Result<QList<EmployeeName>> EmployeeRepository::namesAfter(qint64 after, int limit,
+                                                           const std::optional<QString>& group) const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT ID, emname FROM emp WHERE ID > ?%1 ORDER BY ID LIMIT ?")
+                             .arg(groupCondition(group)));
+    query.bind(after);
+    if (group)
+        query.bind(*group);
+    query.bind(limit);
     return query.rows([](const SqlQuery& q) { return EmployeeName{q.number(0), q.text(1)}; });
 }
 
-Result<QList<EmployeeName>> EmployeeRepository::namesInGroup(const QString& group) const
+Result<QList<EmployeeName>> EmployeeRepository::namesStarting(const QString& prefix, int limit,
+                                                              const std::optional<QString>& group) const
 {
-    SqlQuery query(m_db, QStringLiteral("SELECT ID, emname FROM emp WHERE grp = ? ORDER BY ID"));
-    query.bind(group);
+    // The typed text is a prefix, never a pattern: its own % and _ are only letters.
+    QString pattern = prefix;
+    pattern.replace(QLatin1Char('!'), QStringLiteral("!!"))
+        .replace(QLatin1Char('%'), QStringLiteral("!%"))
+        .replace(QLatin1Char('_'), QStringLiteral("!_"));
+    SqlQuery query(m_db, QStringLiteral("SELECT ID, emname FROM emp WHERE lower(emname) LIKE lower(?) ESCAPE '!'%1"
+                                        " ORDER BY emname, ID LIMIT ?")
+                             .arg(groupCondition(group)));
+    query.bind(pattern + QLatin1Char('%'));
+    if (group)
+        query.bind(*group);
+    query.bind(limit);
     return query.rows([](const SqlQuery& q) { return EmployeeName{q.number(0), q.text(1)}; });
+}
+
+Result<std::optional<qint64>> EmployeeRepository::lastNamed(const QString& name,
+                                                            const std::optional<QString>& group) const
+{
+    SqlQuery query(m_db, QStringLiteral("SELECT max(ID) FROM emp WHERE lower(emname) = lower(?)%1")
+                             .arg(groupCondition(group)));
+    query.bind(name);
+    if (group)
+        query.bind(*group);
+    const auto found = query.single();
+    if (!found)
+        return found.status();
+    return found->isNull() ? std::nullopt : std::optional<qint64>(found->toLongLong());
 }

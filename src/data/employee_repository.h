@@ -38,10 +38,15 @@ public:
     Result<QHash<qint64, Employee>> ofTransactions(const QList<PayrollTransaction>& transactions) const;
     // Every employee, by number.
     Result<QList<Employee>> all() const;
-    // Every employee's number and name, by number.
-    Result<QList<EmployeeName>> names() const;
-    // The numbers and names of the employees of one group, by number.
-    Result<QList<EmployeeName>> namesInGroup(const QString& group) const;
+    // Up to limit employees' numbers and names, by number, from the first numbered above after; of
+    // one group when a group is given. A list of any length is read a page at a time this way.
+    Result<QList<EmployeeName>> namesAfter(qint64 after, int limit, const std::optional<QString>& group = {}) const;
+    // Up to limit employees whose names begin with prefix in any letter case, by name and number.
+    Result<QList<EmployeeName>> namesStarting(const QString& prefix, int limit,
+                                              const std::optional<QString>& group = {}) const;
+    // The employee of that name in any letter case (the one numbered highest when several are);
+    // none when no one has it.
+    Result<std::optional<qint64>> lastNamed(const QString& name, const std::optional<QString>& group = {}) const;
 
 private:
     const Database& m_db;

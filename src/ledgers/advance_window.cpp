@@ -35,7 +35,7 @@ AdvanceWindow::AdvanceWindow(AppContext& context, QWidget* parent)
     m_unsaved = new UnsavedInput(this, context.prompter, QStringLiteral("The advance on the screen"),
                                  {m_ui->Text1, m_ui->DTPicker1});
     m_picker = new EmployeePicker(
-        context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id) { return choose(id); }, this);
+        context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id, QString& name) { return choose(id, name); }, this);
     m_guard = new DeletePasswordGuard(context, {m_ui->Frame3, m_ui->Text6, m_ui->Command9, m_ui->Command8}, this);
     m_guard->backUpFirst(DeletionBackup::Network);
     m_ui->Frame3->hide();
@@ -61,9 +61,9 @@ AdvanceWindow::~AdvanceWindow()
     disconnectChildSignals(this);
 }
 
-EmployeePicker::Outcome AdvanceWindow::choose(qint64 id)
+EmployeePicker::Outcome AdvanceWindow::choose(qint64 id, QString& name)
 {
-    return findEmployee(m_context, id, m_employee);
+    return findEmployee(m_context, id, m_employee, name);
 }
 
 bool AdvanceWindow::chosen()

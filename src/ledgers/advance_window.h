@@ -28,7 +28,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    EmployeePicker::Outcome choose(qint64 id);
+    EmployeePicker::Outcome choose(qint64 id, QString& name);
     void save();
     void update();
     void removeAdvances();

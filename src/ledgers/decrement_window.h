@@ -26,7 +26,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    EmployeePicker::Outcome choose(qint64 id);
+    EmployeePicker::Outcome choose(qint64 id, QString& name);
     void showDecrements();
     void save();
 

@@ -32,7 +32,7 @@ IncrementWindow::IncrementWindow(AppContext& context, QWidget* parent)
                                  {m_ui->Text1});
     report::enableGrid(*m_ui->MSHFlexGrid1, context.prompter, QStringLiteral("Arrears"));
     m_picker = new EmployeePicker(
-        context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id) { return choose(id); }, this);
+        context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id, QString& name) { return choose(id, name); }, this);
     EntryBehaviour::install(m_ui->Text1, EntryBehaviour::AmountKeys | EntryBehaviour::EnterMovesOn |
                                              EntryBehaviour::SelectAllOnFocus);
     m_ui->Text1->setText(QStringLiteral("0"));
@@ -58,9 +58,9 @@ IncrementWindow::~IncrementWindow()
     disconnectChildSignals(this);
 }
 
-EmployeePicker::Outcome IncrementWindow::choose(qint64 id)
+EmployeePicker::Outcome IncrementWindow::choose(qint64 id, QString& name)
 {
-    const auto outcome = findEmployee(m_context, id, m_employee);
+    const auto outcome = findEmployee(m_context, id, m_employee, name);
     showArrears();
     return outcome;
 }

@@ -27,7 +27,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    EmployeePicker::Outcome choose(qint64 id);
+    EmployeePicker::Outcome choose(qint64 id, QString& name);
     void showArrears();
     void save();
     void print();

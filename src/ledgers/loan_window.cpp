@@ -43,7 +43,7 @@ LoanWindow::LoanWindow(AppContext& context, QWidget* parent)
     report::enableGrid(*m_ui->MSHFlexGrid1, context.prompter, QStringLiteral("Loans"));
     report::enableGrid(*m_ui->MSHFlexGrid2, context.prompter, QStringLiteral("Loan recoveries"));
     m_picker = new EmployeePicker(
-        context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id) { return choose(id); }, this);
+        context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id, QString& name) { return choose(id, name); }, this);
     m_guard = new DeletePasswordGuard(context, {m_ui->Frame3, m_ui->Text6, m_ui->Command9, m_ui->Command8}, this);
     m_guard->backUpFirst(DeletionBackup::Network);
     connect(m_guard, &DeletePasswordGuard::finished, this, [this](bool deleted) {
@@ -82,12 +82,12 @@ LoanWindow::~LoanWindow()
     disconnectChildSignals(this);
 }
 
-EmployeePicker::Outcome LoanWindow::choose(qint64 id)
+EmployeePicker::Outcome LoanWindow::choose(qint64 id, QString& name)
 {
     // Another employee's figures would replace a loan typed and not saved: asked first.
     if (m_employee && id != m_employee->id && !m_unsaved->mayDiscard(QStringLiteral("Show another employee")))
         return EmployeePicker::Outcome::Kept;
-    const auto outcome = findEmployee(m_context, id, m_employee);
+    const auto outcome = findEmployee(m_context, id, m_employee, name);
     if (outcome != EmployeePicker::Outcome::Chosen) {
         clearEmployee();
         return outcome;

@@ -33,7 +33,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    EmployeePicker::Outcome choose(qint64 id);
+    EmployeePicker::Outcome choose(qint64 id, QString& name);
     // Totals, monthly deduction and both grids of the chosen employee; false when they could not be read.
     bool showEmployee();
     void clearEmployee();

@@ -83,7 +83,7 @@ PayrollWindow::PayrollWindow(AppContext& context, QWidget* parent)
     // A month holds thousands of rows: the columns fit the first of them, once.
     m_ui->lvwInfo->horizontalHeader()->setResizeContentsPrecision(50);
     m_picker = new EmployeePicker(
-        context, m_ui->cboEmpID, m_ui->Combo1, [this](qint64 id) { return choose(id); }, this);
+        context, m_ui->cboEmpID, m_ui->Combo1, [this](qint64 id, QString& name) { return choose(id, name); }, this);
     setupBoxes();
 
     m_ui->DTPicker1->setDate(m_context.clock.today());
@@ -272,7 +272,7 @@ void PayrollWindow::showClosedState()
                                        : QString());
 }
 
-EmployeePicker::Outcome PayrollWindow::choose(qint64 employeeId)
+EmployeePicker::Outcome PayrollWindow::choose(qint64 employeeId, QString& name)
 {
     auto facts = loadEmployeePayFacts(m_context.db, employeeId, m_ui->DTPicker1->date());
     if (!facts || !facts->has_value()) {
@@ -282,6 +282,7 @@ EmployeePicker::Outcome PayrollWindow::choose(qint64 employeeId)
         return facts ? EmployeePicker::Outcome::NotFound : EmployeePicker::Outcome::Failed;
     }
     showFacts(**facts);
+    name = (*facts)->employee.name;
     m_chosen = std::move(*facts);
     recompute();
     return EmployeePicker::Outcome::Chosen;

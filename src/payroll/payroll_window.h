@@ -47,7 +47,7 @@ private:
     void listMonthPayroll();
     // Locks the boxes and Save when the month shown is closed, and says who closed it.
     void showClosedState();
-    EmployeePicker::Outcome choose(qint64 employeeId);
+    EmployeePicker::Outcome choose(qint64 employeeId, QString& name);
     void clearEmployee();
     void showFacts(const EmployeePayFacts& facts);
     void recompute();

@@ -18,10 +18,10 @@ SalaryReportWindow::SalaryReportWindow(AppContext& context, QWidget* parent)
 {
     m_ui->setupUi(this);
     m_monthPicker = new EmployeePicker(
-        context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id) { return findEmployee(m_context, id, m_monthEmployee); },
+        context, m_ui->Combo1, m_ui->Combo2, [this](qint64 id, QString& name) { return findEmployee(m_context, id, m_monthEmployee, name); },
         this);
     m_periodPicker = new EmployeePicker(
-        context, m_ui->Combo4, m_ui->Combo3, [this](qint64 id) { return chooseInGroup(id); }, this);
+        context, m_ui->Combo4, m_ui->Combo3, [this](qint64 id, QString& name) { return chooseInGroup(id, name); }, this);
     reportwin::fillNames(context, m_ui->Combo5, MasterRepository::Kind::Group);
     m_monthPicker->reload();
     groupChosen();
@@ -39,9 +39,9 @@ SalaryReportWindow::~SalaryReportWindow()
     disconnectChildSignals(this);
 }
 
-EmployeePicker::Outcome SalaryReportWindow::chooseInGroup(qint64 id)
+EmployeePicker::Outcome SalaryReportWindow::chooseInGroup(qint64 id, QString& name)
 {
-    const auto outcome = findEmployee(m_context, id, m_periodEmployee);
+    const auto outcome = findEmployee(m_context, id, m_periodEmployee, name);
     const QString group = m_ui->Combo5->currentText();
     if (outcome == EmployeePicker::Outcome::Chosen && m_periodEmployee->group != group) {
         m_context.prompter.information(

@@ -23,7 +23,7 @@ public:
     ~SalaryReportWindow() override;
 
 private:
-    EmployeePicker::Outcome chooseInGroup(qint64 id);
+    EmployeePicker::Outcome chooseInGroup(qint64 id, QString& name);
     void groupChosen();
     void monthly();
     void period();

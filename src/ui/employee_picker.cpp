@@ -6,8 +6,10 @@
 #include "ui/keyboard_rules.h"
 #include "ui/prompter.h"
 
+#include <QAbstractListModel>
 #include <QAbstractTableModel>
 #include <QComboBox>
+#include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
@@ -15,25 +17,65 @@
 
 #include <algorithm>
 
-// Every employee's number (column 0) and name (column 1); both carry the number as user data.
+// The employees by number (column 0 the number, column 1 the name; both carry the number as user
+// data), read a page at a time as the lists show them: a company of fifty thousand employees opens
+// its windows as soon as one of fifty.
 class EmployeeListModel final : public QAbstractTableModel {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    static constexpr int pageSize = 200;
 
-    void setEmployees(QList<EmployeeName> employees)
+    EmployeeListModel(const Database& database, std::function<void(const QString&)> failed, QObject* parent)
+        : QAbstractTableModel(parent), m_db(database), m_failed(std::move(failed))
+    {
+    }
+
+    // The first page again, of one group's employees when a group is given.
+    bool restart(const std::optional<QString>& group)
     {
         beginResetModel();
-        m_employees = std::move(employees);
+        m_group = group;
+        m_employees.clear();
+        m_more = true;
         endResetModel();
+        return fetchPage();
     }
+    bool fetchPage()
+    {
+        if (!m_more)
+            return true;
+        const auto page =
+            EmployeeRepository(m_db).namesAfter(m_employees.isEmpty() ? 0 : m_employees.constLast().id, pageSize, m_group);
+        if (!page) {
+            m_more = false; // told once, not on every scroll
+            m_failed(page.error());
+            return false;
+        }
+        m_more = page->size() == pageSize;
+        if (!page->isEmpty()) {
+            beginInsertRows({}, int(m_employees.size()), int(m_employees.size() + page->size() - 1));
+            m_employees += *page;
+            endInsertRows();
+        }
+        return true;
+    }
+    const std::optional<QString>& group() const { return m_group; }
     qint64 idAt(int row) const { return m_employees.at(row).id; }
     const QString& nameAt(int row) const { return m_employees.at(row).name; }
-    // The employees are read by number: found by halving, however many there are.
+    // The row of a number among those read, found by halving; -1 when it is not among them.
     int rowOf(qint64 id) const
     {
         const auto at = std::lower_bound(m_employees.cbegin(), m_employees.cend(), id,
                                          [](const EmployeeName& e, qint64 wanted) { return e.id < wanted; });
         return at != m_employees.cend() && at->id == id ? int(at - m_employees.cbegin()) : -1;
+    }
+    // Whether the pages read reach that number: a number below the last one read and not among
+    // them was added since.
+    bool reaches(qint64 id) const { return !m_more || (!m_employees.isEmpty() && id <= m_employees.constLast().id); }
+    bool canFetchMore(const QModelIndex& parent) const override { return !parent.isValid() && m_more; }
+    void fetchMore(const QModelIndex& parent) override
+    {
+        if (!parent.isValid())
+            fetchPage();
     }
     int rowCount(const QModelIndex& parent = {}) const override
     {
@@ -53,7 +95,41 @@ public:
     }
 
 private:
+    const Database& m_db;
+    std::function<void(const QString&)> m_failed;
+    std::optional<QString> m_group;
     QList<EmployeeName> m_employees;
+    bool m_more = false;
+};
+
+// The names that begin with what is typed in the name box, each with its number: twins show apart.
+class EmployeeMatchModel final : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void setMatches(QList<EmployeeName> matches)
+    {
+        beginResetModel();
+        m_matches = std::move(matches);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_matches.size()); }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= m_matches.size())
+            return {};
+        const EmployeeName& e = m_matches.at(index.row());
+        if (role == Qt::UserRole)
+            return e.id;
+        if (role == Qt::EditRole)
+            return e.name;
+        if (role == Qt::DisplayRole)
+            return QStringLiteral("%1   %2").arg(e.name).arg(e.id);
+        return {};
+    }
+
+private:
+    QList<EmployeeName> m_matches;
 };
 
 namespace {
@@ -83,12 +159,29 @@ void prepareList(QComboBox* box, EmployeeListModel* model, int column)
 EmployeePicker::EmployeePicker(AppContext& context, QComboBox* number, QComboBox* name, Chooser chooser,
                                QObject* parent)
     : QObject(parent), m_context(context), m_number(number), m_name(name), m_chooser(std::move(chooser)),
-      m_model(new EmployeeListModel(this))
+      m_model(new EmployeeListModel(
+          context.db, [&context](const QString& why) { context.prompter.error(why); }, this)),
+      m_matches(new EmployeeMatchModel(this)), m_completer(new QCompleter(m_matches, this))
 {
     prepareList(m_number, m_model, 0);
     prepareList(m_name, m_model, 1);
     // "7" means employee 7: no completion may turn it into 70.
     m_number->setCompleter(nullptr);
+    // A name is completed from every employee, not only from the part of the list read so far: the
+    // names that begin with what is typed are asked for as it is typed.
+    m_name->setCompleter(nullptr);
+    m_completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+    m_completer->setWidget(m_name->lineEdit());
+    m_completer->popup()->installEventFilter(this);
+    connect(m_name->lineEdit(), &QLineEdit::textEdited, this, &EmployeePicker::completeName);
+    connect(m_completer, qOverload<const QModelIndex&>(&QCompleter::activated), this,
+            [this](const QModelIndex& match) { chooseMatch(match); });
+    // An arrow key stepping past the last entry read reads the next page.
+    for (QComboBox* box : {number, name})
+        connect(box, &QComboBox::currentIndexChanged, this, [this](int entry) {
+            if (entry >= m_model->rowCount() - 1 && m_model->canFetchMore({}))
+                m_model->fetchMore({});
+        });
     m_number->lineEdit()->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,15}")), m_number));
     EntryBehaviour::install(m_number, EntryBehaviour::SelectAllOnFocus);
@@ -105,15 +198,9 @@ EmployeePicker::EmployeePicker(AppContext& context, QComboBox* number, QComboBox
 
 bool EmployeePicker::reload(const std::optional<QString>& group)
 {
-    const EmployeeRepository employees(m_context.db);
-    const auto names = group ? employees.namesInGroup(*group) : employees.names();
-    if (!names) {
-        m_context.prompter.error(names.error());
-        return false;
-    }
-    m_model->setEmployees(names.value());
+    const bool read = m_model->restart(group);
     clear();
-    return true;
+    return read;
 }
 
 void EmployeePicker::show(qint64 id, const QString& name)
@@ -146,6 +233,15 @@ bool EmployeePicker::eventFilter(QObject* watched, QEvent* event)
 {
     if (!isEnter(event) || !m_number || !m_name)
         return false;
+    if (watched == m_completer->popup()) {
+        // Enter on a name offered chooses that employee; on none, the name typed.
+        const QModelIndex match = m_completer->popup()->currentIndex();
+        m_completer->popup()->hide();
+        if (match.isValid() ? chooseMatch(match) : chooseTypedName())
+            moveOn();
+        return true;
+    }
+    m_completer->popup()->hide();
     // Nothing typed, nothing to choose: Enter moves on, as in every other box.
     QComboBox* box = (watched == m_number || watched == m_number->lineEdit()) ? m_number.data() : m_name.data();
     if (box->currentText().trimmed().isEmpty()) {
@@ -197,29 +293,54 @@ bool EmployeePicker::chooseTypedName()
     const QString typed = m_name->currentText().trimmed();
     if (typed.isEmpty())
         return false;
-    // The entry picked in the list when it is that name, else the last employee of that name.
+    // The entry picked in the list when it is that name; the employee shown when it is theirs (one
+    // of twins stays chosen); else the last employee of that name.
     const int current = m_name->currentIndex();
     if (current >= 0 && m_name->itemText(current).compare(typed, Qt::CaseInsensitive) == 0)
         return chooseNameEntry(current);
-    int match = -1;
-    for (int i = 0; i < m_model->rowCount(); ++i)
-        if (m_name->itemText(i).compare(typed, Qt::CaseInsensitive) == 0)
-            match = i;
-    if (match < 0) {
+    if (m_chosen && m_chosenName.compare(typed, Qt::CaseInsensitive) == 0)
+        return choose(*m_chosen) == Outcome::Chosen;
+    const auto named = EmployeeRepository(m_context.db).lastNamed(typed, m_model->group());
+    if (!named) {
+        m_context.prompter.error(named.error());
+        return false;
+    }
+    if (!*named) {
         m_context.prompter.information(QStringLiteral("There is no employee named %1.").arg(typed),
                                        QStringLiteral("Information"));
         return false;
     }
-    {
-        QSignalBlocker block(m_name);
-        m_name->setCurrentIndex(match);
+    return choose(**named) == Outcome::Chosen;
+}
+
+bool EmployeePicker::chooseMatch(const QModelIndex& match)
+{
+    const qint64 id = match.data(Qt::UserRole).toLongLong();
+    const QString name = match.data(Qt::EditRole).toString();
+    const Outcome outcome = choose(id);
+    if (outcome == Outcome::NotFound)
+        m_context.prompter.information(QStringLiteral("%1 is no longer an employee.").arg(name),
+                                       QStringLiteral("Information"));
+    return outcome == Outcome::Chosen;
+}
+
+void EmployeePicker::completeName(const QString& typed)
+{
+    const QString prefix = typed.trimmed();
+    const auto matches = prefix.isEmpty() ? Result<QList<EmployeeName>>(QList<EmployeeName>{})
+                                          : EmployeeRepository(m_context.db).namesStarting(prefix, 50, m_model->group());
+    m_matches->setMatches(matches ? *matches : QList<EmployeeName>{});
+    if (m_matches->rowCount() == 0) {
+        m_completer->popup()->hide();
+        return;
     }
-    return chooseNameEntry(match);
+    m_completer->complete();
 }
 
 EmployeePicker::Outcome EmployeePicker::choose(qint64 id)
 {
-    const Outcome outcome = m_chooser(id);
+    QString name;
+    const Outcome outcome = m_chooser(id, name);
     if (outcome == Outcome::Kept) {
         if (m_chosen)
             show(*m_chosen, m_chosenName);
@@ -231,13 +352,11 @@ EmployeePicker::Outcome EmployeePicker::choose(qint64 id)
         clear();
         return outcome;
     }
-    // An employee added since the lists were read joins them now.
-    if (m_model->rowOf(id) < 0) {
-        if (const auto names = EmployeeRepository(m_context.db).names())
-            m_model->setEmployees(names.value());
-    }
+    // An employee added since the lists were read, among those read, joins them now.
+    if (m_model->rowOf(id) < 0 && m_model->reaches(id))
+        m_model->restart(m_model->group());
     const int entry = m_model->rowOf(id);
-    show(id, entry >= 0 ? m_model->nameAt(entry) : QString());
+    show(id, entry >= 0 ? m_model->nameAt(entry) : name);
     return outcome;
 }
 
@@ -269,7 +388,8 @@ void EmployeePicker::leaveNumber()
 
 void EmployeePicker::leaveName()
 {
-    if (!m_name)
+    // The names offered take the focus while the operator is still typing in the box.
+    if (!m_name || m_completer->popup()->isVisible())
         return;
     // A name typed that is no entry's goes back to the chosen employee's. (A name that is an entry's
     // was chosen as the box was left, by the box itself.)
@@ -284,10 +404,12 @@ void EmployeePicker::moveOn()
     moveFocusOn(m_number);
 }
 
-EmployeePicker::Outcome findEmployee(AppContext& context, qint64 id, std::optional<Employee>& chosen)
+EmployeePicker::Outcome findEmployee(AppContext& context, qint64 id, std::optional<Employee>& chosen, QString& name)
 {
     const auto found = EmployeeRepository(context.db).find(id);
     chosen = found ? *found : std::nullopt;
+    if (chosen)
+        name = chosen->name;
     if (!found)
         context.prompter.error(found.error());
     return chosen  ? EmployeePicker::Outcome::Chosen

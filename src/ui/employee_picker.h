@@ -10,13 +10,18 @@
 
 class QWidget;
 class EmployeeListModel;
+class EmployeeMatchModel;
+class QCompleter;
+class QModelIndex;
 class Prompter;
 struct AppContext;
 struct Employee;
 
 // Binds an employee-number combo box and a name combo box, as every window that chooses an
-// employee has them. Both lists come from one model read once. An employee is chosen by Enter in
-// either box, by an entry of either list, or by leaving the number box with another number typed;
+// employee has them. Both lists come from one model, read a page at a time as they are shown; the
+// name box offers the names that begin with what is typed, from every employee. An employee is
+// chosen by Enter in either box, by an entry of either list or of the names offered, or by leaving
+// the number box with another number typed;
 // choosing the employee already shown chooses it again, so the window refills everything. Each
 // name entry carries its employee's number, so two employees of one name stay apart. A number that
 // matches nobody gets "Invalid Employee ID Number. Please try again".
@@ -26,9 +31,9 @@ public:
     // Kept: the window keeps the employee it shows (the operator would not lose what was typed for
     // it); the boxes show that employee again.
     enum class Outcome { Chosen, NotFound, Failed, Kept };
-    // The window's part: shows the employee and says whether there is one. On Failed the window has
-    // told the operator why already.
-    using Chooser = std::function<Outcome(qint64 id)>;
+    // The window's part: shows the employee, gives their name and says whether there is one. On
+    // Failed the window has told the operator why already.
+    using Chooser = std::function<Outcome(qint64 id, QString& name)>;
 
     EmployeePicker(AppContext& context, QComboBox* number, QComboBox* name, Chooser chooser, QObject* parent = nullptr);
 
@@ -52,6 +57,8 @@ private:
     bool chooseNumber(const QString& typed);
     bool chooseNameEntry(int entry);
     bool chooseTypedName();
+    bool chooseMatch(const QModelIndex& match);
+    void completeName(const QString& typed);
     Outcome choose(qint64 id);
     void leaveNumber();
     void leaveName();
@@ -64,13 +71,15 @@ private:
     QPointer<QComboBox> m_name;
     Chooser m_chooser;
     EmployeeListModel* m_model;
+    EmployeeMatchModel* m_matches;
+    QCompleter* m_completer;
     std::optional<qint64> m_chosen;
     QString m_chosenName;
     QString m_refused; // the number last found to match nobody, so leaving the box says so once
 };
 
 // A window's part of choosing an employee: reads the employee of that number into `chosen` (empty
-// when there is none); a failure to read is told to the operator.
-EmployeePicker::Outcome findEmployee(AppContext& context, qint64 id, std::optional<Employee>& chosen);
+// when there is none) and their name into `name`; a failure to read is told to the operator.
+EmployeePicker::Outcome findEmployee(AppContext& context, qint64 id, std::optional<Employee>& chosen, QString& name);
 // True when an employee is chosen; otherwise the operator is asked to choose one first.
 bool requireEmployee(Prompter& prompter, EmployeePicker* picker, const std::optional<Employee>& chosen);

@@ -12,8 +12,10 @@
 #include "support/window_fixture.h"
 
 #include <QAbstractItemModel>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,6 +57,7 @@ private slots:
     void keyboardOnlyEntry();
     void numberBoxChoosesWhatIsTyped();
     void twinsStayApart();
+    void everyEmployeeOfALargeCompanyCanBeChosen();
     void boxesShowWhatIsStored_data();
     void boxesShowWhatIsStored();
     void daysPresentAreChecked_data();
@@ -357,6 +360,55 @@ void TestPayrollWindow::twinsStayApart()
     names->setFocus();
     QTest::keyClick(names, Qt::Key_Return);
     QCOMPARE(text("cboEmpID") + " " + text("lblDept"), QStringLiteral("3 STORES"));
+}
+
+// A company of a thousand employees: the lists are read a page at a time, and every way of choosing
+// reaches every employee, twins beyond the pages read included.
+void TestPayrollWindow::everyEmployeeOfALargeCompanyCanBeChosen()
+{
+    QVERIFY(SqlQuery(m_f->db(), "WITH RECURSIVE n(i) AS (SELECT 3 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
+                                "INSERT INTO emp (ID, emname, dept, grp, basicrate) SELECT i, CASE WHEN i >= 999 "
+                                "THEN 'LATE TWIN' ELSE 'WORKER ' || (10000 + i) END, 'STORES', 'STAFF', 100000 FROM n")
+                .exec());
+    open();
+    auto* names = m_f->control<QComboBox>("Combo1");
+    QVERIFY(names->count() < 1000);
+    // By number, beyond the entries read: the name box shows the name all the same.
+    type("cboEmpID", "750");
+    QCOMPARE(text("lblName") + "|" + text("Combo1"), QStringLiteral("WORKER 10750|WORKER 10750"));
+    // An arrow key past the last entry read reads on.
+    const int read = names->count();
+    names->setFocus();
+    names->setCurrentIndex(read - 1);
+    QTest::keyClick(names, Qt::Key_Down);
+    QVERIFY(names->count() > read);
+    QCOMPARE(text("cboEmpID"), QString::number(read + 1));
+    // The names that begin with what is typed are offered from every employee; one is picked.
+    names->lineEdit()->selectAll();
+    QTest::keyClicks(names->lineEdit(), "worker 1098");
+    QCompleter* completer = nullptr;
+    for (auto* c : m_f->window()->findChildren<QCompleter*>())
+        if (c->widget() == names->lineEdit())
+            completer = c;
+    QVERIFY(completer && completer->popup()->isVisible());
+    QCOMPARE(completer->popup()->model()->rowCount(), 10);
+    QTest::keyClick(completer->popup(), Qt::Key_Down);
+    QTest::keyClick(completer->popup(), Qt::Key_Return);
+    QVERIFY(!completer->popup()->isVisible());
+    QCOMPARE(text("cboEmpID") + " " + text("Combo1"), QStringLiteral("980 WORKER 10980"));
+    // One of twins chosen by number stays chosen by Enter in the name box; a name typed whole
+    // chooses the last employee of that name.
+    type("cboEmpID", "999");
+    names->setFocus();
+    QTest::keyClick(names, Qt::Key_Return);
+    QCOMPARE(text("cboEmpID"), QStringLiteral("999"));
+    type("cboEmpID", "2");
+    names->lineEdit()->selectAll();
+    QTest::keyClicks(names->lineEdit(), "late twin");
+    QTest::keyClick(names->lineEdit(), Qt::Key_Return);
+    QVERIFY(!completer->popup()->isVisible());
+    QCOMPARE(text("cboEmpID") + " " + text("lblName"), QStringLiteral("1000 LATE TWIN"));
+    QVERIFY(m_f->prompter.entries().isEmpty());
 }
 
 void TestPayrollWindow::boxesShowWhatIsStored_data()
