@@ -2,8 +2,13 @@
 
 #include <cstdlib> // defines __GLIBC__ where the C library is glibc
 
+#include <cstdint>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
+#endif
+#if defined(__linux__)
+#include <sys/mman.h>
 #endif
 
 void keepFreedMemoryForReuse()
@@ -16,5 +21,20 @@ void keepFreedMemoryForReuse()
     if (mallopt(M_MMAP_THRESHOLD, bound) != 1)
         mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, bound);
+#endif
+}
+
+void preferLargePages(void* data, size_t bytes)
+{
+#if defined(__linux__)
+    // Only the whole large pages inside the block.
+    constexpr uintptr_t large = uintptr_t(2) * 1024 * 1024;
+    const uintptr_t from = (reinterpret_cast<uintptr_t>(data) + large - 1) & ~(large - 1);
+    const uintptr_t to = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(large - 1);
+    if (to > from)
+        madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
 #endif
 }

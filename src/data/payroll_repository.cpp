@@ -1,6 +1,7 @@
 #include "payroll_repository.h"
 
 #include "common/dates.h"
+#include "common/memory.h"
 #include "data/audit_trail.h"
 #include "data/database.h"
 #include "data/month_close.h"
@@ -466,23 +467,39 @@ Result<QList<PayrollTransaction>> PayrollRepository::select(const PayrollSelecti
         q.bind(*selection.group);
     if (selection.employee)
         q.bind(*selection.employee);
-    auto read = q.rows(readTransaction);
-    if (!read)
-        return read;
-    // By employee, date and transaction, sorted by those alone, then moved once into place: a
-    // transaction is a large value.
-    QList<PayrollTransaction>& found = read.value();
-    std::vector<std::tuple<qint64, qint64, qint64, qsizetype>> order;
-    order.reserve(size_t(found.size()));
-    for (qsizetype i = 0; i < found.size(); ++i) {
-        const PayrollTransaction& t = found.at(i);
-        order.emplace_back(t.employeeId, t.payDate.toJulianDay(), t.transId, i);
+    // Read in blocks of their own, which never move as more are read (a list grown row by row
+    // copies a large office's year several times over), then moved once each, in order, into a
+    // list of the exact size.
+    if (Status s = q.exec(); !s)
+        return s;
+    constexpr size_t block = 4096;
+    std::vector<std::vector<PayrollTransaction>> blocks;
+    size_t count = 0;
+    while (q.next()) {
+        if (blocks.empty() || blocks.back().size() == block) {
+            blocks.emplace_back();
+            blocks.back().reserve(block);
+        }
+        blocks.back().push_back(readTransaction(q));
+        ++count;
     }
+    if (Status s = q.readFailure(); !s)
+        return s;
+    // By employee, date and transaction, sorted by those alone: a transaction is a large value.
+    std::vector<std::tuple<qint64, qint64, qint64, size_t>> order;
+    order.reserve(count);
+    for (size_t b = 0; b < blocks.size(); ++b)
+        for (size_t i = 0; i < blocks[b].size(); ++i) {
+            const PayrollTransaction& t = blocks[b][i];
+            order.emplace_back(t.employeeId, t.payDate.toJulianDay(), t.transId, b * block + i);
+        }
     std::sort(order.begin(), order.end());
+    // Hundreds of MB for a large office's year: filled in large pages where the system has them.
     QList<PayrollTransaction> sorted;
-    sorted.reserve(found.size());
+    sorted.reserve(qsizetype(count));
+    preferLargePages(sorted.data(), count * sizeof(PayrollTransaction));
     for (const auto& entry : order)
-        sorted.append(std::move(found[std::get<3>(entry)]));
+        sorted.append(std::move(blocks[std::get<3>(entry) / block][std::get<3>(entry) % block]));
     return sorted;
 }
 

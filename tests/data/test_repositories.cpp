@@ -11,7 +11,10 @@
 #include "data/user_repository.h"
 #include "support/test_database.h"
 
+#include <QSet>
 #include <QTest>
+
+#include <tuple>
 
 class TestRepositories : public QObject {
     Q_OBJECT
@@ -377,6 +380,29 @@ void TestRepositories::ledgersOfACompanyOverARange()
     QCOMPARE(advances.removeAll("ACME").value(), 3);
     QCOMPARE(t.count("SELECT count(*) FROM loan"), 1);
     QCOMPARE(t.count("SELECT count(*) FROM adv"), 1);
+    // A selection of more payroll rows than are read at once comes back by employee, date and
+    // number, each row whole (its net pay is its number here).
+    if (TestDatabase::onServer())
+        return;
+    QVERIFY(SqlQuery(t.db(), "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 9000) "
+                             "INSERT INTO payroll (transid, ID, emname, ddate, company, netpay) SELECT i, "
+                             "(i * 7919) % 101 + 1, 'E', printf('2026-%02d-28', (i * 31) % 12 + 1), 'ACME', i FROM n")
+                .exec());
+    const auto rows = PayrollRepository(t.db()).select(PayrollSelection::range("ACME", {2026, 1, 1}, {2026, 12, 31}));
+    QVERIFY(rows);
+    QCOMPARE(rows->size(), 9000);
+    QSet<qint64> numbers;
+    for (qsizetype i = 0; i < rows->size(); ++i) {
+        const PayrollTransaction& r = rows->at(i);
+        QCOMPARE(r.netPay.units(), r.transId);
+        numbers.insert(r.transId);
+        if (i > 0) {
+            const PayrollTransaction& before = rows->at(i - 1);
+            QVERIFY(std::tuple(before.employeeId, before.payDate, before.transId) <
+                    std::tuple(r.employeeId, r.payDate, r.transId));
+        }
+    }
+    QCOMPARE(numbers.size(), 9000);
 }
 
 // The rules in force on the pay date decide the figures, whatever the caller worked out; a rate
