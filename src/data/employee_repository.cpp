@@ -226,7 +226,7 @@ Result<QList<EmployeeName>> EmployeeRepository::namesStarting(const QString& pre
         .replace(QLatin1Char('%'), QStringLiteral("!%"))
         .replace(QLatin1Char('_'), QStringLiteral("!_"));
     SqlQuery query(m_db, QStringLiteral("SELECT ID, emname FROM emp WHERE lower(emname) LIKE lower(?) ESCAPE '!'%1"
-                                        " ORDER BY emname, ID LIMIT ?")
+                                        " ORDER BY emname, ID DESC LIMIT ?")
                              .arg(groupCondition(group)));
     query.bind(pattern + QLatin1Char('%'));
     if (group)

@@ -6,6 +6,7 @@
 #include "ui/keyboard_rules.h"
 #include "ui/prompter.h"
 
+#include <QAbstractItemView>
 #include <QAbstractListModel>
 #include <QAbstractTableModel>
 #include <QComboBox>
@@ -13,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QScrollBar>
 #include <QRegularExpressionValidator>
 
 #include <algorithm>
@@ -334,7 +336,12 @@ void EmployeePicker::completeName(const QString& typed)
         m_completer->popup()->hide();
         return;
     }
-    m_completer->complete();
+    // Wide enough for the name and its number, however narrow the box.
+    QAbstractItemView* list = m_completer->popup();
+    QRect under = m_name->lineEdit()->rect();
+    under.setWidth(std::max(under.width(), list->sizeHintForColumn(0) + list->verticalScrollBar()->sizeHint().width() +
+                                               2 * list->frameWidth()));
+    m_completer->complete(under);
 }
 
 EmployeePicker::Outcome EmployeePicker::choose(qint64 id)
