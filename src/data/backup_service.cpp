@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <system_error>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -424,7 +425,7 @@ FreshCopy BackupService::startFresh(bool network) const
     if (outcome.taken() && opened) {
         if (sqlite3_open_v2(sqlite3_db_filename(own, "main"), &source, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
             sqlite3_busy_timeout(source, 5000) != SQLITE_OK ||
-            sqlite3_exec(source, "BEGIN; SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr) != SQLITE_OK)
+            sqlite3_exec(source, "BEGIN; SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
             opened = Status::failure(QStringLiteral("The database cannot be read for its copy: %1")
                                          .arg(QString::fromUtf8(sqlite3_errmsg(source))));
     }
@@ -441,7 +442,7 @@ FreshCopy BackupService::startFresh(bool network) const
     copy.m_file = file;
     // The copy's thread writes the pages, syncs them and reads them back; the file is put in place
     // by whoever asks for the outcome, on the thread that opened it.
-    copy.m_running = std::async(std::launch::async, [source, partial = file->partialPath()] {
+    const auto work = [source, partial = file->partialPath()] {
         Status copied = copyPagesFrom(source, partial);
         sqlite3_exec(source, "COMMIT", nullptr, nullptr, nullptr);
         sqlite3_close(source);
@@ -450,7 +451,14 @@ FreshCopy BackupService::startFresh(bool network) const
         if (copied)
             copied = BackupService::check(partial);
         return copied;
-    });
+    };
+    try {
+        copy.m_running = std::async(std::launch::async, work);
+    } catch (const std::system_error&) {
+        // No thread to be had: the copy is taken here and now, as the same work.
+        copy.m_outcome = finishFileCopy(outcome, *file, work(), false);
+        copy.m_file.reset();
+    }
     return copy;
 }
 

@@ -225,12 +225,14 @@ Result<QList<EmployeeName>> EmployeeRepository::namesStarting(const QString& pre
     pattern.replace(QLatin1Char('!'), QStringLiteral("!!"))
         .replace(QLatin1Char('%'), QStringLiteral("!%"))
         .replace(QLatin1Char('_'), QStringLiteral("!_"));
+    // The typed name's own employees first, the last of them first, as lastNamed() finds them.
     SqlQuery query(m_db, QStringLiteral("SELECT ID, emname FROM emp WHERE lower(emname) LIKE lower(?) ESCAPE '!'%1"
-                                        " ORDER BY emname, ID DESC LIMIT ?")
+                                        " ORDER BY lower(emname) = lower(?) DESC, lower(emname), ID DESC LIMIT ?")
                              .arg(groupCondition(group)));
     query.bind(pattern + QLatin1Char('%'));
     if (group)
         query.bind(*group);
+    query.bind(prefix);
     query.bind(limit);
     return query.rows([](const SqlQuery& q) { return EmployeeName{q.number(0), q.text(1)}; });
 }

@@ -41,8 +41,9 @@ public:
     // Up to limit employees' numbers and names, by number, from the first numbered above after; of
     // one group when a group is given. A list of any length is read a page at a time this way.
     Result<QList<EmployeeName>> namesAfter(qint64 after, int limit, const std::optional<QString>& group = {}) const;
-    // Up to limit employees whose names begin with prefix in any letter case, by name; of one name
-    // the one numbered highest first, as lastNamed() finds it.
+    // Up to limit employees whose names begin with prefix in any letter case: those whose whole
+    // name it is first, then by name; of one name the one numbered highest first, as lastNamed()
+    // finds it.
     Result<QList<EmployeeName>> namesStarting(const QString& prefix, int limit,
                                               const std::optional<QString>& group = {}) const;
     // The employee of that name in any letter case (the one numbered highest when several are);

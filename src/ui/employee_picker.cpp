@@ -60,6 +60,12 @@ public:
         }
         return true;
     }
+    // Reads pages until they reach that number (or the last employee).
+    void readTo(qint64 id)
+    {
+        while (!reaches(id) && fetchPage()) {
+        }
+    }
     const std::optional<QString>& group() const { return m_group; }
     qint64 idAt(int row) const { return m_employees.at(row).id; }
     const QString& nameAt(int row) const { return m_employees.at(row).name; }
@@ -233,12 +239,36 @@ void EmployeePicker::clear()
 
 bool EmployeePicker::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!isEnter(event) || !m_number || !m_name)
+    if (!m_number || !m_name)
         return false;
-    if (watched == m_completer->popup()) {
-        // Enter on a name offered chooses that employee; on none, the name typed.
-        const QModelIndex match = m_completer->popup()->currentIndex();
-        m_completer->popup()->hide();
+    QAbstractItemView* offered = m_completer->popup();
+    if (event->type() == QEvent::KeyPress && watched == offered) {
+        const int key = static_cast<const QKeyEvent*>(event)->key();
+        // Tab leaves the box: a name offered and stepped to is chosen (by the completer); with none,
+        // the box goes back to the employee shown, as when it is left with a name that is no one's.
+        if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && !offered->currentIndex().isValid()) {
+            offered->hide();
+            leaveName();
+        }
+    }
+    if (event->type() == QEvent::KeyPress && watched != offered) {
+        const int key = static_cast<const QKeyEvent*>(event)->key();
+        // An arrow key steps from the employee shown, even one beyond the entries read so far or
+        // on the last of them.
+        if ((key == Qt::Key_Up || key == Qt::Key_Down) && m_chosen) {
+            const int entry = m_model->rowOf(*m_chosen);
+            if (entry < 0 || entry == m_model->rowCount() - 1)
+                standOnChosen();
+        }
+    }
+    if (!isEnter(event))
+        return false;
+    if (watched == offered) {
+        // Enter chooses the name stepped to, else the first offered: the typed name's own employee
+        // (the last of that name) when it is a whole name, else the first that begins with it.
+        const QModelIndex match =
+            offered->currentIndex().isValid() ? offered->currentIndex() : offered->model()->index(0, 0);
+        offered->hide();
         if (match.isValid() ? chooseMatch(match) : chooseTypedName())
             moveOn();
         return true;
@@ -360,11 +390,26 @@ EmployeePicker::Outcome EmployeePicker::choose(qint64 id)
         return outcome;
     }
     // An employee added since the lists were read, among those read, joins them now.
-    if (m_model->rowOf(id) < 0 && m_model->reaches(id))
-        m_model->restart(m_model->group());
+    if (m_model->rowOf(id) < 0 && m_model->reaches(id)) {
+        const qint64 last = m_model->rowCount() > 0 ? m_model->idAt(m_model->rowCount() - 1) : 0;
+        if (m_model->restart(m_model->group()))
+            m_model->readTo(last);
+    }
     const int entry = m_model->rowOf(id);
     show(id, entry >= 0 ? m_model->nameAt(entry) : name);
     return outcome;
+}
+
+void EmployeePicker::standOnChosen()
+{
+    m_model->readTo(*m_chosen);
+    if (m_model->rowOf(*m_chosen) == m_model->rowCount() - 1)
+        m_model->fetchPage();
+    const int entry = m_model->rowOf(*m_chosen);
+    QSignalBlocker a(m_number);
+    QSignalBlocker b(m_name);
+    m_number->setCurrentIndex(entry);
+    m_name->setCurrentIndex(entry);
 }
 
 void EmployeePicker::focusNumber()

@@ -59,6 +59,9 @@ private:
     bool chooseTypedName();
     bool chooseMatch(const QModelIndex& match);
     void completeName(const QString& typed);
+    // Before an arrow key steps from an employee shown beyond the entries read, or on the last of
+    // them: the entries are read to them and on, and both lists stand on them.
+    void standOnChosen();
     Outcome choose(qint64 id);
     void leaveNumber();
     void leaveName();
