@@ -18,7 +18,7 @@ const QList<report::Field<E>>& columns()
         memberField("Status", Format::Text, &E::civilStatus),
         memberField("Address", Format::Text, &E::address),
         memberField("Department", Format::Text, &E::department),
-        memberField("Postion", Format::Text, &E::position),
+        memberField("Position", Format::Text, &E::position),
         memberField("Emp. Status", Format::Text, &E::employmentStatus),
         memberField("Basic Rate", Format::Text, &E::basicRate),
         memberField("Date Employed", Format::Date, &E::dateEmployed),
