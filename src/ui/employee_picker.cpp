@@ -312,8 +312,12 @@ bool EmployeePicker::chooseNameEntry(int entry)
 {
     if (entry < 0 || entry >= m_model->rowCount())
         return false;
-    const QString name = m_model->nameAt(entry);
-    const Outcome outcome = choose(m_model->idAt(entry));
+    return chooseNamed(m_model->idAt(entry), m_model->nameAt(entry));
+}
+
+bool EmployeePicker::chooseNamed(qint64 id, const QString& name)
+{
+    const Outcome outcome = choose(id);
     if (outcome == Outcome::NotFound)
         m_context.prompter.information(QStringLiteral("%1 is no longer an employee.").arg(name),
                                        QStringLiteral("Information"));
@@ -347,13 +351,7 @@ bool EmployeePicker::chooseTypedName()
 
 bool EmployeePicker::chooseMatch(const QModelIndex& match)
 {
-    const qint64 id = match.data(Qt::UserRole).toLongLong();
-    const QString name = match.data(Qt::EditRole).toString();
-    const Outcome outcome = choose(id);
-    if (outcome == Outcome::NotFound)
-        m_context.prompter.information(QStringLiteral("%1 is no longer an employee.").arg(name),
-                                       QStringLiteral("Information"));
-    return outcome == Outcome::Chosen;
+    return chooseNamed(match.data(Qt::UserRole).toLongLong(), match.data(Qt::EditRole).toString());
 }
 
 void EmployeePicker::completeName(const QString& typed)

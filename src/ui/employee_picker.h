@@ -58,6 +58,8 @@ private:
     bool chooseNameEntry(int entry);
     bool chooseTypedName();
     bool chooseMatch(const QModelIndex& match);
+    // An entry of a list or of the names offered: told when that employee has gone since.
+    bool chooseNamed(qint64 id, const QString& name);
     void completeName(const QString& typed);
     // Before an arrow key steps from an employee shown beyond the entries read, or on the last of
     // them: the entries are read to them and on, and both lists stand on them.
