@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -20,336 +19,6 @@
 #include <functional>
 
 Q_DECLARE_METATYPE(Retention)
-
-class TestBackup : public QObject {
-    Q_OBJECT
-private slots:
-    void initTestCase();
-    void missingFolderIsCreatedAndCopyHoldsTheRows();
-    void oneCopyAMinute();
-    void failureIsReportedWithReason();
-    void networkCopyGoesOnlyToTheSetFolder();
-    void serverCopyIsADumpThatRestores();
-    void copyBeforeADeletionIsFreshAndChecked();
-    void aFullDiskFailsTheCopy();
-    void aYearOfCopiesKeepsWhatAPersonWould();
-    void serverCopyDoesNotHoldTheWindow();
-    void restoreGivesBackTheRowsOfItsTime();
-    void restoreRefusesWhatItCannotPutBack_data();
-    void restoreRefusesWhatItCannotPutBack();
-    void retentionRule_data();
-    void retentionRule();
-
-private:
-    FixedClock m_clock{QDateTime(QDate(2026, 12, 4), QTime(14, 35, 12))};
-};
-
-void TestBackup::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QCoreApplication::setOrganizationName("KestrelTest");
-    QCoreApplication::setApplicationName("test_backup");
-}
-
-void TestBackup::missingFolderIsCreatedAndCopyHoldsTheRows()
-{
-    if (TestDatabase::onServer())
-        QSKIP("copies of a database file");
-    TestDatabase t;
-    QVERIFY(SqlQuery(t.db(), "INSERT INTO dept (dept) VALUES ('ACCOUNTS'), ('STORES')").exec());
-    BackupService backup(t.db(), m_clock);
-    QVERIFY(!QDir(backup.localFolder()).exists());
-
-    const BackupOutcome outcome = backup.takeLocal();
-    QVERIFY2(outcome.taken(), qPrintable(outcome.reason));
-    // Named for the day and the minute: 4 December 2026, 14:35.
-    QCOMPARE(outcome.target, QDir(t.folder()).filePath("backup/hr0412261435.db"));
-    const auto permissions = QFile::permissions(outcome.target);
-    QVERIFY(!(permissions & (QFile::ReadGroup | QFile::ReadOther)));
-
-    // The connection stayed open, and the copy is a database with the same rows.
-    QVERIFY(t.db().isOpen());
-    QCOMPARE(t.count("SELECT count(*) FROM dept"), 2);
-    Database copy(QStringLiteral("copy"));
-    QVERIFY(copy.open(outcome.target));
-    QCOMPARE(SqlQuery(copy, "SELECT group_concat(dept) FROM dept").single()->toString(),
-             QStringLiteral("ACCOUNTS,STORES"));
-}
-
-void TestBackup::oneCopyAMinute()
-{
-    if (TestDatabase::onServer())
-        QSKIP("copies of a database file");
-    TestDatabase t;
-    FixedClock clock(m_clock.now());
-    BackupService backup(t.db(), clock);
-    QVERIFY(backup.takeLocal().taken());
-    clock.advanceSeconds(30); // 14:35:42, the same minute
-    QCOMPARE(backup.takeLocal().kind, BackupOutcome::Kind::Skipped);
-    clock.advanceSeconds(30); // 14:36:12
-    QVERIFY(backup.takeLocal().taken());
-    QCOMPARE(QDir(backup.localFolder()).entryList(QDir::Files).size(), 2);
-    // A folder named like the next copy, made by hand, suppresses it too.
-    clock.advanceSeconds(60);
-    QVERIFY(QDir().mkpath(QDir(backup.localFolder()).filePath(BackupService::fileName(clock.now()))));
-    QCOMPARE(backup.takeLocal().kind, BackupOutcome::Kind::Skipped);
-}
-
-void TestBackup::failureIsReportedWithReason()
-{
-    if (TestDatabase::onServer())
-        QSKIP("copies of a database file");
-    TestDatabase t;
-    // backup/ cannot be made: a plain file holds its name.
-    QFile blocker(QDir(t.folder()).filePath("backup"));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    BackupService backup(t.db(), m_clock);
-    const BackupOutcome outcome = backup.takeLocal();
-    QVERIFY(outcome.failed());
-    QVERIFY(!outcome.reason.isEmpty());
-    QVERIFY(t.db().isOpen());
-}
-
-void TestBackup::networkCopyGoesOnlyToTheSetFolder()
-{
-    if (TestDatabase::onServer())
-        QSKIP("copies of a database file");
-    TestDatabase t;
-    QSettings().remove(BackupService::networkFolderKey());
-    QVERIFY(BackupService(t.db(), m_clock).takeNetwork().reason.contains("No network backup folder"));
-    QTemporaryDir share;
-    const QString folder = QDir(share.path()).filePath("payroll backups");
-    QSettings().setValue(BackupService::networkFolderKey(), folder);
-    // A share that is not mounted: the copy fails and no folder is made in its place.
-    const BackupOutcome missing = BackupService(t.db(), m_clock).takeNetwork();
-    QVERIFY2(missing.failed() && missing.reason.contains("cannot be reached"), qPrintable(missing.reason));
-    QVERIFY(!QFileInfo::exists(folder));
-    QVERIFY(QDir().mkpath(folder));
-    const BackupOutcome outcome = BackupService(t.db(), m_clock).takeNetwork();
-    QSettings().remove(BackupService::networkFolderKey());
-    QVERIFY2(outcome.taken(), qPrintable(outcome.reason));
-    QVERIFY(QFile::exists(QDir(folder).filePath("hr0412261435.db")));
-}
-
-// A server database is copied by pg_dump into the dated folder of this user's data, owner-only, in
-// the format pg_restore reads.
-void TestBackup::serverCopyIsADumpThatRestores()
-{
-    if (!TestDatabase::onServer())
-        QSKIP("copies of a server database");
-    TestDatabase t;
-    QVERIFY(SqlQuery(t.db(), "INSERT INTO dept (dept) VALUES ('ACCOUNTS'), ('STORES')").exec());
-    BackupService backup(t.db(), m_clock);
-    QDir(backup.localFolder()).removeRecursively();
-    const BackupOutcome outcome = backup.takeLocal();
-    QVERIFY2(outcome.taken(), qPrintable(outcome.reason));
-    QCOMPARE(outcome.target, QDir(backup.localFolder()).filePath("hr0412261435.dump"));
-    QCOMPARE(QFile::permissions(outcome.target) & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
-             QFileDevice::Permissions());
-    QProcess list;
-    list.start("pg_restore", {"--list", outcome.target});
-    QVERIFY(list.waitForFinished(60000));
-    QCOMPARE(list.exitCode(), 0);
-    const QString contents = QString::fromUtf8(list.readAllStandardOutput());
-    QVERIFY2(contents.contains("TABLE DATA public dept"), qPrintable(contents));
-    QVERIFY(contents.contains("TABLE public payroll"));
-    QCOMPARE(backup.takeLocal().kind, BackupOutcome::Kind::Skipped);
-    QDir(backup.localFolder()).removeRecursively();
-}
-
-
-// A deletion's copy is taken even when this minute's routine copy exists, so that what was saved
-// since is in it; two in the same second do not collide; each is read back before it counts.
-void TestBackup::copyBeforeADeletionIsFreshAndChecked()
-{
-    TestDatabase t;
-    FixedClock clock(m_clock.now());
-    BackupService backup(t.db(), clock);
-    QDir(backup.localFolder()).removeRecursively();
-    QVERIFY(backup.takeLocal().taken());
-    clock.advanceSeconds(10); // the same minute
-    QVERIFY(SqlQuery(t.db(), "INSERT INTO loan (ID, emname, loanamt, company) VALUES (1, 'RAMESH', 50000000, 'ACME')")
-                .exec());
-    const BackupOutcome first = backup.takeFresh();
-    QVERIFY2(first.taken(), qPrintable(first.reason));
-    const BackupOutcome second = backup.takeFresh();
-    QVERIFY2(second.taken(), qPrintable(second.reason));
-    QVERIFY(first.target != second.target);
-    QCOMPARE(QDir(backup.localFolder()).entryList(QDir::Files).size(), 3);
-    QVERIFY(BackupService::check(second.target));
-    if (!TestDatabase::onServer()) {
-        Database copy(QStringLiteral("copy"));
-        QVERIFY(copy.open(second.target, Database::Access::ReadOnly));
-        QCOMPARE(SqlQuery(copy, "SELECT count(*) FROM loan").single()->toInt(), 1);
-    }
-    QDir(backup.localFolder()).removeRecursively();
-}
-
-// The disk fills while the copy is written: the copy fails and says why, and no partial copy is
-// left to be taken for one. A deletion made while its copy was being written is undone.
-void TestBackup::aFullDiskFailsTheCopy()
-{
-    if (TestDatabase::onServer())
-        QSKIP("a copy of a database file");
-    TestDatabase t;
-    QVERIFY(SqlQuery(t.db(), "CREATE TABLE filler AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                             "WHERE i < 20000) SELECT i, printf('%0100d', i) AS text FROM n")
-                .exec());
-    // The deletion's own writes start the write-ahead log afresh, well inside the limit.
-    QVERIFY(SqlQuery(t.db(), "PRAGMA wal_checkpoint(TRUNCATE)").exec());
-    BackupService backup(t.db(), m_clock);
-    QVERIFY(QDir().mkpath(backup.localFolder()));
-    enum Copy { Routine, Fresh, WhileDeleting };
-    for (const Copy kind : {Routine, Fresh, WhileDeleting}) {
-        const QString failure = failureUnderFileSizeLimit(64 * 1024, [&]() -> Status {
-            // A connection of the child's own: SQLite's cannot cross a fork.
-            Database own(QStringLiteral("child"));
-            if (Status opened = own.open(t.path()); !opened)
-                return opened;
-            const BackupService backup(own, m_clock);
-            if (kind != WhileDeleting) {
-                const BackupOutcome outcome = kind == Fresh ? backup.takeFresh() : backup.takeLocal();
-                return outcome.taken() ? Status() : Status::failure(outcome.reason);
-            }
-            FreshCopy copy = backup.startFresh();
-            const CommitGate gate(own, [&]() -> Status {
-                return copy.outcome().failed() ? Status::failure(copy.outcome().reason) : Status();
-            });
-            return inTransaction(own, [&] { return SqlQuery(own, "DELETE FROM filler WHERE i = 1").exec(); });
-        });
-        QVERIFY2(failure.contains("cannot be written"), qPrintable(failure));
-        QCOMPARE(QDir(backup.localFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
-        QCOMPARE(SqlQuery(t.db(), "SELECT count(*) FROM filler").single()->toInt(), 20000);
-    }
-}
-
-// A year of a busy office, ten copies a working day: what is kept is every copy of the last two
-// days, the last of each day of the month before, and the last of each month of the year.
-void TestBackup::aYearOfCopiesKeepsWhatAPersonWould()
-{
-    TestDatabase t;
-    FixedClock clock(QDateTime(QDate(2026, 1, 1), QTime(9, 0)));
-    BackupService backup(t.db(), clock);
-    const QString folder = QDir(t.folder()).filePath("year");
-    QVERIFY(QDir().mkpath(folder));
-    const Retention rule; // 2 days, 30 days, 12 months
-    for (QDate day(2026, 1, 1); day <= QDate(2026, 12, 31); day = day.addDays(1)) {
-        for (int hour = 9; hour <= 18; ++hour) {
-            clock.set(QDateTime(day, QTime(hour, 0)));
-            QFile copy(QDir(folder).filePath(BackupService::fileName(clock.now(), t.db().backend())));
-            QVERIFY(copy.open(QIODevice::WriteOnly));
-        }
-        backup.prune(folder, rule);
-    }
-    // Worked out by the calendar: 31 December 18:00.
-    QStringList expected;
-    for (QDate day(2026, 12, 30); day <= QDate(2026, 12, 31); day = day.addDays(1))
-        for (int hour = 9; hour <= 18; ++hour)
-            expected << BackupService::fileName(QDateTime(day, QTime(hour, 0)), t.db().backend());
-    for (QDate day(2026, 12, 2); day <= QDate(2026, 12, 29); day = day.addDays(1))
-        expected << BackupService::fileName(QDateTime(day, QTime(18, 0)), t.db().backend());
-    for (int month = 1; month <= 11; ++month) {
-        const QDate first(2026, month, 1);
-        expected << BackupService::fileName(QDateTime(first.addDays(first.daysInMonth() - 1), QTime(18, 0)),
-                                            t.db().backend());
-    }
-    QStringList kept = QDir(folder).entryList(QDir::Files);
-    kept.sort();
-    expected.sort();
-    QCOMPARE(kept.size(), 2 * 10 + 28 + 11);
-    QCOMPARE(kept, expected);
-
-    // A routine copy prunes its folder once it is taken; other files there are left alone.
-    const QString local = backup.localFolder();
-    QDir(local).removeRecursively();
-    QVERIFY(QDir().mkpath(local));
-    for (const QString& name : std::as_const(expected)) {
-        QFile copy(QDir(local).filePath(name));
-        QVERIFY(copy.open(QIODevice::WriteOnly));
-    }
-    QFile notes(QDir(local).filePath("notes.txt"));
-    QVERIFY(notes.open(QIODevice::WriteOnly));
-    clock.set(QDateTime(QDate(2027, 2, 15), QTime(10, 0)));
-    const BackupOutcome outcome = backup.takeLocal();
-    QVERIFY2(outcome.taken(), qPrintable(outcome.reason));
-    QVERIFY(outcome.removed > 0);
-    // Left: the new copy, the last of each month from March to December 2026, and the notes.
-    QCOMPARE(QDir(local).entryList(QDir::Files).size(), 1 + 10 + 1);
-    QDir(local).removeRecursively();
-}
-
-// A server's routine copy runs beside the window: asked for, it has not ended yet; asked for again
-// meanwhile, it is not started twice; it ends taken.
-void TestBackup::serverCopyDoesNotHoldTheWindow()
-{
-    if (!TestDatabase::onServer())
-        QSKIP("a dump of a server database");
-    TestDatabase t;
-    BackupService backup(t.db(), m_clock);
-    QDir(backup.localFolder()).removeRecursively();
-    QObject window;
-    QList<BackupOutcome> ended;
-    backup.takeLocalInBackground(&window, [&](const BackupOutcome& o) { ended << o; });
-    QVERIFY(ended.isEmpty());
-    backup.takeLocalInBackground(&window, [&](const BackupOutcome& o) { ended << o; });
-    QCOMPARE(ended.size(), 1);
-    QCOMPARE(ended.first().kind, BackupOutcome::Kind::Skipped);
-    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 2, 60000);
-    QVERIFY2(ended.last().taken(), qPrintable(ended.last().reason));
-    QVERIFY(BackupService::check(ended.last().target));
-    // The window goes while the next copy runs: nobody is told, and no partial copy is left.
-    FixedClock later(m_clock.now().addSecs(60));
-    BackupService next(t.db(), later);
-    next.takeLocalInBackground(&window, [&](const BackupOutcome& o) { ended << o; });
-    next.cancelBackground();
-    QTest::qWait(200);
-    QCOMPARE(ended.size(), 2);
-    QCOMPARE(QDir(backup.localFolder()).entryList(QDir::Files | QDir::Hidden),
-             QStringList{QFileInfo(ended.last().target).fileName()});
-    QDir(backup.localFolder()).removeRecursively();
-}
-
-// A copy put back: the rows of its time return, the database as it was before is kept as a copy,
-// and the database is open as before.
-void TestBackup::restoreGivesBackTheRowsOfItsTime()
-{
-    TestDatabase t;
-    FixedClock clock(m_clock.now());
-    QVERIFY(SqlQuery(t.db(), "INSERT INTO emp (emname) VALUES ('RAMESH'), ('SITA')").exec());
-    const BackupOutcome copy = BackupService(t.db(), clock).takeFresh();
-    QVERIFY2(copy.taken(), qPrintable(copy.reason));
-    QVERIFY(SqlQuery(t.db(), "INSERT INTO emp (emname) VALUES ('LATE')").exec());
-    QVERIFY(SqlQuery(t.db(), "DELETE FROM emp WHERE emname = 'SITA'").exec());
-    clock.advanceSeconds(60);
-    const auto restored = restoreFrom(t.db(), clock, copy.target);
-    QVERIFY2(restored, qPrintable(restored.error()));
-    QVERIFY(t.db().isOpen());
-    QCOMPARE(SqlQuery(t.db(), "SELECT count(*) FROM emp WHERE emname IN ('RAMESH', 'SITA')").single()->toInt(), 2);
-    QCOMPARE(t.count("SELECT count(*) FROM emp"), 2);
-    QCOMPARE(restored->rows.first(), qMakePair(QStringLiteral("emp"), qint64(2)));
-    QCOMPARE(restored->taken, m_clock.now());
-    QVERIFY2(restored->summary().contains("2 employees"), qPrintable(restored->summary()));
-    // The restore is the restored trail's last entry, naming the copy and where the old database lies.
-    QCOMPARE(SqlQuery(t.db(), "SELECT kind FROM audit ORDER BY seq DESC LIMIT 1").single()->toString(),
-             QStringLiteral("restore"));
-    QVERIFY(SqlQuery(t.db(), "SELECT note FROM audit ORDER BY seq DESC LIMIT 1")
-                .single()
-                ->toString()
-                .contains(restored->safetyCopy));
-    // The copy taken first holds the database as it was: LATE in, SITA out.
-    QVERIFY(restored->safetyCopy != copy.target && QFile::exists(restored->safetyCopy));
-    if (!TestDatabase::onServer()) {
-        Database before(QStringLiteral("before"));
-        QVERIFY(before.open(restored->safetyCopy, Database::Access::ReadOnly));
-        QCOMPARE(SqlQuery(before, "SELECT group_concat(emname) FROM emp").single()->toString(),
-                 QStringLiteral("RAMESH,LATE"));
-    }
-    // New numbers go on after the restored ones.
-    QVERIFY(SqlQuery(t.db(), "INSERT INTO emp (emname) VALUES ('NEW')").exec());
-    QCOMPARE(t.count("SELECT count(*) FROM emp"), 3);
-    QDir(BackupService(t.db(), clock).localFolder()).removeRecursively();
-}
 
 namespace {
 
@@ -374,84 +43,338 @@ QString copyOf(const QString& folder, const std::function<void(Database&)>& chan
 using CopySetup = std::function<QString(const QString& folder)>; // makes the copy, gives its path
 Q_DECLARE_METATYPE(CopySetup)
 
-void TestBackup::restoreRefusesWhatItCannotPutBack_data()
-{
-    QTest::addColumn<CopySetup>("setup");
-    QTest::addColumn<QString>("reason");
-    const bool server = TestDatabase::onServer();
-    const auto named = [](const QString& name, const QByteArray& contents) {
-        return CopySetup([=](const QString& folder) {
-            const QString path = QDir(folder).filePath(name);
-            if (!contents.isEmpty()) {
-                QFile f(path);
-                f.open(QIODevice::WriteOnly);
-                f.write(contents);
-            }
-            return path;
-        });
-    };
-    const QString ownKind = server ? "hr0412261435.dump" : "hr0412261435.db";
-    QTest::newRow("missing") << named(ownKind, {}) << "there is no copy";
-    QTest::newRow("damaged") << named(ownKind, QByteArray(8192, 'x')) << (server ? "pg_restore" : "not a database");
-    QTest::newRow("other kind") << named(server ? "hr0412261435.db" : "hr0412261435.dump", "x") << "restored from";
-    // Another program's database, its copy taken as Kestrel takes one.
-    QTest::newRow("another program's") << CopySetup([](const QString& folder) {
-        return copyOf(folder, [](Database& db) {
-            execute(db, "DROP TABLE schema_version");
-            execute(db, "DROP TABLE emp");
-        });
-    }) << "not";
-    QTest::newRow("newer version") << CopySetup([](const QString& folder) {
-        return copyOf(folder, [](Database& db) {
-            SqlQuery(db, "INSERT INTO schema_version (version) VALUES (?)").bind(schema::latestVersion() + 1).exec();
-        });
-    }) << "newer version";
-}
+class TestBackup : public QObject {
+    Q_OBJECT
+    FixedClock m_clock{QDateTime(QDate(2026, 12, 4), QTime(14, 35, 12))};
 
-void TestBackup::restoreRefusesWhatItCannotPutBack()
-{
-    QFETCH(CopySetup, setup);
-    QFETCH(QString, reason);
-    // Made first: the database the copy is taken of is one of the test's, gone before the next opens.
-    QTemporaryDir copies;
-    const QString path = setup(copies.path());
-    TestDatabase t;
-    QVERIFY(SqlQuery(t.db(), "INSERT INTO dept (dept) VALUES ('ACCOUNTS')").exec());
-    const int copiesBefore = t.backupCopies();
-    const auto restored = restoreFrom(t.db(), m_clock, path);
-    QVERIFY(!restored);
-    QVERIFY2(restored.error().startsWith("Nothing was restored") && restored.error().contains(reason),
-             qPrintable(restored.error()));
-    QCOMPARE(t.count("SELECT count(*) FROM dept"), 1);
-    QCOMPARE(t.backupCopies(), copiesBefore); // refused before the database was copied
-}
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName("KestrelTest");
+        QCoreApplication::setApplicationName("test_backup");
+    }
 
-// Which copies the rule keeps, at 31 December 2026 18:00, worked out by the calendar.
-void TestBackup::retentionRule_data()
-{
-    QTest::addColumn<QList<QDateTime>>("taken");
-    QTest::addColumn<Retention>("rule");
-    QTest::addColumn<QList<int>>("removed");
-    const auto at = [](int y, int m, int d, int h) { return QDateTime(QDate(y, m, d), QTime(h, 0)); };
-    const Retention usual;
-    // clang-format off
-    QTest::newRow("the only copy, two years old") << QList<QDateTime>{at(2024, 12, 31, 10)} << usual << QList<int>{};
-    QTest::newRow("every limit 0: the newest stays") << QList<QDateTime>{at(2026, 11, 2, 9), at(2026, 12, 31, 9), at(2026, 12, 30, 9)} << Retention{0, 0, 0} << QList<int>{0, 2};
-    QTest::newRow("dated after now (the clock was set back)") << QList<QDateTime>{at(2027, 1, 5, 10), at(2026, 12, 31, 9), at(2026, 12, 31, 8)} << usual << QList<int>{};
-    QTest::newRow("twice in a minute") << QList<QDateTime>{at(2026, 12, 31, 10), at(2026, 12, 31, 10)} << usual << QList<int>{};
-    QTest::newRow("two days whole, then the last of a day") << QList<QDateTime>{at(2026, 12, 31, 9), at(2026, 12, 31, 8), at(2026, 12, 30, 9), at(2026, 12, 30, 8), at(2026, 12, 28, 9), at(2026, 12, 28, 8)} << usual << QList<int>{5};
-    QTest::newRow("past thirty days, the last of a month") << QList<QDateTime>{at(2026, 11, 21, 9), at(2026, 11, 20, 9), at(2026, 10, 22, 9)} << usual << QList<int>{1};
-    QTest::newRow("past twelve months, none") << QList<QDateTime>{at(2026, 12, 31, 9), at(2026, 1, 31, 9), at(2025, 12, 31, 9)} << usual << QList<int>{2};
-    // clang-format on
-}
+    // A routine copy goes into a folder made for it (a file's beside it, a server's in this user's
+    // data), owner-only, named for the minute, and reads back whole (what it holds is put back by the
+    // restore below). At most one is taken a minute; the connection stays open.
+    void routineCopyIsOneAMinuteAndHoldsTheRows()
+    {
+        const bool server = TestDatabase::onServer();
+        TestDatabase t;
+        QVERIFY(SqlQuery(t.db(), "INSERT INTO dept (dept) VALUES ('ACCOUNTS'), ('STORES')").exec());
+        FixedClock clock(m_clock.now());
+        BackupService backup(t.db(), clock);
+        QDir(backup.localFolder()).removeRecursively();
 
-void TestBackup::retentionRule()
-{
-    QFETCH(QList<QDateTime>, taken);
-    QFETCH(Retention, rule);
-    QFETCH(QList<int>, removed);
-    QCOMPARE(copiesToRemove(taken, QDateTime(QDate(2026, 12, 31), QTime(18, 0)), rule), removed);
-}
+        const BackupOutcome outcome = backup.takeLocal();
+        QVERIFY2(outcome.taken(), qPrintable(outcome.reason));
+        // Named for the day and the minute: 4 December 2026, 14:35.
+        QCOMPARE(outcome.target, server ? QDir(backup.localFolder()).filePath("hr0412261435.dump")
+                                        : QDir(t.folder()).filePath("backup/hr0412261435.db"));
+        QCOMPARE(QFile::permissions(outcome.target) & (QFile::ReadGroup | QFile::ReadOther),
+                 QFileDevice::Permissions());
+        QVERIFY(BackupService::check(outcome.target));
+        QVERIFY(t.db().isOpen());
+        QCOMPARE(t.count("SELECT count(*) FROM dept"), 2);
+
+        clock.advanceSeconds(30); // 14:35:42, the same minute
+        QCOMPARE(backup.takeLocal().kind, BackupOutcome::Kind::Skipped);
+        clock.advanceSeconds(30); // 14:36:12
+        QVERIFY(backup.takeLocal().taken());
+        QCOMPARE(QDir(backup.localFolder()).entryList(QDir::Files).size(), 2);
+        // A folder named like the next copy, made by hand, suppresses it too.
+        clock.advanceSeconds(60);
+        QVERIFY(QDir().mkpath(
+            QDir(backup.localFolder()).filePath(BackupService::fileName(clock.now(), t.db().backend()))));
+        QCOMPARE(backup.takeLocal().kind, BackupOutcome::Kind::Skipped);
+
+        // The folder cannot be made, a plain file holding its name: the copy fails and says why.
+        QVERIFY(QDir(backup.localFolder()).removeRecursively());
+        QFile blocker(backup.localFolder());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        clock.advanceSeconds(60);
+        const BackupOutcome failed = backup.takeLocal();
+        QVERIFY(failed.failed() && !failed.reason.isEmpty());
+        QVERIFY(t.db().isOpen());
+        QVERIFY(QFile::remove(backup.localFolder()));
+    }
+
+    void networkCopyGoesOnlyToTheSetFolder()
+    {
+        if (TestDatabase::onServer())
+            QSKIP("copies of a database file");
+        TestDatabase t;
+        QSettings().remove(BackupService::networkFolderKey());
+        QVERIFY(BackupService(t.db(), m_clock).takeNetwork().reason.contains("No network backup folder"));
+        QTemporaryDir share;
+        const QString folder = QDir(share.path()).filePath("payroll backups");
+        QSettings().setValue(BackupService::networkFolderKey(), folder);
+        // A share that is not mounted: the copy fails and no folder is made in its place.
+        const BackupOutcome missing = BackupService(t.db(), m_clock).takeNetwork();
+        QVERIFY2(missing.failed() && missing.reason.contains("cannot be reached"), qPrintable(missing.reason));
+        QVERIFY(!QFileInfo::exists(folder));
+        QVERIFY(QDir().mkpath(folder));
+        const BackupOutcome outcome = BackupService(t.db(), m_clock).takeNetwork();
+        QSettings().remove(BackupService::networkFolderKey());
+        QVERIFY2(outcome.taken(), qPrintable(outcome.reason));
+        QVERIFY(QFile::exists(QDir(folder).filePath("hr0412261435.db")));
+    }
+
+    // A deletion's copy is taken even when this minute's routine copy exists, so that what was saved
+    // since is in it; two in the same second do not collide; each is read back before it counts.
+    void copyBeforeADeletionIsFreshAndChecked()
+    {
+        TestDatabase t;
+        FixedClock clock(m_clock.now());
+        BackupService backup(t.db(), clock);
+        QDir(backup.localFolder()).removeRecursively();
+        QVERIFY(backup.takeLocal().taken());
+        clock.advanceSeconds(10); // the same minute
+        QVERIFY(SqlQuery(t.db(), "INSERT INTO loan (ID, company) VALUES (1, 'ACME')").exec());
+        const BackupOutcome first = backup.takeFresh();
+        QVERIFY2(first.taken(), qPrintable(first.reason));
+        const BackupOutcome second = backup.takeFresh();
+        QVERIFY2(second.taken(), qPrintable(second.reason));
+        QVERIFY(first.target != second.target);
+        QCOMPARE(QDir(backup.localFolder()).entryList(QDir::Files).size(), 3);
+        QVERIFY(BackupService::check(second.target));
+        if (!TestDatabase::onServer()) {
+            Database copy(QStringLiteral("copy"));
+            QVERIFY(copy.open(second.target, Database::Access::ReadOnly));
+            QCOMPARE(SqlQuery(copy, "SELECT count(*) FROM loan").single()->toInt(), 1);
+        }
+        QDir(backup.localFolder()).removeRecursively();
+    }
+
+    // The disk fills while the copy is written: the copy fails and says why, and no partial copy is
+    // left to be taken for one. A deletion made while its copy was being written is undone.
+    void aFullDiskFailsTheCopy()
+    {
+        if (TestDatabase::onServer())
+            QSKIP("a copy of a database file");
+        TestDatabase t;
+        QVERIFY(SqlQuery(t.db(), "CREATE TABLE filler AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                                 "FROM n WHERE i < 20000) SELECT i, printf('%0100d', i) AS text FROM n")
+                    .exec());
+        // The deletion's own writes start the write-ahead log afresh, well inside the limit.
+        QVERIFY(SqlQuery(t.db(), "PRAGMA wal_checkpoint(TRUNCATE)").exec());
+        BackupService backup(t.db(), m_clock);
+        QVERIFY(QDir().mkpath(backup.localFolder()));
+        enum Copy { Routine, Fresh, WhileDeleting };
+        for (const Copy kind : {Routine, Fresh, WhileDeleting}) {
+            const QString failure = failureUnderFileSizeLimit(64 * 1024, [&]() -> Status {
+                // A connection of the child's own: SQLite's cannot cross a fork.
+                Database own(QStringLiteral("child"));
+                if (Status opened = own.open(t.path()); !opened)
+                    return opened;
+                const BackupService backup(own, m_clock);
+                if (kind != WhileDeleting) {
+                    const BackupOutcome outcome = kind == Fresh ? backup.takeFresh() : backup.takeLocal();
+                    return outcome.taken() ? Status() : Status::failure(outcome.reason);
+                }
+                FreshCopy copy = backup.startFresh();
+                const CommitGate gate(own, [&]() -> Status {
+                    return copy.outcome().failed() ? Status::failure(copy.outcome().reason) : Status();
+                });
+                return inTransaction(own, [&] { return SqlQuery(own, "DELETE FROM filler WHERE i = 1").exec(); });
+            });
+            QVERIFY2(failure.contains("cannot be written"), qPrintable(failure));
+            QCOMPARE(QDir(backup.localFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+            QCOMPARE(SqlQuery(t.db(), "SELECT count(*) FROM filler").single()->toInt(), 20000);
+        }
+    }
+
+    // A year of a busy office, ten routine copies a working day, the folder pruned each day: what is
+    // kept is every copy of the last two days, the last of each day of the month before, and the last
+    // of each month of the year. The next routine copy prunes its folder; other files there stay.
+    void aYearOfCopiesKeepsWhatAPersonWould()
+    {
+        TestDatabase t;
+        FixedClock clock(QDateTime(QDate(2026, 1, 1), QTime(9, 0)));
+        BackupService backup(t.db(), clock);
+        QDir folder(backup.localFolder());
+        folder.removeRecursively();
+        QVERIFY(QDir().mkpath(folder.path()));
+        const auto name = [&t](QDate day, int hour) {
+            return BackupService::fileName(QDateTime(day, QTime(hour, 0)), t.db().backend());
+        };
+        for (QDate day(2026, 1, 1); day <= QDate(2026, 12, 31); day = day.addDays(1)) {
+            for (int hour = 9; hour <= 18; ++hour)
+                QVERIFY(QFile(folder.filePath(name(day, hour))).open(QIODevice::WriteOnly));
+            clock.set(QDateTime(day, QTime(18, 0)));
+            backup.prune(folder.path(), Retention()); // 2 days, 30 days, 12 months
+        }
+        // Worked out by the calendar: 31 December 18:00.
+        QStringList expected;
+        for (QDate day(2026, 12, 2); day <= QDate(2026, 12, 31); day = day.addDays(1))
+            for (int hour = day.day() >= 30 ? 9 : 18; hour <= 18; ++hour)
+                expected << name(day, hour);
+        for (int month = 1; month <= 11; ++month)
+            expected << name(QDate(2026, month + 1, 1).addDays(-1), 18);
+        QStringList kept = folder.entryList(QDir::Files);
+        kept.sort();
+        expected.sort();
+        QCOMPARE(kept, expected);
+
+        QVERIFY(QFile(folder.filePath("notes.txt")).open(QIODevice::WriteOnly));
+        clock.set(QDateTime(QDate(2027, 2, 15), QTime(10, 0)));
+        const BackupOutcome outcome = backup.takeLocal();
+        QVERIFY2(outcome.taken(), qPrintable(outcome.reason));
+        QVERIFY(outcome.removed > 0);
+        // Left: the new copy, the last of each month from March to December 2026, and the notes.
+        QCOMPARE(folder.entryList(QDir::Files).size(), 1 + 10 + 1);
+        folder.removeRecursively();
+    }
+
+    // A server's routine copy runs beside the window: asked for, it has not ended yet; asked for again
+    // meanwhile, it is not started twice; it ends taken.
+    void serverCopyDoesNotHoldTheWindow()
+    {
+        if (!TestDatabase::onServer())
+            QSKIP("a dump of a server database");
+        TestDatabase t;
+        BackupService backup(t.db(), m_clock);
+        QDir(backup.localFolder()).removeRecursively();
+        QObject window;
+        QList<BackupOutcome> ended;
+        backup.takeLocalInBackground(&window, [&](const BackupOutcome& o) { ended << o; });
+        QVERIFY(ended.isEmpty());
+        backup.takeLocalInBackground(&window, [&](const BackupOutcome& o) { ended << o; });
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(ended.first().kind, BackupOutcome::Kind::Skipped);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 2, 60000);
+        QVERIFY2(ended.last().taken(), qPrintable(ended.last().reason));
+        QVERIFY(BackupService::check(ended.last().target));
+        // The window goes while the next copy runs: nobody is told, and no partial copy is left.
+        FixedClock later(m_clock.now().addSecs(60));
+        BackupService next(t.db(), later);
+        next.takeLocalInBackground(&window, [&](const BackupOutcome& o) { ended << o; });
+        next.cancelBackground();
+        QTest::qWait(200);
+        QCOMPARE(ended.size(), 2);
+        QCOMPARE(QDir(backup.localFolder()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QFileInfo(ended.last().target).fileName()});
+        QDir(backup.localFolder()).removeRecursively();
+    }
+
+    // A copy put back: the rows of its time return, the database as it was before is kept as a copy,
+    // and the database is open as before.
+    void restoreGivesBackTheRowsOfItsTime()
+    {
+        TestDatabase t;
+        FixedClock clock(m_clock.now());
+        QVERIFY(SqlQuery(t.db(), "INSERT INTO emp (emname) VALUES ('RAMESH'), ('SITA')").exec());
+        const BackupOutcome copy = BackupService(t.db(), clock).takeFresh();
+        QVERIFY2(copy.taken(), qPrintable(copy.reason));
+        QVERIFY(SqlQuery(t.db(), "INSERT INTO emp (emname) VALUES ('LATE')").exec());
+        QVERIFY(SqlQuery(t.db(), "DELETE FROM emp WHERE emname = 'SITA'").exec());
+        clock.advanceSeconds(60);
+        const auto restored = restoreFrom(t.db(), clock, copy.target);
+        QVERIFY2(restored, qPrintable(restored.error()));
+        QVERIFY(t.db().isOpen());
+        QCOMPARE(t.count("SELECT count(*) FROM emp WHERE emname IN ('RAMESH', 'SITA')"), 2);
+        QCOMPARE(t.count("SELECT count(*) FROM emp"), 2);
+        QCOMPARE(restored->rows.first(), qMakePair(QStringLiteral("emp"), qint64(2)));
+        QCOMPARE(restored->taken, m_clock.now());
+        QVERIFY2(restored->summary().contains("2 employees"), qPrintable(restored->summary()));
+        // The restore is the restored trail's last entry, naming the copy and where the old database lies.
+        SqlQuery last(t.db(), "SELECT kind || ' ' || note FROM audit ORDER BY seq DESC LIMIT 1");
+        const QString entry = last.single()->toString();
+        QVERIFY2(entry.startsWith("restore ") && entry.contains(restored->safetyCopy), qPrintable(entry));
+        // The copy taken first holds the database as it was: LATE in, SITA out.
+        QVERIFY(restored->safetyCopy != copy.target && QFile::exists(restored->safetyCopy));
+        if (!TestDatabase::onServer()) {
+            Database before(QStringLiteral("before"));
+            QVERIFY(before.open(restored->safetyCopy, Database::Access::ReadOnly));
+            QCOMPARE(SqlQuery(before, "SELECT group_concat(emname) FROM emp").single()->toString(),
+                     QStringLiteral("RAMESH,LATE"));
+        }
+        // New numbers go on after the restored ones.
+        QVERIFY(SqlQuery(t.db(), "INSERT INTO emp (emname) VALUES ('NEW')").exec());
+        QCOMPARE(t.count("SELECT count(*) FROM emp"), 3);
+        QDir(BackupService(t.db(), clock).localFolder()).removeRecursively();
+    }
+
+    void restoreRefusesWhatItCannotPutBack_data()
+    {
+        QTest::addColumn<CopySetup>("setup");
+        QTest::addColumn<QString>("reason");
+        const bool server = TestDatabase::onServer();
+        const auto named = [](const QString& name, const QByteArray& contents) {
+            return CopySetup([=](const QString& folder) {
+                const QString path = QDir(folder).filePath(name);
+                if (!contents.isEmpty()) {
+                    QFile f(path);
+                    f.open(QIODevice::WriteOnly);
+                    f.write(contents);
+                }
+                return path;
+            });
+        };
+        const QString ownKind = server ? "hr0412261435.dump" : "hr0412261435.db";
+        QTest::newRow("missing") << named(ownKind, {}) << "there is no copy";
+        QTest::newRow("damaged") << named(ownKind, QByteArray(8192, 'x')) << (server ? "pg_restore" : "not a database");
+        QTest::newRow("other kind") << named(server ? "hr0412261435.db" : "hr0412261435.dump", "x") << "restored from";
+        // Another program's database, its copy taken as Kestrel takes one.
+        QTest::newRow("another program's") << CopySetup([](const QString& folder) {
+            return copyOf(folder, [](Database& db) {
+                execute(db, "DROP TABLE schema_version");
+                execute(db, "DROP TABLE emp");
+            });
+        }) << "not";
+        QTest::newRow("newer version") << CopySetup([](const QString& folder) {
+            return copyOf(folder, [](Database& db) {
+                SqlQuery(db, "INSERT INTO schema_version (version) VALUES (?)")
+                    .bind(schema::latestVersion() + 1)
+                    .exec();
+            });
+        }) << "newer version";
+    }
+    void restoreRefusesWhatItCannotPutBack()
+    {
+        QFETCH(CopySetup, setup);
+        QFETCH(QString, reason);
+        // Made first: the database the copy is taken of is one of the test's, gone before the next opens.
+        QTemporaryDir copies;
+        const QString path = setup(copies.path());
+        TestDatabase t;
+        QVERIFY(SqlQuery(t.db(), "INSERT INTO dept (dept) VALUES ('ACCOUNTS')").exec());
+        const int copiesBefore = t.backupCopies();
+        const auto restored = restoreFrom(t.db(), m_clock, path);
+        QVERIFY2(!restored && restored.error().startsWith("Nothing was restored") && restored.error().contains(reason),
+                 qPrintable(restored.error()));
+        QCOMPARE(t.count("SELECT count(*) FROM dept"), 1);
+        QCOMPARE(t.backupCopies(), copiesBefore); // refused before the database was copied
+    }
+
+    // Which copies the rule keeps, at 31 December 2026 18:00, worked out by the calendar.
+    void retentionRule_data()
+    {
+        QTest::addColumn<QList<QDateTime>>("taken");
+        QTest::addColumn<Retention>("rule");
+        QTest::addColumn<QList<int>>("removed");
+        const auto at = [](int y, int m, int d, int h) { return QDateTime(QDate(y, m, d), QTime(h, 0)); };
+        const Retention usual;
+        // clang-format off
+        QTest::newRow("the only copy, two years old") << QList<QDateTime>{at(2024, 12, 31, 10)} << usual << QList<int>{};
+        QTest::newRow("every limit 0: the newest stays") << QList<QDateTime>{at(2026, 11, 2, 9), at(2026, 12, 31, 9), at(2026, 12, 30, 9)} << Retention{0, 0, 0} << QList<int>{0, 2};
+        QTest::newRow("dated after now (the clock was set back)") << QList<QDateTime>{at(2027, 1, 5, 10), at(2026, 12, 31, 9), at(2026, 12, 31, 8)} << usual << QList<int>{};
+        QTest::newRow("twice in a minute") << QList<QDateTime>{at(2026, 12, 31, 10), at(2026, 12, 31, 10)} << usual << QList<int>{};
+        QTest::newRow("two days whole, then the last of a day") << QList<QDateTime>{at(2026, 12, 31, 9), at(2026, 12, 31, 8), at(2026, 12, 30, 9), at(2026, 12, 30, 8), at(2026, 12, 28, 9), at(2026, 12, 28, 8)} << usual << QList<int>{5};
+        QTest::newRow("past thirty days, the last of a month") << QList<QDateTime>{at(2026, 11, 21, 9), at(2026, 11, 20, 9), at(2026, 10, 22, 9)} << usual << QList<int>{1};
+        QTest::newRow("past twelve months, none") << QList<QDateTime>{at(2026, 12, 31, 9), at(2026, 1, 31, 9), at(2025, 12, 31, 9)} << usual << QList<int>{2};
+        // clang-format on
+    }
+    void retentionRule()
+    {
+        QFETCH(QList<QDateTime>, taken);
+        QFETCH(Retention, rule);
+        QFETCH(QList<int>, removed);
+        QCOMPARE(copiesToRemove(taken, QDateTime(QDate(2026, 12, 31), QTime(18, 0)), rule), removed);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestBackup)
 #include "test_backup.moc"

@@ -6,6 +6,7 @@
 #include "data/revision_repository.h"
 #include "data/table_transfer.h"
 #include "data/sql_query.h"
+#include "support/amounts.h"
 #include "support/test_database.h"
 
 #include <QProcess>
@@ -15,7 +16,6 @@
 #include <QTest>
 #include <QThread>
 
-#include <atomic>
 #include <csignal>
 #include <functional>
 #include <utility>
@@ -27,17 +27,16 @@ namespace {
 
 // One workstation's clerk: a connection of its own that saves transactions and new employees as
 // fast as it can, each save one transaction.
-class Clerk : public QThread {
-public:
-    Clerk(QString location, int number) : m_location(std::move(location)), m_number(number) {}
-
+struct Clerk : QThread {
+    Clerk(QString at, int n) : location(std::move(at)), number(n) {}
+    const QString location;
+    const int number;
     QStringList failures;
 
-protected:
     void run() override
     {
-        Database db(QStringLiteral("clerk-%1").arg(m_number));
-        if (Status opened = db.open(m_location); !opened) {
+        Database db(QStringLiteral("clerk-%1").arg(number));
+        if (Status opened = db.open(location); !opened) {
             failures << opened.error();
             return;
         }
@@ -45,8 +44,8 @@ protected:
         EmployeeRepository employees(db);
         for (int i = 0; i < 1000; ++i) {
             PayrollTransaction t;
-            t.employeeId = m_number * 10000 + i;
-            t.name = QStringLiteral("CLERK %1 ROW %2").arg(m_number).arg(i);
+            t.employeeId = number * 10000 + i;
+            t.name = QStringLiteral("CLERK %1 ROW %2").arg(number).arg(i);
             t.payDate = QDate(2026, 3, 31);
             t.netPay = Currency::fromUnits(i * 10000);
             t.company = QStringLiteral("ACME");
@@ -54,16 +53,12 @@ protected:
                 failures << saved.error();
             if (i % 20 == 0) {
                 Employee e;
-                e.name = QStringLiteral("HIRED BY %1 #%2").arg(m_number).arg(i / 20);
+                e.name = QStringLiteral("HIRED BY %1 #%2").arg(number).arg(i / 20);
                 if (auto hired = employees.insert(e); !hired)
                     failures << hired.error();
             }
         }
     }
-
-private:
-    QString m_location;
-    int m_number;
 };
 
 // Employee 1's pay with the loan deduction the window offered when the employee was chosen.
@@ -146,12 +141,10 @@ private slots:
     {
         QFETCH(QDate, second);
         TestDatabase t;
-        QVERIFY(LoanRepository(t.db()).insert({1, "RAMESH", Currency::fromUnits(180000000), Currency::fromUnits(30000000),
-                                               {2026, 1, 5}, {10, 0}, "", "ACME"}));
+        QVERIFY(LoanRepository(t.db()).insert({1, "RAMESH", c("18000"), c("3000"), {2026, 1, 5}, {10, 0}, "", "ACME"}));
         QVERIFY(SqlQuery(t.db(), "INSERT INTO payroll (ID, ddate, loanrec, company) VALUES (1, '2026-11-30', 156000000, "
-                                 "'ACME')")
-                    .exec());
-        const Currency offered = Currency::fromUnits(24000000);
+                                 "'ACME')").exec());
+        const Currency offered = c("2400");
         QSemaphore held, release;
         QString firstFailure;
         std::unique_ptr<QThread> first(QThread::create([&] {
@@ -185,8 +178,7 @@ private slots:
         other->start();
         QVERIFY2(!other->wait(700), "the second save did not wait for the first");
         release.release();
-        QVERIFY(first->wait(60000));
-        QVERIFY(other->wait(60000));
+        QVERIFY(first->wait(60000) && other->wait(60000));
         QVERIFY2(firstFailure.isEmpty(), qPrintable(firstFailure));
         QVERIFY2(secondWrite, qPrintable(secondWrite.error()));
         QCOMPARE(t.count("SELECT sum(loanrec) FROM payroll"), 180000000);
@@ -206,14 +198,12 @@ private slots:
     void twoClerksSaveAtOnce()
     {
         TestDatabase t;
-        Clerk first(t.path(), 1);
-        Clerk second(t.path(), 2);
+        Clerk first(t.path(), 1), second(t.path(), 2);
         first.start();
         second.start();
-        QVERIFY(first.wait(120000));
-        QVERIFY(second.wait(120000));
-        QVERIFY2(first.failures.isEmpty(), qPrintable(first.failures.join(QLatin1Char('\n'))));
-        QVERIFY2(second.failures.isEmpty(), qPrintable(second.failures.join(QLatin1Char('\n'))));
+        QVERIFY(first.wait(120000) && second.wait(120000));
+        QVERIFY2(first.failures.isEmpty() && second.failures.isEmpty(),
+                 qPrintable((first.failures + second.failures).join(QLatin1Char('\n'))));
         // Every row of each clerk, none twice.
         QCOMPARE(t.count("SELECT count(*) FROM payroll"), 2000);
         QCOMPARE(t.count("SELECT count(DISTINCT ID) FROM payroll WHERE ID BETWEEN 10000 AND 10999"), 1000);
@@ -237,21 +227,15 @@ private slots:
         QTest::addColumn<Interrupted>("operation");
         // Each increment adds 1 rupee to the rate and writes 12 arrears rows, then the rate.
         const auto increments = [](Database& db, const std::function<void()>& inside) {
-            Currency rate = Currency::fromUnits(100000000);
-            for (int i = 0;; ++i) {
-                Revision r{1, "RAMESH", Currency::fromUnits(10000), QDate(2026, 12, 1), QTime(10, 0), QDate(2026, 1, 1),
-                           QDate(2026, 12, 31), "ACME"};
-                QList<ArrearsRow> arrears;
-                for (int m = 1; m <= 12; ++m)
-                    arrears << ArrearsRow{1, "RAMESH", Currency::fromUnits(10000), QStringLiteral("March2026"),
-                                          Currency::fromUnits(250000), Currency::fromUnits(10000), "ACME",
-                                          QDate(2026, m, 28)};
-                const Currency next = *rate.plus(Currency::fromUnits(10000));
-                if (Status saved = RevisionRepository(db).saveIncrement(r, arrears, rate, next); !saved) {
-                    qWarning("%s", qPrintable(saved.error()));
+            const Revision r{1, "RAMESH", c("1"), {2026, 12, 1}, {10, 0}, {2026, 1, 1}, {2026, 12, 31}, "ACME"};
+            QList<ArrearsRow> arrears;
+            for (int m = 1; m <= 12; ++m)
+                arrears << ArrearsRow{1, "RAMESH", r.amount, "March2026", c("25"), r.amount, "ACME", {2026, m, 28}};
+            for (Currency rate = c("10000");; rate = *rate.plus(r.amount)) {
+                if (Status s = RevisionRepository(db).saveIncrement(r, arrears, rate, *rate.plus(r.amount)); !s) {
+                    qWarning("%s", qPrintable(s.error()));
                     return;
                 }
-                rate = next;
                 inside();
             }
         };
@@ -261,12 +245,11 @@ private slots:
             },
             increments,
             [](TestDatabase& t) {
-                const qint64 done = t.count("SELECT count(*) FROM incre");
-                if (t.count("SELECT count(*) FROM arr") != 12 * done)
-                    return QStringLiteral("%1 increments, %2 arrears rows").arg(done).arg(t.count("SELECT count(*) FROM arr"));
-                if (t.count("SELECT basicrate FROM emp WHERE ID = 1") != 100000000 + 10000 * done)
-                    return QStringLiteral("%1 increments, rate %2").arg(done).arg(t.count("SELECT basicrate FROM emp"));
-                return QString();
+                const qint64 done = t.count("SELECT count(*) FROM incre"), rows = t.count("SELECT count(*) FROM arr");
+                const qint64 rate = t.count("SELECT basicrate FROM emp WHERE ID = 1");
+                return rows == 12 * done && rate == 100000000 + 10000 * done
+                           ? QString()
+                           : QStringLiteral("%1 increments, %2 arrears rows, rate %3").arg(done).arg(rows).arg(rate);
             }};
         // A company's 20,000 transactions written and deleted again and again.
         QTest::newRow("bulk deletion") << Interrupted{
