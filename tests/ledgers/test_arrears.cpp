@@ -49,24 +49,14 @@ private slots:
         QTest::addColumn<QString>("old");
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("revised");
-        QTest::newRow("increment, half to even") << "12000"
-                                                 << "500.5"
-                                                 << "12500";
-        QTest::newRow("increment, odd half up") << "12001"
-                                                << "0.5"
-                                                << "12002";
-        QTest::newRow("decrement") << "12000"
-                                   << "-500"
-                                   << "11500";
-        QTest::newRow("decrement of a half") << "12000"
-                                             << "-0.5"
-                                             << "12000";
-        QTest::newRow("old rate with paise") << "12500.5"
-                                             << "100"
-                                             << "12600";
-        QTest::newRow("beyond a 16-bit rate") << "40000"
-                                              << "30000"
-                                              << "70000";
+        // clang-format off
+        QTest::newRow("increment, half to even") << "12000" << "500.5" << "12500";
+        QTest::newRow("increment, odd half up") << "12001" << "0.5" << "12002";
+        QTest::newRow("decrement") << "12000" << "-500" << "11500";
+        QTest::newRow("decrement of a half") << "12000" << "-0.5" << "12000";
+        QTest::newRow("old rate with paise") << "12500.5" << "100" << "12600";
+        QTest::newRow("beyond a 16-bit rate") << "40000" << "30000" << "70000";
+        // clang-format on
     }
     void revisedRate()
     {

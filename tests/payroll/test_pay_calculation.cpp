@@ -8,138 +8,6 @@
 
 Q_DECLARE_METATYPE(PayInputs)
 
-class TestPayCalculation : public QObject {
-    Q_OBJECT
-private slots:
-    void rates_data();
-    void rates();
-    void totals_data();
-    void totals();
-    void tooLargeFiguresAreMissingAlone();
-    void agreesWithExactDecimalArithmetic();
-    void loanDeductionIsWhatIsStillOwed_data();
-    void loanDeductionIsWhatIsStillOwed();
-    void statutoryAtItsEdges_data();
-    void statutoryAtItsEdges();
-    void statutoryAgreesWithItsDefinition();
-};
-
-void TestPayCalculation::rates_data()
-{
-    QTest::addColumn<QString>("basic");
-    QTest::addColumn<QDate>("payDate");
-    QTest::addColumn<QString>("days");
-    QTest::addColumn<QString>("monthly");
-    QTest::addColumn<QString>("daily");
-    QTest::addColumn<QString>("earn");
-    QTest::addColumn<int>("divisor"); // 0: the days of the month
-    const QDate march(2026, 3, 15);
-    // clang-format off
-    QTest::newRow("31-day month, 25 days (8064.5 to even)") << "10000" << march << "25" << "10000" << "322.58" << "8064" << 0;
-    QTest::newRow("31-day month, 26 days") << "10000" << march << "26" << "10000" << "322.58" << "8387" << 0;
-    QTest::newRow("basic rate half down to even") << "10000.5" << march << "31" << "10000" << "322.58" << "10000" << 0;
-    QTest::newRow("basic rate half up to even") << "10001.5" << march << "31" << "10002" << "322.65" << "10002" << 0;
-    QTest::newRow("leap February") << "29000" << QDate(2024, 2, 1) << "29" << "29000" << "1000" << "29000" << 0;
-    QTest::newRow("common February") << "29000" << QDate(2023, 2, 28) << "28" << "29000" << "1035.71" << "29000" << 0;
-    QTest::newRow("half a day") << "29000" << QDate(2023, 2, 28) << "14.5" << "29000" << "1035.71" << "15018" << 0;
-    QTest::newRow("salary half down to even") << "90" << QDate(2026, 4, 1) << "1.5" << "90" << "3" << "4" << 0;
-    QTest::newRow("salary half up to even") << "90" << QDate(2026, 4, 1) << "2.5" << "90" << "3" << "8" << 0;
-    QTest::newRow("no days") << "10000" << march << "0" << "10000" << "322.58" << "0" << 0;
-    QTest::newRow("February, a 30-day divisor") << "30000" << QDate(2026, 2, 28) << "28" << "30000" << "1000" << "28000" << 30;
-    QTest::newRow("31-day month, a 30-day divisor") << "30000" << march << "31" << "30000" << "1000" << "31000" << 30;
-    QTest::newRow("a 26-day divisor") << "10000" << march << "26" << "10000" << "384.62" << "10000" << 26;
-    // clang-format on
-}
-
-void TestPayCalculation::rates()
-{
-    QFETCH(QString, basic);
-    QFETCH(QDate, payDate);
-    QFETCH(QString, days);
-    QFETCH(int, divisor);
-    PayInputs in;
-    in.basicRate = *Currency::parse(basic);
-    in.payDate = payDate;
-    in.daysPresent = *Currency::parse(days);
-    in.rules.divisor = *statutory::divisorFromStored(divisor);
-    const auto out = calculatePay(in);
-    QVERIFY(out);
-    QTEST(out->monthlyRate.toString(), "monthly");
-    QTEST(out->dailyRate.toString(), "daily");
-    QTEST(out->presentDaysSalary.toString(), "earn");
-    QCOMPARE(out->netPay, out->presentDaysSalary);
-}
-
-void TestPayCalculation::totals_data()
-{
-    QTest::addColumn<PayInputs>("in");
-    QTest::addColumn<QString>("additional");
-    QTest::addColumn<QString>("deductions");
-    QTest::addColumn<QString>("net");
-    PayInputs base; // present days salary 8064
-    base.basicRate = c("10000");
-    base.payDate = QDate(2026, 3, 31);
-    base.daysPresent = c("25");
-    const auto with = [&base](std::initializer_list<std::pair<Currency PayInputs::*, const char*>> amounts) {
-        PayInputs in = base;
-        for (const auto& [field, amount] : amounts)
-            in.*field = c(amount);
-        return in;
-    };
-    // clang-format off
-    QTest::newRow("bonus, overtime and travel keep two decimals")
-        << with({{&PayInputs::bonus, "100"}, {&PayInputs::overtime, "50"}, {&PayInputs::travel, "20.25"}})
-        << "170.25" << "0" << "8234.25";
-    QTest::newRow("LIC, contribution and PGVCL are always deducted")
-        << with({{&PayInputs::bonus, "100"}, {&PayInputs::overtime, "50"}, {&PayInputs::travel, "20.25"},
-                 {&PayInputs::advances, "500"}, {&PayInputs::loanDeduction, "1000"}, {&PayInputs::lic, "12"},
-                 {&PayInputs::contribution, "14"}, {&PayInputs::pgvcl, "7"}})
-        << "170.25" << "1533" << "6701.25";
-    QTest::newRow("additional half to even, down") << with({{&PayInputs::travel, "0.125"}}) << "0.12" << "0" << "8064.12";
-    QTest::newRow("additional half to even, up") << with({{&PayInputs::travel, "0.135"}}) << "0.14" << "0" << "8064.14";
-    QTest::newRow("deductions half to even, down") << with({{&PayInputs::lic, "2.5"}}) << "0" << "2" << "8062";
-    QTest::newRow("deductions half to even, up") << with({{&PayInputs::lic, "3.5"}}) << "0" << "4" << "8060";
-    QTest::newRow("deductions above salary give a negative net")
-        << with({{&PayInputs::advances, "9000"}}) << "0" << "9000" << "-936";
-    // 12 % of 8064 is 967.68, 0.75 % is 60.48 (up: 61); under 12,000 no professional tax.
-    PayInputs statutory = with({{&PayInputs::lic, "2.5"}});
-    statutory.rules.pfOn = statutory.rules.esiOn = statutory.rules.ptOn = true;
-    QTest::newRow("statutory shares are deducted after the typed ones are rounded")
-        << statutory << "0" << "1031" << "7033";
-    // clang-format on
-}
-
-void TestPayCalculation::totals()
-{
-    QFETCH(PayInputs, in);
-    const auto out = calculatePay(in);
-    QVERIFY(out);
-    QTEST(out->totalAdditional.toString(), "additional");
-    QTEST(out->totalDeductions.toString(), "deductions");
-    QTEST(out->netPay.toString(), "net");
-}
-
-void TestPayCalculation::tooLargeFiguresAreMissingAlone()
-{
-    PayInputs in;
-    in.basicRate = c("10000");
-    in.payDate = QDate(2026, 1, 1);
-    in.daysPresent = c("31");
-    in.advances = Currency::fromUnits(std::numeric_limits<qint64>::max());
-    in.lic = c("1");
-    const PayFigures figures = workOutPay(in);
-    // The deductions overflow; the rates and the salary, which do not depend on them, stay.
-    QCOMPARE(figures.monthlyRate, c("10000"));
-    QCOMPARE(figures.dailyRate, c("322.58"));
-    QCOMPARE(figures.presentDaysSalary, c("10000"));
-    QVERIFY(!figures.totalDeductions && !figures.netPay);
-    QCOMPARE(figures.firstMissing(), QStringLiteral("Total Deductions"));
-    QVERIFY(!calculatePay(in));
-    in.advances = c("0");
-    in.payDate = QDate();
-    QVERIFY(!calculatePay(in));
-}
-
 namespace {
 
 __extension__ typedef __int128 Wide;
@@ -187,104 +55,15 @@ std::optional<Wide> sum(std::initializer_list<Currency> values)
     return total;
 }
 
-QString shown(const std::optional<Currency>& c)
+QString shown(Currency c) { return c.toString(); }
+QString shown(const std::optional<Currency>& c) { return c ? c->toString() : QStringLiteral("-"); }
+QString shown(const std::optional<Wide>& w) { return w ? Currency::fromUnits(qint64(*w)).toString() : QStringLiteral("-"); }
+// The figures as one line, each shown as above.
+template <typename... Figures>
+QString line(const Figures&... figures)
 {
-    return c ? c->toString() : QStringLiteral("-");
+    return QStringList{shown(figures)...}.join(u' ');
 }
-
-QString shown(const std::optional<Wide>& w)
-{
-    return w ? Currency::fromUnits(qint64(*w)).toString() : QStringLiteral("-");
-}
-
-} // namespace
-
-void TestPayCalculation::agreesWithExactDecimalArithmetic()
-{
-    QRandomGenerator random(20261206);
-    // An amount of up to `digits` whole digits and two decimals, as the boxes take them.
-    const auto amount = [&random](int digits) {
-        qint64 limit = 100;
-        for (int i = 0; i < digits; ++i)
-            limit *= 10;
-        return Currency::fromUnits(random.bounded(limit) * 100);
-    };
-    const auto anyUnits = [&random] { return Currency::fromUnits(qint64(random.generate64() >> 2)); };
-    for (int run = 0; run < 200000; ++run) {
-        PayInputs in;
-        const int kind = random.bounded(10);
-        // Mostly everyday rates; some so large that the figures leave the range.
-        in.basicRate = kind == 0 ? anyUnits()
-                       : kind == 1
-                           ? Currency::fromUnits(random.bounded(qint64(1) << 40) * 10000 + random.bounded(10000))
-                           : Currency::fromUnits(random.bounded(qint64(10000000)) * 10000 + random.bounded(10000));
-        in.payDate = QDate(2000 + random.bounded(40), 1 + random.bounded(12), 1);
-        in.daysPresent = amount(2);
-        for (Currency* box : {&in.bonus, &in.overtime, &in.travel, &in.advances, &in.loanDeduction, &in.lic,
-                              &in.contribution, &in.pgvcl})
-            *box = random.bounded(50) == 0 ? anyUnits() : amount(random.bounded(10));
-        // Rules that are all off deduct nothing and divide by the days of the month, whatever their
-        // parameters and the employee's exemptions say.
-        in.rules.pfRate = Currency::fromUnits(random.bounded(100'0000));
-        in.rules.pfCeiling = amount(random.bounded(8));
-        in.rules.pfOnFullWages = random.bounded(2) == 0;
-        in.rules.esiLimit = amount(random.bounded(8));
-        in.rules.ptSlabs = {{Currency(), amount(3)}};
-        in.exemptions.pfFrom = random.bounded(2) == 0 ? in.payDate.addDays(1) : QDate();
-
-        const Wide days = in.payDate.daysInMonth();
-        const auto monthly = roundTo(Wide(in.basicRate.units()), 0);
-        const auto daily = monthly ? roundTo(roundHalfEven(*monthly, days), 2) : std::nullopt;
-        const auto earn =
-            daily ? roundTo(fits(roundHalfEven(Wide(in.daysPresent.units()) * *daily, 10000)), 0) : std::nullopt;
-        const auto additional = roundTo(sum({in.bonus, in.overtime, in.travel}), 2);
-        const auto deductions = roundTo(sum({in.advances, in.loanDeduction, in.lic, in.contribution, in.pgvcl}), 0);
-        std::optional<Wide> net;
-        if (earn && additional && deductions) {
-            const auto balance = roundTo(fits(*earn - *deductions), 0);
-            net = balance ? fits(*additional + *balance) : std::nullopt;
-        }
-
-        const PayFigures got = workOutPay(in);
-        const QString expected =
-            QStringList{shown(monthly), shown(daily), shown(earn), shown(additional), shown(deductions), shown(net)}
-                .join(u' ');
-        const QString actual =
-            QStringList{shown(got.monthlyRate),     shown(got.dailyRate),       shown(got.presentDaysSalary),
-                        shown(got.totalAdditional), shown(got.totalDeductions), shown(got.netPay)}
-                .join(u' ');
-        if (actual != expected)
-            QFAIL(qPrintable(QStringLiteral("basic %1, %2, days %3: %4, exactly %5")
-                                 .arg(in.basicRate.toString(), in.payDate.toString(Qt::ISODate),
-                                      in.daysPresent.toString(), actual, expected)));
-    }
-}
-
-void TestPayCalculation::loanDeductionIsWhatIsStillOwed_data()
-{
-    QTest::addColumn<QString>("latest"); // empty: no loan
-    QTest::addColumn<QString>("lent");
-    QTest::addColumn<QString>("recovered");
-    QTest::addColumn<QString>("offered");
-    // clang-format off
-    QTest::newRow("nothing recovered yet") << "1000" << "5000" << "0" << "1000";
-    QTest::newRow("the last, smaller instalment") << "1000" << "5000" << "4500" << "500";
-    QTest::newRow("repaid") << "1000" << "5000" << "5000" << "0";
-    QTest::newRow("recovered beyond what was lent") << "1000" << "5000" << "6000" << "0";
-    QTest::newRow("no loan") << "" << "0" << "0" << "0";
-    // clang-format on
-}
-
-void TestPayCalculation::loanDeductionIsWhatIsStillOwed()
-{
-    QFETCH(QString, latest);
-    QFETCH(QString, lent);
-    QFETCH(QString, recovered);
-    const auto monthly = latest.isEmpty() ? std::nullopt : Currency::parse(latest);
-    QTEST(offeredLoanDeduction(monthly, *Currency::parse(lent), *Currency::parse(recovered)).toString(), "offered");
-}
-
-namespace {
 
 // A deduction's rules written as the test rows read: "pf esi pt", with "full" for the provident
 // fund on all wages and "slabs=0=0;7500=175;10000=200" for other slabs.
@@ -293,183 +72,363 @@ statutory::Rules rulesFrom(const QString& text, QDate from, Currency pfRate)
     statutory::Rules r;
     r.from = from;
     r.pfRate = pfRate;
-    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
-        if (word == "pf")
-            r.pfOn = true;
-        else if (word == "esi")
-            r.esiOn = true;
-        else if (word == "pt")
-            r.ptOn = true;
-        else if (word == "full")
-            r.pfOnFullWages = true;
-        else if (word.startsWith("slabs="))
+    const QStringList words = text.split(u' ', Qt::SkipEmptyParts);
+    r.pfOn = words.contains("pf");
+    r.esiOn = words.contains("esi");
+    r.ptOn = words.contains("pt");
+    r.pfOnFullWages = words.contains("full");
+    for (const QString& word : words)
+        if (word.startsWith("slabs="))
             r.ptSlabs = *statutory::parseSlabs(word.mid(6));
-    }
     return r;
 }
 
 } // namespace
 
-void TestPayCalculation::statutoryAtItsEdges_data()
-{
-    QTest::addColumn<QString>("rules");
-    QTest::addColumn<QDate>("payDate");
-    QTest::addColumn<QString>("basic"); // basic wages earned: the present days salary
-    QTest::addColumn<QString>("gross");
-    QTest::addColumn<QString>("exempt"); // "pf:2026-09-30": exempt from that date on
-    // employee's PF, pension, employer's rest, employee's ESI, employer's ESI, professional tax
-    QTest::addColumn<QString>("expected");
-    const QDate september(2026, 9, 30);
-    // clang-format off
-    // 12 % of 15,000 is 1,800; 8.33 % of it is 1,249.50, up to 1,250; 0.75 % of 15,000 is 112.50
-    // and 3.25 % 487.50, both up.
-    QTest::newRow("wages at the ceiling") << "pf esi pt" << september << "15000" << "15000" << "" << "1800 1250 550 113 488 200";
-    QTest::newRow("one rupee over the ceiling") << "pf" << september << "15001" << "15001" << "" << "1800 1250 550 0 0 0";
-    // 12 % of 15,005 is 1,800.60; the pension stays on the ceiling.
-    QTest::newRow("on full wages over the ceiling") << "pf full" << september << "15005" << "15005" << "" << "1801 1250 551 0 0 0";
-    QTest::newRow("full wages under the ceiling") << "pf full" << september << "9000" << "9000" << "" << "1080 750 330 0 0 0";
-    // 8.33 % of 5,000 is 416.50: halves go up (to even it would be 416).
-    QTest::newRow("pension, a half up") << "pf" << september << "5000" << "5000" << "" << "600 417 183 0 0 0";
-    // 12 % of 10,004.17 is 1,200.5004.
-    QTest::newRow("provident fund, paise up") << "pf" << september << "10004.17" << "10004.17" << "" << "1201 833 368 0 0 0";
-    QTest::newRow("no wages") << "pf esi pt" << september << "0" << "0" << "" << "0 0 0 0 0 0";
-    // 0.75 % of 21,000 is 157.50, 3.25 % is 682.50.
-    QTest::newRow("gross exactly at the insurance limit") << "esi" << september << "20000" << "21000" << "" << "0 0 0 158 683 0";
-    QTest::newRow("gross one rupee over the limit") << "esi" << september << "20000" << "21001" << "" << "0 0 0 0 0 0";
-    QTest::newRow("insurance of whole paise is not raised") << "esi" << september << "20000" << "20000" << "" << "0 0 0 150 650 0";
-    QTest::newRow("a paisa more is a rupee more") << "esi" << september << "20000" << "20000.01" << "" << "0 0 0 151 651 0";
-    QTest::newRow("just under the tax slab") << "pt" << september << "11999" << "11999" << "" << "0 0 0 0 0 0";
-    QTest::newRow("at the tax slab") << "pt" << september << "11000" << "12000" << "" << "0 0 0 0 0 200";
-    QTest::newRow("three slabs, under the second") << "pt slabs=0=0;10000=200;7500=175" << september << "9999.99" << "9999.99" << "" << "0 0 0 0 0 175";
-    QTest::newRow("three slabs, at the third") << "pt slabs=0=0;10000=200;7500=175" << september << "10000" << "10000" << "" << "0 0 0 0 0 200";
-    QTest::newRow("three slabs, under the first") << "pt slabs=0=0;10000=200;7500=175" << september << "7499" << "7499" << "" << "0 0 0 0 0 0";
-    QTest::newRow("exempt from the fund from the pay date") << "pf esi pt" << september << "15000" << "15000" << "pf:2026-09-30" << "0 0 0 113 488 200";
-    QTest::newRow("exempt from the fund a day later") << "pf esi pt" << september << "15000" << "15000" << "pf:2026-10-01" << "1800 1250 550 113 488 200";
-    QTest::newRow("exempt from the insurance") << "pf esi pt" << september << "15000" << "15000" << "esi:2020-01-01" << "1800 1250 550 0 0 200";
-    QTest::newRow("exempt from the tax") << "pf esi pt" << september << "15000" << "15000" << "pt:2026-09-01" << "1800 1250 550 113 488 0";
-    // The company's rate changed from October to 10 %: the months before keep 12 %, and a month
-    // before the first rules deducts nothing.
-    QTest::newRow("September, under the old rate") << "pf" << september << "15000" << "15000" << "" << "1800 1250 550 0 0 0";
-    QTest::newRow("October, under the new rate") << "pf" << QDate(2026, 10, 1) << "15000" << "15000" << "" << "1500 1250 250 0 0 0";
-    QTest::newRow("before the first rules") << "pf esi pt" << QDate(2026, 3, 31) << "15000" << "15000" << "" << "0 0 0 0 0 0";
-    // clang-format on
-}
-
-void TestPayCalculation::statutoryAtItsEdges()
-{
-    QFETCH(QString, rules);
-    QFETCH(QDate, payDate);
-    QFETCH(QString, basic);
-    QFETCH(QString, gross);
-    QFETCH(QString, exempt);
-    // The company's book: these rules from April, the provident fund at 10 % from October.
-    const statutory::RuleBook book({rulesFrom(rules, QDate(2026, 4, 1), c("12")),
-                                    rulesFrom(rules, QDate(2026, 10, 1), c("10"))});
-    statutory::Exemptions exemptions;
-    if (!exempt.isEmpty()) {
-        const QDate from = QDate::fromString(exempt.section(u':', 1), Qt::ISODate);
-        const QString which = exempt.section(u':', 0, 0);
-        (which == "pf" ? exemptions.pfFrom : which == "esi" ? exemptions.esiFrom : exemptions.ptFrom) = from;
+class TestPayCalculation : public QObject {
+    Q_OBJECT
+private slots:
+    void rates_data()
+    {
+        QTest::addColumn<PayInputs>("in");
+        QTest::addColumn<QString>("monthly");
+        QTest::addColumn<QString>("daily");
+        QTest::addColumn<QString>("earn");
+        // The basic rate, the pay date, the days present, and the divisor (0: the days of the month).
+        const auto in = [](const char* basic, QDate payDate, const char* days, int divisor) {
+            PayInputs made;
+            made.basicRate = c(basic);
+            made.payDate = payDate;
+            made.daysPresent = c(days);
+            made.rules.divisor = *statutory::divisorFromStored(divisor);
+            return made;
+        };
+        const QDate march(2026, 3, 15);
+        // clang-format off
+        QTest::newRow("31-day month, 25 days (8064.5 to even)") << in("10000", march, "25", 0) << "10000" << "322.58" << "8064";
+        QTest::newRow("31-day month, 26 days") << in("10000", march, "26", 0) << "10000" << "322.58" << "8387";
+        QTest::newRow("basic rate half down to even") << in("10000.5", march, "31", 0) << "10000" << "322.58" << "10000";
+        QTest::newRow("basic rate half up to even") << in("10001.5", march, "31", 0) << "10002" << "322.65" << "10002";
+        QTest::newRow("leap February") << in("29000", QDate(2024, 2, 1), "29", 0) << "29000" << "1000" << "29000";
+        QTest::newRow("common February") << in("29000", QDate(2023, 2, 28), "28", 0) << "29000" << "1035.71" << "29000";
+        QTest::newRow("half a day") << in("29000", QDate(2023, 2, 28), "14.5", 0) << "29000" << "1035.71" << "15018";
+        QTest::newRow("salary half down to even") << in("90", QDate(2026, 4, 1), "1.5", 0) << "90" << "3" << "4";
+        QTest::newRow("salary half up to even") << in("90", QDate(2026, 4, 1), "2.5", 0) << "90" << "3" << "8";
+        QTest::newRow("no days") << in("10000", march, "0", 0) << "10000" << "322.58" << "0";
+        QTest::newRow("February, a 30-day divisor") << in("30000", QDate(2026, 2, 28), "28", 30) << "30000" << "1000" << "28000";
+        QTest::newRow("31-day month, a 30-day divisor") << in("30000", march, "31", 30) << "30000" << "1000" << "31000";
+        QTest::newRow("a 26-day divisor") << in("10000", march, "26", 26) << "10000" << "384.62" << "10000";
+        // clang-format on
     }
-    const auto f = statutory::figuresFor(book.on(payDate), exemptions, payDate, c(qPrintable(basic)), c(qPrintable(gross)));
-    QVERIFY(f);
-    QStringList got;
-    for (Currency v : {f->pfEmployee, f->pension, f->pfEmployer, f->esiEmployee, f->esiEmployer, f->professionalTax})
-        got << v.toString();
-    QTEST(got.join(u' '), "expected");
-}
+    void rates()
+    {
+        QFETCH(PayInputs, in);
+        const auto out = calculatePay(in);
+        QVERIFY(out);
+        QTEST(out->monthlyRate.toString(), "monthly");
+        QTEST(out->dailyRate.toString(), "daily");
+        QTEST(out->presentDaysSalary.toString(), "earn");
+        QCOMPARE(out->netPay, out->presentDaysSalary);
+    }
 
-void TestPayCalculation::statutoryAgreesWithItsDefinition()
-{
-    QRandomGenerator random(20261207);
-    const auto rupees = [&random](int limit) { return Currency::fromUnits(qint64(random.bounded(limit)) * 10000); };
-    const auto paise = [&random](int limit) { return Currency::fromUnits(qint64(random.bounded(limit)) * 100); };
-    // rate % of amount, both in ten-thousandths, to whole rupees: halves up, or anything up.
-    const auto share = [](Currency amount, Currency rate, bool anythingUp) {
-        const Wide exact = Wide(amount.units()) * rate.units(); // in 1e-10 of a rupee, times 100
-        const Wide rupee = Wide(10000) * 10000 * 100;
-        Wide whole = exact / rupee;
-        const Wide rest = exact % rupee;
-        if ((anythingUp && rest > 0) || (!anythingUp && 2 * rest >= rupee))
-            ++whole;
-        return whole;
-    };
-    const statutory::Divisor divisors[] = {statutory::Divisor::Calendar, statutory::Divisor::Thirty,
-                                           statutory::Divisor::TwentySix};
-    for (int run = 0; run < 50000; ++run) {
+    void totals_data()
+    {
+        QTest::addColumn<PayInputs>("in");
+        QTest::addColumn<QString>("additional");
+        QTest::addColumn<QString>("deductions");
+        QTest::addColumn<QString>("net");
+        PayInputs base; // present days salary 8064
+        base.basicRate = c("10000");
+        base.payDate = QDate(2026, 3, 31);
+        base.daysPresent = c("25");
+        const auto with = [&base](std::initializer_list<std::pair<Currency PayInputs::*, const char*>> amounts) {
+            PayInputs in = base;
+            for (const auto& [field, amount] : amounts)
+                in.*field = c(amount);
+            return in;
+        };
+        using P = PayInputs;
+        // clang-format off
+        QTest::newRow("bonus, overtime and travel keep two decimals")
+            << with({{&P::bonus, "100"}, {&P::overtime, "50"}, {&P::travel, "20.25"}}) << "170.25" << "0" << "8234.25";
+        QTest::newRow("LIC, contribution and PGVCL are always deducted")
+            << with({{&P::bonus, "100"}, {&P::overtime, "50"}, {&P::travel, "20.25"}, {&P::advances, "500"},
+                     {&P::loanDeduction, "1000"}, {&P::lic, "12"}, {&P::contribution, "14"}, {&P::pgvcl, "7"}})
+            << "170.25" << "1533" << "6701.25";
+        QTest::newRow("additional half to even, down") << with({{&P::travel, "0.125"}}) << "0.12" << "0" << "8064.12";
+        QTest::newRow("additional half to even, up") << with({{&P::travel, "0.135"}}) << "0.14" << "0" << "8064.14";
+        QTest::newRow("deductions half to even, down") << with({{&P::lic, "2.5"}}) << "0" << "2" << "8062";
+        QTest::newRow("deductions half to even, up") << with({{&P::lic, "3.5"}}) << "0" << "4" << "8060";
+        QTest::newRow("deductions above salary give a negative net") << with({{&P::advances, "9000"}}) << "0" << "9000" << "-936";
+        // 12 % of 8064 is 967.68, 0.75 % is 60.48 (up: 61); under 12,000 no professional tax.
+        PayInputs statutory = with({{&P::lic, "2.5"}});
+        statutory.rules.pfOn = statutory.rules.esiOn = statutory.rules.ptOn = true;
+        QTest::newRow("statutory shares are deducted after the typed ones are rounded") << statutory << "0" << "1031" << "7033";
+        // clang-format on
+    }
+    void totals()
+    {
+        QFETCH(PayInputs, in);
+        const auto out = calculatePay(in);
+        QVERIFY(out);
+        QTEST(out->totalAdditional.toString(), "additional");
+        QTEST(out->totalDeductions.toString(), "deductions");
+        QTEST(out->netPay.toString(), "net");
+    }
+
+    void tooLargeFiguresAreMissingAlone()
+    {
         PayInputs in;
-        in.payDate = QDate(2024 + random.bounded(4), 1 + random.bounded(12), 1).addDays(random.bounded(28));
-        in.basicRate = paise(6000000);
-        in.daysPresent = Currency::fromUnits(qint64(random.bounded(in.payDate.daysInMonth() * 4 + 1)) * 2500);
-        in.bonus = rupees(3000);
-        in.travel = paise(300000);
-        in.lic = rupees(1000);
-        in.advances = paise(200000);
-        statutory::Rules& r = in.rules;
-        r.divisor = divisors[random.bounded(3)];
-        r.pfOn = random.bounded(4) != 0;
-        r.esiOn = random.bounded(4) != 0;
-        r.ptOn = random.bounded(4) != 0;
-        r.pfOnFullWages = random.bounded(3) == 0;
-        r.pfRate = Currency::fromUnits(qint64(random.bounded(1500)) * 100);
-        r.pensionRate = Currency::fromUnits(qint64(random.bounded(int(r.pfRate.units() / 100) + 1)) * 100);
-        r.pfCeiling = rupees(40000);
-        r.pensionCap = rupees(3000);
-        r.esiLimit = rupees(40000);
-        r.esiEmployeeRate = Currency::fromUnits(qint64(random.bounded(500)) * 100);
-        r.esiEmployerRate = Currency::fromUnits(qint64(random.bounded(800)) * 100);
-        r.ptSlabs = {{Currency(), Currency()}, {c("15000"), c("300")}, {c("8000"), c("150")}};
-        if (random.bounded(5) == 0)
-            in.exemptions.esiFrom = in.payDate.addDays(random.bounded(3) - 1);
-
-        // The month, from the definitions: the daily rate over the divisor's days.
-        const Wide days = r.divisor == statutory::Divisor::Calendar ? in.payDate.daysInMonth() : Wide(int(r.divisor));
-        const Wide monthly = *roundTo(Wide(in.basicRate.units()), 0);
-        const Wide daily = *roundTo(roundHalfEven(monthly, days), 2);
-        const Wide earn = *roundTo(roundHalfEven(Wide(in.daysPresent.units()) * daily, 10000), 0);
-        const Wide additional = *roundTo(sum({in.bonus, in.overtime, in.travel}), 2);
-        const Currency basicWages = Currency::fromUnits(qint64(earn));
-        const Currency grossWages = Currency::fromUnits(qint64(earn + additional));
-        Wide pf = 0, pension = 0, esi = 0, esiEmployer = 0, pt = 0;
-        if (r.pfOn) {
-            const Currency capped = std::min(basicWages, r.pfCeiling);
-            pf = share(r.pfOnFullWages ? basicWages : capped, r.pfRate, false);
-            pension = std::min(share(capped, r.pensionRate, false), Wide(r.pensionCap.units() / 10000));
-        }
-        const bool esiExempt = in.exemptions.esiFrom.isValid() && in.exemptions.esiFrom <= in.payDate;
-        if (r.esiOn && !esiExempt && grossWages <= r.esiLimit) {
-            esi = share(grossWages, r.esiEmployeeRate, true);
-            esiEmployer = share(grossWages, r.esiEmployerRate, true);
-        }
-        if (r.ptOn)
-            pt = grossWages >= Currency::fromUnits(15000'0000) ? 300 : grossWages >= Currency::fromUnits(8000'0000) ? 150 : 0;
-        const Wide deductions = *roundTo(sum({in.advances, in.loanDeduction, in.lic, in.contribution, in.pgvcl}), 0) +
-                                (pf + esi + pt) * 10000;
-        const Wide net = additional + *roundTo(earn - deductions, 0);
-
-        const auto got = calculatePay(in);
-        QVERIFY(got);
-        const auto expected = QStringList{shown(std::optional<Wide>(earn)), shown(std::optional<Wide>(deductions)),
-                                          shown(std::optional<Wide>(net)), QString::number(qint64(pf)),
-                                          QString::number(qint64(pension)), QString::number(qint64(pf - pension)),
-                                          QString::number(qint64(esi)), QString::number(qint64(esiEmployer)),
-                                          QString::number(qint64(pt))}
-                                  .join(u' ');
-        const statutory::Figures& s = got->statutory;
-        const auto actual = QStringList{got->presentDaysSalary.toString(), got->totalDeductions.toString(),
-                                        got->netPay.toString(),            s.pfEmployee.toString(),
-                                        s.pension.toString(),              s.pfEmployer.toString(),
-                                        s.esiEmployee.toString(),          s.esiEmployer.toString(),
-                                        s.professionalTax.toString()}
-                                .join(u' ');
-        if (actual != expected)
-            QFAIL(qPrintable(QStringLiteral("%1, rate %2, days %3, divisor %4: %5, by definition %6")
-                                 .arg(in.payDate.toString(Qt::ISODate), in.basicRate.toString(),
-                                      in.daysPresent.toString())
-                                 .arg(int(r.divisor))
-                                 .arg(actual, expected)));
+        in.basicRate = c("10000");
+        in.payDate = QDate(2026, 1, 1);
+        in.daysPresent = c("31");
+        in.advances = Currency::fromUnits(std::numeric_limits<qint64>::max());
+        in.lic = c("1");
+        const PayFigures figures = workOutPay(in);
+        // The deductions overflow; the rates and the salary, which do not depend on them, stay.
+        QCOMPARE(line(figures.monthlyRate, figures.dailyRate, figures.presentDaysSalary, figures.totalDeductions,
+                      figures.netPay),
+                 QStringLiteral("10000 322.58 10000 - -"));
+        QCOMPARE(figures.firstMissing(), QStringLiteral("Total Deductions"));
+        QVERIFY(!calculatePay(in));
+        in.advances = c("0");
+        in.payDate = QDate();
+        QVERIFY(!calculatePay(in));
     }
-}
+
+    void agreesWithExactDecimalArithmetic()
+    {
+        QRandomGenerator random(20261206);
+        // An amount of up to `digits` whole digits and two decimals, as the boxes take them.
+        const auto amount = [&random](int digits) {
+            qint64 limit = 100;
+            for (int i = 0; i < digits; ++i)
+                limit *= 10;
+            return Currency::fromUnits(random.bounded(limit) * 100);
+        };
+        const auto anyUnits = [&random] { return Currency::fromUnits(qint64(random.generate64() >> 2)); };
+        for (int run = 0; run < 200000; ++run) {
+            PayInputs in;
+            const int kind = random.bounded(10);
+            // Mostly everyday rates; some so large that the figures leave the range.
+            in.basicRate = kind == 0 ? anyUnits()
+                           : kind == 1
+                               ? Currency::fromUnits(random.bounded(qint64(1) << 40) * 10000 + random.bounded(10000))
+                               : Currency::fromUnits(random.bounded(qint64(10000000)) * 10000 + random.bounded(10000));
+            in.payDate = QDate(2000 + random.bounded(40), 1 + random.bounded(12), 1);
+            in.daysPresent = amount(2);
+            for (Currency* box : {&in.bonus, &in.overtime, &in.travel, &in.advances, &in.loanDeduction, &in.lic,
+                                  &in.contribution, &in.pgvcl})
+                *box = random.bounded(50) == 0 ? anyUnits() : amount(random.bounded(10));
+            // Rules that are all off deduct nothing and divide by the days of the month, whatever
+            // their parameters and the employee's exemptions say.
+            in.rules.pfRate = Currency::fromUnits(random.bounded(100'0000));
+            in.rules.pfCeiling = amount(random.bounded(8));
+            in.rules.pfOnFullWages = random.bounded(2) == 0;
+            in.rules.esiLimit = amount(random.bounded(8));
+            in.rules.ptSlabs = {{Currency(), amount(3)}};
+            in.exemptions.pfFrom = random.bounded(2) == 0 ? in.payDate.addDays(1) : QDate();
+
+            const Wide days = in.payDate.daysInMonth();
+            const auto monthly = roundTo(Wide(in.basicRate.units()), 0);
+            const auto daily = monthly ? roundTo(roundHalfEven(*monthly, days), 2) : std::nullopt;
+            const auto earn =
+                daily ? roundTo(fits(roundHalfEven(Wide(in.daysPresent.units()) * *daily, 10000)), 0) : std::nullopt;
+            const auto additional = roundTo(sum({in.bonus, in.overtime, in.travel}), 2);
+            const auto deductions = roundTo(sum({in.advances, in.loanDeduction, in.lic, in.contribution, in.pgvcl}), 0);
+            std::optional<Wide> net;
+            if (earn && additional && deductions) {
+                const auto balance = roundTo(fits(*earn - *deductions), 0);
+                net = balance ? fits(*additional + *balance) : std::nullopt;
+            }
+
+            const PayFigures got = workOutPay(in);
+            const QString expected = line(monthly, daily, earn, additional, deductions, net);
+            const QString actual = line(got.monthlyRate, got.dailyRate, got.presentDaysSalary, got.totalAdditional,
+                                        got.totalDeductions, got.netPay);
+            if (actual != expected)
+                QFAIL(qPrintable(QStringLiteral("basic %1, %2, days %3: %4, exactly %5")
+                                     .arg(in.basicRate.toString(), in.payDate.toString(Qt::ISODate),
+                                          in.daysPresent.toString(), actual, expected)));
+        }
+    }
+
+    void loanDeductionIsWhatIsStillOwed_data()
+    {
+        QTest::addColumn<QString>("latest"); // empty: no loan
+        QTest::addColumn<QString>("lent");
+        QTest::addColumn<QString>("recovered");
+        QTest::addColumn<QString>("offered");
+        // clang-format off
+        QTest::newRow("nothing recovered yet") << "1000" << "5000" << "0" << "1000";
+        QTest::newRow("the last, smaller instalment") << "1000" << "5000" << "4500" << "500";
+        QTest::newRow("repaid") << "1000" << "5000" << "5000" << "0";
+        QTest::newRow("recovered beyond what was lent") << "1000" << "5000" << "6000" << "0";
+        QTest::newRow("no loan") << "" << "0" << "0" << "0";
+        // clang-format on
+    }
+    void loanDeductionIsWhatIsStillOwed()
+    {
+        QFETCH(QString, latest);
+        QFETCH(QString, lent);
+        QFETCH(QString, recovered);
+        const auto monthly = latest.isEmpty() ? std::nullopt : Currency::parse(latest);
+        QTEST(offeredLoanDeduction(monthly, *Currency::parse(lent), *Currency::parse(recovered)).toString(), "offered");
+    }
+
+    void statutoryAtItsEdges_data()
+    {
+        QTest::addColumn<QString>("rules");
+        QTest::addColumn<QDate>("payDate");
+        QTest::addColumn<QString>("basic"); // basic wages earned: the present days salary
+        QTest::addColumn<QString>("gross");
+        QTest::addColumn<QString>("exempt"); // "pf:2026-09-30": exempt from that date on
+        // employee's PF, pension, employer's rest, employee's ESI, employer's ESI, professional tax
+        QTest::addColumn<QString>("expected");
+        const QDate september(2026, 9, 30);
+        // clang-format off
+        // 12 % of 15,000 is 1,800; 8.33 % of it is 1,249.50, up to 1,250; 0.75 % of 15,000 is 112.50
+        // and 3.25 % 487.50, both up.
+        QTest::newRow("wages at the ceiling") << "pf esi pt" << september << "15000" << "15000" << "" << "1800 1250 550 113 488 200";
+        QTest::newRow("one rupee over the ceiling") << "pf" << september << "15001" << "15001" << "" << "1800 1250 550 0 0 0";
+        // 12 % of 15,005 is 1,800.60; the pension stays on the ceiling.
+        QTest::newRow("on full wages over the ceiling") << "pf full" << september << "15005" << "15005" << "" << "1801 1250 551 0 0 0";
+        QTest::newRow("full wages under the ceiling") << "pf full" << september << "9000" << "9000" << "" << "1080 750 330 0 0 0";
+        // 8.33 % of 5,000 is 416.50: halves go up (to even it would be 416).
+        QTest::newRow("pension, a half up") << "pf" << september << "5000" << "5000" << "" << "600 417 183 0 0 0";
+        // 12 % of 10,004.17 is 1,200.5004.
+        QTest::newRow("provident fund, paise up") << "pf" << september << "10004.17" << "10004.17" << "" << "1201 833 368 0 0 0";
+        QTest::newRow("no wages") << "pf esi pt" << september << "0" << "0" << "" << "0 0 0 0 0 0";
+        // 0.75 % of 21,000 is 157.50, 3.25 % is 682.50.
+        QTest::newRow("gross exactly at the insurance limit") << "esi" << september << "20000" << "21000" << "" << "0 0 0 158 683 0";
+        QTest::newRow("gross one rupee over the limit") << "esi" << september << "20000" << "21001" << "" << "0 0 0 0 0 0";
+        QTest::newRow("insurance of whole paise is not raised") << "esi" << september << "20000" << "20000" << "" << "0 0 0 150 650 0";
+        QTest::newRow("a paisa more is a rupee more") << "esi" << september << "20000" << "20000.01" << "" << "0 0 0 151 651 0";
+        QTest::newRow("just under the tax slab") << "pt" << september << "11999" << "11999" << "" << "0 0 0 0 0 0";
+        QTest::newRow("at the tax slab") << "pt" << september << "11000" << "12000" << "" << "0 0 0 0 0 200";
+        QTest::newRow("three slabs, under the second") << "pt slabs=0=0;10000=200;7500=175" << september << "9999.99" << "9999.99" << "" << "0 0 0 0 0 175";
+        QTest::newRow("three slabs, at the third") << "pt slabs=0=0;10000=200;7500=175" << september << "10000" << "10000" << "" << "0 0 0 0 0 200";
+        QTest::newRow("three slabs, under the first") << "pt slabs=0=0;10000=200;7500=175" << september << "7499" << "7499" << "" << "0 0 0 0 0 0";
+        QTest::newRow("exempt from the fund from the pay date") << "pf esi pt" << september << "15000" << "15000" << "pf:2026-09-30" << "0 0 0 113 488 200";
+        QTest::newRow("exempt from the fund a day later") << "pf esi pt" << september << "15000" << "15000" << "pf:2026-10-01" << "1800 1250 550 113 488 200";
+        QTest::newRow("exempt from the insurance") << "pf esi pt" << september << "15000" << "15000" << "esi:2020-01-01" << "1800 1250 550 0 0 200";
+        QTest::newRow("exempt from the tax") << "pf esi pt" << september << "15000" << "15000" << "pt:2026-09-01" << "1800 1250 550 113 488 0";
+        // The company's rate changed from October to 10 %: the months before keep 12 %, and a month
+        // before the first rules deducts nothing.
+        QTest::newRow("September, under the old rate") << "pf" << september << "15000" << "15000" << "" << "1800 1250 550 0 0 0";
+        QTest::newRow("October, under the new rate") << "pf" << QDate(2026, 10, 1) << "15000" << "15000" << "" << "1500 1250 250 0 0 0";
+        QTest::newRow("before the first rules") << "pf esi pt" << QDate(2026, 3, 31) << "15000" << "15000" << "" << "0 0 0 0 0 0";
+        // clang-format on
+    }
+    void statutoryAtItsEdges()
+    {
+        QFETCH(QString, rules);
+        QFETCH(QDate, payDate);
+        QFETCH(QString, basic);
+        QFETCH(QString, gross);
+        QFETCH(QString, exempt);
+        // The company's book: these rules from April, the provident fund at 10 % from October.
+        const statutory::RuleBook book({rulesFrom(rules, QDate(2026, 4, 1), c("12")),
+                                        rulesFrom(rules, QDate(2026, 10, 1), c("10"))});
+        statutory::Exemptions exemptions;
+        if (!exempt.isEmpty()) {
+            const QDate from = QDate::fromString(exempt.section(u':', 1), Qt::ISODate);
+            const QString which = exempt.section(u':', 0, 0);
+            (which == "pf" ? exemptions.pfFrom : which == "esi" ? exemptions.esiFrom : exemptions.ptFrom) = from;
+        }
+        const auto f = statutory::figuresFor(book.on(payDate), exemptions, payDate, c(qPrintable(basic)),
+                                             c(qPrintable(gross)));
+        QVERIFY(f);
+        QTEST(line(f->pfEmployee, f->pension, f->pfEmployer, f->esiEmployee, f->esiEmployer, f->professionalTax),
+              "expected");
+    }
+
+    void statutoryAgreesWithItsDefinition()
+    {
+        QRandomGenerator random(20261207);
+        const auto rupees = [&random](int limit) { return Currency::fromUnits(qint64(random.bounded(limit)) * 10000); };
+        const auto paise = [&random](int limit) { return Currency::fromUnits(qint64(random.bounded(limit)) * 100); };
+        // rate % of amount, both in ten-thousandths, to whole rupees: halves up, or anything up.
+        const auto share = [](Currency amount, Currency rate, bool anythingUp) {
+            const Wide exact = Wide(amount.units()) * rate.units(); // in 1e-10 of a rupee, times 100
+            const Wide rupee = Wide(10000) * 10000 * 100;
+            Wide whole = exact / rupee;
+            const Wide rest = exact % rupee;
+            if ((anythingUp && rest > 0) || (!anythingUp && 2 * rest >= rupee))
+                ++whole;
+            return whole;
+        };
+        const statutory::Divisor divisors[] = {statutory::Divisor::Calendar, statutory::Divisor::Thirty,
+                                               statutory::Divisor::TwentySix};
+        for (int run = 0; run < 50000; ++run) {
+            PayInputs in;
+            in.payDate = QDate(2024 + random.bounded(4), 1 + random.bounded(12), 1).addDays(random.bounded(28));
+            in.basicRate = paise(6000000);
+            in.daysPresent = Currency::fromUnits(qint64(random.bounded(in.payDate.daysInMonth() * 4 + 1)) * 2500);
+            in.bonus = rupees(3000);
+            in.travel = paise(300000);
+            in.lic = rupees(1000);
+            in.advances = paise(200000);
+            statutory::Rules& r = in.rules;
+            r.divisor = divisors[random.bounded(3)];
+            r.pfOn = random.bounded(4) != 0;
+            r.esiOn = random.bounded(4) != 0;
+            r.ptOn = random.bounded(4) != 0;
+            r.pfOnFullWages = random.bounded(3) == 0;
+            r.pfRate = Currency::fromUnits(qint64(random.bounded(1500)) * 100);
+            r.pensionRate = Currency::fromUnits(qint64(random.bounded(int(r.pfRate.units() / 100) + 1)) * 100);
+            r.pfCeiling = rupees(40000);
+            r.pensionCap = rupees(3000);
+            r.esiLimit = rupees(40000);
+            r.esiEmployeeRate = Currency::fromUnits(qint64(random.bounded(500)) * 100);
+            r.esiEmployerRate = Currency::fromUnits(qint64(random.bounded(800)) * 100);
+            r.ptSlabs = {{Currency(), Currency()}, {c("15000"), c("300")}, {c("8000"), c("150")}};
+            if (random.bounded(5) == 0)
+                in.exemptions.esiFrom = in.payDate.addDays(random.bounded(3) - 1);
+
+            // The month, from the definitions: the daily rate over the divisor's days.
+            const Wide days = r.divisor == statutory::Divisor::Calendar ? in.payDate.daysInMonth() : Wide(int(r.divisor));
+            const Wide monthly = *roundTo(Wide(in.basicRate.units()), 0);
+            const Wide daily = *roundTo(roundHalfEven(monthly, days), 2);
+            const Wide earn = *roundTo(roundHalfEven(Wide(in.daysPresent.units()) * daily, 10000), 0);
+            const Wide additional = *roundTo(sum({in.bonus, in.overtime, in.travel}), 2);
+            const Currency basicWages = Currency::fromUnits(qint64(earn));
+            const Currency grossWages = Currency::fromUnits(qint64(earn + additional));
+            Wide pf = 0, pension = 0, esi = 0, esiEmployer = 0, pt = 0;
+            if (r.pfOn) {
+                const Currency capped = std::min(basicWages, r.pfCeiling);
+                pf = share(r.pfOnFullWages ? basicWages : capped, r.pfRate, false);
+                pension = std::min(share(capped, r.pensionRate, false), Wide(r.pensionCap.units() / 10000));
+            }
+            const bool esiExempt = in.exemptions.esiFrom.isValid() && in.exemptions.esiFrom <= in.payDate;
+            if (r.esiOn && !esiExempt && grossWages <= r.esiLimit) {
+                esi = share(grossWages, r.esiEmployeeRate, true);
+                esiEmployer = share(grossWages, r.esiEmployerRate, true);
+            }
+            if (r.ptOn)
+                pt = grossWages >= Currency::fromUnits(15000'0000) ? 300 : grossWages >= Currency::fromUnits(8000'0000) ? 150 : 0;
+            const Wide deductions = *roundTo(sum({in.advances, in.loanDeduction, in.lic, in.contribution, in.pgvcl}), 0) +
+                                    (pf + esi + pt) * 10000;
+            const Wide net = additional + *roundTo(earn - deductions, 0);
+
+            const auto got = calculatePay(in);
+            QVERIFY(got);
+            const auto units = [](Wide v) { return std::optional<Wide>(v); };
+            const QString expected = line(units(earn), units(deductions), units(net), units(pf * 10000),
+                                          units(pension * 10000), units((pf - pension) * 10000), units(esi * 10000),
+                                          units(esiEmployer * 10000), units(pt * 10000));
+            const statutory::Figures& s = got->statutory;
+            const QString actual = line(got->presentDaysSalary, got->totalDeductions, got->netPay, s.pfEmployee,
+                                        s.pension, s.pfEmployer, s.esiEmployee, s.esiEmployer, s.professionalTax);
+            if (actual != expected)
+                QFAIL(qPrintable(QStringLiteral("%1, rate %2, days %3, divisor %4: %5, by definition %6")
+                                     .arg(in.payDate.toString(Qt::ISODate), in.basicRate.toString(),
+                                          in.daysPresent.toString())
+                                     .arg(int(r.divisor))
+                                     .arg(actual, expected)));
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(TestPayCalculation)
 #include "test_pay_calculation.moc"

@@ -63,98 +63,80 @@ private slots:
         QCOMPARE(listedNumbers(), listed);
     }
 
+    // Transactions 1 and 2 are printed; 3, of the same employee on the same day, stays out. Sorting
+    // the list keeps the same transactions selected, wherever they move.
     void printsExactlyTheSelectedTransactions()
     {
         m_f->open<PayslipWindow>();
         auto* printSelected = m_f->control<QPushButton>(QStringLiteral("cmdPrintSel"));
         QVERIFY(!printSelected->isEnabled());
-        // Transactions 1 and 2; 3 is of the same employee on the same day and stays out.
         select({0, 2});
         QVERIFY(printSelected->isEnabled());
         m_f->click(QStringLiteral("cmdPrintSel"));
         QCOMPARE(payslipNumbers(m_f->last<ReportViewer>()->document()), (QList<qint64>{1, 2}));
-        m_f->control<QTableView>(QStringLiteral("lvwInfo"))->clearSelection();
-        QVERIFY(!printSelected->isEnabled());
-    }
-
-    // Sorting the list keeps the same transactions selected, wherever they move.
-    void selectionFollowsItsRowsWhenSorted()
-    {
-        m_f->open<PayslipWindow>();
-        select({0, 2}); // transactions 1 and 2
         auto* view = m_f->control<QTableView>(QStringLiteral("lvwInfo"));
-        const int netPay = 14;
-        QCOMPARE(view->model()->headerData(netPay, Qt::Horizontal).toString(), QStringLiteral("Net Pay"));
-        view->horizontalHeader()->setSortIndicator(netPay, Qt::AscendingOrder);
+        view->horizontalHeader()->setSortIndicator(14, Qt::AscendingOrder); // by net pay
         QCOMPARE(view->model()->index(0, 15).data().toLongLong(), 3); // 403, the smallest
         m_f->click(QStringLiteral("cmdPrintSel"));
         QList<qint64> printed = payslipNumbers(m_f->last<ReportViewer>()->document());
         std::sort(printed.begin(), printed.end());
         QCOMPARE(printed, (QList<qint64>{1, 2}));
+        view->clearSelection();
+        QVERIFY(!printSelected->isEnabled());
     }
 
-    void printAllGivesOnePayslipPerTransaction()
+    // The payroll window calls the payslip window up on its own month: within itself, or beside itself
+    // in the main window. Asked again, the same window follows the month and reads it again (a
+    // transaction may have been saved meanwhile).
+    void payrollWindowOpensItOnItsMonth_data()
     {
-        m_f->open<PayslipWindow>();
-        m_f->click(QStringLiteral("cmdPrintAll"));
-        const report::Document& document = m_f->last<ReportViewer>()->document();
-        QCOMPARE(payslipNumbers(document), (QList<qint64>{1, 3, 2, 4}));
-        QCOMPARE(document.label(QStringLiteral("Label20")), QStringLiteral("ACME"));
-        QCOMPARE(document.label(QStringLiteral("Label21")), QStringLiteral("1 MILL ROAD, HILLTOWN"));
+        QTest::addColumn<bool>("beside");
+        QTest::newRow("within the payroll window") << false;
+        QTest::newRow("beside it in the main window") << true;
     }
-
     void payrollWindowOpensItOnItsMonth()
     {
-        auto* payroll = m_f->open<PayrollWindow>();
-        m_f->control<QDateEdit>(QStringLiteral("DTPicker1"))->setDate(QDate(2026, 2, 10));
-        m_f->click(QStringLiteral("cmdPrintPayslip"));
-        auto* payslips = payroll->findChild<PayslipWindow*>();
-        QVERIFY(payslips);
-        QCOMPARE(payslips->month(), QDate(2026, 2, 1));
-        QCOMPARE(payslips->findChild<QTableView*>(QStringLiteral("lvwInfo"))->model()->rowCount(), 1);
-        // Asked again for another month, the same window follows.
-        m_f->control<QDateEdit>(QStringLiteral("DTPicker1"))->setDate(QDate(2026, 3, 31));
-        m_f->click(QStringLiteral("cmdPrintPayslip"));
-        QCOMPARE(payroll->findChildren<PayslipWindow*>().size(), 1);
-        QCOMPARE(payslips->month(), QDate(2026, 3, 1));
-    }
-
-    // In the main window the payroll window calls the payslip window up beside itself; asked again
-    // for the same month, it reads the month again (a transaction may have been saved meanwhile).
-    void payrollWindowCallsItUpBesideItself()
-    {
-        std::unique_ptr<PayslipWindow> beside;
+        QFETCH(bool, beside);
+        std::unique_ptr<PayslipWindow> made;
         QStringList asked;
-        m_f->context.openBeside = [&](const QString& name) -> QWidget* {
-            asked << name;
-            if (!beside)
-                beside = std::make_unique<PayslipWindow>(m_f->context);
-            return beside.get();
-        };
+        if (beside)
+            m_f->context.openBeside = [&](const QString& name) -> QWidget* {
+                asked << name;
+                if (!made)
+                    made = std::make_unique<PayslipWindow>(m_f->context);
+                return made.get();
+            };
         auto* payroll = m_f->open<PayrollWindow>();
-        m_f->control<QDateEdit>(QStringLiteral("DTPicker1"))->setDate(QDate(2026, 4, 2));
-        m_f->click(QStringLiteral("cmdPrintPayslip"));
-        QCOMPARE(asked, QStringList{QStringLiteral("Form5")});
-        QVERIFY(!payroll->findChild<PayslipWindow*>());
-        QCOMPARE(beside->month(), QDate(2026, 4, 1));
-        const auto* list = beside->findChild<QTableView*>(QStringLiteral("lvwInfo"))->model();
-        QCOMPARE(list->rowCount(), 1);
-
+        const auto print = [&](QDate day) {
+            m_f->control<QDateEdit>(QStringLiteral("DTPicker1"))->setDate(day);
+            m_f->click(QStringLiteral("cmdPrintPayslip"));
+            PayslipWindow* shown = beside ? made.get() : payroll->findChild<PayslipWindow*>();
+            if (!shown)
+                return std::pair(QDate(), -1);
+            const int listed = shown->findChild<QTableView*>(QStringLiteral("lvwInfo"))->model()->rowCount();
+            return std::pair(shown->month(), listed);
+        };
+        QCOMPARE(print(QDate(2026, 2, 10)), std::pair(QDate(2026, 2, 1), 1));
+        QCOMPARE(print(QDate(2026, 4, 2)), std::pair(QDate(2026, 4, 1), 1));
         PayrollTransaction saved;
         saved.employeeId = 3;
         saved.payDate = QDate(2026, 4, 30);
         saved.company = QStringLiteral("ACME");
         QVERIFY(PayrollRepository(m_f->db()).insert(saved));
-        m_f->click(QStringLiteral("cmdPrintPayslip"));
-        QCOMPARE(list->rowCount(), 2);
+        QCOMPARE(print(QDate(2026, 4, 2)), std::pair(QDate(2026, 4, 1), 2));
+        QCOMPARE(payroll->findChildren<PayslipWindow*>().size(), beside ? 0 : 1);
+        QCOMPARE(asked, beside ? QStringList(3, QStringLiteral("Form5")) : QStringList());
         m_f->context.openBeside = {};
     }
 
-    void viewerPagesAndExports()
+    // Print All gives one payslip per transaction; the viewer steps through its pages and exports it.
+    void printAllAndTheViewer()
     {
         m_f->open<PayslipWindow>();
         m_f->click(QStringLiteral("cmdPrintAll"));
         ReportViewer* viewer = m_f->last<ReportViewer>();
+        QCOMPARE(payslipNumbers(viewer->document()), (QList<qint64>{1, 3, 2, 4}));
+        QCOMPARE(viewer->document().label(QStringLiteral("Label20")), QStringLiteral("ACME"));
         WindowFixture::showActive(viewer);
         QCOMPARE(viewer->findChild<QSpinBox*>(QStringLiteral("spnPage"))->maximum(), 2);
         QTest::keyClick(viewer, Qt::Key_PageDown);
