@@ -11,6 +11,7 @@
 #include "report_windows/salary_report_window.h"
 #include "report_windows/statutory_summary_window.h"
 #include "reports/report_viewer.h"
+#include "reports/statutory_reports.h"
 #include "shell/bank_settings_window.h"
 #include "support/amounts.h"
 #include "support/report_test_data.h"
@@ -31,8 +32,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <algorithm>
-#include <tuple>
+#include <functional>
 
 namespace {
 
@@ -43,14 +43,19 @@ QString shown(Currency amount)
 }
 
 const QDate dec1(2025, 12, 1);
-const QDate jan31(2026, 1, 31);
 const QDate mar1(2026, 3, 1);
 const QDate mar31(2026, 3, 31);
 
+using Opening = std::function<void(WindowFixture&)>;
+
 } // namespace
 
-// The report windows on the fixed report data, worked as the operator works them; every figure is
-// checked against the database read here on its own. The company is ACME; today is 15 March 2026.
+Q_DECLARE_METATYPE(Opening)
+
+// The report windows on the fixed report data, worked as the operator works them. The reports' figures
+// are checked against reference files in test_report_definitions; here, that each window makes the right
+// report of its company's rows in the range chosen, its totals checked against the database read here on
+// its own. The company is ACME; today is 15 March 2026.
 class TestReportWindows : public QObject {
     Q_OBJECT
 
@@ -62,77 +67,53 @@ private slots:
     }
     void cleanup() { m_f.reset(); }
 
+    // From 1 December, across the year end; OTHER CO's payroll of 15 March stays out.
     void payrollGridTotalsAndCount_data()
     {
         QTest::addColumn<bool>("byDepartment");
-        QTest::addColumn<QDate>("from");
         QTest::addColumn<QDate>("to");
         QTest::addColumn<QString>("department");
         QTest::addColumn<QString>("group");
         QTest::addColumn<int>("rows");
-        QTest::newRow("across the year end") << false << dec1 << jan31 << QString() << QString() << 4;
-        QTest::newRow("one day") << false << mar31 << mar31 << QString() << QString() << 3;
-        QTest::newRow("nothing in the range")
-            << false << QDate(2026, 6, 1) << QDate(2026, 6, 30) << QString() << QString() << 0;
-        QTest::newRow("four months") << false << dec1 << mar31 << QString() << QString() << 9;
-        QTest::newRow("a department, all groups") << true << dec1 << mar31 << "ACCOUNTS"
-                                                  << "ALL" << 6;
-        QTest::newRow("a department and a group") << true << dec1 << QDate(2026, 4, 30) << "WORKSHOP"
-                                                  << "WORKERS" << 4;
-        QTest::newRow("a group the department has not") << true << dec1 << mar31 << "WORKSHOP"
-                                                        << "STAFF" << 0;
+        QTest::newRow("datewise") << false << mar31 << QString() << QString() << 9;
+        QTest::newRow("a department, all groups") << true << mar31 << "ACCOUNTS" << "ALL" << 6;
+        QTest::newRow("a department and a group") << true << QDate(2026, 4, 30) << "WORKSHOP" << "WORKERS" << 4;
     }
     void payrollGridTotalsAndCount()
     {
         QFETCH(bool, byDepartment);
-        QFETCH(QDate, from);
         QFETCH(QDate, to);
         QFETCH(QString, department);
         QFETCH(QString, group);
         QFETCH(int, rows);
         using Kind = PayrollReportWindow::Kind;
         m_f->open<PayrollReportWindow>(byDepartment ? Kind::Department : Kind::Datewise);
+        QString condition =
+            QStringLiteral("company = 'ACME' AND ddate BETWEEN '2025-12-01' AND '%1'").arg(to.toString(Qt::ISODate));
         if (byDepartment) {
             m_f->control<QComboBox>("Combo1")->setCurrentText(department);
             m_f->control<QComboBox>("Combo2")->setCurrentText(group);
-        }
-        setRange(from, to);
-        m_f->click("Command1");
-
-        QString condition = QStringLiteral("company = 'ACME' AND ddate BETWEEN '%1' AND '%2'")
-                                .arg(from.toString(Qt::ISODate), to.toString(Qt::ISODate));
-        if (byDepartment)
             condition += QStringLiteral(" AND dept = '%1'").arg(department);
-        if (byDepartment && group != QStringLiteral("ALL"))
-            condition += QStringLiteral(" AND grp = '%1'").arg(group);
+            if (group != QStringLiteral("ALL"))
+                condition += QStringLiteral(" AND grp = '%1'").arg(group);
+        }
+        show(dec1, to);
         // Each box with the column it adds up.
         const QList<std::pair<const char*, const char*>> boxes = {
             {"Text1", "bonus"},    {"Text2", "ot"},       {"Text4", "ph"},       {"Text6", "intax"},
             {"Text7", "others"},   {"Text8", "absences"}, {"Text9", "advances"}, {"Text10", "td"},
             {"Text11", "loanrec"}, {"Text12", "travel"},  {"Text3", "netpay"}};
         for (const auto& [box, column] : boxes)
-            QCOMPARE(m_f->text(box), shown(sumOf(QStringLiteral("payroll"), column, condition)));
+            QCOMPARE(m_f->text(box), shown(sumOf("payroll", column, condition)));
         QCOMPARE(m_f->text("Text5"), QString::number(rows));
-        QCOMPARE(countOf(QStringLiteral("payroll"), condition), rows);
-
-        auto* grid = m_f->control<QTableView>("MSHFlexGrid1");
-        QCOMPARE(grid->model()->rowCount(), rows);
-        // The same headers whichever filter is chosen.
-        QCOMPARE(grid->model()->headerData(9, Qt::Horizontal).toString(), QStringLiteral("Total Deduction"));
-        QCOMPARE(grid->model()->headerData(7, Qt::Horizontal).toString(), QStringLiteral("Present"));
-        // The grid's net pay column adds up to its box.
-        QCOMPARE(columnTotal(grid, 12), sumOf(QStringLiteral("payroll"), "netpay", condition));
-
-        const report::Document& d = m_f->last<ReportViewer>()->document();
-        QCOMPARE(d.name, byDepartment ? QStringLiteral("DataReport2") : QStringLiteral("DataReport1"));
-        QCOMPARE(d.rowCount(), rows);
-        QCOMPARE(d.label("Label22"), from.toString("dd/MM/yyyy"));
-        QCOMPARE(d.label("Label24"), to.toString("dd/MM/yyyy"));
-        QCOMPARE(d.label("Label20"), QStringLiteral("ACME"));
-        if (byDepartment) {
-            QCOMPARE(d.label("Label16"), department);
-            QCOMPARE(d.label("Label25"), group == QStringLiteral("ALL") ? QString() : group);
-        }
+        QCOMPARE(m_f->control<QTableView>("MSHFlexGrid1")->model()->rowCount(), rows);
+        const report::Document& d = viewed();
+        QCOMPARE(QStringList({d.name, QString::number(d.rowCount()), d.label("Label22"), d.label("Label24")}),
+                 QStringList({byDepartment ? "DataReport2" : "DataReport1", QString::number(rows), "01/12/2025",
+                              to.toString("dd/MM/yyyy")}));
+        if (byDepartment)
+            QCOMPARE(d.label("Label16") + "/" + d.label("Label25"),
+                     department + "/" + (group == "ALL" ? QString() : group));
     }
 
     void departmentPrintShowsTheReportAlone()
@@ -140,30 +121,32 @@ private slots:
         m_f->open<PayrollReportWindow>(PayrollReportWindow::Kind::Department);
         m_f->control<QComboBox>("Combo1")->setCurrentText("ACCOUNTS");
         QCOMPARE(m_f->control<QComboBox>("Combo2")->itemText(0), QStringLiteral("ALL"));
-        setRange(dec1, mar31);
-        m_f->click("Command3");
-        QCOMPARE(m_f->last<ReportViewer>()->document().rowCount(), 6);
+        show(dec1, mar31, "Command3");
+        QCOMPARE(viewed().rowCount(), 6);
         QCOMPARE(m_f->control<QTableView>("MSHFlexGrid1")->model()->rowCount(), 0);
         QCOMPARE(m_f->text("Text5"), QStringLiteral("0"));
     }
 
     void fromAfterToIsRefused_data()
     {
-        QTest::addColumn<QString>("window");
-        QTest::newRow("datewise payroll") << "Form12";
-        QTest::newRow("department payroll") << "Form14";
-        QTest::newRow("advances") << "Form13";
-        QTest::newRow("datewise loans") << "Form15";
-        QTest::newRow("department loans") << "Form16";
+        QTest::addColumn<Opening>("opening");
+        using P = PayrollReportWindow::Kind;
+        using L = LoanReportWindow::Kind;
+        // clang-format off
+        QTest::newRow("datewise payroll") << Opening([](WindowFixture& f) { f.open<PayrollReportWindow>(P::Datewise); });
+        QTest::newRow("department payroll") << Opening([](WindowFixture& f) { f.open<PayrollReportWindow>(P::Department); });
+        QTest::newRow("advances") << Opening([](WindowFixture& f) { f.open<AdvanceReportWindow>(); });
+        QTest::newRow("datewise loans") << Opening([](WindowFixture& f) { f.open<LoanReportWindow>(L::Datewise); });
+        QTest::newRow("department loans") << Opening([](WindowFixture& f) { f.open<LoanReportWindow>(L::Department); });
+        // clang-format on
     }
     void fromAfterToIsRefused()
     {
-        QFETCH(QString, window);
-        openByName(window);
+        QFETCH(Opening, opening);
+        opening(*m_f);
         if (auto* department = m_f->window()->findChild<QComboBox*>("Combo1"))
             department->setCurrentText("ACCOUNTS");
-        setRange(mar31, mar1);
-        m_f->click("Command1");
+        show(mar31, mar1);
         QCOMPARE(m_f->prompter.lastText(),
                  QStringLiteral("The From Date (31/03/2026) is after the To Date (01/03/2026). Choose a From Date on "
                                 "or before the To Date."));
@@ -171,78 +154,58 @@ private slots:
         QCOMPARE(m_f->control<QTableView>("MSHFlexGrid1")->model()->rowCount(), 0);
     }
 
+    // OTHER CO's advance of 5 March stays out.
     void advancesOfTheCompanyInTheRange()
     {
         m_f->open<AdvanceReportWindow>();
-        setRange(dec1, mar31);
-        m_f->click("Command1");
-        const QString condition = QStringLiteral("company = 'ACME' AND advdt BETWEEN '2025-12-01' AND '2026-03-31'");
-        QCOMPARE(m_f->text("Text3"), shown(sumOf("adv", "advamt", condition)));
-        QCOMPARE(m_f->text("Text5"), QString::number(countOf("adv", condition)));
+        show(dec1, mar31);
+        QCOMPARE(m_f->text("Text3"),
+                 shown(sumOf("adv", "advamt", "company = 'ACME' AND advdt BETWEEN '2025-12-01' AND '2026-03-31'")));
         QCOMPARE(m_f->text("Text5"), QStringLiteral("3"));
-        auto* grid = m_f->control<QTableView>("MSHFlexGrid1");
-        QCOMPARE(grid->model()->rowCount(), 3);
-        QCOMPARE(columnTotal(grid, 2), sumOf("adv", "advamt", condition));
-        QCOMPARE(m_f->last<ReportViewer>()->document().name, QStringLiteral("DataReport3"));
+        QCOMPARE(m_f->control<QTableView>("MSHFlexGrid1")->model()->rowCount(), 3);
+        QCOMPARE(viewed().name, QStringLiteral("DataReport3"));
     }
 
+    // December to March; OTHER CO's loan of 10 January and recovery of 15 March stay out.
     void loansPaidAndRecovered_data()
     {
-        QTest::addColumn<bool>("byDepartment");
-        QTest::addColumn<QString>("department");
-        QTest::addColumn<QDate>("from");
-        QTest::addColumn<QDate>("to");
+        QTest::addColumn<QString>("department"); // empty: date wise
         QTest::addColumn<int>("loans");
         QTest::addColumn<int>("recoveries");
-        QTest::newRow("datewise, across the year end") << false << QString() << dec1 << jan31 << 2 << 2;
-        QTest::newRow("datewise, four months") << false << QString() << dec1 << mar31 << 3 << 3;
-        QTest::newRow("datewise, nothing") << false << QString() << QDate(2026, 5, 1) << QDate(2026, 5, 31) << 0 << 0;
-        QTest::newRow("a department") << true << "ACCOUNTS" << dec1 << mar31 << 2 << 3;
-        QTest::newRow("a department without loans") << true << "SALES" << dec1 << mar31 << 0 << 0;
+        QTest::newRow("datewise") << QString() << 3 << 3;
+        QTest::newRow("a department") << "ACCOUNTS" << 2 << 3;
     }
     void loansPaidAndRecovered()
     {
-        QFETCH(bool, byDepartment);
         QFETCH(QString, department);
-        QFETCH(QDate, from);
-        QFETCH(QDate, to);
         QFETCH(int, loans);
         QFETCH(int, recoveries);
+        const bool byDepartment = !department.isEmpty();
         using Kind = LoanReportWindow::Kind;
         m_f->open<LoanReportWindow>(byDepartment ? Kind::Department : Kind::Datewise);
         if (byDepartment)
             m_f->control<QComboBox>("Combo1")->setCurrentText(department);
-        setRange(from, to);
-        m_f->click("Command1");
-
-        const QString range =
-            QStringLiteral(" BETWEEN '%1' AND '%2'").arg(from.toString(Qt::ISODate), to.toString(Qt::ISODate));
-        const QString inDepartment = byDepartment ? QStringLiteral(" AND dept = '%1'").arg(department) : QString();
-        const QString loanCondition = "company = 'ACME' AND ldt" + range + inDepartment;
+        show(dec1, mar31);
+        const QString range = " BETWEEN '2025-12-01' AND '2026-03-31'" +
+                              (byDepartment ? QStringLiteral(" AND dept = '%1'").arg(department) : QString());
+        QCOMPARE(m_f->text("Text3"), shown(sumOf("loan", "loanamt", "company = 'ACME' AND ldt" + range)));
         // Only the payroll rows that recovered an instalment.
-        const QString recoveryCondition = "company = 'ACME' AND loanrec > 0 AND ddate" + range + inDepartment;
-        QCOMPARE(m_f->text("Text3"), shown(sumOf("loan", "loanamt", loanCondition)));
-        QCOMPARE(m_f->text("Text5"), QString::number(loans));
-        QCOMPARE(countOf("loan", loanCondition), loans);
-        QCOMPARE(m_f->text("Text2"), shown(sumOf("payroll", "loanrec", recoveryCondition)));
-        QCOMPARE(m_f->text("Text1"), QString::number(recoveries));
-        QCOMPARE(countOf("payroll", recoveryCondition), recoveries);
+        QCOMPARE(m_f->text("Text2"),
+                 shown(sumOf("payroll", "loanrec", "company = 'ACME' AND loanrec > 0 AND ddate" + range)));
+        QCOMPARE(QStringList({m_f->text("Text5"), m_f->text("Text1")}),
+                 QStringList({QString::number(loans), QString::number(recoveries)}));
         QCOMPARE(m_f->control<QTableView>("MSHFlexGrid1")->model()->rowCount(), loans);
         QCOMPARE(m_f->control<QTableView>("MSHFlexGrid2")->model()->rowCount(), recoveries);
-        QCOMPARE(columnTotal(m_f->control<QTableView>("MSHFlexGrid2"), 2),
-                 sumOf("payroll", "loanrec", recoveryCondition));
 
         // Each list prints its own report, without Ok having to come first.
         m_f->click("Command3");
-        QCOMPARE(m_f->last<ReportViewer>()->document().name,
-                 byDepartment ? QStringLiteral("DataReport6") : QStringLiteral("DataReport4"));
-        QCOMPARE(m_f->last<ReportViewer>()->document().rowCount(), loans);
+        QCOMPARE(viewed().name, byDepartment ? QStringLiteral("DataReport6") : QStringLiteral("DataReport4"));
+        QCOMPARE(viewed().rowCount(), loans);
         m_f->click(byDepartment ? "Command2" : "Command4");
-        QCOMPARE(m_f->last<ReportViewer>()->document().name,
-                 byDepartment ? QStringLiteral("DataReport7") : QStringLiteral("DataReport5"));
-        QCOMPARE(m_f->last<ReportViewer>()->document().rowCount(), recoveries);
+        QCOMPARE(viewed().name, byDepartment ? QStringLiteral("DataReport7") : QStringLiteral("DataReport5"));
+        QCOMPARE(viewed().rowCount(), recoveries);
         if (byDepartment)
-            QCOMPARE(m_f->last<ReportViewer>()->document().label("Label2"), department);
+            QCOMPARE(viewed().label("Label2"), department);
     }
 
     void salaryOfAMonth()
@@ -256,7 +219,7 @@ private slots:
         QCOMPARE(m_f->text("Combo2"), QStringLiteral("RAMESH PATEL"));
         m_f->control<QDateEdit>("DTPicker1")->setDate({2026, 3, 20});
         m_f->click("Command1");
-        const report::Document& d = m_f->last<ReportViewer>()->document();
+        const report::Document& d = viewed();
         QCOMPARE(d.name, QStringLiteral("DataReport8"));
         QCOMPARE(d.label("Label22"), QStringLiteral("March"));
         // Employee 1's two ACME transactions of March; OTHER CO's of the same month stays out.
@@ -266,18 +229,6 @@ private slots:
             sumOf("payroll", "netpay", "company = 'ACME' AND ID = 1 AND ddate BETWEEN '2026-03-01' AND '2026-03-31'"));
     }
 
-    void salaryOverMonths_data()
-    {
-        QTest::addColumn<QString>("group");
-        QTest::addColumn<QString>("employee");
-        QTest::addColumn<int>("lines");
-        QTest::addColumn<QString>("condition");
-        QTest::newRow("the whole group, a line per employee and rate")
-            << "STAFF" << QString() << 2 << "company = 'ACME' AND grp = 'STAFF'";
-        QTest::newRow("one employee's months") << "STAFF"
-                                               << "1" << 4 << "company = 'ACME' AND grp = 'STAFF' AND ID = 1";
-        QTest::newRow("another group") << "WORKERS" << QString() << 1 << "company = 'ACME' AND grp = 'WORKERS'";
-    }
     // One month: the From picker may hold a later day of it than the To picker.
     void salaryOfOneMonthOverMonths()
     {
@@ -286,7 +237,7 @@ private slots:
         m_f->control<QDateEdit>("DTPicker2")->setDate({2026, 3, 28});
         m_f->control<QDateEdit>("DTPicker3")->setDate({2026, 3, 5});
         m_f->click("Command2");
-        const report::Document& d = m_f->last<ReportViewer>()->document();
+        const report::Document& d = viewed();
         QCOMPARE(d.label("Label22"), QStringLiteral("March2026"));
         QCOMPARE(std::get<Currency>(d.sums().at(d.columnIndex("Netpay"))),
                  sumOf("payroll", "netpay", "company = 'ACME' AND grp = 'STAFF' AND ddate LIKE '2026-03-%'"));
@@ -295,29 +246,34 @@ private slots:
         QCOMPARE(m_f->prompter.lastText(), QStringLiteral("The From Month (April 2026) is after the To Month (March "
                                                           "2026). Choose a From Month on or before the To Month."));
     }
+
+    void salaryOverMonths_data()
+    {
+        QTest::addColumn<QString>("employee");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QString>("condition");
+        QTest::newRow("the group, a line per employee and rate") << QString() << 2 << "grp = 'STAFF'";
+        QTest::newRow("one employee's months") << "1" << 4 << "grp = 'STAFF' AND ID = 1";
+    }
     void salaryOverMonths()
     {
-        QFETCH(QString, group);
         QFETCH(QString, employee);
         QFETCH(int, lines);
         QFETCH(QString, condition);
         m_f->open<SalaryReportWindow>();
-        m_f->control<QComboBox>("Combo5")->setCurrentText(group);
+        m_f->control<QComboBox>("Combo5")->setCurrentText("STAFF");
         if (!employee.isEmpty())
             m_f->type("Combo4", employee);
         // Months: the period runs from 1 December to 31 March whatever days the pickers show.
         m_f->control<QDateEdit>("DTPicker2")->setDate({2025, 12, 15});
         m_f->control<QDateEdit>("DTPicker3")->setDate({2026, 3, 2});
         m_f->click("Command2");
-        const report::Document& d = m_f->last<ReportViewer>()->document();
-        QCOMPARE(d.name, QStringLiteral("DataReport10"));
-        QCOMPARE(d.rowCount(), lines);
-        QCOMPARE(d.label("Label22"), QStringLiteral("December2025"));
-        QCOMPARE(d.label("Label6"), QStringLiteral("March2026"));
-        QCOMPARE(d.label("Label9"), group);
-        const QString inPeriod = condition + " AND ddate BETWEEN '2025-12-01' AND '2026-03-31'";
+        const report::Document& d = viewed();
+        QCOMPARE(QStringList({d.name, QString::number(d.rowCount()), d.label("Label22"), d.label("Label6"),
+                              d.label("Label9")}),
+                 QStringList({"DataReport10", QString::number(lines), "December2025", "March2026", "STAFF"}));
+        const QString inPeriod = "company = 'ACME' AND ddate BETWEEN '2025-12-01' AND '2026-03-31' AND " + condition;
         QCOMPARE(std::get<Currency>(d.sums().at(d.columnIndex("Netpay"))), sumOf("payroll", "netpay", inPeriod));
-        QCOMPARE(std::get<Currency>(d.sums().at(d.columnIndex("Present"))), sumOf("payroll", "absences", inPeriod));
     }
 
     void anEmployeeOutsideTheGroupIsRefused()
@@ -333,21 +289,17 @@ private slots:
 
     // March of ACME through the bank: the account set in Bank Settings (a short number refused at
     // its box), the list shown after the employees to mend are named, and the upload file written
-    // with every transfer, checked against the stored net pays.
+    // with every transfer, checked against the stored net pays. An employee to mend stops the upload
+    // (the upload's other refusals are test_report_definitions').
     void bankTransferWindowWritesTheUploadFile_data()
     {
         QTest::addColumn<bool>("kevinHasAnAccount");
-        QTest::addColumn<bool>("accountSet");
-        QTest::addColumn<QString>("refusal"); // a part of the upload's refusal; empty: written
-        QTest::newRow("ready") << true << true << QString();
-        QTest::newRow("an employee to mend") << false << true << "2 KEVIN O'BRIEN: no account number";
-        QTest::newRow("the company's account not set") << true << false << "Bank Settings";
+        QTest::newRow("ready") << true;
+        QTest::newRow("an employee to mend") << false;
     }
     void bankTransferWindowWritesTheUploadFile()
     {
         QFETCH(bool, kevinHasAnAccount);
-        QFETCH(bool, accountSet);
-        QFETCH(QString, refusal);
         EmployeeRepository staff(m_f->db());
         for (const auto& [id, details] :
              {std::pair<qint64, bank::Details>{1, {bank::PayMode::Transfer, {}, "11112222", "SBIN0000001", {}}},
@@ -357,18 +309,16 @@ private slots:
             e.bank = details;
             QVERIFY(staff.update(e));
         }
-        if (accountSet) {
-            m_f->open<BankSettingsWindow>();
-            m_f->type("txtAccountNo", "12345");
-            m_f->type("txtBranchCode", "cnrb0000123");
-            m_f->click("cmdSave");
-            QVERIFY2(m_f->prompter.lastText().startsWith("The account number must be 6 to 18 digits"),
-                     qPrintable(m_f->prompter.lastText()));
-            QVERIFY(m_f->control("txtAccountNo")->hasFocus());
-            m_f->type("txtAccountNo", "0123456789012");
-            m_f->click("cmdSave");
-            QCOMPARE(CompanyRepository(m_f->db()).bankSettings("ACME").value().account.branchCode, "CNRB0000123");
-        }
+        m_f->open<BankSettingsWindow>();
+        m_f->type("txtAccountNo", "12345");
+        m_f->type("txtBranchCode", "cnrb0000123");
+        m_f->click("cmdSave");
+        QVERIFY2(m_f->prompter.lastText().startsWith("The account number must be 6 to 18 digits"),
+                 qPrintable(m_f->prompter.lastText()));
+        QVERIFY(m_f->control("txtAccountNo")->hasFocus());
+        m_f->type("txtAccountNo", "0123456789012");
+        m_f->click("cmdSave");
+        QCOMPARE(CompanyRepository(m_f->db()).bankSettings("ACME").value().account.branchCode, "CNRB0000123");
 
         m_f->open<BankTransferWindow>();
         m_f->control<QDateEdit>("dtpMonth")->setDate(reportMonth());
@@ -378,13 +328,14 @@ private slots:
         // Employees to mend are named before the list, which is shown only when asked for.
         QCOMPARE(int(m_f->prompter.entries().size()) > toldBefore, !kevinHasAnAccount);
         if (kevinHasAnAccount)
-            QCOMPARE(m_f->last<ReportViewer>()->document().name, "BankTransferList");
+            QCOMPARE(viewed().name, "BankTransferList");
 
         QTemporaryDir folder;
         const QString path = folder.filePath("bank.csv");
-        if (!refusal.isEmpty()) {
+        if (!kevinHasAnAccount) {
             m_f->click("cmdUpload");
-            QVERIFY2(m_f->prompter.lastText().contains(refusal), qPrintable(m_f->prompter.lastText()));
+            QVERIFY2(m_f->prompter.lastText().contains("2 KEVIN O'BRIEN: no account number"),
+                     qPrintable(m_f->prompter.lastText()));
             QVERIFY(m_f->prompter.suggestedPath().isEmpty());
             QVERIFY(!QFile::exists(path));
             return;
@@ -399,47 +350,42 @@ private slots:
         for (const QByteArray& line : file.readAll().split('\n').mid(1))
             if (!line.trimmed().isEmpty())
                 paise += qRound64(line.split(',').at(4).toDouble() * 100);
-        const Currency transferred = sumOf("payroll", "netpay",
-                                           "company = 'ACME' AND ddate BETWEEN '2026-03-01' AND '2026-03-31' AND ID IN (1, 2)");
-        QCOMPARE(paise * 100, transferred.units());
+        const QString transfers = "company = 'ACME' AND ddate BETWEEN '2026-03-01' AND '2026-03-31' "
+                                  "AND ID IN (1, 2)";
+        QCOMPARE(paise * 100, sumOf("payroll", "netpay", transfers).units());
     }
 
+    // The window shows the month's summary and writes the month's return as it is made (its figures are
+    // checked against the fund's sample in test_report_definitions).
     void statutorySummaryWritesTheReturn_data()
     {
         QTest::addColumn<QDate>("month");
-        QTest::addColumn<bool>("bothHaveUans");
         QTest::addColumn<QString>("refusal"); // a part of the error; empty: the return is written
-        QTest::newRow("two members") << QDate(2026, 5, 1) << true << QString();
-        QTest::newRow("a member without a UAN") << QDate(2026, 5, 1) << false << "VIJAY KUMAR";
+        QTest::newRow("two members") << QDate(2026, 5, 1) << QString();
         // March's payroll was paid before the fund's rules began.
-        QTest::newRow("nobody charged") << reportMonth() << true << "there is no return to write";
+        QTest::newRow("nobody charged") << reportMonth() << "there is no return to write";
     }
     void statutorySummaryWritesTheReturn()
     {
         QFETCH(QDate, month);
-        QFETCH(bool, bothHaveUans);
         QFETCH(QString, refusal);
         statutory::Rules fund;
         fund.company = "ACME";
         fund.from = QDate(2026, 5, 1);
         fund.pfOn = true;
         QVERIFY(StatutoryRepository(m_f->db()).save(fund));
-        // One over the wage ceiling, one under it with a share that is not whole rupees.
-        const QList<std::tuple<QString, const char*, QString>> members = {
-            {"ASHA DESAI", "20000", "100200300400"}, {"VIJAY KUMAR", "9996", bothHaveUans ? "100200300401" : ""}};
-        QHash<QString, qint64> byUan;
-        for (const auto& [name, rate, uan] : members) {
+        for (const auto& [name, uan] :
+             {std::pair("ASHA DESAI", "100200300400"), std::pair("VIJAY KUMAR", "100200300401")}) {
             Employee e;
             e.name = name;
-            e.basicRate = c(rate);
+            e.basicRate = c("9996");
             e.pfNumber = uan;
             const auto id = EmployeeRepository(m_f->db()).insert(e);
             QVERIFY2(id, qPrintable(id.error()));
-            byUan.insert(uan, *id);
             PayrollTransaction t;
             t.employeeId = *id;
             t.name = name;
-            t.monthRate = c(rate);
+            t.monthRate = e.basicRate;
             t.payDate = QDate(2026, 5, 31);
             t.daysPresent = c("31");
             t.company = "ACME";
@@ -452,8 +398,7 @@ private slots:
         QCOMPARE(m_f->control<QDateEdit>("dtpMonth")->date().toString("yyyy-MM"), QStringLiteral("2026-02"));
         m_f->control<QDateEdit>("dtpMonth")->setDate(month);
         m_f->click("cmdShow");
-        QCOMPARE(m_f->last<ReportViewer>()->document().label("Label22"),
-                 QLocale(QLocale::English).toString(month, "MMMM yyyy"));
+        QCOMPARE(viewed().label("Label22"), QLocale(QLocale::English).toString(month, "MMMM yyyy"));
         QTemporaryDir folder;
         const QString path = folder.filePath("ECR.txt");
         // A month without a return is told before the operator is asked where to keep it.
@@ -470,32 +415,17 @@ private slots:
         QCOMPARE(m_f->prompter.lastText(), "Wrote " + path + ": 2 members.");
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
-        QCOMPARE(lines.size(), 2);
-        QStringList uans;
-        for (const QByteArray& line : lines) {
-            const QStringList fields = QString::fromUtf8(line).split("#~#");
-            QCOMPARE(fields.size(), 11);
-            uans << fields.at(0);
-            // The employee's share: 12 % of the present days salary up to 15,000, to the rupee, halves up.
-            const QString ofMember = QStringLiteral("ID = %1").arg(byUan.value(fields.at(0)));
-            const qint64 earn = sumOf("payroll", "earn", ofMember).units();
-            const qint64 share = (std::min<qint64>(earn, 15000 * 10000) * 12 + 50 * 10000) / (100 * 10000);
-            QCOMPARE(fields.at(6), QString::number(share));
-        }
-        QCOMPARE(uans, QStringList({"100200300400", "100200300401"}));
+        QCOMPARE(file.readAll(), report::pfReturnOf(m_f->db(), "ACME", month).value());
     }
 
     // A header click sorts the grid by that column's values, and Ctrl+E writes what it shows.
     void gridSortsAndExports()
     {
         m_f->open<PayrollReportWindow>(PayrollReportWindow::Kind::Datewise);
-        setRange(dec1, mar31);
-        m_f->click("Command1");
+        show(dec1, mar31);
         auto* grid = m_f->control<QTableView>("MSHFlexGrid1");
         grid->horizontalHeader()->setSortIndicator(12, Qt::DescendingOrder); // netpay, largest first
         QCOMPARE(grid->model()->index(0, 12).data().toString(), QStringLiteral("20,000.00"));
-        QCOMPARE(grid->model()->index(8, 12).data().toString(), QStringLiteral("403.00"));
 
         QTemporaryDir folder;
         const QString path = folder.filePath("payroll.csv");
@@ -505,8 +435,6 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = file.readAll().split('\n');
-        QCOMPARE(lines.at(0).trimmed(), QByteArray("ID,Name,bonus,Overtime,Contribution,LIC,PGVCL,Present,advances,"
-                                                   "Total Deduction,Loan Recovered,travel,netpay"));
         QVERIFY(lines.at(1).startsWith("3,\"SMITH, ANNA\","));
         QVERIFY(lines.at(1).trimmed().endsWith(",20000.00"));
         QCOMPARE(lines.size(), 11); // heading, nine rows, and the end of the last line
@@ -532,30 +460,17 @@ private slots:
         QCOMPARE(changed.size(), 1);
         QCOMPARE(values->item(changed.first()->row(), 1)->text() + " > " + values->item(changed.first()->row(), 2)->text(),
                  oldName + " > ANNA SMITH-ROY");
-        QVERIFY(values->item(changed.first()->row(), 2)->font().bold());
         m_f->click("cmdVerify");
         QVERIFY2(m_f->prompter.lastText().endsWith("entries is intact."), qPrintable(m_f->prompter.lastText()));
     }
 
 private:
-    void openByName(const QString& name)
-    {
-        if (name == "Form12")
-            m_f->open<PayrollReportWindow>(PayrollReportWindow::Kind::Datewise);
-        else if (name == "Form14")
-            m_f->open<PayrollReportWindow>(PayrollReportWindow::Kind::Department);
-        else if (name == "Form13")
-            m_f->open<AdvanceReportWindow>();
-        else if (name == "Form15")
-            m_f->open<LoanReportWindow>(LoanReportWindow::Kind::Datewise);
-        else
-            m_f->open<LoanReportWindow>(LoanReportWindow::Kind::Department);
-    }
-
-    void setRange(QDate from, QDate to)
+    // Chooses the range and presses the button that shows it.
+    void show(QDate from, QDate to, const char* button = "Command1")
     {
         m_f->control<QDateEdit>("DTPicker1")->setDate(from);
         m_f->control<QDateEdit>("DTPicker2")->setDate(to);
+        m_f->click(button);
     }
 
     Currency sumOf(const QString& table, const QString& column, const QString& condition) const
@@ -575,14 +490,7 @@ private:
         return q.value(0).toInt();
     }
 
-    // The column's amounts as the grid shows them, added up.
-    static Currency columnTotal(const QTableView* grid, int column)
-    {
-        Currency total;
-        for (int row = 0; row < grid->model()->rowCount(); ++row)
-            total = *total.plus(*Currency::parse(grid->model()->index(row, column).data().toString().remove(',')));
-        return total;
-    }
+    const report::Document& viewed() const { return m_f->last<ReportViewer>()->document(); }
 
     std::unique_ptr<WindowFixture> m_f;
 };

@@ -56,7 +56,6 @@ private slots:
         QTest::newRow("arrears without employee") << QStringList{"--report=arrears", "--company=ACME", "--from=2026-01-01", "--to=2026-03-31", out} << "needs --employee";
         QTest::newRow("arrears, period reversed") << QStringList{"--report=arrears", "--company=ACME", "--from=2026-04-01", "--to=2026-03-31", "--employee=1", out} << "starts after it ends";
         QTest::newRow("filter not taken") << QStringList{"--report=employees", "--company=ACME", "--group=STAFF", out} << "takes no --group";
-        QTest::newRow("payroll, from after to") << QStringList{"--report=payroll", "--company=ACME", "--from=2026-02-01", "--to=2026-01-31", out} << "starts after it ends";
         QTest::newRow("payroll without a period") << QStringList{"--report=payroll", "--company=ACME", out} << "Give the period";
         QTest::newRow("department payroll without department") << QStringList{"--report=department-payroll", "--company=ACME", "--from=2026-01-01", "--to=2026-01-31", out} << "needs --department";
         QTest::newRow("loans take no group") << QStringList{"--report=department-loans", "--company=ACME", "--from=2026-01-01", "--to=2026-01-31", "--department=ACCOUNTS", "--group=STAFF", out} << "takes no --group";
@@ -81,41 +80,34 @@ private slots:
     void failuresWriteNothing_data()
     {
         QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("output"); // in a new folder
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
+        const QString pdf = QStringLiteral("out.pdf");
         // clang-format off
-        QTest::newRow("bad month") << QStringList{"--company", "ACME", "--report", "payslips", "--month", "March"} << 2 << "Give the month";
-        QTest::newRow("unknown company") << QStringList{"--company", "ACMEE", "--report", "payslips", "--month", "2026-03"} << 2 << "There is no company named \"ACMEE\"";
-        QTest::newRow("unknown option") << QStringList{"--company", "ACME", "--report", "payslips", "--monht", "2026-03"} << 2 << "Unknown option 'monht'";
-        QTest::newRow("unknown employee") << QStringList{"--company", "ACME", "--report", "arrears", "--from", "2026-01-01", "--to", "2026-03-31", "--employee", "99"} << 2 << "There is no employee number 99.";
-        QTest::newRow("unknown department") << QStringList{"--company", "ACME", "--report", "department-payroll", "--from", "2026-01-01", "--to", "2026-03-31", "--department", "STORES"} << 2 << "There is no department named \"STORES\".";
-        QTest::newRow("unknown group") << QStringList{"--company", "ACME", "--report", "salary-period", "--from", "2026-01-01", "--to", "2026-03-31", "--group", "NIGHT"} << 2 << "There is no group named \"NIGHT\".";
-        QTest::newRow("from after to") << QStringList{"--company", "ACME", "--report", "loans", "--from", "2026-03-31", "--to", "2026-03-01"} << 2 << "starts after it ends";
-        QTest::newRow("a letter to the bank for employees without accounts") << QStringList{"--company", "ACME", "--report", "bank-letter", "--month", "2026-03"} << 1 << "1 RAMESH PATEL: no account number, no branch code";
-        QTest::newRow("no database") << QStringList{"--database", "missing.db", "--company", "ACME", "--report", "employees"} << 2 << "There is no database at";
+        QTest::newRow("bad month") << QStringList{"--company", "ACME", "--report", "payslips", "--month", "March"} << pdf << 2 << "Give the month";
+        QTest::newRow("unknown company") << QStringList{"--company", "ACMEE", "--report", "payslips", "--month", "2026-03"} << pdf << 2 << "There is no company named \"ACMEE\"";
+        QTest::newRow("unknown option") << QStringList{"--company", "ACME", "--report", "payslips", "--monht", "2026-03"} << pdf << 2 << "Unknown option 'monht'";
+        QTest::newRow("unknown employee") << QStringList{"--company", "ACME", "--report", "arrears", "--from", "2026-01-01", "--to", "2026-03-31", "--employee", "99"} << pdf << 2 << "There is no employee number 99.";
+        QTest::newRow("unknown department") << QStringList{"--company", "ACME", "--report", "department-payroll", "--from", "2026-01-01", "--to", "2026-03-31", "--department", "STORES"} << pdf << 2 << "There is no department named \"STORES\".";
+        QTest::newRow("unknown group") << QStringList{"--company", "ACME", "--report", "salary-period", "--from", "2026-01-01", "--to", "2026-03-31", "--group", "NIGHT"} << pdf << 2 << "There is no group named \"NIGHT\".";
+        QTest::newRow("a letter to the bank for employees without accounts") << QStringList{"--company", "ACME", "--report", "bank-letter", "--month", "2026-03"} << pdf << 1 << "1 RAMESH PATEL: no account number, no branch code";
+        QTest::newRow("no database") << QStringList{"--database", "missing.db", "--company", "ACME", "--report", "employees"} << pdf << 2 << "There is no database at";
+        QTest::newRow("a folder that is not there") << QStringList{"--company", "ACME", "--report", "employees"} << "no/such/folder/out.csv" << 1 << "cannot be written";
         // clang-format on
     }
     void failuresWriteNothing()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(QString, output);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString output = dir.filePath(QStringLiteral("out.pdf"));
+        output = dir.filePath(output);
         const Run run = kestrel(arguments + QStringList{QStringLiteral("--output"), output}, dir.path());
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
         QVERIFY(!QFile::exists(output));
-    }
-
-    void unwritableFileFails()
-    {
-        QTemporaryDir dir;
-        const QString output = dir.filePath(QStringLiteral("no/such/folder/out.csv"));
-        const Run run = kestrel({QStringLiteral("--company=ACME"), QStringLiteral("--report=employees"),
-                                 QStringLiteral("--output=") + output});
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.errors.contains(QStringLiteral("cannot be written")), qPrintable(run.errors));
     }
 
     // Every net pay of the month is in the PDF's text.
@@ -134,12 +126,12 @@ private slots:
         pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), output, QStringLiteral("-")});
         QVERIFY(pdftotext.waitForFinished());
         const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).remove(QLatin1Char(','));
-        const auto month = monthRows();
-        QCOMPARE(month.size(), 4);
-        for (const PayrollTransaction& t : month)
-            QVERIFY2(text.contains(QRegularExpression(QStringLiteral("Net Pay\\s+%1\\.00").arg(t.netPay.toString()))),
-                     qPrintable(t.netPay.toString()));
+        for (const char* netPay : {"9983", "9851", "403", "19355"}) // ACME's of March
+            QVERIFY2(text.contains(QRegularExpression(QStringLiteral("Net Pay\\s+%1\\.00").arg(netPay))),
+                     qPrintable(netPay));
         QVERIFY(!text.contains(QStringLiteral("8065"))); // OTHER CO's transaction of the month
+        for (int page : {1, 2}) // each page painted to its foot
+            QVERIFY(text.contains(QRegularExpression(QStringLiteral("Page\\s+%1\\s+of\\s+2").arg(page))));
     }
 
     // An employee deleted since keeps the payroll rows paid to them: their salary is reported.
@@ -204,8 +196,10 @@ private slots:
         QCOMPARE(total, reportMonthNetPay());
     }
 
-    // Every report kind over a range, as PDF and as CSV; the CSV holds the report's rows and the PDF
-    // its title. A department or group is found whatever its case.
+    // The reports over a range, written as PDF (a CSV is written from the same document): the rows of the
+    // company (OTHER CO's stay out), the title and the company's address. The department, group, employee
+    // and month asked for are taken, whatever the case of a name. Each kind's figures are checked against
+    // its reference in test_report_definitions.
     void everyRangeReport_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -214,13 +208,11 @@ private slots:
         const QStringList period{"--from=2025-12-01", "--to=2026-03-31"};
         // clang-format off
         QTest::newRow("payroll") << QStringList{"--report=payroll"} + period << 9 << "PAYROLL REPORT";
+        QTest::newRow("advances") << QStringList{"--report=advances"} + period << 3 << "DATE WISE ADVANCE REPORT";
+        QTest::newRow("loans") << QStringList{"--report=loans"} + period << 3 << "DATE WISE LOAN REPORT";
         QTest::newRow("department payroll") << QStringList{"--report=department-payroll", "--department=accounts"} + period << 6 << "DEPARTMENT WISE PAYROLL REPORT";
         QTest::newRow("department and group payroll") << QStringList{"--report=department-payroll", "--department=WORKSHOP", "--group=WORKERS"} + period << 3 << "DEPARTMENT WISE PAYROLL REPORT";
         QTest::newRow("department payroll, all groups") << QStringList{"--report=department-payroll", "--department=WORKSHOP", "--group=ALL"} + period << 3 << "DEPARTMENT WISE PAYROLL REPORT";
-        QTest::newRow("advances") << QStringList{"--report=advances"} + period << 3 << "DATE WISE ADVANCE REPORT";
-        QTest::newRow("loans") << QStringList{"--report=loans"} + period << 3 << "DATE WISE LOAN REPORT";
-        QTest::newRow("loan recoveries") << QStringList{"--report=loan-recoveries"} + period << 3 << "DATE WISE LOAN RECOVERY REPORT";
-        QTest::newRow("department loans") << QStringList{"--report=department-loans", "--department=ACCOUNTS"} + period << 2 << "DEPARTMENT WISE LOAN REPORT";
         QTest::newRow("department loan recoveries") << QStringList{"--report=department-loan-recoveries", "--department=ACCOUNTS"} + period << 3 << "DEPARTMENT WISE LOAN RECOVERY REPORT";
         QTest::newRow("salary of a month") << QStringList{"--report=salary-month", "--month=2026-03", "--employee=1"} << 2 << "EMPLOYEE PAYROLL REPORT";
         QTest::newRow("salaries of a group") << QStringList{"--report=salary-period", "--group=staff"} + period << 2 << "EMPLOYEE PAYROLL REPORT";
@@ -233,16 +225,9 @@ private slots:
         QFETCH(int, rows);
         QFETCH(QString, title);
         QTemporaryDir dir;
-        const QString csvFile = dir.filePath(QStringLiteral("report.csv"));
-        Run run =
-            kestrel(arguments + QStringList{QStringLiteral("--company=ACME"), QStringLiteral("--output=") + csvFile});
-        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
-        QFile file(csvFile);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll().count("\r\n"), rows + 1);
-
         const QString pdfFile = dir.filePath(QStringLiteral("report.pdf"));
-        run = kestrel(arguments + QStringList{QStringLiteral("--company=ACME"), QStringLiteral("--output=") + pdfFile});
+        const Run run =
+            kestrel(arguments + QStringList{QStringLiteral("--company=ACME"), QStringLiteral("--output=") + pdfFile});
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
         QVERIFY2(run.errors.contains(QStringLiteral("%1 rows on 1 page.").arg(rows)), qPrintable(run.errors));
         QProcess pdftotext;
@@ -254,14 +239,6 @@ private slots:
     }
 
 private:
-    QList<PayrollTransaction> monthRows()
-    {
-        Database db(QStringLiteral("read-back"));
-        if (!db.open(m_database.path()))
-            return {};
-        return PayrollRepository(db).month(QStringLiteral("ACME"), reportMonth()).value();
-    }
-
     Run kestrel(QStringList arguments, const QString& folder = {})
     {
         if (!arguments.join(QLatin1Char(' ')).contains(QStringLiteral("--database")))

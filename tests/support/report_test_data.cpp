@@ -108,14 +108,8 @@ void fillReportData(Database& db)
     LoanRepository loans(db);
     const auto loan = [](qint64 id, const char* name, const char* amount, const char* deduction, QDate date,
                          const char* department, const char* company) {
-        return Loan{id,
-                    QString::fromUtf8(name),
-                    c(amount),
-                    c(deduction),
-                    date,
-                    {9, 30},
-                    QString::fromLatin1(department),
-                    QString::fromLatin1(company)};
+        return Loan{id, QString::fromUtf8(name), c(amount), c(deduction), date, {9, 30},
+                    QString::fromLatin1(department), QString::fromLatin1(company)};
     };
     QVERIFY(loans.insert(loan(1, "RAMESH PATEL", "5000", "500", {2025, 12, 20}, "ACCOUNTS", "ACME")));
     QVERIFY(loans.insert(loan(2, "KEVIN O'BRIEN", "3000", "300", {2026, 1, 5}, "WORKSHOP", "ACME")));
@@ -140,14 +134,9 @@ void fillReportData(Database& db)
         return ArrearsRow{1,       QStringLiteral("RAMESH PATEL"), c("310"), QString::fromLatin1(month), c(days),
                           c(paid), QString::fromLatin1(company),   date};
     };
-    QVERIFY(revisions.saveIncrement({1,
-                                     QStringLiteral("RAMESH PATEL"),
-                                     c("310"),
-                                     {2026, 4, 2},
-                                     {10, 0},
-                                     {2026, 1, 1},
-                                     {2026, 3, 31},
-                                     QStringLiteral("ACME")},
+    const Revision increment{1, QStringLiteral("RAMESH PATEL"), c("310"), {2026, 4, 2}, {10, 0}, {2026, 1, 1},
+                             {2026, 3, 31}, QStringLiteral("ACME")};
+    QVERIFY(revisions.saveIncrement(increment,
                                     {arrears("ACME", "January2026", {2026, 1, 31}, "31", "310"),
                                      arrears("ACME", "February2026", {2026, 2, 28}, "25.5", "282"),
                                      arrears("OTHER CO", "February2026", {2026, 2, 28}, "28", "310"),
