@@ -18,18 +18,23 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
-#include <QTreeWidget>
 
 using Kind = MasterWindow::Kind;
 Q_DECLARE_METATYPE(MasterWindow::Kind)
 
 namespace {
+
+// A grid's open cell editor; closed editors linger hidden until they are deleted.
+QLineEdit* openEditor(const QAbstractItemView* grid)
+{
+    for (QLineEdit* e : grid->viewport()->findChildren<QLineEdit*>())
+        if (e->isVisible())
+            return e;
+    return nullptr;
+}
 
 // A master window of one kind on a database of its own, with what the operator does in its grid.
 struct Masters : WindowFixture {
@@ -59,14 +64,7 @@ struct Masters : WindowFixture {
             names << c.name;
         return names;
     }
-    // The grid's open cell editor; closed editors linger hidden until they are deleted.
-    QLineEdit* editor() const
-    {
-        for (QLineEdit* e : grid()->viewport()->findChildren<QLineEdit*>())
-            if (e->isVisible())
-                return e;
-        return nullptr;
-    }
+    QLineEdit* editor() const { return openEditor(grid()); }
     void edit(int row, int column = 0)
     {
         const QModelIndex index = model()->index(row, column);
@@ -93,440 +91,351 @@ struct Masters : WindowFixture {
 class TestMasterWindow : public QObject {
     Q_OBJECT
 private slots:
-    void typedNamesAreStoredInCapitals_data();
-    void typedNamesAreStoredInCapitals();
-    void refusedNameIsReportedAndNotStored_data();
-    void refusedNameIsReportedAndNotStored();
-    void companyAddressWithoutNameIsReported();
-    void deleteRemovesCurrentRowOnly_data();
-    void deleteRemovesCurrentRowOnly();
-    void companyDeleteAndRenameNeedThePassword_data();
-    void companyDeleteAndRenameNeedThePassword();
-    void emptyTableAndUnnamedRows_data();
-    void emptyTableAndUnnamedRows();
-    void companyMasterStoresNameAndAddressAndSignalsClose();
-    void showingSelectsLastRow();
-    void failingStatementIsReportedAsError_data();
-    void failingStatementIsReportedAsError();
-    void monthsAreClosedAndReopenedBehindThePassword();
-    void statutoryRulesAreSavedFromAMonth_data();
-    void statutoryRulesAreSavedFromAMonth();
-};
-
-void TestMasterWindow::typedNamesAreStoredInCapitals_data()
-{
-    QTest::addColumn<Kind>("kind");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("stored");
-    // clang-format off
-    QTest::newRow("department") << Kind::Department << "sales" << "SALES";
-    QTest::newRow("group, mixed") << Kind::Group << "Staff b2" << "STAFF B2";
-    QTest::newRow("company") << Kind::Company << "acme ltd" << "ACME LTD";
-    QTest::newRow("quote in a department") << Kind::Department << "o'neil" << "O'NEIL";
-    QTest::newRow("quotes in a company") << Kind::Company << "d'souza \"ltd\"" << "D'SOUZA \"LTD\"";
-    // clang-format on
-}
-
-void TestMasterWindow::typedNamesAreStoredInCapitals()
-{
-    QFETCH(Kind, kind);
-    QFETCH(QString, typed);
-    QFETCH(QString, stored);
-    Masters f(kind, {"ALPHA"});
-    f.open();
-    f.click("Command1");
-    QCOMPARE(f.grid()->currentIndex().row(), 1);
-    QTest::keyClicks(f.editor(), typed);
-    QCOMPARE(f.editor()->text(), stored); // capitals as typed, not only once stored
-    QTest::keyClick(f.editor(), Qt::Key_Return);
-    QCoreApplication::processEvents(); // the grid stores the cell once the editor has seen the key
-    QCOMPARE(f.stored(), (QStringList{"ALPHA", stored}));
-    QCOMPARE(f.model()->headerData(1, Qt::Vertical).toString(), QStringLiteral("2"));
-    QVERIFY(f.prompter.entries().isEmpty());
-    // Read back by a window opened afresh.
-    f.open();
-    QCOMPARE(f.cell(1), stored);
-}
-
-void TestMasterWindow::refusedNameIsReportedAndNotStored_data()
-{
-    QTest::addColumn<Kind>("kind");
-    QTest::addColumn<int>("row"); // -1: a new row started by Add
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("message");
-    // clang-format off
-    QTest::newRow("new department, other case") << Kind::Department << -1 << "beta" << "already exists";
-    QTest::newRow("new group, spaces around") << Kind::Group << -1 << " alpha " << "already exists";
-    QTest::newRow("new company") << Kind::Company << -1 << "Beta" << "already exists";
-    QTest::newRow("department renamed to another") << Kind::Department << 0 << "beta" << "already exists";
-    QTest::newRow("company renamed to another") << Kind::Company << 1 << "alpha" << "already exists";
-    QTest::newRow("group emptied") << Kind::Group << 1 << "   " << "Please enter";
-    QTest::newRow("company emptied") << Kind::Company << 0 << "" << "Please enter";
-    // clang-format on
-}
-
-void TestMasterWindow::refusedNameIsReportedAndNotStored()
-{
-    QFETCH(Kind, kind);
-    QFETCH(int, row);
-    QFETCH(QString, typed);
-    QFETCH(QString, message);
-    const QStringList existing{"ALPHA", "BETA"};
-    Masters f(kind, existing);
-    f.open();
-    if (row < 0) {
-        f.click("Command1");
-        row = int(existing.size());
-    } else {
-        f.edit(row);
+    // A name typed into the grid is kept in capitals, as it is typed, or refused with a warning and
+    // nothing stored.
+    void typedNameIsStoredInCapitalsOrRefused_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<int>("row"); // -1: a new row started by Add
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");  // stored in the new row; empty: refused
+        QTest::addColumn<QString>("message"); // what the refusal says
+        QTest::newRow("department") << Kind::Department << -1 << "sales" << "SALES" << "";
+        QTest::newRow("company") << Kind::Company << -1 << "acme ltd" << "ACME LTD" << "";
+        QTest::newRow("quote in a department") << Kind::Department << -1 << "o'neil" << "O'NEIL" << "";
+        QTest::newRow("quotes in a company") << Kind::Company << -1 << "d'souza \"ltd\"" << "D'SOUZA \"LTD\"" << "";
+        QTest::newRow("new department, other case") << Kind::Department << -1 << "beta" << "" << "already exists";
+        QTest::newRow("new company") << Kind::Company << -1 << "Beta" << "" << "already exists";
+        QTest::newRow("department renamed to another") << Kind::Department << 0 << "beta" << "" << "already exists";
+        QTest::newRow("company renamed to another") << Kind::Company << 1 << "alpha" << "" << "already exists";
+        QTest::newRow("group emptied") << Kind::Group << 1 << "   " << "" << "Please enter";
+        QTest::newRow("company emptied") << Kind::Company << 0 << "" << "" << "Please enter";
     }
-    f.enter(typed);
-    QCOMPARE(f.prompter.entries().size(), 1);
-    QCOMPARE(f.prompter.last().icon, Prompter::Icon::Warning);
-    QVERIFY2(f.prompter.lastText().contains(message), qPrintable(f.prompter.lastText()));
-    QCOMPARE(f.stored(), existing);
-    // The cell keeps what it had: the old name, or nothing in the new row.
-    QCOMPARE(f.cell(row), row < existing.size() ? existing.at(row) : QString());
-    // Leaving the window stores nothing more and says nothing more.
-    f.click("Command3");
-    QCOMPARE(f.stored(), existing);
-    QCOMPARE(f.prompter.entries().size(), 1);
-}
-
-void TestMasterWindow::companyAddressWithoutNameIsReported()
-{
-    Masters f(Kind::Company);
-    f.open();
-    f.click("Command1");
-    QTest::keyClick(f.editor(), Qt::Key_Tab); // on to the address, name left empty
-    f.enter("market road");
-    QCOMPARE(f.cell(0, 1), QStringLiteral("MARKET ROAD"));
-    QVERIFY(f.prompter.entries().isEmpty());
-    f.click("Command3");
-    QVERIFY(f.stored().isEmpty());
-    QCOMPARE(f.prompter.texts(), QStringList{"The new company was not saved: please enter the company name."});
-}
-
-void TestMasterWindow::deleteRemovesCurrentRowOnly_data()
-{
-    QTest::addColumn<Kind>("kind");
-    QTest::addColumn<QString>("references");
-    QTest::newRow("department") << Kind::Department << "SELECT count(*) FROM emp WHERE dept = 'B'";
-    QTest::newRow("group") << Kind::Group << "SELECT count(*) FROM emp WHERE grp = 'B'";
-}
-
-void TestMasterWindow::deleteRemovesCurrentRowOnly()
-{
-    QFETCH(Kind, kind);
-    QFETCH(QString, references);
-    Masters f(kind, {"A", "B", "C"});
-    QVERIFY(execute(f.db(), "INSERT INTO emp (ID, emname, dept, grp) VALUES (1, 'RAVI  PATEL', 'B', 'B')"));
-    f.open();
-    f.grid()->setCurrentIndex(f.model()->index(1, 0));
-    f.click("Command2");
-    QCOMPARE(f.stored(), (QStringList{"A", "C"}));
-    QCOMPARE(f.grid()->currentIndex().data().toString(), QStringLiteral("C"));
-    // Employees keep the name of a deleted department or group.
-    QCOMPARE(f.database().count(references), 1);
-    QVERIFY(f.prompter.entries().isEmpty());
-}
-
-void TestMasterWindow::companyDeleteAndRenameNeedThePassword_data()
-{
-    QTest::addColumn<QString>("action"); // delete or rename row 1 ("B", which has payroll rows) or 2 ("C")
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("password"); // typed into the frame; empty: no frame is expected
-    QTest::addColumn<QStringList>("companies");
-    QTest::addColumn<QString>("payrollCompany");
-    // clang-format off
-    QTest::newRow("delete, wrong password") << "delete" << 1 << "DEL" << QStringList{"A", "B", "C"} << "B";
-    QTest::newRow("delete") << "delete" << 1 << "del" << QStringList{"A", "C"} << "B";
-    QTest::newRow("rename with data, wrong password") << "rename" << 1 << "x" << QStringList{"A", "B", "C"} << "B";
-    QTest::newRow("rename with data") << "rename" << 1 << "del" << QStringList{"A", "NEW", "C"} << "NEW";
-    QTest::newRow("rename without data") << "rename" << 2 << "" << QStringList{"A", "B", "NEW"} << "B";
-    // clang-format on
-}
-
-void TestMasterWindow::companyDeleteAndRenameNeedThePassword()
-{
-    QFETCH(QString, action);
-    QFETCH(int, row);
-    QFETCH(QString, password);
-    QFETCH(QStringList, companies);
-    QFETCH(QString, payrollCompany);
-    Masters f(Kind::Company, {"A", "B", "C"});
-    QVERIFY(UserRepository(f.db()).setDeletePassword("del"));
-    QVERIFY(execute(f.db(), "INSERT INTO payroll (ID, emname, company) VALUES (1, 'RAVI', 'B')"));
-    f.open();
-    if (action == "delete") {
-        f.grid()->setCurrentIndex(f.model()->index(row, 0));
-        f.click("Command2");
-    } else {
-        f.edit(row);
-        f.enter("new");
-    }
-    QWidget* frame = f.control("fraDelPass");
-    QCOMPARE(frame->isVisible(), !password.isEmpty());
-    if (!password.isEmpty()) {
-        // Nothing has changed while the frame waits for the password.
-        QCOMPARE(f.stored(), (QStringList{"A", "B", "C"}));
-        f.prompter.answer(true);
-        QTest::keyClicks(f.control<QLineEdit>("txtDelPass"), password);
-        f.click("cmdDelPassDelete");
-        QVERIFY(!frame->isVisible());
-    }
-    QCOMPARE(f.stored(), companies);
-    QCOMPARE(f.database().count("SELECT count(*) FROM payroll WHERE company = '" + payrollCompany + "'"), 1);
-    for (int i = 0; i < companies.size(); ++i)
-        QCOMPARE(f.cell(i), companies[i]);
-}
-
-void TestMasterWindow::emptyTableAndUnnamedRows_data()
-{
-    QTest::addColumn<Kind>("kind");
-    QTest::addColumn<QString>("objectName"); // the name other windows open it by
-    QTest::newRow("department") << Kind::Department << "Form20";
-    QTest::newRow("group") << Kind::Group << "Form17";
-    QTest::newRow("company") << Kind::Company << "Form19";
-}
-
-void TestMasterWindow::emptyTableAndUnnamedRows()
-{
-    QFETCH(Kind, kind);
-    Masters f(kind);
-    QTEST(f.open()->objectName(), "objectName");
-    f.click("Command2"); // nothing to delete
-    QCOMPARE(f.model()->rowCount(), 0);
-    // Add again drops the unnamed row and starts one in its place; deleting it only drops it.
-    f.click("Command1");
-    f.click("Command1");
-    QCOMPARE(f.model()->rowCount(), 1);
-    QCOMPARE(f.model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("*"));
-    QVERIFY(f.editor());
-    f.click("Command2");
-    QCOMPARE(f.model()->rowCount(), 0);
-    QVERIFY(f.prompter.entries().isEmpty());
-    // The table still works; Close by its shortcut keeps the focus in the editor, yet stores it.
-    f.click("Command1");
-    QTest::keyClicks(f.editor(), "first");
-    QTest::keyClick(f.editor(), Qt::Key_C, Qt::AltModifier);
-    QTRY_VERIFY(!f.window()->isVisible());
-    QCOMPARE(f.stored(), QStringList{"FIRST"});
-}
-
-void TestMasterWindow::companyMasterStoresNameAndAddressAndSignalsClose()
-{
-    Masters f(Kind::Company, {"ALPHA"});
-    QVERIFY(CompanyRepository(f.db()).select("ALPHA"));
-    QSignalSpy closed(f.open(), &MasterWindow::closed);
-    f.click("Command1");
-    QTest::keyClicks(f.editor(), "beta traders");
-    QTest::keyClick(f.editor(), Qt::Key_Tab);
-    QTest::keyClicks(f.editor(), "12 market road, hilltown");
-    // Add by its shortcut leaves the focus in the editor; what it holds is stored all the same.
-    QTest::keyClick(f.editor(), Qt::Key_A, Qt::AltModifier);
-    QTRY_COMPARE(f.model()->rowCount(), 3);
-    const QList<Company> companies = CompanyRepository(f.db()).list().value();
-    QCOMPARE(companies.at(1).name + "|" + companies.at(1).address,
-             QStringLiteral("BETA TRADERS|12 MARKET ROAD, HILLTOWN"));
-    // A new company is not the chosen one; the chosen one stays chosen.
-    QCOMPARE(CompanyRepository(f.db()).selected(), std::optional<QString>("ALPHA"));
-    // A name that reaches the grid other than by typing (pasted, say) is kept in capitals too.
-    QVERIFY(f.model()->setData(f.model()->index(1, 0), "beta & sons"));
-    QCOMPARE(f.stored(), (QStringList{"ALPHA", "BETA & SONS"}));
-    QVERIFY(f.prompter.entries().isEmpty());
-    QCOMPARE(closed.count(), 0);
-    f.click("Command3");
-    QCOMPARE(closed.count(), 1);
-}
-
-void TestMasterWindow::showingSelectsLastRow()
-{
-    QStringList names;
-    for (int i = 1; i <= 60; ++i)
-        names << QStringLiteral("DEPT %1").arg(i);
-    Masters f(Kind::Department, names);
-    f.open();
-    QCOMPARE(f.grid()->currentIndex().row(), 59);
-    // Coming back to the window after moving up shows the end of the list again.
-    f.window()->resize(400, 300);
-    f.grid()->setCurrentIndex(f.model()->index(0, 0));
-    QEvent activate(QEvent::WindowActivate);
-    QApplication::sendEvent(f.window(), &activate);
-    QCOMPARE(f.grid()->currentIndex().row(), 59);
-    QVERIFY(f.grid()->viewport()->rect().contains(f.grid()->visualRect(f.grid()->currentIndex()).center()));
-}
-
-void TestMasterWindow::failingStatementIsReportedAsError_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::newRow("Add") << "Command1";
-    QTest::newRow("Delete") << "Command2";
-}
-
-void TestMasterWindow::failingStatementIsReportedAsError()
-{
-    QFETCH(QString, button);
-    Masters f(Kind::Group, {"A", "B"});
-    f.open();
-    QVERIFY(execute(f.db(), "DROP TABLE grp"));
-    f.click(button);
-    QCOMPARE(f.prompter.entries().size(), 1);
-    QCOMPARE(f.prompter.last().title, QStringLiteral("Error"));
-    // The window keeps what it showed and starts nothing new.
-    QCOMPARE(f.model()->rowCount(), 2);
-    QVERIFY(!f.editor());
-}
-
-// A month is closed and reopened only with the delete password; a reopening needs its reason.
-void TestMasterWindow::monthsAreClosedAndReopenedBehindThePassword()
-{
-    WindowFixture f;
-    QVERIFY(UserRepository(f.db()).setDeletePassword("delete"));
-    f.open<MonthCloseWindow>();
-    MonthCloseRepository months(f.db());
-    // February, the month before the fixture's today, is offered.
-    f.prompter.answerPassword("Delete");
-    f.click("cmdCloseMonth");
-    QCOMPARE(f.prompter.lastText(), QStringLiteral("wrong password"));
-    f.prompter.answerPassword("delete");
-    f.prompter.answer(false);
-    f.click("cmdCloseMonth");
-    QVERIFY(!months.find("ACME", QDate(2026, 2, 1)).value());
-    f.prompter.answerPassword("delete");
-    f.prompter.answer(true);
-    f.click("cmdCloseMonth");
-    QCOMPARE(f.control<QListWidget>("lvwClosed")->item(0)->text(),
-             QStringLiteral("February 2026 closed by admin on 15/03/2026"));
-    f.click("cmdReopen");
-    QCOMPARE(f.prompter.lastText(), QStringLiteral("Give the reason for reopening February 2026."));
-    QVERIFY(months.find("ACME", QDate(2026, 2, 1)).value());
-    f.type("txtReason", "arrears left out", false);
-    f.prompter.answerPassword("delete");
-    f.click("cmdReopen");
-    QVERIFY(!months.find("ACME", QDate(2026, 2, 1)).value());
-    QCOMPARE(f.control<QListWidget>("lvwClosed")->count(), 0);
-    QCOMPARE(SqlQuery(f.db(), "SELECT note FROM audit WHERE kind = 'reopen'").single()->toString(),
-             QStringLiteral("arrears left out"));
-}
-
-void TestMasterWindow::statutoryRulesAreSavedFromAMonth_data()
-{
-    QTest::addColumn<QDate>("from");
-    QTest::addColumn<QString>("pfRate");
-    QTest::addColumn<QDate>("closed"); // closed before the window opens; none when invalid
-    QTest::addColumn<QString>("message"); // how the last thing the window says begins
-    QTest::addColumn<QString>("focus");   // where a refusal leaves the operator; empty: not checked
-    QTest::addColumn<bool>("stored");
-    // clang-format off
-    QTest::newRow("PF and PT from April") << QDate(2026, 4, 1) << "10" << QDate()
-        << "The statutory rules of ACME from April 2026 are saved." << "" << true;
-    QTest::newRow("the month after a closed one") << QDate(2026, 2, 1) << "12.5" << QDate(2026, 1, 1)
-        << "The statutory rules of ACME from February 2026 are saved." << "" << true;
-    QTest::newRow("rate over 100") << QDate(2026, 4, 1) << "150" << QDate()
-        << "The provident fund rate cannot be more than 100 %." << "txtPFRate" << false;
-    QTest::newRow("before a closed month") << QDate(2026, 2, 1) << "10" << QDate(2026, 3, 1)
-        << "Rules cannot change from February 2026: March 2026 closed by admin" << "" << false;
-    // clang-format on
-}
-
-// A set of rules typed into the window is stored from its month, with every figure as shown;
-// a figure the rules refuse, or a month at or before a closed one, stores nothing.
-void TestMasterWindow::statutoryRulesAreSavedFromAMonth()
-{
-    QFETCH(QDate, from);
-    QFETCH(QString, pfRate);
-    QFETCH(QDate, closed);
-    QFETCH(QString, message);
-    QFETCH(QString, focus);
-    QFETCH(bool, stored);
-    WindowFixture f;
-    if (closed.isValid())
-        QVERIFY(MonthCloseRepository(f.db()).close("ACME", closed));
-    f.open<StatutoryWindow>();
-    f.control<QDateEdit>("dtpFrom")->setDate(from);
-    auto* divisor = f.control<QComboBox>("cboDivisor");
-    divisor->setCurrentIndex(divisor->findText("30 days"));
-    // Ticked from the keyboard: a click in the middle of a wide tick box misses its caption.
-    QTest::keyClick(f.control("chkPF"), Qt::Key_Space);
-    f.type("txtPFRate", pfRate);
-    QTest::keyClick(f.control("chkPT"), Qt::Key_Space);
-    // A third slab in the first blank row; the rows below it stay blank and are left out.
-    auto* slabs = f.control<QTableWidget>("tblSlabs");
-    const QStringList slab{"15000", "300"};
-    for (int column = 0; column < slab.size(); ++column) {
-        slabs->edit(slabs->model()->index(2, column));
-        QLineEdit* editor = nullptr;
-        for (QLineEdit* e : slabs->viewport()->findChildren<QLineEdit*>())
-            if (e->isVisible())
-                editor = e;
+    void typedNameIsStoredInCapitalsOrRefused()
+    {
+        QFETCH(Kind, kind);
+        QFETCH(int, row);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(QString, message);
+        const QStringList existing{"ALPHA", "BETA"};
+        Masters f(kind, existing);
+        f.open();
+        if (row < 0) {
+            f.click("Command1");
+            row = int(existing.size());
+            QCOMPARE(f.grid()->currentIndex().row(), row);
+        } else {
+            f.edit(row);
+        }
+        QLineEdit* editor = f.editor();
         QVERIFY(editor);
-        QTest::keyClicks(editor, slab.at(column));
+        editor->clear();
+        QTest::keyClicks(editor, typed);
+        if (!stored.isEmpty())
+            QCOMPARE(editor->text(), stored); // capitals as typed, not only once stored
         QTest::keyClick(editor, Qt::Key_Return);
-        QCoreApplication::processEvents(); // the table takes the cell once the editor has seen the key
+        QCoreApplication::processEvents(); // the grid stores the cell once the editor has seen the key
+        if (!stored.isEmpty()) {
+            QCOMPARE(f.stored(), existing + QStringList{stored});
+            QVERIFY(f.prompter.entries().isEmpty());
+            return;
+        }
+        QCOMPARE(f.prompter.entries().size(), 1);
+        QCOMPARE(f.prompter.last().icon, Prompter::Icon::Warning);
+        QVERIFY2(f.prompter.lastText().contains(message), qPrintable(f.prompter.lastText()));
+        // The cell keeps what it had: the old name, or nothing in the new row.
+        QCOMPARE(f.cell(row), row < existing.size() ? existing.at(row) : QString());
+        // Leaving the window stores nothing and says nothing more.
+        f.click("Command3");
+        QCOMPARE(f.stored(), existing);
+        QCOMPARE(f.prompter.entries().size(), 1);
     }
-    f.click("cmdSave");
-    QVERIFY2(f.prompter.lastText().startsWith(message), qPrintable(f.prompter.lastText()));
-    if (!focus.isEmpty())
-        QCOMPARE(f.window()->focusWidget(), f.control(focus));
-    const QList<statutory::Rules> book = StatutoryRepository(f.db()).book("ACME").value().dated();
-    QCOMPARE(book.size(), stored ? 1 : 0);
-    if (!stored)
-        return;
-    statutory::Rules expected;
-    expected.company = "ACME";
-    expected.from = from;
-    expected.divisor = statutory::Divisor::Thirty;
-    expected.pfOn = true;
-    expected.pfRate = c(qPrintable(pfRate));
-    expected.pfCeiling = c("15000");
-    expected.pfOnFullWages = false;
-    expected.pensionRate = c("8.33");
-    expected.pensionCap = c("1250");
-    expected.esiOn = false;
-    expected.esiLimit = c("21000");
-    expected.esiEmployeeRate = c("0.75");
-    expected.esiEmployerRate = c("3.25");
-    expected.ptOn = true;
-    expected.ptSlabs = {{c("0"), c("0")}, {c("12000"), c("200")}, {c("15000"), c("300")}};
-    QVERIFY(book.first() == expected);
-    // The list shows the saved set, chosen.
-    QTreeWidgetItem* shown = f.control<QTreeWidget>("lvwRules")->currentItem();
-    QVERIFY(shown);
-    QCOMPARE(shown->text(0) + " | " + shown->text(1) + " | " + shown->text(2),
-             QLocale(QLocale::English).toString(from, "MMMM yyyy") + " | 30 days | PF, PT");
 
-    // A month under the rules, entered in the payroll window: 20,000 over 30 days is 666.67 a
-    // day; 25 days earn 16,667. The fund takes its rate of the 15,000 ceiling, to the rupee; the
-    // tax is the slab from 15,000.
-    Employee anna;
-    anna.name = "ANNA";
-    anna.basicRate = c("20000");
-    QCOMPARE(EmployeeRepository(f.db()).insert(anna).value(), 1);
-    Currency::setGrouping(Grouping::International);
-    f.open<PayrollWindow>();
-    f.control<QDateEdit>("DTPicker1")->setDate(from.addDays(9));
-    f.type("cboEmpID", "1");
-    f.type("txtNumDays", "25");
-    const qint64 dailyPaise = (2000000 + 15) / 30;
-    const qint64 earn = (25 * dailyPaise + 50) / 100;
-    const qint64 rateBasisPoints = qint64(c(qPrintable(pfRate)).units() / 100);
-    const qint64 pf = (std::min<qint64>(earn, 15000) * rateBasisPoints + 5000) / 10000;
-    const qint64 pt = earn >= 15000 ? 300 : earn >= 12000 ? 200 : 0;
-    QCOMPARE(f.text("lblPF"), QLocale(QLocale::English).toString(qint64(pf)));
-    QCOMPARE(f.text("lblPT"), QString::number(pt));
-    QVERIFY(!f.control("lblESI")->isVisible());
-    f.prompter.answer(true);
-    f.click("cmdSave");
-    const auto month = PayrollRepository(f.db()).month("ACME", from).value();
-    QCOMPARE(month.size(), 1);
-    const PayrollTransaction& t = month.first();
-    QCOMPARE(t.presentDaysSalary, *Currency::fromWhole(earn));
-    QCOMPARE(t.statutory.pfEmployee, *Currency::fromWhole(pf));
-    QCOMPARE(t.statutory.professionalTax, *Currency::fromWhole(pt));
-    QCOMPARE(t.totalDeductions, *Currency::fromWhole(pf + pt));
-    QCOMPARE(t.netPay, *Currency::fromWhole(earn - pf - pt));
-}
+    void companyAddressWithoutNameIsReported()
+    {
+        Masters f(Kind::Company);
+        f.open();
+        f.click("Command1");
+        QTest::keyClick(f.editor(), Qt::Key_Tab); // on to the address, name left empty
+        f.enter("market road");
+        QCOMPARE(f.cell(0, 1), QStringLiteral("MARKET ROAD"));
+        QVERIFY(f.prompter.entries().isEmpty());
+        f.click("Command3");
+        QVERIFY(f.stored().isEmpty());
+        QCOMPARE(f.prompter.texts(), QStringList{"The new company was not saved: please enter the company name."});
+    }
+
+    // That employees keep the name of a deleted department or group is the repository's, tested with it.
+    void deleteRemovesCurrentRowOnly()
+    {
+        Masters f(Kind::Group, {"A", "B", "C"});
+        f.open();
+        f.grid()->setCurrentIndex(f.model()->index(1, 0));
+        f.click("Command2");
+        QCOMPARE(f.stored(), (QStringList{"A", "C"}));
+        QCOMPARE(f.grid()->currentIndex().data().toString(), QStringLiteral("C"));
+        QVERIFY(f.prompter.entries().isEmpty());
+    }
+
+    // The frame's own refusals are the guard's, tested with it; here the window shows it when the
+    // company has data, changes nothing while it waits, and keeps the old name on a wrong password.
+    void companyDeleteAndRenameNeedThePassword_data()
+    {
+        QTest::addColumn<QString>("action"); // delete or rename row 1 ("B", which has payroll rows) or 2 ("C")
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("password"); // typed into the frame; empty: no frame is expected
+        QTest::addColumn<QStringList>("companies");
+        QTest::addColumn<QString>("payrollCompany");
+        QTest::newRow("delete") << "delete" << 1 << "del" << QStringList{"A", "C"} << "B";
+        QTest::newRow("rename with data, wrong password") << "rename" << 1 << "x" << QStringList{"A", "B", "C"} << "B";
+        QTest::newRow("rename with data") << "rename" << 1 << "del" << QStringList{"A", "NEW", "C"} << "NEW";
+        QTest::newRow("rename without data") << "rename" << 2 << "" << QStringList{"A", "B", "NEW"} << "B";
+    }
+    void companyDeleteAndRenameNeedThePassword()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, row);
+        QFETCH(QString, password);
+        QFETCH(QStringList, companies);
+        QFETCH(QString, payrollCompany);
+        Masters f(Kind::Company, {"A", "B", "C"});
+        QVERIFY(UserRepository(f.db()).setDeletePassword("del"));
+        QVERIFY(execute(f.db(), "INSERT INTO payroll (ID, emname, company) VALUES (1, 'RAVI', 'B')"));
+        f.open();
+        if (action == "delete") {
+            f.grid()->setCurrentIndex(f.model()->index(row, 0));
+            f.click("Command2");
+        } else {
+            f.edit(row);
+            f.enter("new");
+        }
+        QWidget* frame = f.control("fraDelPass");
+        QCOMPARE(frame->isVisible(), !password.isEmpty());
+        if (!password.isEmpty()) {
+            // Nothing has changed while the frame waits for the password.
+            QCOMPARE(f.stored(), (QStringList{"A", "B", "C"}));
+            f.prompter.answer(true);
+            QTest::keyClicks(f.control<QLineEdit>("txtDelPass"), password);
+            f.click("cmdDelPassDelete");
+        }
+        QCOMPARE(f.stored(), companies);
+        QCOMPARE(f.database().count("SELECT count(*) FROM payroll WHERE company = '" + payrollCompany + "'"), 1);
+        for (int i = 0; i < companies.size(); ++i)
+            QCOMPARE(f.cell(i), companies[i]);
+    }
+
+    void emptyTableAndUnnamedRows_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("objectName"); // the name other windows open it by
+        QTest::newRow("department") << Kind::Department << "Form20";
+        QTest::newRow("group") << Kind::Group << "Form17";
+        QTest::newRow("company") << Kind::Company << "Form19";
+    }
+    void emptyTableAndUnnamedRows()
+    {
+        QFETCH(Kind, kind);
+        Masters f(kind);
+        QTEST(f.open()->objectName(), "objectName");
+        f.click("Command2"); // nothing to delete
+        QCOMPARE(f.model()->rowCount(), 0);
+        // Add again drops the unnamed row and starts one in its place; deleting it only drops it.
+        f.click("Command1");
+        f.click("Command1");
+        QCOMPARE(f.model()->rowCount(), 1);
+        QVERIFY(f.editor());
+        f.click("Command2");
+        QCOMPARE(f.model()->rowCount(), 0);
+        QVERIFY(f.prompter.entries().isEmpty());
+        // The table still works; Close by its shortcut keeps the focus in the editor, yet stores it.
+        f.click("Command1");
+        QTest::keyClicks(f.editor(), "first");
+        QTest::keyClick(f.editor(), Qt::Key_C, Qt::AltModifier);
+        QTRY_VERIFY(!f.window()->isVisible());
+        QCOMPARE(f.stored(), QStringList{"FIRST"});
+    }
+
+    void companyMasterStoresNameAndAddress()
+    {
+        Masters f(Kind::Company, {"ALPHA"});
+        QVERIFY(CompanyRepository(f.db()).select("ALPHA"));
+        f.open();
+        f.click("Command1");
+        QTest::keyClicks(f.editor(), "beta traders");
+        QTest::keyClick(f.editor(), Qt::Key_Tab);
+        QTest::keyClicks(f.editor(), "12 market road, hilltown");
+        // Add by its shortcut leaves the focus in the editor; what it holds is stored all the same.
+        QTest::keyClick(f.editor(), Qt::Key_A, Qt::AltModifier);
+        QTRY_COMPARE(f.model()->rowCount(), 3);
+        const Company beta = CompanyRepository(f.db()).list().value().at(1);
+        QCOMPARE(beta.name + "|" + beta.address, QStringLiteral("BETA TRADERS|12 MARKET ROAD, HILLTOWN"));
+        // A new company is not the chosen one; the chosen one stays chosen.
+        QCOMPARE(CompanyRepository(f.db()).selected(), std::optional<QString>("ALPHA"));
+        // A name that reaches the grid other than by typing (pasted, say) is kept in capitals too.
+        QVERIFY(f.model()->setData(f.model()->index(1, 0), "beta & sons"));
+        QCOMPARE(f.stored(), (QStringList{"ALPHA", "BETA & SONS"}));
+        QVERIFY(f.prompter.entries().isEmpty());
+    }
+
+    // Showing the window, or coming back to it after moving up, chooses the last row.
+    void showingSelectsLastRow()
+    {
+        Masters f(Kind::Department, {"A", "B", "C"});
+        f.open();
+        QCOMPARE(f.grid()->currentIndex().row(), 2);
+        f.grid()->setCurrentIndex(f.model()->index(0, 0));
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(f.window(), &activate);
+        QCOMPARE(f.grid()->currentIndex().row(), 2);
+    }
+
+    void failingStatementIsReportedAsError_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Add") << "Command1";
+        QTest::newRow("Delete") << "Command2";
+    }
+    void failingStatementIsReportedAsError()
+    {
+        QFETCH(QString, button);
+        Masters f(Kind::Group, {"A", "B"});
+        f.open();
+        QVERIFY(execute(f.db(), "DROP TABLE grp"));
+        f.click(button);
+        QCOMPARE(f.prompter.entries().size(), 1);
+        QCOMPARE(f.prompter.last().title, QStringLiteral("Error"));
+        // The window keeps what it showed and starts nothing new.
+        QCOMPARE(f.model()->rowCount(), 2);
+        QVERIFY(!f.editor());
+    }
+
+    // A month is closed and reopened only with the delete password; a reopening needs its reason.
+    void monthsAreClosedAndReopenedBehindThePassword()
+    {
+        WindowFixture f;
+        QVERIFY(UserRepository(f.db()).setDeletePassword("delete"));
+        f.open<MonthCloseWindow>();
+        MonthCloseRepository months(f.db());
+        // February, the month before the fixture's today, is offered.
+        f.prompter.answerPassword("Delete");
+        f.click("cmdCloseMonth");
+        QCOMPARE(f.prompter.lastText(), QStringLiteral("wrong password"));
+        f.prompter.answerPassword("delete");
+        f.prompter.answer(false);
+        f.click("cmdCloseMonth");
+        QVERIFY(!months.find("ACME", QDate(2026, 2, 1)).value());
+        f.prompter.answerPassword("delete");
+        f.prompter.answer(true);
+        f.click("cmdCloseMonth");
+        QCOMPARE(f.control<QListWidget>("lvwClosed")->item(0)->text(),
+                 QStringLiteral("February 2026 closed by admin on 15/03/2026"));
+        f.click("cmdReopen");
+        QCOMPARE(f.prompter.lastText(), QStringLiteral("Give the reason for reopening February 2026."));
+        QVERIFY(months.find("ACME", QDate(2026, 2, 1)).value());
+        f.type("txtReason", "arrears left out", false);
+        f.prompter.answerPassword("delete");
+        f.click("cmdReopen");
+        QVERIFY(!months.find("ACME", QDate(2026, 2, 1)).value());
+        QCOMPARE(f.control<QListWidget>("lvwClosed")->count(), 0);
+        QCOMPARE(SqlQuery(f.db(), "SELECT note FROM audit WHERE kind = 'reopen'").single()->toString(),
+                 QStringLiteral("arrears left out"));
+    }
+
+    void statutoryRulesAreSavedFromAMonth_data()
+    {
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QString>("pfRate");
+        QTest::addColumn<QDate>("closed"); // closed before the window opens; none when invalid
+        QTest::addColumn<QString>("message"); // how the last thing the window says begins
+        QTest::addColumn<QString>("focus");   // where a refusal leaves the operator; empty: not checked
+        // The fund's share, in rupees, of a month paid under the rules; -1: nothing is stored.
+        QTest::addColumn<int>("pf");
+        // clang-format off
+        QTest::newRow("PF and PT from April") << QDate(2026, 4, 1) << "10" << QDate()
+            << "The statutory rules of ACME from April 2026 are saved." << "" << 1500;
+        QTest::newRow("the month after a closed one") << QDate(2026, 2, 1) << "12.5" << QDate(2026, 1, 1)
+            << "The statutory rules of ACME from February 2026 are saved." << "" << 1875;
+        QTest::newRow("rate over 100") << QDate(2026, 4, 1) << "150" << QDate()
+            << "The provident fund rate cannot be more than 100 %." << "txtPFRate" << -1;
+        QTest::newRow("before a closed month") << QDate(2026, 2, 1) << "10" << QDate(2026, 3, 1)
+            << "Rules cannot change from February 2026: March 2026 closed by admin" << "" << -1;
+        // clang-format on
+    }
+    // A set of rules typed into the window is stored from its month, with every figure as shown;
+    // a figure the rules refuse, or a month at or before a closed one, stores nothing.
+    void statutoryRulesAreSavedFromAMonth()
+    {
+        QFETCH(QDate, from);
+        QFETCH(QString, pfRate);
+        QFETCH(QDate, closed);
+        QFETCH(QString, message);
+        QFETCH(QString, focus);
+        QFETCH(int, pf);
+        WindowFixture f;
+        if (closed.isValid())
+            QVERIFY(MonthCloseRepository(f.db()).close("ACME", closed));
+        f.open<StatutoryWindow>();
+        f.control<QDateEdit>("dtpFrom")->setDate(from);
+        auto* divisor = f.control<QComboBox>("cboDivisor");
+        divisor->setCurrentIndex(divisor->findText("30 days"));
+        // Ticked from the keyboard: a click in the middle of a wide tick box misses its caption.
+        QTest::keyClick(f.control("chkPF"), Qt::Key_Space);
+        f.type("txtPFRate", pfRate);
+        QTest::keyClick(f.control("chkPT"), Qt::Key_Space);
+        // A third slab in the first blank row; the rows below it stay blank and are left out.
+        auto* slabs = f.control<QTableWidget>("tblSlabs");
+        const QStringList slab{"15000", "300"};
+        for (int column = 0; column < slab.size(); ++column) {
+            slabs->edit(slabs->model()->index(2, column));
+            QLineEdit* editor = openEditor(slabs);
+            QVERIFY(editor);
+            QTest::keyClicks(editor, slab.at(column));
+            QTest::keyClick(editor, Qt::Key_Return);
+            QCoreApplication::processEvents(); // the table takes the cell once the editor has seen the key
+        }
+        f.click("cmdSave");
+        QVERIFY2(f.prompter.lastText().startsWith(message), qPrintable(f.prompter.lastText()));
+        if (!focus.isEmpty())
+            QCOMPARE(f.window()->focusWidget(), f.control(focus));
+        const QList<statutory::Rules> book = StatutoryRepository(f.db()).book("ACME").value().dated();
+        QCOMPARE(book.size(), pf < 0 ? 0 : 1);
+        if (pf < 0)
+            return;
+        // The figures left as the window shows them are a new set's own (their values are checked by
+        // the pay calculation's tests).
+        statutory::Rules expected;
+        expected.company = "ACME";
+        expected.from = from;
+        expected.divisor = statutory::Divisor::Thirty;
+        expected.pfOn = expected.ptOn = true;
+        expected.pfRate = c(qPrintable(pfRate));
+        expected.ptSlabs << statutory::Slab{c("15000"), c("300")};
+        QVERIFY(book.first() == expected);
+
+        // A month under the rules, entered in the payroll window: 20,000 over 30 days is 666.67 a
+        // day; 25 days earn 16,666.75, 16,667 to the rupee. The fund takes its rate of the 15,000
+        // ceiling; the tax is the 300 of the slab from 15,000.
+        Employee anna;
+        anna.name = "ANNA";
+        anna.basicRate = c("20000");
+        QCOMPARE(EmployeeRepository(f.db()).insert(anna).value(), 1);
+        f.open<PayrollWindow>();
+        f.control<QDateEdit>("DTPicker1")->setDate(from.addDays(9));
+        f.type("cboEmpID", "1");
+        f.type("txtNumDays", "25");
+        f.prompter.answer(true);
+        f.click("cmdSave");
+        const auto month = PayrollRepository(f.db()).month("ACME", from).value();
+        QCOMPARE(month.size(), 1);
+        const PayrollTransaction& t = month.first();
+        QCOMPARE((QStringList{t.presentDaysSalary.toString(), t.statutory.pfEmployee.toString(),
+                              t.statutory.professionalTax.toString(), t.totalDeductions.toString(),
+                              t.netPay.toString()}),
+                 (QStringList{"16667", QString::number(pf), "300", QString::number(pf + 300),
+                              QString::number(16667 - pf - 300)}));
+    }
+};
 
 QTEST_MAIN(TestMasterWindow)
 #include "test_master_window.moc"

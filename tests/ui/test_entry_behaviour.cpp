@@ -13,15 +13,133 @@
 class TestEntryBehaviour : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void amountBoxTakesOnlySensibleAmounts();
-    void enterMovesOnLikeTab();
-    void datesTypedAsShown_data();
-    void datesTypedAsShown();
-    void keysLeaveBoxesAtOnce_data();
-    void keysLeaveBoxesAtOnce();
-    void listsShowWhatTheyStore();
+    void init()
+    {
+        m_window = new QWidget;
+        auto* layout = new QVBoxLayout(m_window);
+        layout->addWidget(m_first = new QLineEdit(m_window));
+        layout->addWidget(m_second = new QLineEdit(m_window));
+        layout->addWidget(m_combo = new QComboBox(m_window));
+        layout->addWidget(m_date = new QDateEdit(QDate(2026, 12, 7), m_window));
+        m_date->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+        m_date->setCalendarPopup(true);
+        layout->addWidget(m_readOnly = new QLineEdit(QStringLiteral("shown only"), m_window));
+        m_readOnly->setReadOnly(true);
+        layout->addWidget(m_last = new QLineEdit(m_window));
+        KeyboardRules::install();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+        m_window->activateWindow();
+    }
+
+    void cleanup() { delete m_window; }
+
+    void amountBoxTakesOnlySensibleAmounts()
+    {
+        EntryBehaviour::install(m_first, EntryBehaviour::AmountKeys);
+        m_first->setFocus();
+        QTest::keyClicks(m_first, "1a2.5-x, 7");
+        QCOMPARE(m_first->text(), QStringLiteral("12.57"));
+        QTest::keyClicks(m_first, "9"); // a third decimal
+        QCOMPARE(m_first->text(), QStringLiteral("12.57"));
+        m_first->clear();
+        m_first->insert("abc"); // the path a paste takes
+        QCOMPARE(m_first->text(), QString());
+        QTest::keyClicks(m_first, "12345678901"); // eight digits at the most
+        QCOMPARE(m_first->text(), QStringLiteral("12345678"));
+    }
+
+    void enterMovesOnLikeTab()
+    {
+        EntryBehaviour::install(m_first, EntryBehaviour::EnterMovesOn);
+        m_first->setFocus();
+        QTest::keyClick(m_first, Qt::Key_Return);
+        QVERIFY(m_second->hasFocus());
+        // Ctrl+Enter is not plain Enter.
+        m_first->setFocus();
+        QTest::keyClick(m_first, Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(m_first->hasFocus());
+    }
+
+    // A date typed as the box shows it, separators and all, is that date; never another one.
+    void datesTypedAsShown_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QDate>("date");
+        const QString days = QStringLiteral("dd/MM/yyyy");
+        QTest::newRow("with separators") << days << "15/01/2025" << QDate(2025, 1, 15);
+        QTest::newRow("digits only") << days << "15012025" << QDate(2025, 1, 15);
+        QTest::newRow("one-digit day and month") << days << "5/1/2025" << QDate(2025, 1, 5);
+        QTest::newRow("day that could go on") << days << "1/1/2025" << QDate(2025, 1, 1);
+        QTest::newRow("last day of a year") << days << "31/12/2024" << QDate(2024, 12, 31);
+        // A month written out takes its letters as they come.
+        QTest::newRow("month by name") << "MMMM yyyy" << "March 2025" << QDate(2025, 3, 7);
+    }
+    void datesTypedAsShown()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, typed);
+        m_date->setDisplayFormat(format);
+        m_combo->setFocus();
+        QTest::keyClick(m_combo, Qt::Key_Tab); // entered as a clerk enters it: the day is selected
+        QVERIFY(m_date->hasFocus());
+        QTest::keyClicks(m_date, typed);
+        QTEST(m_date->date(), "date");
+    }
+
+    // Enter, Tab and Shift+Tab leave a date box at once, not part by part, and the boxes that cannot be
+    // typed into are passed over; Enter does the same with an entry behaviour or without one.
+    void keysLeaveBoxesAtOnce_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("behaviour");
+        QTest::addColumn<QString>("reached");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << false << "last";
+        QTest::newRow("Enter, entry behaviour") << int(Qt::Key_Return) << int(Qt::NoModifier) << true << "last";
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier) << false << "last";
+        QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << false << "combo";
+    }
+    void keysLeaveBoxesAtOnce()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, behaviour);
+        QFETCH(QString, reached);
+        if (behaviour)
+            EntryBehaviour::install(m_date, EntryBehaviour::EnterMovesOn);
+        m_combo->setFocus();
+        QTest::keyClick(m_combo, Qt::Key_Tab);
+        QVERIFY(m_date->hasFocus());
+        QCOMPARE(m_date->currentSection(), QDateTimeEdit::DaySection);
+        QTest::keyClick(m_date, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QVERIFY2((reached == "last" ? m_last : static_cast<QWidget*>(m_combo))->hasFocus(),
+                 qPrintable(QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "none"));
+        QCOMPARE(m_date->date(), QDate(2026, 12, 7));
+    }
+
+    // A list shows, highlights and stores the same entry; it does not open by itself; Down with nothing
+    // chosen chooses the first entry.
+    void listsShowWhatTheyStore()
+    {
+        m_combo->addItems({"ACCOUNTS", "SALES", "STORES"});
+        m_combo->setCurrentIndex(-1);
+        m_first->setFocus();
+        QTest::keyClick(m_first, Qt::Key_Tab);
+        QTest::keyClick(m_second, Qt::Key_Tab);
+        QVERIFY(m_combo->hasFocus());
+        QTest::qWait(20);
+        QVERIFY(!m_combo->view()->isVisible());
+        QTest::keyClick(m_combo, Qt::Key_Down);
+        QCOMPARE(m_combo->currentText(), QStringLiteral("ACCOUNTS"));
+        m_combo->setEditable(true);
+        const auto shown = [this] { return QString::number(m_combo->currentIndex()) + "|" + m_combo->currentText(); };
+        showInList(m_combo, QStringLiteral("sales"));
+        QCOMPARE(shown(), QStringLiteral("1|SALES"));
+        showInList(m_combo, QStringLiteral("TRANSPORT")); // not in the list: shown, nothing chosen
+        QCOMPARE(shown(), QStringLiteral("-1|TRANSPORT"));
+    }
 
 private:
     QWidget* m_window = nullptr;
@@ -32,141 +150,6 @@ private:
     QLineEdit* m_readOnly = nullptr;
     QLineEdit* m_last = nullptr;
 };
-
-void TestEntryBehaviour::init()
-{
-    m_window = new QWidget;
-    auto* layout = new QVBoxLayout(m_window);
-    layout->addWidget(m_first = new QLineEdit(m_window));
-    layout->addWidget(m_second = new QLineEdit(m_window));
-    layout->addWidget(m_combo = new QComboBox(m_window));
-    layout->addWidget(m_date = new QDateEdit(QDate(2026, 12, 7), m_window));
-    m_date->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    m_date->setCalendarPopup(true);
-    layout->addWidget(m_readOnly = new QLineEdit(QStringLiteral("shown only"), m_window));
-    m_readOnly->setReadOnly(true);
-    layout->addWidget(m_last = new QLineEdit(m_window));
-    KeyboardRules::install();
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    m_window->activateWindow();
-}
-
-void TestEntryBehaviour::cleanup()
-{
-    delete m_window;
-}
-
-void TestEntryBehaviour::amountBoxTakesOnlySensibleAmounts()
-{
-    EntryBehaviour::install(m_first, EntryBehaviour::AmountKeys);
-    m_first->setFocus();
-    QTest::keyClicks(m_first, "1a2.5-x, 7");
-    QCOMPARE(m_first->text(), QStringLiteral("12.57"));
-    QTest::keyClicks(m_first, "9"); // a third decimal
-    QCOMPARE(m_first->text(), QStringLiteral("12.57"));
-    m_first->clear();
-    m_first->insert("abc"); // the path a paste takes
-    QCOMPARE(m_first->text(), QString());
-    QTest::keyClicks(m_first, "12345678901"); // eight digits at the most
-    QCOMPARE(m_first->text(), QStringLiteral("12345678"));
-}
-
-void TestEntryBehaviour::enterMovesOnLikeTab()
-{
-    EntryBehaviour::install(m_first, EntryBehaviour::EnterMovesOn);
-    m_first->setFocus();
-    QTest::keyClick(m_first, Qt::Key_Return);
-    QVERIFY(m_second->hasFocus());
-    // Ctrl+Enter is not plain Enter.
-    m_first->setFocus();
-    QTest::keyClick(m_first, Qt::Key_Return, Qt::ControlModifier);
-    QVERIFY(m_first->hasFocus());
-}
-
-// A date typed as the box shows it, separators and all, is that date; never another one.
-void TestEntryBehaviour::datesTypedAsShown_data()
-{
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QDate>("date");
-    const QString days = QStringLiteral("dd/MM/yyyy");
-    QTest::newRow("with separators") << days << "15/01/2025" << QDate(2025, 1, 15);
-    QTest::newRow("digits only") << days << "15012025" << QDate(2025, 1, 15);
-    QTest::newRow("one-digit day and month") << days << "5/1/2025" << QDate(2025, 1, 5);
-    QTest::newRow("day that could go on") << days << "1/1/2025" << QDate(2025, 1, 1);
-    QTest::newRow("last day of a year") << days << "31/12/2024" << QDate(2024, 12, 31);
-    // A month written out takes its letters as they come.
-    QTest::newRow("month by name") << "MMMM yyyy" << "March 2025" << QDate(2025, 3, 7);
-}
-
-void TestEntryBehaviour::datesTypedAsShown()
-{
-    QFETCH(QString, format);
-    QFETCH(QString, typed);
-    QFETCH(QDate, date);
-    m_date->setDisplayFormat(format);
-    m_combo->setFocus();
-    QTest::keyClick(m_combo, Qt::Key_Tab); // entered as a clerk enters it: the day is selected
-    QVERIFY(m_date->hasFocus());
-    QTest::keyClicks(m_date, typed);
-    QCOMPARE(m_date->date(), date);
-}
-
-// Enter, Tab and Shift+Tab leave a date box at once, not part by part, and the boxes that cannot be
-// typed into are passed over; Enter does the same with an entry behaviour or without one.
-void TestEntryBehaviour::keysLeaveBoxesAtOnce_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<bool>("behaviour");
-    QTest::addColumn<QString>("reached");
-    QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << false << "last";
-    QTest::newRow("Enter, entry behaviour") << int(Qt::Key_Return) << int(Qt::NoModifier) << true << "last";
-    QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier) << false << "last";
-    QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << false << "combo";
-}
-
-void TestEntryBehaviour::keysLeaveBoxesAtOnce()
-{
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(bool, behaviour);
-    QFETCH(QString, reached);
-    if (behaviour)
-        EntryBehaviour::install(m_date, EntryBehaviour::EnterMovesOn);
-    m_combo->setFocus();
-    QTest::keyClick(m_combo, Qt::Key_Tab);
-    QVERIFY(m_date->hasFocus());
-    QCOMPARE(m_date->currentSection(), QDateTimeEdit::DaySection);
-    QTest::keyClick(m_date, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QVERIFY2((reached == "last" ? m_last : static_cast<QWidget*>(m_combo))->hasFocus(),
-             qPrintable(QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "none"));
-    QCOMPARE(m_date->date(), QDate(2026, 12, 7));
-}
-
-// A list shows, highlights and stores the same entry; it does not open by itself; Down with nothing
-// chosen chooses the first entry.
-void TestEntryBehaviour::listsShowWhatTheyStore()
-{
-    m_combo->addItems({"ACCOUNTS", "SALES", "STORES"});
-    m_combo->setCurrentIndex(-1);
-    m_first->setFocus();
-    QTest::keyClick(m_first, Qt::Key_Tab);
-    QTest::keyClick(m_second, Qt::Key_Tab);
-    QVERIFY(m_combo->hasFocus());
-    QTest::qWait(20);
-    QVERIFY(!m_combo->view()->isVisible());
-    QTest::keyClick(m_combo, Qt::Key_Down);
-    QCOMPARE(m_combo->currentText(), QStringLiteral("ACCOUNTS"));
-    m_combo->setEditable(true);
-    showInList(m_combo, QStringLiteral("sales"));
-    QCOMPARE(m_combo->currentIndex(), 1);
-    QCOMPARE(m_combo->currentText(), QStringLiteral("SALES"));
-    showInList(m_combo, QStringLiteral("TRANSPORT")); // not in the list: shown, nothing chosen
-    QCOMPARE(m_combo->currentIndex(), -1);
-    QCOMPARE(m_combo->currentText(), QStringLiteral("TRANSPORT"));
-}
 
 QTEST_MAIN(TestEntryBehaviour)
 #include "test_entry_behaviour.moc"
