@@ -38,6 +38,19 @@ QString copyOf(const QString& folder, const std::function<void(Database&)>& chan
     return path;
 }
 
+// A database of the test's backend whose copies are taken at a clock the test moves, into a local
+// folder that starts empty and is removed after: a server's lies in this user's data, which the tests
+// share.
+struct Copies {
+    TestDatabase t;
+    FixedClock clock{QDateTime(QDate(2026, 12, 4), QTime(14, 35, 12))};
+    BackupService backup{t.db(), clock};
+    QDir folder{backup.localFolder()};
+
+    Copies() { folder.removeRecursively(); }
+    ~Copies() { folder.removeRecursively(); }
+};
+
 } // namespace
 
 using CopySetup = std::function<QString(const QString& folder)>; // makes the copy, gives its path
@@ -60,45 +73,39 @@ private slots:
     // restore below). At most one is taken a minute; the connection stays open.
     void routineCopyIsOneAMinuteAndHoldsTheRows()
     {
-        const bool server = TestDatabase::onServer();
-        TestDatabase t;
-        QVERIFY(SqlQuery(t.db(), "INSERT INTO dept (dept) VALUES ('ACCOUNTS'), ('STORES')").exec());
-        FixedClock clock(m_clock.now());
-        BackupService backup(t.db(), clock);
-        QDir(backup.localFolder()).removeRecursively();
-
-        const BackupOutcome outcome = backup.takeLocal();
+        Copies f;
+        QVERIFY(SqlQuery(f.t.db(), "INSERT INTO dept (dept) VALUES ('ACCOUNTS'), ('STORES')").exec());
+        const BackupOutcome outcome = f.backup.takeLocal();
         QVERIFY2(outcome.taken(), qPrintable(outcome.reason));
         // Named for the day and the minute: 4 December 2026, 14:35.
-        QCOMPARE(outcome.target, server ? QDir(backup.localFolder()).filePath("hr0412261435.dump")
-                                        : QDir(t.folder()).filePath("backup/hr0412261435.db"));
+        QCOMPARE(outcome.target, TestDatabase::onServer() ? f.folder.filePath("hr0412261435.dump")
+                                                          : QDir(f.t.folder()).filePath("backup/hr0412261435.db"));
         QCOMPARE(QFile::permissions(outcome.target) & (QFile::ReadGroup | QFile::ReadOther),
                  QFileDevice::Permissions());
         QVERIFY(BackupService::check(outcome.target));
-        QVERIFY(t.db().isOpen());
-        QCOMPARE(t.count("SELECT count(*) FROM dept"), 2);
+        QVERIFY(f.t.db().isOpen());
+        QCOMPARE(f.t.count("SELECT count(*) FROM dept"), 2);
 
-        clock.advanceSeconds(30); // 14:35:42, the same minute
-        QCOMPARE(backup.takeLocal().kind, BackupOutcome::Kind::Skipped);
-        clock.advanceSeconds(30); // 14:36:12
-        QVERIFY(backup.takeLocal().taken());
-        QCOMPARE(QDir(backup.localFolder()).entryList(QDir::Files).size(), 2);
+        f.clock.advanceSeconds(30); // 14:35:42, the same minute
+        QCOMPARE(f.backup.takeLocal().kind, BackupOutcome::Kind::Skipped);
+        f.clock.advanceSeconds(30); // 14:36:12
+        QVERIFY(f.backup.takeLocal().taken());
+        QCOMPARE(f.folder.entryList(QDir::Files).size(), 2);
         // A folder named like the next copy, made by hand, suppresses it too.
-        clock.advanceSeconds(60);
-        QVERIFY(QDir().mkpath(
-            QDir(backup.localFolder()).filePath(BackupService::fileName(clock.now(), t.db().backend()))));
-        QCOMPARE(backup.takeLocal().kind, BackupOutcome::Kind::Skipped);
+        f.clock.advanceSeconds(60);
+        QVERIFY(f.folder.mkpath(BackupService::fileName(f.clock.now(), f.t.db().backend())));
+        QCOMPARE(f.backup.takeLocal().kind, BackupOutcome::Kind::Skipped);
 
         // The folder cannot be made, a plain file holding its name: the copy fails and says why.
-        QVERIFY(QDir(backup.localFolder()).removeRecursively());
-        QFile blocker(backup.localFolder());
+        QVERIFY(f.folder.removeRecursively());
+        QFile blocker(f.folder.path());
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        clock.advanceSeconds(60);
-        const BackupOutcome failed = backup.takeLocal();
+        f.clock.advanceSeconds(60);
+        const BackupOutcome failed = f.backup.takeLocal();
         QVERIFY(failed.failed() && !failed.reason.isEmpty());
-        QVERIFY(t.db().isOpen());
-        QVERIFY(QFile::remove(backup.localFolder()));
+        QVERIFY(f.t.db().isOpen());
+        QVERIFY(blocker.remove());
     }
 
     void networkCopyGoesOnlyToTheSetFolder()
@@ -126,26 +133,22 @@ private slots:
     // since is in it; two in the same second do not collide; each is read back before it counts.
     void copyBeforeADeletionIsFreshAndChecked()
     {
-        TestDatabase t;
-        FixedClock clock(m_clock.now());
-        BackupService backup(t.db(), clock);
-        QDir(backup.localFolder()).removeRecursively();
-        QVERIFY(backup.takeLocal().taken());
-        clock.advanceSeconds(10); // the same minute
-        QVERIFY(SqlQuery(t.db(), "INSERT INTO loan (ID, company) VALUES (1, 'ACME')").exec());
-        const BackupOutcome first = backup.takeFresh();
+        Copies f;
+        QVERIFY(f.backup.takeLocal().taken());
+        f.clock.advanceSeconds(10); // the same minute
+        QVERIFY(SqlQuery(f.t.db(), "INSERT INTO loan (ID, company) VALUES (1, 'ACME')").exec());
+        const BackupOutcome first = f.backup.takeFresh();
         QVERIFY2(first.taken(), qPrintable(first.reason));
-        const BackupOutcome second = backup.takeFresh();
+        const BackupOutcome second = f.backup.takeFresh();
         QVERIFY2(second.taken(), qPrintable(second.reason));
         QVERIFY(first.target != second.target);
-        QCOMPARE(QDir(backup.localFolder()).entryList(QDir::Files).size(), 3);
+        QCOMPARE(f.folder.entryList(QDir::Files).size(), 3);
         QVERIFY(BackupService::check(second.target));
         if (!TestDatabase::onServer()) {
             Database copy(QStringLiteral("copy"));
             QVERIFY(copy.open(second.target, Database::Access::ReadOnly));
             QCOMPARE(SqlQuery(copy, "SELECT count(*) FROM loan").single()->toInt(), 1);
         }
-        QDir(backup.localFolder()).removeRecursively();
     }
 
     // The disk fills while the copy is written: the copy fails and says why, and no partial copy is
@@ -191,20 +194,17 @@ private slots:
     // of each month of the year. The next routine copy prunes its folder; other files there stay.
     void aYearOfCopiesKeepsWhatAPersonWould()
     {
-        TestDatabase t;
-        FixedClock clock(QDateTime(QDate(2026, 1, 1), QTime(9, 0)));
-        BackupService backup(t.db(), clock);
-        QDir folder(backup.localFolder());
-        folder.removeRecursively();
+        Copies f;
+        QDir& folder = f.folder;
         QVERIFY(QDir().mkpath(folder.path()));
-        const auto name = [&t](QDate day, int hour) {
-            return BackupService::fileName(QDateTime(day, QTime(hour, 0)), t.db().backend());
+        const auto name = [&f](QDate day, int hour) {
+            return BackupService::fileName(QDateTime(day, QTime(hour, 0)), f.t.db().backend());
         };
         for (QDate day(2026, 1, 1); day <= QDate(2026, 12, 31); day = day.addDays(1)) {
             for (int hour = 9; hour <= 18; ++hour)
                 QVERIFY(QFile(folder.filePath(name(day, hour))).open(QIODevice::WriteOnly));
-            clock.set(QDateTime(day, QTime(18, 0)));
-            backup.prune(folder.path(), Retention()); // 2 days, 30 days, 12 months
+            f.clock.set(QDateTime(day, QTime(18, 0)));
+            f.backup.prune(folder.path(), Retention()); // 2 days, 30 days, 12 months
         }
         // Worked out by the calendar: 31 December 18:00.
         QStringList expected;
@@ -219,13 +219,12 @@ private slots:
         QCOMPARE(kept, expected);
 
         QVERIFY(QFile(folder.filePath("notes.txt")).open(QIODevice::WriteOnly));
-        clock.set(QDateTime(QDate(2027, 2, 15), QTime(10, 0)));
-        const BackupOutcome outcome = backup.takeLocal();
+        f.clock.set(QDateTime(QDate(2027, 2, 15), QTime(10, 0)));
+        const BackupOutcome outcome = f.backup.takeLocal();
         QVERIFY2(outcome.taken(), qPrintable(outcome.reason));
         QVERIFY(outcome.removed > 0);
         // Left: the new copy, the last of each month from March to December 2026, and the notes.
         QCOMPARE(folder.entryList(QDir::Files).size(), 1 + 10 + 1);
-        folder.removeRecursively();
     }
 
     // A server's routine copy runs beside the window: asked for, it has not ended yet; asked for again
@@ -234,14 +233,12 @@ private slots:
     {
         if (!TestDatabase::onServer())
             QSKIP("a dump of a server database");
-        TestDatabase t;
-        BackupService backup(t.db(), m_clock);
-        QDir(backup.localFolder()).removeRecursively();
+        Copies f;
         QObject window;
         QList<BackupOutcome> ended;
-        backup.takeLocalInBackground(&window, [&](const BackupOutcome& o) { ended << o; });
+        f.backup.takeLocalInBackground(&window, [&](const BackupOutcome& o) { ended << o; });
         QVERIFY(ended.isEmpty());
-        backup.takeLocalInBackground(&window, [&](const BackupOutcome& o) { ended << o; });
+        f.backup.takeLocalInBackground(&window, [&](const BackupOutcome& o) { ended << o; });
         QCOMPARE(ended.size(), 1);
         QCOMPARE(ended.first().kind, BackupOutcome::Kind::Skipped);
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 2, 60000);
@@ -249,29 +246,27 @@ private slots:
         QVERIFY(BackupService::check(ended.last().target));
         // The window goes while the next copy runs: nobody is told, and no partial copy is left.
         FixedClock later(m_clock.now().addSecs(60));
-        BackupService next(t.db(), later);
+        BackupService next(f.t.db(), later);
         next.takeLocalInBackground(&window, [&](const BackupOutcome& o) { ended << o; });
         next.cancelBackground();
         QTest::qWait(200);
         QCOMPARE(ended.size(), 2);
-        QCOMPARE(QDir(backup.localFolder()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QFileInfo(ended.last().target).fileName()});
-        QDir(backup.localFolder()).removeRecursively();
+        QCOMPARE(f.folder.entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(ended.last().target).fileName()});
     }
 
     // A copy put back: the rows of its time return, the database as it was before is kept as a copy,
     // and the database is open as before.
     void restoreGivesBackTheRowsOfItsTime()
     {
-        TestDatabase t;
-        FixedClock clock(m_clock.now());
+        Copies f;
+        TestDatabase& t = f.t;
         QVERIFY(SqlQuery(t.db(), "INSERT INTO emp (emname) VALUES ('RAMESH'), ('SITA')").exec());
-        const BackupOutcome copy = BackupService(t.db(), clock).takeFresh();
+        const BackupOutcome copy = f.backup.takeFresh();
         QVERIFY2(copy.taken(), qPrintable(copy.reason));
         QVERIFY(SqlQuery(t.db(), "INSERT INTO emp (emname) VALUES ('LATE')").exec());
         QVERIFY(SqlQuery(t.db(), "DELETE FROM emp WHERE emname = 'SITA'").exec());
-        clock.advanceSeconds(60);
-        const auto restored = restoreFrom(t.db(), clock, copy.target);
+        f.clock.advanceSeconds(60);
+        const auto restored = restoreFrom(t.db(), f.clock, copy.target);
         QVERIFY2(restored, qPrintable(restored.error()));
         QVERIFY(t.db().isOpen());
         QCOMPARE(t.count("SELECT count(*) FROM emp WHERE emname IN ('RAMESH', 'SITA')"), 2);
@@ -294,7 +289,6 @@ private slots:
         // New numbers go on after the restored ones.
         QVERIFY(SqlQuery(t.db(), "INSERT INTO emp (emname) VALUES ('NEW')").exec());
         QCOMPARE(t.count("SELECT count(*) FROM emp"), 3);
-        QDir(BackupService(t.db(), clock).localFolder()).removeRecursively();
     }
 
     void restoreRefusesWhatItCannotPutBack_data()
@@ -349,7 +343,8 @@ private slots:
         QCOMPARE(t.backupCopies(), copiesBefore); // refused before the database was copied
     }
 
-    // Which copies the rule keeps, at 31 December 2026 18:00, worked out by the calendar.
+    // Which copies the rule keeps at its edges, at 31 December 2026 18:00, worked out by the calendar (its
+    // usual working is the year of copies above).
     void retentionRule_data()
     {
         QTest::addColumn<QList<QDateTime>>("taken");
@@ -362,8 +357,6 @@ private slots:
         QTest::newRow("every limit 0: the newest stays") << QList<QDateTime>{at(2026, 11, 2, 9), at(2026, 12, 31, 9), at(2026, 12, 30, 9)} << Retention{0, 0, 0} << QList<int>{0, 2};
         QTest::newRow("dated after now (the clock was set back)") << QList<QDateTime>{at(2027, 1, 5, 10), at(2026, 12, 31, 9), at(2026, 12, 31, 8)} << usual << QList<int>{};
         QTest::newRow("twice in a minute") << QList<QDateTime>{at(2026, 12, 31, 10), at(2026, 12, 31, 10)} << usual << QList<int>{};
-        QTest::newRow("two days whole, then the last of a day") << QList<QDateTime>{at(2026, 12, 31, 9), at(2026, 12, 31, 8), at(2026, 12, 30, 9), at(2026, 12, 30, 8), at(2026, 12, 28, 9), at(2026, 12, 28, 8)} << usual << QList<int>{5};
-        QTest::newRow("past thirty days, the last of a month") << QList<QDateTime>{at(2026, 11, 21, 9), at(2026, 11, 20, 9), at(2026, 10, 22, 9)} << usual << QList<int>{1};
         QTest::newRow("past twelve months, none") << QList<QDateTime>{at(2026, 12, 31, 9), at(2026, 1, 31, 9), at(2025, 12, 31, 9)} << usual << QList<int>{2};
         // clang-format on
     }

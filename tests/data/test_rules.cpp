@@ -30,61 +30,47 @@ QHash<QString, QString> cells(const QString& header, const QString& line)
     return row;
 }
 
-Currency amount(const QHash<QString, QString>& row, const char* column)
-{
-    return Currency::parse(row.value(QString::fromLatin1(column))).value_or(Currency());
-}
-
-QDate date(const QHash<QString, QString>& row, const char* column)
-{
-    return QDate::fromString(row.value(QString::fromLatin1(column)), Qt::ISODate);
-}
-
-qint64 number(const QHash<QString, QString>& row, const char* column)
-{
-    return row.value(QString::fromLatin1(column)).toLongLong();
-}
-
 // The record through its repository, as a window or the command line would store it.
 Status throughRepository(const Database& db, const QString& table, const QHash<QString, QString>& r)
 {
+    const auto amount = [&r](const QString& column) { return Currency::parse(r.value(column)).value_or(Currency()); };
+    const auto date = [&r](const QString& column) { return QDate::fromString(r.value(column), Qt::ISODate); };
+    const auto number = [&r](const QString& column) { return r.value(column).toLongLong(); };
     if (table == "emp") {
-        Employee e{number(r, "ID"), r.value("emname"), {}, {}, {}, {}, {}, {}, amount(r, "basicrate"), {}, {}, {}};
+        Employee e{number("ID"), r.value("emname"), {}, {}, {}, {}, {}, {}, amount("basicrate"), {}, {}, {}};
         e.bank = {bank::modeFromStored(r.value("paymode")).value_or(bank::PayMode::Transfer), {}, r.value("acno"),
                   r.value("ifsc"), {}};
         return EmployeeRepository(db).insert(e).status();
     }
     if (table == "payroll") {
         PayrollTransaction t;
-        t.transId = number(r, "transid");
-        t.employeeId = number(r, "ID");
-        t.payDate = date(r, "ddate");
-        t.daysPresent = amount(r, "absences");
-        t.bonus = amount(r, "bonus");
-        t.netPay = amount(r, "netpay");
+        t.transId = number("transid");
+        t.employeeId = number("ID");
+        t.payDate = date("ddate");
+        t.daysPresent = amount("absences");
+        t.bonus = amount("bonus");
+        t.netPay = amount("netpay");
         t.company = r.value("company");
         return PayrollRepository(db).insert(t).status();
     }
     if (table == "loan")
-        return LoanRepository(db).insert({number(r, "ID"), {}, amount(r, "loanamt"), amount(r, "permonthded"),
-                                          date(r, "ldt"), {}, {}, r.value("company")});
+        return LoanRepository(db).insert(
+            {number("ID"), {}, amount("loanamt"), amount("permonthded"), date("ldt"), {}, {}, r.value("company")});
     if (table == "adv")
-        return AdvanceRepository(db).insert({number(r, "ID"), {}, amount(r, "advamt"), date(r, "advdt"), {},
-                                             r.value("company")});
+        return AdvanceRepository(db).insert({number("ID"), {}, amount("advamt"), date("advdt"), {}, r.value("company")});
     if (table == "incre" || table == "decre") {
         // A revision changes an employee's rate: one earning 1,000.
         const Currency rate = Currency::fromUnits(10000000);
-        if (Status s = EmployeeRepository(db).insert({number(r, "ID"), "A", {}, {}, {}, {}, {}, {}, rate, {}, {}, {}})
-                           .status();
-            !s)
+        const Employee earning{number("ID"), "A", {}, {}, {}, {}, {}, {}, rate, {}, {}, {}};
+        if (Status s = EmployeeRepository(db).insert(earning).status(); !s)
             return s;
         if (table == "incre")
             return RevisionRepository(db).saveIncrement(
-                {number(r, "ID"), {}, amount(r, "increamt"), date(r, "incredt"), {}, {}, {}, r.value("company")}, {},
-                rate, rate.plus(amount(r, "increamt")).value_or(rate));
+                {number("ID"), {}, amount("increamt"), date("incredt"), {}, {}, {}, r.value("company")}, {}, rate,
+                rate.plus(amount("increamt")).value_or(rate));
         return RevisionRepository(db).saveDecrement(
-            {number(r, "ID"), {}, amount(r, "decreamt"), date(r, "decredt"), {}, {}, {}, r.value("company")}, rate,
-            rate.minus(amount(r, "decreamt")).value_or(rate));
+            {number("ID"), {}, amount("decreamt"), date("decredt"), {}, {}, {}, r.value("company")}, rate,
+            rate.minus(amount("decreamt")).value_or(rate));
     }
     if (table == "use")
         return UserRepository(db).add(r.value("usernm"), r.value("pass"), r.value("priv")).status();

@@ -6,8 +6,6 @@
 
 #include <limits>
 
-Q_DECLARE_METATYPE(PayInputs)
-
 namespace {
 
 __extension__ typedef __int128 Wide;
@@ -88,94 +86,6 @@ statutory::Rules rulesFrom(const QString& text, QDate from, Currency pfRate)
 class TestPayCalculation : public QObject {
     Q_OBJECT
 private slots:
-    void rates_data()
-    {
-        QTest::addColumn<PayInputs>("in");
-        QTest::addColumn<QString>("monthly");
-        QTest::addColumn<QString>("daily");
-        QTest::addColumn<QString>("earn");
-        // The basic rate, the pay date, the days present, and the divisor (0: the days of the month).
-        const auto in = [](const char* basic, QDate payDate, const char* days, int divisor) {
-            PayInputs made;
-            made.basicRate = c(basic);
-            made.payDate = payDate;
-            made.daysPresent = c(days);
-            made.rules.divisor = *statutory::divisorFromStored(divisor);
-            return made;
-        };
-        const QDate march(2026, 3, 15);
-        // clang-format off
-        QTest::newRow("31-day month, 25 days (8064.5 to even)") << in("10000", march, "25", 0) << "10000" << "322.58" << "8064";
-        QTest::newRow("31-day month, 26 days") << in("10000", march, "26", 0) << "10000" << "322.58" << "8387";
-        QTest::newRow("basic rate half down to even") << in("10000.5", march, "31", 0) << "10000" << "322.58" << "10000";
-        QTest::newRow("basic rate half up to even") << in("10001.5", march, "31", 0) << "10002" << "322.65" << "10002";
-        QTest::newRow("leap February") << in("29000", QDate(2024, 2, 1), "29", 0) << "29000" << "1000" << "29000";
-        QTest::newRow("common February") << in("29000", QDate(2023, 2, 28), "28", 0) << "29000" << "1035.71" << "29000";
-        QTest::newRow("half a day") << in("29000", QDate(2023, 2, 28), "14.5", 0) << "29000" << "1035.71" << "15018";
-        QTest::newRow("salary half down to even") << in("90", QDate(2026, 4, 1), "1.5", 0) << "90" << "3" << "4";
-        QTest::newRow("salary half up to even") << in("90", QDate(2026, 4, 1), "2.5", 0) << "90" << "3" << "8";
-        QTest::newRow("no days") << in("10000", march, "0", 0) << "10000" << "322.58" << "0";
-        QTest::newRow("February, a 30-day divisor") << in("30000", QDate(2026, 2, 28), "28", 30) << "30000" << "1000" << "28000";
-        QTest::newRow("31-day month, a 30-day divisor") << in("30000", march, "31", 30) << "30000" << "1000" << "31000";
-        QTest::newRow("a 26-day divisor") << in("10000", march, "26", 26) << "10000" << "384.62" << "10000";
-        // clang-format on
-    }
-    void rates()
-    {
-        QFETCH(PayInputs, in);
-        const auto out = calculatePay(in);
-        QVERIFY(out);
-        QTEST(out->monthlyRate.toString(), "monthly");
-        QTEST(out->dailyRate.toString(), "daily");
-        QTEST(out->presentDaysSalary.toString(), "earn");
-        QCOMPARE(out->netPay, out->presentDaysSalary);
-    }
-
-    void totals_data()
-    {
-        QTest::addColumn<PayInputs>("in");
-        QTest::addColumn<QString>("additional");
-        QTest::addColumn<QString>("deductions");
-        QTest::addColumn<QString>("net");
-        PayInputs base; // present days salary 8064
-        base.basicRate = c("10000");
-        base.payDate = QDate(2026, 3, 31);
-        base.daysPresent = c("25");
-        const auto with = [&base](std::initializer_list<std::pair<Currency PayInputs::*, const char*>> amounts) {
-            PayInputs in = base;
-            for (const auto& [field, amount] : amounts)
-                in.*field = c(amount);
-            return in;
-        };
-        using P = PayInputs;
-        // clang-format off
-        QTest::newRow("bonus, overtime and travel keep two decimals")
-            << with({{&P::bonus, "100"}, {&P::overtime, "50"}, {&P::travel, "20.25"}}) << "170.25" << "0" << "8234.25";
-        QTest::newRow("LIC, contribution and PGVCL are always deducted")
-            << with({{&P::bonus, "100"}, {&P::overtime, "50"}, {&P::travel, "20.25"}, {&P::advances, "500"},
-                     {&P::loanDeduction, "1000"}, {&P::lic, "12"}, {&P::contribution, "14"}, {&P::pgvcl, "7"}})
-            << "170.25" << "1533" << "6701.25";
-        QTest::newRow("additional half to even, down") << with({{&P::travel, "0.125"}}) << "0.12" << "0" << "8064.12";
-        QTest::newRow("additional half to even, up") << with({{&P::travel, "0.135"}}) << "0.14" << "0" << "8064.14";
-        QTest::newRow("deductions half to even, down") << with({{&P::lic, "2.5"}}) << "0" << "2" << "8062";
-        QTest::newRow("deductions half to even, up") << with({{&P::lic, "3.5"}}) << "0" << "4" << "8060";
-        QTest::newRow("deductions above salary give a negative net") << with({{&P::advances, "9000"}}) << "0" << "9000" << "-936";
-        // 12 % of 8064 is 967.68, 0.75 % is 60.48 (up: 61); under 12,000 no professional tax.
-        PayInputs statutory = with({{&P::lic, "2.5"}});
-        statutory.rules.pfOn = statutory.rules.esiOn = statutory.rules.ptOn = true;
-        QTest::newRow("statutory shares are deducted after the typed ones are rounded") << statutory << "0" << "1031" << "7033";
-        // clang-format on
-    }
-    void totals()
-    {
-        QFETCH(PayInputs, in);
-        const auto out = calculatePay(in);
-        QVERIFY(out);
-        QTEST(out->totalAdditional.toString(), "additional");
-        QTEST(out->totalDeductions.toString(), "deductions");
-        QTEST(out->netPay.toString(), "net");
-    }
-
     void tooLargeFiguresAreMissingAlone()
     {
         PayInputs in;
@@ -196,6 +106,9 @@ private slots:
         QVERIFY(!calculatePay(in));
     }
 
+    // The month's figures against the same steps worked out here in exact integers: the rates and the
+    // salary rounded half to even, every box added and deducted, net pays below nothing, figures out of
+    // range. Halves at each rounding come up many times over the runs.
     void agreesWithExactDecimalArithmetic()
     {
         QRandomGenerator random(20261206);
@@ -251,29 +164,6 @@ private slots:
                                      .arg(in.basicRate.toString(), in.payDate.toString(Qt::ISODate),
                                           in.daysPresent.toString(), actual, expected)));
         }
-    }
-
-    void loanDeductionIsWhatIsStillOwed_data()
-    {
-        QTest::addColumn<QString>("latest"); // empty: no loan
-        QTest::addColumn<QString>("lent");
-        QTest::addColumn<QString>("recovered");
-        QTest::addColumn<QString>("offered");
-        // clang-format off
-        QTest::newRow("nothing recovered yet") << "1000" << "5000" << "0" << "1000";
-        QTest::newRow("the last, smaller instalment") << "1000" << "5000" << "4500" << "500";
-        QTest::newRow("repaid") << "1000" << "5000" << "5000" << "0";
-        QTest::newRow("recovered beyond what was lent") << "1000" << "5000" << "6000" << "0";
-        QTest::newRow("no loan") << "" << "0" << "0" << "0";
-        // clang-format on
-    }
-    void loanDeductionIsWhatIsStillOwed()
-    {
-        QFETCH(QString, latest);
-        QFETCH(QString, lent);
-        QFETCH(QString, recovered);
-        const auto monthly = latest.isEmpty() ? std::nullopt : Currency::parse(latest);
-        QTEST(offeredLoanDeduction(monthly, *Currency::parse(lent), *Currency::parse(recovered)).toString(), "offered");
     }
 
     void statutoryAtItsEdges_data()

@@ -7,9 +7,6 @@
 #include "support/window_fixture.h"
 
 #include <QDir>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
 
@@ -55,12 +52,9 @@ private slots:
         QFETCH(QString, first);
         QFETCH(QString, last);
         const bool range = !last.isEmpty();
-        if (range) {
-            m_f->type("Text2", first, false);
+        m_f->type(range ? "Text2" : "Text1", first, false);
+        if (range)
             m_f->type("Text3", last, false);
-        } else {
-            m_f->type("Text1", first, false);
-        }
         m_f->click(range ? "Command2" : "Command1");
         m_f->prompter.answer(true);
         m_f->type(range ? "Text5" : "Text4", "del", false);
@@ -152,12 +146,9 @@ private slots:
 private:
     QList<qint64> remaining() const
     {
-        QList<qint64> numbers;
-        QSqlQuery query(m_f->db().connection());
-        query.exec(QStringLiteral("SELECT transid FROM payroll ORDER BY transid"));
-        while (query.next())
-            numbers << query.value(0).toLongLong();
-        return numbers;
+        return SqlQuery(m_f->db(), "SELECT transid FROM payroll ORDER BY transid")
+            .rows([](const SqlQuery& q) { return q.number(0); })
+            .value();
     }
 
     std::unique_ptr<WindowFixture> m_f;

@@ -168,8 +168,7 @@ private slots:
         QCOMPARE(stored().size(), 4);
     }
 
-    // The offer's own cases are tried in test_pay_calculation; here, what the window offers and what the
-    // save stores.
+    // What the window offers from what was lent and recovered, and what the save stores.
     void loanDeductionIsWhatIsStillOwed_data()
     {
         QTest::addColumn<QString>("recovered");
@@ -178,6 +177,7 @@ private slots:
         QTest::addColumn<QString>("saved");
         // clang-format off
         QTest::newRow("the last instalment is smaller") << "4500" << "500" << "0" << "500";
+        QTest::newRow("repaid") << "5000" << "0" << "0" << "0";
         QTest::newRow("recovered beyond what was lent") << "6000" << "0" << "0" << "0";
         QTest::newRow("recovered meanwhile at another workstation") << "4500" << "500" << "300" << "200";
         // clang-format on

@@ -51,7 +51,18 @@ const ExportKind& kindNamed(const QString& name)
     qFatal("no export kind %s", qPrintable(name));
 }
 
+// The lines' net pays added up, with no rounding.
+Currency netPaysOf(const QList<BankLine>& lines)
+{
+    qint64 units = 0;
+    for (const BankLine& line : lines)
+        units += line.netPay.units();
+    return Currency::fromUnits(units);
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(report::ExportRequest)
 
 class TestReportDefinitions : public QObject {
     Q_OBJECT
@@ -74,63 +85,48 @@ private slots:
     // rows, then the definition. Other companies' rows never appear.
     void reportsMatchTheirReferences_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("company");
-        QTest::addColumn<QDate>("from");
-        QTest::addColumn<QDate>("to");
-        QTest::addColumn<QString>("department");
-        QTest::addColumn<QString>("group");
-        QTest::addColumn<qint64>("employee");
+        QTest::addColumn<ExportRequest>("request");
         QTest::addColumn<QString>("reference");
         QTest::addColumn<int>("rows");
+        // The request as the command line makes it: the month is the From date's; an employee of 0 is none.
+        const auto asked = [](const QString& kind, const QString& company, QDate from, QDate to,
+                              const QString& department = {}, const QString& group = {}, qint64 employee = 0) {
+            ExportRequest r{kind, company, {}, from, from, to, department, group, std::nullopt};
+            if (employee > 0)
+                r.employee = employee;
+            return r;
+        };
         const QDate dec1(2025, 12, 1), jan31(2026, 1, 31), mar1(2026, 3, 1), mar31(2026, 3, 31);
         const QString acme = QStringLiteral("ACME");
         const QString other = QStringLiteral("OTHER CO");
-        const QString none;
         // clang-format off
-        QTest::newRow("payslips of a month") << "payslips" << acme << mar1 << mar1 << none << none << 0LL << "drtSel" << 4;
-        QTest::newRow("employees under a company without address") << "employees" << other << mar1 << mar1 << none << none << 0LL << "drtSel_emp_info" << 3;
-        QTest::newRow("arrears of an employee") << "arrears" << acme << QDate(2026, 1, 1) << mar31 << none << none << 1LL << "DataReport9" << 2;
-        QTest::newRow("payroll across the year end") << "payroll" << acme << dec1 << jan31 << none << none << 0LL << "DataReport1-year-end" << 4;
-        QTest::newRow("payroll of one day") << "payroll" << acme << mar31 << mar31 << none << none << 0LL << "DataReport1-one-day" << 3;
-        QTest::newRow("payroll of an empty range") << "payroll" << acme << QDate(2026, 6, 1) << QDate(2026, 6, 30) << none << none << 0LL << "DataReport1-empty" << 0;
-        QTest::newRow("payroll of a company without address") << "payroll" << other << mar1 << mar31 << none << none << 0LL << "DataReport1-other-company" << 1;
-        QTest::newRow("department, all groups") << "department-payroll" << acme << dec1 << mar31 << "ACCOUNTS" << none << 0LL << "DataReport2-all-groups" << 6;
-        QTest::newRow("department and group") << "department-payroll" << acme << QDate(2026, 1, 1) << QDate(2026, 4, 30) << "WORKSHOP" << "WORKERS" << 0LL << "DataReport2-group" << 4;
-        QTest::newRow("advances") << "advances" << acme << dec1 << mar31 << none << none << 0LL << "DataReport3" << 3;
-        QTest::newRow("advances of a company without address") << "advances" << other << mar1 << mar31 << none << none << 0LL << "DataReport3-other-company" << 1;
-        QTest::newRow("loans across the year end") << "loans" << acme << dec1 << jan31 << none << none << 0LL << "DataReport4" << 2;
-        QTest::newRow("loan recoveries") << "loan-recoveries" << acme << dec1 << mar31 << none << none << 0LL << "DataReport5" << 3;
-        QTest::newRow("department loans") << "department-loans" << acme << dec1 << mar31 << "ACCOUNTS" << none << 0LL << "DataReport6" << 2;
-        QTest::newRow("department loan recoveries") << "department-loan-recoveries" << acme << dec1 << mar31 << "ACCOUNTS" << none << 0LL << "DataReport7" << 3;
-        QTest::newRow("salary of a month") << "salary-month" << acme << mar1 << mar1 << none << none << 1LL << "DataReport8" << 2;
-        QTest::newRow("salaries of a group") << "salary-period" << acme << dec1 << mar1 << none << "STAFF" << 0LL << "DataReport10-group" << 2;
-        QTest::newRow("salary of an employee over months") << "salary-period" << acme << dec1 << mar1 << none << "STAFF" << 1LL << "DataReport10-employee" << 4;
+        QTest::newRow("payslips of a month") << asked("payslips", acme, mar1, mar1) << "drtSel" << 4;
+        QTest::newRow("employees under a company without address") << asked("employees", other, mar1, mar1) << "drtSel_emp_info" << 3;
+        QTest::newRow("arrears of an employee") << asked("arrears", acme, QDate(2026, 1, 1), mar31, {}, {}, 1) << "DataReport9" << 2;
+        QTest::newRow("payroll across the year end") << asked("payroll", acme, dec1, jan31) << "DataReport1-year-end" << 4;
+        QTest::newRow("payroll of one day") << asked("payroll", acme, mar31, mar31) << "DataReport1-one-day" << 3;
+        QTest::newRow("payroll of an empty range") << asked("payroll", acme, QDate(2026, 6, 1), QDate(2026, 6, 30)) << "DataReport1-empty" << 0;
+        QTest::newRow("payroll of a company without address") << asked("payroll", other, mar1, mar31) << "DataReport1-other-company" << 1;
+        QTest::newRow("department, all groups") << asked("department-payroll", acme, dec1, mar31, "ACCOUNTS") << "DataReport2-all-groups" << 6;
+        QTest::newRow("department and group") << asked("department-payroll", acme, QDate(2026, 1, 1), QDate(2026, 4, 30), "WORKSHOP", "WORKERS") << "DataReport2-group" << 4;
+        QTest::newRow("advances") << asked("advances", acme, dec1, mar31) << "DataReport3" << 3;
+        QTest::newRow("advances of a company without address") << asked("advances", other, mar1, mar31) << "DataReport3-other-company" << 1;
+        QTest::newRow("loans across the year end") << asked("loans", acme, dec1, jan31) << "DataReport4" << 2;
+        QTest::newRow("loan recoveries") << asked("loan-recoveries", acme, dec1, mar31) << "DataReport5" << 3;
+        QTest::newRow("department loans") << asked("department-loans", acme, dec1, mar31, "ACCOUNTS") << "DataReport6" << 2;
+        QTest::newRow("department loan recoveries") << asked("department-loan-recoveries", acme, dec1, mar31, "ACCOUNTS") << "DataReport7" << 3;
+        QTest::newRow("salary of a month") << asked("salary-month", acme, mar1, mar1, {}, {}, 1) << "DataReport8" << 2;
+        QTest::newRow("salaries of a group") << asked("salary-period", acme, dec1, mar1, {}, "STAFF") << "DataReport10-group" << 2;
+        QTest::newRow("salary of an employee over months") << asked("salary-period", acme, dec1, mar1, {}, "STAFF", 1) << "DataReport10-employee" << 4;
         // clang-format on
     }
 
     void reportsMatchTheirReferences()
     {
-        QFETCH(QString, kind);
-        QFETCH(QString, company);
-        QFETCH(QDate, from);
-        QFETCH(QDate, to);
-        QFETCH(QString, department);
-        QFETCH(QString, group);
-        QFETCH(qint64, employee);
+        QFETCH(ExportRequest, request);
         QFETCH(QString, reference);
         QFETCH(int, rows);
-        ExportRequest request;
-        request.kind = kind;
-        request.company = company;
-        request.month = from;
-        request.from = from;
-        request.to = to;
-        request.department = department;
-        request.group = group;
-        if (employee > 0)
-            request.employee = employee;
-        const auto d = kindNamed(kind).make(m_database.db(), request);
+        const auto d = kindNamed(request.kind).make(m_database.db(), request);
         QVERIFY2(d, qPrintable(d.error()));
         QCOMPARE(d->rowCount(), rows);
         compareWithReference(csv(*d), reference + QStringLiteral(".csv"));
@@ -235,16 +231,10 @@ private slots:
 
         const auto paid = bankMonthOf(db, acme, reportMonth());
         QVERIFY(paid);
-        const auto added = [](const QList<BankLine>& lines) {
-            qint64 units = 0;
-            for (const BankLine& line : lines)
-                units += line.netPay.units();
-            return Currency::fromUnits(units);
-        };
-        QCOMPARE(added(paid->all()), reportMonthNetPay());
-        QCOMPARE(added(paid->transfers), c("10386")); // 9,983 + 403
-        QCOMPARE(added(paid->cheques), c("9851"));
-        QCOMPARE(added(paid->toMend), c("19355"));
+        QCOMPARE(netPaysOf(paid->all()), reportMonthNetPay());
+        QCOMPARE(netPaysOf(paid->transfers), c("10386")); // 9,983 + 403
+        QCOMPARE(netPaysOf(paid->cheques), c("9851"));
+        QCOMPARE(netPaysOf(paid->toMend), c("19355"));
         QVERIFY(paid->cash.isEmpty());
         QCOMPARE(paid->toMendText(), QStringList{"3 SMITH, ANNA: no account number, no branch code"});
         const Document list = bankTransferList(companyHeading(db, acme).value(), reportMonth(), *paid);
@@ -331,10 +321,7 @@ private slots:
         const BankMonth paid = bankMonth({t, other}, staff);
         const QList<BankLine> all = paid.all();
         QCOMPARE(all.size(), 2);
-        qint64 units = 0;
-        for (const BankLine& line : all)
-            units += line.netPay.units();
-        QCOMPARE(units, t.netPay.units() + other.netPay.units());
+        QCOMPARE(netPaysOf(all).units(), t.netPay.units() + other.netPay.units());
         const auto tested = std::find_if(all.cbegin(), all.cend(), [](const BankLine& l) { return l.employeeId == 5; });
         QCOMPARE(tested->paidBy, group);
         QVERIFY2(problem.isEmpty() || tested->problems.join(", ").startsWith(problem), qPrintable(tested->problems.join(", ")));

@@ -105,28 +105,20 @@ void fillReportData(Database& db)
     QVERIFY(
         employees.insert(employee("KEVIN O'BRIEN", "\"ROSE VILLA\"", "WORKSHOP", "WORKERS", "9850.5", {2021, 11, 15})));
     QVERIFY(employees.insert(employee("SMITH, ANNA", "", "SALES", "STAFF", "20000", {2024, 1, 10})));
-    LoanRepository loans(db);
-    const auto loan = [](qint64 id, const char* name, const char* amount, const char* deduction, QDate date,
-                         const char* department, const char* company) {
-        return Loan{id, QString::fromUtf8(name), c(amount), c(deduction), date, {9, 30},
-                    QString::fromLatin1(department), QString::fromLatin1(company)};
-    };
-    QVERIFY(loans.insert(loan(1, "RAMESH PATEL", "5000", "500", {2025, 12, 20}, "ACCOUNTS", "ACME")));
-    QVERIFY(loans.insert(loan(2, "KEVIN O'BRIEN", "3000", "300", {2026, 1, 5}, "WORKSHOP", "ACME")));
-    QVERIFY(loans.insert(loan(3, "SMITH, ANNA", "2000.5", "250", {2026, 3, 10}, "ACCOUNTS", "ACME")));
-    QVERIFY(loans.insert(loan(1, "RAMESH PATEL", "9999", "999", {2026, 1, 10}, "ACCOUNTS", "OTHER CO")));
+    for (const Loan& loan : {Loan{1, "RAMESH PATEL", c("5000"), c("500"), {2025, 12, 20}, {9, 30}, "ACCOUNTS", "ACME"},
+                             {2, "KEVIN O'BRIEN", c("3000"), c("300"), {2026, 1, 5}, {9, 30}, "WORKSHOP", "ACME"},
+                             {3, "SMITH, ANNA", c("2000.5"), c("250"), {2026, 3, 10}, {9, 30}, "ACCOUNTS", "ACME"},
+                             {1, "RAMESH PATEL", c("9999"), c("999"), {2026, 1, 10}, {9, 30}, "ACCOUNTS", "OTHER CO"}})
+        QVERIFY(LoanRepository(db).insert(loan));
     // The payroll recovers what was lent, so it is stored after the loans.
     PayrollRepository repository(db);
     for (const Pay& p : payroll)
         QVERIFY(repository.insert(transaction(p)));
-    AdvanceRepository advances(db);
-    const auto advance = [](qint64 id, const char* name, const char* amount, QDate date, const char* company) {
-        return Advance{id, QString::fromUtf8(name), c(amount), date, {11, 15}, QString::fromLatin1(company)};
-    };
-    QVERIFY(advances.insert(advance(1, "RAMESH PATEL", "300", {2026, 3, 5}, "ACME")));
-    QVERIFY(advances.insert(advance(2, "KEVIN O'BRIEN", "450.5", {2026, 3, 31}, "ACME")));
-    QVERIFY(advances.insert(advance(3, "SMITH, ANNA", "1000", {2025, 12, 24}, "ACME")));
-    QVERIFY(advances.insert(advance(2, "KEVIN O'BRIEN", "777", {2026, 3, 5}, "OTHER CO")));
+    for (const Advance& advance : {Advance{1, "RAMESH PATEL", c("300"), {2026, 3, 5}, {11, 15}, "ACME"},
+                                   {2, "KEVIN O'BRIEN", c("450.5"), {2026, 3, 31}, {11, 15}, "ACME"},
+                                   {3, "SMITH, ANNA", c("1000"), {2025, 12, 24}, {11, 15}, "ACME"},
+                                   {2, "KEVIN O'BRIEN", c("777"), {2026, 3, 5}, {11, 15}, "OTHER CO"}})
+        QVERIFY(AdvanceRepository(db).insert(advance));
     // An increment of 310 for employee 1 with its arrears; the basic rate is then set back to the
     // one the other reports show.
     RevisionRepository revisions(db);
