@@ -5,13 +5,9 @@
 //
 //     kestrel-screenshot OUTPUT.png
 #include "app/demo_data.h"
+#include "app/program_windows.h"
 #include "data/safe_file.h"
-#include "employees/employee_windows.h"
-#include "ledgers/ledger_windows.h"
-#include "payroll/payroll_windows.h"
-#include "report_windows/report_windows.h"
 #include "shell/main_window.h"
-#include "shell/shell_windows.h"
 #include "support/window_fixture.h"
 #include "ui/window_catalogue.h"
 
@@ -59,11 +55,7 @@ int main(int argc, char** argv)
     }
     office.session = Session{QStringLiteral("SHREE GANESH TEXTILES"), QStringLiteral("admin"), QStringLiteral("Admin"), 1};
     WindowCatalogue catalogue;
-    addShellWindows(catalogue);
-    addEmployeeWindows(catalogue);
-    addLedgerWindows(catalogue);
-    addReportWindows(catalogue);
-    addPayrollWindows(catalogue);
+    addProgramWindows(catalogue);
     MainWindow main(office.context, catalogue);
     main.resize(1280, 800);
     WindowFixture::showActive(&main);

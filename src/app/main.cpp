@@ -1,17 +1,13 @@
 #include "app/demo_data.h"
+#include "app/program_windows.h"
 #include "common/clock.h"
 #include "common/memory.h"
 #include "data/audit_trail.h"
 #include "data/backup_service.h"
 #include "data/database.h"
 #include "data/table_transfer.h"
-#include "employees/employee_windows.h"
-#include "ledgers/ledger_windows.h"
-#include "payroll/payroll_windows.h"
-#include "report_windows/report_windows.h"
 #include "reports/report_export.h"
 #include "shell/shell_controller.h"
-#include "shell/shell_windows.h"
 #include "shell/instance_lock.h"
 #include "shell/startup.h"
 #include "ui/keyboard_rules.h"
@@ -299,11 +295,7 @@ int main(int argc, char** argv)
     SystemClock clock;
     MessageBoxPrompter prompter;
     WindowCatalogue catalogue;
-    addShellWindows(catalogue);
-    addEmployeeWindows(catalogue);
-    addLedgerWindows(catalogue);
-    addReportWindows(catalogue);
-    addPayrollWindows(catalogue);
+    addProgramWindows(catalogue);
     Startup startup(prompter, clock, catalogue);
     StartOptions options;
     options.databasePath = parser.value(databaseOption);

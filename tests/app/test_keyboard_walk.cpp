@@ -1,10 +1,6 @@
 #include "app/demo_data.h"
-#include "employees/employee_windows.h"
-#include "ledgers/ledger_windows.h"
-#include "payroll/payroll_windows.h"
-#include "report_windows/report_windows.h"
+#include "app/program_windows.h"
 #include "shell/main_window.h"
-#include "shell/shell_windows.h"
 #include "support/window_fixture.h"
 #include "ui/window_catalogue.h"
 #include "ui/window_room.h"
@@ -80,11 +76,7 @@ private slots:
     {
         QVERIFY(ensureDemoData(m_f.db(), m_f.clock));
         m_f.session.company = QStringLiteral("SHREE GANESH TEXTILES");
-        addShellWindows(m_catalogue);
-        addEmployeeWindows(m_catalogue);
-        addLedgerWindows(m_catalogue);
-        addReportWindows(m_catalogue);
-        addPayrollWindows(m_catalogue);
+        addProgramWindows(m_catalogue);
         // The letters of the main window's menu bar (a submenu's letter is its menu's business).
         const MainWindow main(m_f.context, m_catalogue);
         for (const QAction* menu : main.menuBar()->actions())
