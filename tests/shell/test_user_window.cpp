@@ -124,7 +124,6 @@ private slots:
         QSignalSpy changed(f.open(), &UserWindow::usersChanged);
         f.click("cmdAdd");
         QVERIFY(f.openForInput() && f.box("txtName")->hasFocus());
-        QCOMPARE(f.buttons() + "|" + f.text("cboPriv"), QStringLiteral("01010|Admin"));
         QVERIFY(f.box("txtPass")->echoMode() == QLineEdit::Password && f.box("txtConfirm")->echoMode() == QLineEdit::Password);
         // Enter in the privilege saves (Enter moving on from the boxes is the entry behaviour's).
         f.fill({name, password, password, privilege});
@@ -136,10 +135,9 @@ private slots:
         QCOMPARE(user->name + "|" + user->privilege, name + "|" + privilege.trimmed());
         QVERIFY(f.item(name));
         QCOMPARE(f.priv()->count(), 2); // Enter did not add the typed privilege to the list
-        // Closed and emptied; with nothing selected Edit and Delete wait for a click.
+        // Closed and emptied, the password with the rest.
         QVERIFY(!f.openForInput());
         QCOMPARE(f.text("txtName") + f.text("txtPass") + f.text("cboPriv"), QString());
-        QCOMPARE(f.buttons(), QStringLiteral("10000"));
     }
 
     void incompleteEntryIsRefused_data()
