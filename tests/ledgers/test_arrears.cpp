@@ -16,7 +16,6 @@ private slots:
         QTest::addColumn<QString>("paid");
         QTest::addColumn<int>("divisor"); // 0: the days of the month
         // clang-format off
-        QTest::newRow("31-day month") << "310" << QDate(2026, 1, 31) << "20" << "10" << "200" << 0;
         QTest::newRow("a third, rounded") << "100" << QDate(2026, 4, 30) << "15" << "3.33" << "50" << 0;
         QTest::newRow("paid: half to even, down") << "15" << QDate(2026, 4, 30) << "1" << "0.5" << "0" << 0;
         QTest::newRow("paid: half to even, up") << "45" << QDate(2026, 4, 30) << "1" << "1.5" << "2" << 0;
@@ -47,7 +46,7 @@ private slots:
     {
         QTest::addColumn<QString>("old");
         QTest::addColumn<QString>("change");
-        QTest::addColumn<QString>("revised");
+        QTest::addColumn<QString>("revised"); // empty: no figure
         // clang-format off
         QTest::newRow("increment, half to even") << "12000" << "500.5" << "12500";
         QTest::newRow("increment, odd half up") << "12001" << "0.5" << "12002";
@@ -55,6 +54,7 @@ private slots:
         QTest::newRow("decrement of a half") << "12000" << "-0.5" << "12000";
         QTest::newRow("old rate with paise") << "12500.5" << "100" << "12600";
         QTest::newRow("beyond a 16-bit rate") << "40000" << "30000" << "70000";
+        QTest::newRow("rounds up past the largest amount") << "922337203685477.5" << "1" << "";
         // clang-format on
     }
     void revisedRate()
@@ -62,13 +62,7 @@ private slots:
         QFETCH(QString, old);
         QFETCH(QString, change);
         const auto revised = revision::revisedRate(c(qPrintable(old)), c(qPrintable(change)));
-        QVERIFY(revised);
-        QTEST(revised->toString(), "revised");
-    }
-
-    void tooLargeIsNoFigure()
-    {
-        QVERIFY(!revision::revisedRate(Currency::fromUnits(std::numeric_limits<qint64>::max()), c("1")));
+        QTEST(revised ? revised->toString() : QString(), "revised");
     }
 };
 

@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(remaining().size(), 8);
     }
 
-    // The payroll window shows what is left and comes to the front; a closed one is opened beside.
+    // The payroll window, open meanwhile, shows what is left and comes to the front.
     void payrollWindowFollows()
     {
         PayrollWindow payroll(m_f->context);
@@ -127,18 +127,16 @@ private slots:
             brought << name;
             return &payroll;
         };
-        for (const bool open : {true, false}) {
-            m_f->context.findWindow = [&payroll, open](const QString& name) -> QWidget* {
-                return open && name == "Form2" ? &payroll : nullptr;
-            };
-            m_f->type("Text1", open ? "2" : "3", false);
-            m_f->click("Command1");
-            m_f->prompter.answer(true);
-            m_f->type("Text4", "del", false);
-            m_f->click("Command4");
-            QCOMPARE(brought, QStringList(open ? 1 : 2, QStringLiteral("Form2")));
-        }
-        QCOMPARE(list->rowCount(), 5); // refreshed while it was open
+        m_f->context.findWindow = [&payroll](const QString& name) -> QWidget* {
+            return name == "Form2" ? &payroll : nullptr;
+        };
+        m_f->type("Text1", "2", false);
+        m_f->click("Command1");
+        m_f->prompter.answer(true);
+        m_f->type("Text4", "del", false);
+        m_f->click("Command4");
+        QCOMPARE(brought, QStringList{"Form2"});
+        QCOMPARE(list->rowCount(), 5);
         m_f->context.findWindow = {};
         m_f->context.openBeside = {};
     }

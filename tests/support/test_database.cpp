@@ -49,14 +49,8 @@ void maintain(const QString& sql)
     QSqlDatabase::removeDatabase(name);
 }
 
-} // namespace
-
-bool TestDatabase::onServer()
-{
-    return qEnvironmentVariable("KESTREL_TEST_BACKEND") == QStringLiteral("postgresql");
-}
-
-QString TestDatabase::createServerDatabase()
+// The address of a new, empty database on the test server.
+QString createServerDatabase()
 {
     static int made = 0;
     const QString name = QStringLiteral("kestrel_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
@@ -67,9 +61,16 @@ QString TestDatabase::createServerDatabase()
     return address.toString();
 }
 
-void TestDatabase::dropServerDatabase(const QString& address)
+void dropServerDatabase(const QString& address)
 {
     maintain(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(QUrl(address).path().mid(1)));
+}
+
+} // namespace
+
+bool TestDatabase::onServer()
+{
+    return qEnvironmentVariable("KESTREL_TEST_BACKEND") == QStringLiteral("postgresql");
 }
 
 TestDatabase::TestDatabase() : m_db(std::make_unique<Database>())

@@ -27,9 +27,6 @@ public:
 
     // Whether the tests run against PostgreSQL.
     static bool onServer();
-    // The address of a new, empty database on the test server; it is dropped with dropServerDatabase.
-    static QString createServerDatabase();
-    static void dropServerDatabase(const QString& address);
 
 private:
     QTemporaryDir m_dir;

@@ -48,6 +48,14 @@ QString WindowFixture::text(const QString& name) const
     qFatal("control %s shows no text", qPrintable(name));
 }
 
+QStringList WindowFixture::texts(std::initializer_list<const char*> names) const
+{
+    QStringList shown;
+    for (const char* name : names)
+        shown << text(QString::fromLatin1(name));
+    return shown;
+}
+
 void WindowFixture::type(const QString& box, const QString& text, bool enter)
 {
     QWidget* w = control(box);

@@ -6,6 +6,7 @@
 #include "support/test_database.h"
 #include "ui/app_context.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
@@ -57,6 +58,8 @@ public:
     }
     // What a control shows: a box's or combo box's text, a label's or button's caption.
     QString text(const QString& name) const;
+    // What each of the controls named shows, in order.
+    QStringList texts(std::initializer_list<const char*> names) const;
     // Enters the box (a line edit, a text box or an editable combo box), replaces its text by typing and, unless
     // told otherwise, presses Enter.
     void type(const QString& box, const QString& text, bool enter = true);
