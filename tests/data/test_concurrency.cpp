@@ -204,13 +204,11 @@ private slots:
         QVERIFY(first.wait(120000) && second.wait(120000));
         QVERIFY2(first.failures.isEmpty() && second.failures.isEmpty(),
                  qPrintable((first.failures + second.failures).join(QLatin1Char('\n'))));
-        // Every row of each clerk, none twice.
+        // Every row of each clerk, none twice: clerk n's employees are n0000 to n0999, its hires "HIRED BY n".
         QCOMPARE(t.count("SELECT count(*) FROM payroll"), 2000);
-        QCOMPARE(t.count("SELECT count(DISTINCT ID) FROM payroll WHERE ID BETWEEN 10000 AND 10999"), 1000);
-        QCOMPARE(t.count("SELECT count(DISTINCT ID) FROM payroll WHERE ID BETWEEN 20000 AND 20999"), 1000);
-        QCOMPARE(t.count("SELECT count(DISTINCT emname) FROM emp WHERE emname LIKE 'HIRED BY 1 #%'"), 50);
-        QCOMPARE(t.count("SELECT count(DISTINCT emname) FROM emp WHERE emname LIKE 'HIRED BY 2 #%'"), 50);
+        QCOMPARE(t.count("SELECT count(DISTINCT ID) FROM payroll WHERE ID / 1000 IN (10, 20)"), 2000);
         QCOMPARE(t.count("SELECT count(*) FROM emp"), 100);
+        QCOMPARE(t.count("SELECT count(DISTINCT emname) FROM emp WHERE emname LIKE 'HIRED BY _ #%'"), 100);
         // Each save left its entry, and the entries of both form one unbroken chain.
         QCOMPARE(t.count("SELECT count(*) FROM audit"), 2100);
         const auto trail = audit::verify(t.db());

@@ -37,7 +37,6 @@ private slots:
         QVERIFY(!companies.add("   ", "Three").ok());
         QVERIFY(companies.update(acme, "ACME", "New address"));
         QCOMPARE(companies.address("ACME").value(), QStringLiteral("New address"));
-        QCOMPARE(companies.list()->size(), 2);
 
         const QStringList tables = {"payroll", "loan", "adv", "arr", "incre", "decre"};
         for (const QString& table : tables)
@@ -45,8 +44,6 @@ private slots:
                 QVERIFY(SqlQuery(t.db(), QStringLiteral("INSERT INTO %1 (ID, company) VALUES (1, ?)").arg(table))
                             .bind(QString::fromLatin1(company))
                             .exec());
-        QVERIFY(!companies.hasData("GAMMA").value());
-        QVERIFY(companies.hasData("ACME").value());
         QVERIFY(companies.update(acme, "ACME & SONS", "Rajkot"));
         for (const QString& table : tables) {
             QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM %1 WHERE company = 'ACME & SONS'").arg(table)), 1);

@@ -203,7 +203,6 @@ private slots:
         QTest::newRow("admin") << "admin" << true << false;
         QTest::newRow("Admin with blanks") << " Admin " << true << false;
         QTest::newRow("user") << "user" << true << true;
-        QTest::newRow("user with a trailing blank") << "user " << true << true;
         QTest::newRow("USER") << "USER" << true << true;
         QTest::newRow("empty") << "" << false << true;
         QTest::newRow("administrator") << "administrator" << false << true;
