@@ -48,7 +48,6 @@ private slots:
         QTest::newRow("the return is a text file") << QStringList{"--report=pf-return", "--company=ACME", "--month=2026-05", out} << "--output FILE.txt";
         QTest::newRow("no month") << QStringList{"--report=payslips", "--company=ACME", out} << "Give the month";
         QTest::newRow("month 13") << QStringList{"--report=payslips", "--company=ACME", "--month=2026-13", out} << "Give the month";
-        QTest::newRow("a day, not a month") << QStringList{"--report=payslips", "--company=ACME", "--month=2026-03-01", out} << "Give the month";
         QTest::newRow("a month before Christ") << QStringList{"--report=payslips", "--company=ACME", "--month=-2026-03", out} << "Give the month";
         QTest::newRow("a period before Christ") << QStringList{"--report=loans", "--company=ACME", "--from=-2026-03-01", "--to=2026-03-31", out} << "Give the period";
         QTest::newRow("a period instead") << QStringList{"--report=payslips", "--company=ACME", "--month=2026-03", "--from=2026-03-01", out} << "takes no --from";
@@ -56,11 +55,8 @@ private slots:
         QTest::newRow("arrears without employee") << QStringList{"--report=arrears", "--company=ACME", "--from=2026-01-01", "--to=2026-03-31", out} << "needs --employee";
         QTest::newRow("arrears, period reversed") << QStringList{"--report=arrears", "--company=ACME", "--from=2026-04-01", "--to=2026-03-31", "--employee=1", out} << "starts after it ends";
         QTest::newRow("filter not taken") << QStringList{"--report=employees", "--company=ACME", "--group=STAFF", out} << "takes no --group";
-        QTest::newRow("payroll without a period") << QStringList{"--report=payroll", "--company=ACME", out} << "Give the period";
         QTest::newRow("department payroll without department") << QStringList{"--report=department-payroll", "--company=ACME", "--from=2026-01-01", "--to=2026-01-31", out} << "needs --department";
-        QTest::newRow("loans take no group") << QStringList{"--report=department-loans", "--company=ACME", "--from=2026-01-01", "--to=2026-01-31", "--department=ACCOUNTS", "--group=STAFF", out} << "takes no --group";
         QTest::newRow("an empty department") << QStringList{"--report=department-payroll", "--company=ACME", "--from=2026-01-01", "--to=2026-01-31", "--department=", out} << "Give the department's name";
-        QTest::newRow("salary of a month without employee") << QStringList{"--report=salary-month", "--company=ACME", "--month=2026-03", out} << "needs --employee";
         QTest::newRow("salaries without group or employee") << QStringList{"--report=salary-period", "--company=ACME", "--from=2026-01-01", "--to=2026-03-31", out} << "needs --group, --employee or both";
         // clang-format on
     }
