@@ -75,7 +75,7 @@ private slots:
     }
 
     // The demo as the operator meets it, on either backend: the payroll window lists a month and the
-    // command line writes it (every window is opened on it by the keyboard walk).
+    // command line writes it.
     void windowsAndExportWorkOnTheDemo()
     {
         WindowFixture f(QDateTime(QDate(2026, 12, 6), QTime(9, 0)));

@@ -246,6 +246,7 @@ private slots:
         const BackupOutcome again = f.backup.takeFresh();
         QVERIFY2(again.taken() && again.target != copy.target, qPrintable(again.reason));
         QVERIFY(BackupService::check(again.target));
+        QCOMPARE(f.folder.entryList(QDir::Files).size(), 3); // the minute's routine copy stays beside them
         QVERIFY(SqlQuery(t.db(), "INSERT INTO emp (emname) VALUES ('LATE')").exec());
         QVERIFY(SqlQuery(t.db(), "DELETE FROM emp WHERE emname = 'SITA'").exec());
         f.clock.advanceSeconds(60);

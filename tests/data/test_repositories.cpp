@@ -34,6 +34,7 @@ private slots:
         QCOMPARE(companies.selected(), std::optional<QString>("O'NEIL TRADERS"));
         QCOMPARE(t.count("SELECT count(*) FROM cmpmaster WHERE selectt <> 0"), 1);
 
+        QVERIFY(!companies.add("acme", "Two").ok());
         QVERIFY(!companies.add("   ", "Three").ok());
         QVERIFY(companies.update(acme, "ACME", "New address"));
         QCOMPARE(companies.address("ACME").value(), QStringLiteral("New address"));

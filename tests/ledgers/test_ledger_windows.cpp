@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QSettings>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
@@ -312,6 +313,18 @@ private slots:
         QCOMPARE(m_f->prompter.last().kind, ScriptedPrompter::Kind::Question);
         QCOMPARE(m_f->prompter.last().defaultButton, Prompter::Default::No);
         QCOMPARE(m_f->database().count("SELECT count(*) FROM arr"), 3);
+        // A failure in the middle of a save is told, and leaves the arrears and the rate as they were.
+        const char* refuse =
+            TestDatabase::onServer()
+                ? "CREATE FUNCTION refuse() RETURNS trigger AS $$ BEGIN RAISE EXCEPTION 'the disk is full'; END $$ "
+                  "LANGUAGE plpgsql; CREATE TRIGGER refuse BEFORE UPDATE ON emp FOR EACH ROW EXECUTE FUNCTION refuse()"
+                : "CREATE TRIGGER refuse BEFORE UPDATE ON emp BEGIN SELECT RAISE(ABORT, 'the disk is full'); END";
+        QVERIFY(QSqlQuery(m_f->db().connection()).exec(QString::fromLatin1(refuse)));
+        m_f->prompter.answer(true);
+        m_f->click("cmdSave");
+        QVERIFY2(m_f->prompter.lastText().contains("the disk is full"), qPrintable(m_f->prompter.lastText()));
+        QCOMPARE(m_f->database().count("SELECT count(*) FROM arr"), 3);
+        QCOMPARE(EmployeeRepository(m_f->db()).find(1).value()->basicRate, c("31310"));
 
         m_f->click("Command1");
         const report::Document& printed = window->findChildren<ReportViewer*>().last()->document();

@@ -275,6 +275,7 @@ private slots:
                                                      "Company Delete But Data Remains In The Database"}));
         QCOMPARE(CompanyRepository(m_f->db()).list()->size(), 1);
         QVERIFY(combo->findText("O'NEIL WORKS") < 0);
+        QVERIFY(!remove->isEnabled()); // unlocked for one deletion only
     }
 
     void endingKeepsUnsavedInputAndTellsAFailedBackup()

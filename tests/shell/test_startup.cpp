@@ -28,6 +28,9 @@ private slots:
         QCOMPARE(second.tryLock(), Outcome::HeldByAnother);
         first.unlock();
         QCOMPARE(second.tryLock(), Outcome::Locked);
+        // Another database file has its own lock.
+        InstanceLock other(dir.filePath("other.db"));
+        QCOMPARE(other.tryLock(), Outcome::Locked);
         // A server database's lock is this user's own, however the address is written: another user's
         // stale lock, or a file anyone made in the shared temporary folder, cannot lock this user out.
         const QString server = InstanceLock::lockPathFor("postgresql://clerk@office:5432/payroll");

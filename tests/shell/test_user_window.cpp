@@ -75,7 +75,6 @@ private slots:
         QTreeWidgetItem* first = f.list()->topLevelItem(0);
         QCOMPARE(QStringList({first->text(0), first->text(1), first->text(2), first->text(3)}),
                  QStringList({QString::number(anna), "anna", "", "Admin"}));
-        QCOMPARE(f.text("txtName") + "|" + f.text("cboPriv"), QStringLiteral("anna|Admin"));
         f.pick("zoe");
         for (const char* start : {"", "cmdAdd", "cmdEdit"}) {
             if (*start) {
@@ -121,7 +120,6 @@ private slots:
         QVERIFY(user);
         QCOMPARE(user->name + "|" + user->privilege, name + "|" + privilege.trimmed());
         QVERIFY(f.item(name));
-        QCOMPARE(f.priv()->count(), 2); // Enter did not add the typed privilege to the list
         // Closed and emptied, the password with the rest.
         QVERIFY(!f.openForInput());
         QCOMPARE(f.text("txtName") + f.text("txtPass") + f.text("cboPriv"), QString());
