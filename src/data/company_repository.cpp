@@ -13,26 +13,30 @@ Result<QList<Company>> CompanyRepository::list() const
 
 Status CompanyRepository::checkName(const QString& name, const QString& address, qint64 exceptRowId) const
 {
-    if (const auto broken = rules::checkCompany(rules::cleanText(name), address))
+    if (const auto broken = rules::checkCompany(name, address))
         return Status::failure(broken->message);
-    // Names differ in more than their case.
-    SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM cmpmaster WHERE upper(company) = upper(?)"
-                                        " AND rowid <> ?"));
-    query.bind(name.trimmed()).bind(exceptRowId);
-    if (Status s = query.exec(); !s)
-        return s;
-    if (query.next() && query.number(0) > 0)
-        return Status::failure(QStringLiteral("The company %1 already exists.").arg(name.trimmed()));
+    // Compared here, as a clerk reads them, rather than by the database, whose letter case knows
+    // only ASCII and which sees a Cyrillic letter as another letter.
+    const auto companies = list();
+    if (!companies)
+        return companies.status();
+    QStringList others;
+    for (const Company& company : *companies)
+        if (company.rowId != exceptRowId)
+            others << company.name;
+    if (const auto broken = rules::distinctName(QStringLiteral("company"), QStringLiteral("company"), name, others))
+        return Status::failure(broken->message);
     return {};
 }
 
-Result<qint64> CompanyRepository::add(const QString& name, const QString& address)
+Result<qint64> CompanyRepository::add(const QString& given, const QString& address)
 {
+    const QString name = rules::companyName(given);
     if (Status s = checkName(name, address, 0); !s)
         return s;
     SqlQuery query(m_db,
                    QStringLiteral("INSERT INTO cmpmaster (company, addr, selectt) VALUES (?, ?, 0) RETURNING rowid"));
-    query.bind(name.trimmed()).bind(address);
+    query.bind(name).bind(rules::cleanText(address, true));
     return audit::recordedInsert(m_db, QStringLiteral("cmpmaster"), [&] { return numberGiven(query); });
 }
 
@@ -42,9 +46,11 @@ const QStringList companyTables = {QStringLiteral("payroll"), QStringLiteral("lo
                                    QStringLiteral("arr"),     QStringLiteral("incre"), QStringLiteral("decre")};
 } // namespace
 
-Status CompanyRepository::update(qint64 rowId, const QString& name, const QString& address)
+Status CompanyRepository::update(qint64 rowId, const QString& name, const QString& givenAddress)
 {
-    if (Status s = checkName(name, address, rowId); !s)
+    const QString renamed = rules::companyName(name);
+    const QString address = rules::cleanText(givenAddress, true);
+    if (Status s = checkName(renamed, address, rowId); !s)
         return s;
     const auto stored = nameOf(rowId);
     if (!stored)
@@ -52,7 +58,6 @@ Status CompanyRepository::update(qint64 rowId, const QString& name, const QStrin
     if (!stored->has_value())
         return Status::failure(QStringLiteral("The company no longer exists."));
     const QString old = **stored;
-    const QString renamed = name.trimmed();
     return inTransaction(m_db, [&]() -> Status {
         const auto change = audit::Change::of(m_db, QStringLiteral("cmpmaster"), QStringLiteral("rowid = ?"),
                                               {QVariant(rowId)});

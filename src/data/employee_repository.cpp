@@ -2,6 +2,7 @@
 
 #include "data/audit_trail.h"
 #include "data/database.h"
+#include "data/master_repository.h"
 #include "data/sql_query.h"
 #include "rules/record_rules.h"
 
@@ -102,6 +103,8 @@ Result<qint64> EmployeeRepository::insert(const Employee& given)
     const Employee e = rules::normalised(given);
     if (const auto broken = rules::check(e))
         return Status::failure(broken->message);
+    if (Status s = checkMasters(e); !s)
+        return s;
     qint64 id = e.id;
     const Status stored = inWriteTransaction(m_db, [&]() -> Status {
         // The next number is read and taken under one lock: two workstations never give the same.
@@ -135,6 +138,35 @@ Result<qint64> EmployeeRepository::insert(const Employee& given)
     return id;
 }
 
+rules::Verdict EmployeeRepository::checkMasters(const Employee& e, const QStringList& departments,
+                                               const QStringList& groups)
+{
+    if (auto broken = rules::inMaster(QStringLiteral("dept"), QStringLiteral("department"), e.department, departments))
+        return broken;
+    return rules::inMaster(QStringLiteral("grp"), QStringLiteral("group"), e.group, groups);
+}
+
+Status EmployeeRepository::checkMasters(const Employee& e) const
+{
+    if (e.department.isEmpty() && e.group.isEmpty())
+        return {};
+    const auto departments = MasterRepository(m_db, MasterRepository::Kind::Department).list();
+    const auto groups = MasterRepository(m_db, MasterRepository::Kind::Group).list();
+    if (!departments)
+        return departments.status();
+    if (!groups)
+        return groups.status();
+    const auto namesOf = [](const QList<MasterEntry>& entries) {
+        QStringList names;
+        for (const MasterEntry& entry : entries)
+            names << entry.name;
+        return names;
+    };
+    if (const auto broken = checkMasters(e, namesOf(*departments), namesOf(*groups)))
+        return Status::failure(broken->message);
+    return {};
+}
+
 Result<qint64> EmployeeRepository::nextId() const
 {
     // The sequence remembers numbers of deleted employees too.
@@ -150,6 +182,8 @@ Status EmployeeRepository::update(const Employee& given)
     const Employee e = rules::normalised(given);
     if (const auto broken = rules::check(e))
         return Status::failure(broken->message);
+    if (Status s = checkMasters(e); !s)
+        return s;
     static const QStringList details = detailColumns();
     SqlQuery query(m_db, updateStatement(QStringLiteral("emp"), details, QStringLiteral("ID = ?")));
     bindValues(query, e, Binding::Update);

@@ -2,12 +2,14 @@
 
 #include "common/currency.h"
 #include "data/status.h"
+#include "rules/record_rules.h"
 #include "rules/records.h"
 
 #include <QDate>
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -50,6 +52,11 @@ public:
     // none when no one has it.
     Result<std::optional<qint64>> lastNamed(const QString& name, const std::optional<QString>& group = {}) const;
 
+    // The department and group the employee names are in their masters (given as their names).
+    static rules::Verdict checkMasters(const Employee& employee, const QStringList& departments,
+                                       const QStringList& groups);
+
 private:
+    Status checkMasters(const Employee& employee) const;
     const Database& m_db;
 };

@@ -40,12 +40,15 @@ Status MasterRepository::checkName(const QString& name, qint64 exceptRowId) cons
 {
     if (const auto broken = rules::checkMasterName(table(), noun(), name))
         return Status::failure(broken->message);
-    SqlQuery query(m_db, QStringLiteral("SELECT count(*) FROM %1 WHERE %1 = ? AND rowid <> ?").arg(table()));
-    query.bind(name).bind(exceptRowId);
-    if (Status s = query.exec(); !s)
-        return s;
-    if (query.next() && query.number(0) > 0)
-        return Status::failure(QStringLiteral("The %1 %2 already exists.").arg(noun(), name));
+    const auto entries = list();
+    if (!entries)
+        return entries.status();
+    QStringList others;
+    for (const MasterEntry& entry : *entries)
+        if (entry.rowId != exceptRowId)
+            others << entry.name;
+    if (const auto broken = rules::distinctName(table(), noun(), name, others))
+        return Status::failure(broken->message);
     return {};
 }
 

@@ -22,7 +22,7 @@ bool restricts(const QString& privilege)
 
 bool sameName(const QString& a, const QString& b)
 {
-    return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
+    return rules::cleanText(a).compare(rules::cleanText(b), Qt::CaseInsensitive) == 0;
 }
 } // namespace
 
@@ -53,13 +53,18 @@ Status UserRepository::checkFields(qint64 id, const QString& name, const QString
 {
     if (const auto broken = rules::checkUser(rules::cleanText(name), password, privilege, id == 0))
         return Status::failure(broken->message);
-    // Compared here rather than by the database, whose letter case rules know only ASCII.
+    // Compared here, as a clerk reads them, rather than by the database, whose letter case rules
+    // know only ASCII.
     const auto users = list();
     if (!users)
         return users.status();
+    QStringList others;
     for (const User& user : *users)
-        if (user.id != id && sameName(user.name, name))
-            return Status::failure(QStringLiteral("There is a user named %1 already.").arg(user.name));
+        if (user.id != id)
+            others << user.name;
+    if (const auto broken = rules::distinctName(QStringLiteral("usernm"), QStringLiteral("user"),
+                                                rules::cleanText(name), others))
+        return Status::failure(broken->message);
     return {};
 }
 
@@ -68,7 +73,7 @@ Result<qint64> UserRepository::add(const QString& name, const QString& password,
     if (Status s = checkFields(0, name, password, privilege); !s)
         return s;
     SqlQuery query(m_db, QStringLiteral("INSERT INTO \"use\" (usernm, pass, priv) VALUES (?, ?, ?) RETURNING ID"));
-    query.bind(name.trimmed()).bind(password_hash::make(password)).bind(privilege.trimmed());
+    query.bind(rules::cleanText(name)).bind(password_hash::make(password)).bind(privilege.trimmed());
     return audit::recordedInsert(m_db, QStringLiteral("use"), [&] { return numberGiven(query); });
 }
 
@@ -88,7 +93,7 @@ Status UserRepository::update(qint64 id, const QString& name, const QString& pas
     SqlQuery query(m_db, password.isEmpty()
                              ? QStringLiteral("UPDATE \"use\" SET usernm = ?, priv = ? WHERE ID = ?")
                              : QStringLiteral("UPDATE \"use\" SET usernm = ?, priv = ?, pass = ? WHERE ID = ?"));
-    query.bind(name.trimmed()).bind(privilege.trimmed());
+    query.bind(rules::cleanText(name)).bind(privilege.trimmed());
     if (!password.isEmpty())
         query.bind(password_hash::make(password));
     query.bind(id);
@@ -142,7 +147,7 @@ Result<User> UserRepository::createFirstAdministrator(const QString& name, const
         const auto id = add(name, password, QStringLiteral("Admin"));
         if (!id)
             return id.status();
-        created = User{*id, name.trimmed(), QStringLiteral("Admin")};
+        created = User{*id, rules::cleanText(name), QStringLiteral("Admin")};
         return setDeletePassword(deletePassword);
     });
     if (!stored)

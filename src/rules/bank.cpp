@@ -1,5 +1,7 @@
 #include "bank.h"
 
+#include "rules/names.h"
+
 #include <QRegularExpression>
 
 namespace bank {
@@ -95,8 +97,8 @@ QString normalisedCode(const QString& branchCode)
 
 Details normalised(Details details)
 {
-    details.holder = details.holder.simplified();
-    details.bankName = details.bankName.simplified();
+    details.holder = names::stored(details.holder);
+    details.bankName = names::stored(details.bankName);
     details.account = normalisedNumber(details.account);
     details.branchCode = normalisedCode(details.branchCode);
     return details;
@@ -104,7 +106,7 @@ Details normalised(Details details)
 
 Account normalised(Account account)
 {
-    account.bankName = account.bankName.simplified();
+    account.bankName = names::stored(account.bankName);
     account.account = normalisedNumber(account.account);
     account.branchCode = normalisedCode(account.branchCode);
     return account;

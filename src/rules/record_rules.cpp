@@ -1,6 +1,9 @@
 #include "record_rules.h"
 
+#include "rules/names.h"
+
 #include <QLocale>
+#include <QStringList>
 
 #include <algorithm>
 #include <QRegularExpression>
@@ -61,14 +64,19 @@ const QString payDateField = QStringLiteral("ddate");
 
 } // namespace
 
-QString cleanText(const QString& text)
+QString cleanText(const QString& text, bool multiLine)
 {
-    return text.trimmed();
+    return names::stored(text, multiLine);
 }
 
 QString masterName(const QString& name)
 {
-    return name.trimmed().toUpper();
+    return cleanText(name).toUpper();
+}
+
+QString companyName(const QString& name)
+{
+    return cleanText(name).toUpper();
 }
 
 Verdict text(const QString& field, const QString& caption, const QString& value, int maxLength, bool required,
@@ -85,6 +93,22 @@ Verdict text(const QString& field, const QString& caption, const QString& value,
         return broken(field, QStringLiteral("%1 holds a control character (such as NUL or escape), which cannot be "
                                             "stored.")
                                  .arg(capitalised(caption)));
+    if (const auto unseen = names::invisibleCharacter(value))
+        return broken(field, QStringLiteral("%1 holds a character that cannot be seen (U+%2), which would make it "
+                                            "read as another text: type it again without it.")
+                                 .arg(capitalised(caption),
+                                      QString::number(unseen->unicode(), 16).toUpper().rightJustified(4, u'0')));
+    return {};
+}
+
+Verdict name(const QString& field, const QString& caption, const QString& value, int maxLength)
+{
+    if (auto wrong = text(field, caption, value, maxLength, true))
+        return wrong;
+    if (const QString word = names::wordMixingScripts(value); !word.isEmpty())
+        return broken(field, QStringLiteral("%1 mixes the letters of two scripts in \"%2\", so that it looks like "
+                                            "a name it is not: write each word in one script.")
+                                 .arg(capitalised(caption), word));
     return {};
 }
 
@@ -136,9 +160,16 @@ Verdict daysPresent(const QString& field, Currency days, QDate payDate)
 
 Employee normalised(Employee e)
 {
-    for (QString* t : {&e.name, &e.gender, &e.civilStatus, &e.address, &e.department, &e.position,
-                       &e.employmentStatus, &e.photo, &e.group, &e.pfNumber, &e.esiNumber})
+    for (QString* t : {&e.name, &e.gender, &e.civilStatus, &e.position, &e.employmentStatus, &e.pfNumber,
+                       &e.esiNumber})
         *t = cleanText(*t);
+    // Named as their masters keep them.
+    for (QString* t : {&e.department, &e.group})
+        if (!t->isNull())
+            *t = masterName(*t);
+    e.address = cleanText(e.address, true);
+    // A file's path is found by its exact characters: only the blanks around it go.
+    e.photo = e.photo.trimmed();
     e.bank = bank::normalised(e.bank);
     return e;
 }
@@ -430,7 +461,7 @@ Verdict checkPassword(const QString& field, const QString& caption, const QStrin
 Verdict checkUser(const QString& name, const QString& password, const QString& privilege, bool passwordRequired)
 {
     return firstOf(
-        [&] { return text(QStringLiteral("usernm"), QStringLiteral("user name"), name, maxShortLength, true); },
+        [&] { return rules::name(QStringLiteral("usernm"), QStringLiteral("user name"), name, maxShortLength); },
         [&] {
             return passwordRequired || !password.isEmpty()
                        ? checkPassword(QStringLiteral("pass"), QStringLiteral("password"), password)
@@ -447,15 +478,36 @@ Verdict checkUser(const QString& name, const QString& password, const QString& p
         });
 }
 
+Verdict distinctName(const QString& field, const QString& noun, const QString& name, const QStringList& others)
+{
+    for (const QString& other : others) {
+        if (!names::lookAlike(name, other))
+            continue;
+        if (name.compare(other, Qt::CaseInsensitive) == 0)
+            return broken(field, QStringLiteral("The %1 %2 already exists.").arg(noun, other));
+        return broken(field, QStringLiteral("\"%1\" would look the same as the %2 %3, which exists already: choose "
+                                            "a name that reads differently.")
+                                 .arg(name, noun, other));
+    }
+    return {};
+}
+
+Verdict inMaster(const QString& field, const QString& noun, const QString& name, const QStringList& master)
+{
+    if (name.isEmpty() || master.contains(name))
+        return {};
+    return broken(field, QStringLiteral("The %1 %2 is not in the %1 master: add it there first.").arg(noun, name));
+}
+
 Verdict checkMasterName(const QString& field, const QString& noun, const QString& name)
 {
-    return text(field, QStringLiteral("the %1 name").arg(noun), name, maxShortLength, true);
+    return rules::name(field, QStringLiteral("the %1 name").arg(noun), name, maxShortLength);
 }
 
 Verdict checkCompany(const QString& name, const QString& address)
 {
     return firstOf(
-        [&] { return text(QStringLiteral("company"), QStringLiteral("the company name"), name, maxNameLength, true); },
+        [&] { return rules::name(QStringLiteral("company"), QStringLiteral("the company name"), name, maxNameLength); },
         [&] { return text(QStringLiteral("addr"), QStringLiteral("the company address"), address, maxAddressLength,
                           false, true); });
 }

@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -38,15 +39,22 @@ inline constexpr int maxAddressLength = 500; // employee and company addresses
 inline constexpr int maxPathLength = 1024;   // photograph file
 inline constexpr int maxPasswordLength = 200;
 
-// What is stored of a typed text: blanks around it removed.
-QString cleanText(const QString& text);
-// A department or group name as it is stored: trimmed, in capitals.
+// What is stored of a typed text: as a clerk reads it (see names::stored), its blanks around it
+// removed and each run of blanks one; a multi-line text (an address) keeps its line breaks.
+QString cleanText(const QString& text, bool multiLine = false);
+// A department, group or company name as it is stored: cleaned, in capitals.
 QString masterName(const QString& name);
+QString companyName(const QString& name);
 
 // Field checks. The caption names the field in a message ("the loan amount").
 enum class Sign { Positive, NotNegative, Any };
+// A text holds no control character (a multi-line one keeps its line breaks and tabs) and no
+// character that cannot be seen.
 Verdict text(const QString& field, const QString& caption, const QString& value, int maxLength, bool required,
              bool multiLine = false);
+// A name others are told apart by (a company, department, group, user): a required text whose words
+// are each written in one script.
+Verdict name(const QString& field, const QString& caption, const QString& value, int maxLength);
 Verdict amount(const QString& field, const QString& caption, Currency value, Sign sign, int decimals = 4);
 Verdict number(const QString& field, const QString& caption, qint64 value, qint64 maximum);
 Verdict date(const QString& field, const QString& caption, QDate value, bool required);
@@ -84,6 +92,13 @@ Privilege privilegeOf(const QString& text);
 // An empty password on update keeps the stored one; a new user must have one.
 Verdict checkUser(const QString& name, const QString& password, const QString& privilege, bool passwordRequired);
 Verdict checkPassword(const QString& field, const QString& caption, const QString& password);
+
+// A name that looks like none of the others (see names::lookAlike): the first it looks like is named.
+// noun says what they are ("company"), in a message such as "The company ACME already exists."
+Verdict distinctName(const QString& field, const QString& noun, const QString& name, const QStringList& others);
+
+// A department or group a record names (field) is one of the master's names; an empty one names none.
+Verdict inMaster(const QString& field, const QString& noun, const QString& name, const QStringList& master);
 
 // The masters: a department or group, and a company with its address.
 Verdict checkMasterName(const QString& field, const QString& noun, const QString& name);

@@ -1,5 +1,7 @@
 #include "master_table_model.h"
 
+#include "rules/record_rules.h"
+
 MasterTableModel::MasterTableModel(const Database& database, Kind kind, QObject* parent)
     : QAbstractTableModel(parent), m_kind(kind)
 {
@@ -164,9 +166,8 @@ bool MasterTableModel::setData(const QModelIndex& index, const QVariant& value, 
 Status MasterTableModel::setName(int row, const QString& typed)
 {
     Row& current = m_rows[row];
-    // Departments and groups are put in capitals by their repository; company names are kept in
-    // capitals too, whatever way they reached the grid.
-    const QString name = m_companies ? typed.trimmed().toUpper() : MasterRepository::normalised(typed);
+    // Shown as the repository stores it: trimmed, in capitals.
+    const QString name = m_companies ? rules::companyName(typed) : MasterRepository::normalised(typed);
     if (isPending(row)) {
         Result<qint64> added = m_companies ? m_companies->add(name, current.address) : m_masters->add(name);
         if (!added)
@@ -201,7 +202,7 @@ Status MasterTableModel::renameCompany(qint64 rowId, const QString& name)
     if (row < 0 || !m_companies)
         return Status::failure(tr("The company no longer exists."));
     Row& current = m_rows[row];
-    const QString stored = name.trimmed().toUpper();
+    const QString stored = rules::companyName(name);
     const Status renamed = m_companies->update(rowId, stored, current.address);
     if (renamed) {
         current.name = stored;

@@ -49,6 +49,8 @@ private slots:
         m_f = std::make_unique<WindowFixture>();
         Database& db = m_f->db();
         QVERIFY(CompanyRepository(db).add("ACME", {}).ok());
+        for (const char* department : {"ACCOUNTS", "SALES", "STORES"})
+            MasterRepository(db, MasterRepository::Kind::Department).add(department);
         MasterRepository(db, MasterRepository::Kind::Group).add("STAFF");
         MasterRepository(db, MasterRepository::Kind::Group).add("WORKERS");
         EmployeeRepository staff(db);

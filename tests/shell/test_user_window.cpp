@@ -228,8 +228,8 @@ private slots:
         QTest::newRow("delete oneself") << "delete" << "clerk" << false << "is logged in now";
         QTest::newRow("delete vanished user") << "delete" << "temp" << true << "The user no longer exists.";
         QTest::newRow("update vanished user") << "demote" << "temp" << true << "The user no longer exists.";
-        QTest::newRow("name taken in other case") << "rename" << "clerk" << false << "There is a user named boss";
-        QTest::newRow("added name taken") << "add" << "" << false << "There is a user named boss";
+        QTest::newRow("name taken in other case") << "rename" << "clerk" << false << "The user boss already exists.";
+        QTest::newRow("added name taken") << "add" << "" << false << "The user boss already exists.";
     }
     void refusalIsShownNotSuccess()
     {
