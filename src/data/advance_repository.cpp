@@ -3,6 +3,7 @@
 #include "common/dates.h"
 #include "data/audit_trail.h"
 #include "data/database.h"
+#include "data/employee_repository.h"
 #include "data/month_close.h"
 #include "data/sql_query.h"
 #include "rules/record_rules.h"
@@ -20,6 +21,8 @@ Status AdvanceRepository::insert(const Advance& given)
         return Status::failure(broken->message);
     return inWriteTransaction(m_db, [&]() -> Status {
         if (Status s = MonthCloseRepository(m_db).refuseIfClosed(advance.company, advance.date, closedAdvances); !s)
+            return s;
+        if (Status s = refuseUnknown(m_db, advance.employeeId, advance.company); !s)
             return s;
         SqlQuery q(m_db, insertStatement(advanceTable,
                                          {QStringLiteral("ID"), QStringLiteral("emname"), QStringLiteral("advamt"),

@@ -11,6 +11,16 @@ Result<QList<Company>> CompanyRepository::list() const
     return query.rows([](const SqlQuery& q) { return Company{q.number(0), q.text(1), q.text(2)}; });
 }
 
+ScalarRead CompanyRepository::existsRead(const QString& name)
+{
+    return {QStringLiteral("SELECT count(*) FROM cmpmaster WHERE company = ?"), {name}};
+}
+
+QString CompanyRepository::missing(const QString& name)
+{
+    return QStringLiteral("There is no company named %1.").arg(name);
+}
+
 Status CompanyRepository::checkName(const QString& name, const QString& address, qint64 exceptRowId) const
 {
     if (const auto broken = rules::checkCompany(name, address))

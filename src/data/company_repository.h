@@ -10,6 +10,7 @@
 #include <optional>
 
 class Database;
+struct ScalarRead;
 
 struct Company {
     qint64 rowId = 0;
@@ -32,6 +33,11 @@ public:
     Result<bool> hasData(const QString& name) const;
     Status remove(const QString& name);
     Status removeRow(qint64 rowId);
+
+    // Whether a company of that name is in the master, as a read to run with others; what a refusal
+    // of a name no company has says.
+    static ScalarRead existsRead(const QString& name);
+    static QString missing(const QString& name);
 
     // Flags exactly this company; fails when no company has that name.
     Status select(const QString& name);

@@ -1,6 +1,7 @@
 #include "employee_repository.h"
 
 #include "data/audit_trail.h"
+#include "data/company_repository.h"
 #include "data/database.h"
 #include "data/master_repository.h"
 #include "data/sql_query.h"
@@ -91,11 +92,6 @@ void bindValues(SqlQuery& query, const Employee& e, Binding binding)
         .bind(e.bank.bankName);
 }
 
-QString noEmployee(qint64 id)
-{
-    return QStringLiteral("There is no employee number %1.").arg(id);
-}
-
 } // namespace
 
 Result<qint64> EmployeeRepository::insert(const Employee& given)
@@ -136,6 +132,16 @@ Result<qint64> EmployeeRepository::insert(const Employee& given)
     if (!stored)
         return stored;
     return id;
+}
+
+ScalarRead EmployeeRepository::existsRead(qint64 id)
+{
+    return {QStringLiteral("SELECT count(*) FROM emp WHERE ID = ?"), {id}};
+}
+
+QString EmployeeRepository::missing(qint64 id)
+{
+    return QStringLiteral("There is no employee number %1.").arg(id);
 }
 
 rules::Verdict EmployeeRepository::checkMasters(const Employee& e, const QStringList& departments,
@@ -189,7 +195,7 @@ Status EmployeeRepository::update(const Employee& given)
     bindValues(query, e, Binding::Update);
     query.bind(e.id);
     return audit::recorded(m_db, QStringLiteral("emp"), QStringLiteral("ID = ?"), {QVariant(e.id)},
-                           [&] { return query.execChanging(noEmployee(e.id)); });
+                           [&] { return query.execChanging(missing(e.id)); });
 }
 
 Status EmployeeRepository::remove(qint64 id)
@@ -197,7 +203,7 @@ Status EmployeeRepository::remove(qint64 id)
     SqlQuery query(m_db, QStringLiteral("DELETE FROM emp WHERE ID = ?"));
     query.bind(id);
     return audit::recorded(m_db, QStringLiteral("emp"), QStringLiteral("ID = ?"), {QVariant(id)},
-                           [&] { return query.execChanging(noEmployee(id)); });
+                           [&] { return query.execChanging(missing(id)); });
 }
 
 Result<QHash<qint64, Employee>> EmployeeRepository::ofTransactions(const QList<PayrollTransaction>& transactions) const
@@ -283,4 +289,16 @@ Result<std::optional<qint64>> EmployeeRepository::lastNamed(const QString& name,
     if (!found)
         return found.status();
     return found->isNull() ? std::nullopt : std::optional<qint64>(found->toLongLong());
+}
+
+Status refuseUnknown(const Database& database, qint64 employeeId, const QString& company)
+{
+    const auto read = readTogether(database, {EmployeeRepository::existsRead(employeeId), CompanyRepository::existsRead(company)});
+    if (!read)
+        return read.status();
+    if (read->at(0).toLongLong() == 0)
+        return Status::failure(EmployeeRepository::missing(employeeId));
+    if (read->at(1).toLongLong() == 0)
+        return Status::failure(CompanyRepository::missing(company));
+    return {};
 }

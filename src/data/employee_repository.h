@@ -14,6 +14,7 @@
 #include <optional>
 
 class Database;
+struct ScalarRead;
 
 struct EmployeeName {
     qint64 id = 0;
@@ -52,6 +53,11 @@ public:
     // none when no one has it.
     Result<std::optional<qint64>> lastNamed(const QString& name, const std::optional<QString>& group = {}) const;
 
+    // Whether the employee is there, as a read to run with others; what a refusal of a number
+    // nobody has says.
+    static ScalarRead existsRead(qint64 id);
+    static QString missing(qint64 id);
+
     // The department and group the employee names are in their masters (given as their names).
     static rules::Verdict checkMasters(const Employee& employee, const QStringList& departments,
                                        const QStringList& groups);
@@ -60,3 +66,7 @@ private:
     Status checkMasters(const Employee& employee) const;
     const Database& m_db;
 };
+
+// Inside the transaction that writes a row of an employee's ledgers (a loan, an advance): the
+// failure when no employee has the number or no company the name.
+Status refuseUnknown(const Database& database, qint64 employeeId, const QString& company);

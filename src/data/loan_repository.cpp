@@ -2,6 +2,7 @@
 
 #include "data/audit_trail.h"
 #include "data/database.h"
+#include "data/employee_repository.h"
 #include "data/month_close.h"
 #include "data/payroll_repository.h"
 #include "data/sql_query.h"
@@ -22,6 +23,8 @@ Status LoanRepository::insert(const Loan& given)
         return Status::failure(broken->message);
     return inWriteTransaction(m_db, [&]() -> Status {
         if (Status s = MonthCloseRepository(m_db).refuseIfClosed(loan.company, loan.date, closedLoans); !s)
+            return s;
+        if (Status s = refuseUnknown(m_db, loan.employeeId, loan.company); !s)
             return s;
         SqlQuery q(m_db, insertStatement(loanTable, columns, QStringLiteral("rowid")));
         q.bind(loan.employeeId)

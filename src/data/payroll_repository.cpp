@@ -6,6 +6,7 @@
 #include "data/database.h"
 #include "data/month_close.h"
 #include "data/dialect.h"
+#include "data/company_repository.h"
 #include "data/employee_repository.h"
 #include "data/statutory_repository.h"
 #include "data/loan_repository.h"
@@ -145,41 +146,25 @@ Result<PayrollWrite> PayrollRepository::capped(PayrollTransaction t, Currency co
         t.loanRecovered = owed;
         write.loanCapped = true;
     }
-    // The statutory figures are the rules', never the caller's: the rules in force on the pay
+    // Every figure worked out is the rules', never the caller's: the rules in force on the pay
     // date and the employee's exemptions, read here under the write lock. A company without rules
     // has the plain ones.
     const auto rules = ledger.anyRules ? StatutoryRepository(m_db).inForce(t.company, t.payDate)
                                        : Result<statutory::Rules>(statutory::Rules{});
     if (!rules)
         return rules.status();
-    if (write.loanCapped || !rules->plain() || t.statutory != statutory::Figures{}) {
+    statutory::Exemptions exemptions;
+    if (!rules->plain()) {
         const auto employee = EmployeeRepository(m_db).find(t.employeeId);
         if (!employee)
             return employee.status();
-        PayInputs in;
-        in.basicRate = t.monthRate;
-        in.payDate = t.payDate;
-        in.daysPresent = t.daysPresent;
-        in.bonus = t.bonus;
-        in.overtime = t.overtime;
-        in.travel = t.travel;
-        in.advances = t.advances;
-        in.loanDeduction = t.loanRecovered;
-        in.lic = t.lic;
-        in.contribution = t.contribution;
-        in.pgvcl = t.pgvcl;
-        in.rules = *rules;
-        in.exemptions = *employee ? (*employee)->exemptions : statutory::Exemptions{};
-        const auto pay = calculatePay(in);
-        if (!pay)
-            return Status::failure(QStringLiteral("The pay of transaction %1 is too large to work out.").arg(t.transId));
-        t.presentDaysSalary = pay->presentDaysSalary;
-        t.totalAdditional = pay->totalAdditional;
-        t.totalDeductions = pay->totalDeductions;
-        t.netPay = pay->netPay;
-        t.statutory = pay->statutory;
+        if (*employee)
+            exemptions = (*employee)->exemptions;
     }
-    write.stored = std::move(t);
+    auto worked = withFiguresWorkedOut(t, *rules, exemptions);
+    if (!worked)
+        return Status::failure(QStringLiteral("The pay of transaction %1 is too large to work out.").arg(t.transId));
+    write.stored = std::move(*worked);
     return write;
 }
 
@@ -202,7 +187,8 @@ Result<PayrollWrite> PayrollRepository::save(const PayrollTransaction& given, qi
         if (Status s = locks.take(m_db); !s)
             return s;
         QList<ScalarRead> reads = MonthCloseRepository::closeReads(t.company, t.payDate);
-        reads << countRead(t.company, t.employeeId, t.payDate) << ledgerReads(t);
+        reads << countRead(t.company, t.employeeId, t.payDate) << ledgerReads(t)
+              << EmployeeRepository::existsRead(t.employeeId) << CompanyRepository::existsRead(t.company);
         if (alone)
             reads << audit::endReads();
         const auto read = readTogether(m_db, reads);
@@ -218,11 +204,17 @@ Result<PayrollWrite> PayrollRepository::save(const PayrollTransaction& given, qi
             result = taken;
             return {};
         }
+        // A transaction is of an employee and a company that are there: not of a number or a
+        // name that nobody has (a company deleted, a name mistyped in a file).
+        if (read->at(6).toLongLong() == 0)
+            return Status::failure(EmployeeRepository::missing(t.employeeId));
+        if (read->at(7).toLongLong() == 0)
+            return Status::failure(CompanyRepository::missing(t.company));
         const auto ledger = ledgerOf(read->mid(3, 3));
         if (!ledger)
             return ledger.status();
         if (alone)
-            m_db.setAuditEnd(audit::endOf(read->at(6), read->at(7)));
+            m_db.setAuditEnd(audit::endOf(read->at(8), read->at(9)));
         auto write = capped(t, Currency(), *ledger);
         if (!write)
             return write.status();
@@ -245,6 +237,11 @@ Result<PayrollWrite> PayrollRepository::save(const PayrollTransaction& given, qi
                                                   [&](SqlQuery& q) { bindValues(q, write->stored); });
             if (!id)
                 return id.status();
+            // Numbers taken by imported rows may have brought the next one past what a file can
+            // carry back in: no number is given beyond what the import takes.
+            if (*id > rules::maxTransactionId)
+                return Status::failure(QStringLiteral("Every transaction number up to %1 has been given out.")
+                                           .arg(rules::maxTransactionId));
             write.value().stored.transId = *id;
         }
         result = write;

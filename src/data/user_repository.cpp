@@ -74,7 +74,12 @@ Result<qint64> UserRepository::add(const QString& name, const QString& password,
         return s;
     SqlQuery query(m_db, QStringLiteral("INSERT INTO \"use\" (usernm, pass, priv) VALUES (?, ?, ?) RETURNING ID"));
     query.bind(rules::cleanText(name)).bind(password_hash::make(password)).bind(privilege.trimmed());
-    return audit::recordedInsert(m_db, QStringLiteral("use"), [&] { return numberGiven(query); });
+    return audit::recordedInsert(m_db, QStringLiteral("use"), [&]() -> Result<qint64> {
+        const auto id = numberGiven(query);
+        if (id && *id > rules::maxUserId)
+            return Status::failure(QStringLiteral("Every user number up to %1 has been given out.").arg(rules::maxUserId));
+        return id;
+    });
 }
 
 Status UserRepository::update(qint64 id, const QString& name, const QString& password, const QString& privilege)

@@ -82,6 +82,35 @@ std::optional<PayResult> calculatePay(const PayInputs& in)
     return workOutPay(in).complete();
 }
 
+std::optional<PayrollTransaction> withFiguresWorkedOut(PayrollTransaction t, const statutory::Rules& rules,
+                                                       const statutory::Exemptions& exemptions)
+{
+    PayInputs in;
+    in.basicRate = t.monthRate;
+    in.payDate = t.payDate;
+    in.daysPresent = t.daysPresent;
+    in.bonus = t.bonus;
+    in.overtime = t.overtime;
+    in.travel = t.travel;
+    in.advances = t.advances;
+    in.loanDeduction = t.loanRecovered;
+    in.lic = t.lic;
+    in.contribution = t.contribution;
+    in.pgvcl = t.pgvcl;
+    in.rules = rules;
+    in.exemptions = exemptions;
+    const auto pay = calculatePay(in);
+    if (!pay)
+        return std::nullopt;
+    t.monthRate = pay->monthlyRate;
+    t.presentDaysSalary = pay->presentDaysSalary;
+    t.totalAdditional = pay->totalAdditional;
+    t.totalDeductions = pay->totalDeductions;
+    t.netPay = pay->netPay;
+    t.statutory = pay->statutory;
+    return t;
+}
+
 Currency offeredLoanDeduction(std::optional<Currency> latestMonthlyDeduction, Currency lent, Currency recovered)
 {
     const Currency owed = lent.minus(recovered).value_or(Currency());

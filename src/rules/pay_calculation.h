@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/currency.h"
+#include "rules/records.h"
 #include "rules/statutory.h"
 
 #include <QDate>
@@ -71,6 +72,14 @@ struct PayFigures {
 PayFigures workOutPay(const PayInputs& in);
 // Every figure, or nothing when one of them is too large.
 std::optional<PayResult> calculatePay(const PayInputs& in);
+
+// The transaction as it is stored: its worked-out figures (the monthly rate, present days salary,
+// total additional, total deductions, net pay and statutory figures) worked out from its inputs
+// (basic rate in monthRate, pay date, days present, the typed additions and deductions, advances and
+// loan deduction) under the rules in force on the pay date and the employee's exemptions. Nothing
+// when a figure is too large to hold.
+std::optional<PayrollTransaction> withFiguresWorkedOut(PayrollTransaction t, const statutory::Rules& rules,
+                                                       const statutory::Exemptions& exemptions);
 
 // The loan instalment a month offers: the latest loan's monthly deduction, never more than what is
 // still owed (everything lent less everything recovered), and never below 0.

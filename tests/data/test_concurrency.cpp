@@ -42,21 +42,28 @@ struct Clerk : QThread {
         }
         PayrollRepository payroll(db);
         EmployeeRepository employees(db);
+        qint64 hire = 0;
         for (int i = 0; i < 1000; ++i) {
-            PayrollTransaction t;
-            t.employeeId = number * 10000 + i;
-            t.name = QStringLiteral("CLERK %1 ROW %2").arg(number).arg(i);
-            t.payDate = QDate(2026, 3, 31);
-            t.netPay = Currency::fromUnits(i * 10000);
-            t.company = QStringLiteral("ACME");
-            if (auto saved = payroll.insert(t); !saved)
-                failures << saved.error();
+            // Each hire is paid twenty times over, by the clerk who hired them.
             if (i % 20 == 0) {
                 Employee e;
                 e.name = QStringLiteral("HIRED BY %1 #%2").arg(number).arg(i / 20);
-                if (auto hired = employees.insert(e); !hired)
+                const auto hired = employees.insert(e);
+                if (!hired) {
                     failures << hired.error();
+                    return;
+                }
+                hire = *hired;
             }
+            PayrollTransaction t;
+            t.employeeId = hire;
+            t.name = QStringLiteral("CLERK %1 ROW %2").arg(number).arg(i);
+            t.monthRate = Currency::fromUnits(i * 10000);
+            t.payDate = QDate(2026, 3, 31);
+            t.daysPresent = Currency::fromUnits(310000);
+            t.company = QStringLiteral("ACME");
+            if (auto saved = payroll.insert(t); !saved)
+                failures << saved.error();
         }
     }
 };
@@ -141,6 +148,7 @@ private slots:
     {
         QFETCH(QDate, second);
         TestDatabase t;
+        ensureKnown(t.db(), {"ACME"}, {{1, "RAMESH"}});
         QVERIFY(LoanRepository(t.db()).insert({1, "RAMESH", c("18000"), c("3000"), {2026, 1, 5}, {10, 0}, "", "ACME"}));
         QVERIFY(SqlQuery(t.db(), "INSERT INTO payroll (ID, ddate, loanrec, company) VALUES (1, '2026-11-30', 156000000, "
                                  "'ACME')").exec());
@@ -198,19 +206,22 @@ private slots:
     void twoClerksSaveAtOnce()
     {
         TestDatabase t;
+        ensureKnown(t.db(), {"ACME"});
         Clerk first(t.path(), 1), second(t.path(), 2);
         first.start();
         second.start();
         QVERIFY(first.wait(120000) && second.wait(120000));
         QVERIFY2(first.failures.isEmpty() && second.failures.isEmpty(),
                  qPrintable((first.failures + second.failures).join(QLatin1Char('\n'))));
-        // Every row of each clerk, none twice: clerk n's employees are n0000 to n0999, its hires "HIRED BY n".
+        // Every row of each clerk, none twice: clerk n's hires are "HIRED BY n", each paid twenty times,
+        // a rupee more each time.
         QCOMPARE(t.count("SELECT count(*) FROM payroll"), 2000);
-        QCOMPARE(t.count("SELECT count(DISTINCT ID) FROM payroll WHERE ID / 1000 IN (10, 20)"), 2000);
+        QCOMPARE(t.count("SELECT count(DISTINCT ID) FROM payroll"), 100);
+        QCOMPARE(t.count("SELECT count(DISTINCT netpay) FROM payroll"), 1000);
         QCOMPARE(t.count("SELECT count(*) FROM emp"), 100);
         QCOMPARE(t.count("SELECT count(DISTINCT emname) FROM emp WHERE emname LIKE 'HIRED BY _ #%'"), 100);
-        // Each save left its entry, and the entries of both form one unbroken chain.
-        QCOMPARE(t.count("SELECT count(*) FROM audit"), 2100);
+        // Each save left its entry (and the company's), and the entries of both form one unbroken chain.
+        QCOMPARE(t.count("SELECT count(*) FROM audit"), 2101);
         const auto trail = audit::verify(t.db());
         QVERIFY2(trail && trail->intact(), qPrintable(trail ? trail->summary() : trail.error()));
         // The next number follows all of them, and every number the payroll refers to.

@@ -148,6 +148,7 @@ private slots:
         QFETCH(bool, allowed);
         QFETCH(qint64, lentAfter);
         TestDatabase t;
+        ensureKnown(t.db(), {"ACME"}, {{16, "RAVI"}});
         LoanRepository loans(t.db());
         const QDate second(2026, 6, 10);
         QVERIFY(loans.insert({16, "RAVI", c("6000"), c("500"), {2025, 1, 10}, {10, 0}, "", "ACME"}));
@@ -172,6 +173,7 @@ private slots:
     void payrollWritesOnlyWhatTheOperatorWasAskedAbout()
     {
         TestDatabase t;
+        ensureKnown(t.db(), {"ACME", "OTHER"}, {{3, "ANNA"}});
         PayrollRepository payroll(t.db());
         PayrollTransaction p;
         p.employeeId = 3;
@@ -254,6 +256,7 @@ private slots:
     void ledgersOfACompanyOverARange()
     {
         TestDatabase t;
+        ensureKnown(t.db(), {"ACME", "OTHER"}, {{1, "R"}});
         LoanRepository loans(t.db());
         AdvanceRepository advances(t.db());
         const Currency amount = Currency::fromUnits(5000000);
@@ -304,6 +307,7 @@ private slots:
     {
         TestDatabase t;
         const QString company = "ACME";
+        ensureKnown(t.db(), {company});
         Employee e;
         e.name = "ANNA";
         e.basicRate = Currency::fromUnits(15000'0000);

@@ -36,6 +36,9 @@ Status throughRepository(const Database& db, const QString& table, const QHash<Q
     const auto amount = [&r](const QString& column) { return Currency::parse(r.value(column)).value_or(Currency()); };
     const auto date = [&r](const QString& column) { return QDate::fromString(r.value(column), Qt::ISODate); };
     const auto number = [&r](const QString& column) { return r.value(column).toLongLong(); };
+    // A ledger's row names a company and an employee that are there.
+    if (table == "payroll" || table == "loan" || table == "adv")
+        ensureKnown(db, {"ACME"}, {{1, "A"}});
     if (table == "emp") {
         Employee e{number("ID"), r.value("emname"), {}, {}, {}, {}, {}, {}, amount("basicrate"), {}, {}, {}};
         e.bank = {bank::modeFromStored(r.value("paymode")).value_or(bank::PayMode::Transfer), {}, r.value("acno"),

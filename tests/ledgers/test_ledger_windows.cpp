@@ -10,6 +10,7 @@
 #include "ledgers/loan_window.h"
 #include "reports/report_viewer.h"
 #include "support/amounts.h"
+#include "support/test_database.h"
 #include "support/window_fixture.h"
 
 #include <QComboBox>
@@ -42,6 +43,7 @@ private slots:
         Currency::setGrouping(Grouping::International);
         m_f = std::make_unique<WindowFixture>();
         QVERIFY(MasterRepository(m_f->db(), MasterRepository::Kind::Department).add("ACCOUNTS"));
+        ensureKnown(m_f->db(), {m_f->session.company});
         for (const char* name : {"RAMESH PATEL", "SUNITA SHARMA"}) {
             Employee e;
             e.name = QString::fromLatin1(name);
@@ -374,12 +376,14 @@ private:
     }
     void loan(qint64 id, const char* amount, const char* deduction, QDate date, const char* company)
     {
+        ensureKnown(m_f->db(), {QString::fromLatin1(company)});
         QVERIFY(
             LoanRepository(m_f->db()).insert({id, id == 1 ? "RAMESH PATEL" : "SUNITA SHARMA", c(amount), c(deduction),
                                               date, QTime(10, 0), "ACCOUNTS", QString::fromLatin1(company)}));
     }
     void advance(qint64 id, const char* amount, QDate date, const char* company)
     {
+        ensureKnown(m_f->db(), {QString::fromLatin1(company)});
         QVERIFY(AdvanceRepository(m_f->db()).insert(
             {id, "RAMESH PATEL", c(amount), date, QTime(10, 0), QString::fromLatin1(company)}));
     }
@@ -393,6 +397,7 @@ private:
         t.daysPresent = c(days);
         t.loanRecovered = c(recovered);
         t.company = QString::fromLatin1(company);
+        ensureKnown(m_f->db(), {t.company});
         QVERIFY(PayrollRepository(m_f->db()).insert(t));
     }
     QString amounts(const char* company) const

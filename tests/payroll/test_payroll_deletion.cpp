@@ -4,6 +4,7 @@
 #include "data/user_repository.h"
 #include "payroll/payroll_deletion_window.h"
 #include "payroll/payroll_window.h"
+#include "support/test_database.h"
 #include "support/window_fixture.h"
 
 #include <QDir>
@@ -20,6 +21,7 @@ private slots:
     {
         m_f = std::make_unique<WindowFixture>();
         PayrollRepository payroll(m_f->db());
+        ensureKnown(m_f->db(), {"ACME", "OTHER CO"}, {{1, "A"}, {2, "B"}, {3, "C"}, {4, "D"}, {5, "E"}, {6, "F"}, {7, "G"}, {8, "H"}});
         for (int i = 1; i <= 8; ++i) {
             PayrollTransaction t;
             t.employeeId = i;

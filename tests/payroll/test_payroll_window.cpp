@@ -9,6 +9,7 @@
 #include "rules/pay_calculation.h"
 #include "payroll/payroll_window.h"
 #include "support/amounts.h"
+#include "support/test_database.h"
 #include "support/window_fixture.h"
 
 #include <QAbstractItemModel>
@@ -400,6 +401,7 @@ private slots:
     void monthShownFollowsThePicker()
     {
         PayrollRepository payroll(m_f->db());
+        ensureKnown(m_f->db(), {"OTHER"});
         PayrollTransaction t;
         t.employeeId = 2;
         t.name = "KEVIN O'BRIEN";

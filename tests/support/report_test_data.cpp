@@ -80,7 +80,7 @@ const Pay payroll[] = {
     {3, "SMITH, ANNA",   {2026, 3, 1},  "30",   "19355", "19355", "ACME"},
     {2, "KEVIN O'BRIEN", {2026, 4, 1},  "30",   "9851",  "9851",  "ACME"},
     {2, "KEVIN O'BRIEN", {2026, 2, 28}, "28",   "9851",  "9851",  "ACME"},
-    {1, "RAMESH PATEL",  {2026, 3, 15}, "20",   "8065",  "8065",  "OTHER CO", "400"},
+    {1, "RAMESH PATEL",  {2026, 3, 15}, "20",   "8065",  "7665",  "OTHER CO", "400"},
     // Around the turn of the year, for ranges that cross it.
     {1, "RAMESH PATEL",  {2025, 12, 31}, "26",  "10484", "9984",  "ACME", "500"},
     {3, "SMITH, ANNA",   {2025, 12, 31}, "31",  "20000", "20000", "ACME"},

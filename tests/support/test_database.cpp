@@ -1,6 +1,8 @@
 #include "test_database.h"
 
 #include "data/backup_service.h"
+#include "data/company_repository.h"
+#include "data/employee_repository.h"
 #include "data/sql_query.h"
 #include "support/fixed_clock.h"
 
@@ -112,4 +114,27 @@ qint64 TestDatabase::count(const QString& sql) const
     if (!query.exec() || !query.next())
         return -1;
     return query.number(0);
+}
+
+void ensureKnown(const Database& db, const QStringList& companies, const QList<QPair<qint64, QString>>& employees)
+{
+    CompanyRepository masters(db);
+    const auto known = masters.list();
+    if (!known)
+        qFatal("%s", qPrintable(known.error()));
+    for (const QString& company : companies)
+        if (std::none_of(known->cbegin(), known->cend(), [&](const Company& c) { return c.name == company; }))
+            if (const auto added = masters.add(company, {}); !added)
+                qFatal("%s", qPrintable(added.error()));
+    EmployeeRepository staff(db);
+    for (const auto& [id, name] : employees) {
+        const auto found = staff.find(id);
+        if (found && found->has_value())
+            continue;
+        Employee e;
+        e.id = id;
+        e.name = name;
+        if (const auto added = staff.insert(e); !added)
+            qFatal("%s", qPrintable(added.error()));
+    }
 }

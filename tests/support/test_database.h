@@ -2,6 +2,9 @@
 
 #include "data/database.h"
 
+#include <QList>
+#include <QPair>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -33,3 +36,9 @@ private:
     QString m_serverDatabase;
     std::unique_ptr<Database> m_db;
 };
+
+// The companies and the employees (number, name) that rows written straight into the ledgers name,
+// made through their repositories when missing: every door refuses a row of a company or an
+// employee that nobody has.
+void ensureKnown(const Database& db, const QStringList& companies,
+                 const QList<QPair<qint64, QString>>& employees = {});
