@@ -355,14 +355,14 @@ Result<qint64> insertRecorded(const Database& database, const QString& table, co
     return stored->key.toLongLong();
 }
 
-Status recordInserted(const Database& database, const QString& table, const QString& key)
+Status recordInserted(const Database& database, const QString& table, const QString& key, const QString& note)
 {
     const auto row = image(database, table, key);
     if (!row)
         return row.status();
     if (!row->has_value())
         return Status::failure(QStringLiteral("The new row %1 of %2 cannot be read back.").arg(key, table));
-    return record(database, Kind::Insert, table, std::nullopt, *row);
+    return record(database, Kind::Insert, table, std::nullopt, *row, note);
 }
 
 Result<Change> Change::of(const Database& database, const QString& table, const QString& where,

@@ -57,7 +57,7 @@ Status record(const Database& database, Kind kind, const QString& table, const s
 Status recordEvent(const Database& database, Kind kind, const QString& table, const QString& company,
                    const QString& note, qint64 employee = 0);
 // The row of the table with that key, just inserted.
-Status recordInserted(const Database& database, const QString& table, const QString& key);
+Status recordInserted(const Database& database, const QString& table, const QString& key, const QString& note = {});
 
 // The rows a change is about to touch: read before it, recorded after it as updated or deleted
 // (a row that is gone), each with its own entry.

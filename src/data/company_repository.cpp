@@ -3,7 +3,61 @@
 #include "data/audit_trail.h"
 #include "data/database.h"
 #include "data/sql_query.h"
+#include "rules/names.h"
 #include "rules/record_rules.h"
+
+namespace {
+
+// The tables whose rows record their company by name.
+const QStringList companyTables = {QStringLiteral("payroll"), QStringLiteral("loan"),  QStringLiteral("adv"),
+                                   QStringLiteral("arr"),     QStringLiteral("incre"), QStringLiteral("decre")};
+// And those that keep what holds for the company's months.
+const QStringList monthTables = {QStringLiteral("statrule"), QStringLiteral("closedmonth")};
+
+// Each company name a table's rows give, one step of its index a name, not a read of every row.
+QString namesIn(const QString& table)
+{
+    return QStringLiteral("WITH RECURSIVE c(name) AS (SELECT min(company) FROM %1 UNION ALL"
+                          " SELECT (SELECT min(company) FROM %1 WHERE company > c.name) FROM c WHERE c.name IS NOT NULL)"
+                          " SELECT name FROM c WHERE name IS NOT NULL")
+        .arg(table);
+}
+
+QString leftoverRefusal(const Leftovers& left)
+{
+    return QStringLiteral("The company %1 was deleted, and its rows are still in the database: %2. Bring them back "
+                          "with it in the company master, or give the new company another name.")
+        .arg(left.name, left.summary());
+}
+
+} // namespace
+
+bool Leftovers::any() const
+{
+    return payroll + loans + advances + arrears + increments + decrements + rules + closedMonths > 0;
+}
+
+QString Leftovers::summary() const
+{
+    QStringList parts;
+    const auto count = [&](qint64 n, const char* one, const char* many) {
+        if (n > 0)
+            parts << (n == 1 ? QStringLiteral("1 ") + QLatin1String(one) : QStringLiteral("%1 %2").arg(n).arg(QLatin1String(many)));
+    };
+    count(payroll, "payroll transaction", "payroll transactions");
+    count(loans, "loan", "loans");
+    count(advances, "advance", "advances");
+    count(arrears, "arrears row", "arrears rows");
+    count(increments, "increment", "increments");
+    count(decrements, "decrement", "decrements");
+    count(rules, "set of statutory rules", "sets of statutory rules");
+    count(closedMonths, "closed month", "closed months");
+    if (parts.size() < 2)
+        return parts.join(QString());
+    const QString last = parts.takeLast();
+    return parts.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
+
 
 Result<QList<Company>> CompanyRepository::list() const
 {
@@ -39,22 +93,87 @@ Status CompanyRepository::checkName(const QString& name, const QString& address,
     return {};
 }
 
-Result<qint64> CompanyRepository::add(const QString& given, const QString& address)
+Result<Leftovers> CompanyRepository::leftoversOf(const QString& given) const
 {
     const QString name = rules::companyName(given);
-    if (Status s = checkName(name, address, 0); !s)
-        return s;
-    SqlQuery query(m_db,
-                   QStringLiteral("INSERT INTO cmpmaster (company, addr, selectt) VALUES (?, ?, 0) RETURNING rowid"));
-    query.bind(name).bind(rules::cleanText(address, true));
-    return audit::recordedInsert(m_db, QStringLiteral("cmpmaster"), [&] { return numberGiven(query); });
+    Leftovers left;
+    const auto companies = list();
+    if (!companies)
+        return companies.status();
+    for (const Company& company : *companies)
+        if (names::lookAlike(company.name, name))
+            return left;
+    for (const QString& table : companyTables + monthTables) {
+        SqlQuery query(m_db, namesIn(table));
+        const auto found = query.rows([](const SqlQuery& q) { return q.text(0); });
+        if (!found)
+            return found.status();
+        for (const QString& spelt : *found)
+            if (names::lookAlike(spelt, name)) {
+                left.name = spelt;
+                break;
+            }
+        if (!left.name.isEmpty())
+            break;
+    }
+    if (left.name.isEmpty())
+        return left;
+    QList<ScalarRead> counts;
+    for (const QString& table : companyTables + monthTables)
+        counts << ScalarRead{QStringLiteral("SELECT count(*) FROM %1 WHERE company = ?").arg(table), {left.name}};
+    const auto read = readTogether(m_db, counts);
+    if (!read)
+        return read.status();
+    qint64* fields[] = {&left.payroll, &left.loans, &left.advances, &left.arrears, &left.increments,
+                        &left.decrements, &left.rules, &left.closedMonths};
+    for (int i = 0; i < read->size(); ++i)
+        *fields[i] = read->at(i).toLongLong();
+    return left;
 }
 
-namespace {
-// The tables whose rows record their company by name.
-const QStringList companyTables = {QStringLiteral("payroll"), QStringLiteral("loan"),  QStringLiteral("adv"),
-                                   QStringLiteral("arr"),     QStringLiteral("incre"), QStringLiteral("decre")};
-} // namespace
+Result<qint64> CompanyRepository::add(const QString& given, const QString& givenAddress, Leftover leftover)
+{
+    QString name = rules::companyName(given);
+    const QString address = rules::cleanText(givenAddress, true);
+    qint64 row = 0;
+    const Status done = inWriteTransaction(m_db, [&]() -> Status {
+        if (Status s = checkName(name, address, 0); !s)
+            return s;
+        const auto left = leftoversOf(name);
+        if (!left)
+            return left.status();
+        QHash<QString, QString> was; // the deleted row as the trail last saw it
+        if (left->any()) {
+            if (leftover == Leftover::Refuse)
+                return Status::failure(leftoverRefusal(*left));
+            name = left->name;
+            const auto deleted = audit::select(m_db, audit::Filter{name, {}, {}, {}, QStringLiteral("cmpmaster"),
+                                                                   audit::kindName(audit::Kind::Delete), {}},
+                                               true);
+            if (!deleted)
+                return deleted.status();
+            if (!deleted->isEmpty())
+                for (const auto& [column, value] : audit::fields(deleted->last().before))
+                    was.insert(column, value);
+        }
+        const auto kept = [&](const QString& column) { return was.value(column); };
+        SqlQuery query(m_db, QStringLiteral("INSERT INTO cmpmaster (company, addr, selectt, bankname, bankacno, bankifsc,"
+                                            " bankcols) VALUES (?, ?, 0, ?, ?, ?, ?) RETURNING rowid"));
+        query.bind(name).bind(address.isEmpty() && was.contains(QStringLiteral("addr")) ? kept(QStringLiteral("addr")) : address);
+        for (const char* column : {"bankname", "bankacno", "bankifsc", "bankcols"})
+            query.bind(was.contains(QLatin1String(column)) ? QVariant(kept(QLatin1String(column))) : QVariant(QMetaType(QMetaType::QString)));
+        const auto inserted = numberGiven(query);
+        if (!inserted)
+            return inserted.status();
+        row = *inserted;
+        return audit::recordInserted(m_db, QStringLiteral("cmpmaster"), QString::number(row),
+                                     left->any() ? QStringLiteral("brought back with its %1").arg(left->summary())
+                                                 : QString());
+    });
+    if (!done)
+        return done;
+    return row;
+}
 
 Status CompanyRepository::update(qint64 rowId, const QString& name, const QString& givenAddress)
 {
@@ -68,6 +187,15 @@ Status CompanyRepository::update(qint64 rowId, const QString& name, const QStrin
     if (!stored->has_value())
         return Status::failure(QStringLiteral("The company no longer exists."));
     const QString old = **stored;
+    if (!names::lookAlike(old, renamed)) {
+        const auto left = leftoversOf(renamed);
+        if (!left)
+            return left.status();
+        if (left->any())
+            return Status::failure(QStringLiteral("The company %1 was deleted, and its rows are still in the database "
+                                                  "under that name: %2. Give the company another name.")
+                                       .arg(left->name, left->summary()));
+    }
     return inTransaction(m_db, [&]() -> Status {
         const auto change = audit::Change::of(m_db, QStringLiteral("cmpmaster"), QStringLiteral("rowid = ?"),
                                               {QVariant(rowId)});

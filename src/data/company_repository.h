@@ -18,6 +18,22 @@ struct Company {
     QString address;
 };
 
+// What a company deleted from the master left in the database: its rows stay under its name.
+struct Leftovers {
+    QString name; // as the rows spell it
+    qint64 payroll = 0;
+    qint64 loans = 0;
+    qint64 advances = 0;
+    qint64 arrears = 0;
+    qint64 increments = 0;
+    qint64 decrements = 0;
+    qint64 rules = 0;        // sets of statutory rules
+    qint64 closedMonths = 0;
+    bool any() const;
+    // "180 payroll transactions, 3 loans, 18 advances and 10 closed months"
+    QString summary() const;
+};
+
 // The company master (cmpmaster) and the flag that marks the company chosen at start-up.
 class CompanyRepository {
 public:
@@ -25,7 +41,15 @@ public:
 
     // In the order the companies were entered.
     Result<QList<Company>> list() const;
-    Result<qint64> add(const QString& name, const QString& address);
+    // The rows a deleted company left under a name that looks like `name` (none when a company of
+    // the master has that name).
+    Result<Leftovers> leftoversOf(const QString& name) const;
+    // A new company never silently takes on a deleted company's rows: when its name has rows left
+    // under it, adding it is refused unless they are brought back with it, and then it is the old
+    // company again, with its name as its rows spell it and its address and bank settings as they
+    // were when it was deleted (where the typed ones are empty).
+    enum class Leftover { Refuse, BringBack };
+    Result<qint64> add(const QString& name, const QString& address, Leftover leftover = Leftover::Refuse);
     // A new name is carried to every row that records the company by name, in one transaction, so
     // that its payroll, loans, advances, arrears, increments and decrements stay its own.
     Status update(qint64 rowId, const QString& name, const QString& address);

@@ -169,6 +169,16 @@ Status MasterTableModel::setName(int row, const QString& typed)
     // Shown as the repository stores it: trimmed, in capitals.
     const QString name = m_companies ? rules::companyName(typed) : MasterRepository::normalised(typed);
     if (isPending(row)) {
+        // A deleted company's rows come back with it only on the operator's word.
+        if (m_companies) {
+            const auto left = m_companies->leftoversOf(name);
+            if (!left)
+                return left.status();
+            if (left->any()) {
+                emit companyReturnRequested(left->name, left->summary());
+                return {};
+            }
+        }
         Result<qint64> added = m_companies ? m_companies->add(name, current.address) : m_masters->add(name);
         if (!added)
             return added.status();
@@ -209,6 +219,28 @@ Status MasterTableModel::renameCompany(qint64 rowId, const QString& name)
         emit dataChanged(index(row, 0), index(row, 0), {Qt::DisplayRole, Qt::EditRole});
     }
     return renamed;
+}
+
+Status MasterTableModel::bringBackCompany(const QString& name)
+{
+    if (!m_companies || m_pendingRow < 0)
+        return Status::failure(tr("There is no new company to bring back."));
+    const int row = m_pendingRow;
+    Row& current = m_rows[row];
+    const auto added = m_companies->add(name, current.address, CompanyRepository::Leftover::BringBack);
+    if (!added)
+        return added.status();
+    // Shown as stored: the old company's name, address and all.
+    const auto companies = m_companies->list();
+    if (companies)
+        for (const Company& c : *companies)
+            if (c.rowId == *added)
+                current = Row{c.rowId, c.name, c.address};
+    current.rowId = *added;
+    m_pendingRow = -1;
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::DisplayRole, Qt::EditRole});
+    emit headerDataChanged(Qt::Vertical, row, row);
+    return {};
 }
 
 int MasterTableModel::rowOf(qint64 rowId) const

@@ -42,6 +42,9 @@ public:
     qint64 rowIdAt(int row) const { return m_rows.at(row).rowId; }
     // Renames a company whose rename needed the operator's word (see companyRenameRequested).
     Status renameCompany(qint64 rowId, const QString& name);
+    // Stores the pending row as the deleted company of that name, its rows brought back with it
+    // (see companyReturnRequested).
+    Status bringBackCompany(const QString& name);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -56,6 +59,9 @@ signals:
     // A company that has data was given a new name in the grid. The cell keeps the old name until
     // renameCompany() is called.
     void companyRenameRequested(qint64 rowId, const QString& oldName, const QString& newName);
+    // A new company was given the name of a deleted one whose rows are still there (leftovers says
+    // what they are). The row stays unsaved until bringBackCompany() is called.
+    void companyReturnRequested(const QString& name, const QString& leftovers);
 
 private:
     struct Row {

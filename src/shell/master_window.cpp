@@ -107,6 +107,7 @@ MasterWindow::MasterWindow(AppContext& context, Kind kind, QWidget* parent)
             m_ui->DataGrid1->setFocus();
         });
         connect(m_model, &MasterTableModel::companyRenameRequested, this, &MasterWindow::askToRenameCompany);
+        connect(m_model, &MasterTableModel::companyReturnRequested, this, &MasterWindow::askToBringBackCompany);
     } else {
         m_ui->fraDelPass->hide();
     }
@@ -187,6 +188,16 @@ void MasterWindow::askToRenameCompany(qint64 rowId, const QString& oldName, cons
                  QStringLiteral("Rename the company %1 to %2?\n\nIts payroll, loan, advance, arrears, increment "
                                 "and decrement rows will carry the new name.")
                      .arg(oldName, newName)});
+}
+
+void MasterWindow::askToBringBackCompany(const QString& name, const QString& leftovers)
+{
+    // The deletion took the delete password: undoing it takes it too. Without it, another name.
+    askTheGuard({[this, name] { return m_model->bringBackCompany(name); },
+                 QStringLiteral("Company %1 brought back with its rows.").arg(name),
+                 QStringLiteral("The company %1 was deleted, and its rows are still in the database: %2.\n\n"
+                                "Bring them back with the company?\n\nNo: give the new company another name.")
+                     .arg(name, leftovers)});
 }
 
 void MasterWindow::askTheGuard(DeletePasswordGuard::Deletion deletion)

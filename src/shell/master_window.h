@@ -45,6 +45,7 @@ protected:
 private:
     void deleteCurrentRow();
     void askToRenameCompany(qint64 rowId, const QString& oldName, const QString& newName);
+    void askToBringBackCompany(const QString& name, const QString& leftovers);
     void askTheGuard(DeletePasswordGuard::Deletion deletion);
     bool reload();
     void tell(const QString& text, Prompter::Icon icon);

@@ -1,5 +1,6 @@
 #include "data/backup_service.h"
 #include "data/company_repository.h"
+#include "data/month_close.h"
 #include "data/session.h"
 #include "data/sql_query.h"
 #include "data/user_repository.h"
@@ -257,8 +258,21 @@ private slots:
     }
 
     // The selection's use of the delete-password frame; the frame's own refusals are tested with it.
+    // Created again under its name (in other letters), the company takes its rows back only when the
+    // operator says so behind the same password; otherwise it is another name's to take.
+    void deleteCompanyNeedsUnlockKeyAndPassword_data()
+    {
+        QTest::addColumn<bool>("bringBack");
+        QTest::newRow("brought back") << true;
+        QTest::newRow("another name chosen") << false;
+    }
     void deleteCompanyNeedsUnlockKeyAndPassword()
     {
+        QFETCH(bool, bringBack);
+        QVERIFY(SqlQuery(m_f->db(), "INSERT INTO payroll (ID, ddate, netpay, company) VALUES (1, '2026-10-31', 10,"
+                                    " 'O''NEIL WORKS')").exec());
+        QVERIFY(CompanyRepository(m_f->db()).saveBankSettings("O'NEIL WORKS", {{"HDFC BANK", "50200012345678", "HDFC0000246"}, bank::defaultLayout()}));
+        QVERIFY(MonthCloseRepository(m_f->db()).close("O'NEIL WORKS", QDate(2026, 10, 1)));
         CompanySelectionWindow* selection = m_shell->companySelection();
         auto* remove = child<QPushButton>(selection, "Command3");
         auto* combo = child<QComboBox>(selection, "Combo1");
@@ -276,6 +290,29 @@ private slots:
         QCOMPARE(CompanyRepository(m_f->db()).list()->size(), 1);
         QVERIFY(combo->findText("O'NEIL WORKS") < 0);
         QVERIFY(!remove->isEnabled()); // unlocked for one deletion only
+
+        press(selection, "Command2");
+        MasterWindow* master = m_shell->companyMaster();
+        QVERIFY(QTest::qWaitForWindowActive(master));
+        QTRY_VERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+        QTest::keyClicks(QApplication::focusWidget(), "o'neil  works");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::processEvents(); // the grid stores the cell once the editor has seen the key
+        QVERIFY(child(master, "fraDelPass")->isVisible());
+        QTest::keyClicks(child<QLineEdit>(master, "txtDelPass"), "del");
+        m_f->prompter.answer(bringBack);
+        QTest::keyClick(child<QLineEdit>(master, "txtDelPass"), Qt::Key_Return);
+        QCOMPARE(m_f->prompter.texts().at(2), QStringLiteral("The company O'NEIL WORKS was deleted, and its rows are "
+                                                             "still in the database: 1 payroll transaction and 1 closed "
+                                                             "month.\n\nBring them back with the company?\n\nNo: give "
+                                                             "the new company another name."));
+        const auto companies = CompanyRepository(m_f->db()).list().value();
+        QCOMPARE(companies.size(), bringBack ? 2 : 1);
+        if (bringBack) {
+            // As it was: its address and its bank, which the trail kept of the deleted row.
+            QCOMPARE(companies.last().name + " " + companies.last().address, QStringLiteral("O'NEIL WORKS Surat"));
+            QCOMPARE(CompanyRepository(m_f->db()).bankSettings("O'NEIL WORKS")->account.account, QStringLiteral("50200012345678"));
+        }
     }
 
     void endingKeepsUnsavedInputAndTellsAFailedBackup()
