@@ -82,6 +82,18 @@ int runTransfer(const QString& location, const QString& importFolder, const QStr
         for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
             QFile::remove(location + suffix);
     };
+    // Not under a running program, as the windows' own import is not: its windows would show a
+    // month the import fills behind them (the lock is taken once the database's folder is there).
+    InstanceLock lock(location);
+    if (const auto held = exportFolder.isEmpty() ? lock.tryLock() : InstanceLock::Outcome::Locked;
+        held != InstanceLock::Outcome::Locked) {
+        log << (held == InstanceLock::Outcome::HeldByAnother
+                    ? QStringLiteral("Kestrel is open on %1; close it there first.").arg(DatabaseLocation::shown(location))
+                    : lock.failure())
+            << '\n';
+        removeIfCreated();
+        return 1;
+    }
     const auto say = [&](const QString& line) {
         log << line << '\n';
         log.flush();
@@ -109,6 +121,9 @@ int runTransfer(const QString& location, const QString& importFolder, const QStr
                 << r.reason << '\n';
         if (imported->reasons > imported->refusals.size())
             log << "… and " << imported->reasons - imported->refusals.size() << " more.\n";
+        if (imported->secondInMonth > 0)
+            log << "Give --second-in-month to import the " << imported->secondInMonth
+                << " second transactions of their employees' months as well.\n";
         return 1;
     }
     qint64 stored = 0;
@@ -238,6 +253,10 @@ int main(int argc, char** argv)
                                             QStringLiteral("With --import: 03/05/2024 is 3 May (not 5 March)."));
     const QCommandLineOption appendOption(
         QStringLiteral("append"), QStringLiteral("With --import: add the rows to a database that holds data already."));
+    const QCommandLineOption secondOption(
+        QStringLiteral("second-in-month"),
+        QStringLiteral("With --import: take a payroll row of an employee's month that has a transaction already, as "
+                       "the payroll window does when asked."));
     const QCommandLineOption restoreOption(
         QStringLiteral("restore"),
         QStringLiteral("Put the backup copy FILE back as the database (a .db copy for a database file, a .dump for a "
@@ -247,7 +266,8 @@ int main(int argc, char** argv)
         QStringLiteral("verify-audit"),
         QStringLiteral("Check that the audit trail is whole: every entry in its place and unchanged. Names the first "
                        "entry that does not fit; exit code 1 when one does not."));
-    parser.addOptions({importOption, exportTablesOption, dayFirstOption, appendOption, restoreOption, verifyOption});
+    parser.addOptions(
+        {importOption, exportTablesOption, dayFirstOption, appendOption, secondOption, restoreOption, verifyOption});
     if (!onlyPrints(argc, argv) && asksForTransfer(argc, argv)) {
         QTextStream log(stderr);
         if (!parser.parse(QCoreApplication::arguments())) {
@@ -270,6 +290,7 @@ int main(int argc, char** argv)
         transfer::ImportOptions options;
         options.dayFirst = parser.isSet(dayFirstOption);
         options.append = parser.isSet(appendOption);
+        options.secondInMonth = parser.isSet(secondOption);
         return runTransfer(location, parser.value(importOption), parser.value(exportTablesOption), options, log);
     }
     if (!onlyPrints(argc, argv) && report::asksForExport(QCoreApplication::arguments())) {

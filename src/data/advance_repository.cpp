@@ -4,6 +4,7 @@
 #include "data/audit_trail.h"
 #include "data/database.h"
 #include "data/employee_repository.h"
+#include "data/ledger_facts.h"
 #include "data/month_close.h"
 #include "data/sql_query.h"
 #include "rules/record_rules.h"
@@ -14,26 +15,63 @@ const QString closedAdvances = QStringLiteral("its advances cannot be added, cha
 const QString entryOf = QStringLiteral("company = ? AND ID = ? AND advdt = ?");
 } // namespace
 
+namespace {
+const QStringList advanceColumns = {QStringLiteral("ID"),    QStringLiteral("emname"), QStringLiteral("advamt"),
+                                    QStringLiteral("advdt"), QStringLiteral("advtm"),  QStringLiteral("company")};
+
+void bindAdvance(SqlQuery& q, const Advance& advance)
+{
+    q.bind(advance.employeeId)
+        .bind(advance.name)
+        .bind(advance.amount)
+        .bind(advance.date)
+        .bind(advance.time.isValid() ? QVariant(advance.time.toString(QStringLiteral("HH:mm:ss")))
+                                     : QVariant(QMetaType(QMetaType::QString)))
+        .bind(advance.company);
+}
+} // namespace
+
+AdvanceRepository::Batch::Batch(const Database& database, LedgerFacts& facts, bool history)
+    : m_db(database), m_facts(facts), m_history(history),
+      m_insert(std::make_unique<SqlQuery>(database, insertStatement(advanceTable, advanceColumns)))
+{
+}
+
+AdvanceRepository::Batch::~Batch() = default;
+
+Status AdvanceRepository::Batch::add(const Advance& given)
+{
+    Advance advance = rules::normalised(given);
+    if (const auto broken = rules::check(advance))
+        return Status::refused(broken->field, broken->message);
+    const Employee* employee = nullptr;
+    if (Status s = m_facts.knownParties(advance.employeeId, advance.company, m_history, employee); !s)
+        return s;
+    if (employee && !m_history && advance.name.isEmpty())
+        advance.name = employee->name;
+    const auto closed = m_facts.closedMonth(advance.company, advance.date);
+    if (!closed)
+        return closed.status();
+    if (*closed)
+        return Status::refused(QStringLiteral("advdt"), closedMonthRefusal(**closed, closedAdvances));
+    bindAdvance(*m_insert, advance);
+    if (Status s = m_insert->exec(); !s)
+        return s;
+    return m_facts.advanced(advance);
+}
+
 Status AdvanceRepository::insert(const Advance& given)
 {
     const Advance advance = rules::normalised(given);
     if (const auto broken = rules::check(advance))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     return inWriteTransaction(m_db, [&]() -> Status {
         if (Status s = MonthCloseRepository(m_db).refuseIfClosed(advance.company, advance.date, closedAdvances); !s)
             return s;
         if (Status s = refuseUnknown(m_db, advance.employeeId, advance.company); !s)
             return s;
-        SqlQuery q(m_db, insertStatement(advanceTable,
-                                         {QStringLiteral("ID"), QStringLiteral("emname"), QStringLiteral("advamt"),
-                                          QStringLiteral("advdt"), QStringLiteral("advtm"), QStringLiteral("company")},
-                                         QStringLiteral("rowid")));
-        q.bind(advance.employeeId)
-            .bind(advance.name)
-            .bind(advance.amount)
-            .bind(advance.date)
-            .bind(advance.time.toString(QStringLiteral("HH:mm:ss")))
-            .bind(advance.company);
+        SqlQuery q(m_db, insertStatement(advanceTable, advanceColumns, QStringLiteral("rowid")));
+        bindAdvance(q, advance);
         const auto row = numberGiven(q);
         if (!row)
             return row.status();
@@ -52,7 +90,7 @@ Result<qint64> AdvanceRepository::setAmount(const QString& company, qint64 emplo
 {
     if (const auto broken = rules::amount(QStringLiteral("advamt"), QStringLiteral("the advance amount"), amount,
                                           rules::Sign::Positive))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     return change(company, employeeId, date, QStringLiteral("UPDATE adv SET advamt = ?"), amount);
 }
 

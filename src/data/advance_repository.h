@@ -9,13 +9,31 @@
 #include <QString>
 #include <QTime>
 
+#include <memory>
 #include <optional>
 
 class Database;
+class LedgerFacts;
+class SqlQuery;
 
 class AdvanceRepository {
 public:
     explicit AdvanceRepository(const Database& database) : m_db(database) {}
+
+    // Advances written one after another in the caller's write transaction (an import of many), each
+    // checked as insert() checks one (see LoanRepository::Batch).
+    class Batch {
+    public:
+        Batch(const Database& database, LedgerFacts& facts, bool history);
+        ~Batch();
+        Status add(const Advance& advance);
+
+    private:
+        const Database& m_db;
+        LedgerFacts& m_facts;
+        bool m_history;
+        std::unique_ptr<SqlQuery> m_insert;
+    };
 
     Status insert(const Advance& advance);
     // All of the employee's advances dated in the month of `month`.

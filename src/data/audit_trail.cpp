@@ -6,8 +6,6 @@
 #include "data/sql_query.h"
 #include "data/table_transfer.h"
 
-#include <QLocale>
-
 #include <openssl/evp.h>
 
 #include <algorithm>
@@ -53,21 +51,6 @@ QString escaped(QString value)
     value.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
     value.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
     return value;
-}
-
-QString unescaped(const QString& value)
-{
-    QString out;
-    out.reserve(value.size());
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value.at(i) != QLatin1Char('\\') || i + 1 == value.size()) {
-            out += value.at(i);
-            continue;
-        }
-        const QChar next = value.at(++i);
-        out += next == QLatin1Char('n') ? QChar(u'\n') : next == QLatin1Char('r') ? QChar(u'\r') : next;
-    }
-    return out;
 }
 
 QString cell(const SqlQuery& row, int column, transfer::Kind kind)
@@ -190,44 +173,6 @@ Status queue(const Database& database, AuditEntry entry)
     return {};
 }
 
-// The stored time, read by its fixed places: a month of a busy office's entries reads in a tenth of
-// the time QDateTime's format parser takes.
-QDateTime stampTime(const QString& stamp)
-{
-    if (stamp.size() != 19)
-        return QDateTime::fromString(stamp, stampFormat);
-    const QStringView s(stamp);
-    const auto number = [&](qsizetype at, qsizetype length) { return s.mid(at, length).toInt(); };
-    return QDateTime(QDate(number(0, 4), number(5, 2), number(8, 2)), QTime(number(11, 2), number(14, 2), number(17, 2)));
-}
-
-AuditEntry readEntry(const SqlQuery& row, bool withValues)
-{
-    AuditEntry e;
-    e.seq = row.number(0);
-    // Hashed as stored: the text, not a time read back in this computer's time zone.
-    e.stamp = row.text(1);
-    e.at = stampTime(e.stamp);
-    e.user = row.text(2);
-    e.workstation = row.text(3);
-    e.company = row.text(4);
-    e.table = row.text(5);
-    e.key = row.text(6);
-    e.employee = row.number(7);
-    e.kind = row.text(8);
-    e.note = row.text(9);
-    if (withValues) {
-        e.before = row.text(10);
-        e.after = row.text(11);
-        e.hash = row.text(12);
-    }
-    return e;
-}
-
-const QString entryColumns =
-    QStringLiteral("seq, stamp, usernm, workstation, company, tbl, rowkey, employee, kind, note");
-const QString valueColumns = QStringLiteral(", oldvalues, newvalues, hash");
-
 } // namespace
 
 QDateTime toTheSecond(const QDateTime& time)
@@ -248,10 +193,11 @@ QStringList kindNames()
 
 QStringList tableNames()
 {
+    // Every table but the trail itself, which records no change of its own.
     QStringList names;
     for (const transfer::Table& table : transfer::tables())
-        names << table.name;
-    names << QStringLiteral("closedmonth");
+        if (table.name != QStringLiteral("audit"))
+            names << table.name;
     return names;
 }
 
@@ -559,144 +505,6 @@ Status flush(const Database& database, bool thenCommit)
     pending.clear();
     // On a server the commit went with the last entries.
     return server ? Status() : commit();
-}
-
-QString Verification::summary() const
-{
-    const QString count = QLocale::system().toString(entries);
-    if (intact())
-        return QStringLiteral("The audit trail of %1 entries is intact.").arg(count);
-    return QStringLiteral("The audit trail of %1 entries does not hold together: %2").arg(count, reason);
-}
-
-Result<Verification> verify(const Database& database, const std::function<void(qint64)>& progress)
-{
-    Verification outcome;
-    SqlQuery query(database, QStringLiteral("SELECT %1%2 FROM audit ORDER BY seq").arg(entryColumns, valueColumns));
-    if (Status s = query.exec(); !s)
-        return s;
-    QString previous;
-    qint64 expected = 1;
-    while (query.next()) {
-        const AuditEntry e = readEntry(query, true);
-        ++outcome.entries;
-        if (progress && outcome.entries % 50000 == 0)
-            progress(outcome.entries);
-        if (outcome.broken)
-            continue;
-        if (e.seq != expected) {
-            outcome.broken = e.seq;
-            outcome.reason = e.seq > expected
-                                 ? QStringLiteral("entry %1 follows entry %2: the entries between them are missing.")
-                                       .arg(e.seq)
-                                       .arg(expected - 1)
-                                 : QStringLiteral("entry %1 stands out of order.").arg(e.seq);
-        } else if (hashOf(e, previous) != e.hash) {
-            outcome.broken = e.seq;
-            outcome.reason = QStringLiteral("entry %1 (%2, %3, %4 of %5) does not fit the entry before it: it, or the "
-                                            "entry before it, was changed, or it was put in.")
-                                 .arg(e.seq)
-                                 .arg(QLocale::system().toString(e.at, QStringLiteral("dd/MM/yyyy HH:mm:ss")), e.user,
-                                      e.kind, e.table);
-        }
-        previous = e.hash;
-        ++expected;
-    }
-    if (Status s = query.readFailure(); !s)
-        return s;
-    if (!outcome.broken) {
-        SqlQuery guard(database,
-                       database.backend() == Backend::SQLite
-                           ? QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"
-                                            " AND name IN ('audit_kept_update', 'audit_kept_delete')")
-                           : QStringLiteral("SELECT 2 * count(*) FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid"
-                                            " WHERE c.relname = 'audit' AND t.tgname = 'audit_kept'"
-                                            " AND t.tgenabled <> 'D'"));
-        const auto guards = guard.single();
-        if (!guards)
-            return guards.status();
-        if (guards->toLongLong() < 2)
-            outcome.reason = QStringLiteral("the guard that keeps its entries from being changed was removed.");
-    }
-    return outcome;
-}
-
-Result<QList<AuditEntry>> select(const Database& database, const Filter& filter, bool withValues)
-{
-    QStringList where;
-    QVariantList values;
-    if (filter.employee) {
-        where << QStringLiteral("employee = ?");
-        values << QVariant(*filter.employee);
-    }
-    if (filter.from.isValid()) {
-        where << QStringLiteral("stamp >= ?");
-        values << QVariant(filter.from.toString(Qt::ISODate));
-    }
-    if (filter.to.isValid()) {
-        where << QStringLiteral("stamp < ?");
-        values << QVariant(filter.to.addDays(1).toString(Qt::ISODate));
-    }
-    for (const auto& [column, value] : {qMakePair(QStringLiteral("company"), filter.company),
-                                        qMakePair(QStringLiteral("usernm"), filter.user),
-                                        qMakePair(QStringLiteral("tbl"), filter.table),
-                                        qMakePair(QStringLiteral("kind"), filter.kind)})
-        if (!value.isEmpty()) {
-            where << column + QStringLiteral(" = ?");
-            values << QVariant(value);
-        }
-    SqlQuery query(database, QStringLiteral("SELECT %1%2 FROM audit%3 ORDER BY seq")
-                                 .arg(entryColumns, withValues ? valueColumns : QString(),
-                                      where.isEmpty() ? QString()
-                                                      : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "))));
-    for (const QVariant& value : values)
-        query.bind(value);
-    return query.rows([withValues](const SqlQuery& row) { return readEntry(row, withValues); });
-}
-
-Result<std::optional<AuditEntry>> find(const Database& database, qint64 seq)
-{
-    SqlQuery query(database, QStringLiteral("SELECT %1%2 FROM audit WHERE seq = ?").arg(entryColumns, valueColumns));
-    query.bind(seq);
-    return query.first([](const SqlQuery& row) { return readEntry(row, true); });
-}
-
-QList<QPair<QString, QString>> fields(const QString& imageText)
-{
-    QList<QPair<QString, QString>> list;
-    if (imageText.isEmpty())
-        return list;
-    for (const QString& line : imageText.split(QLatin1Char('\n'))) {
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (equals < 0)
-            list << qMakePair(line, QString());
-        else
-            list << qMakePair(line.left(equals), unescaped(line.mid(equals + 1)));
-    }
-    return list;
-}
-
-QString changes(const AuditEntry& entry)
-{
-    QString line;
-    if (!entry.before.isEmpty() && !entry.after.isEmpty()) {
-        const auto before = fields(entry.before);
-        const auto after = fields(entry.after);
-        QStringList changed;
-        for (qsizetype i = 0; i < after.size(); ++i) {
-            const QString old = i < before.size() ? before.at(i).second : QString();
-            if (old != after.at(i).second)
-                changed << QStringLiteral("%1 %2 \u2192 %3").arg(after.at(i).first, old, after.at(i).second);
-        }
-        line = changed.join(QStringLiteral(", "));
-    } else if (!entry.after.isEmpty()) {
-        line = QStringLiteral("new row");
-    } else if (!entry.before.isEmpty()) {
-        line = QStringLiteral("row deleted");
-    }
-    if (entry.note.isEmpty())
-        return line;
-    return line.isEmpty() ? entry.note : line + QStringLiteral("; ") + entry.note;
 }
 
 } // namespace audit

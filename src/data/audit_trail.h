@@ -10,6 +10,7 @@
 #include <QVariantList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class Database;
@@ -108,6 +109,27 @@ Result<qint64> insertRecorded(const Database& database, const QString& table, co
 
 // The hash of an entry, made of its contents and the hash of the entry before it.
 QString hashOf(const AuditEntry& entry, const QString& previousHash);
+// Why an entry does not fit where it stands in the chain (expected: the number it should have,
+// previousHash: the hash of the entry before it), or an empty text when it fits.
+QString misfitOf(const AuditEntry& entry, qint64 expected, const QString& previousHash);
+
+// Another database's trail brought with its data (an import into a new, empty database): its
+// entries in their order, each refused unless it fits the chain as verify() checks it, and written
+// as it was, so that the entries made here afterwards go on from its end.
+class BroughtTrail {
+public:
+    explicit BroughtTrail(const Database& database);
+    ~BroughtTrail();
+    // Refused when the database has a trail of its own.
+    Status begin();
+    Status add(AuditEntry entry);
+
+private:
+    const Database& m_db;
+    std::unique_ptr<SqlQuery> m_insert;
+    qint64 m_expected = 1;
+    QString m_previous;
+};
 
 // What checking the chain found: the number of entries, and the first that does not fit.
 struct Verification {

@@ -78,7 +78,7 @@ QString CompanyRepository::missing(const QString& name)
 Status CompanyRepository::checkName(const QString& name, const QString& address, qint64 exceptRowId) const
 {
     if (const auto broken = rules::checkCompany(name, address))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     // Compared here, as a clerk reads them, rather than by the database, whose letter case knows
     // only ASCII and which sees a Cyrillic letter as another letter.
     const auto companies = list();
@@ -89,7 +89,7 @@ Status CompanyRepository::checkName(const QString& name, const QString& address,
         if (company.rowId != exceptRowId)
             others << company.name;
     if (const auto broken = rules::distinctName(QStringLiteral("company"), QStringLiteral("company"), name, others))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     return {};
 }
 
@@ -145,7 +145,7 @@ Result<qint64> CompanyRepository::add(const QString& given, const QString& given
         QHash<QString, QString> was; // the deleted row as the trail last saw it
         if (left->any()) {
             if (leftover == Leftover::Refuse)
-                return Status::failure(leftoverRefusal(*left));
+                return Status::refused(QStringLiteral("company"), leftoverRefusal(*left));
             name = left->name;
             const auto deleted = audit::select(m_db, audit::Filter{name, {}, {}, {}, QStringLiteral("cmpmaster"),
                                                                    audit::kindName(audit::Kind::Delete), {}},
@@ -192,7 +192,8 @@ Status CompanyRepository::update(qint64 rowId, const QString& name, const QStrin
         if (!left)
             return left.status();
         if (left->any())
-            return Status::failure(QStringLiteral("The company %1 was deleted, and its rows are still in the database "
+            return Status::refused(QStringLiteral("company"),
+                                   QStringLiteral("The company %1 was deleted, and its rows are still in the database "
                                                   "under that name: %2. Give the company another name.")
                                        .arg(left->name, left->summary()));
     }
@@ -322,9 +323,9 @@ Status CompanyRepository::saveBankSettings(const QString& name, const bank::Sett
     bank::Settings settings = given;
     settings.account = bank::normalised(given.account);
     if (const auto broken = rules::check(settings.account))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     if (const auto broken = rules::check(settings.columns))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     SqlQuery query(m_db, QStringLiteral("UPDATE cmpmaster SET bankname = ?, bankacno = ?, bankifsc = ?, bankcols = ? "
                                         "WHERE company = ?"));
     query.bind(settings.account.bankName)

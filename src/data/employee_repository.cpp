@@ -3,6 +3,7 @@
 #include "data/audit_trail.h"
 #include "data/company_repository.h"
 #include "data/database.h"
+#include "data/ledger_facts.h"
 #include "data/master_repository.h"
 #include "data/sql_query.h"
 #include "rules/record_rules.h"
@@ -19,33 +20,6 @@ const QStringList columns = {QStringLiteral("ID"),           QStringLiteral("emn
                              QStringLiteral("esiexfrom"),    QStringLiteral("ptexfrom"), QStringLiteral("paymode"),
                              QStringLiteral("acholder"),     QStringLiteral("acno"),     QStringLiteral("ifsc"),
                              QStringLiteral("bankname")};
-
-Employee readEmployee(const SqlQuery& query)
-{
-    Employee e;
-    e.id = query.number(0);
-    e.name = query.text(1);
-    e.gender = query.text(2);
-    e.civilStatus = query.text(3);
-    e.address = query.text(4);
-    e.department = query.text(5);
-    e.position = query.text(6);
-    e.employmentStatus = query.text(7);
-    e.basicRate = query.amount(8);
-    e.dateEmployed = query.date(9);
-    e.photo = query.text(10);
-    e.group = query.text(11);
-    e.pfNumber = query.text(12);
-    e.esiNumber = query.text(13);
-    e.exemptions = {query.date(14), query.date(15), query.date(16)};
-    // A mode no version of Kestrel writes reads as a transfer: listed for the clerk, never lost.
-    e.bank.mode = bank::modeFromStored(query.text(17)).value_or(bank::PayMode::Transfer);
-    e.bank.holder = query.text(18);
-    e.bank.account = query.text(19);
-    e.bank.branchCode = query.text(20);
-    e.bank.bankName = query.text(21);
-    return e;
-}
 
 } // namespace
 
@@ -98,7 +72,7 @@ Result<qint64> EmployeeRepository::insert(const Employee& given)
 {
     const Employee e = rules::normalised(given);
     if (const auto broken = rules::check(e))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     if (Status s = checkMasters(e); !s)
         return s;
     qint64 id = e.id;
@@ -132,6 +106,67 @@ Result<qint64> EmployeeRepository::insert(const Employee& given)
     if (!stored)
         return stored;
     return id;
+}
+
+EmployeeRepository::Batch::Batch(const Database& database, LedgerFacts& facts)
+    : m_db(database), m_facts(facts),
+      m_insert(std::make_unique<SqlQuery>(database, insertStatement(QStringLiteral("emp"), columns)))
+{
+}
+
+EmployeeRepository::Batch::~Batch() = default;
+
+Status EmployeeRepository::Batch::begin()
+{
+    const MasterRepository departments(m_db, MasterRepository::Kind::Department);
+    const MasterRepository groups(m_db, MasterRepository::Kind::Group);
+    for (const auto& [master, names] : {std::pair{&departments, &m_departments}, std::pair{&groups, &m_groups}}) {
+        const auto entries = master->list();
+        if (!entries)
+            return entries.status();
+        for (const MasterEntry& entry : *entries)
+            *names << entry.name;
+    }
+    const auto next = EmployeeRepository(m_db).nextId();
+    if (!next)
+        return next.status();
+    m_next = *next;
+    m_firstNew = m_facts.startedEmpty() ? 1 : *next;
+    return {};
+}
+
+Status EmployeeRepository::Batch::add(const Employee& given)
+{
+    Employee e = rules::normalised(given);
+    if (const auto broken = rules::check(e))
+        return Status::refused(broken->field, broken->message);
+    if (const auto broken = checkMasters(e, m_departments, m_groups))
+        return Status::refused(broken->field, broken->message);
+    if (e.id == 0) {
+        e.id = m_next;
+        if (e.id > rules::maxEmployeeId)
+            return Status::refused(QStringLiteral("ID"), QStringLiteral("Every employee number up to %1 has been given "
+                                                                        "out.")
+                                                             .arg(rules::maxEmployeeId));
+    }
+    const auto taken = m_facts.employee(e.id);
+    if (!taken)
+        return taken.status();
+    if (*taken)
+        return Status::refused(QStringLiteral("ID"), QStringLiteral("The employee number %1 is taken already.").arg(e.id));
+    // A number once given stays its first holder's: their payroll, loans and advances are under it.
+    if (e.id < m_firstNew)
+        return Status::refused(QStringLiteral("ID"), QStringLiteral("The employee number %1 was given out before, and "
+                                                                    "rows may be under it: leave the number empty for "
+                                                                    "the next one, %2 or more.")
+                                                         .arg(e.id)
+                                                         .arg(m_firstNew));
+    bindValues(*m_insert, e, Binding::Insert);
+    if (Status s = m_insert->exec(); !s)
+        return s;
+    m_next = std::max(m_next, e.id + 1);
+    m_facts.employeeAdded(e);
+    return {};
 }
 
 ScalarRead EmployeeRepository::existsRead(qint64 id)
@@ -169,7 +204,7 @@ Status EmployeeRepository::checkMasters(const Employee& e) const
         return names;
     };
     if (const auto broken = checkMasters(e, namesOf(*departments), namesOf(*groups)))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     return {};
 }
 
@@ -187,7 +222,7 @@ Status EmployeeRepository::update(const Employee& given)
 {
     const Employee e = rules::normalised(given);
     if (const auto broken = rules::check(e))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     if (Status s = checkMasters(e); !s)
         return s;
     static const QStringList details = detailColumns();
@@ -227,13 +262,13 @@ Result<std::optional<Employee>> EmployeeRepository::find(qint64 id) const
 {
     SqlQuery query(m_db, QStringLiteral("SELECT %1 FROM emp WHERE ID = ?").arg(columns.join(QStringLiteral(", "))));
     query.bind(id);
-    return query.first(readEmployee);
+    return query.first(fromRow<SqlQuery>);
 }
 
 Result<QList<Employee>> EmployeeRepository::all() const
 {
     SqlQuery query(m_db, QStringLiteral("SELECT %1 FROM emp ORDER BY ID").arg(columns.join(QStringLiteral(", "))));
-    return query.rows(readEmployee);
+    return query.rows(fromRow<SqlQuery>);
 }
 
 namespace {
@@ -297,8 +332,8 @@ Status refuseUnknown(const Database& database, qint64 employeeId, const QString&
     if (!read)
         return read.status();
     if (read->at(0).toLongLong() == 0)
-        return Status::failure(EmployeeRepository::missing(employeeId));
+        return Status::refused(QStringLiteral("ID"), EmployeeRepository::missing(employeeId));
     if (read->at(1).toLongLong() == 0)
-        return Status::failure(CompanyRepository::missing(company));
+        return Status::refused(QStringLiteral("company"), CompanyRepository::missing(company));
     return {};
 }

@@ -11,9 +11,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 class Database;
+class LedgerFacts;
+class SqlQuery;
 struct ScalarRead;
 
 struct EmployeeName {
@@ -53,6 +56,32 @@ public:
     // none when no one has it.
     Result<std::optional<qint64>> lastNamed(const QString& name, const std::optional<QString>& group = {}) const;
 
+    // Employees written one after another in the caller's write transaction (an import of many), each
+    // checked as insert() checks one. A number given must never have been given out before (to an
+    // employee, or to rows of one deleted since), unless the database held nothing when the writing
+    // began (the history of another system, whose numbers it keeps); no number gives the next one.
+    class Batch {
+    public:
+        Batch(const Database& database, LedgerFacts& facts);
+        ~Batch();
+        Status begin();
+        Status add(const Employee& employee);
+
+    private:
+        const Database& m_db;
+        LedgerFacts& m_facts;
+        QStringList m_departments, m_groups;
+        qint64 m_firstNew = 1; // numbers below it were given out before the writing began
+        qint64 m_next = 1;
+        std::unique_ptr<SqlQuery> m_insert;
+    };
+
+    // An employee read from the values of the stored columns in their order (ID, emname, …,
+    // bankname): a stored row (a query's) or a file's row alike, so that both are read by this one
+    // reading.
+    template <typename Row>
+    static Employee fromRow(const Row& row);
+
     // Whether the employee is there, as a read to run with others; what a refusal of a number
     // nobody has says.
     static ScalarRead existsRead(qint64 id);
@@ -70,3 +99,31 @@ private:
 // Inside the transaction that writes a row of an employee's ledgers (a loan, an advance): the
 // failure when no employee has the number or no company the name.
 Status refuseUnknown(const Database& database, qint64 employeeId, const QString& company);
+
+template <typename Row>
+Employee EmployeeRepository::fromRow(const Row& query)
+{
+    Employee e;
+    e.id = query.number(0);
+    e.name = query.text(1);
+    e.gender = query.text(2);
+    e.civilStatus = query.text(3);
+    e.address = query.text(4);
+    e.department = query.text(5);
+    e.position = query.text(6);
+    e.employmentStatus = query.text(7);
+    e.basicRate = query.amount(8);
+    e.dateEmployed = query.date(9);
+    e.photo = query.text(10);
+    e.group = query.text(11);
+    e.pfNumber = query.text(12);
+    e.esiNumber = query.text(13);
+    e.exemptions = {query.date(14), query.date(15), query.date(16)};
+    // A mode no version of Kestrel writes reads as a transfer: listed for the clerk, never lost.
+    e.bank.mode = bank::modeFromStored(query.text(17)).value_or(bank::PayMode::Transfer);
+    e.bank.holder = query.text(18);
+    e.bank.account = query.text(19);
+    e.bank.branchCode = query.text(20);
+    e.bank.bankName = query.text(21);
+    return e;
+}

@@ -3,6 +3,7 @@
 #include "data/audit_trail.h"
 #include "data/database.h"
 #include "data/employee_repository.h"
+#include "data/ledger_facts.h"
 #include "data/month_close.h"
 #include "data/payroll_repository.h"
 #include "data/sql_query.h"
@@ -16,11 +17,51 @@ const QStringList columns = {QStringLiteral("ID"),          QStringLiteral("emna
                              QStringLiteral("dept"),        QStringLiteral("company")};
 } // namespace
 
+LoanRepository::Batch::Batch(const Database& database, LedgerFacts& facts, bool history)
+    : m_db(database), m_facts(facts), m_history(history),
+      m_insert(std::make_unique<SqlQuery>(database, insertStatement(loanTable, columns)))
+{
+}
+
+LoanRepository::Batch::~Batch() = default;
+
+Status LoanRepository::Batch::add(const Loan& given)
+{
+    Loan loan = rules::normalised(given);
+    if (const auto broken = rules::check(loan))
+        return Status::refused(broken->field, broken->message);
+    const Employee* employee = nullptr;
+    if (Status s = m_facts.knownParties(loan.employeeId, loan.company, m_history, employee); !s)
+        return s;
+    if (employee && !m_history) {
+        if (loan.name.isEmpty())
+            loan.name = employee->name;
+        if (loan.department.isEmpty())
+            loan.department = employee->department;
+    }
+    const auto closed = m_facts.closedMonth(loan.company, loan.date);
+    if (!closed)
+        return closed.status();
+    if (*closed)
+        return Status::refused(QStringLiteral("ldt"), closedMonthRefusal(**closed, closedLoans));
+    m_insert->bind(loan.employeeId)
+        .bind(loan.name)
+        .bind(loan.amount)
+        .bind(loan.monthlyDeduction)
+        .bind(loan.date)
+        .bind(loan.time.isValid() ? QVariant(loan.time.toString(QStringLiteral("HH:mm:ss"))) : QVariant(QMetaType(QMetaType::QString)))
+        .bind(loan.department)
+        .bind(loan.company);
+    if (Status s = m_insert->exec(); !s)
+        return s;
+    return m_facts.lent(loan);
+}
+
 Status LoanRepository::insert(const Loan& given)
 {
     const Loan loan = rules::normalised(given);
     if (const auto broken = rules::check(loan))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     return inWriteTransaction(m_db, [&]() -> Status {
         if (Status s = MonthCloseRepository(m_db).refuseIfClosed(loan.company, loan.date, closedLoans); !s)
             return s;
@@ -57,10 +98,10 @@ Result<Currency> LoanRepository::totalLent(qint64 employeeId) const
 
 Result<std::optional<Currency>> LoanRepository::latestMonthlyDeduction(qint64 employeeId) const
 {
-    SqlQuery q(m_db, QStringLiteral("SELECT permonthded FROM loan WHERE ID = ?"
-                                    " ORDER BY ldt DESC, ltm DESC, rowid DESC LIMIT 1"));
-    q.bind(employeeId);
-    return q.first([](const SqlQuery& row) { return row.amount(0); });
+    const auto loan = latest(employeeId);
+    if (!loan)
+        return loan.status();
+    return *loan ? std::optional<Currency>((*loan)->monthlyDeduction) : std::nullopt;
 }
 
 namespace {
@@ -70,20 +111,20 @@ QString selectLoans(const QString& rest)
     return QStringLiteral("SELECT %1 FROM loan %2").arg(columns.join(QStringLiteral(", ")), rest);
 }
 
-Loan readLoan(const SqlQuery& row)
-{
-    return Loan{row.number(0), row.text(1), row.amount(2),
-                row.amount(3), row.date(4), QTime::fromString(row.text(5), QStringLiteral("HH:mm:ss")),
-                row.text(6),   row.text(7)};
-}
-
 } // namespace
+
+Result<std::optional<Loan>> LoanRepository::latest(qint64 employeeId) const
+{
+    SqlQuery q(m_db, selectLoans(QStringLiteral("WHERE ID = ? ORDER BY ldt DESC, ltm DESC, rowid DESC LIMIT 1")));
+    q.bind(employeeId);
+    return q.first(fromRow<SqlQuery>);
+}
 
 Result<QList<Loan>> LoanRepository::entries(qint64 employeeId) const
 {
     SqlQuery q(m_db, selectLoans(QStringLiteral("WHERE ID = ? ORDER BY ldt, ltm, rowid")));
     q.bind(employeeId);
-    return q.rows(readLoan);
+    return q.rows(fromRow<SqlQuery>);
 }
 
 Result<QList<Loan>> LoanRepository::paid(const QString& company, QDate from, QDate to,
@@ -95,7 +136,7 @@ Result<QList<Loan>> LoanRepository::paid(const QString& company, QDate from, QDa
     q.bind(company).bind(from).bind(to);
     if (department)
         q.bind(*department);
-    return q.rows(readLoan);
+    return q.rows(fromRow<SqlQuery>);
 }
 
 namespace {
@@ -119,7 +160,7 @@ Result<qint64> LoanRepository::change(const QString& company, qint64 employeeId,
             return s;
         SqlQuery read(m_db, selectLoans(entryOf + QStringLiteral(" ORDER BY ltm, rowid")));
         read.bind(company).bind(employeeId).bind(date);
-        const auto entries = read.rows(readLoan);
+        const auto entries = read.rows(fromRow<SqlQuery>);
         if (!entries)
             return entries.status();
         count = entries->size();
@@ -133,7 +174,7 @@ Result<qint64> LoanRepository::change(const QString& company, qint64 employeeId,
             const auto next = changed(entry);
             if (next)
                 if (const auto broken = rules::check(*next))
-                    return Status::failure(broken->message);
+                    return Status::refused(broken->field, broken->message);
             lentAfter = lentAfter.minus(entry.amount).value_or(Currency());
             if (next)
                 lentAfter = lentAfter.plus(next->amount).value_or(rules::maxAmount);

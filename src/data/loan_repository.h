@@ -10,14 +10,39 @@
 #include <QTime>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class Database;
+class LedgerFacts;
+class SqlQuery;
 struct ScalarRead;
 
 class LoanRepository {
 public:
     explicit LoanRepository(const Database& database) : m_db(database) {}
+
+    // Loans written one after another in the caller's write transaction (an import of many), each
+    // checked as insert() checks one. Into a database in use, a loan without the employee's name or
+    // department takes them from the employee, as the window does; the history of another system is
+    // kept as given, and may name employees and companies deleted since (known by its trail).
+    class Batch {
+    public:
+        Batch(const Database& database, LedgerFacts& facts, bool history);
+        ~Batch();
+        Status add(const Loan& loan);
+
+    private:
+        const Database& m_db;
+        LedgerFacts& m_facts;
+        bool m_history;
+        std::unique_ptr<SqlQuery> m_insert;
+    };
+
+    // A loan entry read from the values of the stored columns in their order (ID, emname, loanamt,
+    // permonthded, ldt, ltm, dept, company): a stored row or a file's row alike.
+    template <typename Row>
+    static Loan fromRow(const Row& row);
 
     Status insert(const Loan& loan);
     // Everything lent to the employee.
@@ -40,6 +65,8 @@ public:
     Result<qint64> removeAll(const QString& company);
     // The monthly deduction of the employee's latest loan, if there is a loan.
     Result<std::optional<Currency>> latestMonthlyDeduction(qint64 employeeId) const;
+    // The employee's latest loan entry (by date and time, the last entered of one moment), if any.
+    Result<std::optional<Loan>> latest(qint64 employeeId) const;
 
 private:
     // Runs statement (with value bound first, when given) on the entries of the company, employee
@@ -50,3 +77,11 @@ private:
                           const std::optional<Currency>& value);
     const Database& m_db;
 };
+
+template <typename Row>
+Loan LoanRepository::fromRow(const Row& row)
+{
+    return Loan{row.number(0), row.text(1), row.amount(2),
+                row.amount(3), row.date(4), QTime::fromString(row.text(5), QStringLiteral("HH:mm:ss")),
+                row.text(6),   row.text(7)};
+}

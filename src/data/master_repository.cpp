@@ -39,7 +39,7 @@ QStringList MasterRepository::names() const
 Status MasterRepository::checkName(const QString& name, qint64 exceptRowId) const
 {
     if (const auto broken = rules::checkMasterName(table(), noun(), name))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     const auto entries = list();
     if (!entries)
         return entries.status();
@@ -48,7 +48,7 @@ Status MasterRepository::checkName(const QString& name, qint64 exceptRowId) cons
         if (entry.rowId != exceptRowId)
             others << entry.name;
     if (const auto broken = rules::distinctName(table(), noun(), name, others))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     return {};
 }
 

@@ -5,6 +5,7 @@
 #include "data/audit_trail.h"
 #include "data/database.h"
 #include "data/sql_query.h"
+#include "rules/record_rules.h"
 
 #include <QLocale>
 
@@ -97,7 +98,7 @@ Status MonthCloseRepository::refuseIfClosed(const QString& company, QDate date, 
     if (!found)
         return found.status();
     if (found->has_value())
-        return Status::failure(closedMonthRefusal(**found, what));
+        return Status::refused({}, closedMonthRefusal(**found, what));
     return {};
 }
 
@@ -168,6 +169,32 @@ Status MonthCloseRepository::close(const QString& company, QDate month)
         return audit::record(m_db, audit::Kind::Close, QStringLiteral("closedmonth"), std::nullopt,
                              audit::RowImage{m.month.toString(monthFormat), 0, company, monthImage(m)},
                              QStringLiteral("%1 closed").arg(monthName(m.month)));
+    });
+}
+
+Status MonthCloseRepository::keep(const ClosedMonth& m)
+{
+    if (const auto broken = rules::text(QStringLiteral("closedby"), QStringLiteral("who closed the month"), m.closedBy,
+                                        rules::maxShortLength, true))
+        return Status::refused(broken->field, broken->message);
+    if (!m.closedAt.isValid())
+        return Status::refused(QStringLiteral("closedat"), QStringLiteral("When the month was closed must read like "
+                                                                          "2026-11-05 10:30:00."));
+    return inWriteTransaction(m_db, [&]() -> Status {
+        if (Status s = lockMonth(m_db, m.company, m.month, true); !s)
+            return s;
+        const auto already = find(m.company, m.month);
+        if (!already)
+            return already.status();
+        if (already->has_value())
+            return Status::refused(QStringLiteral("month"), QStringLiteral("%1 already.").arg((*already)->caption()));
+        SqlQuery q(m_db, QStringLiteral("INSERT INTO closedmonth (company, month, closedby, closedat) VALUES (?, ?, ?, ?)"));
+        q.bind(m.company).bind(m.month.toString(monthFormat)).bind(m.closedBy).bind(m.closedAt.toString(stampFormat));
+        if (Status s = q.exec(); !s)
+            return s;
+        return audit::record(m_db, audit::Kind::Close, QStringLiteral("closedmonth"), std::nullopt,
+                             audit::RowImage{m.month.toString(monthFormat), 0, m.company, monthImage(m)},
+                             QStringLiteral("%1, brought with the data").arg(m.caption()));
     });
 }
 

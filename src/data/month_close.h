@@ -42,6 +42,9 @@ public:
     // Closes the month by the database's operator, now; recorded in the audit trail. Closing a month
     // closed already fails and says by whom.
     Status close(const QString& company, QDate month);
+    // A month closed in another database, brought with its data (an import): kept as it was closed,
+    // by whom and when; recorded in the audit trail. Refused when the month is closed already.
+    Status keep(const ClosedMonth& month);
     // Reopens it, for the reason given (required); recorded in the audit trail with the reason.
     Status reopen(const QString& company, QDate month, const QString& reason);
 

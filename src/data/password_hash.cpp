@@ -43,6 +43,25 @@ bool needsRehash(const QString& stored)
     return !stored.startsWith(prefix + u'$');
 }
 
+QString unsound(const QString& stored)
+{
+    const QStringList parts = stored.split(u'$');
+    bool ok = false;
+    const int rounds = parts.size() == 4 ? parts[1].toInt(&ok) : 0;
+    if (!ok)
+        return QStringLiteral("it is not a hash that Kestrel makes");
+    if (rounds < iterations)
+        return QStringLiteral("it is a hash of %1 iterations, where Kestrel makes %2").arg(rounds).arg(iterations);
+    const auto decoded = [](const QString& part) {
+        return QByteArray::fromBase64Encoding(part.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    };
+    const auto salt = decoded(parts[2]);
+    const auto key = decoded(parts[3]);
+    if (!salt || !key || salt.decoded.size() < 16 || key.decoded.size() != keyLength)
+        return QStringLiteral("its salt or key is not as long as Kestrel makes them");
+    return {};
+}
+
 bool verify(const QString& password, const QString& stored)
 {
     // An empty password is never one: an empty stored text would open the door to anyone.

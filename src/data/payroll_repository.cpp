@@ -5,6 +5,7 @@
 #include "data/audit_trail.h"
 #include "data/database.h"
 #include "data/month_close.h"
+#include "data/payroll_row.h"
 #include "data/dialect.h"
 #include "data/company_repository.h"
 #include "data/employee_repository.h"
@@ -21,88 +22,7 @@
 
 namespace {
 
-// The stored columns in the order bindValues() binds them; reads put transid before them.
-const QStringList columns = {QStringLiteral("ID"),       QStringLiteral("emname"),   QStringLiteral("monthrate"),
-                             QStringLiteral("ddate"),    QStringLiteral("bonus"),    QStringLiteral("ot"),
-                             QStringLiteral("totloan"),  QStringLiteral("ph"),       QStringLiteral("intax"),
-                             QStringLiteral("others"),   QStringLiteral("absences"), QStringLiteral("earn"),
-                             QStringLiteral("advances"), QStringLiteral("tad"),      QStringLiteral("td"),
-                             QStringLiteral("loanrec"),  QStringLiteral("travel"),   QStringLiteral("netpay"),
-                             QStringLiteral("dept"),     QStringLiteral("grp"),      QStringLiteral("company"),
-                             QStringLiteral("pfwages"),  QStringLiteral("pswages"),  QStringLiteral("pfemp"),
-                             QStringLiteral("pfpen"),    QStringLiteral("pfer"),     QStringLiteral("esiwages"),
-                             QStringLiteral("esiemp"),   QStringLiteral("esier"),    QStringLiteral("ptax")};
-
-QString selectFrom(const QString& rest)
-{
-    return QStringLiteral("SELECT transid, %1 FROM payroll %2").arg(columns.join(QStringLiteral(", ")), rest);
-}
-
-void bindValues(SqlQuery& q, const PayrollTransaction& t)
-{
-    q.bind(t.employeeId)
-        .bind(t.name)
-        .bind(t.monthRate)
-        .bind(t.payDate)
-        .bind(t.bonus)
-        .bind(t.overtime)
-        .bind(t.totalLoan)
-        .bind(t.contribution)
-        .bind(t.lic)
-        .bind(t.pgvcl)
-        .bind(t.daysPresent)
-        .bind(t.presentDaysSalary)
-        .bind(t.advances)
-        .bind(t.totalAdditional)
-        .bind(t.totalDeductions)
-        .bind(t.loanRecovered)
-        .bind(t.travel)
-        .bind(t.netPay)
-        .bind(t.department)
-        .bind(t.group)
-        .bind(t.company)
-        .bind(t.statutory.pfWages)
-        .bind(t.statutory.pensionWages)
-        .bind(t.statutory.pfEmployee)
-        .bind(t.statutory.pension)
-        .bind(t.statutory.pfEmployer)
-        .bind(t.statutory.esiWages)
-        .bind(t.statutory.esiEmployee)
-        .bind(t.statutory.esiEmployer)
-        .bind(t.statutory.professionalTax);
-}
-
-PayrollTransaction readTransaction(const SqlQuery& q)
-{
-    PayrollTransaction t;
-    t.transId = q.number(0);
-    t.employeeId = q.number(1);
-    t.name = q.text(2);
-    t.monthRate = q.amount(3);
-    t.payDate = q.date(4);
-    t.bonus = q.amount(5);
-    t.overtime = q.amount(6);
-    t.totalLoan = q.amount(7);
-    t.contribution = q.amount(8);
-    t.lic = q.amount(9);
-    t.pgvcl = q.amount(10);
-    t.daysPresent = q.amount(11);
-    t.presentDaysSalary = q.amount(12);
-    t.advances = q.amount(13);
-    t.totalAdditional = q.amount(14);
-    t.totalDeductions = q.amount(15);
-    t.loanRecovered = q.amount(16);
-    t.travel = q.amount(17);
-    t.netPay = q.amount(18);
-    t.department = q.text(19);
-    t.group = q.text(20);
-    t.company = q.text(21);
-    t.statutory = {q.amount(22), q.amount(23), q.amount(24), q.amount(25), q.amount(26),
-                   q.amount(27), q.amount(28), q.amount(29), q.amount(30)};
-    return t;
-}
-
-const QString closedPayroll = QStringLiteral("its payroll cannot be saved, changed or deleted");
+const QString closedPayroll = payroll_row::closedWhat();
 const QString payrollTable = QStringLiteral("payroll");
 
 } // namespace
@@ -172,7 +92,7 @@ Result<PayrollWrite> PayrollRepository::save(const PayrollTransaction& given, qi
 {
     const PayrollTransaction t = rules::normalised(given);
     if (const auto broken = rules::check(t))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     Result<PayrollWrite> result = PayrollWrite{};
     const Status done = inWriteTransaction(m_db, [&]() -> Status {
         // The employee, the month and the trail's end are held at once, and everything the save
@@ -195,7 +115,7 @@ Result<PayrollWrite> PayrollRepository::save(const PayrollTransaction& given, qi
         if (!read)
             return read.status();
         if (const auto closed = MonthCloseRepository::closedOf(t.company, t.payDate, read->at(0), read->at(1)))
-            return Status::failure(closedMonthRefusal(*closed, closedPayroll));
+            return Status::refused(QStringLiteral("ddate"), closedMonthRefusal(*closed, closedPayroll));
         const qint64 existing = read->at(2).toLongLong();
         if (existing > agreedExisting) {
             PayrollWrite taken;
@@ -207,9 +127,9 @@ Result<PayrollWrite> PayrollRepository::save(const PayrollTransaction& given, qi
         // A transaction is of an employee and a company that are there: not of a number or a
         // name that nobody has (a company deleted, a name mistyped in a file).
         if (read->at(6).toLongLong() == 0)
-            return Status::failure(EmployeeRepository::missing(t.employeeId));
+            return Status::refused(QStringLiteral("ID"), EmployeeRepository::missing(t.employeeId));
         if (read->at(7).toLongLong() == 0)
-            return Status::failure(CompanyRepository::missing(t.company));
+            return Status::refused(QStringLiteral("company"), CompanyRepository::missing(t.company));
         const auto ledger = ledgerOf(read->mid(3, 3));
         if (!ledger)
             return ledger.status();
@@ -219,9 +139,9 @@ Result<PayrollWrite> PayrollRepository::save(const PayrollTransaction& given, qi
         if (!write)
             return write.status();
         if (t.transId > 0) {
-            SqlQuery q(m_db, insertStatement(QStringLiteral("payroll"), QStringList{QStringLiteral("transid")} + columns));
+            SqlQuery q(m_db, insertStatement(QStringLiteral("payroll"), QStringList{QStringLiteral("transid")} + payroll_row::columns()));
             q.bind(t.transId);
-            bindValues(q, write->stored);
+            payroll_row::bind(q, write->stored);
             if (Status s = q.exec(); !s)
                 return s;
             if (const QString follow = dialect::identityAfterLargest(m_db.backend(), QStringLiteral("payroll"),
@@ -233,8 +153,8 @@ Result<PayrollWrite> PayrollRepository::save(const PayrollTransaction& given, qi
                 return s;
         } else {
             // The new row comes back from the insert as stored, for the trail.
-            const auto id = audit::insertRecorded(m_db, payrollTable, insertStatement(QStringLiteral("payroll"), columns),
-                                                  [&](SqlQuery& q) { bindValues(q, write->stored); });
+            const auto id = audit::insertRecorded(m_db, payrollTable, insertStatement(QStringLiteral("payroll"), payroll_row::columns()),
+                                                  [&](SqlQuery& q) { payroll_row::bind(q, write->stored); });
             if (!id)
                 return id.status();
             // Numbers taken by imported rows may have brought the next one past what a file can
@@ -266,7 +186,7 @@ Result<PayrollWrite> PayrollRepository::update(qint64 transId, const PayrollTran
     PayrollTransaction t = rules::normalised(given);
     t.transId = transId;
     if (const auto broken = rules::check(t))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     Result<PayrollWrite> result = PayrollWrite{};
     const Status done = inWriteTransaction(m_db, [&]() -> Status {
         // Two employees are locked in order, so that two updates moving rows between them cannot
@@ -305,8 +225,8 @@ Result<PayrollWrite> PayrollRepository::update(qint64 transId, const PayrollTran
         const auto change = audit::Change::of(m_db, payrollTable, QStringLiteral("transid = ?"), {QVariant(transId)});
         if (!change)
             return change.status();
-        SqlQuery q(m_db, updateStatement(QStringLiteral("payroll"), columns, QStringLiteral("transid = ?")));
-        bindValues(q, write->stored);
+        SqlQuery q(m_db, updateStatement(QStringLiteral("payroll"), payroll_row::columns(), QStringLiteral("transid = ?")));
+        payroll_row::bind(q, write->stored);
         q.bind(transId);
         if (Status s = q.execChanging(QStringLiteral("There is no payroll transaction number %1.").arg(transId)); !s)
             return s;
@@ -322,16 +242,28 @@ Result<PayrollWrite> PayrollRepository::update(qint64 transId, const PayrollTran
 
 Result<std::optional<PayrollTransaction>> PayrollRepository::find(qint64 transId) const
 {
-    SqlQuery q(m_db, selectFrom(QStringLiteral("WHERE transid = ?")));
+    SqlQuery q(m_db, payroll_row::selectFrom(QStringLiteral("WHERE transid = ?")));
     q.bind(transId);
-    return q.first(readTransaction);
+    return q.first(payroll_row::read<SqlQuery>);
 }
 
 Result<QList<PayrollTransaction>> PayrollRepository::month(const QString& company, QDate month) const
 {
-    SqlQuery q(m_db, selectFrom(QStringLiteral("WHERE company = ? AND ddate BETWEEN ? AND ? ORDER BY ID, transid")));
+    SqlQuery q(m_db, payroll_row::selectFrom(QStringLiteral("WHERE company = ? AND ddate BETWEEN ? AND ? ORDER BY ID, transid")));
     q.bind(company).bind(dates::firstOfMonth(month)).bind(dates::lastOfMonth(month));
-    return q.rows(readTransaction);
+    return q.rows(payroll_row::read<SqlQuery>);
+}
+
+ScalarRead PayrollRepository::firstOfMonthRead(const QString& company, qint64 employeeId, QDate month)
+{
+    return {QStringLiteral("SELECT min(transid) FROM payroll WHERE ID = ? AND ddate BETWEEN ? AND ? AND company = ?"),
+            {employeeId, dates::storageText(dates::firstOfMonth(month)), dates::storageText(dates::lastOfMonth(month)),
+             company}};
+}
+
+ScalarRead PayrollRepository::numberTakenRead(qint64 transId)
+{
+    return {QStringLiteral("SELECT count(*) FROM payroll WHERE transid = ?"), {transId}};
 }
 
 ScalarRead PayrollRepository::countRead(const QString& company, qint64 employeeId, QDate month)
@@ -436,10 +368,10 @@ Result<QList<PayrollRepository::Recovery>> PayrollRepository::recoveries(qint64 
 Result<QList<PayrollTransaction>> PayrollRepository::ofEmployee(const QString& company, qint64 employeeId, QDate from,
                                                                 QDate to) const
 {
-    SqlQuery q(m_db, selectFrom(QStringLiteral("WHERE company = ? AND ID = ? AND ddate BETWEEN ? AND ?"
+    SqlQuery q(m_db, payroll_row::selectFrom(QStringLiteral("WHERE company = ? AND ID = ? AND ddate BETWEEN ? AND ?"
                                                " ORDER BY ddate, transid")));
     q.bind(company).bind(employeeId).bind(from).bind(to);
-    return q.rows(readTransaction);
+    return q.rows(payroll_row::read<SqlQuery>);
 }
 
 Result<QList<PayrollTransaction>> PayrollRepository::select(const PayrollSelection& selection) const
@@ -456,7 +388,7 @@ Result<QList<PayrollTransaction>> PayrollRepository::select(const PayrollSelecti
         where += QStringLiteral(" AND loanrec > 0");
     // Read as the index finds them, then put in order here: a database would sort the whole rows
     // (PostgreSQL on disk, past its sorting memory), which takes longer than reading them.
-    SqlQuery q(m_db, selectFrom(where));
+    SqlQuery q(m_db, payroll_row::selectFrom(where));
     q.bind(selection.company).bind(selection.from).bind(selection.to);
     if (selection.department)
         q.bind(*selection.department);
@@ -477,7 +409,7 @@ Result<QList<PayrollTransaction>> PayrollRepository::select(const PayrollSelecti
             blocks.emplace_back();
             blocks.back().reserve(block);
         }
-        blocks.back().push_back(readTransaction(q));
+        blocks.back().push_back(payroll_row::read<SqlQuery>(q));
         ++count;
     }
     if (Status s = q.readFailure(); !s)

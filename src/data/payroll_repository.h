@@ -102,6 +102,10 @@ public:
     Result<Currency> loanRecovered(qint64 employeeId) const;
 
     static ScalarRead recoveredRead(qint64 employeeId);
+    // The employee's first transaction of the company's month (null when none), and whether a
+    // transaction has the number.
+    static ScalarRead firstOfMonthRead(const QString& company, qint64 employeeId, QDate month);
+    static ScalarRead numberTakenRead(qint64 transId);
 
 private:
     // What a write of an employee's transaction works out from: all lent and all recovered, and

@@ -37,7 +37,61 @@ Status insertRecorded(const Database& db, const QString& table, SqlQuery& insert
     return audit::recordInserted(db, table, QString::number(*row));
 }
 
+const QStringList arrearsColumns = {QStringLiteral("ID"),      QStringLiteral("emname"),  QStringLiteral("increamt"),
+                                    QStringLiteral("incredt"), QStringLiteral("noofpre"), QStringLiteral("amtpaid"),
+                                    QStringLiteral("company"), QStringLiteral("ddat1")};
+const QStringList incrementColumns = {QStringLiteral("ID"),      QStringLiteral("emname"), QStringLiteral("increamt"),
+                                      QStringLiteral("incredt"), QStringLiteral("incretm"), QStringLiteral("fromdt"),
+                                      QStringLiteral("todt"),    QStringLiteral("company")};
+const QStringList decrementColumns = {QStringLiteral("ID"),      QStringLiteral("emname"), QStringLiteral("decreamt"),
+                                      QStringLiteral("decredt"), QStringLiteral("decretm"), QStringLiteral("company")};
+
+QVariant timeValue(QTime time)
+{
+    return time.isValid() ? QVariant(time.toString(timeFormat)) : QVariant(QMetaType(QMetaType::QString));
+}
+
+void bindArrears(SqlQuery& q, const ArrearsRow& a, QDate paid)
+{
+    q.bind(a.employeeId).bind(a.name).bind(a.increment).bind(a.month).bind(a.daysPresent).bind(a.paid).bind(a.company).bind(paid);
+}
+
+void bindRevision(SqlQuery& q, const Revision& r, rules::RevisionKind kind)
+{
+    q.bind(r.employeeId).bind(r.name).bind(r.amount).bind(r.date).bind(timeValue(r.time));
+    if (kind == rules::RevisionKind::Increment)
+        q.bind(r.from).bind(r.to);
+    q.bind(r.company);
+}
+
 } // namespace
+
+RevisionRepository::Batch::Batch(const Database& database)
+    : m_arrears(std::make_unique<SqlQuery>(database, insertStatement(QStringLiteral("arr"), arrearsColumns))),
+      m_increments(std::make_unique<SqlQuery>(database, insertStatement(QStringLiteral("incre"), incrementColumns))),
+      m_decrements(std::make_unique<SqlQuery>(database, insertStatement(QStringLiteral("decre"), decrementColumns)))
+{
+}
+
+RevisionRepository::Batch::~Batch() = default;
+
+Status RevisionRepository::Batch::add(const Revision& given, rules::RevisionKind kind)
+{
+    const Revision revision = rules::normalised(given);
+    if (const auto broken = rules::check(revision, kind))
+        return Status::refused(broken->field, broken->message);
+    SqlQuery& insert = kind == rules::RevisionKind::Increment ? *m_increments : *m_decrements;
+    bindRevision(insert, revision, kind);
+    return insert.exec();
+}
+
+Status RevisionRepository::Batch::add(const ArrearsRow& a)
+{
+    if (const auto broken = rules::check(a))
+        return Status::refused(broken->field, broken->message);
+    bindArrears(*m_arrears, a, a.payDate);
+    return m_arrears->exec();
+}
 
 Result<QList<ArrearsRow>> RevisionRepository::arrears(const QString& company, qint64 employeeId, QDate from,
                                                       QDate to) const
@@ -56,12 +110,12 @@ Status RevisionRepository::saveIncrement(const Revision& given, const QList<Arre
 {
     const Revision increment = rules::normalised(given);
     if (const auto broken = rules::check(increment, rules::RevisionKind::Increment))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     for (const ArrearsRow& a : arrears)
         if (const auto broken = rules::check(a))
-            return Status::failure(broken->message);
+            return Status::refused(broken->field, broken->message);
     if (const auto broken = rules::checkRevisedRate(oldRate, increment.amount, newRate))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     return inWriteTransaction(m_db, [&]() -> Status {
         const MonthCloseRepository months(m_db);
         for (const ArrearsRow& a : arrears) {
@@ -73,33 +127,13 @@ Status RevisionRepository::saveIncrement(const Revision& given, const QList<Arre
             if (!closed)
                 return closed.status();
             const QDate paid = closed->has_value() ? m_db.clock().today() : a.payDate;
-            SqlQuery q(m_db,
-                       insertStatement(QStringLiteral("arr"),
-                                       {QStringLiteral("ID"), QStringLiteral("emname"), QStringLiteral("increamt"),
-                                        QStringLiteral("incredt"), QStringLiteral("noofpre"), QStringLiteral("amtpaid"),
-                                        QStringLiteral("company"), QStringLiteral("ddat1")},
-                                       QStringLiteral("rowid")));
-            q.bind(a.employeeId)
-                .bind(a.name)
-                .bind(a.increment)
-                .bind(a.month)
-                .bind(a.daysPresent)
-                .bind(a.paid)
-                .bind(a.company)
-                .bind(paid);
+            SqlQuery q(m_db, insertStatement(QStringLiteral("arr"), arrearsColumns, QStringLiteral("rowid")));
+            bindArrears(q, a, paid);
             if (Status s = insertRecorded(m_db, QStringLiteral("arr"), q); !s)
                 return s;
         }
-        SqlQuery q(m_db, QStringLiteral("INSERT INTO incre (ID, emname, increamt, incredt, incretm, fromdt, todt,"
-                                        " company) VALUES (?, ?, ?, ?, ?, ?, ?, ?) RETURNING rowid"));
-        q.bind(increment.employeeId)
-            .bind(increment.name)
-            .bind(increment.amount)
-            .bind(increment.date)
-            .bind(increment.time.toString(timeFormat))
-            .bind(increment.from)
-            .bind(increment.to)
-            .bind(increment.company);
+        SqlQuery q(m_db, insertStatement(QStringLiteral("incre"), incrementColumns, QStringLiteral("rowid")));
+        bindRevision(q, increment, rules::RevisionKind::Increment);
         if (Status s = insertRecorded(m_db, QStringLiteral("incre"), q); !s)
             return s;
         return setBasicRate(m_db, increment.employeeId, oldRate, newRate);
@@ -110,18 +144,12 @@ Status RevisionRepository::saveDecrement(const Revision& given, Currency oldRate
 {
     const Revision decrement = rules::normalised(given);
     if (const auto broken = rules::check(decrement, rules::RevisionKind::Decrement))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     if (const auto broken = rules::checkRevisedRate(oldRate, Currency::fromUnits(-decrement.amount.units()), newRate))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     return inWriteTransaction(m_db, [&]() -> Status {
-        SqlQuery q(m_db, QStringLiteral("INSERT INTO decre (ID, emname, decreamt, decredt, decretm, company)"
-                                        " VALUES (?, ?, ?, ?, ?, ?) RETURNING rowid"));
-        q.bind(decrement.employeeId)
-            .bind(decrement.name)
-            .bind(decrement.amount)
-            .bind(decrement.date)
-            .bind(decrement.time.toString(timeFormat))
-            .bind(decrement.company);
+        SqlQuery q(m_db, insertStatement(QStringLiteral("decre"), decrementColumns, QStringLiteral("rowid")));
+        bindRevision(q, decrement, rules::RevisionKind::Decrement);
         if (Status s = insertRecorded(m_db, QStringLiteral("decre"), q); !s)
             return s;
         return setBasicRate(m_db, decrement.employeeId, oldRate, newRate);

@@ -2,6 +2,7 @@
 
 #include "common/currency.h"
 #include "data/status.h"
+#include "rules/record_rules.h"
 #include "rules/records.h"
 
 #include <QDate>
@@ -9,13 +10,30 @@
 #include <QString>
 #include <QTime>
 
+#include <memory>
+
 class Database;
+class SqlQuery;
 
 // Increments with their arrears, and decrements. Each save writes its rows and the new basic rate
 // in one transaction: all or nothing.
 class RevisionRepository {
 public:
     explicit RevisionRepository(const Database& database) : m_db(database) {}
+
+    // Increments, decrements and arrears written one after another in the caller's write
+    // transaction (the history of an import), each checked by the rules a save checks: the rates
+    // they changed are the employees' as given, and the arrears dated as given.
+    class Batch {
+    public:
+        explicit Batch(const Database& database);
+        ~Batch();
+        Status add(const Revision& revision, rules::RevisionKind kind);
+        Status add(const ArrearsRow& arrears);
+
+    private:
+        std::unique_ptr<SqlQuery> m_arrears, m_increments, m_decrements;
+    };
 
     // The employee's arrears of the company paid for payroll months from `from` to `to`, by date.
     Result<QList<ArrearsRow>> arrears(const QString& company, qint64 employeeId, QDate from, QDate to) const;

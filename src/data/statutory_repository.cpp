@@ -9,7 +9,7 @@
 namespace {
 
 const QString table = QStringLiteral("statrule");
-const QStringList columns = {QStringLiteral("company"),  QStringLiteral("fromdt"),   QStringLiteral("divisor"),
+const QStringList ruleColumns = {QStringLiteral("company"),  QStringLiteral("fromdt"),   QStringLiteral("divisor"),
                              QStringLiteral("pfon"),     QStringLiteral("pfrate"),   QStringLiteral("pfceil"),
                              QStringLiteral("pffull"),   QStringLiteral("penrate"),  QStringLiteral("pencap"),
                              QStringLiteral("esion"),    QStringLiteral("esilimit"), QStringLiteral("esirate"),
@@ -17,43 +17,67 @@ const QStringList columns = {QStringLiteral("company"),  QStringLiteral("fromdt"
 
 } // namespace
 
+const QStringList& StatutoryRepository::columns()
+{
+    return ruleColumns;
+}
+
+Result<statutory::Rules> StatutoryRepository::fromStored(const QVariantList& v)
+{
+    const auto amount = [&](int i) { return Currency::fromUnits(v.value(i).toLongLong()); };
+    const auto flag = [&](int i) { return v.value(i).toLongLong() != 0; };
+    statutory::Rules r;
+    r.company = v.value(0).toString();
+    r.from = QDate::fromString(v.value(1).toString().left(10), Qt::ISODate);
+    r.pfOn = flag(3);
+    r.pfRate = amount(4);
+    r.pfCeiling = amount(5);
+    r.pfOnFullWages = flag(6);
+    r.pensionRate = amount(7);
+    r.pensionCap = amount(8);
+    r.esiOn = flag(9);
+    r.esiLimit = amount(10);
+    r.esiEmployeeRate = amount(11);
+    r.esiEmployerRate = amount(12);
+    r.ptOn = flag(13);
+    // Rules that cannot be read are never applied as if they were others.
+    const auto divisor = statutory::divisorFromStored(v.value(2).toLongLong());
+    if (!divisor)
+        return Status::refused(QStringLiteral("divisor"), QStringLiteral("The divisor must be 0 (days of the month), "
+                                                                         "30 or 26."));
+    r.divisor = *divisor;
+    const auto slabs = statutory::parseSlabs(v.value(14).toString());
+    if (!slabs)
+        return Status::refused(QStringLiteral("ptslabs"), QStringLiteral("The slabs must read like 0=0;12000=200 (gross "
+                                                                         "wages from = tax)."));
+    r.ptSlabs = *slabs;
+    if (!r.from.isValid())
+        return Status::refused(QStringLiteral("fromdt"), QStringLiteral("Please enter the date the rules hold from."));
+    return r;
+}
+
 Result<statutory::RuleBook> StatutoryRepository::book(const QString& company) const
 {
     SqlQuery q(m_db, QStringLiteral("SELECT %1 FROM statrule WHERE company = ? ORDER BY fromdt")
-                         .arg(columns.join(QStringLiteral(", "))));
+                         .arg(ruleColumns.join(QStringLiteral(", "))));
     q.bind(company);
-    QString unreadable;
-    const auto rows = q.rows([&](const SqlQuery& row) {
-        statutory::Rules r;
-        r.company = row.text(0);
-        r.from = row.date(1);
-        const auto divisor = statutory::divisorFromStored(row.number(2));
-        r.divisor = divisor.value_or(statutory::Divisor::Calendar);
-        r.pfOn = row.number(3) != 0;
-        r.pfRate = row.amount(4);
-        r.pfCeiling = row.amount(5);
-        r.pfOnFullWages = row.number(6) != 0;
-        r.pensionRate = row.amount(7);
-        r.pensionCap = row.amount(8);
-        r.esiOn = row.number(9) != 0;
-        r.esiLimit = row.amount(10);
-        r.esiEmployeeRate = row.amount(11);
-        r.esiEmployerRate = row.amount(12);
-        r.ptOn = row.number(13) != 0;
-        const auto slabs = statutory::parseSlabs(row.text(14));
-        r.ptSlabs = slabs.value_or(QList<statutory::Slab>{});
-        // Rules that cannot be read are never applied as if they were others.
-        if (!divisor || !slabs || !r.from.isValid())
-            unreadable = dates::displayText(r.from);
-        return r;
-    });
-    if (!rows)
-        return rows.status();
-    if (!unreadable.isNull())
-        return Status::failure(QStringLiteral("The statutory rules of %1 from %2 cannot be read. Please save them again "
-                                              "in the Statutory Rules window.")
-                                   .arg(company, unreadable));
-    return statutory::RuleBook(*rows);
+    QList<statutory::Rules> dated;
+    if (Status s = q.exec(); !s)
+        return s;
+    while (q.next()) {
+        QVariantList values;
+        for (int i = 0; i < ruleColumns.size(); ++i)
+            values << q.value(i);
+        const auto rules = fromStored(values);
+        if (!rules)
+            return Status::failure(QStringLiteral("The statutory rules of %1 from %2 cannot be read. Please save them "
+                                                  "again in the Statutory Rules window.")
+                                       .arg(company, dates::displayText(q.date(1))));
+        dated << *rules;
+    }
+    if (Status s = q.readFailure(); !s)
+        return s;
+    return statutory::RuleBook(dated);
 }
 
 ScalarRead StatutoryRepository::countRead(const QString& company)
@@ -76,7 +100,7 @@ Status StatutoryRepository::refuseClosedFrom(const QString& company, QDate from)
         return closed.status();
     for (const ClosedMonth& month : *closed)
         if (month.month >= dates::firstOfMonth(from))
-            return Status::failure(QStringLiteral("Rules cannot change from %1: %2. A month already paid keeps the "
+            return Status::refused(QStringLiteral("fromdt"), QStringLiteral("Rules cannot change from %1: %2. A month already paid keeps the "
                                                   "rules it was paid under; give a month after the last one closed.")
                                        .arg(dates::monthName(from) + u' ' + QString::number(from.year()),
                                             month.caption()));
@@ -87,7 +111,7 @@ Status StatutoryRepository::save(const statutory::Rules& given)
 {
     const statutory::Rules r = statutory::normalised(given);
     if (const auto broken = statutory::check(r))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     return inWriteTransaction(m_db, [&]() -> Status {
         if (Status s = lockMonth(m_db, r.company, r.from, true); !s)
             return s;
@@ -115,19 +139,37 @@ Status StatutoryRepository::save(const statutory::Rules& given)
                 .bind(statutory::slabsText(r.ptSlabs));
         };
         if (change->before().isEmpty()) {
-            SqlQuery q(m_db, insertStatement(table, columns, QStringLiteral("rowid")));
+            SqlQuery q(m_db, insertStatement(table, ruleColumns, QStringLiteral("rowid")));
             bindRules(q);
             const auto row = numberGiven(q);
             if (!row)
                 return row.status();
             return audit::recordInserted(m_db, table, QString::number(*row));
         }
-        SqlQuery q(m_db, updateStatement(table, columns, QStringLiteral("company = ? AND fromdt = ?")));
+        SqlQuery q(m_db, updateStatement(table, ruleColumns, QStringLiteral("company = ? AND fromdt = ?")));
         bindRules(q);
         q.bind(r.company).bind(r.from);
         if (Status s = q.exec(); !s)
             return s;
         return change->record();
+    });
+}
+
+Status StatutoryRepository::add(const statutory::Rules& given)
+{
+    const statutory::Rules r = statutory::normalised(given);
+    return inWriteTransaction(m_db, [&]() -> Status {
+        SqlQuery there(m_db, QStringLiteral("SELECT count(*) FROM statrule WHERE company = ? AND fromdt = ?"));
+        there.bind(r.company).bind(r.from);
+        const auto count = there.single();
+        if (!count)
+            return count.status();
+        if (count->toLongLong() > 0)
+            return Status::refused(QStringLiteral("fromdt"),
+                                   QStringLiteral("The rules of %1 from %2 are there already: a month has one set of "
+                                                  "rules.")
+                                       .arg(r.company, dates::monthName(r.from) + u' ' + QString::number(r.from.year())));
+        return save(r);
     });
 }
 

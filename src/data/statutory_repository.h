@@ -5,6 +5,8 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
+#include <QVariantList>
 
 class Database;
 struct ScalarRead;
@@ -23,8 +25,15 @@ public:
     // Stores the rules from their month on, in place of any set from the same month. Refused when
     // that month or a later one is closed: a month already paid keeps the rules it was paid under.
     Status save(const statutory::Rules& rules);
+    // Stores a new set, refused where the company has one from that month (and as save() is).
+    Status add(const statutory::Rules& rules);
     // Removes the set from that month; refused as save() is.
     Status remove(const QString& company, QDate from);
+
+    // The stored columns, and a set of rules read from their values in that order (a stored row's, or
+    // an imported file's): refused, naming the column, where a value cannot be read.
+    static const QStringList& columns();
+    static Result<statutory::Rules> fromStored(const QVariantList& values);
 
 private:
     Status refuseClosedFrom(const QString& company, QDate from) const;

@@ -2,6 +2,7 @@
 
 #include "data/audit_trail.h"
 #include "data/database.h"
+#include "data/dialect.h"
 #include "data/password_hash.h"
 #include "data/session.h"
 #include "data/sql_query.h"
@@ -52,7 +53,7 @@ Result<qint64> UserRepository::count() const
 Status UserRepository::checkFields(qint64 id, const QString& name, const QString& password, const QString& privilege) const
 {
     if (const auto broken = rules::checkUser(rules::cleanText(name), password, privilege, id == 0))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     // Compared here, as a clerk reads them, rather than by the database, whose letter case rules
     // know only ASCII.
     const auto users = list();
@@ -64,7 +65,7 @@ Status UserRepository::checkFields(qint64 id, const QString& name, const QString
             others << user.name;
     if (const auto broken = rules::distinctName(QStringLiteral("usernm"), QStringLiteral("user"),
                                                 rules::cleanText(name), others))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     return {};
 }
 
@@ -79,6 +80,56 @@ Result<qint64> UserRepository::add(const QString& name, const QString& password,
         if (id && *id > rules::maxUserId)
             return Status::failure(QStringLiteral("Every user number up to %1 has been given out.").arg(rules::maxUserId));
         return id;
+    });
+}
+
+namespace {
+// What a password brought from a file is stored as: a plain one hashed, a sound hash as it is.
+Result<QString> storedPassword(const QString& field, const QString& password)
+{
+    if (password_hash::needsRehash(password)) {
+        if (const auto broken = rules::checkPassword(field, QStringLiteral("the password"), password))
+            return Status::refused(broken->field, broken->message);
+        return password_hash::make(password);
+    }
+    if (const QString why = password_hash::unsound(password); !why.isEmpty())
+        return Status::refused(field, QStringLiteral("The password cannot be taken as it is stored: %1. Give it in "
+                                                     "plain text, and it is stored as Kestrel stores passwords.")
+                                          .arg(why));
+    return password;
+}
+} // namespace
+
+Result<qint64> UserRepository::addBrought(qint64 id, const QString& name, const QString& password,
+                                          const QString& privilege)
+{
+    if (Status s = checkFields(0, name, password, privilege); !s)
+        return s;
+    if (id != 0) {
+        if (const auto broken = rules::number(QStringLiteral("ID"), QStringLiteral("the user number"), id, rules::maxUserId))
+            return Status::refused(broken->field, broken->message);
+        if (find(id))
+            return Status::refused(QStringLiteral("ID"), QStringLiteral("The user number %1 is taken already.").arg(id));
+    }
+    const auto stored = storedPassword(QStringLiteral("pass"), password);
+    if (!stored)
+        return stored.status();
+    const QStringList columns = {QStringLiteral("usernm"), QStringLiteral("pass"), QStringLiteral("priv")};
+    SqlQuery query(m_db, insertStatement(QStringLiteral("\"use\""), id != 0 ? QStringList{QStringLiteral("ID")} + columns : columns,
+                                         QStringLiteral("ID")));
+    if (id != 0)
+        query.bind(id);
+    query.bind(rules::cleanText(name)).bind(*stored).bind(privilege.trimmed());
+    return audit::recordedInsert(m_db, QStringLiteral("use"), [&]() -> Result<qint64> {
+        const auto given = numberGiven(query);
+        if (!given)
+            return given;
+        // The database's own numbering goes on after a number kept.
+        if (const QString follow = dialect::identityAfterLargest(m_db.backend(), QStringLiteral("\"use\""), QStringLiteral("ID"));
+            !follow.isEmpty())
+            if (Status s = execute(m_db, follow); !s)
+                return s;
+        return given;
     });
 }
 
@@ -196,12 +247,35 @@ Result<bool> UserRepository::hasDeletePassword() const
 Status UserRepository::setDeletePassword(const QString& password)
 {
     if (const auto broken = rules::checkPassword(QStringLiteral("delpass"), QStringLiteral("the delete password"), password))
-        return Status::failure(broken->message);
+        return Status::refused(broken->field, broken->message);
     return inTransaction(m_db, [&] {
         if (Status s = SqlQuery(m_db, QStringLiteral("DELETE FROM passwd")).exec(); !s)
             return s;
         SqlQuery insert(m_db, QStringLiteral("INSERT INTO passwd (delpass) VALUES (?)"));
         insert.bind(password_hash::make(password));
+        if (Status s = insert.exec(); !s)
+            return s;
+        return audit::recordEvent(m_db, audit::Kind::Update, QStringLiteral("passwd"), {},
+                                  QStringLiteral("the delete password was set"));
+    });
+}
+
+Status UserRepository::bringDeletePassword(const QString& password)
+{
+    return inWriteTransaction(m_db, [&]() -> Status {
+        const auto any = anyRowIn(m_db, {QStringLiteral("passwd")});
+        if (!any)
+            return any.status();
+        if (*any)
+            return Status::refused(QStringLiteral("delpass"), QStringLiteral("The database has its delete password "
+                                                                             "already, which stays the one."));
+        if (password_hash::needsRehash(password))
+            return setDeletePassword(password);
+        const auto stored = storedPassword(QStringLiteral("delpass"), password);
+        if (!stored)
+            return stored.status();
+        SqlQuery insert(m_db, QStringLiteral("INSERT INTO passwd (delpass) VALUES (?)"));
+        insert.bind(*stored);
         if (Status s = insert.exec(); !s)
             return s;
         return audit::recordEvent(m_db, audit::Kind::Update, QStringLiteral("passwd"), {},

@@ -27,6 +27,9 @@ public:
     std::optional<User> find(qint64 id) const;
     Result<qint64> count() const;
     Result<qint64> add(const QString& name, const QString& password, const QString& privilege);
+    // A user brought from another system (an import): the number kept when given (0: the next),
+    // the password given in plain text (stored hashed) or as a hash Kestrel made, never a weaker one.
+    Result<qint64> addBrought(qint64 id, const QString& name, const QString& password, const QString& privilege);
     // An empty password keeps the stored one.
     Status update(qint64 id, const QString& name, const QString& password, const QString& privilege);
     // Refuses to delete the user who is logged in (loggedInId) and the last user who can manage users.
@@ -42,6 +45,9 @@ public:
 
     Result<bool> hasDeletePassword() const;
     Status setDeletePassword(const QString& password);
+    // The delete password brought from another system, in plain text or as a hash Kestrel made;
+    // refused where there is one already, which stays the one.
+    Status bringDeletePassword(const QString& password);
     // Whether the password is the delete password, letter case included; false when none is set,
     // since nothing may be deleted then. A failing look-up is a failure, not a wrong password.
     Result<bool> checkDeletePassword(const QString& password);

@@ -221,6 +221,52 @@ std::optional<Figures> figuresFor(const Rules& rules, const Exemptions& exempt, 
     return f;
 }
 
+rules::Verdict possible(const Rules& rules, const Figures& f)
+{
+    const auto none = [](const char* field, const char* what, std::initializer_list<Currency> figures) -> rules::Verdict {
+        for (Currency figure : figures)
+            if (!figure.isZero())
+                return broken(field, QStringLiteral("The row has %1 figures, but its company deducted none on its "
+                                                    "date.")
+                                         .arg(QLatin1String(what)));
+        return {};
+    };
+    const auto atMost = [](const char* field, const char* what, Currency figure, std::optional<Currency> most) {
+        return most && figure > *most ? broken(field, QStringLiteral("The %1 (%2) is more than the rules of its date allow "
+                                                                     "(%3).")
+                                                          .arg(QLatin1String(what), figure.toString(), most->toString()))
+                                       : rules::Verdict();
+    };
+    if (!rules.pfOn) {
+        if (auto v = none("pfemp", "provident fund", {f.pfWages, f.pensionWages, f.pfEmployee, f.pension, f.pfEmployer}))
+            return v;
+    } else {
+        for (auto v : {atMost("pswages", "pension wages", f.pensionWages, rules.pfCeiling),
+                       atMost("pfwages", "provident fund wages", f.pfWages,
+                              rules.pfOnFullWages ? std::optional<Currency>() : rules.pfCeiling),
+                       atMost("pfemp", "provident fund deduction", f.pfEmployee, percentUp(f.pfWages, rules.pfRate)),
+                       atMost("pfpen", "pension contribution", f.pension, rules.pensionCap)})
+            if (v)
+                return v;
+    }
+    if (!rules.esiOn) {
+        if (auto v = none("esiemp", "insurance", {f.esiWages, f.esiEmployee, f.esiEmployer}))
+            return v;
+    } else {
+        for (auto v : {atMost("esiwages", "insurance wages", f.esiWages, rules.esiLimit),
+                       atMost("esiemp", "insurance deduction", f.esiEmployee, percentUp(f.esiWages, rules.esiEmployeeRate)),
+                       atMost("esier", "employer's insurance", f.esiEmployer, percentUp(f.esiWages, rules.esiEmployerRate))})
+            if (v)
+                return v;
+    }
+    if (!rules.ptOn)
+        return none("ptax", "professional tax", {f.professionalTax});
+    Currency highest;
+    for (const Slab& slab : rules.ptSlabs)
+        highest = std::max(highest, slab.tax);
+    return atMost("ptax", "professional tax", f.professionalTax, highest);
+}
+
 int daysNotPaid(const Rules& rules, QDate payDate, Currency daysPresent)
 {
     const Wide owed = Wide(divisorDays(rules.divisor, payDate)) * unitsPerRupee - daysPresent.units();

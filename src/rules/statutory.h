@@ -83,6 +83,11 @@ private:
 std::optional<Figures> figuresFor(const Rules& rules, const Exemptions& exempt, QDate payDate, Currency basicWages,
                                   Currency grossWages);
 
+// Whether figures stored for a month paid under the rules (by another system, say) could have come
+// from them, whatever the wages: nothing of a deduction that was off, wages within the ceiling and
+// the limit, shares no larger than their rates give, rounded up to the rupee.
+rules::Verdict possible(const Rules& rules, const Figures& figures);
+
 // Days not paid in the month (for the provident fund return): the divisor's days less the days
 // present, to the nearest whole day (halves up), never below 0.
 int daysNotPaid(const Rules& rules, QDate payDate, Currency daysPresent);

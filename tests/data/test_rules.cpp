@@ -169,10 +169,17 @@ private slots:
 
         TestDatabase imported;
         QTemporaryDir folder;
-        QFile file(folder.filePath(table + ".csv"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write((header + "\n" + line + "\n").toUtf8());
-        file.close();
+        const auto write = [&](const QString& name, const QString& text) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text.toUtf8());
+        };
+        write(table + ".csv", header + "\n" + line + "\n");
+        // A ledger's row names a company and an employee that are there.
+        if (table == "payroll" || table == "loan" || table == "adv") {
+            write("cmpmaster.csv", "company\nACME\n");
+            write("emp.csv", "ID,emname\n1,A\n");
+        }
         const auto outcome = transfer::importFolder(imported.db(), folder.path(), {});
         QVERIFY2(outcome, qPrintable(outcome.error()));
         if (reason.isEmpty()) {

@@ -1,0 +1,218 @@
+#include "import_sinks.h"
+
+#include "data/audit_trail.h"
+#include "data/company_repository.h"
+#include "data/ledger_facts.h"
+#include "data/master_repository.h"
+#include "data/month_close.h"
+#include "data/statutory_repository.h"
+#include "data/user_repository.h"
+#include "rules/record_rules.h"
+
+#include <QDateTime>
+
+// The masters, the users and the history of another database (its trail and its months closed) as
+// an import writes them: a row at a time, through the repositories the windows use, each leaving
+// its own entry in the trail, so that users and companies are recorded by name.
+namespace transfer {
+
+namespace {
+
+// Reads a row's columns by name: these tables are a few rows each.
+class Columns {
+public:
+    Columns(const Table& table, const ImportRow& row) : m_table(table), m_row(row) {}
+    QVariant value(const char* column) const
+    {
+        const int at = m_table.indexOf(QLatin1String(column));
+        return at < 0 ? QVariant() : m_row.value(at);
+    }
+    QString text(const char* column) const { return value(column).toString(); }
+    bool gives(const char* column) const { return !value(column).isNull(); }
+
+private:
+    const Table& m_table;
+    const ImportRow& m_row;
+};
+
+// Another database's trail, entry by entry, each fitting the chain; what it says was deleted (an
+// employee, a company) is known to have been there, so that their rows kept in the history come in.
+class TrailSink final : public TableSink {
+public:
+    TrailSink(ImportContext& context, const Table& table) : m_context(context), m_table(table), m_trail(context.db) {}
+    Status begin() { return m_trail.begin(); }
+    Status take(const ImportRow& row) override
+    {
+        const Columns c(m_table, row);
+        AuditEntry e;
+        e.seq = c.value("seq").toLongLong();
+        e.stamp = c.text("stamp");
+        e.user = c.text("usernm");
+        e.workstation = c.text("workstation");
+        e.company = c.text("company");
+        e.table = c.text("tbl");
+        e.key = c.text("rowkey");
+        e.employee = c.value("employee").toLongLong();
+        e.kind = c.text("kind");
+        e.before = c.text("oldvalues");
+        e.after = c.text("newvalues");
+        e.note = c.text("note");
+        e.hash = c.text("hash");
+        if (Status s = m_trail.add(e); !s)
+            return s;
+        if (e.kind == audit::kindName(audit::Kind::Delete)) {
+            if (e.table == QStringLiteral("emp"))
+                m_context.facts.employeeDeleted(e.employee);
+            else if (e.table == QStringLiteral("cmpmaster"))
+                m_context.facts.companyDeleted(e.company);
+        }
+        return {};
+    }
+
+private:
+    ImportContext& m_context;
+    const Table& m_table;
+    audit::BroughtTrail m_trail;
+};
+
+class RowSink final : public TableSink {
+public:
+    RowSink(const Table& table, std::function<Status(const Columns&)> take) : m_table(table), m_take(std::move(take)) {}
+    Status take(const ImportRow& row) override { return m_take(Columns(m_table, row)); }
+
+private:
+    const Table& m_table;
+    std::function<Status(const Columns&)> m_take;
+};
+
+// A company of the master, or of a history that names one deleted since: as the master spells it.
+Status knownCompany(ImportContext& context, QString& company)
+{
+    const auto spelt = context.facts.company(company);
+    if (!spelt)
+        return spelt.status();
+    if (!spelt->isEmpty())
+        company = *spelt;
+    else if (!context.history || !context.facts.wasDeleted(company))
+        return Status::refused(QStringLiteral("company"), CompanyRepository::missing(company));
+    return {};
+}
+
+Status takeCompany(ImportContext& context, const Columns& c)
+{
+    CompanyRepository companies(context.db);
+    const QString name = rules::companyName(c.text("company"));
+    // The flag of the company chosen at start-up is the program's own, set at each start: a file's
+    // is not taken, so that two companies are never chosen at once.
+    if (const auto added = companies.add(name, c.text("addr")); !added)
+        return added.status();
+    context.facts.companyAdded(name);
+    if (!c.gives("bankname") && !c.gives("bankacno") && !c.gives("bankifsc") && !c.gives("bankcols"))
+        return {};
+    bank::Settings settings;
+    settings.account = {c.text("bankname"), c.text("bankacno"), c.text("bankifsc")};
+    if (c.gives("bankcols")) {
+        const auto columns = bank::parseLayout(c.text("bankcols"));
+        if (!columns)
+            return Status::refused(QStringLiteral("bankcols"),
+                                   QStringLiteral("The upload file's columns must read like field|heading|value;... "
+                                                  "with fields such as serial, account, ifsc, amount, fixed."));
+        settings.columns = *columns;
+    }
+    return companies.saveBankSettings(name, settings);
+}
+
+Status takeRules(ImportContext& context, const Columns& c)
+{
+    QVariantList values;
+    for (const QString& column : StatutoryRepository::columns())
+        values << c.value(column.toLatin1().constData());
+    auto read = StatutoryRepository::fromStored(values);
+    if (!read)
+        return read.status();
+    statutory::Rules rules = *read;
+    if (Status s = knownCompany(context, rules.company); !s)
+        return s;
+    // Checked as written: a set from the middle of a month is refused, not moved to its first day.
+    if (const auto broken = statutory::check(rules))
+        return Status::refused(broken->field, broken->message);
+    if (Status s = StatutoryRepository(context.db).add(rules); !s)
+        return s;
+    context.facts.rulesAdded(rules.company);
+    return {};
+}
+
+Status takeClosedMonth(ImportContext& context, const Columns& c)
+{
+    ClosedMonth m;
+    m.company = c.text("company");
+    if (Status s = knownCompany(context, m.company); !s)
+        return s;
+    m.month = QDate::fromString(c.text("month") + QStringLiteral("-01"), Qt::ISODate);
+    if (!m.month.isValid())
+        return Status::refused(QStringLiteral("month"), QStringLiteral("The month must read like 2026-11."));
+    m.closedBy = c.text("closedby");
+    m.closedAt = QDateTime::fromString(c.text("closedat"), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (Status s = MonthCloseRepository(context.db).keep(m); !s)
+        return s;
+    context.facts.monthClosed(m);
+    return {};
+}
+
+std::unique_ptr<TableSink> rowSink(const Table& table, std::function<Status(const Columns&)> take)
+{
+    return std::make_unique<RowSink>(table, std::move(take));
+}
+
+} // namespace
+
+Result<std::unique_ptr<TableSink>> masterSinkFor(const Table& table, ImportContext& context)
+{
+    const Database& db = context.db;
+    const QString& name = table.name;
+    if (name == QStringLiteral("audit")) {
+        if (!context.history)
+            return Status::refused({}, QStringLiteral("The trail of another database is brought only into a new, empty "
+                                                      "one; this one keeps its own. Leave audit.csv out to add the "
+                                                      "other files' rows."));
+        auto sink = std::make_unique<TrailSink>(context, table);
+        if (Status s = sink->begin(); !s)
+            return s;
+        return std::unique_ptr<TableSink>(std::move(sink));
+    }
+    if (name == QStringLiteral("passwd"))
+        return rowSink(table, [&db](const Columns& c) { return UserRepository(db).bringDeletePassword(c.text("delpass")); });
+    if (name == QStringLiteral("use"))
+        return rowSink(table, [&db](const Columns& c) -> Status {
+            if (c.gives("ID") && c.value("ID").toLongLong() == 0)
+                return Status::refused(QStringLiteral("ID"), QStringLiteral("The user number must be a whole number "
+                                                                            "from 1 to %1.")
+                                                                 .arg(rules::maxUserId));
+            return UserRepository(db)
+                .addBrought(c.value("ID").toLongLong(), c.text("usernm"), c.text("pass"), c.text("priv"))
+                .status();
+        });
+    if (name == QStringLiteral("cmpmaster"))
+        return rowSink(table, [&context](const Columns& c) { return takeCompany(context, c); });
+    if (name == QStringLiteral("dept") || name == QStringLiteral("grp")) {
+        const auto kind = name == QStringLiteral("dept") ? MasterRepository::Kind::Department : MasterRepository::Kind::Group;
+        return rowSink(table, [&db, kind, name](const Columns& c) {
+            return MasterRepository(db, kind).add(c.text(name.toLatin1().constData())).status();
+        });
+    }
+    if (name == QStringLiteral("statrule"))
+        return rowSink(table, [&context](const Columns& c) { return takeRules(context, c); });
+    if (name == QStringLiteral("closedmonth"))
+        return rowSink(table, [&context](const Columns& c) { return takeClosedMonth(context, c); });
+    return std::unique_ptr<TableSink>();
+}
+
+Result<std::unique_ptr<TableSink>> sinkFor(const Table& table, ImportContext& context)
+{
+    auto sink = masterSinkFor(table, context);
+    if (!sink || *sink)
+        return sink;
+    return ledgerSinkFor(table, context);
+}
+
+} // namespace transfer
