@@ -125,9 +125,13 @@ std::optional<QChar> invisibleCharacter(const QString& text)
         const char32_t c = characters.at(i);
         if (c < 0x80 || !invisible(c))
             continue;
-        if (isJoiner(c) && i > 0 && QChar::isLetter(characters.at(i - 1)) &&
-            QChar::script(characters.at(i - 1)) != QChar::Script_Latin)
-            continue;
+        if (isJoiner(c) && i > 0) {
+            const char32_t before = characters.at(i - 1);
+            const QChar::Script script = QChar::script(before);
+            if ((QChar::isLetter(before) || QChar::isMark(before)) && countsAsScript(script) &&
+                script != QChar::Script_Latin)
+                continue;
+        }
         return c > 0xFFFF ? QChar(QChar::ReplacementCharacter) : QChar(char16_t(c));
     }
     return std::nullopt;

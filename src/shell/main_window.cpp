@@ -241,44 +241,66 @@ void MainWindow::importTables()
     }
     if (!*empty &&
         !m_context.prompter.question(QStringLiteral("The database holds data already. Add the rows of the files in %1 "
-                                                    "to it?")
+                                                    "to it?\n\nPayroll rows are worked out as this program works them "
+                                                    "out; a row that gives other figures is refused.")
                                          .arg(QDir::toNativeSeparators(folder))))
         return;
-    QProgressDialog progress(QStringLiteral("Importing the tables…"), QString(), 0, 0, this);
-    progress.setWindowTitle(QStringLiteral("Import Tables"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    progress.show();
     transfer::ImportOptions options;
     options.append = true; // asked above
     options.dayFirst = m_context.prompter.question(
         QStringLiteral("Do the files write dates with the day first, as 31/12/2024?\n\nNo: the month comes first, as "
                        "12/31/2024. Dates such as 05-Mar-2024 and 2024-03-05 read the same either way."));
-    const auto outcome = transfer::importFolder(m_context.db, folder, options, [&](const QString& line) {
-        progress.setLabelText(line);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
-    progress.close();
+    auto outcome = importWithProgress(folder, options);
+    // A second transaction of an employee's month is the clerk's to agree to, as the payroll window
+    // asks it: when that is all that stood in the way, the import is offered again with them.
+    if (outcome && !outcome->stored() && outcome->secondInMonth == outcome->refused &&
+        m_context.prompter.question(QStringLiteral("%1 payroll rows are of employees' months that have a transaction "
+                                                   "already (%2).\n\nDo you want to import them as further "
+                                                   "transactions of those months?")
+                                        .arg(outcome->secondInMonth)
+                                        .arg(outcome->refusals.value(0).reason))) {
+        options.secondInMonth = true;
+        outcome = importWithProgress(folder, options);
+    }
     if (!outcome) {
         m_context.prompter.error(outcome.error());
         return;
     }
-    if (!outcome->stored()) {
+    tellImported(*outcome);
+}
+
+Result<transfer::ImportOutcome> MainWindow::importWithProgress(const QString& folder,
+                                                               const transfer::ImportOptions& options)
+{
+    QProgressDialog progress(QStringLiteral("Importing the tables…"), QString(), 0, 0, this);
+    progress.setWindowTitle(QStringLiteral("Import Tables"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.show();
+    return transfer::importFolder(m_context.db, folder, options, [&](const QString& line) {
+        progress.setLabelText(line);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+}
+
+void MainWindow::tellImported(const transfer::ImportOutcome& outcome)
+{
+    if (!outcome.stored()) {
         QStringList lines;
-        for (const transfer::Refusal& r : outcome->refusals.mid(0, 20))
+        for (const transfer::Refusal& r : outcome.refusals.mid(0, 20))
             lines << QStringLiteral("%1:%2: %3%4")
                          .arg(r.file)
                          .arg(r.line)
                          .arg(r.column.isEmpty() ? QString() : r.column + QStringLiteral(": "), r.reason);
         m_context.prompter.warning(QStringLiteral("%1 rows were refused; nothing was stored.\n\n%2%3")
-                                       .arg(outcome->refused)
+                                       .arg(outcome.refused)
                                        .arg(lines.join(QLatin1Char('\n')),
-                                            outcome->refused > lines.size() ? QStringLiteral("\n…") : QString()));
+                                            outcome.refused > lines.size() ? QStringLiteral("\n…") : QString()));
         return;
     }
     QStringList counts;
     qint64 stored = 0;
-    for (const transfer::Count& count : outcome->counts) {
+    for (const transfer::Count& count : outcome.counts) {
         counts << QStringLiteral("%1: %2").arg(count.table).arg(count.stored);
         stored += count.stored;
     }

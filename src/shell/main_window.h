@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/backup_service.h"
+#include "data/table_transfer.h"
 
 #include <QMainWindow>
 
@@ -46,6 +47,8 @@ private:
     void setUpGrouping();
     // Brings in the tables of the previous system (administrators only).
     void importTables();
+    Result<transfer::ImportOutcome> importWithProgress(const QString& folder, const transfer::ImportOptions& options);
+    void tellImported(const transfer::ImportOutcome& outcome);
     void restoreBackup();
     // The activation's backup, told in the status bar.
     void showBackup();

@@ -203,6 +203,48 @@ private slots:
         QCOMPARE(stored.count(QStringLiteral("SELECT count(*) FROM %1").arg(table == "use" ? "\"use\"" : table)), 0);
     }
 
+    // A name is refused when it would look like one there already, whatever the letters it is made of,
+    // or when a letter in it cannot be seen or passes for another script's; the existing one is named.
+    void namesThatLookAlikeAreOne_data()
+    {
+        QTest::addColumn<QString>("master"); // cmpmaster, dept, grp or use
+        QTest::addColumn<QString>("existing");
+        QTest::addColumn<QString>("added");
+        QTest::addColumn<QString>("refusal"); // empty: added
+        // clang-format off
+        QTest::newRow("other letter case and blanks") << "dept" << "STORES" << " stores " << "The department STORES already exists.";
+        QTest::newRow("a user in capitals") << "use" << "ravi" << "RAVI" << "The user ravi already exists.";
+        QTest::newRow("every letter Cyrillic") << "cmpmaster" << "ACME" << "\u0410\u0421\u041C\u0415" << "\"\u0410\u0421\u041C\u0415\" would look the same as the company ACME, which exists already: choose a name that reads differently.";
+        QTest::newRow("wide letters") << "cmpmaster" << "ACME" << "\uFF21\uFF23\uFF2D\uFF25" << "would look the same as the company ACME";
+        QTest::newRow("an accent typed apart") << "cmpmaster" << "CAF\u00C9" << "Cafe\u0301" << "The company CAF\u00C9 already exists.";
+        QTest::newRow("a space nobody sees") << "grp" << "NIGHT" << "NIGHT\u200B" << "The group name holds a character that cannot be seen (U+200B)";
+        QTest::newRow("a word of two scripts") << "dept" << "SALES" << "T\u0415ST" << "The department name mixes the letters of two scripts in \"T\u0415ST\"";
+        QTest::newRow("another name") << "cmpmaster" << "ACME" << "ACME MILLS" << "";
+        QTest::newRow("a joiner Hindi needs") << "dept" << "SALES" << "\u0915\u094D\u200D\u0937" << "";
+        // clang-format on
+    }
+    void namesThatLookAlikeAreOne()
+    {
+        QFETCH(QString, master);
+        QFETCH(QString, existing);
+        QFETCH(QString, added);
+        QFETCH(QString, refusal);
+        TestDatabase t;
+        const auto add = [&](const QString& name) -> Status {
+            if (master == "cmpmaster")
+                return CompanyRepository(t.db()).add(name, {}).status();
+            if (master == "use")
+                return UserRepository(t.db()).add(name, "pw", "user").status();
+            return MasterRepository(t.db(), master == "dept" ? MasterRepository::Kind::Department
+                                                             : MasterRepository::Kind::Group)
+                .add(name)
+                .status();
+        };
+        QVERIFY(add(existing));
+        const Status outcome = add(added);
+        QVERIFY2(refusal.isEmpty() ? outcome.ok() : outcome.error().contains(refusal), qPrintable(outcome.error()));
+    }
+
     // The two privileges, read trimmed and in any case; anything else restricts.
     void privileges_data()
     {

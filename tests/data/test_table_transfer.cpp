@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -316,6 +317,8 @@ private slots:
         QTest::newRow("mistyped folder") << QStringList{"--database", "HOME/new.db", "--import", "HOME/no-such"} << 2 << "There is no folder" << QStringList{} << QStringList{"HOME/new.db"};
         QTest::newRow("refused import") << QStringList{"--database", "HOME/new.db", "--import", "HOME/bad"} << 1 << "emp.csv:2: basicrate: \"abc\" is not an amount" << QStringList{} << QStringList{"HOME/new.db", "HOME/new.db-wal"};
         QTest::newRow("demo import") << QStringList{"--demo", "--import", "HOME/good", "--append"} << 0 << "Imported 1 rows" << QStringList{data + "demo.db"} << QStringList{data + "hr.db"};
+        // HELD: a window of the program holds the database meanwhile.
+        QTest::newRow("import under a running program") << QStringList{"HELD", "--database", "HOME/hr.db", "--import", "HOME/good", "--append"} << 1 << "Kestrel is open on" << QStringList{"HOME/hr.db"} << QStringList{};
         QTest::newRow("demo export") << QStringList{"--demo", "--export", "HOME/out"} << 2 << "kestrel/demo.db." << QStringList{} << QStringList{data + "hr.db", data + "demo.db"};
         QTest::newRow("restore") << QStringList{"--database", "HOME/hr.db", "--restore", "HOME/copy.db"} << 0 << "Restored the copy" << QStringList{"HOME/hr.db", "HOME/backup"} << QStringList{};
         QTest::newRow("restore into a mistyped database") << QStringList{"--database", "HOME/hr-db", "--restore", "HOME/copy.db"} << 2 << "There is no database at" << QStringList{"HOME/hr.db"} << QStringList{"HOME/hr-db", "HOME/backup"};
@@ -351,6 +354,9 @@ private slots:
         environment.insert("XDG_CONFIG_HOME", at("HOME/config"));
         QProcess kestrel;
         kestrel.setProcessEnvironment(environment);
+        QLockFile window(at("HOME/hr.db.lock"));
+        if (arguments.removeAll("HELD") > 0)
+            QVERIFY(window.tryLock(0));
         for (QString& argument : arguments)
             argument = at(argument);
         kestrel.start(KESTREL_EXECUTABLE, arguments);

@@ -365,7 +365,8 @@ private slots:
     }
 
     // An administrator imports a folder of the previous system's tables once the rows are agreed to be
-    // added to the data there; a restore gives back the copy's rows and starts again from the company.
+    // added to the data there, and a second transaction of a month once that is agreed to as the
+    // payroll window asks it; a restore gives back the copy's rows and starts again from the company.
     void administratorsImportAndRestore()
     {
         MainWindow* admin = logInAs("admin");
@@ -373,10 +374,12 @@ private slots:
         const BackupOutcome before = BackupService(m_f->db(), m_f->clock).takeFresh();
         QVERIFY2(before.taken(), qPrintable(before.reason));
         QTemporaryDir folder;
-        QFile file(folder.filePath("grp.csv"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("grp\nNIGHT SHIFT\nDAY SHIFT\n");
-        file.close();
+        for (const auto& [name, text] : {std::pair{"grp.csv", "grp\nNIGHT SHIFT\nDAY SHIFT\n"}, {"emp.csv", "emname\nRAVI\n"},
+                                         {"payroll.csv", "ID,ddate,absences,company\n1,2026-11-30,30,ACME TEXTILES\n"
+                                                         "1,2026-11-30,1,ACME TEXTILES\n"}}) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) > 0);
+        }
         m_f->prompter.answerFile(folder.path());
         m_f->prompter.answer(false);
         import->trigger();
@@ -384,9 +387,13 @@ private slots:
         m_f->prompter.answerFile(folder.path());
         m_f->prompter.answer(true);  // add to the data there
         m_f->prompter.answer(false); // month first
+        m_f->prompter.answer(true);  // a second transaction of November
         import->trigger();
-        QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Imported 2 rows (grp: 2)."));
-        QCOMPARE(m_f->database().count("SELECT count(*) FROM grp"), 2);
+        QVERIFY(m_f->prompter.texts().at(m_f->prompter.texts().size() - 2).startsWith(
+            "1 payroll rows are of employees' months that have a transaction already (Employee number 1 has the "
+            "transaction of line 2 in November 2026 already"));
+        QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Imported 5 rows (grp: 2, emp: 1, payroll: 2)."));
+        QCOMPARE(m_f->database().count("SELECT count(*) FROM payroll WHERE earn = 0 AND netpay = 0"), 2);
 
         QPointer<MainWindow> window(admin);
         m_f->prompter.answerFile(before.target);
@@ -394,6 +401,7 @@ private slots:
         admin->findChild<QAction*>("rstbak")->trigger();
         QVERIFY2(m_f->prompter.texts().join('\n').contains("Restored the copy"), qPrintable(m_f->prompter.texts().join('\n')));
         QCOMPARE(m_f->database().count("SELECT count(*) FROM grp"), 0);
+        QCOMPARE(m_f->database().count("SELECT count(*) FROM payroll"), 0);
         QTRY_VERIFY(!window || !window->isVisible());
     }
 

@@ -12,6 +12,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+#include <QUuid>
 
 namespace {
 
@@ -75,7 +76,9 @@ bool TestDatabase::onServer()
     return qEnvironmentVariable("KESTREL_TEST_BACKEND") == QStringLiteral("postgresql");
 }
 
-TestDatabase::TestDatabase() : m_db(std::make_unique<Database>())
+// Each its own connection: two at once (a database and its twin) never share one.
+TestDatabase::TestDatabase()
+    : m_db(std::make_unique<Database>(QStringLiteral("kestrel-test-%1").arg(QUuid::createUuid().toString(QUuid::Id128))))
 {
     if (onServer())
         m_serverDatabase = createServerDatabase();
