@@ -140,14 +140,23 @@ bool openBenchDatabase(Database& db, const QString& path, bool rebuild)
         }
         std::printf("built in %.1f s\n", double(timer.elapsed()) / 1000);
     }
-    // The company's row, which reports head their pages with (databases built before it was added
-    // lack it).
-    QSqlQuery row(db.connection());
-    row.prepare(QStringLiteral("INSERT INTO cmpmaster (company, addr, selectt) SELECT ?, 'INDUSTRIAL ESTATE', 0"
-                               " WHERE NOT EXISTS (SELECT 1 FROM cmpmaster WHERE company = ?)"));
-    row.addBindValue(company);
-    row.addBindValue(company);
-    return row.exec();
+    // The company's row, which reports head their pages with, and the department and group the
+    // employees name, which an employee's master must hold (databases built before they were added
+    // lack them).
+    for (const auto& [statement, name] :
+         {std::pair{"INSERT INTO cmpmaster (company, addr, selectt) SELECT ?, 'INDUSTRIAL ESTATE', 0"
+                    " WHERE NOT EXISTS (SELECT 1 FROM cmpmaster WHERE company = ?)",
+                    company},
+          {"INSERT INTO dept (dept) SELECT ? WHERE NOT EXISTS (SELECT 1 FROM dept WHERE dept = ?)", QStringLiteral("STORES")},
+          {"INSERT INTO grp (grp) SELECT ? WHERE NOT EXISTS (SELECT 1 FROM grp WHERE grp = ?)", QStringLiteral("STAFF")}}) {
+        QSqlQuery row(db.connection());
+        row.prepare(QString::fromLatin1(statement));
+        row.addBindValue(name);
+        row.addBindValue(name);
+        if (!row.exec())
+            return false;
+    }
+    return true;
 }
 
 void evict(const QString& path)

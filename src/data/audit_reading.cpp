@@ -41,24 +41,8 @@ QDateTime stampTime(const QString& stamp)
 
 AuditEntry readEntry(const SqlQuery& row, bool withValues)
 {
-    AuditEntry e;
-    e.seq = row.number(0);
-    // Hashed as stored: the text, not a time read back in this computer's time zone.
-    e.stamp = row.text(1);
+    AuditEntry e = entryOf(row, withValues);
     e.at = stampTime(e.stamp);
-    e.user = row.text(2);
-    e.workstation = row.text(3);
-    e.company = row.text(4);
-    e.table = row.text(5);
-    e.key = row.text(6);
-    e.employee = row.number(7);
-    e.kind = row.text(8);
-    e.note = row.text(9);
-    if (withValues) {
-        e.before = row.text(10);
-        e.after = row.text(11);
-        e.hash = row.text(12);
-    }
     return e;
 }
 
@@ -116,6 +100,7 @@ Status BroughtTrail::begin()
 
 Status BroughtTrail::add(AuditEntry e)
 {
+    // Hashed as stored: the stamp's text; its time only says whether it reads as one.
     e.at = stampTime(e.stamp);
     if (!e.at.isValid() || e.stamp.size() != 19)
         return Status::refused(QStringLiteral("stamp"), QStringLiteral("The time of entry %1 must read like "

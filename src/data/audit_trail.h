@@ -113,6 +113,32 @@ QString hashOf(const AuditEntry& entry, const QString& previousHash);
 // previousHash: the hash of the entry before it), or an empty text when it fits.
 QString misfitOf(const AuditEntry& entry, qint64 expected, const QString& previousHash);
 
+// An entry read from the values of its stored columns in the order seq, stamp, usernm,
+// workstation, company, tbl, rowkey, employee, kind, note and, with its values, oldvalues,
+// newvalues, hash: a stored entry or a file's alike. The time is its stamp's, read by the caller.
+template <typename Row>
+AuditEntry entryOf(const Row& row, bool withValues = true)
+{
+    AuditEntry e;
+    e.seq = row.number(0);
+    // Hashed as stored: the text, not a time read back in this computer's time zone.
+    e.stamp = row.text(1);
+    e.user = row.text(2);
+    e.workstation = row.text(3);
+    e.company = row.text(4);
+    e.table = row.text(5);
+    e.key = row.text(6);
+    e.employee = row.number(7);
+    e.kind = row.text(8);
+    e.note = row.text(9);
+    if (withValues) {
+        e.before = row.text(10);
+        e.after = row.text(11);
+        e.hash = row.text(12);
+    }
+    return e;
+}
+
 // Another database's trail brought with its data (an import into a new, empty database): its
 // entries in their order, each refused unless it fits the chain as verify() checks it, and written
 // as it was, so that the entries made here afterwards go on from its end.

@@ -39,25 +39,12 @@ private:
 // employee, a company) is known to have been there, so that their rows kept in the history come in.
 class TrailSink final : public TableSink {
 public:
-    TrailSink(ImportContext& context, const Table& table) : m_context(context), m_table(table), m_trail(context.db) {}
+    explicit TrailSink(ImportContext& context) : m_context(context), m_trail(context.db) {}
     Status begin() { return m_trail.begin(); }
     Status take(const ImportRow& row) override
     {
-        const Columns c(m_table, row);
-        AuditEntry e;
-        e.seq = c.value("seq").toLongLong();
-        e.stamp = c.text("stamp");
-        e.user = c.text("usernm");
-        e.workstation = c.text("workstation");
-        e.company = c.text("company");
-        e.table = c.text("tbl");
-        e.key = c.text("rowkey");
-        e.employee = c.value("employee").toLongLong();
-        e.kind = c.text("kind");
-        e.before = c.text("oldvalues");
-        e.after = c.text("newvalues");
-        e.note = c.text("note");
-        e.hash = c.text("hash");
+        // The file's columns stand in the order the trail stores them (see tables()).
+        const AuditEntry e = audit::entryOf(row);
         if (Status s = m_trail.add(e); !s)
             return s;
         if (e.kind == audit::kindName(audit::Kind::Delete)) {
@@ -71,7 +58,6 @@ public:
 
 private:
     ImportContext& m_context;
-    const Table& m_table;
     audit::BroughtTrail m_trail;
 };
 
@@ -175,7 +161,7 @@ Result<std::unique_ptr<TableSink>> masterSinkFor(const Table& table, ImportConte
             return Status::refused({}, QStringLiteral("The trail of another database is brought only into a new, empty "
                                                       "one; this one keeps its own. Leave audit.csv out to add the "
                                                       "other files' rows."));
-        auto sink = std::make_unique<TrailSink>(context, table);
+        auto sink = std::make_unique<TrailSink>(context);
         if (Status s = sink->begin(); !s)
             return s;
         return std::unique_ptr<TableSink>(std::move(sink));

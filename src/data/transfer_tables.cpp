@@ -93,7 +93,7 @@ QList<Table> makeTables()
          {}, QStringLiteral("company, month")},
         {QStringLiteral("audit"),
          {number("seq", true), exact("stamp"), exact("usernm"), exact("workstation"), exact("company"), exact("tbl"),
-          exact("rowkey"), number("employee"), exact("kind"), exact("oldvalues"), exact("newvalues"), exact("note"),
+          exact("rowkey"), number("employee"), exact("kind"), exact("note"), exact("oldvalues"), exact("newvalues"),
           exact("hash")},
          {}, QStringLiteral("seq")},
     };
