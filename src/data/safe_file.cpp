@@ -106,8 +106,9 @@ SafeFile::~SafeFile()
     cancel();
 }
 
-Status SafeFile::failure(const QString& reason)
+Status SafeFile::failure(QString reason)
 {
+    // The reason is a copy: it may be the failure of the partial file that cancel() closes.
     cancel();
     return Status::failure(QStringLiteral("The file %1 cannot be written: %2").arg(shown(m_target), reason));
 }

@@ -44,7 +44,7 @@ public:
     class Output;
 
 private:
-    Status failure(const QString& reason);
+    Status failure(QString reason);
     QString m_target;
     FileAccess m_access;
     std::unique_ptr<Output> m_file; // the partial file, written straight to the system: no buffer hides a failure

@@ -239,7 +239,9 @@ void EmployeePicker::clear()
 
 bool EmployeePicker::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!m_number || !m_name)
+    // Only keys concern the picker. The boxes get other events while they are destroyed, when they
+    // are no longer combo boxes: they are not looked at then.
+    if (event->type() != QEvent::KeyPress || m_number.isNull() || m_name.isNull())
         return false;
     QAbstractItemView* offered = m_completer->popup();
     if (event->type() == QEvent::KeyPress && watched == offered) {

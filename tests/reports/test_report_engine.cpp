@@ -51,7 +51,7 @@ Document table(int rows)
     d.countCaption = QStringLiteral("Total Rows Count:");
     QList<Line> lines;
     for (int i = 0; i < rows; ++i)
-        lines.append({i + 1, QStringLiteral("EMPLOYEE %1").arg(i + 1), Currency::fromUnits(1234567 * (i + 1) + 50),
+        lines.append({i + 1, QStringLiteral("EMPLOYEE %1").arg(i + 1), Currency::fromUnits(qint64(1234567) * (i + 1) + 50),
                       QDate(2026, 3, 1 + i % 31)});
     d.setRows<Line>(
         {{{QStringLiteral("ID")}, [](const Line& l) { return Value(l.id); }},
@@ -139,7 +139,7 @@ private slots:
         QCOMPARE(printed.size(), 120);
         qint64 units = 0;
         for (int i = 0; i < printed.size(); ++i) {
-            QCOMPARE(printed.at(i), Currency::fromUnits(1234567 * (i + 1) + 50).rounded(2));
+            QCOMPARE(printed.at(i), Currency::fromUnits(qint64(1234567) * (i + 1) + 50).rounded(2));
             units += 1234567 * (i + 1) + 50;
         }
         // Half to even at the cent, worked out here apart from Currency.
