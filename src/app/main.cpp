@@ -210,6 +210,54 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv)
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
+// The options of the work on the tables that opens no window: moving them in and out, restoring a
+// copy, checking the trail.
+struct TableOptions {
+    QCommandLineOption import{QStringLiteral("import"),
+                              QStringLiteral("Read the tables from FOLDER (emp.csv, payroll.csv, …, one per table) "
+                                             "into the database, all or nothing."),
+                              QStringLiteral("FOLDER")};
+    QCommandLineOption exportTables{QStringLiteral("export"),
+                                    QStringLiteral("Write every table to FOLDER as TABLE.csv, as --import reads them."),
+                                    QStringLiteral("FOLDER")};
+    QCommandLineOption dayFirst{QStringLiteral("day-first"),
+                                QStringLiteral("With --import: 03/05/2024 is 3 May (not 5 March).")};
+    QCommandLineOption append{QStringLiteral("append"),
+                              QStringLiteral("With --import: add the rows to a database that holds data already.")};
+    QCommandLineOption second{QStringLiteral("second-in-month"),
+                              QStringLiteral("With --import: take a payroll row of an employee's month that has a "
+                                             "transaction already, as the payroll window does when asked.")};
+    QCommandLineOption restore{QStringLiteral("restore"),
+                               QStringLiteral("Put the backup copy FILE back as the database (a .db copy for a "
+                                              "database file, a .dump for a server database), after taking a copy of "
+                                              "the database as it is."),
+                               QStringLiteral("FILE")};
+    QCommandLineOption verify{QStringLiteral("verify-audit"),
+                              QStringLiteral("Check that the audit trail is whole: every entry in its place and "
+                                             "unchanged. Names the first entry that does not fit; exit code 1 when "
+                                             "one does not.")};
+    QList<QCommandLineOption> all() const { return {import, exportTables, dayFirst, append, second, restore, verify}; }
+};
+
+// The work on the tables the arguments ask for, on the database at location: its exit code.
+int runTableWork(const QCommandLineParser& parser, const TableOptions& table, const QString& location, QTextStream& log)
+{
+    if (parser.isSet(table.verify))
+        return runVerify(location, log);
+    if (parser.isSet(table.restore)) {
+        if (parser.isSet(table.import) || parser.isSet(table.exportTables)) {
+            log << "Give --restore alone, without --import or --export.\n";
+            return 2;
+        }
+        return runRestore(location, parser.value(table.restore), log);
+    }
+    transfer::ImportOptions options;
+    options.dayFirst = parser.isSet(table.dayFirst);
+    options.append = parser.isSet(table.append);
+    options.secondInMonth = parser.isSet(table.second);
+    return runTransfer(location, parser.value(table.import), parser.value(table.exportTables), options, log);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -241,33 +289,8 @@ int main(int argc, char** argv)
     parser.addOption(databaseOption);
     parser.addOption(demoOption);
     parser.addOptions(report::exportOptions());
-    const QCommandLineOption importOption(
-        QStringLiteral("import"),
-        QStringLiteral("Read the tables from FOLDER (emp.csv, payroll.csv, …, one per table) into the database, all "
-                       "or nothing."),
-        QStringLiteral("FOLDER"));
-    const QCommandLineOption exportTablesOption(
-        QStringLiteral("export"), QStringLiteral("Write every table to FOLDER as TABLE.csv, as --import reads them."),
-        QStringLiteral("FOLDER"));
-    const QCommandLineOption dayFirstOption(QStringLiteral("day-first"),
-                                            QStringLiteral("With --import: 03/05/2024 is 3 May (not 5 March)."));
-    const QCommandLineOption appendOption(
-        QStringLiteral("append"), QStringLiteral("With --import: add the rows to a database that holds data already."));
-    const QCommandLineOption secondOption(
-        QStringLiteral("second-in-month"),
-        QStringLiteral("With --import: take a payroll row of an employee's month that has a transaction already, as "
-                       "the payroll window does when asked."));
-    const QCommandLineOption restoreOption(
-        QStringLiteral("restore"),
-        QStringLiteral("Put the backup copy FILE back as the database (a .db copy for a database file, a .dump for a "
-                       "server database), after taking a copy of the database as it is."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption verifyOption(
-        QStringLiteral("verify-audit"),
-        QStringLiteral("Check that the audit trail is whole: every entry in its place and unchanged. Names the first "
-                       "entry that does not fit; exit code 1 when one does not."));
-    parser.addOptions(
-        {importOption, exportTablesOption, dayFirstOption, appendOption, secondOption, restoreOption, verifyOption});
+    const TableOptions table;
+    parser.addOptions(table.all());
     if (!onlyPrints(argc, argv) && asksForTransfer(argc, argv)) {
         QTextStream log(stderr);
         if (!parser.parse(QCoreApplication::arguments())) {
@@ -278,20 +301,7 @@ int main(int argc, char** argv)
         const QString location = parser.isSet(databaseOption) ? parser.value(databaseOption)
                                  : parser.isSet(demoOption)   ? demoDatabasePath()
                                                               : defaultDatabasePath();
-        if (parser.isSet(verifyOption))
-            return runVerify(location, log);
-        if (parser.isSet(restoreOption)) {
-            if (parser.isSet(importOption) || parser.isSet(exportTablesOption)) {
-                log << "Give --restore alone, without --import or --export.\n";
-                return 2;
-            }
-            return runRestore(location, parser.value(restoreOption), log);
-        }
-        transfer::ImportOptions options;
-        options.dayFirst = parser.isSet(dayFirstOption);
-        options.append = parser.isSet(appendOption);
-        options.secondInMonth = parser.isSet(secondOption);
-        return runTransfer(location, parser.value(importOption), parser.value(exportTablesOption), options, log);
+        return runTableWork(parser, table, location, log);
     }
     if (!onlyPrints(argc, argv) && report::asksForExport(QCoreApplication::arguments())) {
         // An export's wrong arguments, unknown options included, end with its own exit code.

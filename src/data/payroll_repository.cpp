@@ -138,38 +138,45 @@ Result<PayrollWrite> PayrollRepository::save(const PayrollTransaction& given, qi
         auto write = capped(t, Currency(), *ledger);
         if (!write)
             return write.status();
-        if (t.transId > 0) {
-            SqlQuery q(m_db, insertStatement(QStringLiteral("payroll"), QStringList{QStringLiteral("transid")} + payroll_row::columns()));
-            q.bind(t.transId);
-            payroll_row::bind(q, write->stored);
-            if (Status s = q.exec(); !s)
-                return s;
-            if (const QString follow = dialect::identityAfterLargest(m_db.backend(), QStringLiteral("payroll"),
-                                                                     QStringLiteral("transid"));
-                !follow.isEmpty())
-                if (Status s = execute(m_db, follow); !s)
-                    return s;
-            if (Status s = audit::recordInserted(m_db, payrollTable, QString::number(t.transId)); !s)
-                return s;
-        } else {
-            // The new row comes back from the insert as stored, for the trail.
-            const auto id = audit::insertRecorded(m_db, payrollTable, insertStatement(QStringLiteral("payroll"), payroll_row::columns()),
-                                                  [&](SqlQuery& q) { payroll_row::bind(q, write->stored); });
-            if (!id)
-                return id.status();
-            // Numbers taken by imported rows may have brought the next one past what a file can
-            // carry back in: no number is given beyond what the import takes.
-            if (*id > rules::maxTransactionId)
-                return Status::failure(QStringLiteral("Every transaction number up to %1 has been given out.")
-                                           .arg(rules::maxTransactionId));
-            write.value().stored.transId = *id;
-        }
+        const auto number = writeNew(write->stored);
+        if (!number)
+            return number.status();
+        write.value().stored.transId = *number;
         result = write;
         return {};
     });
     if (!done)
         return done;
     return result;
+}
+
+Result<qint64> PayrollRepository::writeNew(const PayrollTransaction& t)
+{
+    if (t.transId > 0) {
+        SqlQuery q(m_db, insertStatement(payrollTable, QStringList{QStringLiteral("transid")} + payroll_row::columns()));
+        q.bind(t.transId);
+        payroll_row::bind(q, t);
+        if (Status s = q.exec(); !s)
+            return s;
+        if (const QString follow = dialect::identityAfterLargest(m_db.backend(), payrollTable, QStringLiteral("transid"));
+            !follow.isEmpty())
+            if (Status s = execute(m_db, follow); !s)
+                return s;
+        if (Status s = audit::recordInserted(m_db, payrollTable, QString::number(t.transId)); !s)
+            return s;
+        return t.transId;
+    }
+    // The new row comes back from the insert as stored, for the trail.
+    const auto id = audit::insertRecorded(m_db, payrollTable, insertStatement(payrollTable, payroll_row::columns()),
+                                          [&](SqlQuery& q) { payroll_row::bind(q, t); });
+    if (!id)
+        return id.status();
+    // Numbers taken by imported rows may have brought the next one past what a file can carry back
+    // in: no number is given beyond what the import takes.
+    if (*id > rules::maxTransactionId)
+        return Status::failure(
+            QStringLiteral("Every transaction number up to %1 has been given out.").arg(rules::maxTransactionId));
+    return *id;
 }
 
 Result<qint64> PayrollRepository::insert(const PayrollTransaction& t)

@@ -117,6 +117,9 @@ private:
     };
     static QList<ScalarRead> ledgerReads(const PayrollTransaction& t);
     static Result<Ledger> ledgerOf(const QVariantList& values);
+    // Inserts the transaction as worked out, with its own number or the next, and queues its entry
+    // for the trail: its number.
+    Result<qint64> writeNew(const PayrollTransaction& t);
     Result<PayrollDeletion> removeWhere(const QString& company, const QString& condition, const QVariantList& values);
     static ScalarRead countRead(const QString& company, qint64 employeeId, QDate month);
     // The transaction with its loan deduction at most what is owed, not counting `counted` of it

@@ -234,9 +234,12 @@ private slots:
         QVERIFY(ensureDemoData(demo.db(), FixedClock(QDateTime(QDate(2026, 12, 6), QTime(9, 0)))));
         QTemporaryDir full;
         QVERIFY(exportFolder(demo.db(), full.path()));
-        // A few lines of each table keep each run short.
+        // A few lines of each table keep each run short; the trail, whose entries go on over several
+        // lines and whose guard keeps it from being emptied between runs, is tried on its own.
         QHash<QString, QList<QByteArray>> valid;
         for (const Table& table : tables()) {
+            if (table.name == "audit")
+                continue;
             QFile file(QDir(full.path()).filePath(table.fileName()));
             QVERIFY(file.open(QIODevice::ReadOnly));
             valid.insert(table.fileName(), file.readAll().split('\n').mid(0, 5));
