@@ -140,23 +140,17 @@ bool openBenchDatabase(Database& db, const QString& path, bool rebuild)
         }
         std::printf("built in %.1f s\n", double(timer.elapsed()) / 1000);
     }
-    // The company's row, which reports head their pages with, and the department and group the
-    // employees name, which an employee's master must hold (databases built before they were added
-    // lack them).
-    for (const auto& [statement, name] :
-         {std::pair{"INSERT INTO cmpmaster (company, addr, selectt) SELECT ?, 'INDUSTRIAL ESTATE', 0"
-                    " WHERE NOT EXISTS (SELECT 1 FROM cmpmaster WHERE company = ?)",
-                    company},
-          {"INSERT INTO dept (dept) SELECT ? WHERE NOT EXISTS (SELECT 1 FROM dept WHERE dept = ?)", QStringLiteral("STORES")},
-          {"INSERT INTO grp (grp) SELECT ? WHERE NOT EXISTS (SELECT 1 FROM grp WHERE grp = ?)", QStringLiteral("STAFF")}}) {
+    // The company's row, which reports head their pages with, and the masters of the employees'
+    // department and group (databases built before they were added lack them).
+    for (const auto& [table, name] : {std::pair{"cmpmaster", company}, {"dept", QStringLiteral("STORES")}, {"grp", QStringLiteral("STAFF")}}) {
+        const QString column = table == QByteArrayView("cmpmaster") ? QStringLiteral("company") : QLatin1String(table);
         QSqlQuery row(db.connection());
-        row.prepare(QString::fromLatin1(statement));
-        row.addBindValue(name);
-        row.addBindValue(name);
-        if (!row.exec())
+        row.prepare(QStringLiteral("INSERT INTO %1 (%2) SELECT ? WHERE NOT EXISTS (SELECT 1 FROM %1 WHERE %2 = ?)")
+                        .arg(QLatin1String(table), column));
+        if (!run(row, {name, name}))
             return false;
     }
-    return true;
+    return execute(db, QStringLiteral("UPDATE cmpmaster SET addr = 'INDUSTRIAL ESTATE' WHERE addr IS NULL")).ok();
 }
 
 void evict(const QString& path)

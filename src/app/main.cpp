@@ -48,6 +48,20 @@ bool asksForTransfer(int argc, char** argv)
     return false;
 }
 
+// Every refused row as file:line: column: reason (the first hundred).
+void tellRefused(const transfer::ImportOutcome& imported, QTextStream& log)
+{
+    log << imported.refused << " rows were refused; nothing was stored:\n";
+    for (const transfer::Refusal& r : imported.refusals)
+        log << r.file << ':' << r.line << ": " << (r.column.isEmpty() ? QString() : r.column + QStringLiteral(": "))
+            << r.reason << '\n';
+    if (imported.reasons > imported.refusals.size())
+        log << "… and " << imported.reasons - imported.refusals.size() << " more.\n";
+    if (imported.secondInMonth > 0)
+        log << "Give --second-in-month to import the " << imported.secondInMonth
+            << " second transactions of their employees' months as well.\n";
+}
+
 // Imports or exports every table; progress and refusals go to log. The exit code: 0 done, 1 the
 // work failed or rows were refused (nothing stored), 2 the arguments are wrong.
 int runTransfer(const QString& location, const QString& importFolder, const QString& exportFolder,
@@ -115,15 +129,7 @@ int runTransfer(const QString& location, const QString& importFolder, const QStr
         return 1;
     }
     if (!imported->stored()) {
-        log << imported->refused << " rows were refused; nothing was stored:\n";
-        for (const transfer::Refusal& r : imported->refusals)
-            log << r.file << ':' << r.line << ": " << (r.column.isEmpty() ? QString() : r.column + QStringLiteral(": "))
-                << r.reason << '\n';
-        if (imported->reasons > imported->refusals.size())
-            log << "… and " << imported->reasons - imported->refusals.size() << " more.\n";
-        if (imported->secondInMonth > 0)
-            log << "Give --second-in-month to import the " << imported->secondInMonth
-                << " second transactions of their employees' months as well.\n";
+        tellRefused(*imported, log);
         return 1;
     }
     qint64 stored = 0;
@@ -258,6 +264,32 @@ int runTableWork(const QCommandLineParser& parser, const TableOptions& table, co
     return runTransfer(location, parser.value(table.import), parser.value(table.exportTables), options, log);
 }
 
+// The program with its windows, on the database given (the usual one when empty), or the demo's.
+int runWindows(QCoreApplication& app, const QString& databasePath, bool demo)
+{
+    KeyboardRules::install();
+    SystemClock clock;
+    MessageBoxPrompter prompter;
+    WindowCatalogue catalogue;
+    addProgramWindows(catalogue);
+    Startup startup(prompter, clock, catalogue);
+    StartOptions options;
+    options.databasePath = databasePath;
+    options.demo = demo;
+    if (!startup.open(options))
+        return startup.exitCode();
+    if (options.demo) {
+        if (Status filled = ensureDemoData(*startup.database(), clock, options.databasePath.isEmpty()); !filled) {
+            prompter.error(QStringLiteral("The demo database cannot be prepared: ") + filled.error());
+            return 2;
+        }
+    }
+    startup.showFirstWindow();
+    QObject::connect(startup.controller(), &ShellController::finished, qApp, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    return app.exec();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -321,26 +353,5 @@ int main(int argc, char** argv)
         return report::runExport(path, *request, log);
     }
     parser.process(*app);
-
-    KeyboardRules::install();
-    SystemClock clock;
-    MessageBoxPrompter prompter;
-    WindowCatalogue catalogue;
-    addProgramWindows(catalogue);
-    Startup startup(prompter, clock, catalogue);
-    StartOptions options;
-    options.databasePath = parser.value(databaseOption);
-    options.demo = parser.isSet(demoOption);
-    if (!startup.open(options))
-        return startup.exitCode();
-    if (options.demo) {
-        if (Status filled = ensureDemoData(*startup.database(), clock, options.databasePath.isEmpty()); !filled) {
-            prompter.error(QStringLiteral("The demo database cannot be prepared: ") + filled.error());
-            return 2;
-        }
-    }
-    startup.showFirstWindow();
-    QObject::connect(startup.controller(), &ShellController::finished, qApp, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
-    return app->exec();
+    return runWindows(*app, parser.value(databaseOption), parser.isSet(demoOption));
 }

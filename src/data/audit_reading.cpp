@@ -110,8 +110,14 @@ Status BroughtTrail::add(AuditEntry e)
         return Status::refused(QStringLiteral("kind"), QStringLiteral("Entry %1 is of no kind the trail knows (\"%2\").")
                                                            .arg(e.seq)
                                                            .arg(e.kind));
-    if (const QString misfit = misfitOf(e, m_expected, m_previous); !misfit.isEmpty())
+    // Once the chain is broken, the entries after it are not told as broken too: the first is the
+    // one to look at, and nothing of the trail comes in.
+    if (m_broken)
+        return {};
+    if (const QString misfit = misfitOf(e, m_expected, m_previous); !misfit.isEmpty()) {
+        m_broken = true;
         return Status::refused(QStringLiteral("hash"), QStringLiteral("The trail does not hold together: %1").arg(misfit));
+    }
     for (const QVariant& value : QVariantList{e.seq, e.stamp, e.user, e.workstation, e.company, e.table, e.key, e.employee,
                                               e.kind, e.before, e.after, e.note, e.hash})
         m_insert->bind(value);

@@ -420,6 +420,24 @@ QString hashOf(const AuditEntry& e, const QString& previousHash)
     return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex());
 }
 
+namespace {
+
+// The trail's end, held: as the transaction read it under the lock, or as its last writing left it.
+Result<AuditEnd> heldEnd(const Database& database)
+{
+    if (Status s = lockAuditChain(database); !s)
+        return s;
+    if (!database.auditEnd()) {
+        const auto end = readEnd(database);
+        if (!end)
+            return end.status();
+        database.setAuditEnd(*end);
+    }
+    return *database.auditEnd();
+}
+
+} // namespace
+
 Status flush(const Database& database, bool thenCommit)
 {
     const auto commit = [&]() -> Status {
@@ -433,17 +451,11 @@ Status flush(const Database& database, bool thenCommit)
     auto& pending = database.pendingAudit();
     if (pending.empty())
         return commit();
-    if (Status s = lockAuditChain(database); !s)
-        return s;
-    // The end as the transaction read it under the lock, or as its last writing left it.
-    if (!database.auditEnd()) {
-        const auto end = readEnd(database);
-        if (!end)
-            return end.status();
-        database.setAuditEnd(*end);
-    }
-    qint64 seq = database.auditEnd()->seq;
-    QString previous = database.auditEnd()->hash;
+    const auto end = heldEnd(database);
+    if (!end)
+        return end.status();
+    qint64 seq = end->seq;
+    QString previous = end->hash;
     const QString insertion = QStringLiteral("INSERT INTO audit (seq, stamp, usernm, workstation, company, tbl, rowkey,"
                                              " employee, kind, oldvalues, newvalues, note, hash)"
                                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");

@@ -155,6 +155,7 @@ private:
     std::unique_ptr<SqlQuery> m_insert;
     qint64 m_expected = 1;
     QString m_previous;
+    bool m_broken = false;
 };
 
 // What checking the chain found: the number of entries, and the first that does not fit.

@@ -65,6 +65,26 @@ bool CsvReader::next(Record& record)
     return true;
 }
 
+bool HashedFile::open(OpenMode mode)
+{
+    if (!m_file.open(mode))
+        return false;
+    return QIODevice::open(mode);
+}
+
+QString HashedFile::hash() const
+{
+    return QString::fromLatin1(m_hash.resultView().toByteArray().toHex());
+}
+
+qint64 HashedFile::readData(char* data, qint64 most)
+{
+    const qint64 read = m_file.read(data, most);
+    if (read > 0)
+        m_hash.addData(QByteArrayView(data, read));
+    return read;
+}
+
 std::variant<QVariant, QString> cellValue(const Column& column, const QString& raw, bool quoted, bool dayFirst)
 {
     if (raw.contains(QChar::ReplacementCharacter))

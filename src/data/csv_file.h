@@ -2,6 +2,8 @@
 
 #include "data/table_transfer.h"
 
+#include <QCryptographicHash>
+#include <QFile>
 #include <QIODevice>
 #include <QList>
 #include <QStringList>
@@ -32,6 +34,28 @@ public:
 private:
     QTextStream m_in;
     qint64 m_line = 0;
+};
+
+// A file read through as it is read, its SHA-256 made of the very bytes read: what an import records
+// of the file is what it read, even were the file changed behind it.
+class HashedFile final : public QIODevice {
+public:
+    explicit HashedFile(const QString& path) : m_file(path) {}
+    bool open(OpenMode mode) override;
+    qint64 bytesAvailable() const override { return m_file.bytesAvailable() + QIODevice::bytesAvailable(); }
+    bool isSequential() const override { return true; }
+    QString errorText() const { return m_file.errorString(); }
+    QString fileName() const { return m_file.fileName(); }
+    // The SHA-256 of what was read so far, in hexadecimal.
+    QString hash() const;
+
+protected:
+    qint64 readData(char* data, qint64 most) override;
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QFile m_file;
+    QCryptographicHash m_hash{QCryptographicHash::Sha256};
 };
 
 // A cell read into the value that is stored: an amount as its ten-thousandths, a date as

@@ -135,7 +135,7 @@ Status EmployeeRepository::Batch::begin()
     return {};
 }
 
-Status EmployeeRepository::Batch::add(const Employee& given)
+Status EmployeeRepository::Batch::add(const Employee& given, qint64 line)
 {
     Employee e = rules::normalised(given);
     if (const auto broken = rules::check(e))
@@ -161,6 +161,14 @@ Status EmployeeRepository::Batch::add(const Employee& given)
                                                                     "the next one, %2 or more.")
                                                          .arg(e.id)
                                                          .arg(m_firstNew));
+    // Nor does it jump further ahead than the file's rows: a mistyped number must not use up the
+    // numbers left for the years to come.
+    if (!m_facts.startedEmpty() && e.id > m_firstNew + line)
+        return Status::refused(QStringLiteral("ID"), QStringLiteral("The employee number %1 is far beyond the next "
+                                                                    "ones (up to %2 for this line): leave it empty "
+                                                                    "for the next one.")
+                                                         .arg(e.id)
+                                                         .arg(m_firstNew + line));
     bindValues(*m_insert, e, Binding::Insert);
     if (Status s = m_insert->exec(); !s)
         return s;

@@ -65,7 +65,8 @@ public:
         Batch(const Database& database, LedgerFacts& facts);
         ~Batch();
         Status begin();
-        Status add(const Employee& employee);
+        // line: where the row came from (see add's refusal of a number far ahead).
+        Status add(const Employee& employee, qint64 line);
 
     private:
         const Database& m_db;

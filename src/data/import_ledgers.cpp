@@ -34,7 +34,7 @@ public:
             return Status::refused(QStringLiteral("paymode"),
                                    QStringLiteral("The payment mode must be bank, cheque or cash (it is \"%1\").")
                                        .arg(row.text(m_payMode)));
-        return m_batch.add(EmployeeRepository::fromRow(row));
+        return m_batch.add(EmployeeRepository::fromRow(row), row.line);
     }
 
 private:
@@ -63,6 +63,7 @@ public:
         return m_batch.add(payroll_row::read(row), given, row.line);
     }
     qint64 secondsRefused() const override { return m_batch.secondsRefused(); }
+    Status begin() { return m_batch.begin(); }
 
 private:
     PayrollBatch m_batch;
@@ -90,23 +91,16 @@ private:
     AdvanceRepository::Batch m_batch;
 };
 
-// Increments, decrements and arrears: the history of rates changed, kept as recorded, each row
-// naming its company as the master spells it.
+// Increments, decrements and arrears: the history of rates changed, kept as recorded. The columns
+// stand in the order of the table's (see tables()).
 class RevisionSink final : public TableSink {
 public:
-    RevisionSink(ImportContext& context, const Table& table)
-        : m_facts(context.facts), m_batch(context.db), m_table(table.name)
-    {
-    }
+    RevisionSink(ImportContext& context, const Table& table) : m_batch(context.db, context.facts), m_table(table.name) {}
     Status take(const ImportRow& row) override
     {
-        if (m_table == QStringLiteral("arr")) {
-            ArrearsRow a{row.number(0), row.text(1), row.amount(2), row.text(3),
-                         row.amount(4), row.amount(5), row.text(6),   row.date(7)};
-            if (Status s = spell(a.company); !s)
-                return s;
-            return m_batch.add(a);
-        }
+        if (m_table == QStringLiteral("arr"))
+            return m_batch.add(ArrearsRow{row.number(0), row.text(1), row.amount(2), row.text(3), row.amount(4),
+                                          row.amount(5), row.text(6), row.date(7)});
         const bool increment = m_table == QStringLiteral("incre");
         Revision r{row.number(0), row.text(1), row.amount(2), row.date(3), row.time(4), {}, {}, {}};
         if (increment) {
@@ -114,22 +108,10 @@ public:
             r.to = row.date(6);
         }
         r.company = row.text(increment ? 7 : 5);
-        if (Status s = spell(r.company); !s)
-            return s;
         return m_batch.add(r, increment ? rules::RevisionKind::Increment : rules::RevisionKind::Decrement);
     }
 
 private:
-    Status spell(QString& company)
-    {
-        const auto spelt = m_facts.company(company);
-        if (!spelt)
-            return spelt.status();
-        if (!spelt->isEmpty())
-            company = *spelt;
-        return {};
-    }
-    LedgerFacts& m_facts;
     RevisionRepository::Batch m_batch;
     QString m_table;
 };
@@ -158,15 +140,27 @@ Result<std::unique_ptr<TableSink>> ledgerSinkFor(const Table& table, ImportConte
             return s;
         return std::unique_ptr<TableSink>(std::move(sink));
     }
-    if (table.name == QStringLiteral("payroll"))
-        return std::unique_ptr<TableSink>(std::make_unique<PayrollSink>(context, table));
+    if (table.name == QStringLiteral("payroll")) {
+        auto sink = std::make_unique<PayrollSink>(context, table);
+        if (Status s = sink->begin(); !s)
+            return s;
+        return std::unique_ptr<TableSink>(std::move(sink));
+    }
     if (table.name == QStringLiteral("loan"))
         return std::unique_ptr<TableSink>(std::make_unique<LoanSink>(context));
     if (table.name == QStringLiteral("adv"))
         return std::unique_ptr<TableSink>(std::make_unique<AdvanceSink>(context));
     if (table.name == QStringLiteral("incre") || table.name == QStringLiteral("decre") ||
-        table.name == QStringLiteral("arr"))
+        table.name == QStringLiteral("arr")) {
+        // A revision changes a basic rate, and its arrears pay months past: in data in use that is
+        // the increment and decrement windows' work, which change the rate with them.
+        if (!context.history)
+            return Status::refused({}, QStringLiteral("Increments, decrements and their arrears come only with the "
+                                                      "history of a new, empty database: in data in use, make them "
+                                                      "in Salary Increment and Salary Decrement, which change the "
+                                                      "basic rate with them."));
         return std::unique_ptr<TableSink>(std::make_unique<RevisionSink>(context, table));
+    }
     return std::unique_ptr<TableSink>();
 }
 

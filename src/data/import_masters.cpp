@@ -29,6 +29,7 @@ public:
     }
     QString text(const char* column) const { return value(column).toString(); }
     bool gives(const char* column) const { return !value(column).isNull(); }
+    qint64 line() const { return m_row.line; }
 
 private:
     const Table& m_table;
@@ -150,6 +151,31 @@ std::unique_ptr<TableSink> rowSink(const Table& table, std::function<Status(cons
     return std::make_unique<RowSink>(table, std::move(take));
 }
 
+// Users by their numbers, or the next ones; into data in use a number jumps no further ahead than
+// the file's rows, so that a mistyped one does not use up the numbers.
+Result<std::unique_ptr<TableSink>> userSink(ImportContext& context, const Table& table)
+{
+    const auto users = UserRepository(context.db).list();
+    if (!users)
+        return users.status();
+    qint64 largest = 0;
+    for (const User& user : *users)
+        largest = std::max(largest, user.id);
+    const Database& db = context.db;
+    const bool history = context.history;
+    return std::unique_ptr<TableSink>(std::make_unique<RowSink>(table, [&db, history, largest](const Columns& c) -> Status {
+        const qint64 id = c.value("ID").toLongLong();
+        const qint64 most = history ? rules::maxUserId : largest + c.line();
+        if (c.gives("ID") && (id <= 0 || id > most))
+            return Status::refused(QStringLiteral("ID"), QStringLiteral("The user number must be a whole number from 1 "
+                                                                        "to %1%2.")
+                                                             .arg(most)
+                                                             .arg(history ? QString()
+                                                                          : QStringLiteral(" here: leave it empty for the next one")));
+        return UserRepository(db).addBrought(id, c.text("usernm"), c.text("pass"), c.text("priv")).status();
+    }));
+}
+
 } // namespace
 
 Result<std::unique_ptr<TableSink>> masterSinkFor(const Table& table, ImportContext& context)
@@ -169,15 +195,7 @@ Result<std::unique_ptr<TableSink>> masterSinkFor(const Table& table, ImportConte
     if (name == QStringLiteral("passwd"))
         return rowSink(table, [&db](const Columns& c) { return UserRepository(db).bringDeletePassword(c.text("delpass")); });
     if (name == QStringLiteral("use"))
-        return rowSink(table, [&db](const Columns& c) -> Status {
-            if (c.gives("ID") && c.value("ID").toLongLong() == 0)
-                return Status::refused(QStringLiteral("ID"), QStringLiteral("The user number must be a whole number "
-                                                                            "from 1 to %1.")
-                                                                 .arg(rules::maxUserId));
-            return UserRepository(db)
-                .addBrought(c.value("ID").toLongLong(), c.text("usernm"), c.text("pass"), c.text("priv"))
-                .status();
-        });
+        return userSink(context, table);
     if (name == QStringLiteral("cmpmaster"))
         return rowSink(table, [&context](const Columns& c) { return takeCompany(context, c); });
     if (name == QStringLiteral("dept") || name == QStringLiteral("grp")) {
@@ -188,8 +206,14 @@ Result<std::unique_ptr<TableSink>> masterSinkFor(const Table& table, ImportConte
     }
     if (name == QStringLiteral("statrule"))
         return rowSink(table, [&context](const Columns& c) { return takeRules(context, c); });
-    if (name == QStringLiteral("closedmonth"))
+    if (name == QStringLiteral("closedmonth")) {
+        // A month of data in use is closed by the administrator who closes it, now, in Close Month.
+        if (!context.history)
+            return Status::refused({}, QStringLiteral("Months are closed in Master → Close Month, by whoever closes "
+                                                      "them: closed months come only with the history of a new, "
+                                                      "empty database."));
         return rowSink(table, [&context](const Columns& c) { return takeClosedMonth(context, c); });
+    }
     return std::unique_ptr<TableSink>();
 }
 

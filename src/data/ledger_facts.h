@@ -74,8 +74,10 @@ public:
     // written without a number of its own counts by the line it came from, negated).
     Result<qint64> firstOfMonth(const QString& company, qint64 employeeId, QDate date);
     void transactionAdded(const QString& company, qint64 employeeId, QDate date, qint64 first);
-    // Whether a transaction has the number already.
+    // Whether a transaction has the number already; the largest number a transaction had when the
+    // writing began.
     Result<bool> transactionTaken(qint64 transId);
+    qint64 largestTransaction() const { return m_largestTransId; }
     void transactionNumbered(qint64 transId) { m_transIds.insert(transId); }
 
 private:
@@ -98,7 +100,7 @@ private:
     QHash<qint64, std::optional<ClosedMonth>> m_months; // see monthKey, of employee 0
     QHash<QString, statutory::RuleBook> m_books;
     std::unordered_map<qint64, Ledger> m_ledgers;
-    QHash<qint64, Currency> m_advances;    // id * 10000 + yyyy * 12 + month
+    QHash<qint64, Currency> m_advances;    // id * 100000 + yyyy * 12 + month
     QHash<qint64, qint64> m_monthFirst;    // see monthKey
     QHash<QString, int> m_companyNumbers; // for monthKey
     QSet<qint64> m_transIds;

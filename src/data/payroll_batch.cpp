@@ -3,9 +3,13 @@
 #include "common/dates.h"
 #include "data/company_repository.h"
 #include "data/employee_repository.h"
+#include "data/database.h"
+#include "data/dialect.h"
 #include "data/ledger_facts.h"
+#include "data/master_repository.h"
 #include "data/month_close.h"
 #include "data/payroll_row.h"
+#include "rules/names.h"
 #include "rules/pay_calculation.h"
 #include "rules/record_rules.h"
 #include "rules/statutory.h"
@@ -65,6 +69,16 @@ PayrollBatch::PayrollBatch(const Database& database, LedgerFacts& facts, Figures
 {
 }
 
+Status PayrollBatch::begin()
+{
+    const auto groups = MasterRepository(m_db, MasterRepository::Kind::Group).list();
+    if (!groups)
+        return groups.status();
+    for (const MasterEntry& group : *groups)
+        m_groups << group.name;
+    return {};
+}
+
 quint64 PayrollBatch::givenBit(const QString& column)
 {
     if (column == QStringLiteral("transid"))
@@ -87,36 +101,38 @@ Status PayrollBatch::add(PayrollTransaction t, quint64 given, qint64 line)
     for (Status s : {checkMonth(t), checkRecovery(t)})
         if (!s)
             return s;
-    if (m_figures == Figures::WorkedOut) {
-        if (Status s = workOut(t, given, *employee); !s)
-            return s;
-    } else {
-        const auto rules = m_facts.rules(t.company, t.payDate);
-        if (!rules)
-            return rules.status();
-        if (const auto broken = statutory::possible(*rules, t.statutory))
-            return Status::refused(broken->field, broken->message);
-    }
-    if (t.transId > 0) {
-        const auto taken = m_facts.transactionTaken(t.transId);
-        if (!taken)
-            return taken.status();
-        if (*taken)
-            return Status::refused(QStringLiteral("transid"),
-                                   QStringLiteral("The transaction number %1 is taken already.").arg(t.transId));
-    }
+    if (Status s = m_figures == Figures::WorkedOut ? workOut(t, given, *employee) : checkPaid(t); !s)
+        return s;
+    if (Status s = checkNumber(t, line); !s)
+        return s;
     return write(t, line);
 }
 
 Status PayrollBatch::fillIn(PayrollTransaction& t, quint64 given, const Employee& employee)
 {
-    // What the window takes from the employee and their ledgers when they are chosen.
+    // What the window takes from the employee and their ledgers when they are chosen: a row that
+    // names the employee or the department otherwise is of someone else, or mistyped.
     if (!gives(given, "emname"))
         t.name = employee.name;
+    else if (!names::lookAlike(t.name, employee.name))
+        return Status::refused(QStringLiteral("emname"), QStringLiteral("Employee number %1 is %2, not %3.")
+                                                             .arg(t.employeeId)
+                                                             .arg(employee.name, t.name));
     if (!gives(given, "dept"))
         t.department = employee.department;
+    else if (rules::masterName(t.department) != employee.department)
+        return Status::refused(QStringLiteral("dept"), QStringLiteral("Employee number %1 is of the department %2, "
+                                                                      "not %3.")
+                                                           .arg(t.employeeId)
+                                                           .arg(employee.department, t.department));
+    // The group is the clerk's to choose, from the group master, as in the window.
     if (!gives(given, "grp"))
         t.group = employee.group;
+    else if (const auto broken = rules::inMaster(QStringLiteral("grp"), QStringLiteral("group"),
+                                                 rules::masterName(t.group), m_groups))
+        return Status::refused(broken->field, broken->message);
+    else
+        t.group = rules::masterName(t.group);
     const Currency rate = employee.basicRate.rounded(0).value_or(employee.basicRate);
     if (!gives(given, "monthrate"))
         t.monthRate = rate;
@@ -149,11 +165,14 @@ Status PayrollBatch::checkMonth(const PayrollTransaction& t)
         return closed.status();
     if (*closed)
         return Status::refused(QStringLiteral("ddate"), closedMonthRefusal(**closed, payroll_row::closedWhat()));
-    // A second transaction of a month is the clerk's decision, asked for as the window asks it.
+    // A second transaction of a month is the clerk's decision, asked for as the window asks it; in a
+    // history it was decided when it was paid.
+    if (m_secondInMonth || m_figures == Figures::AsPaid)
+        return {};
     const auto first = m_facts.firstOfMonth(t.company, t.employeeId, t.payDate);
     if (!first)
         return first.status();
-    if (*first == 0 || m_secondInMonth)
+    if (*first == 0)
         return {};
     ++m_secondsRefused;
     const QString which = *first > 0 ? QStringLiteral("transaction %1").arg(*first)
@@ -182,6 +201,54 @@ Status PayrollBatch::checkRecovery(const PayrollTransaction& t)
                                .arg(t.loanRecovered.toString(), owed.toString())
                                .arg(t.employeeId)
                                .arg((*ledger)->lent.toString(), (*ledger)->recovered.toString()));
+}
+
+Status PayrollBatch::checkNumber(const PayrollTransaction& t, qint64 line)
+{
+    if (t.transId == 0)
+        return {};
+    const auto taken = m_facts.transactionTaken(t.transId);
+    if (!taken)
+        return taken.status();
+    if (*taken)
+        return Status::refused(QStringLiteral("transid"),
+                               QStringLiteral("The transaction number %1 is taken already.").arg(t.transId));
+    // In data in use a number jumps no further ahead than the file's rows: a mistyped one must not
+    // use up the numbers left for the years to come.
+    const qint64 reach = m_facts.largestTransaction() + line;
+    if (m_figures == Figures::WorkedOut && t.transId > reach)
+        return Status::refused(QStringLiteral("transid"),
+                               QStringLiteral("The transaction number %1 is far beyond the next ones (up to %2 for "
+                                              "this line): leave it empty, and the transaction is numbered as the "
+                                              "window numbers it.")
+                                   .arg(t.transId)
+                                   .arg(reach));
+    return {};
+}
+
+// The history of another system is kept as it was paid, whatever its arithmetic, but no month pays
+// more than its days can earn (at most a 26th of the monthly rate a day, the largest divisor's day)
+// nor deducts more than its rules allow.
+Status PayrollBatch::checkPaid(const PayrollTransaction& t)
+{
+    PayInputs most;
+    most.basicRate = t.monthRate;
+    most.payDate = t.payDate;
+    most.daysPresent = t.daysPresent;
+    most.rules.divisor = statutory::Divisor::TwentySix;
+    const auto earned = workOutPay(most).presentDaysSalary;
+    if (earned && t.presentDaysSalary > *earned)
+        return Status::refused(QStringLiteral("earn"),
+                               QStringLiteral("The present days salary (%1) is more than %2 days can earn on the "
+                                              "monthly rate of %3 (%4 at the most).")
+                                   .arg(t.presentDaysSalary.toString(), t.daysPresent.toString(), t.monthRate.toString(),
+                                        earned->toString()));
+    const auto rules = m_facts.rules(t.company, t.payDate);
+    if (!rules)
+        return rules.status();
+    if (const auto broken = statutory::possible(*rules, t.statutory))
+        return Status::refused(broken->field, broken->message);
+    return {};
 }
 
 Status PayrollBatch::workOut(PayrollTransaction& t, quint64 given, const Employee& employee)
@@ -213,7 +280,16 @@ Status PayrollBatch::write(const PayrollTransaction& t, qint64 line)
         payroll_row::bind(*m_numbered, t);
         if (Status s = m_numbered->exec(); !s)
             return s;
+        m_numberedSince = true;
     } else {
+        // On a server the numbering goes on after numbers the rows gave only when told to.
+        if (m_numberedSince)
+            if (const QString follow = dialect::identityAfterLargest(m_db.backend(), QStringLiteral("payroll"),
+                                                                     QStringLiteral("transid"));
+                !follow.isEmpty())
+                if (Status s = execute(m_db, follow); !s)
+                    return s;
+        m_numberedSince = false;
         payroll_row::bind(*m_insert, t);
         const auto given = numberGiven(*m_insert);
         if (!given)
@@ -225,6 +301,7 @@ Status PayrollBatch::write(const PayrollTransaction& t, qint64 line)
     }
     m_facts.transactionNumbered(number);
     // A row without a number of its own is named by its line, where the clerk finds it.
-    m_facts.transactionAdded(t.company, t.employeeId, t.payDate, t.transId > 0 ? t.transId : -line);
+    if (m_figures == Figures::WorkedOut)
+        m_facts.transactionAdded(t.company, t.employeeId, t.payDate, t.transId > 0 ? t.transId : -line);
     return m_facts.recovered(t.employeeId, t.loanRecovered);
 }

@@ -5,6 +5,7 @@
 #include "rules/records.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -28,6 +29,8 @@ public:
     //             allow, nothing recovered beyond what was lent).
     enum class Figures { WorkedOut, AsPaid };
     PayrollBatch(const Database& database, LedgerFacts& facts, Figures figures, bool secondInMonth);
+    // Reads the group master, which a row's group must be in (the window offers only its groups).
+    Status begin();
 
     // Which columns a row gives: a bit for each of payroll_row::columns(), in their order, and
     // transIdGiven for its number.
@@ -44,7 +47,9 @@ private:
     Status fillIn(PayrollTransaction& t, quint64 given, const Employee& employee);
     Status checkMonth(const PayrollTransaction& t);
     Status checkRecovery(const PayrollTransaction& t);
+    Status checkNumber(const PayrollTransaction& t, qint64 line);
     Status workOut(PayrollTransaction& t, quint64 given, const Employee& employee);
+    Status checkPaid(const PayrollTransaction& t);
     Status write(const PayrollTransaction& t, qint64 line);
 
     const Database& m_db;
@@ -52,6 +57,8 @@ private:
     Figures m_figures;
     bool m_secondInMonth;
     qint64 m_secondsRefused = 0;
+    QStringList m_groups;                 // the group master's names
     std::unique_ptr<SqlQuery> m_insert;   // numbered by the database
     std::unique_ptr<SqlQuery> m_numbered; // with the row's own number
+    bool m_numberedSince = false;         // a number of a row's own written since the database's last
 };

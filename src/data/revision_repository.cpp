@@ -3,6 +3,7 @@
 #include "common/clock.h"
 #include "data/audit_trail.h"
 #include "data/database.h"
+#include "data/ledger_facts.h"
 #include "data/month_close.h"
 #include "data/sql_query.h"
 #include "rules/record_rules.h"
@@ -66,8 +67,8 @@ void bindRevision(SqlQuery& q, const Revision& r, rules::RevisionKind kind)
 
 } // namespace
 
-RevisionRepository::Batch::Batch(const Database& database)
-    : m_arrears(std::make_unique<SqlQuery>(database, insertStatement(QStringLiteral("arr"), arrearsColumns))),
+RevisionRepository::Batch::Batch(const Database& database, LedgerFacts& facts)
+    : m_facts(facts), m_arrears(std::make_unique<SqlQuery>(database, insertStatement(QStringLiteral("arr"), arrearsColumns))),
       m_increments(std::make_unique<SqlQuery>(database, insertStatement(QStringLiteral("incre"), incrementColumns))),
       m_decrements(std::make_unique<SqlQuery>(database, insertStatement(QStringLiteral("decre"), decrementColumns)))
 {
@@ -75,20 +76,26 @@ RevisionRepository::Batch::Batch(const Database& database)
 
 RevisionRepository::Batch::~Batch() = default;
 
-Status RevisionRepository::Batch::add(const Revision& given, rules::RevisionKind kind)
+Status RevisionRepository::Batch::add(Revision revision, rules::RevisionKind kind)
 {
-    const Revision revision = rules::normalised(given);
+    revision = rules::normalised(revision);
     if (const auto broken = rules::check(revision, kind))
         return Status::refused(broken->field, broken->message);
+    const Employee* employee = nullptr;
+    if (Status s = m_facts.knownParties(revision.employeeId, revision.company, true, employee); !s)
+        return s;
     SqlQuery& insert = kind == rules::RevisionKind::Increment ? *m_increments : *m_decrements;
     bindRevision(insert, revision, kind);
     return insert.exec();
 }
 
-Status RevisionRepository::Batch::add(const ArrearsRow& a)
+Status RevisionRepository::Batch::add(ArrearsRow a)
 {
     if (const auto broken = rules::check(a))
         return Status::refused(broken->field, broken->message);
+    const Employee* employee = nullptr;
+    if (Status s = m_facts.knownParties(a.employeeId, a.company, true, employee); !s)
+        return s;
     bindArrears(*m_arrears, a, a.payDate);
     return m_arrears->exec();
 }

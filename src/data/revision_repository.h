@@ -13,6 +13,7 @@
 #include <memory>
 
 class Database;
+class LedgerFacts;
 class SqlQuery;
 
 // Increments with their arrears, and decrements. Each save writes its rows and the new basic rate
@@ -22,16 +23,18 @@ public:
     explicit RevisionRepository(const Database& database) : m_db(database) {}
 
     // Increments, decrements and arrears written one after another in the caller's write
-    // transaction (the history of an import), each checked by the rules a save checks: the rates
-    // they changed are the employees' as given, and the arrears dated as given.
+    // transaction (the history of an import), each checked by the rules a save checks and of an
+    // employee and a company that are there, or were: the rates they changed are the employees' as
+    // given, and the arrears dated as given.
     class Batch {
     public:
-        explicit Batch(const Database& database);
+        Batch(const Database& database, LedgerFacts& facts);
         ~Batch();
-        Status add(const Revision& revision, rules::RevisionKind kind);
-        Status add(const ArrearsRow& arrears);
+        Status add(Revision revision, rules::RevisionKind kind);
+        Status add(ArrearsRow arrears);
 
     private:
+        LedgerFacts& m_facts;
         std::unique_ptr<SqlQuery> m_arrears, m_increments, m_decrements;
     };
 

@@ -10,7 +10,6 @@
 #include "data/schema.h"
 #include "data/sql_query.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -69,16 +68,6 @@ Files filesIn(const QDir& dir)
         if (fileOf.contains(name))
             files.tables << qMakePair(tableNamed(name), fileOf.value(name));
     return files;
-}
-
-// The file's SHA-256, which the trail's entry of its import keeps: the file can be told again.
-Result<QString> fileHash(const QString& path)
-{
-    QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
-        return Status::failure(QStringLiteral("%1 cannot be read: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    return QString::fromLatin1(hash.result().toHex());
 }
 
 class Import {
@@ -209,9 +198,9 @@ std::optional<QList<int>> Import::readHeader(const Table& table, const QString& 
 
 Status Import::readTable(const Table& table, const QString& file, ImportContext& context)
 {
-    QFile input(m_dir.filePath(file));
+    HashedFile input(m_dir.filePath(file));
     if (!input.open(QIODevice::ReadOnly))
-        return Status::failure(QStringLiteral("%1 cannot be read: %2").arg(file, input.errorString()));
+        return Status::failure(QStringLiteral("%1 cannot be read: %2").arg(file, input.errorText()));
     CsvReader reader(input);
     Count count{table.name};
     const auto columnOf = readHeader(table, file, reader);
@@ -228,19 +217,16 @@ Status Import::readTable(const Table& table, const QString& file, ImportContext&
     if (Status s = readRows(table, file, reader, *columnOf, **sink, count); !s)
         return s;
     m_outcome.secondInMonth += (*sink)->secondsRefused();
-    if (m_outcome.refused == 0 && count.stored > 0) {
-        const auto hash = fileHash(input.fileName());
-        if (!hash)
-            return hash.status();
+    // The file is one whose SHA-256 can be checked again: the bytes read, every one of them.
+    if (m_outcome.refused == 0 && count.stored > 0)
         if (Status s = audit::recordEvent(m_db, audit::Kind::Import, table.name, {},
                                           QStringLiteral("%1 rows imported from %2 (%3 read; SHA-256 %4)")
                                               .arg(count.stored)
                                               .arg(QDir::toNativeSeparators(input.fileName()))
                                               .arg(count.read)
-                                              .arg(*hash));
+                                              .arg(input.hash()));
             !s)
             return s;
-    }
     m_outcome.counts << count;
     if (m_progress)
         m_progress(QStringLiteral("%1: %2 rows read, %3 stored")

@@ -67,6 +67,16 @@ const QHash<char32_t, char32_t>& latinShapes()
         {U'α', U'a'}, {U'β', U'b'}, {U'ε', U'e'}, {U'ζ', U'z'}, {U'η', U'h'}, {U'ι', U'i'}, {U'κ', U'k'},
         {U'μ', U'm'}, {U'ν', U'n'}, {U'ο', U'o'}, {U'ρ', U'p'}, {U'τ', U't'}, {U'υ', U'y'}, {U'χ', U'x'},
         {U'ϲ', U'c'}, {U'ϳ', U'j'},
+        // Armenian
+        {U'օ', U'o'}, {U'ս', U'u'}, {U'հ', U'h'}, {U'ո', U'n'},
+        // Cherokee, which case folds to its capitals
+        {U'Ꭰ', U'd'}, {U'Ꭱ', U'r'}, {U'Ꭲ', U't'}, {U'Ꭵ', U'i'}, {U'Ꭹ', U'y'}, {U'Ꭺ', U'a'}, {U'Ꭻ', U'j'},
+        {U'Ꭼ', U'e'}, {U'Ꮃ', U'w'}, {U'Ꮇ', U'm'}, {U'Ꮋ', U'h'}, {U'Ꮐ', U'g'}, {U'Ꮒ', U'h'}, {U'Ꮓ', U'z'},
+        {U'Ꮟ', U'b'}, {U'Ꮢ', U'r'}, {U'Ꮤ', U'w'}, {U'Ꮥ', U's'}, {U'Ꮪ', U's'}, {U'Ꮮ', U'l'}, {U'Ꮯ', U'c'},
+        {U'Ꮲ', U'p'}, {U'Ꮶ', U'k'}, {U'Ꮷ', U'd'}, {U'Ꮻ', U'o'}, {U'Ᏼ', U'b'},
+        // Apostrophes a spreadsheet puts for the one typed, and a zero for an O.
+        {U'\u2019', U'\''}, {U'\u2018', U'\''}, {U'\u02BC', U'\''}, {U'\u02B9', U'\''}, {U'`', U'\''},
+        {U'\u00B4', U'\''}, {U'\u2032', U'\''}, {U'0', U'o'},
     };
     return shapes;
 }
@@ -85,8 +95,11 @@ bool invisible(char32_t c)
     case QChar::Separator_Paragraph:
         return true;
     default:
-        // Hangul fillers are letters that draw nothing.
-        return c == 0x115F || c == 0x1160 || c == 0x3164 || c == 0xFFA0;
+        // Marks that draw nothing (variation selectors, the grapheme joiner, Mongolian and Khmer
+        // ones), Hangul fillers and the blank braille pattern, which are letters that draw nothing.
+        return (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xE0100 && c <= 0xE01EF) || c == 0x034F ||
+               (c >= 0x180B && c <= 0x180F) || c == 0x17B4 || c == 0x17B5 || c == 0x115F || c == 0x1160 ||
+               c == 0x3164 || c == 0xFFA0 || c == 0x2800;
     }
 }
 
@@ -116,7 +129,7 @@ QString stored(const QString& text, bool multiLine)
     return out.trimmed();
 }
 
-std::optional<QChar> invisibleCharacter(const QString& text)
+std::optional<char32_t> invisibleCharacter(const QString& text)
 {
     if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; }))
         return std::nullopt;
@@ -132,7 +145,7 @@ std::optional<QChar> invisibleCharacter(const QString& text)
                 script != QChar::Script_Latin)
                 continue;
         }
-        return c > 0xFFFF ? QChar(QChar::ReplacementCharacter) : QChar(char16_t(c));
+        return c;
     }
     return std::nullopt;
 }

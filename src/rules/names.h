@@ -18,7 +18,7 @@ QString stored(const QString& text, bool multiLine = false);
 // The first character nobody sees that the text holds (a right-to-left override, a zero-width
 // space, a soft hyphen, …), if any. The joiners that some scripts need between their letters are
 // allowed there.
-std::optional<QChar> invisibleCharacter(const QString& text);
+std::optional<char32_t> invisibleCharacter(const QString& text);
 // A word of the name that mixes the letters of two scripts (a Cyrillic "Е" among Latin letters
 // looks like the Latin one), if any: such a name is made to pass for another.
 QString wordMixingScripts(const QString& text);

@@ -97,7 +97,7 @@ Verdict text(const QString& field, const QString& caption, const QString& value,
         return broken(field, QStringLiteral("%1 holds a character that cannot be seen (U+%2), which would make it "
                                             "read as another text: type it again without it.")
                                  .arg(capitalised(caption),
-                                      QString::number(unseen->unicode(), 16).toUpper().rightJustified(4, u'0')));
+                                      QString::number(quint32(*unseen), 16).toUpper().rightJustified(4, u'0')));
     return {};
 }
 

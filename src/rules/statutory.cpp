@@ -245,6 +245,7 @@ rules::Verdict possible(const Rules& rules, const Figures& f)
                        atMost("pfwages", "provident fund wages", f.pfWages,
                               rules.pfOnFullWages ? std::optional<Currency>() : rules.pfCeiling),
                        atMost("pfemp", "provident fund deduction", f.pfEmployee, percentUp(f.pfWages, rules.pfRate)),
+                       atMost("pfer", "employer's provident fund", f.pfEmployer, percentUp(f.pfWages, rules.pfRate)),
                        atMost("pfpen", "pension contribution", f.pension, rules.pensionCap)})
             if (v)
                 return v;

@@ -176,7 +176,7 @@ private slots:
         };
         write(table + ".csv", header + "\n" + line + "\n");
         // A ledger's row names a company and an employee that are there.
-        if (table == "payroll" || table == "loan" || table == "adv") {
+        if (table == "payroll" || table == "loan" || table == "adv" || table == "incre" || table == "decre") {
             write("cmpmaster.csv", "company\nACME\n");
             write("emp.csv", "ID,emname\n1,A\n");
         }
@@ -219,6 +219,10 @@ private slots:
         QTest::newRow("an accent typed apart") << "cmpmaster" << "CAF\u00C9" << "Cafe\u0301" << "The company CAF\u00C9 already exists.";
         QTest::newRow("a space nobody sees") << "grp" << "NIGHT" << "NIGHT\u200B" << "The group name holds a character that cannot be seen (U+200B)";
         QTest::newRow("a word of two scripts") << "dept" << "SALES" << "T\u0415ST" << "The department name mixes the letters of two scripts in \"T\u0415ST\"";
+        QTest::newRow("a spreadsheet's apostrophe") << "cmpmaster" << "O'NEIL WORKS" << "O\u2019NEIL WORKS" << "would look the same as the company O'NEIL WORKS";
+        QTest::newRow("Cherokee letters") << "cmpmaster" << "SHREE" << "\u13DA\u13BB\u13A1\u13AC\u13AC" << "would look the same as the company SHREE";
+        QTest::newRow("a variation selector") << "cmpmaster" << "SHREE" << "SHREE\uFE0F" << "The company name holds a character that cannot be seen (U+FE0F)";
+        QTest::newRow("a tag beyond the first plane") << "grp" << "NIGHT" << "NIGHT" + QString::fromUcs4(U"\U000E0041") << "The group name holds a character that cannot be seen (U+E0041)";
         QTest::newRow("another name") << "cmpmaster" << "ACME" << "ACME MILLS" << "";
         QTest::newRow("a joiner Hindi needs") << "dept" << "SALES" << "\u0915\u094D\u200D\u0937" << "";
         // clang-format on

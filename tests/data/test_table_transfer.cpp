@@ -1,6 +1,7 @@
 #include "app/demo_data.h"
 #include "data/audit_trail.h"
 #include "data/employee_repository.h"
+#include "data/payroll_repository.h"
 #include "data/session.h"
 #include "data/schema.h"
 #include "data/sql_query.h"
@@ -143,6 +144,14 @@ private slots:
         QTest::newRow("a bad row of a file without numbers") << QStringList{"emp.csv", "emname,basicrate\nA,1\nB,-1\n"} << false << QStringList{"emp.csv:3 basicrate The basic rate cannot be negative."};
         QTest::newRow("more recovered than lent") << QStringList{"cmpmaster.csv", "company\nACME\n", "emp.csv", "ID,emname\n5,A\n", "loan.csv", "ID,loanamt,ldt,company\n5,1000,2026-01-05,ACME\n",
                                                                  "payroll.csv", "transid,ID,ddate,loanrec,company\n1,5,2026-01-31,600,ACME\n2,5,2026-02-28,600,ACME\n"} << false << QStringList{"payroll.csv:3 loanrec The loan deduction 600 is more than the 400 employee number 5 still owes (1000 lent, 600 recovered)."};
+        // A history is kept as paid, but no month pays what its days cannot earn nor deducts what its rules never asked.
+        QTest::newRow("a salary no month pays") << QStringList{"cmpmaster.csv", "company\nACME\n", "emp.csv", "ID,emname\n5,A\n",
+                                                               "payroll.csv", "ID,monthrate,ddate,absences,earn,netpay,company\n5,14500,2026-01-31,31,99999,99999,ACME\n"} << false
+            << QStringList{"payroll.csv:2 earn The present days salary (99999) is more than 31 days can earn on the monthly rate of 14500 (17288 at the most)."};
+        QTest::newRow("an employer's fund beyond its rate") << QStringList{"cmpmaster.csv", "company\nACME\n", "emp.csv", "ID,emname\n5,A\n",
+                                                                           "statrule.csv", "company,fromdt,divisor,pfon,pfrate,pfceil,pffull,penrate,pencap,esion,esilimit,esirate,esierrate,pton,ptslabs\nACME,2026-01-01,0,1,12,15000,0,8.33,1250,0,21000,0.75,3.25,0,0=0\n",
+                                                                           "payroll.csv", "ID,ddate,absences,pfwages,pfer,company\n5,2026-01-31,31,15000,99999,ACME\n"} << false
+            << QStringList{"payroll.csv:2 pfer The employer's provident fund (99999) is more than the rules of its date allow (1800)."};
         QTest::newRow("user names differing in case") << QStringList{"use.csv", "ID,usernm,pass,priv\n1,Ann,a,admin\n2,ANN,b,user\n"} << false << QStringList{"use.csv:3 usernm The user Ann already exists."};
         QTest::newRow("refusals in several files") << QStringList{"EMP.CSV", "ID,emname\n1,A\n2,B\n", "cmpmaster.csv", "company\nA\n",
                                                                "loan.csv", "ID,loanamt,ldt,company\n1,100,2024-01-01,A\n2,12O0,2024-01-01,A\n3,100,31/31/2024,A\n4,1.23456,2024-01-01,A\n",
@@ -197,6 +206,11 @@ private slots:
     {
         TestDatabase demo;
         QVERIFY(ensureDemoData(demo.db(), FixedClock(QDateTime(QDate(2026, 12, 6), QTime(9, 0)))));
+        // A second transaction of a month, agreed to when it was saved, comes back with the rest.
+        PayrollTransaction second = PayrollRepository(demo.db()).find(332).value().value();
+        second.transId = 0;
+        second.daysPresent = Currency::fromUnits(10000);
+        QVERIFY(PayrollRepository(demo.db()).insert(second));
         QTemporaryDir folder;
         const auto written = exportFolder(demo.db(), folder.path());
         QVERIFY2(written, qPrintable(written.error()));
