@@ -254,11 +254,7 @@ void MainWindow::importTables()
     // A second transaction of an employee's month is the clerk's to agree to, as the payroll window
     // asks it: when that is all that stood in the way, the import is offered again with them.
     if (outcome && !outcome->stored() && outcome->secondInMonth == outcome->refused &&
-        m_context.prompter.question(QStringLiteral("%1 payroll rows are of employees' months that have a transaction "
-                                                   "already (%2).\n\nDo you want to import them as further "
-                                                   "transactions of those months?")
-                                        .arg(outcome->secondInMonth)
-                                        .arg(outcome->refusals.value(0).reason))) {
+        m_context.prompter.question(secondInMonthQuestion(*outcome))) {
         options.secondInMonth = true;
         outcome = importWithProgress(folder, options);
     }
@@ -267,6 +263,19 @@ void MainWindow::importTables()
         return;
     }
     tellImported(*outcome);
+}
+
+QString MainWindow::secondInMonthQuestion(const transfer::ImportOutcome& outcome)
+{
+    const transfer::Refusal& first = outcome.refusals.value(0);
+    const bool one = outcome.secondInMonth == 1;
+    return (one ? QStringLiteral("1 payroll row is of an employee's month that has a transaction already")
+                : QStringLiteral("%1 payroll rows are of employees' months that have a transaction already")
+                      .arg(outcome.secondInMonth)) +
+           QStringLiteral(" (%1, line %2: %3).\n\nDo you want to import %4 as a further transaction of its month?")
+               .arg(first.file)
+               .arg(first.line)
+               .arg(first.reason.section(QLatin1Char(':'), 0, 0), one ? QStringLiteral("it") : QStringLiteral("each"));
 }
 
 Result<transfer::ImportOutcome> MainWindow::importWithProgress(const QString& folder,

@@ -49,6 +49,7 @@ private:
     void importTables();
     Result<transfer::ImportOutcome> importWithProgress(const QString& folder, const transfer::ImportOptions& options);
     void tellImported(const transfer::ImportOutcome& outcome);
+    static QString secondInMonthQuestion(const transfer::ImportOutcome& outcome);
     void restoreBackup();
     // The activation's backup, told in the status bar.
     void showBackup();
