@@ -32,7 +32,7 @@ void bindAdvance(SqlQuery& q, const Advance& advance)
 } // namespace
 
 AdvanceRepository::Batch::Batch(const Database& database, LedgerFacts& facts, bool history)
-    : m_db(database), m_facts(facts), m_history(history),
+    : m_facts(facts), m_history(history),
       m_insert(std::make_unique<SqlQuery>(database, insertStatement(advanceTable, advanceColumns)))
 {
 }

@@ -29,7 +29,6 @@ public:
         Status add(const Advance& advance);
 
     private:
-        const Database& m_db;
         LedgerFacts& m_facts;
         bool m_history;
         std::unique_ptr<SqlQuery> m_insert;

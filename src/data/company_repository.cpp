@@ -156,12 +156,12 @@ Result<qint64> CompanyRepository::add(const QString& given, const QString& given
                 for (const auto& [column, value] : audit::fields(deleted->last().before))
                     was.insert(column, value);
         }
-        const auto kept = [&](const QString& column) { return was.value(column); };
+        // What the trail did not keep (a new company's bank settings) is Null, as a new company's is.
         SqlQuery query(m_db, QStringLiteral("INSERT INTO cmpmaster (company, addr, selectt, bankname, bankacno, bankifsc,"
                                             " bankcols) VALUES (?, ?, 0, ?, ?, ?, ?) RETURNING rowid"));
-        query.bind(name).bind(address.isEmpty() && was.contains(QStringLiteral("addr")) ? kept(QStringLiteral("addr")) : address);
+        query.bind(name).bind(address.isEmpty() ? was.value(QStringLiteral("addr"), address) : address);
         for (const char* column : {"bankname", "bankacno", "bankifsc", "bankcols"})
-            query.bind(was.contains(QLatin1String(column)) ? QVariant(kept(QLatin1String(column))) : QVariant(QMetaType(QMetaType::QString)));
+            query.bind(was.value(QLatin1String(column)));
         const auto inserted = numberGiven(query);
         if (!inserted)
             return inserted.status();

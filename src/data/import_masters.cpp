@@ -72,19 +72,6 @@ private:
     std::function<Status(const Columns&)> m_take;
 };
 
-// A company of the master, or of a history that names one deleted since: as the master spells it.
-Status knownCompany(ImportContext& context, QString& company)
-{
-    const auto spelt = context.facts.company(company);
-    if (!spelt)
-        return spelt.status();
-    if (!spelt->isEmpty())
-        company = *spelt;
-    else if (!context.history || !context.facts.wasDeleted(company))
-        return Status::refused(QStringLiteral("company"), CompanyRepository::missing(company));
-    return {};
-}
-
 Status takeCompany(ImportContext& context, const Columns& c)
 {
     CompanyRepository companies(context.db);
@@ -118,7 +105,7 @@ Status takeRules(ImportContext& context, const Columns& c)
     if (!read)
         return read.status();
     statutory::Rules rules = *read;
-    if (Status s = knownCompany(context, rules.company); !s)
+    if (Status s = context.facts.knownCompany(rules.company, context.history); !s)
         return s;
     // Checked as written: a set from the middle of a month is refused, not moved to its first day.
     if (const auto broken = statutory::check(rules))
@@ -133,7 +120,7 @@ Status takeClosedMonth(ImportContext& context, const Columns& c)
 {
     ClosedMonth m;
     m.company = c.text("company");
-    if (Status s = knownCompany(context, m.company); !s)
+    if (Status s = context.facts.knownCompany(m.company, context.history); !s)
         return s;
     m.month = QDate::fromString(c.text("month") + QStringLiteral("-01"), Qt::ISODate);
     if (!m.month.isValid())

@@ -22,7 +22,6 @@ struct ImportRow {
     QVariantList values;
 
     bool gives(int column) const { return !values.at(column).isNull(); }
-    bool isNull(int column) const { return values.at(column).isNull(); }
     QVariant value(int column) const { return values.at(column); }
     QString text(int column) const { return values.at(column).toString(); }
     qint64 number(int column) const { return values.at(column).toLongLong(); }

@@ -72,7 +72,7 @@ void LedgerFacts::employeeAdded(const Employee& employee)
     m_employees[employee.id] = employee;
 }
 
-Result<QString> LedgerFacts::company(const QString& name)
+QString LedgerFacts::company(const QString& name)
 {
     if (name != m_lastAsked) {
         m_lastAsked = name;
@@ -87,15 +87,19 @@ void LedgerFacts::companyAdded(const QString& name)
     m_lastAsked.clear();
 }
 
-Status LedgerFacts::knownParties(qint64 employeeId, QString& company, bool history, const Employee*& employee)
+Status LedgerFacts::knownCompany(QString& company, bool history)
 {
-    const auto spelt = this->company(company);
-    if (!spelt)
-        return spelt.status();
-    if (!spelt->isEmpty())
-        company = *spelt;
+    if (const QString spelt = this->company(company); !spelt.isEmpty())
+        company = spelt;
     else if (!history || !wasDeleted(company))
         return Status::refused(QStringLiteral("company"), CompanyRepository::missing(company));
+    return {};
+}
+
+Status LedgerFacts::knownParties(qint64 employeeId, QString& company, bool history, const Employee*& employee)
+{
+    if (Status s = knownCompany(company, history); !s)
+        return s;
     const auto found = this->employee(employeeId);
     if (!found)
         return found.status();

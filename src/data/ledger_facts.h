@@ -35,12 +35,14 @@ public:
     Result<const Employee*> employee(qint64 id);
     void employeeAdded(const Employee& employee);
     // The master's spelling of a company of that name (in any letter case); empty when there is none.
-    Result<QString> company(const QString& name);
+    QString company(const QString& name);
     void companyAdded(const QString& name);
     // For a row of an employee's ledgers: its company spelt as the master spells it, and its
     // employee. Refused (naming ID or company) when either is not there, unless the row is of a
     // history and the one it names was deleted since (the employee is then null).
     Status knownParties(qint64 employeeId, QString& company, bool history, const Employee*& employee);
+    // The same of the company alone.
+    Status knownCompany(QString& company, bool history);
     // Employees and companies deleted since their rows were written: their rows stay, and a history
     // brought in with its trail may hold more of them.
     void employeeDeleted(qint64 id) { m_deletedEmployees.insert(id); }

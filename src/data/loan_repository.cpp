@@ -18,7 +18,7 @@ const QStringList columns = {QStringLiteral("ID"),          QStringLiteral("emna
 } // namespace
 
 LoanRepository::Batch::Batch(const Database& database, LedgerFacts& facts, bool history)
-    : m_db(database), m_facts(facts), m_history(history),
+    : m_facts(facts), m_history(history),
       m_insert(std::make_unique<SqlQuery>(database, insertStatement(loanTable, columns)))
 {
 }

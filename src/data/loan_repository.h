@@ -33,7 +33,6 @@ public:
         Status add(const Loan& loan);
 
     private:
-        const Database& m_db;
         LedgerFacts& m_facts;
         bool m_history;
         std::unique_ptr<SqlQuery> m_insert;
