@@ -41,8 +41,8 @@ std::optional<Arrears> arrearsFor(Currency increment, QDate payDate, Currency da
     const auto rate = fromUnits(dividedHalfEven(Wide(increment.units()), days * 100) * 100);
     if (!rate)
         return std::nullopt;
-    const Wide product = Wide(daysPresent.units()) * Wide(rate->units()); // in 1e-8
-    const auto paid = fromUnits(dividedHalfEven(product, Wide(Currency::Scale) * Currency::Scale) * Currency::Scale);
+    // The days are priced as the month's pay prices them.
+    const auto paid = statutory::earned(divisor, payDate, increment, *rate, daysPresent);
     if (!paid)
         return std::nullopt;
     return Arrears{*rate, *paid};

@@ -12,7 +12,7 @@ namespace revision {
 
 struct Arrears {
     Currency ratePerDay; // R(increment / divisor, 2): the days of the month, or the company's 30 or 26
-    Currency paid;       // R(days present x rate per day, 0)
+    Currency paid;       // what the days earn of the increment at that rate, as the month's pay earns
 };
 
 // What an increment owes back for one payroll month; nothing when a figure leaves the range.

@@ -17,17 +17,10 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeySequence>
-#include <QSettings>
 #include <QShortcut>
 #include <QSignalBlocker>
 
 #include <algorithm>
-
-namespace {
-
-const QString wordsKey = QStringLiteral("payslip/netPayInWords");
-
-} // namespace
 
 PayslipWindow::PayslipWindow(AppContext& context, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::PayslipWindow>()), m_context(context),
@@ -56,8 +49,8 @@ PayslipWindow::PayslipWindow(AppContext& context, QWidget* parent)
     connect(m_ui->cmdPrintSel, &QPushButton::clicked, this, &PayslipWindow::printSelected);
     connect(m_ui->cmdClose, &QPushButton::clicked, this, &QWidget::close);
     // The choice is the installation's: an office that writes the net pay in words always does.
-    m_ui->chkWords->setChecked(QSettings().value(wordsKey).toBool());
-    connect(m_ui->chkWords, &QCheckBox::toggled, this, [](bool on) { QSettings().setValue(wordsKey, on); });
+    m_ui->chkWords->setChecked(report::netPayInWordsSetting());
+    connect(m_ui->chkWords, &QCheckBox::toggled, this, [](bool on) { report::setNetPayInWordsSetting(on); });
 
     m_ui->dtPick->setDate(m_context.clock.today());
     connect(m_ui->dtPick, &QDateEdit::dateChanged, this, &PayslipWindow::listMonth);

@@ -121,29 +121,56 @@ QStringList BankMonth::notSentText() const
     return problemText(notSent);
 }
 
-BankMonth bankMonth(const QList<PayrollTransaction>& transactions, const QHash<qint64, Employee>& employees)
+namespace {
+
+// The employee's month as one payment: the net pays of all its transactions, the last pay date.
+QList<BankLine> monthsOf(const QList<PayrollTransaction>& transactions)
 {
-    BankMonth paid;
     QList<PayrollTransaction> ordered = transactions;
     std::stable_sort(ordered.begin(), ordered.end(), [](const PayrollTransaction& a, const PayrollTransaction& b) {
         return std::tie(a.employeeId, a.payDate, a.transId) < std::tie(b.employeeId, b.payDate, b.transId);
     });
+    QList<BankLine> months;
     for (const PayrollTransaction& t : ordered) {
-        BankLine line;
-        line.employeeId = t.employeeId;
-        line.netPay = t.netPay;
-        line.payDate = t.payDate;
-        const auto employee = employees.constFind(t.employeeId);
-        if (employee == employees.cend()) {
+        if (months.isEmpty() || months.last().employeeId != t.employeeId) {
+            BankLine line;
+            line.employeeId = t.employeeId;
             line.name = t.name;
+            months << line;
+        }
+        BankLine& line = months.last();
+        // Stored amounts are far inside the range; a sum beyond it stays at the last value held.
+        line.netPay = line.netPay.plus(t.netPay).value_or(line.netPay);
+        line.payDate = t.payDate;
+        ++line.transactions;
+    }
+    return months;
+}
+
+} // namespace
+
+BankMonth bankMonth(const QList<PayrollTransaction>& transactions, const QHash<qint64, Employee>& employees)
+{
+    BankMonth paid;
+    for (BankLine line : monthsOf(transactions)) {
+        const auto employee = employees.constFind(line.employeeId);
+        if (employee != employees.cend())
+            line.name = employee->name;
+        if (line.transactions > 1)
+            paid.severalTransactions << QStringLiteral("%1 %2 (%3 transactions)")
+                                            .arg(line.employeeId)
+                                            .arg(line.name)
+                                            .arg(line.transactions);
+        if (employee == employees.cend()) {
             line.paidBy = QStringLiteral("Not sent");
             line.problems << QStringLiteral("no longer an employee: pay by cheque or cash");
             paid.notSent << line;
             continue;
         }
-        line.name = employee->name;
         line.details = employee->bank;
-        if (line.details.mode == bank::PayMode::Transfer && line.netPay <= Currency()) {
+        // Nobody is paid a month of nothing or less, however it would be paid: a net pay that
+        // rounds to no paisa included.
+        if (line.netPay.rounded(2).value_or(line.netPay) <= Currency()) {
             line.paidBy = QStringLiteral("Not sent");
             line.problems << QStringLiteral("nothing to pay (net pay %1)").arg(line.netPay.toFixedText(true));
             paid.notSent << line;
@@ -191,6 +218,10 @@ Document bankTransferList(const CompanyHeading& company, QDate month, const Bank
                  {{QStringLiteral("lblNotSent"), groupLine(QStringLiteral("Not sent to the bank"), paid.notSent)}},
                  {{QStringLiteral("lblCheques"), groupLine(QStringLiteral("Cheque"), paid.cheques)}},
                  {{QStringLiteral("lblCash"), groupLine(QStringLiteral("Cash"), paid.cash)}}};
+    if (!paid.severalTransactions.isEmpty())
+        d.heading.append({{QStringLiteral("lblSeveral"),
+                           QStringLiteral("Paid once for more than one transaction: %1")
+                               .arg(paid.severalTransactions.join(QStringLiteral(", ")))}});
     setCompany(d, company);
     d.countCaption = QStringLiteral("Total Rows Count:");
     d.setRows<B>({textField("Paid By", 1.2, [](const B& l) { return l.paidBy; }),

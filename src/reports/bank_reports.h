@@ -13,7 +13,7 @@ class Database;
 
 namespace report {
 
-// One transaction of the month as the bank sees it.
+// One employee's month as the bank sees it: one payment of the net pays of all its transactions.
 struct BankLine {
     QString paidBy; // "Bank transfer", "To mend", "Not sent", "Cheque", "Cash"
     qint64 employeeId = 0;
@@ -22,21 +22,24 @@ struct BankLine {
     Currency netPay;
     QDate payDate;
     QStringList problems; // why a transfer cannot be made, for the lines to mend or not sent
+    int transactions = 0; // the month's transactions paid by this one payment
 
     // The name the bank credits: the account holder's, else the employee's.
     QString holderOrName() const { return details.holder.isEmpty() ? name : details.holder; }
 };
 
-// The month's transactions by the way each is paid, each group by employee number; together they
-// are every transaction of the month, so their net pays add up to the month's.
+// The employees' months by the way each is paid, each group by employee number; together they
+// are every transaction of the month, so their net pays add up to the month's. A month of nothing
+// or less (to the paisa) is paid no way: it is not sent, and named.
 struct BankMonth {
     QList<BankLine> transfers;
     QList<BankLine> toMend; // paid by transfer, but the details are missing or malformed
-    // Paid by transfer, but nothing goes to the bank: a net pay of nothing or less, or an employee no
-    // longer on the roll (whose account nobody can check); listed, not blocking the others.
+    // Nothing goes out: a net pay of nothing or less, or an employee no longer on the roll (whose
+    // account nobody can check); listed, not blocking the others.
     QList<BankLine> notSent;
     QList<BankLine> cheques;
     QList<BankLine> cash;
+    QStringList severalTransactions; // "12 JOSEPH FERNANDES (2 transactions)": paid once for them all
 
     QList<BankLine> all() const { return transfers + toMend + notSent + cheques + cash; }
     // "12 JOSEPH FERNANDES: no account number, no branch code", one per employee.

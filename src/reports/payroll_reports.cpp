@@ -2,9 +2,25 @@
 
 #include "common/amount_words.h"
 
+#include <QSettings>
+
 #include <algorithm>
 
 namespace report {
+
+namespace {
+const QString wordsKey = QStringLiteral("payslip/netPayInWords");
+} // namespace
+
+bool netPayInWordsSetting()
+{
+    return QSettings().value(wordsKey).toBool();
+}
+
+void setNetPayInWordsSetting(bool on)
+{
+    QSettings().setValue(wordsKey, on);
+}
 
 using T = PayrollTransaction;
 
@@ -79,9 +95,10 @@ Document payslips(const CompanyHeading& company, QList<PayrollTransaction> trans
         {{QStringLiteral("Advances:"), QString()}, {}},
     };
     // The statutory lines stand only on the payslips of a company that deducts them, so that the
-    // others read as they always have.
+    // others read as they always have; they are deductions, and stand in that column alone.
     if (statutory)
-        d.record << RecordLine{{QStringLiteral("Provident Fund:"), QStringLiteral("ESI:")}, {}}
+        d.record << RecordLine{{QStringLiteral("Provident Fund:"), QString()}, {}}
+                 << RecordLine{{QStringLiteral("ESI:"), QString()}, {}}
                  << RecordLine{{QStringLiteral("Professional Tax:"), QString()}, {}};
     d.record << RecordLine{{QStringLiteral("Total Deductions:"), QStringLiteral("Total Additional:")}, {}}
              << RecordLine{{QStringLiteral("Net Pay"), QStringLiteral("Signature:")}, {}};

@@ -109,7 +109,7 @@ QList<ExportKind> makeKinds()
              const auto heading = companyHeading(db, r.company);
              if (!heading)
                  return heading.status();
-             return payslips(*heading, std::move(rows.value()));
+             return payslips(*heading, std::move(rows.value()), netPayInWordsSetting());
          }},
         {QStringLiteral("employees"),
          ExportKind::Period::None,

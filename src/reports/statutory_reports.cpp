@@ -47,7 +47,8 @@ QList<StatutoryLine> statutoryLines(const QList<PayrollTransaction>& transaction
             pfPaid.insert(t.employeeId);
             pf.wages = added(pf.wages, f.pfWages);
             pf.employeeShare = added(pf.employeeShare, f.pfEmployee);
-            pf.employerShare = added(pf.employerShare, f.pfEmployer);
+            // The employer pays the fund and the pension alike: both are its share.
+            pf.employerShare = added(pf.employerShare, added(f.pfEmployer, f.pension));
             pf.pension = added(pf.pension, f.pension);
         }
         if (f.esiEmployee > Currency() || f.esiWages > Currency()) {
@@ -102,10 +103,20 @@ PfReturn pfReturn(const QList<PayrollTransaction>& transactions, const QHash<qin
         Currency daysPresent;
         QDate payDate;
     };
+    // A member earning only additions in the month owes nothing but is still returned, with the
+    // days not paid.
+    const auto member = [&](const PayrollTransaction& t) {
+        const statutory::Figures& f = t.statutory;
+        if (f.pfEmployee > Currency() || f.pfWages > Currency())
+            return true;
+        const auto e = employees.constFind(t.employeeId);
+        return rules.pfOn && e != employees.cend() && !statutory::Exemptions::holds(e->exemptions.pfFrom, t.payDate) &&
+               added(t.presentDaysSalary, t.totalAdditional) > Currency();
+    };
     QMap<qint64, Member> byEmployee;
     for (const PayrollTransaction& t : transactions) {
         const statutory::Figures& f = t.statutory;
-        if (f.pfEmployee <= Currency() && f.pfWages <= Currency())
+        if (!member(t))
             continue;
         Member& m = byEmployee[t.employeeId];
         ReturnMember& r = m.line;
@@ -127,7 +138,7 @@ PfReturn pfReturn(const QList<PayrollTransaction>& transactions, const QHash<qin
     PfReturn out;
     for (auto it = byEmployee.begin(); it != byEmployee.end(); ++it) {
         ReturnMember r = it->line;
-        r.daysNotPaid = statutory::daysNotPaid(rules, it->payDate, it->daysPresent);
+        r.daysNotPaid = statutory::daysNotPaid(it->payDate, it->daysPresent);
         if (r.uan.isEmpty())
             out.missing << QStringLiteral("%1 %2").arg(it.key()).arg(r.name);
         out.members << r;

@@ -19,8 +19,8 @@ struct StatutoryLine {
     qint64 employees = 0;
     Currency wages;
     Currency employeeShare;
-    Currency employerShare; // for the provident fund, the part that stays in the fund
-    Currency pension;       // the employer's part to the pension fund
+    Currency employerShare; // for the provident fund, the fund's part and the pension part together
+    Currency pension;       // of the employer's share, the part to the pension fund
 };
 
 // The provident fund, the insurance and the professional tax of the transactions, added exactly;
@@ -42,8 +42,9 @@ struct ReturnMember {
     int daysNotPaid = 0;
 };
 
-// A month's members: every employee charged the provident fund, their transactions of the month
-// added together, by employee number. Employees without an account number are named in `missing`.
+// A month's members: every employee charged the provident fund, or a member of it (the fund on,
+// not exempt) earning only additions, their transactions of the month added together, by
+// employee number. Employees without an account number are named in `missing`.
 struct PfReturn {
     QList<ReturnMember> members;
     QStringList missing; // "12 JOSEPH FERNANDES"

@@ -25,9 +25,9 @@ PayFigures workOutPay(const PayInputs& in)
     out.dailyRate = then(out.monthlyRate, [&](Currency monthly) {
         return then(monthly.dividedBy(out.daysInMonth), [](Currency daily) { return daily.rounded(2); });
     });
-    out.presentDaysSalary = then(out.dailyRate, [&](Currency daily) {
-        return then(in.daysPresent.times(daily), [](Currency earn) { return earn.rounded(0); });
-    });
+    if (out.monthlyRate && out.dailyRate)
+        out.presentDaysSalary =
+            statutory::earned(in.rules.divisor, in.payDate, *out.monthlyRate, *out.dailyRate, in.daysPresent);
     out.totalAdditional =
         then(sumOf(in.bonus, in.overtime, in.travel), [](Currency additional) { return additional.rounded(2); });
     // Without a deduction turned on there is nothing to work out, even from wages too large to hold.

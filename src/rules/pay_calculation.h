@@ -61,7 +61,9 @@ struct PayFigures {
 //   monthly rate        = R(basic rate, 0)
 //   daily rate          = R(R(monthly rate / divisor, 4), 2), the divisor the days in the pay
 //                         date's month unless the rules fix 30 or 26
-//   present days salary = R(days present x daily rate, 0)
+//   present days salary = R(days present x daily rate, 0) over the days of the month; under a
+//                         fixed divisor R(monthly rate - days not paid x daily rate, 0), never
+//                         below 0, the days not paid being the month's days less the days present
 //   total additional    = R(bonus + overtime + travel, 2)
 //   statutory           = the rules' figures on the present days salary (basic wages) and on
 //                         present days salary + total additional (gross wages), whole rupees

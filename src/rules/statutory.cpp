@@ -268,12 +268,30 @@ rules::Verdict possible(const Rules& rules, const Figures& f)
     return atMost("ptax", "professional tax", f.professionalTax, highest);
 }
 
-int daysNotPaid(const Rules& rules, QDate payDate, Currency daysPresent)
+Currency unpaidDays(QDate payDate, Currency daysPresent)
 {
-    const Wide owed = Wide(divisorDays(rules.divisor, payDate)) * unitsPerRupee - daysPresent.units();
-    if (owed <= 0)
-        return 0;
-    return int((owed + unitsPerRupee / 2) / unitsPerRupee);
+    const Wide unpaid = Wide(dates::daysInMonth(payDate)) * unitsPerRupee - daysPresent.units();
+    return unpaid <= 0 ? Currency() : Currency::fromUnits(qint64(unpaid));
+}
+
+int daysNotPaid(QDate payDate, Currency daysPresent)
+{
+    return int((Wide(unpaidDays(payDate, daysPresent).units()) + unitsPerRupee / 2) / unitsPerRupee);
+}
+
+std::optional<Currency> earned(Divisor divisor, QDate payDate, Currency monthly, Currency daily, Currency daysPresent)
+{
+    if (divisor == Divisor::Calendar) {
+        const auto pay = daysPresent.times(daily);
+        return pay ? pay->rounded(0) : std::nullopt;
+    }
+    const auto unpaid = unpaidDays(payDate, daysPresent).times(daily);
+    const auto rest = unpaid ? monthly.minus(*unpaid) : std::nullopt;
+    const auto pay = rest ? rest->rounded(0) : std::nullopt;
+    if (!pay)
+        return std::nullopt;
+    // Absence takes the amount to nothing, never past it (a decrement's amount is below 0).
+    return monthly < Currency() ? std::min(*pay, Currency()) : std::max(*pay, Currency());
 }
 
 } // namespace statutory

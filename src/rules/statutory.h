@@ -88,8 +88,17 @@ std::optional<Figures> figuresFor(const Rules& rules, const Exemptions& exempt, 
 // the limit, shares no larger than their rates give, rounded up to the rupee.
 rules::Verdict possible(const Rules& rules, const Figures& figures);
 
-// Days not paid in the month (for the provident fund return): the divisor's days less the days
-// present, to the nearest whole day (halves up), never below 0.
-int daysNotPaid(const Rules& rules, QDate payDate, Currency daysPresent);
+// The days of the pay date's month not paid: its days less the days present (weekly offs and
+// holidays being paid days), never below 0.
+Currency unpaidDays(QDate payDate, Currency daysPresent);
+// The same to the nearest whole day (halves up), as the provident fund return counts them.
+int daysNotPaid(QDate payDate, Currency daysPresent);
+
+// What a month's days earn of a monthly amount (the rate, or an increment) priced at `daily` a day.
+// Over the days of the month the days present are paid day by day: R(days present x daily, 0).
+// A fixed divisor (30 or 26) prices a day of absence instead: a full month earns the monthly
+// amount and each day not paid takes a day's price off, R(monthly - days not paid x daily, 0),
+// never past 0. Nothing when a figure leaves the range.
+std::optional<Currency> earned(Divisor divisor, QDate payDate, Currency monthly, Currency daily, Currency daysPresent);
 
 } // namespace statutory

@@ -25,8 +25,14 @@ private slots:
         QTest::newRow("February of a common year") << "290" << QDate(2025, 2, 28) << "28" << "10.36" << "290" << 0;
         QTest::newRow("half days are paid as such") << "310" << QDate(2026, 3, 31) << "25.5" << "10" << "255" << 0;
         QTest::newRow("no days present") << "310" << QDate(2026, 3, 31) << "0" << "10" << "0" << 0;
-        QTest::newRow("February under a 30-day divisor") << "300" << QDate(2026, 2, 28) << "28" << "10" << "280" << 30;
-        QTest::newRow("a 26-day divisor") << "260" << QDate(2026, 3, 31) << "26" << "10" << "260" << 26;
+        // A fixed divisor prices a day not paid: a full month pays the whole increment.
+        QTest::newRow("February under a 30-day divisor") << "300" << QDate(2026, 2, 28) << "28" << "10" << "300" << 30;
+        QTest::newRow("31 days under a 30-day divisor") << "1000" << QDate(2026, 12, 31) << "31" << "33.33" << "1000" << 30;
+        QTest::newRow("30 days of 31 under a 30-day divisor") << "1000" << QDate(2026, 12, 31) << "30" << "33.33" << "967" << 30;
+        QTest::newRow("31 days under a 26-day divisor") << "1000" << QDate(2026, 12, 31) << "31" << "38.46" << "1000" << 26;
+        QTest::newRow("26 days of 31 under a 26-day divisor") << "260" << QDate(2026, 3, 31) << "26" << "10" << "210" << 26;
+        QTest::newRow("a half day not paid") << "260" << QDate(2026, 3, 31) << "30.5" << "10" << "255" << 26;
+        QTest::newRow("absence past the increment pays nothing") << "260" << QDate(2026, 3, 31) << "0" << "10" << "0" << 26;
         // clang-format on
     }
     void arrearsOfAMonth()
@@ -53,6 +59,8 @@ private slots:
         QTest::newRow("decrement") << "12000" << "-500" << "11500";
         QTest::newRow("decrement of a half") << "12000" << "-0.5" << "12000";
         QTest::newRow("old rate with paise") << "12500.5" << "100" << "12600";
+        QTest::newRow("old rate with paise, odd increment") << "100.50" << "1" << "101";
+        QTest::newRow("old rate with paise, odd half up") << "101.50" << "1" << "103";
         QTest::newRow("beyond a 16-bit rate") << "40000" << "30000" << "70000";
         QTest::newRow("rounds up past the largest amount") << "922337203685477.5" << "1" << "";
         // clang-format on

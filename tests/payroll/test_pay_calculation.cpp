@@ -280,7 +280,12 @@ private slots:
             const Wide days = r.divisor == statutory::Divisor::Calendar ? in.payDate.daysInMonth() : Wide(int(r.divisor));
             const Wide monthly = *roundTo(Wide(in.basicRate.units()), 0);
             const Wide daily = *roundTo(roundHalfEven(monthly, days), 2);
-            const Wide earn = *roundTo(roundHalfEven(Wide(in.daysPresent.units()) * daily, 10000), 0);
+            // Over the days of the month a day present earns a day's rate; a fixed divisor prices a
+            // day not paid instead, and a full month earns the monthly rate.
+            const Wide unpaid = std::max(Wide(0), Wide(in.payDate.daysInMonth()) * 10000 - in.daysPresent.units());
+            const Wide earn = r.divisor == statutory::Divisor::Calendar
+                                  ? *roundTo(roundHalfEven(Wide(in.daysPresent.units()) * daily, 10000), 0)
+                                  : std::max(Wide(0), *roundTo(monthly - unpaid * daily / 10000, 0));
             const Wide additional = *roundTo(sum({in.bonus, in.overtime, in.travel}), 2);
             const Currency basicWages = Currency::fromUnits(qint64(earn));
             const Currency grossWages = Currency::fromUnits(qint64(earn + additional));

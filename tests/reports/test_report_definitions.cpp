@@ -236,6 +236,9 @@ private slots:
         QCOMPARE(netPaysOf(paid->toMend), c("19355"));
         QVERIFY(paid->cash.isEmpty());
         QCOMPARE(paid->toMendText(), QStringList{"3 SMITH, ANNA: no account number, no branch code"});
+        // The employee's month is paid once, however many transactions it has, and the list says so.
+        QCOMPARE(paid->transfers.size(), 1);
+        QCOMPARE(paid->severalTransactions, QStringList{"1 RAMESH PATEL (2 transactions)"});
         const Document list = bankTransferList(companyHeading(db, acme).value(), reportMonth(), *paid);
         compareWithReference(csv(list), QStringLiteral("BankTransferList.csv"));
         compareWithReference(textDump(list).toUtf8(), QStringLiteral("BankTransferList.txt"));
@@ -287,7 +290,11 @@ private slots:
         QTest::newRow("a transfer of nothing") << transfer << "12345678" << "0" << true << "Not sent" << "nothing to pay";
         QTest::newRow("a transfer below nothing, no account") << transfer << "" << "-50" << true << "Not sent" << "nothing to pay";
         QTest::newRow("an employee no longer on the roll") << transfer << "12345678" << "100" << false << "Not sent" << "no longer an employee";
-        QTest::newRow("a cheque below nothing") << bank::PayMode::Cheque << "" << "-50" << true << "Cheque" << "";
+        QTest::newRow("a transfer that rounds to no paisa") << transfer << "12345678" << "0.0049" << true << "Not sent" << "nothing to pay";
+        QTest::newRow("a transfer of half a paisa") << transfer << "12345678" << "0.005" << true << "Not sent" << "nothing to pay";
+        QTest::newRow("a cheque below nothing") << bank::PayMode::Cheque << "" << "-50" << true << "Not sent" << "nothing to pay";
+        QTest::newRow("cash of nothing") << bank::PayMode::Cash << "" << "0" << true << "Not sent" << "nothing to pay";
+        QTest::newRow("a cheque") << bank::PayMode::Cheque << "" << "50" << true << "Cheque" << "";
         QTest::newRow("cash") << bank::PayMode::Cash << "" << "75.25" << true << "Cash" << "";
     }
     void everyPaymentInOneGroup()
