@@ -166,6 +166,44 @@ private slots:
         }
     }
 
+    // A fixed divisor prices a day not paid; the days of the month pay a day present.
+    void aMonthUnderEachDivisor_data()
+    {
+        QTest::addColumn<int>("divisor"); // 0: the days of the month
+        QTest::addColumn<QDate>("payDate");
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<QString>("days");
+        QTest::addColumn<QString>("salary");
+        // clang-format off
+        QTest::newRow("30: a full February") << 30 << QDate(2026, 2, 28) << "30000" << "28" << "30000";
+        QTest::newRow("30: a full December") << 30 << QDate(2026, 12, 31) << "26000" << "31" << "26000";
+        QTest::newRow("30: a day of December off") << 30 << QDate(2026, 12, 31) << "26000" << "30" << "25133"; // 866.67 off
+        QTest::newRow("26: a full December") << 26 << QDate(2026, 12, 31) << "26000" << "31" << "26000";
+        QTest::newRow("26: a full February") << 26 << QDate(2026, 2, 28) << "30000" << "28" << "30000";
+        QTest::newRow("26: two and a half days off") << 26 << QDate(2026, 2, 28) << "26000" << "25.5" << "23500";
+        QTest::newRow("26: more days off than it divides by") << 26 << QDate(2026, 3, 31) << "26000" << "4" << "0";
+        QTest::newRow("26: no day present") << 26 << QDate(2026, 3, 31) << "26000" << "0" << "0";
+        QTest::newRow("calendar: a full February") << 0 << QDate(2026, 2, 28) << "30000" << "28" << "30000";
+        QTest::newRow("calendar: a day a day") << 0 << QDate(2026, 12, 31) << "31000" << "15.5" << "15500";
+        // clang-format on
+    }
+    void aMonthUnderEachDivisor()
+    {
+        QFETCH(int, divisor);
+        QFETCH(QDate, payDate);
+        PayInputs in;
+        in.rules.divisor = *statutory::divisorFromStored(divisor);
+        in.payDate = payDate;
+        QFETCH(QString, rate);
+        QFETCH(QString, days);
+        in.basicRate = c(qPrintable(rate));
+        in.daysPresent = c(qPrintable(days));
+        const auto pay = calculatePay(in);
+        QVERIFY(pay);
+        QTEST(pay->presentDaysSalary.toString(), "salary");
+        QTEST(pay->netPay.toString(), "salary");
+    }
+
     void statutoryAtItsEdges_data()
     {
         QTest::addColumn<QString>("rules");

@@ -173,14 +173,17 @@ private slots:
         rules.pfOn = rules.esiOn = rules.ptOn = true;
         QVERIFY(StatutoryRepository(db).save(rules));
         EmployeeRepository staff(db);
-        for (const auto& [id, uan] : {std::pair(1, "100200300401"), std::pair(2, "100200300402")}) {
+        for (const auto& [id, uan] :
+             {std::pair(1, "100200300401"), std::pair(2, "100200300402"), std::pair(3, "100200300403")}) {
             Employee e = staff.find(id).value().value();
             e.pfNumber = QString::fromLatin1(uan);
             QVERIFY(staff.update(e));
         }
-        // 31,000 for 31 days with a bonus of 500; 9,300 for 27.5 days (300 a day) with travel of 120.50.
+        // 31,000 for 31 days with a bonus of 500; 9,300 for 27.5 days (300 a day) with travel of 120.50;
+        // a member away all month paid a bonus of 1,000 alone, who owes the fund nothing but is returned.
         for (const auto& [id, rate, days, bonus, travel] :
-             {std::tuple(1, "31000", "31", "500", "0"), std::tuple(2, "9300", "27.5", "0", "120.5")}) {
+             {std::tuple(1, "31000", "31", "500", "0"), std::tuple(2, "9300", "27.5", "0", "120.5"),
+              std::tuple(3, "20000", "0", "1000", "0")}) {
             PayrollTransaction t;
             t.employeeId = id;
             t.name = staff.find(id).value()->name;

@@ -190,6 +190,24 @@ private slots:
         }
         QCOMPARE(lines.size(), 5);
         QCOMPARE(total, reportMonthNetPay());
+
+        // With the installation's setting on, the payslips write each net pay in words here too.
+        QTemporaryDir config;
+        QDir(config.path()).mkpath(QStringLiteral("Kestrel"));
+        QFile settings(config.filePath(QStringLiteral("Kestrel/kestrel.conf")));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[payslip]\nnetPayInWords=true\n");
+        settings.close();
+        QCOMPARE(kestrel({QStringLiteral("--company=ACME"), QStringLiteral("--report=payslips"),
+                          QStringLiteral("--month=2026-03"), QStringLiteral("--output=") + output},
+                         {}, config.path())
+                     .exitCode,
+                 0);
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString words = QString::fromUtf8(file.readAll());
+        QVERIFY2(words.contains(QStringLiteral("In Words")) && words.contains(QStringLiteral("Rupees Nine Thousand")),
+                 qPrintable(words));
     }
 
     // The reports over a range, written as PDF (a CSV is written from the same document): the rows of the
@@ -235,7 +253,7 @@ private slots:
     }
 
 private:
-    Run kestrel(QStringList arguments, const QString& folder = {})
+    Run kestrel(QStringList arguments, const QString& folder = {}, const QString& configFolder = {})
     {
         if (!arguments.join(QLatin1Char(' ')).contains(QStringLiteral("--database")))
             arguments.prepend(QStringLiteral("--database=") + m_database.path());
@@ -245,6 +263,8 @@ private:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // the export must not need a display
         environment.remove(QStringLiteral("DISPLAY"));
+        if (!configFolder.isEmpty())
+            environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configFolder);
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(KESTREL_EXECUTABLE), arguments);
         if (!process.waitForFinished(60000))
