@@ -231,12 +231,12 @@ Status PayrollBatch::checkNumber(const PayrollTransaction& t, qint64 line)
 // nor deducts more than its rules allow.
 Status PayrollBatch::checkPaid(const PayrollTransaction& t)
 {
-    PayInputs most;
-    most.basicRate = t.monthRate;
-    most.payDate = t.payDate;
-    most.daysPresent = t.daysPresent;
-    most.rules.divisor = statutory::Divisor::TwentySix;
-    const auto earned = workOutPay(most).presentDaysSalary;
+    // Each day present paid a 26th, as the most generous arithmetic another system may have had.
+    const auto monthly = t.monthRate.rounded(0);
+    const auto day = monthly ? monthly->dividedBy(26) : std::nullopt;
+    const auto daily = day ? day->rounded(2) : std::nullopt;
+    const auto earned =
+        daily ? statutory::earned(statutory::Divisor::Calendar, t.payDate, *monthly, *daily, t.daysPresent) : std::nullopt;
     if (earned && t.presentDaysSalary > *earned)
         return Status::refused(QStringLiteral("earn"),
                                QStringLiteral("The present days salary (%1) is more than %2 days can earn on the "

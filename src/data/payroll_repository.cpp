@@ -81,7 +81,15 @@ Result<PayrollWrite> PayrollRepository::capped(PayrollTransaction t, Currency co
         if (*employee)
             exemptions = (*employee)->exemptions;
     }
-    auto worked = withFiguresWorkedOut(t, *rules, exemptions);
+    // The deductions are the month's: this transaction owes what its earlier ones did not deduct.
+    statutory::MonthSoFar earlier;
+    if (rules->pfOn || rules->esiOn || rules->ptOn) {
+        const auto before = monthBefore(t);
+        if (!before)
+            return before.status();
+        earlier = *before;
+    }
+    auto worked = withFiguresWorkedOut(t, *rules, exemptions, earlier);
     if (!worked)
         return Status::failure(QStringLiteral("The pay of transaction %1 is too large to work out.").arg(t.transId));
     write.stored = std::move(*worked);
@@ -142,6 +150,10 @@ Result<PayrollWrite> PayrollRepository::save(const PayrollTransaction& given, qi
         if (!number)
             return number.status();
         write.value().stored.transId = *number;
+        // A transaction dated before others of its month changes what they owe.
+        if (existing > 0 && ledger->anyRules)
+            if (Status s = reworkMonth(t.company, t.employeeId, t.payDate); !s)
+                return s;
         result = write;
         return {};
     });
@@ -239,6 +251,16 @@ Result<PayrollWrite> PayrollRepository::update(qint64 transId, const PayrollTran
             return s;
         if (Status s = change->record(); !s)
             return s;
+        // The later transactions of its month, and of the month it left, owe what it no longer does.
+        if (ledger->anyRules) {
+            if (Status s = reworkMonth(t.company, t.employeeId, t.payDate); !s)
+                return s;
+            const bool moved = now.company != t.company || now.employeeId != t.employeeId ||
+                               dates::firstOfMonth(now.payDate) != dates::firstOfMonth(t.payDate);
+            if (moved)
+                if (Status s = reworkMonth(now.company, now.employeeId, now.payDate); !s)
+                    return s;
+        }
         result = write;
         return {};
     });
@@ -349,13 +371,15 @@ Result<PayrollDeletion> PayrollRepository::removeWhere(const QString& company, c
         QVariantList open = bound;
         for (const QString& month : months->open)
             open << QVariant(month);
-        const auto count = audit::removeRecorded(m_db, payrollTable,
-                                                 where + QStringLiteral(" AND ") + months->onlyOpen(QStringLiteral("ddate")),
-                                                 open);
+        const QString deleted = where + QStringLiteral(" AND ") + months->onlyOpen(QStringLiteral("ddate"));
+        const auto left = monthsLeftBehind(company, deleted, open);
+        if (!left)
+            return left.status();
+        const auto count = audit::removeRecorded(m_db, payrollTable, deleted, open);
         if (!count)
             return count.status();
         outcome.deleted = *count;
-        return {};
+        return reworkMonthsLeft(company, *left);
     });
     if (!done)
         return done;

@@ -3,9 +3,11 @@
 #include "common/currency.h"
 #include "data/status.h"
 #include "rules/records.h"
+#include "rules/statutory.h"
 
 #include <QDate>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -84,6 +86,9 @@ public:
     Result<qint64> removeNumber(const QString& company, qint64 transId);
     Result<PayrollDeletion> removeRange(const QString& company, qint64 first, qint64 last);
     Result<PayrollDeletion> removeAll(const QString& company);
+    // What the employee's transactions of the company's month paid before `t` (by date, then
+    // number; a new transaction comes after every one of its date) earned and deducted.
+    Result<statutory::MonthSoFar> monthBefore(const PayrollTransaction& t) const;
     // The employee's transactions of the company dated from `from` to `to`, by date.
     Result<QList<PayrollTransaction>> ofEmployee(const QString& company, qint64 employeeId, QDate from, QDate to) const;
     // The selected transactions by employee number, then date and transaction number.
@@ -120,6 +125,17 @@ private:
     // Inserts the transaction as worked out, with its own number or the next, and queues its entry
     // for the trail: its number.
     Result<qint64> writeNew(const PayrollTransaction& t);
+    Result<QList<PayrollTransaction>> employeeMonth(const QString& company, qint64 employeeId, QDate month) const;
+    // Works the statutory figures of the employee's month out again, transaction by transaction in
+    // the order they were paid, and writes (with their trail entries) those that changed: after a
+    // transaction of the month was written, changed or deleted. Inside the caller's transaction.
+    Status reworkMonth(const QString& company, qint64 employeeId, QDate month) const;
+    // The employee-months (employee, "yyyy-MM") of the company's rows a deletion takes, when the
+    // company deducts anything at all; and after it, those of them with transactions left, worked
+    // out again.
+    Result<QSet<std::pair<qint64, QString>>> monthsLeftBehind(const QString& company, const QString& where,
+                                                            const QVariantList& values) const;
+    Status reworkMonthsLeft(const QString& company, const QSet<std::pair<qint64, QString>>& months) const;
     Result<PayrollDeletion> removeWhere(const QString& company, const QString& condition, const QVariantList& values);
     static ScalarRead countRead(const QString& company, qint64 employeeId, QDate month);
     // The transaction with its loan deduction at most what is owed, not counting `counted` of it

@@ -33,3 +33,22 @@ Result<Currency> loadMonthAdvances(const Database& database, qint64 employeeId, 
 {
     return AdvanceRepository(database).monthTotal(employeeId, payDate);
 }
+
+Result<statutory::MonthSoFar> EarlierInMonth::of(const Database& database, const QString& company, qint64 employeeId,
+                                                 QDate payDate, qint64 transId)
+{
+    const auto key = std::tuple(company, employeeId, payDate, transId);
+    if (m_key == key)
+        return m_earlier;
+    PayrollTransaction t;
+    t.company = company;
+    t.employeeId = employeeId;
+    t.payDate = payDate;
+    t.transId = transId;
+    const auto earlier = PayrollRepository(database).monthBefore(t);
+    if (!earlier)
+        return earlier.status();
+    m_key = key;
+    m_earlier = *earlier;
+    return m_earlier;
+}

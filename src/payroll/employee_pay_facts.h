@@ -3,10 +3,12 @@
 #include "common/currency.h"
 #include "data/employee_repository.h"
 #include "data/status.h"
+#include "rules/statutory.h"
 
 #include <QDate>
 
 #include <optional>
+#include <tuple>
 
 class Database;
 
@@ -24,3 +26,18 @@ Result<std::optional<EmployeePayFacts>> loadEmployeePayFacts(const Database& dat
                                                              QDate payDate);
 // The advances of the pay month alone (the month changed, the employee did not).
 Result<Currency> loadMonthAdvances(const Database& database, qint64 employeeId, QDate payDate);
+
+// What the employee's earlier transactions of the month deducted, which the window's figures owe
+// the rest of: read again only when the employee, the pay date, the transaction or the month's
+// stored rows (after a save) change.
+class EarlierInMonth {
+public:
+    // `transId` is the transaction being changed (0 for a new one).
+    Result<statutory::MonthSoFar> of(const Database& database, const QString& company, qint64 employeeId, QDate payDate,
+                                     qint64 transId);
+    void forget() { m_key.reset(); }
+
+private:
+    std::optional<std::tuple<QString, qint64, QDate, qint64>> m_key;
+    statutory::MonthSoFar m_earlier;
+};

@@ -240,6 +240,7 @@ void PayrollWindow::loadRules()
 void PayrollWindow::listMonthPayroll()
 {
     m_listedMonth = QDate();
+    m_earlier.forget();
     auto month = PayrollRepository(m_context.db).month(m_context.session.company, m_ui->DTPicker1->date());
     if (!month) {
         m_context.prompter.error(month.error());
@@ -332,6 +333,14 @@ void PayrollWindow::recompute()
     in.pgvcl = enteredAmount(m_ui->txtOther->text());
     in.rules = m_rules;
     in.exemptions = m_chosen ? m_chosen->employee.exemptions : statutory::Exemptions{};
+    if (m_chosen && (m_rules.pfOn || m_rules.esiOn || m_rules.ptOn)) {
+        const auto earlier = m_earlier.of(m_context.db, m_context.session.company, m_chosen->employee.id, in.payDate,
+                                          m_loaded ? m_loaded->transId : 0);
+        // Figures that cannot be worked out on the month are not shown as if it had no other transaction.
+        if (!earlier)
+            m_context.prompter.error(earlier.error());
+        in.earlier = earlier ? *earlier : statutory::MonthSoFar{};
+    }
     m_figures = workOutPay(in);
     // A figure too large to hold says so; the others, the rates among them, stay shown.
     m_ui->lblRate->setText(figureText(m_figures.monthlyRate));

@@ -76,6 +76,7 @@ private:
     std::optional<PayrollTransaction> m_loaded;
     Currency m_monthRate;                     // the chosen employee's basic rate, or a loaded row's
     PayFigures m_figures;
+    EarlierInMonth m_earlier; // the month's transactions before the one on the screen
     statutory::Rules m_rules; // the company's rules in force in the month shown
     bool m_loading = false; // filling boxes from a stored transaction
     bool m_typed = false;   // the operator typed something not saved yet

@@ -36,7 +36,7 @@ PayFigures workOutPay(const PayInputs& in)
     else if (out.presentDaysSalary && out.totalAdditional)
         if (const auto gross = out.presentDaysSalary->plus(*out.totalAdditional))
             out.statutory =
-                statutory::figuresFor(in.rules, in.exemptions, in.payDate, *out.presentDaysSalary, *gross);
+                statutory::figuresFor(in.rules, in.exemptions, in.payDate, *out.presentDaysSalary, *gross, in.earlier);
     const auto statutoryShares =
         out.statutory ? out.statutory->employeeTotal() : std::optional<Currency>();
     out.totalDeductions = then(sumOf(in.advances, in.loanDeduction, in.lic, in.contribution, in.pgvcl),
@@ -83,7 +83,8 @@ std::optional<PayResult> calculatePay(const PayInputs& in)
 }
 
 std::optional<PayrollTransaction> withFiguresWorkedOut(PayrollTransaction t, const statutory::Rules& rules,
-                                                       const statutory::Exemptions& exemptions)
+                                                       const statutory::Exemptions& exemptions,
+                                                       const statutory::MonthSoFar& earlier)
 {
     PayInputs in;
     in.basicRate = t.monthRate;
@@ -99,6 +100,7 @@ std::optional<PayrollTransaction> withFiguresWorkedOut(PayrollTransaction t, con
     in.pgvcl = t.pgvcl;
     in.rules = rules;
     in.exemptions = exemptions;
+    in.earlier = earlier;
     const auto pay = calculatePay(in);
     if (!pay)
         return std::nullopt;
@@ -109,6 +111,12 @@ std::optional<PayrollTransaction> withFiguresWorkedOut(PayrollTransaction t, con
     t.netPay = pay->netPay;
     t.statutory = pay->statutory;
     return t;
+}
+
+statutory::MonthSoFar monthWith(const statutory::MonthSoFar& earlier, const PayrollTransaction& t)
+{
+    const Currency gross = t.presentDaysSalary.plus(t.totalAdditional).value_or(t.presentDaysSalary);
+    return earlier.with(t.presentDaysSalary, gross, t.statutory);
 }
 
 Currency offeredLoanDeduction(std::optional<Currency> latestMonthlyDeduction, Currency lent, Currency recovered)

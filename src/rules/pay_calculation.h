@@ -26,6 +26,8 @@ struct PayInputs {
     // deduct nothing and divide by the days of the month.
     statutory::Rules rules{};
     statutory::Exemptions exemptions{};
+    // The employee's earlier transactions of the month, whose deductions this one owes the rest of.
+    statutory::MonthSoFar earlier{};
 };
 
 struct PayResult {
@@ -66,7 +68,8 @@ struct PayFigures {
 //                         below 0, the days not paid being the month's days less the days present
 //   total additional    = R(bonus + overtime + travel, 2)
 //   statutory           = the rules' figures on the present days salary (basic wages) and on
-//                         present days salary + total additional (gross wages), whole rupees
+//                         present days salary + total additional (gross wages), whole rupees,
+//                         worked out on the employee's month (see statutory::figuresFor)
 //   total deductions    = R(advances + loan deduction + LIC + contribution + PGVCL, 0)
 //                         + the employee's statutory shares
 //   net pay             = total additional + R(present days salary - total deductions, 0)
@@ -81,7 +84,10 @@ std::optional<PayResult> calculatePay(const PayInputs& in);
 // loan deduction) under the rules in force on the pay date and the employee's exemptions. Nothing
 // when a figure is too large to hold.
 std::optional<PayrollTransaction> withFiguresWorkedOut(PayrollTransaction t, const statutory::Rules& rules,
-                                                       const statutory::Exemptions& exemptions);
+                                                       const statutory::Exemptions& exemptions,
+                                                       const statutory::MonthSoFar& earlier = {});
+// The month with the transaction added to what it earned and deducted.
+statutory::MonthSoFar monthWith(const statutory::MonthSoFar& earlier, const PayrollTransaction& t);
 
 // The loan instalment a month offers: the latest loan's monthly deduction, never more than what is
 // still owed (everything lent less everything recovered), and never below 0.

@@ -180,8 +180,53 @@ Rules RuleBook::on(QDate payDate) const
     return inForce;
 }
 
+namespace {
+
+// The members of the figures, for working on all of them alike.
+constexpr Currency Figures::*allFigures[] = {&Figures::pfWages,     &Figures::pensionWages, &Figures::pfEmployee,
+                                             &Figures::pension,     &Figures::pfEmployer,   &Figures::esiWages,
+                                             &Figures::esiEmployee, &Figures::esiEmployer,  &Figures::professionalTax};
+
+std::optional<Figures> monthFigures(const Rules& rules, const Exemptions& exempt, QDate payDate, Currency basicWages,
+                                    Currency grossWages);
+
+} // namespace
+
+MonthSoFar MonthSoFar::with(Currency basic, Currency gross, const Figures& figures) const
+{
+    MonthSoFar next = *this;
+    next.basicWages = basicWages.plus(basic).value_or(basicWages);
+    next.grossWages = grossWages.plus(gross).value_or(grossWages);
+    for (Currency Figures::*member : allFigures)
+        next.deducted.*member = (deducted.*member).plus(figures.*member).value_or(deducted.*member);
+    return next;
+}
+
 std::optional<Figures> figuresFor(const Rules& rules, const Exemptions& exempt, QDate payDate, Currency basicWages,
-                                  Currency grossWages)
+                                  Currency grossWages, const MonthSoFar& earlier)
+{
+    const auto basic = earlier.basicWages.plus(std::max(basicWages, Currency()));
+    const auto gross = earlier.grossWages.plus(std::max(grossWages, Currency()));
+    if (!basic || !gross)
+        return std::nullopt;
+    auto month = monthFigures(rules, exempt, payDate, *basic, *gross);
+    if (!month)
+        return std::nullopt;
+    for (Currency Figures::*member : allFigures) {
+        const auto owed = ((*month).*member).minus(earlier.deducted.*member);
+        if (!owed)
+            return std::nullopt;
+        (*month).*member = *owed;
+    }
+    if (!month->employeeTotal())
+        return std::nullopt;
+    return month;
+}
+
+namespace {
+
+std::optional<Figures> monthFigures(const Rules& rules, const Exemptions& exempt, QDate payDate, Currency basicWages,
+                                    Currency grossWages)
 {
     Figures f;
     basicWages = std::max(basicWages, Currency());
@@ -220,6 +265,8 @@ std::optional<Figures> figuresFor(const Rules& rules, const Exemptions& exempt, 
         return std::nullopt;
     return f;
 }
+
+} // namespace
 
 rules::Verdict possible(const Rules& rules, const Figures& f)
 {

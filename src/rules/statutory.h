@@ -78,10 +78,25 @@ private:
     QList<Rules> m_dated; // by from
 };
 
-// The figures of a month paid on `payDate`: basic wages earned (the present days salary) and gross
-// wages (that plus the additions). Nothing when a figure is too large to hold.
+// What an employee's month earned and had deducted before a transaction: its earlier
+// transactions' wages and statutory figures, added.
+struct MonthSoFar {
+    Currency basicWages;
+    Currency grossWages;
+    Figures deducted;
+    // The month with a transaction more: its wages and what it deducted (sums beyond the range
+    // stay at the last value held; stored figures are far inside it).
+    MonthSoFar with(Currency basic, Currency gross, const Figures& figures) const;
+    friend bool operator==(const MonthSoFar&, const MonthSoFar&) = default;
+};
+
+// The figures of a transaction paid on `payDate`: basic wages earned (the present days salary) and
+// gross wages (that plus the additions). The law caps, limits and slabs the employee's month, not
+// the transaction: the month's figures are worked out on its wages so far, these included, and the
+// transaction owes what they come to beyond what `earlier` transactions of the month deducted (less,
+// where the month owes less than they took). Nothing when a figure is too large to hold.
 std::optional<Figures> figuresFor(const Rules& rules, const Exemptions& exempt, QDate payDate, Currency basicWages,
-                                  Currency grossWages);
+                                  Currency grossWages, const MonthSoFar& earlier = {});
 
 // Whether figures stored for a month paid under the rules (by another system, say) could have come
 // from them, whatever the wages: nothing of a deduction that was off, wages within the ceiling and

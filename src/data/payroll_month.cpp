@@ -1,0 +1,139 @@
+// The employee's month as one unit of pay: the statutory figures of each transaction are what the
+// month owes beyond its earlier transactions, so writing one transaction can change the later ones.
+
+#include "data/payroll_repository.h"
+
+#include "common/dates.h"
+#include "data/audit_trail.h"
+#include "data/database.h"
+#include "data/employee_repository.h"
+#include "data/payroll_row.h"
+#include "data/sql_query.h"
+#include "data/statutory_repository.h"
+#include "rules/pay_calculation.h"
+
+#include <algorithm>
+#include <limits>
+#include <tuple>
+
+namespace {
+
+bool deductsAny(const statutory::Rules& rules)
+{
+    return rules.pfOn || rules.esiOn || rules.ptOn;
+}
+
+// Before `t` in the month: paid on an earlier date, or on its date under a smaller number (a new
+// transaction, numbered 0, comes after every one of its date).
+bool paidBefore(const PayrollTransaction& earlier, const PayrollTransaction& t)
+{
+    const qint64 number = t.transId > 0 ? t.transId : std::numeric_limits<qint64>::max();
+    return std::tie(earlier.payDate, earlier.transId) < std::tie(t.payDate, number);
+}
+
+} // namespace
+
+Result<QList<PayrollTransaction>> PayrollRepository::employeeMonth(const QString& company, qint64 employeeId,
+                                                                   QDate month) const
+{
+    return ofEmployee(company, employeeId, dates::firstOfMonth(month), dates::lastOfMonth(month));
+}
+
+Result<statutory::MonthSoFar> PayrollRepository::monthBefore(const PayrollTransaction& t) const
+{
+    const auto rows = employeeMonth(t.company, t.employeeId, t.payDate);
+    if (!rows)
+        return rows.status();
+    statutory::MonthSoFar earlier;
+    for (const PayrollTransaction& row : *rows)
+        if (row.transId != t.transId && paidBefore(row, t))
+            earlier = monthWith(earlier, row);
+    return earlier;
+}
+
+Status PayrollRepository::reworkMonth(const QString& company, qint64 employeeId, QDate month) const
+{
+    const auto rules = StatutoryRepository(m_db).inForce(company, month);
+    if (!rules)
+        return rules.status();
+    // Without a deduction each transaction stands alone: nothing of it depends on the others.
+    if (!deductsAny(*rules))
+        return {};
+    const auto rows = employeeMonth(company, employeeId, month);
+    if (!rows)
+        return rows.status();
+    if (rows->isEmpty())
+        return {};
+    const auto employee = EmployeeRepository(m_db).find(employeeId);
+    if (!employee)
+        return employee.status();
+    const statutory::Exemptions exemptions = *employee ? (*employee)->exemptions : statutory::Exemptions{};
+    statutory::MonthSoFar earlier;
+    for (const PayrollTransaction& row : *rows) {
+        // Rules hold from the first of a month: one book for all of it.
+        const auto worked = withFiguresWorkedOut(row, *rules, exemptions, earlier);
+        if (!worked)
+            return Status::failure(QStringLiteral("The pay of transaction %1 is too large to work out.").arg(row.transId));
+        earlier = monthWith(earlier, *worked);
+        if (*worked == row)
+            continue;
+        const auto change =
+            audit::Change::of(m_db, QStringLiteral("payroll"), QStringLiteral("transid = ?"), {QVariant(row.transId)});
+        if (!change)
+            return change.status();
+        SqlQuery q(m_db, updateStatement(QStringLiteral("payroll"), payroll_row::columns(), QStringLiteral("transid = ?")));
+        payroll_row::bind(q, *worked);
+        q.bind(row.transId);
+        if (Status s = q.exec(); !s)
+            return s;
+        if (Status s = change->record(QStringLiteral("worked out again with its month's other transactions")); !s)
+            return s;
+    }
+    return {};
+}
+
+Result<QSet<std::pair<qint64, QString>>> PayrollRepository::monthsLeftBehind(const QString& company,
+                                                                           const QString& where,
+                                                                           const QVariantList& values) const
+{
+    QSet<std::pair<qint64, QString>> months;
+    const auto rules = readOne(m_db, StatutoryRepository::countRead(company));
+    if (!rules)
+        return rules.status();
+    if (rules->toLongLong() == 0)
+        return months;
+    SqlQuery q(m_db, QStringLiteral("SELECT DISTINCT ID, substr(ddate, 1, 7) FROM payroll WHERE %1").arg(where));
+    for (const QVariant& v : values)
+        q.bind(v);
+    const auto read = q.rows([](const SqlQuery& row) { return std::pair(row.number(0), row.text(1)); });
+    if (!read)
+        return read.status();
+    for (const auto& month : *read)
+        months.insert(month);
+    return months;
+}
+
+Status PayrollRepository::reworkMonthsLeft(const QString& company, const QSet<std::pair<qint64, QString>>& months) const
+{
+    if (months.isEmpty())
+        return {};
+    // One reading of which of them still have transactions: a bulk deletion mostly leaves none.
+    QString first = months.begin()->second, last = first;
+    for (const auto& month : months) {
+        first = std::min(first, month.second);
+        last = std::max(last, month.second);
+    }
+    SqlQuery q(m_db, QStringLiteral("SELECT DISTINCT ID, substr(ddate, 1, 7) FROM payroll WHERE company = ? AND "
+                                    "ddate BETWEEN ? AND ?"));
+    q.bind(company).bind(first + QStringLiteral("-01")).bind(last + QStringLiteral("-31"));
+    const auto left = q.rows([](const SqlQuery& row) { return std::pair(row.number(0), row.text(1)); });
+    if (!left)
+        return left.status();
+    for (const auto& month : *left)
+        if (months.contains(month))
+            if (Status s = reworkMonth(company, month.first,
+                                       QDate::fromString(month.second + QStringLiteral("-01"), Qt::ISODate));
+                !s)
+                return s;
+    return {};
+}
