@@ -19,7 +19,7 @@ const QStringList columns = {QStringLiteral("ID"),           QStringLiteral("emn
                              QStringLiteral("pfno"),         QStringLiteral("esino"),    QStringLiteral("pfexfrom"),
                              QStringLiteral("esiexfrom"),    QStringLiteral("ptexfrom"), QStringLiteral("paymode"),
                              QStringLiteral("acholder"),     QStringLiteral("acno"),     QStringLiteral("ifsc"),
-                             QStringLiteral("bankname")};
+                             QStringLiteral("bankname"),     QStringLiteral("birthdate"), QStringLiteral("penmember")};
 
 } // namespace
 
@@ -63,7 +63,9 @@ void bindValues(SqlQuery& query, const Employee& e, Binding binding)
         .bind(e.bank.holder)
         .bind(e.bank.account)
         .bind(e.bank.branchCode)
-        .bind(e.bank.bankName);
+        .bind(e.bank.bankName)
+        .bind(e.exemptions.birthDate)
+        .bind(qint64(e.exemptions.pensionMember));
 }
 
 } // namespace

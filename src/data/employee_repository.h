@@ -126,5 +126,8 @@ Employee EmployeeRepository::fromRow(const Row& query)
     e.bank.account = query.text(19);
     e.bank.branchCode = query.text(20);
     e.bank.bankName = query.text(21);
+    e.exemptions.birthDate = query.date(22);
+    // Stored before the pension was asked about: a member, as every member of the fund was.
+    e.exemptions.pensionMember = query.text(23) != QLatin1String("0");
     return e;
 }

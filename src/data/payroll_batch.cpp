@@ -256,7 +256,16 @@ Status PayrollBatch::workOut(PayrollTransaction& t, quint64 given, const Employe
     const auto rules = m_facts.rules(t.company, t.payDate);
     if (!rules)
         return rules.status();
-    const auto worked = withFiguresWorkedOut(t, *rules, employee.exemptions);
+    // The deductions are the employee's month's, as a save works them out: the rows written before
+    // this one are in the database already, in this transaction.
+    statutory::MonthSoFar earlier;
+    if (rules->pfOn || rules->esiOn || rules->ptOn) {
+        const auto before = PayrollRepository(m_db).monthBefore(t, employee.exemptions);
+        if (!before)
+            return before.status();
+        earlier = *before;
+    }
+    const auto worked = withFiguresWorkedOut(t, *rules, employee.exemptions, earlier);
     if (!worked)
         return Status::refused(QStringLiteral("earn"), QStringLiteral("The pay of employee number %1 is too large to "
                                                                       "work out.")

@@ -12,6 +12,8 @@
 #include "data/statutory_repository.h"
 #include "rules/pay_calculation.h"
 
+#include <QMap>
+
 #include <algorithm>
 #include <limits>
 #include <tuple>
@@ -39,7 +41,34 @@ Result<QList<PayrollTransaction>> PayrollRepository::employeeMonth(const QString
     return ofEmployee(company, employeeId, dates::firstOfMonth(month), dates::lastOfMonth(month));
 }
 
-Result<statutory::MonthSoFar> PayrollRepository::monthBefore(const PayrollTransaction& t) const
+Result<bool> PayrollRepository::coveredInPeriod(const QString& company, qint64 employeeId, QDate month,
+                                               const statutory::Exemptions& exemptions) const
+{
+    const QDate start = statutory::contributionPeriodStart(month);
+    const QDate first = dates::firstOfMonth(month);
+    if (start == first)
+        return false;
+    const auto rows = ofEmployee(company, employeeId, start, first.addDays(-1));
+    if (!rows)
+        return rows.status();
+    if (rows->isEmpty())
+        return false;
+    QMap<QDate, statutory::MonthSoFar> months;
+    for (const PayrollTransaction& row : *rows) {
+        statutory::MonthSoFar& m = months[dates::firstOfMonth(row.payDate)];
+        m = monthWith(m, row);
+    }
+    const auto book = StatutoryRepository(m_db).book(company);
+    if (!book)
+        return book.status();
+    for (auto it = months.cbegin(); it != months.cend(); ++it)
+        if (statutory::esiCovers(book->on(it.key()), exemptions, it.key(), it->wages))
+            return true;
+    return false;
+}
+
+Result<statutory::MonthSoFar> PayrollRepository::monthBefore(const PayrollTransaction& t,
+                                                             const statutory::Exemptions& exemptions) const
 {
     const auto rows = employeeMonth(t.company, t.employeeId, t.payDate);
     if (!rows)
@@ -48,6 +77,10 @@ Result<statutory::MonthSoFar> PayrollRepository::monthBefore(const PayrollTransa
     for (const PayrollTransaction& row : *rows)
         if (row.transId != t.transId && paidBefore(row, t))
             earlier = monthWith(earlier, row);
+    const auto covered = coveredInPeriod(t.company, t.employeeId, t.payDate, exemptions);
+    if (!covered)
+        return covered.status();
+    earlier.esiCoveredInPeriod = *covered;
     return earlier;
 }
 
@@ -68,7 +101,11 @@ Status PayrollRepository::reworkMonth(const QString& company, qint64 employeeId,
     if (!employee)
         return employee.status();
     const statutory::Exemptions exemptions = *employee ? (*employee)->exemptions : statutory::Exemptions{};
+    const auto covered = rules->esiOn ? coveredInPeriod(company, employeeId, month, exemptions) : Result<bool>(false);
+    if (!covered)
+        return covered.status();
     statutory::MonthSoFar earlier;
+    earlier.esiCoveredInPeriod = *covered;
     for (const PayrollTransaction& row : *rows) {
         // Rules hold from the first of a month: one book for all of it.
         const auto worked = withFiguresWorkedOut(row, *rules, exemptions, earlier);

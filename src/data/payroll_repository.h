@@ -88,7 +88,9 @@ public:
     Result<PayrollDeletion> removeAll(const QString& company);
     // What the employee's transactions of the company's month paid before `t` (by date, then
     // number; a new transaction comes after every one of its date) earned and deducted.
-    Result<statutory::MonthSoFar> monthBefore(const PayrollTransaction& t) const;
+    // With it, whether an earlier month of the insurance's contribution period had the employee
+    // (of these exemptions) covered.
+    Result<statutory::MonthSoFar> monthBefore(const PayrollTransaction& t, const statutory::Exemptions& exemptions) const;
     // The employee's transactions of the company dated from `from` to `to`, by date.
     Result<QList<PayrollTransaction>> ofEmployee(const QString& company, qint64 employeeId, QDate from, QDate to) const;
     // The selected transactions by employee number, then date and transaction number.
@@ -125,6 +127,8 @@ private:
     // Inserts the transaction as worked out, with its own number or the next, and queues its entry
     // for the trail: its number.
     Result<qint64> writeNew(const PayrollTransaction& t);
+    Result<bool> coveredInPeriod(const QString& company, qint64 employeeId, QDate month,
+                                 const statutory::Exemptions& exemptions) const;
     Result<QList<PayrollTransaction>> employeeMonth(const QString& company, qint64 employeeId, QDate month) const;
     // Works the statutory figures of the employee's month out again, transaction by transaction in
     // the order they were paid, and writes (with their trail entries) those that changed: after a

@@ -122,10 +122,22 @@ const QStringList version7 = {
     QStringLiteral("CREATE INDEX payroll_employee ON payroll (ID, ddate, transid, loanrec, company, emname)"),
 };
 
+// The employee's month as the law sees it: which heads of pay each deduction counts (empty: the
+// public rules' own, see statutory::Rules), and the employee's date of birth and place in the
+// pension scheme (empty: a member).
+const QStringList version8 = {
+    QStringLiteral("ALTER TABLE statrule ADD COLUMN pfheads TEXT"),
+    QStringLiteral("ALTER TABLE statrule ADD COLUMN esiheads TEXT"),
+    QStringLiteral("ALTER TABLE statrule ADD COLUMN esicover TEXT"),
+    QStringLiteral("ALTER TABLE statrule ADD COLUMN ptheads TEXT"),
+    QStringLiteral("ALTER TABLE emp ADD COLUMN birthdate TEXT"),
+    QStringLiteral("ALTER TABLE emp ADD COLUMN penmember INTEGER"),
+};
+
 // Each entry upgrades the file from the version before it.
 const QList<QStringList>& migrations()
 {
-    static const QList<QStringList> all = {version1, version2, version3, version4, version5, version6, version7};
+    static const QList<QStringList> all = {version1, version2, version3, version4, version5, version6, version7, version8};
     return all;
 }
 

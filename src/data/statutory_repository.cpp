@@ -13,7 +13,9 @@ const QStringList ruleColumns = {QStringLiteral("company"),  QStringLiteral("fro
                              QStringLiteral("pfon"),     QStringLiteral("pfrate"),   QStringLiteral("pfceil"),
                              QStringLiteral("pffull"),   QStringLiteral("penrate"),  QStringLiteral("pencap"),
                              QStringLiteral("esion"),    QStringLiteral("esilimit"), QStringLiteral("esirate"),
-                             QStringLiteral("esierrate"), QStringLiteral("pton"),    QStringLiteral("ptslabs")};
+                             QStringLiteral("esierrate"), QStringLiteral("pton"),    QStringLiteral("ptslabs"),
+                             QStringLiteral("pfheads"),  QStringLiteral("esiheads"), QStringLiteral("esicover"),
+                             QStringLiteral("ptheads")};
 
 } // namespace
 
@@ -51,6 +53,18 @@ Result<statutory::Rules> StatutoryRepository::fromStored(const QVariantList& v)
         return Status::refused(QStringLiteral("ptslabs"), QStringLiteral("The slabs must read like 0=0;12000=200 (gross "
                                                                          "wages from = tax)."));
     r.ptSlabs = *slabs;
+    // Heads not stored are the public rules' own.
+    int* const heads[] = {&r.pfHeads, &r.esiHeads, &r.esiCoverHeads, &r.ptHeads};
+    for (int i = 0; i < 4; ++i) {
+        const QString text = v.value(15 + i).toString();
+        if (text.trimmed().isEmpty())
+            continue;
+        const auto parsed = statutory::parseHeads(text);
+        if (!parsed)
+            return Status::refused(ruleColumns.at(15 + i), QStringLiteral("The heads of pay must be words among basic, "
+                                                                          "bonus, overtime and travel."));
+        *heads[i] = *parsed;
+    }
     if (!r.from.isValid())
         return Status::refused(QStringLiteral("fromdt"), QStringLiteral("Please enter the date the rules hold from."));
     return r;
@@ -136,7 +150,11 @@ Status StatutoryRepository::save(const statutory::Rules& given)
                 .bind(r.esiEmployeeRate)
                 .bind(r.esiEmployerRate)
                 .bind(qint64(r.ptOn))
-                .bind(statutory::slabsText(r.ptSlabs));
+                .bind(statutory::slabsText(r.ptSlabs))
+                .bind(statutory::headsText(r.pfHeads))
+                .bind(statutory::headsText(r.esiHeads))
+                .bind(statutory::headsText(r.esiCoverHeads))
+                .bind(statutory::headsText(r.ptHeads));
         };
         if (change->before().isEmpty()) {
             SqlQuery q(m_db, insertStatement(table, ruleColumns, QStringLiteral("rowid")));

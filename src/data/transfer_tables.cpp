@@ -46,7 +46,7 @@ QList<Table> makeTables()
          {number("ID"), text("emname"), text("gender"), text("status"), text("address"), text("dept"),
           text("pos"), text("empstat"), amount("basicrate"), date("dateemployed"), text("empphoto"), text("grp"),
           text("pfno"), text("esino"), date("pfexfrom"), date("esiexfrom"), date("ptexfrom"), text("paymode"),
-          text("acholder"), text("acno"), text("ifsc"), text("bankname")},
+          text("acholder"), text("acno"), text("ifsc"), text("bankname"), date("birthdate"), number("penmember")},
          QStringLiteral("ID"), QStringLiteral("ID")},
         {QStringLiteral("payroll"),
          QList<Column>{number("transid"), number("ID"), text("emname"), amount("monthrate"), date("ddate")} +
@@ -84,7 +84,8 @@ QList<Table> makeTables()
         {QStringLiteral("statrule"),
          {text("company", true), date("fromdt"), number("divisor"), number("pfon"), amount("pfrate"), amount("pfceil"),
           number("pffull"), amount("penrate"), amount("pencap"), number("esion"), amount("esilimit"),
-          amount("esirate"), amount("esierrate"), number("pton"), text("ptslabs")},
+          amount("esirate"), amount("esierrate"), number("pton"), text("ptslabs"), text("pfheads"), text("esiheads"),
+          text("esicover"), text("ptheads")},
          {}, QStringLiteral("company, fromdt")},
         // The months closed and the audit trail, so that an export brought into a new database is
         // the same data: its months as closed, its history as it was recorded.

@@ -34,9 +34,10 @@ Result<Currency> loadMonthAdvances(const Database& database, qint64 employeeId, 
     return AdvanceRepository(database).monthTotal(employeeId, payDate);
 }
 
-Result<statutory::MonthSoFar> EarlierInMonth::of(const Database& database, const QString& company, qint64 employeeId,
-                                                 QDate payDate, qint64 transId)
+Result<statutory::MonthSoFar> EarlierInMonth::of(const Database& database, const QString& company,
+                                                 const Employee& employee, QDate payDate, qint64 transId)
 {
+    const qint64 employeeId = employee.id;
     const auto key = std::tuple(company, employeeId, payDate, transId);
     if (m_key == key)
         return m_earlier;
@@ -45,7 +46,7 @@ Result<statutory::MonthSoFar> EarlierInMonth::of(const Database& database, const
     t.employeeId = employeeId;
     t.payDate = payDate;
     t.transId = transId;
-    const auto earlier = PayrollRepository(database).monthBefore(t);
+    const auto earlier = PayrollRepository(database).monthBefore(t, employee.exemptions);
     if (!earlier)
         return earlier.status();
     m_key = key;

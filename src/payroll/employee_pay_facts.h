@@ -33,8 +33,8 @@ Result<Currency> loadMonthAdvances(const Database& database, qint64 employeeId, 
 class EarlierInMonth {
 public:
     // `transId` is the transaction being changed (0 for a new one).
-    Result<statutory::MonthSoFar> of(const Database& database, const QString& company, qint64 employeeId, QDate payDate,
-                                     qint64 transId);
+    Result<statutory::MonthSoFar> of(const Database& database, const QString& company, const Employee& employee,
+                                     QDate payDate, qint64 transId);
     void forget() { m_key.reset(); }
 
 private:

@@ -34,9 +34,8 @@ PayFigures workOutPay(const PayInputs& in)
     if (!in.rules.pfOn && !in.rules.esiOn && !in.rules.ptOn)
         out.statutory = statutory::Figures{};
     else if (out.presentDaysSalary && out.totalAdditional)
-        if (const auto gross = out.presentDaysSalary->plus(*out.totalAdditional))
-            out.statutory =
-                statutory::figuresFor(in.rules, in.exemptions, in.payDate, *out.presentDaysSalary, *gross, in.earlier);
+        out.statutory = statutory::figuresFor(in.rules, in.exemptions, in.payDate,
+                                              {*out.presentDaysSalary, in.bonus, in.overtime, in.travel}, in.earlier);
     const auto statutoryShares =
         out.statutory ? out.statutory->employeeTotal() : std::optional<Currency>();
     out.totalDeductions = then(sumOf(in.advances, in.loanDeduction, in.lic, in.contribution, in.pgvcl),
@@ -115,8 +114,7 @@ std::optional<PayrollTransaction> withFiguresWorkedOut(PayrollTransaction t, con
 
 statutory::MonthSoFar monthWith(const statutory::MonthSoFar& earlier, const PayrollTransaction& t)
 {
-    const Currency gross = t.presentDaysSalary.plus(t.totalAdditional).value_or(t.presentDaysSalary);
-    return earlier.with(t.presentDaysSalary, gross, t.statutory);
+    return earlier.with({t.presentDaysSalary, t.bonus, t.overtime, t.travel}, t.statutory);
 }
 
 Currency offeredLoanDeduction(std::optional<Currency> latestMonthlyDeduction, Currency lent, Currency recovered)

@@ -67,9 +67,9 @@ struct PayFigures {
 //                         fixed divisor R(monthly rate - days not paid x daily rate, 0), never
 //                         below 0, the days not paid being the month's days less the days present
 //   total additional    = R(bonus + overtime + travel, 2)
-//   statutory           = the rules' figures on the present days salary (basic wages) and on
-//                         present days salary + total additional (gross wages), whole rupees,
-//                         worked out on the employee's month (see statutory::figuresFor)
+//   statutory           = the rules' figures on the heads each deduction counts (the present days
+//                         salary, bonus, overtime, travel), whole rupees, worked out on the
+//                         employee's month (see statutory::figuresFor)
 //   total deductions    = R(advances + loan deduction + LIC + contribution + PGVCL, 0)
 //                         + the employee's statutory shares
 //   net pay             = total additional + R(present days salary - total deductions, 0)

@@ -238,6 +238,13 @@ Verdict check(const Employee& e)
                           e.exemptions.esiFrom, false); },
         [&] { return date(QStringLiteral("ptexfrom"), QStringLiteral("the professional tax exemption date"),
                           e.exemptions.ptFrom, false); },
+        [&] { return date(QStringLiteral("birthdate"), QStringLiteral("the date of birth"), e.exemptions.birthDate,
+                          false); },
+        [&]() -> Verdict {
+            if (e.exemptions.birthDate.isValid() && e.dateEmployed.isValid() && e.exemptions.birthDate >= e.dateEmployed)
+                return broken(QStringLiteral("birthdate"), QStringLiteral("The date of birth must be before the date hired."));
+            return {};
+        },
         [&] { return text(QStringLiteral("acholder"), QStringLiteral("the account holder's name"), e.bank.holder,
                           maxNameLength, false); },
         [&] { return accountNumber(QStringLiteral("acno"), e.bank.account); },

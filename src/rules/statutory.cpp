@@ -187,66 +187,131 @@ constexpr Currency Figures::*allFigures[] = {&Figures::pfWages,     &Figures::pe
                                              &Figures::pension,     &Figures::pfEmployer,   &Figures::esiWages,
                                              &Figures::esiEmployee, &Figures::esiEmployer,  &Figures::professionalTax};
 
-std::optional<Figures> monthFigures(const Rules& rules, const Exemptions& exempt, QDate payDate, Currency basicWages,
-                                    Currency grossWages);
+constexpr Currency Wages::*allHeads[] = {&Wages::basic, &Wages::bonus, &Wages::overtime, &Wages::travel};
+const char* const headNames[] = {"basic", "bonus", "overtime", "travel"};
+
+std::optional<Figures> monthFigures(const Rules& rules, const Exemptions& exempt, QDate payDate, const Wages& month,
+                                    bool esiCovered);
 
 } // namespace
 
-MonthSoFar MonthSoFar::with(Currency basic, Currency gross, const Figures& figures) const
+std::optional<Currency> wagesOf(int heads, const Wages& wages)
+{
+    std::optional<Currency> total = Currency();
+    for (int i = 0; i < 4; ++i)
+        if (heads & (1 << i))
+            total = total ? total->plus(std::max(wages.*allHeads[i], Currency())) : std::nullopt;
+    return total;
+}
+
+QString headsText(int heads)
+{
+    QStringList names;
+    for (int i = 0; i < 4; ++i)
+        if (heads & (1 << i))
+            names << QLatin1String(headNames[i]);
+    return names.join(u' ');
+}
+
+std::optional<int> parseHeads(const QString& text)
+{
+    int heads = 0;
+    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+        int i = 0;
+        while (i < 4 && word.compare(QLatin1String(headNames[i]), Qt::CaseInsensitive) != 0)
+            ++i;
+        if (i == 4)
+            return std::nullopt;
+        heads |= 1 << i;
+    }
+    return heads;
+}
+
+MonthSoFar MonthSoFar::with(const Wages& more, const Figures& figures) const
 {
     MonthSoFar next = *this;
-    next.basicWages = basicWages.plus(basic).value_or(basicWages);
-    next.grossWages = grossWages.plus(gross).value_or(grossWages);
+    for (Currency Wages::*head : allHeads)
+        next.wages.*head = (wages.*head).plus(more.*head).value_or(wages.*head);
     for (Currency Figures::*member : allFigures)
         next.deducted.*member = (deducted.*member).plus(figures.*member).value_or(deducted.*member);
     return next;
 }
 
-std::optional<Figures> figuresFor(const Rules& rules, const Exemptions& exempt, QDate payDate, Currency basicWages,
-                                  Currency grossWages, const MonthSoFar& earlier)
+QDate contributionPeriodStart(QDate date)
 {
-    const auto basic = earlier.basicWages.plus(std::max(basicWages, Currency()));
-    const auto gross = earlier.grossWages.plus(std::max(grossWages, Currency()));
-    if (!basic || !gross)
-        return std::nullopt;
-    auto month = monthFigures(rules, exempt, payDate, *basic, *gross);
-    if (!month)
+    if (date.month() >= 4 && date.month() <= 9)
+        return QDate(date.year(), 4, 1);
+    return date.month() >= 10 ? QDate(date.year(), 10, 1) : QDate(date.year() - 1, 10, 1);
+}
+
+bool esiCovers(const Rules& rules, const Exemptions& exempt, QDate payDate, const Wages& month)
+{
+    if (!rules.esiOn || Exemptions::holds(exempt.esiFrom, payDate))
+        return false;
+    const auto coverage = wagesOf(rules.esiCoverHeads, month);
+    return coverage && *coverage <= rules.esiLimit;
+}
+
+std::optional<Figures> figuresFor(const Rules& rules, const Exemptions& exempt, QDate payDate, const Wages& wages,
+                                  const MonthSoFar& earlier)
+{
+    Wages month;
+    for (Currency Wages::*head : allHeads) {
+        const auto sum = (earlier.wages.*head).plus(wages.*head);
+        if (!sum)
+            return std::nullopt;
+        month.*head = *sum;
+    }
+    const bool insured = rules.esiOn && !Exemptions::holds(exempt.esiFrom, payDate);
+    const bool covered = insured && (earlier.esiCoveredInPeriod || esiCovers(rules, exempt, payDate, month));
+    auto owed = monthFigures(rules, exempt, payDate, month, covered);
+    if (!owed)
         return std::nullopt;
     for (Currency Figures::*member : allFigures) {
-        const auto owed = ((*month).*member).minus(earlier.deducted.*member);
-        if (!owed)
+        const auto rest = ((*owed).*member).minus(earlier.deducted.*member);
+        if (!rest)
             return std::nullopt;
-        (*month).*member = *owed;
+        (*owed).*member = *rest;
     }
-    if (!month->employeeTotal())
+    if (!owed->employeeTotal())
         return std::nullopt;
-    return month;
+    return owed;
 }
 
 namespace {
 
-std::optional<Figures> monthFigures(const Rules& rules, const Exemptions& exempt, QDate payDate, Currency basicWages,
-                                    Currency grossWages)
+std::optional<Figures> monthFigures(const Rules& rules, const Exemptions& exempt, QDate payDate, const Wages& month,
+                                    bool esiCovered)
 {
     Figures f;
-    basicWages = std::max(basicWages, Currency());
-    grossWages = std::max(grossWages, Currency());
+    const auto pfWages = wagesOf(rules.pfHeads, month);
+    const auto esiWages = wagesOf(rules.esiHeads, month);
+    const auto grossWages = wagesOf(rules.ptHeads, month);
+    if (!pfWages || !esiWages || !grossWages)
+        return std::nullopt;
     if (rules.pfOn && !Exemptions::holds(exempt.pfFrom, payDate)) {
-        f.pensionWages = std::min(basicWages, rules.pfCeiling);
-        f.pfWages = rules.pfOnFullWages ? basicWages : f.pensionWages;
+        const Currency capped = std::min(*pfWages, rules.pfCeiling);
+        f.pfWages = rules.pfOnFullWages ? *pfWages : capped;
         const auto employee = percentHalfUp(f.pfWages, rules.pfRate);
-        const auto pension = percentHalfUp(f.pensionWages, rules.pensionRate);
-        if (!employee || !pension)
+        if (!employee)
             return std::nullopt;
         f.pfEmployee = *employee;
-        f.pension = std::min(*pension, rules.pensionCap);
+        // A member past the pension's age, or never in it, has the whole employer's share in the fund.
+        if (!exempt.pensionStopped(payDate)) {
+            f.pensionWages = capped;
+            const auto pension = percentHalfUp(f.pensionWages, rules.pensionRate);
+            if (!pension)
+                return std::nullopt;
+            f.pension = std::min(*pension, rules.pensionCap);
+        }
         // The employer pays as much as the employee; what is not for the pension stays in the fund.
         f.pfEmployer = std::max(Currency(), f.pfEmployee.minus(f.pension).value_or(Currency()));
     }
-    if (rules.esiOn && !Exemptions::holds(exempt.esiFrom, payDate) && grossWages <= rules.esiLimit) {
-        f.esiWages = grossWages;
-        const auto employee = percentUp(grossWages, rules.esiEmployeeRate);
-        const auto employer = percentUp(grossWages, rules.esiEmployerRate);
+    // Once covered, every rupee of the insurance's wages is charged, overtime over the limit included.
+    if (esiCovered) {
+        f.esiWages = *esiWages;
+        const auto employee = percentUp(*esiWages, rules.esiEmployeeRate);
+        const auto employer = percentUp(*esiWages, rules.esiEmployerRate);
         if (!employee || !employer)
             return std::nullopt;
         f.esiEmployee = *employee;
@@ -256,7 +321,7 @@ std::optional<Figures> monthFigures(const Rules& rules, const Exemptions& exempt
         // The slab with the highest start the wages reach, in whatever order the slabs stand.
         const Slab* reached = nullptr;
         for (const Slab& slab : rules.ptSlabs)
-            if (slab.from <= grossWages && (!reached || slab.from > reached->from))
+            if (slab.from <= *grossWages && (!reached || slab.from > reached->from))
                 reached = &slab;
         if (reached)
             f.professionalTax = reached->tax;
@@ -301,8 +366,9 @@ rules::Verdict possible(const Rules& rules, const Figures& f)
         if (auto v = none("esiemp", "insurance", {f.esiWages, f.esiEmployee, f.esiEmployer}))
             return v;
     } else {
-        for (auto v : {atMost("esiwages", "insurance wages", f.esiWages, rules.esiLimit),
-                       atMost("esiemp", "insurance deduction", f.esiEmployee, percentUp(f.esiWages, rules.esiEmployeeRate)),
+        // A member covered stays covered to the end of the contribution period, and overtime is
+        // charged beyond the limit: the wages charged have no bound of their own.
+        for (auto v : {atMost("esiemp", "insurance deduction", f.esiEmployee, percentUp(f.esiWages, rules.esiEmployeeRate)),
                        atMost("esier", "employer's insurance", f.esiEmployer, percentUp(f.esiWages, rules.esiEmployerRate))})
             if (v)
                 return v;

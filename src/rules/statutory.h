@@ -53,6 +53,14 @@ struct Rules {
     bool ptOn = false;
     QList<Slab> ptSlabs = {{Currency(), Currency()}, {Currency::fromUnits(12000'0000), Currency::fromUnits(200'0000)}};
 
+    // The heads (WageHead flags) each deduction counts. The fund's wages are the basic wages; the
+    // insurance's exclude the bonus and travel allowance, and its coverage is judged without
+    // overtime; the tax's slab is read on the gross.
+    int pfHeads = Basic;
+    int esiHeads = Basic | Overtime;
+    int esiCoverHeads = Basic;
+    int ptHeads = AllHeads;
+
     // Paid as before statutory rules existed: nothing deducted, calendar days.
     bool plain() const { return !pfOn && !esiOn && !ptOn && divisor == Divisor::Calendar; }
     friend bool operator==(const Rules&, const Rules&) = default;
@@ -78,29 +86,42 @@ private:
     QList<Rules> m_dated; // by from
 };
 
+// The heads' sum that `heads` counts; nothing beyond the range.
+std::optional<Currency> wagesOf(int heads, const Wages& wages);
+QString headsText(int heads); // "basic bonus overtime travel", as stored and edited
+std::optional<int> parseHeads(const QString& text);
+
 // What an employee's month earned and had deducted before a transaction: its earlier
-// transactions' wages and statutory figures, added.
+// transactions' wages and statutory figures, added; and whether an earlier month of its
+// contribution period (April to September, October to March) had the insurance cover them, which
+// then lasts to the period's end.
 struct MonthSoFar {
-    Currency basicWages;
-    Currency grossWages;
+    Wages wages;
     Figures deducted;
+    bool esiCoveredInPeriod = false;
     // The month with a transaction more: its wages and what it deducted (sums beyond the range
     // stay at the last value held; stored figures are far inside it).
-    MonthSoFar with(Currency basic, Currency gross, const Figures& figures) const;
+    MonthSoFar with(const Wages& more, const Figures& figures) const;
     friend bool operator==(const MonthSoFar&, const MonthSoFar&) = default;
 };
 
-// The figures of a transaction paid on `payDate`: basic wages earned (the present days salary) and
-// gross wages (that plus the additions). The law caps, limits and slabs the employee's month, not
-// the transaction: the month's figures are worked out on its wages so far, these included, and the
-// transaction owes what they come to beyond what `earlier` transactions of the month deducted (less,
-// where the month owes less than they took). Nothing when a figure is too large to hold.
-std::optional<Figures> figuresFor(const Rules& rules, const Exemptions& exempt, QDate payDate, Currency basicWages,
-                                  Currency grossWages, const MonthSoFar& earlier = {});
+// The first day of the insurance's contribution period of the date.
+QDate contributionPeriodStart(QDate date);
+// Whether the insurance covers a month of these wages (all the month's transactions) under the
+// rules: on, not exempt, and the coverage wages within the limit.
+bool esiCovers(const Rules& rules, const Exemptions& exempt, QDate payDate, const Wages& month);
+
+// The figures of a transaction paid on `payDate` with these wages. The law caps, limits and slabs
+// the employee's month, not the transaction: the month's figures are worked out on its wages so
+// far, these included, and the transaction owes what they come to beyond what `earlier`
+// transactions of the month deducted (less, where the month owes less than they took). Nothing
+// when a figure is too large to hold.
+std::optional<Figures> figuresFor(const Rules& rules, const Exemptions& exempt, QDate payDate, const Wages& wages,
+                                  const MonthSoFar& earlier = {});
 
 // Whether figures stored for a month paid under the rules (by another system, say) could have come
-// from them, whatever the wages: nothing of a deduction that was off, wages within the ceiling and
-// the limit, shares no larger than their rates give, rounded up to the rupee.
+// from them, whatever the wages: nothing of a deduction that was off, the fund's wages within the
+// ceiling, shares no larger than their rates give, rounded up to the rupee.
 rules::Verdict possible(const Rules& rules, const Figures& figures);
 
 // The days of the pay date's month not paid: its days less the days present (weekly offs and

@@ -229,7 +229,9 @@ private slots:
         QTest::newRow("no wages") << "pf esi pt" << september << "0" << "0" << "" << "0 0 0 0 0 0";
         // 0.75 % of 21,000 is 157.50, 3.25 % is 682.50.
         QTest::newRow("gross exactly at the insurance limit") << "esi" << september << "20000" << "21000" << "" << "0 0 0 158 683 0";
-        QTest::newRow("gross one rupee over the limit") << "esi" << september << "20000" << "21001" << "" << "0 0 0 0 0 0";
+        QTest::newRow("overtime over the limit is charged") << "esi" << september << "20000" << "21001" << "" << "0 0 0 158 683 0";
+        QTest::newRow("basic wages over the limit: not covered") << "esi" << september << "21001" << "21001" << "" << "0 0 0 0 0 0";
+        QTest::newRow("basic wages at the limit, overtime beyond") << "esi" << september << "21000" << "31000" << "" << "0 0 0 233 1008 0";
         QTest::newRow("insurance of whole paise is not raised") << "esi" << september << "20000" << "20000" << "" << "0 0 0 150 650 0";
         QTest::newRow("a paisa more is a rupee more") << "esi" << september << "20000" << "20000.01" << "" << "0 0 0 151 651 0";
         QTest::newRow("just under the tax slab") << "pt" << september << "11999" << "11999" << "" << "0 0 0 0 0 0";
@@ -264,8 +266,9 @@ private slots:
             const QString which = exempt.section(u':', 0, 0);
             (which == "pf" ? exemptions.pfFrom : which == "esi" ? exemptions.esiFrom : exemptions.ptFrom) = from;
         }
-        const auto f = statutory::figuresFor(book.on(payDate), exemptions, payDate, c(qPrintable(basic)),
-                                             c(qPrintable(gross)));
+        // What the gross adds to the basic wages is overtime: the insurance's wages, not its coverage.
+        const auto f = statutory::figuresFor(book.on(payDate), exemptions, payDate,
+                                             {c(qPrintable(basic)), {}, *c(qPrintable(gross)).minus(c(qPrintable(basic))), {}});
         QVERIFY(f);
         QTEST(line(f->pfEmployee, f->pension, f->pfEmployer, f->esiEmployee, f->esiEmployer, f->professionalTax),
               "expected");
@@ -334,9 +337,10 @@ private slots:
                 pension = std::min(share(capped, r.pensionRate, false), Wide(r.pensionCap.units() / 10000));
             }
             const bool esiExempt = in.exemptions.esiFrom.isValid() && in.exemptions.esiFrom <= in.payDate;
-            if (r.esiOn && !esiExempt && grossWages <= r.esiLimit) {
-                esi = share(grossWages, r.esiEmployeeRate, true);
-                esiEmployer = share(grossWages, r.esiEmployerRate, true);
+            // The insurance's wages leave out the bonus and travel allowance; no overtime here.
+            if (r.esiOn && !esiExempt && basicWages <= r.esiLimit) {
+                esi = share(basicWages, r.esiEmployeeRate, true);
+                esiEmployer = share(basicWages, r.esiEmployerRate, true);
             }
             if (r.ptOn)
                 pt = grossWages >= Currency::fromUnits(15000'0000) ? 300 : grossWages >= Currency::fromUnits(8000'0000) ? 150 : 0;
