@@ -375,6 +375,78 @@ private slots:
         QCOMPARE(old.size(), 1);
         QCOMPARE(shares(old.first()), QStringLiteral("0 0 0 100 14900"));
     }
+
+    // The law caps, limits and slabs the employee's month: each transaction owes what the month
+    // comes to beyond its earlier transactions, and writing one works the later ones out again.
+    // 15,000 a month for November's 30 days, under the fund, the insurance and the tax.
+    void aMonthOfSeveralTransactionsOwesTheMonth_data()
+    {
+        QTest::addColumn<QStringList>("steps"); // "add DAYS", "edit N DAYS", "delete N" (N: the Nth added)
+        QTest::addColumn<QString>("stored");    // each row left: fund, pension, employer's fund, insurance, tax, net pay
+        // clang-format off
+        QTest::newRow("one transaction") << QStringList{"add 30"} << "1800 1250 550 113 200 12887";
+        // 30,000 in the month: the fund's ceiling and the tax's slab once; no insurance, which
+        // the first took back as the second made the month's wages more than it covers.
+        QTest::newRow("a second transaction") << QStringList{"add 30", "add 30"}
+            << "1800 1250 550 113 200 12887; 0 0 0 -113 0 15113";
+        // 20,000 in the month: the ceiling reached on the second, the insurance on all of it.
+        QTest::newRow("the first changed") << QStringList{"add 30", "add 30", "edit 1 10"}
+            << "600 417 183 38 0 4362; 1200 833 367 112 200 13488";
+        QTest::newRow("the first deleted") << QStringList{"add 30", "add 30", "delete 1"}
+            << "1800 1250 550 113 200 12887";
+        // 15,000 over three: the slab reached on the third.
+        QTest::newRow("a third reaching the slab") << QStringList{"add 10", "add 10", "add 10"}
+            << "600 417 183 38 0 4362; 600 416 184 37 0 4363; 600 417 183 38 200 4162";
+        // clang-format on
+    }
+    void aMonthOfSeveralTransactionsOwesTheMonth()
+    {
+        QFETCH(QStringList, steps);
+        TestDatabase t;
+        const QString company = "O'NEIL ENGINEERING WORKS";
+        ensureKnown(t.db(), {company});
+        Employee e;
+        e.name = "ANNA";
+        e.basicRate = Currency::fromUnits(15000'0000);
+        e.id = EmployeeRepository(t.db()).insert(e).value();
+        statutory::Rules rules;
+        rules.company = company;
+        rules.from = QDate(2026, 4, 1);
+        rules.pfOn = rules.esiOn = rules.ptOn = true;
+        QVERIFY(StatutoryRepository(t.db()).save(rules));
+        PayrollRepository payroll(t.db());
+        QList<qint64> added;
+        const auto transaction = [&](const QString& days) {
+            PayrollTransaction p;
+            p.employeeId = e.id;
+            p.name = e.name;
+            p.monthRate = e.basicRate;
+            p.payDate = QDate(2026, 11, 30);
+            p.daysPresent = *Currency::parse(days);
+            p.company = company;
+            return p;
+        };
+        for (const QString& step : steps) {
+            const QStringList words = step.split(u' ');
+            if (words.at(0) == "add") {
+                added << payroll.insert(transaction(words.at(1))).value();
+            } else if (words.at(0) == "edit") {
+                const qint64 number = added.at(words.at(1).toInt() - 1);
+                const PayrollTransaction loaded = payroll.find(number).value().value();
+                QVERIFY(payroll.update(number, transaction(words.at(2)), loaded));
+            } else {
+                QCOMPARE(payroll.removeNumber(company, added.at(words.at(1).toInt() - 1)).value(), 1);
+            }
+        }
+        QStringList stored;
+        for (const PayrollTransaction& p : payroll.month(company, QDate(2026, 11, 1)).value()) {
+            const statutory::Figures& f = p.statutory;
+            stored << QStringList{f.pfEmployee.toString(), f.pension.toString(), f.pfEmployer.toString(),
+                                  f.esiEmployee.toString(), f.professionalTax.toString(), p.netPay.toString()}
+                          .join(u' ');
+        }
+        QTEST(stored.join(QStringLiteral("; ")), "stored");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRepositories)
