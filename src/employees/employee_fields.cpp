@@ -76,8 +76,12 @@ void EmployeeFields::setUp(AppContext& context, bool sorted) const
     EntryBehaviour::install(position, EntryBehaviour::EnterMovesOn);
     position->setMaxLength(rules::maxShortLength);
     EntryBehaviour::install(address, EntryBehaviour::EnterMovesOn);
-    EntryBehaviour::install(hired, EntryBehaviour::EnterMovesOn);
-    allowNoDate(hired);
+    for (QDateEdit* date : {hired, born}) {
+        EntryBehaviour::install(date, EntryBehaviour::EnterMovesOn);
+        allowNoDate(date);
+    }
+    EntryBehaviour::install(pensionMember, EntryBehaviour::EnterMovesOn);
+    showDate(born, QDate()); // nobody's date of birth is known until it is typed
     // The returns carry these numbers as digits alone; their length is the rules' to check, so that a
     // number cut short is told, not stored.
     static const QRegularExpression digits(QStringLiteral("[0-9]*"));
@@ -132,6 +136,8 @@ void EmployeeFields::setLocked(bool locked) const
     for (QComboBox* combo : {gender, status, department, group, employmentStatus})
         combo->setEnabled(!locked);
     hired->setEnabled(!locked);
+    born->setEnabled(!locked);
+    pensionMember->setEnabled(!locked);
     setTypable(pfNumber, !locked);
     setTypable(esiNumber, !locked);
     payMode->setEnabled(!locked);
@@ -153,6 +159,8 @@ void EmployeeFields::clear() const
     esiNumber->clear();
     for (const Exemption& x : exemptionsOf(*this))
         x.box->setChecked(false);
+    showDate(born, QDate());
+    pensionMember->setChecked(true);
     payMode->setCurrentIndex(0);
     for (QLineEdit* box : {accountHolder, accountNumber, branchCode, bankName})
         box->clear();
@@ -175,6 +183,8 @@ void EmployeeFields::show(const Employee& e) const
     showInList(employmentStatus, e.employmentStatus);
     // An employee with no hire date shows none, not the date of the one shown before.
     showDate(hired, e.dateEmployed);
+    showDate(born, e.exemptions.birthDate);
+    pensionMember->setChecked(e.exemptions.pensionMember);
     pfNumber->setText(e.pfNumber);
     esiNumber->setText(e.esiNumber);
     const auto exemptions = exemptionsOf(*this);
@@ -202,7 +212,7 @@ void EmployeeFields::read(Employee& e) const
     e.esiNumber = esiNumber->text().trimmed();
     const auto exemptions = exemptionsOf(*this);
     e.exemptions = statutory::Exemptions{exemptFrom(exemptions[0]), exemptFrom(exemptions[1]),
-                                         exemptFrom(exemptions[2])};
+                                         exemptFrom(exemptions[2]), dateShown(born), pensionMember->isChecked()};
     e.bank.mode = bank::PayMode(payMode->currentData().toInt());
     e.bank.holder = accountHolder->text().trimmed();
     e.bank.account = accountNumber->text().trimmed();
@@ -235,5 +245,6 @@ QHash<QString, QWidget*> EmployeeFields::controls(QWidget* nameBox, QWidget* pho
             {QStringLiteral("esiexfrom"), esiExemptFrom}, {QStringLiteral("ptexfrom"), ptExemptFrom},
             {QStringLiteral("paymode"), payMode},      {QStringLiteral("acholder"), accountHolder},
             {QStringLiteral("acno"), accountNumber},   {QStringLiteral("ifsc"), branchCode},
-            {QStringLiteral("bankname"), bankName}};
+            {QStringLiteral("bankname"), bankName},    {QStringLiteral("birthdate"), born},
+            {QStringLiteral("penmember"), pensionMember}};
 }

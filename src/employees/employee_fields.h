@@ -40,6 +40,8 @@ struct EmployeeFields {
     QDateEdit* esiExemptFrom;
     QCheckBox* ptExempt;
     QDateEdit* ptExemptFrom;
+    QDateEdit* born;         // the date of birth: none shown when not known
+    QCheckBox* pensionMember; // the pension scheme, which the fund's member leaves at 58
     // How the employee is paid and, for a bank transfer, where to.
     QComboBox* payMode;
     QLineEdit* accountHolder;
@@ -54,7 +56,7 @@ struct EmployeeFields {
         return {ui.cboGender,    ui.cboStat,      ui.txtAddress,   ui.Combo1,       ui.Combo2,
                 ui.txtPosition,  ui.cboEmpStat,   ui.txtBasicRate, ui.dtpHired,     ui.txtPFNo,
                 ui.txtESINo,     ui.chkPFExempt,  ui.dtpPFExempt,  ui.chkESIExempt, ui.dtpESIExempt,
-                ui.chkPTExempt,  ui.dtpPTExempt,  ui.cboPayMode,   ui.txtAccountHolder, ui.txtAccountNo,
+                ui.chkPTExempt,  ui.dtpPTExempt,  ui.dtpBirth,     ui.chkPension,   ui.cboPayMode,   ui.txtAccountHolder, ui.txtAccountNo,
                 ui.txtBranchCode, ui.txtBankName};
     }
 

@@ -107,6 +107,8 @@ private slots:
         QCOMPARE(m_f->control<QDateEdit>("dtpHired")->date(), QDate(2026, 3, 15)); // Add starts on today
         fillEntry("KEVIN", "", "O'BRIEN");
         m_f->control<QDateEdit>("dtpHired")->setDate(QDate(2024, 3, 5));
+        m_f->control<QDateEdit>("dtpBirth")->setDate(QDate(1968, 3, 15));
+        m_f->control<QCheckBox>("chkPension")->setChecked(false);
         m_f->click("cmdSave");
         QCOMPARE(m_f->prompter.lastText(), QStringLiteral("Employee Record Saved Successfully"));
         const auto stored = EmployeeRepository(m_f->db()).find(1).value();
@@ -116,12 +118,17 @@ private slots:
                               stored->dateEmployed.toString(Qt::ISODate), stored->basicRate.toString()}),
                  QStringList({"KEVIN O'BRIEN", "Male", "Married", "4 NEHRU NAGAR", "SALES", "WORKERS", "FITTER",
                               "Part-Time", "2024-03-05", c("15250.5").toString()}));
+        QCOMPARE(stored->exemptions.birthDate, QDate(1968, 3, 15));
+        QVERIFY(!stored->exemptions.pensionMember);
         // Straight on to the next employee: the next number, emptied fields, the same hire date.
         QCOMPARE(m_f->texts({"txtIDNo", "txtFName", "cboGender", "txtBasicRate"}), (QStringList{"2", "", "", "0"}));
         QCOMPARE(m_f->control<QDateEdit>("dtpHired")->date(), QDate(2024, 3, 5));
         fillEntry(" RAMESH ", "K", "PATEL");
         m_f->click("cmdSave");
-        QCOMPARE(EmployeeRepository(m_f->db()).find(2).value()->name, QStringLiteral("RAMESH K PATEL"));
+        // The next one's birth is not known and the pension is his, until typed otherwise.
+        const Employee next = EmployeeRepository(m_f->db()).find(2).value().value();
+        QCOMPARE(next.name, QStringLiteral("RAMESH K PATEL"));
+        QVERIFY(!next.exemptions.birthDate.isValid() && next.exemptions.pensionMember);
     }
 
     // The boxes are checked in turn, the entry's and the edit's alike: the first one wrong is named
