@@ -150,6 +150,12 @@ rules::Verdict check(const Rules& r)
         return v;
     if (auto v = percent("esierrate", "employer's insurance rate", r.esiEmployerRate))
         return v;
+    const std::pair<const char*, int> heads[] = {{"pfheads", r.pfHeads}, {"esiheads", r.esiHeads},
+                                                 {"esicover", r.esiCoverHeads}, {"ptheads", r.ptHeads}};
+    for (const auto& [field, counted] : heads)
+        if (counted <= 0 || counted > AllHeads)
+            return broken(field, QStringLiteral("A deduction's wages count at least one head of pay: basic, bonus, "
+                                                "overtime or travel."));
     if (r.ptOn && r.ptSlabs.isEmpty())
         return broken("ptslabs", QStringLiteral("Professional tax needs at least one slab."));
     for (qsizetype i = 0; i < r.ptSlabs.size(); ++i) {

@@ -52,6 +52,25 @@ QList<AmountBox> amountBoxes(const Ui::StatutoryWindow& ui)
     };
 }
 
+// A box of the heads of pay a deduction counts, the column it is stored in, and the rules' member.
+struct HeadBox {
+    QLineEdit* box;
+    QString field;
+    QString caption;
+    int statutory::Rules::*value;
+};
+
+QList<HeadBox> headBoxes(const Ui::StatutoryWindow& ui)
+{
+    using statutory::Rules;
+    return {
+        {ui.txtPFHeads, QStringLiteral("pfheads"), QStringLiteral("provident fund's wages"), &Rules::pfHeads},
+        {ui.txtESIHeads, QStringLiteral("esiheads"), QStringLiteral("insurance's wages"), &Rules::esiHeads},
+        {ui.txtESICover, QStringLiteral("esicover"), QStringLiteral("insurance's coverage"), &Rules::esiCoverHeads},
+        {ui.txtPTHeads, QStringLiteral("ptheads"), QStringLiteral("professional tax's slab"), &Rules::ptHeads},
+    };
+}
+
 // "April 2026": a set holds from a month, never from a day within it.
 QString monthText(QDate month)
 {
@@ -112,11 +131,12 @@ StatutoryWindow::StatutoryWindow(AppContext& context, QWidget* parent)
     m_deductions = {
         {m_ui->chkPF,
          {m_ui->lblPFRate, m_ui->txtPFRate, m_ui->lblPFCeiling, m_ui->txtPFCeiling, m_ui->chkPFFull,
-          m_ui->lblPensionRate, m_ui->txtPensionRate, m_ui->lblPensionCap, m_ui->txtPensionCap}},
+          m_ui->lblPensionRate, m_ui->txtPensionRate, m_ui->lblPensionCap, m_ui->txtPensionCap, m_ui->lblPFHeads,
+          m_ui->txtPFHeads}},
         {m_ui->chkESI,
          {m_ui->lblESILimit, m_ui->txtESILimit, m_ui->lblESIRate, m_ui->txtESIRate, m_ui->lblESIEmployerRate,
-          m_ui->txtESIEmployerRate}},
-        {m_ui->chkPT, {m_ui->lblSlabs, m_ui->tblSlabs}},
+          m_ui->txtESIEmployerRate, m_ui->lblESIHeads, m_ui->txtESIHeads, m_ui->lblESICover, m_ui->txtESICover}},
+        {m_ui->chkPT, {m_ui->lblSlabs, m_ui->tblSlabs, m_ui->lblPTHeads, m_ui->txtPTHeads}},
     };
     // A deduction's figures are kept while it is off, but are not the operator's business until it is on.
     for (const auto& [tick, boxes] : m_deductions) {
@@ -132,6 +152,8 @@ StatutoryWindow::StatutoryWindow(AppContext& context, QWidget* parent)
     for (const AmountBox& amount : amountBoxes(*m_ui))
         EntryBehaviour::install(amount.box, EntryBehaviour::AmountKeys | EntryBehaviour::EnterMovesOn |
                                                 EntryBehaviour::SelectAllOnFocus);
+    for (const HeadBox& heads : headBoxes(*m_ui))
+        EntryBehaviour::install(heads.box, EntryBehaviour::EnterMovesOn | EntryBehaviour::SelectAllOnFocus);
     for (QWidget* control :
          std::initializer_list<QWidget*>{m_ui->cboDivisor, m_ui->chkPF, m_ui->chkPFFull, m_ui->chkESI, m_ui->chkPT})
         EntryBehaviour::install(control, EntryBehaviour::EnterMovesOn);
@@ -218,6 +240,8 @@ void StatutoryWindow::showRules(const statutory::Rules& rules)
     m_ui->chkPT->setChecked(rules.ptOn);
     for (const AmountBox& amount : amountBoxes(*m_ui))
         amount.box->setText((rules.*amount.value).toString());
+    for (const HeadBox& heads : headBoxes(*m_ui))
+        heads.box->setText(statutory::headsText(rules.*heads.value));
     showSlabs(m_ui->tblSlabs, rules.ptSlabs);
 }
 
@@ -229,6 +253,8 @@ void StatutoryWindow::fillDefaults()
     m_ui->chkPFFull->setChecked(defaults.pfOnFullWages);
     for (const AmountBox& amount : amountBoxes(*m_ui))
         amount.box->setText((defaults.*amount.value).toString());
+    for (const HeadBox& heads : headBoxes(*m_ui))
+        heads.box->setText(statutory::headsText(defaults.*heads.value));
     showSlabs(m_ui->tblSlabs, defaults.ptSlabs);
 }
 
@@ -270,6 +296,17 @@ std::optional<statutory::Rules> StatutoryWindow::rulesEntered()
         }
         rules.*amount.value = *value;
     }
+    for (const HeadBox& heads : headBoxes(*m_ui)) {
+        const auto value = statutory::parseHeads(heads.box->text());
+        if (!value) {
+            m_context.prompter.warning(QStringLiteral("The %1 counts heads of pay among basic, bonus, overtime and "
+                                                      "travel, written with spaces between them.")
+                                           .arg(heads.caption));
+            focusOn(heads.box);
+            return std::nullopt;
+        }
+        rules.*heads.value = *value;
+    }
     rules.ptSlabs.clear();
     QTableWidget* table = m_ui->tblSlabs;
     for (int row = 0; row < table->rowCount(); ++row) {
@@ -301,6 +338,8 @@ void StatutoryWindow::save()
                                       {QStringLiteral("ptslabs"), focusTarget(m_ui->tblSlabs)}};
     for (const AmountBox& amount : amountBoxes(*m_ui))
         controls.insert(amount.field, focusTarget(amount.box));
+    for (const HeadBox& heads : headBoxes(*m_ui))
+        controls.insert(heads.field, focusTarget(heads.box));
     if (!acceptRules(m_context.prompter, statutory::check(statutory::normalised(*rules)), controls))
         return;
 
