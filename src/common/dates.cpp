@@ -47,6 +47,20 @@ QString monthYearText(QDate date)
     return monthName(date) + QString::number(date.year());
 }
 
+QDate fromMonthYearText(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    for (int month = 1; month <= 12; ++month) {
+        const QString name = monthName(QDate(2000, month, 1));
+        if (!trimmed.startsWith(name, Qt::CaseInsensitive))
+            continue;
+        bool ok = false;
+        const int year = trimmed.mid(name.size()).trimmed().toInt(&ok);
+        return ok && year > 0 ? QDate(year, month, 1) : QDate();
+    }
+    return {};
+}
+
 QDate firstOfMonth(QDate date)
 {
     return QDate(date.year(), date.month(), 1);

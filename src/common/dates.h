@@ -14,6 +14,7 @@ QDate fromStorageText(const QString& text);
 QString displayText(QDate date);      // 31/03/2024
 QString dayMonthYearText(QDate date); // 31-Mar-2024
 QString monthYearText(QDate date);    // March2024
+QDate fromMonthYearText(const QString& text); // the month's first day; invalid for another text
 QString monthName(QDate date);        // March
 
 QDate firstOfMonth(QDate date);

@@ -1,12 +1,15 @@
 #include "revision_repository.h"
 
 #include "common/clock.h"
+#include "common/dates.h"
 #include "data/audit_trail.h"
 #include "data/database.h"
 #include "data/ledger_facts.h"
 #include "data/month_close.h"
 #include "data/sql_query.h"
 #include "rules/record_rules.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -103,13 +106,31 @@ Status RevisionRepository::Batch::add(ArrearsRow a)
 Result<QList<ArrearsRow>> RevisionRepository::arrears(const QString& company, qint64 employeeId, QDate from,
                                                       QDate to) const
 {
+    // The arrears of a period are those paid for its months, whenever they were paid: a closed
+    // month's are paid later, dated the day they were. A row whose month cannot be read counts
+    // by the date it was paid.
     SqlQuery q(m_db, QStringLiteral("SELECT ID, emname, increamt, incredt, noofpre, amtpaid, company, ddat1 FROM arr"
-                                    " WHERE company = ? AND ID = ? AND ddat1 BETWEEN ? AND ? ORDER BY ddat1, rowid"));
-    q.bind(company).bind(employeeId).bind(from).bind(to);
-    return q.rows([](const SqlQuery& row) {
+                                    " WHERE company = ? AND ID = ? ORDER BY ddat1, rowid"));
+    q.bind(company).bind(employeeId);
+    const auto rows = q.rows([](const SqlQuery& row) {
         return ArrearsRow{row.number(0), row.text(1),   row.amount(2), row.text(3),
                           row.amount(4), row.amount(5), row.text(6),   row.date(7)};
     });
+    if (!rows)
+        return rows.status();
+    const auto monthOf = [](const ArrearsRow& a) {
+        const QDate month = dates::fromMonthYearText(a.month);
+        return month.isValid() ? month : dates::firstOfMonth(a.payDate);
+    };
+    QList<ArrearsRow> inPeriod;
+    for (const ArrearsRow& a : *rows) {
+        const QDate month = dates::fromMonthYearText(a.month);
+        if (month.isValid() ? month >= dates::firstOfMonth(from) && month <= to : a.payDate >= from && a.payDate <= to)
+            inPeriod << a;
+    }
+    std::stable_sort(inPeriod.begin(), inPeriod.end(),
+                     [&](const ArrearsRow& a, const ArrearsRow& b) { return monthOf(a) < monthOf(b); });
+    return inPeriod;
 }
 
 Status RevisionRepository::saveIncrement(const Revision& given, const QList<ArrearsRow>& arrears, Currency oldRate,

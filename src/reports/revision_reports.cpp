@@ -22,6 +22,7 @@ Document arrears(const CompanyHeading& company, const QString& employeeName, QLi
             {{QStringLiteral("Increment Amount"), Format::Amount, 1.4, true},
              [](const A& a) { return Value(a.increment); }},
             memberField("Increment Date", Format::Text, &A::month),
+            memberField("Date Paid", Format::Date, &A::payDate),
             {{QStringLiteral("Present Days"), Format::Amount, 1, true},
              [](const A& a) { return Value(a.daysPresent); }},
             {{QStringLiteral("Amount Paid"), Format::Amount, 1.2, true}, [](const A& a) { return Value(a.paid); }},

@@ -132,7 +132,9 @@ void fillReportData(Database& db)
                                     {arrears("ACME", "January2026", {2026, 1, 31}, "31", "310"),
                                      arrears("ACME", "February2026", {2026, 2, 28}, "25.5", "282"),
                                      arrears("OTHER CO", "February2026", {2026, 2, 28}, "28", "310"),
-                                     arrears("ACME", "April2026", {2026, 4, 30}, "30", "310")},
+                                     arrears("ACME", "April2026", {2026, 4, 30}, "30", "310"),
+                                     // March was closed: its arrears are paid with the increment.
+                                     arrears("ACME", "March2026", {2026, 4, 2}, "30", "300")},
                                     c("12500"), c("12810")));
     QVERIFY(SqlQuery(db, QStringLiteral("UPDATE emp SET basicrate = 125000000 WHERE ID = 1")).exec());
 }
