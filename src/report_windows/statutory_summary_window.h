@@ -22,7 +22,10 @@ public:
 
 private:
     void showSummary();
-    void writeReturn();
+    // Writes a return of the month: the fund's or the insurance's, worked out before the clerk is
+    // asked where to keep it.
+    struct ReturnFile;
+    void writeReturn(const ReturnFile& file);
 
     std::unique_ptr<Ui::StatutorySummaryWindow> m_ui;
     AppContext& m_context;

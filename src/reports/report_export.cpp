@@ -3,6 +3,7 @@
 #include "data/audit_trail.h"
 #include "reports/audit_report.h"
 #include "reports/bank_reports.h"
+#include "reports/esi_return.h"
 #include "reports/statutory_reports.h"
 
 #include "common/clock.h"
@@ -240,6 +241,17 @@ QList<ExportKind> makeKinds()
          {},
          true,
          [](const Database& db, const ExportRequest& r) { return pfReturnOf(db, r.company, r.month); }},
+        {QStringLiteral("esi-return"),
+         ExportKind::Period::Month,
+         {},
+         {},
+         [](const Database&, const ExportRequest&) -> Result<Document> {
+             return Status::failure(QStringLiteral("The insurance's contribution file is a file of its own."));
+         },
+         {},
+         true,
+         [](const Database& db, const ExportRequest& r) { return esiReturnOf(db, r.company, r.month); },
+         QStringLiteral("csv")},
         {QStringLiteral("bank-transfer"),
          ExportKind::Period::Month,
          {},
@@ -324,7 +336,7 @@ QList<QCommandLineOption> exportOptions()
         {filterOptions.at(0), QStringLiteral("Only this department (with --report)."), QStringLiteral("NAME")},
         {filterOptions.at(1), QStringLiteral("Only this group (with --report)."), QStringLiteral("NAME")},
         {filterOptions.at(2), QStringLiteral("Only this employee number (with --report)."), QStringLiteral("ID")},
-        {outputOption, QStringLiteral("The file the report is written to: FILE.pdf or FILE.csv, FILE.txt for pf-return (with --report)."),
+        {outputOption, QStringLiteral("The file the report is written to: FILE.pdf or FILE.csv, FILE.txt for pf-return, FILE.csv for esi-return (with --report)."),
          QStringLiteral("FILE")},
     };
 }
@@ -351,8 +363,8 @@ Result<ExportRequest> exportRequest(const QCommandLineParser& parser)
     request.output = parser.value(outputOption);
     const QString suffix = QFileInfo(request.output).suffix().toLower();
     if (kind->text) {
-        if (request.output.isEmpty() || suffix != QStringLiteral("txt"))
-            return wrong(QStringLiteral("Name the file to write with --output FILE.txt."));
+        if (request.output.isEmpty() || suffix != kind->textSuffix)
+            return wrong(QStringLiteral("Name the file to write with --output FILE.%1.").arg(kind->textSuffix));
     } else if (request.output.isEmpty() || (suffix != QStringLiteral("pdf") && suffix != QStringLiteral("csv"))) {
         return wrong(QStringLiteral("Name the file to write with --output FILE.pdf or --output FILE.csv."));
     }

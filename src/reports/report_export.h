@@ -42,9 +42,10 @@ struct ExportKind {
     std::function<Status(const ExportRequest& request)> check = {};
     // Whether --company is required; a report of every company takes it only to narrow down.
     bool needsCompany = true;
-    // A file of its own format (a text file for an office), written as it stands to --output
-    // FILE.txt instead of a report's PDF or CSV; `make` is not used then.
+    // A file of its own format (a file for an office's portal), written as it stands to --output
+    // FILE.txt (or the suffix below) instead of a report's PDF or CSV; `make` is not used then.
     std::function<Result<QByteArray>(const Database& db, const ExportRequest& request)> text = {};
+    QString textSuffix = QStringLiteral("txt"); // the type of that file
 };
 
 // Every kind, in the order --help lists them.

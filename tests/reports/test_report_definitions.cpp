@@ -2,6 +2,7 @@
 #include "data/payroll_repository.h"
 #include "data/company_repository.h"
 #include "reports/bank_reports.h"
+#include "reports/esi_return.h"
 #include "reports/company_heading.h"
 #include "reports/payroll_reports.h"
 #include "reports/range_reports.h"
@@ -160,7 +161,7 @@ private slots:
                                      "2 900 30 900 0.01 899.99"}));
     }
 
-    // May 2026 under every deduction: a member over the ceiling and a member with half a day off
+    // May 2026 under every deduction (in force from April): a member over the ceiling and a member with half a day off
     // and travel in paise. The summary is compared with its reference and the return with a sample
     // of the fund's format written from its description: one line a member, eleven fields split by
     // #~# (account number, name, gross, fund, pension and insurance-linked wages, the three
@@ -170,7 +171,7 @@ private slots:
         const Database& db = m_database.db();
         statutory::Rules rules;
         rules.company = QStringLiteral("ACME");
-        rules.from = QDate(2026, 5, 1);
+        rules.from = QDate(2026, 4, 1);
         rules.pfOn = rules.esiOn = rules.ptOn = true;
         QVERIFY(StatutoryRepository(db).save(rules));
         EmployeeRepository staff(db);
@@ -178,13 +179,16 @@ private slots:
              {std::pair(1, "100200300401"), std::pair(2, "100200300402"), std::pair(3, "100200300403")}) {
             Employee e = staff.find(id).value().value();
             e.pfNumber = QString::fromLatin1(uan);
+            e.esiNumber = QStringLiteral("200000000%1").arg(id);
             QVERIFY(staff.update(e));
         }
         // 31,000 for 31 days with a bonus of 500; 9,300 for 27.5 days (300 a day) with travel of 120.50;
         // a member away all month paid a bonus of 1,000 alone, who owes the fund nothing but is returned.
+        // April, the contribution period's first month, insured ANNA's 20,000: she stays insured to
+        // its end, and is on May's contribution file with no days.
         for (const auto& [id, rate, days, bonus, travel] :
-             {std::tuple(1, "31000", "31", "500", "0"), std::tuple(2, "9300", "27.5", "0", "120.5"),
-              std::tuple(3, "20000", "0", "1000", "0")}) {
+             {std::tuple(3, "20000", "30", "0", "0"), std::tuple(1, "31000", "31", "500", "0"),
+              std::tuple(2, "9300", "27.5", "0", "120.5"), std::tuple(3, "20000", "0", "1000", "0")}) {
             PayrollTransaction t;
             t.employeeId = id;
             t.name = staff.find(id).value()->name;
@@ -192,7 +196,7 @@ private slots:
             t.daysPresent = c(days);
             t.bonus = c(bonus);
             t.travel = c(travel);
-            t.payDate = QDate(2026, 5, 31);
+            t.payDate = days == QLatin1String("30") ? QDate(2026, 4, 30) : QDate(2026, 5, 31);
             t.company = QStringLiteral("ACME");
             QVERIFY(PayrollRepository(db).insert(t));
         }
@@ -206,6 +210,13 @@ private slots:
         QFile sample(QStringLiteral(KESTREL_REFERENCE_DIR "/ECR-sample.txt"));
         QVERIFY(sample.open(QIODevice::ReadOnly));
         QCOMPARE(*text, sample.readAll());
+        // The insurance's upload, against a sample of the portal's layout written from its description:
+        // days up to the whole day, names of letters and spaces, a member with no days this month.
+        const auto esi = esiReturnOf(db, QStringLiteral("ACME"), QDate(2026, 5, 1));
+        QVERIFY2(esi, qPrintable(esi.status().error()));
+        QFile esiSample(QStringLiteral(KESTREL_REFERENCE_DIR "/ESI-sample.csv"));
+        QVERIFY(esiSample.open(QIODevice::ReadOnly));
+        QCOMPARE(*esi, esiSample.readAll());
         // A member without an account number stops the whole return, naming the member.
         Employee second = staff.find(2).value().value();
         second.pfNumber.clear();
@@ -213,6 +224,12 @@ private slots:
         const auto refused = pfReturnOf(db, QStringLiteral("ACME"), QDate(2026, 5, 1));
         QVERIFY(!refused);
         QVERIFY2(refused.error().contains(QStringLiteral("2 KEVIN O'BRIEN")), qPrintable(refused.error()));
+        second.esiNumber.clear();
+        QVERIFY(staff.update(second));
+        const auto noInsurance = esiReturnOf(db, QStringLiteral("ACME"), QDate(2026, 5, 1));
+        QVERIFY2(!noInsurance && noInsurance.error().contains(QStringLiteral("1 member has no insurance number: 2 "
+                                                                             "KEVIN O'BRIEN")),
+                 qPrintable(noInsurance.status().error()));
     }
 
     // March of ACME paid three ways: RAMESH's two transactions by transfer, KEVIN by cheque, and

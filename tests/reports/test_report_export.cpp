@@ -45,6 +45,7 @@ private slots:
         QTest::newRow("audit without a period") << QStringList{"--report=audit", out} << "Give the period";
         QTest::newRow("no output") << QStringList{"--report=employees", "--company=ACME"} << "Name the file to write";
         QTest::newRow("other file type") << QStringList{"--report=employees", "--company=ACME", "--output=out.txt"} << "Name the file to write";
+        QTest::newRow("the insurance's file is a CSV") << QStringList{"--report=esi-return", "--company=ACME", "--month=2026-05", "--output=esi.txt"} << "--output FILE.csv";
         QTest::newRow("the return is a text file") << QStringList{"--report=pf-return", "--company=ACME", "--month=2026-05", out} << "--output FILE.txt";
         QTest::newRow("no month") << QStringList{"--report=payslips", "--company=ACME", out} << "Give the month";
         QTest::newRow("month 13") << QStringList{"--report=payslips", "--company=ACME", "--month=2026-13", out} << "Give the month";
