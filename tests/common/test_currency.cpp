@@ -118,6 +118,9 @@ private slots:
         QTest::newRow("teens") << "19" << "Rupees Nineteen Only";
         QTest::newRow("and after a thousand") << "1005" << "Rupees One Thousand and Five Only";
         QTest::newRow("the letter's example") << "120350.50" << "Rupees One Lakh Twenty Thousand Three Hundred and Fifty and Paise Fifty Only";
+        QTest::newRow("exactly a lakh") << "100000" << "Rupees One Lakh Only";
+        QTest::newRow("exactly a crore") << "10000000" << "Rupees One Crore Only";
+        QTest::newRow("a crore less a rupee") << "9999999" << "Rupees Ninety Nine Lakh Ninety Nine Thousand Nine Hundred and Ninety Nine Only";
         QTest::newRow("a lakh less a paisa") << "99999.99" << "Rupees Ninety Nine Thousand Nine Hundred and Ninety Nine and Paise Ninety Nine Only";
         QTest::newRow("crore and units") << "10000001" << "Rupees One Crore and One Only";
         QTest::newRow("the largest") << "999999999.99" << "Rupees Ninety Nine Crore Ninety Nine Lakh Ninety Nine Thousand Nine Hundred and Ninety Nine and Paise Ninety Nine Only";
