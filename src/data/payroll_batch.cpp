@@ -259,7 +259,7 @@ Status PayrollBatch::workOut(PayrollTransaction& t, quint64 given, const Employe
     // The deductions are the employee's month's, as a save works them out: the rows written before
     // this one are in the database already, in this transaction.
     statutory::MonthSoFar earlier;
-    if (rules->pfOn || rules->esiOn || rules->ptOn) {
+    if (rules->monthWise()) {
         const auto before = PayrollRepository(m_db).monthBefore(t, employee.exemptions);
         if (!before)
             return before.status();

@@ -20,11 +20,6 @@
 
 namespace {
 
-bool deductsAny(const statutory::Rules& rules)
-{
-    return rules.pfOn || rules.esiOn || rules.ptOn;
-}
-
 // Before `t` in the month: paid on an earlier date, or on its date under a smaller number (a new
 // transaction, numbered 0, comes after every one of its date).
 bool paidBefore(const PayrollTransaction& earlier, const PayrollTransaction& t)
@@ -89,8 +84,8 @@ Status PayrollRepository::reworkMonth(const QString& company, qint64 employeeId,
     const auto rules = StatutoryRepository(m_db).inForce(company, month);
     if (!rules)
         return rules.status();
-    // Without a deduction each transaction stands alone: nothing of it depends on the others.
-    if (!deductsAny(*rules))
+    // Without a deduction or a fixed divisor each transaction stands alone.
+    if (!rules->monthWise())
         return {};
     const auto rows = employeeMonth(company, employeeId, month);
     if (!rows)

@@ -83,7 +83,7 @@ Result<PayrollWrite> PayrollRepository::capped(PayrollTransaction t, Currency co
     }
     // The deductions are the month's: this transaction owes what its earlier ones did not deduct.
     statutory::MonthSoFar earlier;
-    if (rules->pfOn || rules->esiOn || rules->ptOn) {
+    if (rules->monthWise()) {
         const auto before = monthBefore(t, exemptions);
         if (!before)
             return before.status();

@@ -333,7 +333,7 @@ void PayrollWindow::recompute()
     in.pgvcl = enteredAmount(m_ui->txtOther->text());
     in.rules = m_rules;
     in.exemptions = m_chosen ? m_chosen->employee.exemptions : statutory::Exemptions{};
-    if (m_chosen && (m_rules.pfOn || m_rules.esiOn || m_rules.ptOn)) {
+    if (m_chosen && m_rules.monthWise()) {
         const auto earlier = m_earlier.of(m_context.db, m_context.session.company, m_chosen->employee, in.payDate,
                                           m_loaded ? m_loaded->transId : 0);
         // Figures that cannot be worked out on the month are not shown as if it had no other transaction.

@@ -27,7 +27,8 @@ PayFigures workOutPay(const PayInputs& in)
     });
     if (out.monthlyRate && out.dailyRate)
         out.presentDaysSalary =
-            statutory::earned(in.rules.divisor, in.payDate, *out.monthlyRate, *out.dailyRate, in.daysPresent);
+            statutory::earnedInMonth(in.rules.divisor, in.payDate, *out.monthlyRate, *out.dailyRate, in.daysPresent,
+                                     in.earlier.daysPresent, in.earlier.wages.basic);
     out.totalAdditional =
         then(sumOf(in.bonus, in.overtime, in.travel), [](Currency additional) { return additional.rounded(2); });
     // Without a deduction turned on there is nothing to work out, even from wages too large to hold.
@@ -114,7 +115,7 @@ std::optional<PayrollTransaction> withFiguresWorkedOut(PayrollTransaction t, con
 
 statutory::MonthSoFar monthWith(const statutory::MonthSoFar& earlier, const PayrollTransaction& t)
 {
-    return earlier.with({t.presentDaysSalary, t.bonus, t.overtime, t.travel}, t.statutory);
+    return earlier.with(t.daysPresent, {t.presentDaysSalary, t.bonus, t.overtime, t.travel}, t.statutory);
 }
 
 Currency offeredLoanDeduction(std::optional<Currency> latestMonthlyDeduction, Currency lent, Currency recovered)

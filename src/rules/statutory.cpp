@@ -233,9 +233,10 @@ std::optional<int> parseHeads(const QString& text)
     return heads;
 }
 
-MonthSoFar MonthSoFar::with(const Wages& more, const Figures& figures) const
+MonthSoFar MonthSoFar::with(Currency days, const Wages& more, const Figures& figures) const
 {
     MonthSoFar next = *this;
+    next.daysPresent = daysPresent.plus(days).value_or(daysPresent);
     for (Currency Wages::*head : allHeads)
         next.wages.*head = (wages.*head).plus(more.*head).value_or(wages.*head);
     for (Currency Figures::*member : allFigures)
@@ -385,6 +386,19 @@ rules::Verdict possible(const Rules& rules, const Figures& f)
     for (const Slab& slab : rules.ptSlabs)
         highest = std::max(highest, slab.tax);
     return atMost("ptax", "professional tax", f.professionalTax, highest);
+}
+
+std::optional<Currency> earnedInMonth(Divisor divisor, QDate payDate, Currency monthly, Currency daily,
+                                      Currency daysPresent, Currency earlierDays, Currency earlierPay)
+{
+    if (divisor == Divisor::Calendar || (earlierDays.isZero() && earlierPay.isZero()))
+        return earned(divisor, payDate, monthly, daily, daysPresent);
+    const auto days = earlierDays.plus(daysPresent);
+    const auto month = days ? earned(divisor, payDate, monthly, daily, *days) : std::nullopt;
+    const auto rest = month ? month->minus(earlierPay) : std::nullopt;
+    if (!rest)
+        return std::nullopt;
+    return monthly < Currency() ? std::min(*rest, Currency()) : std::max(*rest, Currency());
 }
 
 Currency unpaidDays(QDate payDate, Currency daysPresent)

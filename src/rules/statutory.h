@@ -61,6 +61,9 @@ struct Rules {
     int esiCoverHeads = Basic;
     int ptHeads = AllHeads;
 
+    // Whether a transaction's figures depend on its month's other transactions: a deduction of the
+    // month, or a fixed divisor, which prices the days the month did not pay.
+    bool monthWise() const { return pfOn || esiOn || ptOn || divisor != Divisor::Calendar; }
     // Paid as before statutory rules existed: nothing deducted, calendar days.
     bool plain() const { return !pfOn && !esiOn && !ptOn && divisor == Divisor::Calendar; }
     friend bool operator==(const Rules&, const Rules&) = default;
@@ -96,12 +99,13 @@ std::optional<int> parseHeads(const QString& text);
 // contribution period (April to September, October to March) had the insurance cover them, which
 // then lasts to the period's end.
 struct MonthSoFar {
+    Currency daysPresent;
     Wages wages;
     Figures deducted;
     bool esiCoveredInPeriod = false;
     // The month with a transaction more: its wages and what it deducted (sums beyond the range
     // stay at the last value held; stored figures are far inside it).
-    MonthSoFar with(const Wages& more, const Figures& figures) const;
+    MonthSoFar with(Currency days, const Wages& more, const Figures& figures) const;
     friend bool operator==(const MonthSoFar&, const MonthSoFar&) = default;
 };
 
@@ -136,5 +140,11 @@ int daysNotPaid(QDate payDate, Currency daysPresent);
 // amount and each day not paid takes a day's price off, R(monthly - days not paid x daily, 0),
 // never past 0. Nothing when a figure leaves the range.
 std::optional<Currency> earned(Divisor divisor, QDate payDate, Currency monthly, Currency daily, Currency daysPresent);
+// What a transaction earns when its month's earlier transactions had `earlierDays` present and
+// earned `earlierPay`: over the days of the month its own days as above; under a fixed divisor
+// what the month's days together earn less what the earlier ones did (never past 0), so that a
+// month paid in several transactions earns what it would in one.
+std::optional<Currency> earnedInMonth(Divisor divisor, QDate payDate, Currency monthly, Currency daily,
+                                      Currency daysPresent, Currency earlierDays, Currency earlierPay);
 
 } // namespace statutory

@@ -383,20 +383,25 @@ private slots:
     {
         QTest::addColumn<QStringList>("steps"); // "add DAYS", "edit N DAYS", "delete N" (N: the Nth added)
         QTest::addColumn<QString>("stored");    // each row left: fund, pension, employer's fund, insurance, tax, net pay
+        QTest::addColumn<int>("divisor");       // 0: the days of the month
         // clang-format off
-        QTest::newRow("one transaction") << QStringList{"add 30"} << "1800 1250 550 113 200 12887";
+        QTest::newRow("one transaction") << QStringList{"add 30"} << "1800 1250 550 113 200 12887" << 0;
         // 30,000 in the month: the fund's ceiling and the tax's slab once; no insurance, which
         // the first took back as the second made the month's wages more than it covers.
         QTest::newRow("a second transaction") << QStringList{"add 30", "add 30"}
-            << "1800 1250 550 113 200 12887; 0 0 0 -113 0 15113";
+            << "1800 1250 550 113 200 12887; 0 0 0 -113 0 15113" << 0;
         // 20,000 in the month: the ceiling reached on the second, the insurance on all of it.
         QTest::newRow("the first changed") << QStringList{"add 30", "add 30", "edit 1 10"}
-            << "600 417 183 38 0 4362; 1200 833 367 112 200 13488";
+            << "600 417 183 38 0 4362; 1200 833 367 112 200 13488" << 0;
         QTest::newRow("the first deleted") << QStringList{"add 30", "add 30", "delete 1"}
-            << "1800 1250 550 113 200 12887";
+            << "1800 1250 550 113 200 12887" << 0;
         // 15,000 over three: the slab reached on the third.
         QTest::newRow("a third reaching the slab") << QStringList{"add 10", "add 10", "add 10"}
-            << "600 417 183 38 0 4362; 600 416 184 37 0 4363; 600 417 183 38 200 4162";
+            << "600 417 183 38 0 4362; 600 416 184 37 0 4363; 600 417 183 38 200 4162" << 0;
+        // Under a 26-day divisor the month's 30 days earn the rate once, however they are split: the
+        // first half 15,000 less 15 days at 576.92, the second the rest.
+        QTest::newRow("two halves under a fixed divisor") << QStringList{"add 15", "add 15"}
+            << "762 529 233 48 0 5536; 1038 721 317 65 200 7351" << 26;
         // clang-format on
     }
     void aMonthOfSeveralTransactionsOwesTheMonth()
@@ -413,6 +418,8 @@ private slots:
         rules.company = company;
         rules.from = QDate(2026, 4, 1);
         rules.pfOn = rules.esiOn = rules.ptOn = true;
+        QFETCH(int, divisor);
+        rules.divisor = *statutory::divisorFromStored(divisor);
         QVERIFY(StatutoryRepository(t.db()).save(rules));
         PayrollRepository payroll(t.db());
         QList<qint64> added;
