@@ -56,7 +56,7 @@ const DemoEmployee employees[] = {
     {"JOSEPH FERNANDES", "Male", "Married", "15 Athwa Lines, Surat", "SALES", "AREA MANAGER", "STAFF", 38500},
     {"MEERA DESAI", "Female", "Married", "Adajan, Surat", "ACCOUNTS", "ACCOUNTANT", "STAFF", 30500},
     {"FARHAN SHAIKH", "Male", "Single", "Rander Road, Surat", "PRODUCTION", "WELDER", "WORKERS", 16200},
-    {"IMRAN PATHAN", "Male", "Married", "Nanpura, Surat", "PRODUCTION", "WELDER", "WORKERS", 16400},
+    {"IMRAN PATHAN", "Male", "Married", "Nanpura, Surat", "PRODUCTION", "WELDER", "WORKERS", 21600},
     {"GEETA RANA", "Female", "Single", "Varachha, Surat", "STORES", "CLERK", "STAFF", 14800},
     {"SANJAY TANDEL", "Male", "Married", "Udhna, Surat", "PRODUCTION", "LATHE OPERATOR", "WORKERS", 15800},
     {"MICHAEL O'CONNOR", "Male", "Married", "Piplod, Surat", "MAINTENANCE", "ENGINEER", "STAFF", 35000},
@@ -68,6 +68,14 @@ const DemoEmployee employees[] = {
     {"ASHOK PANDYA", "Male", "Married", "Majura Gate, Surat", "PRODUCTION", "SUPERVISOR", "STAFF", 28500},
     {"NEHA KAPADIA", "Female", "Single", "City Light, Surat", "SALES", "RECEPTIONIST", "STAFF", 15500},
 };
+
+// The second company's rules at work: a welder insured from the start of each contribution period
+// whose wages then cross the insurance's limit, an employee paid twice in the last month, one past
+// the pension's age and one outside the scheme.
+constexpr int crossesTheLimit = 19;  // IMRAN PATHAN
+constexpr int paidTwice = 18;        // FARHAN SHAIKH
+constexpr int pastPensionAge = 28;   // ASHOK PANDYA
+constexpr int outsidePension = 22;   // MICHAEL O'CONNOR
 
 // A fixed sequence of pseudo-random numbers, so every demo database holds the same history.
 class Dice {
@@ -173,6 +181,12 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
             in.daysPresent = whole(month.daysInMonth() - dice.roll(4));
             if (dice.roll(6) == 0)
                 in.daysPresent = *in.daysPresent.minus(*Currency::parse(QStringLiteral("0.5")));
+            // Three days away in a contribution period's first month keep his wages within the limit;
+            // the last month, present every day, takes them beyond it.
+            if (i == crossesTheLimit && (month.month() == 4 || month.month() == 10))
+                in.daysPresent = whole(month.daysInMonth() - 3);
+            if (i == crossesTheLimit && m == 11)
+                in.daysPresent = whole(month.daysInMonth());
             if (month.month() == 10) // festival bonus
                 in.bonus = *e.basicRate.times(*Currency::parse(QStringLiteral("0.0833")))->rounded(0);
             if (e.group == QLatin1String("WORKERS"))
@@ -231,6 +245,22 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
         }
     }
     return {};
+}
+
+// The last month's overtime of the first fortnight, paid on the 15th: a second transaction of the
+// month, which works out the month-end one again to the month's ceilings and slabs.
+Status addSecondTransaction(const Database& database, const Employee& e, QDate today)
+{
+    PayrollTransaction t;
+    t.employeeId = e.id;
+    t.name = e.name;
+    t.monthRate = e.basicRate;
+    t.payDate = dates::firstOfMonth(today).addMonths(-1).addDays(14);
+    t.overtime = whole(1800);
+    t.department = e.department;
+    t.group = e.group;
+    t.company = QStringLiteral("O'NEIL ENGINEERING WORKS");
+    return PayrollRepository(database).insert(t).status();
 }
 
 Status fill(const Database& database, QDate today)
@@ -297,6 +327,11 @@ Status fill(const Database& database, QDate today)
             e.esiNumber = QStringLiteral("31%1").arg(770200 + index * 13, 8, 10, QLatin1Char('0'));
             if (e.group == QLatin1String("CONTRACT") && e.department == QLatin1String("ACCOUNTS"))
                 e.exemptions.pfFrom = e.dateEmployed;
+            // Fifty-eight four months ago: the pension stops from the month after.
+            if (index == pastPensionAge)
+                e.exemptions.birthDate = dates::firstOfMonth(today).addMonths(-4).addDays(9).addYears(-58);
+            if (index == outsidePension)
+                e.exemptions.pensionMember = false;
         }
         // Most are paid into their accounts; every seventh by cheque and every eleventh in cash.
         static const std::pair<const char*, const char*> banks[] = {{"STATE BANK OF INDIA", "SBIN00"},
@@ -330,6 +365,8 @@ Status fill(const Database& database, QDate today)
     if (Status s = StatutoryRepository(database).save(rules); !s)
         return s;
     if (Status s = addPayrollHistory(database, added, today); !s)
+        return s;
+    if (Status s = addSecondTransaction(database, added.at(paidTwice), today); !s)
         return s;
     if (Status s = addRevisions(database, added, today); !s)
         return s;

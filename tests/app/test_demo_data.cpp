@@ -49,6 +49,28 @@ private slots:
                          p.advances,  p.loanRecovered, p.lic,         p.contribution, p.pgvcl};
             QCOMPARE(calculatePay(in)->netPay, p.netPay);
         }
+        // O'NEIL's rules at work: a month of two transactions, whose deductions are the month's; no
+        // pension past 58 or outside the scheme; a member insured beyond the limit to the period's end.
+        const QString oneil = QStringLiteral("O'NEIL ENGINEERING WORKS");
+        QCOMPARE(t.count("SELECT count(*) FROM (SELECT ID FROM payroll WHERE ddate LIKE '2026-11%' GROUP BY ID, company"
+                         " HAVING count(*) > 1) x"),
+                 1);
+        const auto oneilNovember = PayrollRepository(t.db()).month(oneil, QDate(2026, 11, 1)).value();
+        Currency twiceTax, pastPension, outsidePension, insuredBeyond;
+        for (const PayrollTransaction& p : oneilNovember) {
+            if (p.name == QLatin1String("FARHAN SHAIKH"))
+                twiceTax = *twiceTax.plus(p.statutory.professionalTax);
+            if (p.name == QLatin1String("ASHOK PANDYA"))
+                pastPension = p.statutory.pension;
+            if (p.name == QLatin1String("MICHAEL O'CONNOR"))
+                outsidePension = p.statutory.pension;
+            if (p.name == QLatin1String("IMRAN PATHAN") && p.presentDaysSalary > Currency::fromUnits(21000'0000))
+                insuredBeyond = p.statutory.esiEmployee;
+        }
+        QCOMPARE(twiceTax, Currency::fromUnits(200'0000));
+        QCOMPARE(pastPension, Currency());
+        QCOMPARE(outsidePension, Currency());
+        QVERIFY(insuredBeyond > Currency());
         // A second run adds nothing.
         const qint64 rows = count("payroll");
         QVERIFY(ensureDemoData(t.db(), clock));
