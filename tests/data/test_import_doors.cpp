@@ -194,7 +194,7 @@ private slots:
         QTest::newRow("a department not the employee's") << payroll("dept,", 2, "PRODUCTION,", shree) << "payroll.csv:2: dept: Employee number 2 is of the department ACCOUNTS, not PRODUCTION.";
         QTest::newRow("a group not in the master") << payroll("grp,", 2, "NOWHERE,", shree) << "payroll.csv:2: grp: The group NOWHERE is not in the group master";
         QTest::newRow("an employee number far ahead") << QStringList{"emp.csv", "ID,emname\n999999999,TYPO\n"} << "emp.csv:2: ID: The employee number 999999999 is far beyond the next ones (up to 33 for this line)";
-        QTest::newRow("a transaction number far ahead") << QStringList{pay, "transid,ID,ddate,absences,company\n999999999999,2,2026-12-31,31," + shree + "\n"} << "payroll.csv:2: transid: The transaction number 999999999999 is far beyond the next ones (up to 362 for this line)";
+        QTest::newRow("a transaction number far ahead") << QStringList{pay, "transid,ID,ddate,absences,company\n999999999999,2,2026-12-31,31," + shree + "\n"} << "payroll.csv:2: transid: The transaction number 999999999999 is far beyond the next ones (up to 363 for this line)";
         QTest::newRow("a user number far ahead") << QStringList{"use.csv", "ID,usernm,pass,priv\n999999999,typo,pw,user\n"} << "use.csv:2: ID: The user number must be a whole number from 1 to 4 here";
         // clang-format on
     }
@@ -218,7 +218,7 @@ private slots:
         const qint64 last = m_demo->count("SELECT max(seq) FROM audit");
         // The first numbered in turn, the rest numbered as the window numbers them (on a server the
         // numbering goes on after it).
-        const QString rows = "transid,ID,ddate,absences,company\n361,2,2026-12-31,31," + shree + "\n,18,2026-12-31,15.5," +
+        const QString rows = "transid,ID,ddate,absences,company\n362,2,2026-12-31,31," + shree + "\n,18,2026-12-31,15.5," +
                              oneil + "\n,2,2026-11-30,2," + shree + "\n,1,2026-12-31,31," + shree + "\n";
         const qint64 owed = m_demo->count("SELECT (SELECT sum(loanamt) FROM loan WHERE ID = 1) - (SELECT sum(loanrec) FROM payroll WHERE ID = 1)") / 10000;
         const auto outcome = importFiles(m_demo->db(), {"payroll.csv", rows, "cmpmaster.csv", "company,selectt\nnew co,1\n",
@@ -245,7 +245,7 @@ private slots:
         // Employee 1's latest loan deducts 2,600 a month, never more than is still owed.
         const qint64 instalment = std::min<qint64>(2600, owed);
         QCOMPARE(stored(1, "2026-12-31"), QStringLiteral("RAMESH PATEL 32000 32000 0 0 0 %1 %2").arg(instalment).arg(32000 - instalment));
-        QCOMPARE(m_demo->count("SELECT count(*) FROM payroll WHERE transid = 361 AND ID = 2"), 1);
+        QCOMPARE(m_demo->count("SELECT count(*) FROM payroll WHERE transid = 362 AND ID = 2"), 1);
         QCOMPARE(m_demo->count("SELECT count(*) FROM cmpmaster WHERE company = 'NEW CO' AND selectt = 0"), 1);
         SqlQuery entries(m_demo->db(), "SELECT tbl || ' ' || kind || ' ' || coalesce(note, '') || coalesce(newvalues, '')"
                                        " FROM audit WHERE seq > ? ORDER BY seq");
