@@ -38,7 +38,7 @@ EsiReturn esiReturn(const QList<PayrollTransaction>& month, const QList<PayrollT
                     const QHash<qint64, Employee>& employees)
 {
     QMap<qint64, EsiMember> byEmployee;
-    QMap<qint64, Currency> days;
+    QMap<qint64, Currency> days, charged;
     for (const PayrollTransaction& t : month) {
         if (!insured(t))
             continue;
@@ -46,10 +46,14 @@ EsiReturn esiReturn(const QList<PayrollTransaction>& month, const QList<PayrollT
         m.employeeId = t.employeeId;
         m.name = t.name;
         m.wages = m.wages.plus(t.statutory.esiWages).value_or(m.wages);
+        charged[t.employeeId] = charged.value(t.employeeId).plus(t.statutory.esiEmployee).value_or(Currency());
         days[t.employeeId] = days.value(t.employeeId).plus(t.daysPresent).value_or(days.value(t.employeeId));
     }
-    for (auto it = byEmployee.begin(); it != byEmployee.end(); ++it)
+    // A month whose later transaction handed back what an earlier one took was not insured.
+    for (auto it = byEmployee.begin(); it != byEmployee.end();) {
         it->daysPaid = wholeDaysUp(days.value(it.key()));
+        it = it->wages.isZero() && charged.value(it.key()).isZero() ? byEmployee.erase(it) : std::next(it);
+    }
     // Covered earlier in the period and unpaid this month: listed with no days, and the reason.
     for (const PayrollTransaction& t : earlier) {
         if (!insured(t))

@@ -36,15 +36,28 @@ QString rupees(Currency amount)
 
 QList<StatutoryLine> statutoryLines(const QList<PayrollTransaction>& transactions)
 {
+    // The employee's month first: a later transaction may hand back what an earlier one took, and
+    // an employee counts where the month, not a transaction, was charged.
+    QMap<qint64, statutory::Figures> months;
+    QMap<qint64, Currency> gross;
+    for (const PayrollTransaction& t : transactions) {
+        statutory::Figures& m = months[t.employeeId];
+        const statutory::Figures& f = t.statutory;
+        for (Currency statutory::Figures::*member :
+             {&statutory::Figures::pfWages, &statutory::Figures::pensionWages, &statutory::Figures::pfEmployee,
+              &statutory::Figures::pension, &statutory::Figures::pfEmployer, &statutory::Figures::esiWages,
+              &statutory::Figures::esiEmployee, &statutory::Figures::esiEmployer, &statutory::Figures::professionalTax})
+            m.*member = added(m.*member, f.*member);
+        gross[t.employeeId] = added(gross.value(t.employeeId), added(t.presentDaysSalary, t.totalAdditional));
+    }
     L pf, esi, pt;
     pf.deduction = QStringLiteral("Provident Fund");
     esi.deduction = QStringLiteral("Employees' State Insurance");
     pt.deduction = QStringLiteral("Professional Tax");
-    QSet<qint64> pfPaid, esiPaid, ptPaid;
-    for (const PayrollTransaction& t : transactions) {
-        const statutory::Figures& f = t.statutory;
+    for (auto it = months.cbegin(); it != months.cend(); ++it) {
+        const statutory::Figures& f = *it;
         if (f.pfEmployee > Currency() || f.pfWages > Currency()) {
-            pfPaid.insert(t.employeeId);
+            ++pf.employees;
             pf.wages = added(pf.wages, f.pfWages);
             pf.employeeShare = added(pf.employeeShare, f.pfEmployee);
             // The employer pays the fund and the pension alike: both are its share.
@@ -52,20 +65,17 @@ QList<StatutoryLine> statutoryLines(const QList<PayrollTransaction>& transaction
             pf.pension = added(pf.pension, f.pension);
         }
         if (f.esiEmployee > Currency() || f.esiWages > Currency()) {
-            esiPaid.insert(t.employeeId);
+            ++esi.employees;
             esi.wages = added(esi.wages, f.esiWages);
             esi.employeeShare = added(esi.employeeShare, f.esiEmployee);
             esi.employerShare = added(esi.employerShare, f.esiEmployer);
         }
         if (f.professionalTax > Currency()) {
-            ptPaid.insert(t.employeeId);
-            pt.wages = added(pt.wages, added(t.presentDaysSalary, t.totalAdditional));
+            ++pt.employees;
+            pt.wages = added(pt.wages, gross.value(it.key()));
             pt.employeeShare = added(pt.employeeShare, f.professionalTax);
         }
     }
-    pf.employees = pfPaid.size();
-    esi.employees = esiPaid.size();
-    pt.employees = ptPaid.size();
     return {pf, esi, pt};
 }
 
@@ -113,10 +123,15 @@ PfReturn pfReturn(const QList<PayrollTransaction>& transactions, const QHash<qin
         return rules.pfOn && e != employees.cend() && !statutory::Exemptions::holds(e->exemptions.pfFrom, t.payDate) &&
                added(t.presentDaysSalary, t.totalAdditional) > Currency();
     };
+    // A member's line is the whole month: every transaction of it, charged or not, with its days.
+    QSet<qint64> members;
+    for (const PayrollTransaction& t : transactions)
+        if (member(t))
+            members.insert(t.employeeId);
     QMap<qint64, Member> byEmployee;
     for (const PayrollTransaction& t : transactions) {
         const statutory::Figures& f = t.statutory;
-        if (!member(t))
+        if (!members.contains(t.employeeId))
             continue;
         Member& m = byEmployee[t.employeeId];
         ReturnMember& r = m.line;
