@@ -105,7 +105,12 @@ Status PayrollBatch::add(PayrollTransaction t, quint64 given, qint64 line)
         return s;
     if (Status s = checkNumber(t, line); !s)
         return s;
-    return write(t, line);
+    if (Status s = write(t, line); !s)
+        return s;
+    // A second transaction let in may be dated before the month's others: they owe what it does not.
+    if (m_figures == Figures::WorkedOut && m_secondInMonth)
+        return PayrollRepository(m_db).reworkMonth(t.company, t.employeeId, t.payDate);
+    return {};
 }
 
 Status PayrollBatch::fillIn(PayrollTransaction& t, quint64 given, const Employee& employee)

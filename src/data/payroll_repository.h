@@ -91,6 +91,10 @@ public:
     // With it, whether an earlier month of the insurance's contribution period had the employee
     // (of these exemptions) covered.
     Result<statutory::MonthSoFar> monthBefore(const PayrollTransaction& t, const statutory::Exemptions& exemptions) const;
+    // Works the figures of the employee's month out again, transaction by transaction in the order
+    // they were paid, and writes (with their trail entries) those that changed: after a transaction
+    // of the month was written, changed or deleted. Inside the caller's transaction.
+    Status reworkMonth(const QString& company, qint64 employeeId, QDate month) const;
     // The employee's transactions of the company dated from `from` to `to`, by date.
     Result<QList<PayrollTransaction>> ofEmployee(const QString& company, qint64 employeeId, QDate from, QDate to) const;
     // The selected transactions by employee number, then date and transaction number.
@@ -130,10 +134,6 @@ private:
     Result<bool> coveredInPeriod(const QString& company, qint64 employeeId, QDate month,
                                  const statutory::Exemptions& exemptions) const;
     Result<QList<PayrollTransaction>> employeeMonth(const QString& company, qint64 employeeId, QDate month) const;
-    // Works the statutory figures of the employee's month out again, transaction by transaction in
-    // the order they were paid, and writes (with their trail entries) those that changed: after a
-    // transaction of the month was written, changed or deleted. Inside the caller's transaction.
-    Status reworkMonth(const QString& company, qint64 employeeId, QDate month) const;
     // The employee-months (employee, "yyyy-MM") of the company's rows a deletion takes, when the
     // company deducts anything at all; and after it, those of them with transactions left, worked
     // out again.

@@ -276,8 +276,18 @@ private slots:
         TestDatabase imported, saved;
         for (TestDatabase* t : {&imported, &saved})
             prepare(t->db(), statutory::Divisor(divisor));
-        const QList<PayrollTransaction> month = randomMonth(seed);
+        QList<PayrollTransaction> month = randomMonth(seed);
         const bool offered = seed % 2 == 0;
+        // Months of two and three transactions, let in as second ones, dated before the month's end:
+        // each pays the month's days and deductions once, as the window's saves do.
+        if (!offered)
+            for (const auto& [index, day] : {std::pair(1, 15), std::pair(2, 10), std::pair(2, 20)}) {
+                PayrollTransaction more = month.at(index);
+                more.payDate = QDate(more.payDate.year(), more.payDate.month(), day);
+                more.daysPresent = Currency::fromUnits(qint64(day) * 5000);
+                more.loanRecovered = Currency();
+                month << more;
+            }
         QStringList lines{offered ? QString(inputsHeader).remove(",advances,loanrec") : inputsHeader};
         for (const PayrollTransaction& t : month) {
             lines << (offered ? csvOf(t, {}).remove(QRegularExpression(",[^,]*,[^,]*(?=,[^,]*$)")) : csvOf(t, {}));
@@ -292,9 +302,9 @@ private slots:
                 window.loanRecovered = offeredLoanDeduction(LoanRepository(saved.db()).latestMonthlyDeduction(t.employeeId).value(),
                                                             window.totalLoan, PayrollRepository(saved.db()).loanRecovered(t.employeeId).value());
             }
-            QVERIFY(PayrollRepository(saved.db()).save(window, 0));
+            QVERIFY(PayrollRepository(saved.db()).save(window, 3));
         }
-        const auto outcome = importFiles(imported.db(), {"payroll.csv", lines.join('\n')});
+        const auto outcome = importFiles(imported.db(), {"payroll.csv", lines.join('\n')}, !offered);
         QVERIFY2(outcome && outcome->stored(), qPrintable(firstRefusal(outcome)));
         const auto rows = [](TestDatabase& t) {
             auto all = PayrollRepository(t.db()).select(PayrollSelection::range("RULED", {2026, 1, 1}, {2026, 12, 31})).value() +
