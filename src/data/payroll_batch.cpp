@@ -107,8 +107,9 @@ Status PayrollBatch::add(PayrollTransaction t, quint64 given, qint64 line)
         return s;
     if (Status s = write(t, line); !s)
         return s;
-    // A second transaction let in may be dated before the month's others: they owe what it does not.
-    if (m_figures == Figures::WorkedOut && m_secondInMonth)
+    // A second transaction let in under a number of its own may come before the month's others:
+    // they owe what it does not.
+    if (m_figures == Figures::WorkedOut && m_secondInMonth && t.transId > 0)
         return PayrollRepository(m_db).reworkMonth(t.company, t.employeeId, t.payDate);
     return {};
 }
@@ -265,7 +266,7 @@ Status PayrollBatch::workOut(PayrollTransaction& t, quint64 given, const Employe
     // this one are in the database already, in this transaction.
     statutory::MonthSoFar earlier;
     if (rules->monthWise()) {
-        const auto before = PayrollRepository(m_db).monthBefore(t, employee.exemptions);
+        const auto before = PayrollRepository(m_db).monthBefore(t, *rules, employee.exemptions);
         if (!before)
             return before.status();
         earlier = *before;

@@ -1,5 +1,6 @@
-// The employee's month as one unit of pay: the statutory figures of each transaction are what the
-// month owes beyond its earlier transactions, so writing one transaction can change the later ones.
+// The employee's month as one unit of pay: the figures of each transaction are what the month owes
+// beyond its earlier transactions (those entered before it), so changing or deleting one
+// transaction can change the later ones; a new one comes last and changes none.
 
 #include "data/payroll_repository.h"
 
@@ -15,17 +16,15 @@
 #include <QMap>
 
 #include <algorithm>
-#include <limits>
-#include <tuple>
 
 namespace {
 
-// Before `t` in the month: paid on an earlier date, or on its date under a smaller number (a new
-// transaction, numbered 0, comes after every one of its date).
-bool paidBefore(const PayrollTransaction& earlier, const PayrollTransaction& t)
+// Before `t` in the month: entered before it, as its smaller number says (a new transaction,
+// numbered 0, comes after every one). A transaction paid already never changes when another is
+// entered, whatever date the new one bears.
+bool enteredBefore(const PayrollTransaction& earlier, const PayrollTransaction& t)
 {
-    const qint64 number = t.transId > 0 ? t.transId : std::numeric_limits<qint64>::max();
-    return std::tie(earlier.payDate, earlier.transId) < std::tie(t.payDate, number);
+    return t.transId <= 0 || earlier.transId < t.transId;
 }
 
 } // namespace
@@ -33,7 +32,13 @@ bool paidBefore(const PayrollTransaction& earlier, const PayrollTransaction& t)
 Result<QList<PayrollTransaction>> PayrollRepository::employeeMonth(const QString& company, qint64 employeeId,
                                                                    QDate month) const
 {
-    return ofEmployee(company, employeeId, dates::firstOfMonth(month), dates::lastOfMonth(month));
+    auto rows = ofEmployee(company, employeeId, dates::firstOfMonth(month), dates::lastOfMonth(month));
+    if (!rows)
+        return rows.status();
+    QList<PayrollTransaction> entered = std::move(rows.value());
+    std::sort(entered.begin(), entered.end(),
+              [](const PayrollTransaction& a, const PayrollTransaction& b) { return a.transId < b.transId; });
+    return entered;
 }
 
 Result<bool> PayrollRepository::coveredInPeriod(const QString& company, qint64 employeeId, QDate month,
@@ -62,7 +67,7 @@ Result<bool> PayrollRepository::coveredInPeriod(const QString& company, qint64 e
     return false;
 }
 
-Result<statutory::MonthSoFar> PayrollRepository::monthBefore(const PayrollTransaction& t,
+Result<statutory::MonthSoFar> PayrollRepository::monthBefore(const PayrollTransaction& t, const statutory::Rules& rules,
                                                              const statutory::Exemptions& exemptions) const
 {
     const auto rows = employeeMonth(t.company, t.employeeId, t.payDate);
@@ -70,9 +75,10 @@ Result<statutory::MonthSoFar> PayrollRepository::monthBefore(const PayrollTransa
         return rows.status();
     statutory::MonthSoFar earlier;
     for (const PayrollTransaction& row : *rows)
-        if (row.transId != t.transId && paidBefore(row, t))
+        if (row.transId != t.transId && enteredBefore(row, t))
             earlier = monthWith(earlier, row);
-    const auto covered = coveredInPeriod(t.company, t.employeeId, t.payDate, exemptions);
+    const auto covered =
+        rules.esiOn ? coveredInPeriod(t.company, t.employeeId, t.payDate, exemptions) : Result<bool>(false);
     if (!covered)
         return covered.status();
     earlier.esiCoveredInPeriod = *covered;
@@ -167,5 +173,27 @@ Status PayrollRepository::reworkMonthsLeft(const QString& company, const QSet<st
                                        QDate::fromString(month.second + QStringLiteral("-01"), Qt::ISODate));
                 !s)
                 return s;
+    return {};
+}
+
+Status PayrollRepository::lockEmployeesOf(const QString& company, const QString& where,
+                                          const QVariantList& values) const
+{
+    if (m_db.backend() != Backend::PostgreSQL)
+        return {}; // a write on a file holds the whole file already
+    const auto rules = readOne(m_db, StatutoryRepository::countRead(company));
+    if (!rules)
+        return rules.status();
+    if (rules->toLongLong() == 0)
+        return {};
+    SqlQuery q(m_db, QStringLiteral("SELECT DISTINCT ID FROM payroll WHERE %1 ORDER BY ID").arg(where));
+    for (const QVariant& v : values)
+        q.bind(v);
+    const auto ids = q.rows([](const SqlQuery& row) { return row.number(0); });
+    if (!ids)
+        return ids.status();
+    for (qint64 id : *ids)
+        if (Status s = lockEmployee(m_db, id); !s)
+            return s;
     return {};
 }

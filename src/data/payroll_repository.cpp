@@ -84,7 +84,7 @@ Result<PayrollWrite> PayrollRepository::capped(PayrollTransaction t, Currency co
     // The deductions are the month's: this transaction owes what its earlier ones did not deduct.
     statutory::MonthSoFar earlier;
     if (rules->monthWise()) {
-        const auto before = monthBefore(t, exemptions);
+        const auto before = monthBefore(t, *rules, exemptions);
         if (!before)
             return before.status();
         earlier = *before;
@@ -150,8 +150,9 @@ Result<PayrollWrite> PayrollRepository::save(const PayrollTransaction& given, qi
         if (!number)
             return number.status();
         write.value().stored.transId = *number;
-        // A transaction dated before others of its month changes what they owe.
-        if (existing > 0 && ledger->anyRules)
+        // A transaction numbered by its file may come before others of its month: they owe what it
+        // does not. One numbered here comes last and changes none.
+        if (existing > 0 && ledger->anyRules && t.transId > 0)
             if (Status s = reworkMonth(t.company, t.employeeId, t.payDate); !s)
                 return s;
         result = write;
@@ -346,6 +347,8 @@ Result<PayrollDeletion> PayrollRepository::removeWhere(const QString& company, c
             where += QStringLiteral(" AND ") + condition;
             bound += values;
         }
+        if (Status s = lockEmployeesOf(company, where, bound); !s)
+            return s;
         // The months the rows fall in are held as they are, open or closed; the closed ones stay
         // whole, and so does any month this deletion did not hold.
         const auto months = MonthCloseRepository(m_db).monthsOf(payrollTable, QStringLiteral("ddate"), company, where, bound);

@@ -86,13 +86,14 @@ public:
     Result<qint64> removeNumber(const QString& company, qint64 transId);
     Result<PayrollDeletion> removeRange(const QString& company, qint64 first, qint64 last);
     Result<PayrollDeletion> removeAll(const QString& company);
-    // What the employee's transactions of the company's month paid before `t` (by date, then
-    // number; a new transaction comes after every one of its date) earned and deducted.
-    // With it, whether an earlier month of the insurance's contribution period had the employee
-    // (of these exemptions) covered.
-    Result<statutory::MonthSoFar> monthBefore(const PayrollTransaction& t, const statutory::Exemptions& exemptions) const;
+    // What the employee's transactions of the company's month entered before `t` (by number; a new
+    // transaction comes after every one) earned and deducted; with it, under rules that insure,
+    // whether an earlier month of the contribution period had the employee (of these exemptions)
+    // covered.
+    Result<statutory::MonthSoFar> monthBefore(const PayrollTransaction& t, const statutory::Rules& rules,
+                                              const statutory::Exemptions& exemptions) const;
     // Works the figures of the employee's month out again, transaction by transaction in the order
-    // they were paid, and writes (with their trail entries) those that changed: after a transaction
+    // they were entered, and writes (with their trail entries) those that changed: after a transaction
     // of the month was written, changed or deleted. Inside the caller's transaction.
     Status reworkMonth(const QString& company, qint64 employeeId, QDate month) const;
     // The employee's transactions of the company dated from `from` to `to`, by date.
@@ -140,6 +141,10 @@ private:
     Result<QSet<std::pair<qint64, QString>>> monthsLeftBehind(const QString& company, const QString& where,
                                                             const QVariantList& values) const;
     Status reworkMonthsLeft(const QString& company, const QSet<std::pair<qint64, QString>>& months) const;
+    // Holds the employees of the rows a deletion takes, in order, as a save holds its employee: no
+    // save of theirs works out a month the deletion is working out again. Only where the company
+    // deducts anything: otherwise no transaction depends on another.
+    Status lockEmployeesOf(const QString& company, const QString& where, const QVariantList& values) const;
     Result<PayrollDeletion> removeWhere(const QString& company, const QString& condition, const QVariantList& values);
     static ScalarRead countRead(const QString& company, qint64 employeeId, QDate month);
     // The transaction with its loan deduction at most what is owed, not counting `counted` of it

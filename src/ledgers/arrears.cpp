@@ -34,7 +34,7 @@ std::optional<Currency> fromUnits(Wide units)
 } // namespace
 
 std::optional<Arrears> arrearsFor(Currency increment, QDate payDate, Currency daysPresent, statutory::Divisor divisor,
-                                  Currency earlierDays, Currency earlierPaid)
+                                  Currency earlierDays)
 {
     // Each figure is rounded once, from its exact value: units are ten-thousandths, so a rate in
     // paise is units / 100 and a whole amount units / 10000.
@@ -43,7 +43,7 @@ std::optional<Arrears> arrearsFor(Currency increment, QDate payDate, Currency da
     if (!rate)
         return std::nullopt;
     // The days are priced as the month's pay prices them.
-    const auto paid = statutory::earnedInMonth(divisor, payDate, increment, *rate, daysPresent, earlierDays, earlierPaid);
+    const auto paid = statutory::earnedInMonth(divisor, payDate, increment, *rate, daysPresent, earlierDays);
     if (!paid)
         return std::nullopt;
     return Arrears{*rate, *paid};

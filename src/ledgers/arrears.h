@@ -18,10 +18,10 @@ struct Arrears {
 // What an increment owes back for one payroll month; nothing when a figure leaves the range.
 // The month is divided as its pay was: by the divisor of the rules in force on its pay date.
 // A month of several transactions owes what its days together earn of the increment: `earlierDays`
-// and `earlierPaid` are its earlier transactions' days and arrears.
+// are its earlier transactions' days.
 std::optional<Arrears> arrearsFor(Currency increment, QDate payDate, Currency daysPresent,
                                   statutory::Divisor divisor = statutory::Divisor::Calendar,
-                                  Currency earlierDays = {}, Currency earlierPaid = {});
+                                  Currency earlierDays = {});
 
 // The basic rate after an increment (or, with a negative change, a decrement): R(R(old, 0) + change, 0).
 std::optional<Currency> revisedRate(Currency oldRate, Currency change);

@@ -141,18 +141,16 @@ void IncrementWindow::save()
     }
     QList<ArrearsRow> arrears;
     // A month of several transactions owes the month's arrears once: the rows come by date.
-    QHash<QDate, std::pair<Currency, Currency>> monthSoFar; // days and arrears of its earlier rows
+    QHash<QDate, Currency> monthDays; // the days of its earlier rows
     for (const PayrollTransaction& t : *months) {
-        auto& [days, paid] = monthSoFar[dates::firstOfMonth(t.payDate)];
-        const auto owed =
-            revision::arrearsFor(*amount, t.payDate, t.daysPresent, book->on(t.payDate).divisor, days, paid);
+        Currency& days = monthDays[dates::firstOfMonth(t.payDate)];
+        const auto owed = revision::arrearsFor(*amount, t.payDate, t.daysPresent, book->on(t.payDate).divisor, days);
         if (!owed) {
             m_context.prompter.error(
                 QStringLiteral("The arrears of %1 are too large.").arg(dates::displayText(t.payDate)));
             return;
         }
         days = days.plus(t.daysPresent).value_or(days);
-        paid = paid.plus(owed->paid).value_or(paid);
         arrears << ArrearsRow{m_employee->id, m_employee->name, *amount, dates::monthYearText(t.payDate),
                               t.daysPresent,  owed->paid,       company, t.payDate};
     }

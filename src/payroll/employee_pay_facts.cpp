@@ -35,7 +35,8 @@ Result<Currency> loadMonthAdvances(const Database& database, qint64 employeeId, 
 }
 
 Result<statutory::MonthSoFar> EarlierInMonth::of(const Database& database, const QString& company,
-                                                 const Employee& employee, QDate payDate, qint64 transId)
+                                                 const Employee& employee, const statutory::Rules& rules,
+                                                 QDate payDate, qint64 transId)
 {
     const qint64 employeeId = employee.id;
     const auto key = std::tuple(company, employeeId, payDate, transId);
@@ -46,7 +47,7 @@ Result<statutory::MonthSoFar> EarlierInMonth::of(const Database& database, const
     t.employeeId = employeeId;
     t.payDate = payDate;
     t.transId = transId;
-    const auto earlier = PayrollRepository(database).monthBefore(t, employee.exemptions);
+    const auto earlier = PayrollRepository(database).monthBefore(t, rules, employee.exemptions);
     if (!earlier)
         return earlier.status();
     m_key = key;

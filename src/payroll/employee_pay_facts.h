@@ -28,13 +28,13 @@ Result<std::optional<EmployeePayFacts>> loadEmployeePayFacts(const Database& dat
 Result<Currency> loadMonthAdvances(const Database& database, qint64 employeeId, QDate payDate);
 
 // What the employee's earlier transactions of the month deducted, which the window's figures owe
-// the rest of: read again only when the employee, the pay date, the transaction or the month's
-// stored rows (after a save) change.
+// the rest of: read again when the employee, the pay date or the transaction changes, and once
+// forgotten (after a save, or when the month's list is read again).
 class EarlierInMonth {
 public:
     // `transId` is the transaction being changed (0 for a new one).
     Result<statutory::MonthSoFar> of(const Database& database, const QString& company, const Employee& employee,
-                                     QDate payDate, qint64 transId);
+                                     const statutory::Rules& rules, QDate payDate, qint64 transId);
     void forget() { m_key.reset(); }
 
 private:

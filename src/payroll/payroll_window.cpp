@@ -334,8 +334,8 @@ void PayrollWindow::recompute()
     in.rules = m_rules;
     in.exemptions = m_chosen ? m_chosen->employee.exemptions : statutory::Exemptions{};
     if (m_chosen && m_rules.monthWise()) {
-        const auto earlier = m_earlier.of(m_context.db, m_context.session.company, m_chosen->employee, in.payDate,
-                                          m_loaded ? m_loaded->transId : 0);
+        const auto earlier = m_earlier.of(m_context.db, m_context.session.company, m_chosen->employee, m_rules,
+                                          in.payDate, m_loaded ? m_loaded->transId : 0);
         // Figures that cannot be worked out on the month are not shown as if it had no other transaction.
         if (!earlier)
             m_context.prompter.error(earlier.error());
@@ -482,6 +482,7 @@ void PayrollWindow::save()
     prompter.information(QStringLiteral("Data successfully save."), QStringLiteral("Information"));
     // The month shown is the saved row's month: the row joins the list without reading it again.
     m_model->add(written->stored);
+    m_earlier.forget(); // the month has a transaction more, which the next one of it comes after
     clearEntry();
     m_ui->Combo1->setFocus();
 }

@@ -54,9 +54,15 @@ EsiReturn esiReturn(const QList<PayrollTransaction>& month, const QList<PayrollT
         it->daysPaid = wholeDaysUp(days.value(it.key()));
         it = it->wages.isZero() && charged.value(it.key()).isZero() ? byEmployee.erase(it) : std::next(it);
     }
-    // Covered earlier in the period and unpaid this month: listed with no days, and the reason.
+    // Covered earlier in the period and unpaid this month: listed with no days, and the reason. A
+    // month whose later transaction handed back what an earlier one took was not insured.
+    QMap<std::pair<qint64, QDate>, Currency> earlierWages;
     for (const PayrollTransaction& t : earlier) {
-        if (!insured(t))
+        Currency& w = earlierWages[{t.employeeId, dates::firstOfMonth(t.payDate)}];
+        w = w.plus(t.statutory.esiWages).value_or(w);
+    }
+    for (const PayrollTransaction& t : earlier) {
+        if (earlierWages.value({t.employeeId, dates::firstOfMonth(t.payDate)}) <= Currency())
             continue;
         const bool known = byEmployee.contains(t.employeeId);
         EsiMember& m = byEmployee[t.employeeId];

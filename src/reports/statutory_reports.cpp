@@ -143,7 +143,6 @@ PfReturn pfReturn(const QList<PayrollTransaction>& transactions, const QHash<qin
         r.grossWages = added(r.grossWages, added(t.presentDaysSalary, t.totalAdditional));
         r.pfWages = added(r.pfWages, f.pfWages);
         r.pensionWages = added(r.pensionWages, f.pensionWages);
-        r.edliWages = r.pensionWages;
         r.pfEmployee = added(r.pfEmployee, f.pfEmployee);
         r.pension = added(r.pension, f.pension);
         r.pfEmployer = added(r.pfEmployer, f.pfEmployer);
@@ -153,6 +152,8 @@ PfReturn pfReturn(const QList<PayrollTransaction>& transactions, const QHash<qin
     PfReturn out;
     for (auto it = byEmployee.begin(); it != byEmployee.end(); ++it) {
         ReturnMember r = it->line;
+        // The insurance-linked wages are the fund's wages up to the ceiling, pension or none.
+        r.edliWages = std::min(r.pfWages, rules.pfCeiling);
         r.daysNotPaid = statutory::daysNotPaid(it->payDate, it->daysPresent);
         if (r.uan.isEmpty())
             out.missing << QStringLiteral("%1 %2").arg(it.key()).arg(r.name);

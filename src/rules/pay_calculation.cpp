@@ -28,7 +28,7 @@ PayFigures workOutPay(const PayInputs& in)
     if (out.monthlyRate && out.dailyRate)
         out.presentDaysSalary =
             statutory::earnedInMonth(in.rules.divisor, in.payDate, *out.monthlyRate, *out.dailyRate, in.daysPresent,
-                                     in.earlier.daysPresent, in.earlier.wages.basic);
+                                     in.earlier.daysPresent);
     out.totalAdditional =
         then(sumOf(in.bonus, in.overtime, in.travel), [](Currency additional) { return additional.rounded(2); });
     // Without a deduction turned on there is nothing to work out, even from wages too large to hold.

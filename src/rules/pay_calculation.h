@@ -66,7 +66,8 @@ struct PayFigures {
 //   present days salary = R(days present x daily rate, 0) over the days of the month; under a
 //                         fixed divisor R(monthly rate - days not paid x daily rate, 0), never
 //                         below 0, the days not paid being the month's days less the days present
-//                         of all its transactions, less what its earlier transactions earned
+//                         of all its transactions, less what its earlier transactions' days earn
+//                         at this rate; no day present earns nothing
 //   total additional    = R(bonus + overtime + travel, 2)
 //   statutory           = the rules' figures on the heads each deduction counts (the present days
 //                         salary, bonus, overtime, travel), whole rupees, worked out on the

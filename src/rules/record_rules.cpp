@@ -302,6 +302,9 @@ Verdict check(const PayrollTransaction& t)
     const auto notNegative = [](const char* field, const char* caption, Currency value) {
         return [=] { return amount(QString::fromLatin1(field), QString::fromLatin1(caption), value, Sign::NotNegative); };
     };
+    const auto statutoryFigure = [](const char* field, const char* caption, Currency value) {
+        return [=] { return amount(QString::fromLatin1(field), QString::fromLatin1(caption), value, Sign::Any); };
+    };
     return firstOf(
         [&] { return t.transId == 0 ? Verdict() : number(QStringLiteral("transid"), QStringLiteral("the transaction number"),
                                                          t.transId, maxTransactionId); },
@@ -315,22 +318,25 @@ Verdict check(const PayrollTransaction& t)
         [&] { return daysPresent(QStringLiteral("absences"), t.daysPresent, t.payDate); },
         notNegative("earn", "the present days salary", t.presentDaysSalary),
         notNegative("advances", "the advances", t.advances), notNegative("tad", "the total additional", t.totalAdditional),
-        notNegative("td", "the total deductions", t.totalDeductions),
+        // A month's later transaction hands back what its earlier ones deducted beyond what the
+        // month owes (the insurance of a month its wages took beyond the limit): its deductions
+        // and statutory figures may be below 0.
+        [&] { return amount(QStringLiteral("td"), QStringLiteral("the total deductions"), t.totalDeductions, Sign::Any); },
         notNegative("loanrec", "the loan deduction", t.loanRecovered), notNegative("travel", "the travel", t.travel),
         [&] { return amount(QStringLiteral("netpay"), QStringLiteral("the net pay"), t.netPay, Sign::Any); },
         [&] { return text(QStringLiteral("dept"), QStringLiteral("the department"), t.department, maxShortLength,
                           false); },
         [&] { return text(QStringLiteral("grp"), QStringLiteral("the group"), t.group, maxShortLength, false); },
         [&] { return text(QStringLiteral("company"), QStringLiteral("the company"), t.company, maxNameLength, true); },
-        notNegative("pfwages", "the provident fund wages", t.statutory.pfWages),
-        notNegative("pswages", "the pension wages", t.statutory.pensionWages),
-        notNegative("pfemp", "the provident fund", t.statutory.pfEmployee),
-        notNegative("pfpen", "the pension contribution", t.statutory.pension),
-        notNegative("pfer", "the employer's provident fund", t.statutory.pfEmployer),
-        notNegative("esiwages", "the insurance wages", t.statutory.esiWages),
-        notNegative("esiemp", "the insurance", t.statutory.esiEmployee),
-        notNegative("esier", "the employer's insurance", t.statutory.esiEmployer),
-        notNegative("ptax", "the professional tax", t.statutory.professionalTax));
+        statutoryFigure("pfwages", "the provident fund wages", t.statutory.pfWages),
+        statutoryFigure("pswages", "the pension wages", t.statutory.pensionWages),
+        statutoryFigure("pfemp", "the provident fund", t.statutory.pfEmployee),
+        statutoryFigure("pfpen", "the pension contribution", t.statutory.pension),
+        statutoryFigure("pfer", "the employer's provident fund", t.statutory.pfEmployer),
+        statutoryFigure("esiwages", "the insurance wages", t.statutory.esiWages),
+        statutoryFigure("esiemp", "the insurance", t.statutory.esiEmployee),
+        statutoryFigure("esier", "the employer's insurance", t.statutory.esiEmployer),
+        statutoryFigure("ptax", "the professional tax", t.statutory.professionalTax));
 }
 
 Loan normalised(Loan loan)

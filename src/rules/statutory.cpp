@@ -389,16 +389,16 @@ rules::Verdict possible(const Rules& rules, const Figures& f)
 }
 
 std::optional<Currency> earnedInMonth(Divisor divisor, QDate payDate, Currency monthly, Currency daily,
-                                      Currency daysPresent, Currency earlierDays, Currency earlierPay)
+                                      Currency daysPresent, Currency earlierDays)
 {
-    if (divisor == Divisor::Calendar || (earlierDays.isZero() && earlierPay.isZero()))
+    if (divisor == Divisor::Calendar || earlierDays <= Currency())
         return earned(divisor, payDate, monthly, daily, daysPresent);
     const auto days = earlierDays.plus(daysPresent);
     const auto month = days ? earned(divisor, payDate, monthly, daily, *days) : std::nullopt;
-    const auto rest = month ? month->minus(earlierPay) : std::nullopt;
-    if (!rest)
+    const auto before = earned(divisor, payDate, monthly, daily, earlierDays);
+    if (!month || !before)
         return std::nullopt;
-    return monthly < Currency() ? std::min(*rest, Currency()) : std::max(*rest, Currency());
+    return month->minus(*before);
 }
 
 Currency unpaidDays(QDate payDate, Currency daysPresent)
@@ -418,6 +418,9 @@ std::optional<Currency> earned(Divisor divisor, QDate payDate, Currency monthly,
         const auto pay = daysPresent.times(daily);
         return pay ? pay->rounded(0) : std::nullopt;
     }
+    // An absent month earns nothing, though February's 28 days are fewer than 30 priced.
+    if (daysPresent <= Currency())
+        return Currency();
     const auto unpaid = unpaidDays(payDate, daysPresent).times(daily);
     const auto rest = unpaid ? monthly.minus(*unpaid) : std::nullopt;
     const auto pay = rest ? rest->rounded(0) : std::nullopt;

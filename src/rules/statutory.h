@@ -138,13 +138,13 @@ int daysNotPaid(QDate payDate, Currency daysPresent);
 // Over the days of the month the days present are paid day by day: R(days present x daily, 0).
 // A fixed divisor (30 or 26) prices a day of absence instead: a full month earns the monthly
 // amount and each day not paid takes a day's price off, R(monthly - days not paid x daily, 0),
-// never past 0. Nothing when a figure leaves the range.
+// never past 0; no day present earns nothing. Nothing when a figure leaves the range.
 std::optional<Currency> earned(Divisor divisor, QDate payDate, Currency monthly, Currency daily, Currency daysPresent);
-// What a transaction earns when its month's earlier transactions had `earlierDays` present and
-// earned `earlierPay`: over the days of the month its own days as above; under a fixed divisor
-// what the month's days together earn less what the earlier ones did (never past 0), so that a
-// month paid in several transactions earns what it would in one.
+// What a transaction earns when its month's earlier transactions had `earlierDays` present: over
+// the days of the month its own days as above; under a fixed divisor what the month's days together
+// earn at its rate less what the earlier days earn at it, so that a month paid in several
+// transactions at one rate earns what it would in one.
 std::optional<Currency> earnedInMonth(Divisor divisor, QDate payDate, Currency monthly, Currency daily,
-                                      Currency daysPresent, Currency earlierDays, Currency earlierPay);
+                                      Currency daysPresent, Currency earlierDays);
 
 } // namespace statutory

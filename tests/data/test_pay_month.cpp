@@ -71,7 +71,7 @@ Expected monthOf(const statutory::Rules& r, const statutory::Exemptions& x, Wide
         m.overtime += row.overtime;
         m.travel += row.travel;
     }
-    if (r.divisor != statutory::Divisor::Calendar)
+    if (r.divisor != statutory::Divisor::Calendar && m.days > 0)
         m.basic = std::max(Wide(0), halfEven(rate * 100 - std::max(Wide(0), dim * 100 - m.days) * daily, 10000) * 100);
     const QDate payDate = rows.last().payDate;
     const auto exempt = [&](QDate from) { return from.isValid() && from <= payDate; };

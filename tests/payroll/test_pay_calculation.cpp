@@ -183,6 +183,8 @@ private slots:
         QTest::newRow("26: two and a half days off") << 26 << QDate(2026, 2, 28) << "26000" << "25.5" << "23500";
         QTest::newRow("26: more days off than it divides by") << 26 << QDate(2026, 3, 31) << "26000" << "4" << "0";
         QTest::newRow("26: no day present") << 26 << QDate(2026, 3, 31) << "26000" << "0" << "0";
+        QTest::newRow("30: an absent February") << 30 << QDate(2026, 2, 28) << "30000" << "0" << "0";
+        QTest::newRow("30: a day of February") << 30 << QDate(2026, 2, 28) << "30000" << "1" << "3000";
         QTest::newRow("calendar: a full February") << 0 << QDate(2026, 2, 28) << "30000" << "28" << "30000";
         QTest::newRow("calendar: a day a day") << 0 << QDate(2026, 12, 31) << "31000" << "15.5" << "15500";
         // clang-format on
@@ -326,7 +328,8 @@ private slots:
             const Wide unpaid = std::max(Wide(0), Wide(in.payDate.daysInMonth()) * 10000 - in.daysPresent.units());
             const Wide earn = r.divisor == statutory::Divisor::Calendar
                                   ? *roundTo(roundHalfEven(Wide(in.daysPresent.units()) * daily, 10000), 0)
-                                  : std::max(Wide(0), *roundTo(monthly - unpaid * daily / 10000, 0));
+                                  : in.daysPresent.isZero() ? Wide(0) // an absent month earns nothing
+                                                            : std::max(Wide(0), *roundTo(monthly - unpaid * daily / 10000, 0));
             const Wide additional = *roundTo(sum({in.bonus, in.overtime, in.travel}), 2);
             const Currency basicWages = Currency::fromUnits(qint64(earn));
             const Currency grossWages = Currency::fromUnits(qint64(earn + additional));
