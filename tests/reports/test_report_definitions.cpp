@@ -205,6 +205,27 @@ private slots:
         compareWithReference(csv(*summary), QStringLiteral("StatutorySummary.csv"));
         compareWithReference(textDump(*summary).toUtf8(), QStringLiteral("StatutorySummary.txt"));
 
+        // Each payslip's columns add up to their totals: the statutory shares stand with the deductions.
+        const auto may = PayrollRepository(db).month(QStringLiteral("ACME"), QDate(2026, 5, 1)).value();
+        const QStringList slips = textDump(payslips(companyHeading(db, QStringLiteral("ACME")).value(), may))
+                                      .split(QStringLiteral("\n--\n"));
+        for (const QString& slip : slips.mid(1)) {
+            const QStringList lines = slip.split(u'\n');
+            const auto figure = [](const QString& cell) {
+                const QString text = cell.section(u' ', -1).remove(u',');
+                return text.isEmpty() ? Currency() : Currency::parse(text).value_or(Currency::fromUnits(-1));
+            };
+            Currency deductions, additions;
+            qsizetype at = lines.indexOf(QStringLiteral("Deductions | Additionals")) + 1;
+            for (; at > 0 && at < lines.size() && !lines.at(at).startsWith(QStringLiteral("Total Deductions:")); ++at) {
+                deductions = *deductions.plus(figure(lines.at(at).section(QStringLiteral(" | "), 0, 0)));
+                additions = *additions.plus(figure(lines.at(at).section(QStringLiteral(" | "), 1)));
+            }
+            QVERIFY2(at > 0 && at < lines.size(), qPrintable(slip));
+            QCOMPARE(deductions, figure(lines.at(at).section(QStringLiteral(" | "), 0, 0)));
+            QCOMPARE(additions, figure(lines.at(at).section(QStringLiteral(" | "), 1)));
+        }
+
         const auto text = pfReturnOf(db, QStringLiteral("ACME"), QDate(2026, 5, 1));
         QVERIFY(text);
         QFile sample(QStringLiteral(KESTREL_REFERENCE_DIR "/ECR-sample.txt"));
