@@ -132,6 +132,64 @@ Status addRevisions(const Database& database, const QList<Employee>& staff, QDat
                                    lowered.basicRate, *loweredRate);
 }
 
+// A loan's course through the history: when it was lent, how much, the instalment, what is repaid.
+struct LoanState {
+    QDate from;
+    Currency lent;
+    Currency instalment;
+    Currency recovered;
+};
+
+// A loan for every fifth employee, lent in the history's first half year.
+Status addLoans(const Database& database, const QList<Employee>& staff, const QStringList& companies, QDate firstMonth,
+                Dice& dice, QHash<qint64, LoanState>& loanOf)
+{
+    LoanRepository loans(database);
+    for (int i = 0; i < staff.size(); i += 5) {
+        const Employee& e = staff[i];
+        const qint64 amount = 6000 + 6000 * dice.roll(3);
+        // Instalments in round hundreds, so the last one is smaller than the others.
+        const LoanState state{firstMonth.addMonths(1 + dice.roll(6)).addDays(4), whole(amount),
+                              whole((amount / 7 + 99) / 100 * 100), Currency()};
+        Loan loan{e.id,       e.name,        state.lent,   state.instalment,
+                  state.from, QTime(11, 15), e.department, companies[i * 2 / int(staff.size())]};
+        if (Status s = loans.insert(loan); !s)
+            return s;
+        loanOf.insert(e.id, state);
+    }
+    return {};
+}
+
+// A month of the history as the payroll window would have stored it.
+PayrollTransaction historyRow(const Employee& e, const QString& company, const PayInputs& in, const PayResult& pay,
+                              Currency totalLoan)
+{
+    PayrollTransaction t;
+    t.employeeId = e.id;
+    t.name = e.name;
+    t.monthRate = pay.monthlyRate;
+    t.payDate = in.payDate;
+    t.bonus = in.bonus;
+    t.overtime = in.overtime;
+    t.totalLoan = totalLoan;
+    t.contribution = in.contribution;
+    t.lic = in.lic;
+    t.pgvcl = in.pgvcl;
+    t.daysPresent = in.daysPresent;
+    t.presentDaysSalary = pay.presentDaysSalary;
+    t.advances = in.advances;
+    t.totalAdditional = pay.totalAdditional;
+    t.totalDeductions = pay.totalDeductions;
+    t.loanRecovered = in.loanDeduction;
+    t.travel = in.travel;
+    t.netPay = pay.netPay;
+    t.statutory = pay.statutory;
+    t.department = e.department;
+    t.group = e.group;
+    t.company = company;
+    return t;
+}
+
 // Twelve months of payroll before this month, with loans repaid through it and advances deducted.
 Status addPayrollHistory(const Database& database, const QList<Employee>& staff, QDate today)
 {
@@ -148,26 +206,9 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
     }
     LoanRepository loans(database);
     AdvanceRepository advances(database);
-
-    struct LoanState {
-        QDate from;
-        Currency lent;
-        Currency instalment;
-        Currency recovered;
-    };
     QHash<qint64, LoanState> loanOf;
-    for (int i = 0; i < staff.size(); i += 5) {
-        const Employee& e = staff[i];
-        const qint64 amount = 6000 + 6000 * dice.roll(3);
-        // Instalments in round hundreds, so the last one is smaller than the others.
-        const LoanState state{firstMonth.addMonths(1 + dice.roll(6)).addDays(4), whole(amount),
-                              whole((amount / 7 + 99) / 100 * 100), Currency()};
-        Loan loan{e.id,       e.name,        state.lent,   state.instalment,
-                  state.from, QTime(11, 15), e.department, companies[i * 2 / int(staff.size())]};
-        if (Status s = loans.insert(loan); !s)
-            return s;
-        loanOf.insert(e.id, state);
-    }
+    if (Status s = addLoans(database, staff, companies, firstMonth, dice, loanOf); !s)
+        return s;
 
     for (int m = 0; m < 12; ++m) {
         const QDate month = firstMonth.addMonths(m);
@@ -212,34 +253,14 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
             const auto pay = calculatePay(in);
             if (!pay)
                 return Status::failure(QStringLiteral("The demo pay of %1 cannot be worked out.").arg(e.name));
-            PayrollTransaction t;
-            t.employeeId = e.id;
-            t.name = e.name;
-            t.monthRate = pay->monthlyRate;
-            t.payDate = payDate;
-            t.bonus = in.bonus;
-            t.overtime = in.overtime;
+            Currency totalLoan;
             if (loanOf.contains(e.id) && loanOf[e.id].from <= payDate) {
                 const auto lent = loans.totalLent(e.id);
                 if (!lent)
                     return lent.status();
-                t.totalLoan = *lent;
+                totalLoan = *lent;
             }
-            t.contribution = in.contribution;
-            t.lic = in.lic;
-            t.pgvcl = in.pgvcl;
-            t.daysPresent = in.daysPresent;
-            t.presentDaysSalary = pay->presentDaysSalary;
-            t.advances = in.advances;
-            t.totalAdditional = pay->totalAdditional;
-            t.totalDeductions = pay->totalDeductions;
-            t.loanRecovered = in.loanDeduction;
-            t.travel = in.travel;
-            t.netPay = pay->netPay;
-            t.statutory = pay->statutory;
-            t.department = e.department;
-            t.group = e.group;
-            t.company = company;
+            const PayrollTransaction t = historyRow(e, company, in, *pay, totalLoan);
             if (auto added = payroll.insert(t); !added)
                 return added.status();
         }
@@ -263,7 +284,8 @@ Status addSecondTransaction(const Database& database, const Employee& e, QDate t
     return PayrollRepository(database).insert(t).status();
 }
 
-Status fill(const Database& database, QDate today)
+// The two companies with their bank accounts, the masters, the users and the delete password.
+Status addMasters(const Database& database)
 {
     CompanyRepository companies(database);
     for (const auto& [name, address] : {std::pair{"SHREE GANESH TEXTILES", "Plot 14, GIDC Estate, Rajkot 360003"},
@@ -302,7 +324,12 @@ Status fill(const Database& database, QDate today)
         return added.status();
     if (Status s = users.setDeletePassword(QStringLiteral("delete")); !s)
         return s;
+    return {};
+}
 
+// The thirty employees, with their numbers, exemptions, birth dates and bank details.
+Result<QList<Employee>> addEmployees(const Database& database, QDate today)
+{
     EmployeeRepository staff(database);
     int index = 0;
     QList<Employee> added;
@@ -356,6 +383,17 @@ Status fill(const Database& database, QDate today)
         added.append(e);
         ++index;
     }
+    return added;
+}
+
+Status fill(const Database& database, QDate today)
+{
+    if (Status s = addMasters(database); !s)
+        return s;
+    const auto staff = addEmployees(database, today);
+    if (!staff)
+        return staff.status();
+    const QList<Employee>& added = *staff;
     // The second company deducts the provident fund, the insurance and the professional tax from its
     // first month of payroll on, under the defaults; the first company deducts none of them.
     statutory::Rules rules;
@@ -371,7 +409,7 @@ Status fill(const Database& database, QDate today)
     if (Status s = addRevisions(database, added, today); !s)
         return s;
     // The months paid long since are closed: all but the last two months of payroll.
-    const auto list = companies.list();
+    const auto list = CompanyRepository(database).list();
     if (!list)
         return list.status();
     MonthCloseRepository months(database);
