@@ -119,7 +119,9 @@ Employee EmployeeRepository::fromRow(const Row& query)
     e.group = query.text(11);
     e.pfNumber = query.text(12);
     e.esiNumber = query.text(13);
-    e.exemptions = {query.date(14), query.date(15), query.date(16)};
+    e.exemptions.pfFrom = query.date(14);
+    e.exemptions.esiFrom = query.date(15);
+    e.exemptions.ptFrom = query.date(16);
     // A mode no version of Kestrel writes reads as a transfer: listed for the clerk, never lost.
     e.bank.mode = bank::modeFromStored(query.text(17)).value_or(bank::PayMode::Transfer);
     e.bank.holder = query.text(18);

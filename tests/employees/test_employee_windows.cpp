@@ -246,7 +246,8 @@ private slots:
         Employee e = employee(QStringLiteral("RAMESH PATEL"), "100");
         e.pfNumber = QStringLiteral("100234567890");
         e.esiNumber = QStringLiteral("3112345678");
-        e.exemptions = {QDate(), QDate(2024, 1, 1), QDate(2025, 4, 1)};
+        e.exemptions.esiFrom = QDate(2024, 1, 1);
+        e.exemptions.ptFrom = QDate(2025, 4, 1);
         e.bank = {bank::PayMode::Cheque, "R PATEL", "00123456789", "HDFC0001234", "HDFC BANK"};
         openEdit(e);
         QCOMPARE(shownDetails(), details(e));
