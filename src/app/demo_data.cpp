@@ -160,14 +160,14 @@ Status addLoans(const Database& database, const QList<Employee>& staff, const QS
     return {};
 }
 
-// A month of the history as the payroll window would have stored it.
-PayrollTransaction historyRow(const Employee& e, const QString& company, const PayInputs& in, const PayResult& pay,
-                              Currency totalLoan)
+// A month of the history as the payroll window sends it: the inputs, whose figures the repository
+// works out as it saves.
+PayrollTransaction historyRow(const Employee& e, const QString& company, const PayInputs& in, Currency totalLoan)
 {
     PayrollTransaction t;
     t.employeeId = e.id;
     t.name = e.name;
-    t.monthRate = pay.monthlyRate;
+    t.monthRate = in.basicRate;
     t.payDate = in.payDate;
     t.bonus = in.bonus;
     t.overtime = in.overtime;
@@ -176,14 +176,9 @@ PayrollTransaction historyRow(const Employee& e, const QString& company, const P
     t.lic = in.lic;
     t.pgvcl = in.pgvcl;
     t.daysPresent = in.daysPresent;
-    t.presentDaysSalary = pay.presentDaysSalary;
     t.advances = in.advances;
-    t.totalAdditional = pay.totalAdditional;
-    t.totalDeductions = pay.totalDeductions;
     t.loanRecovered = in.loanDeduction;
     t.travel = in.travel;
-    t.netPay = pay.netPay;
-    t.statutory = pay.statutory;
     t.department = e.department;
     t.group = e.group;
     t.company = company;
@@ -197,13 +192,6 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
     const QDate firstMonth = dates::firstOfMonth(today).addMonths(-12);
     Dice dice;
     PayrollRepository payroll(database);
-    QHash<QString, statutory::RuleBook> rulesOf;
-    for (const QString& company : companies) {
-        const auto book = StatutoryRepository(database).book(company);
-        if (!book)
-            return book.status();
-        rulesOf.insert(company, *book);
-    }
     LoanRepository loans(database);
     AdvanceRepository advances(database);
     QHash<qint64, LoanState> loanOf;
@@ -248,11 +236,6 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
             in.lic = i % 3 == 0 ? whole(750) : Currency();
             in.contribution = whole(e.group == QLatin1String("STAFF") ? 200 : 100);
             in.pgvcl = i % 4 == 1 ? whole(150) : Currency();
-            in.rules = rulesOf.value(company).on(payDate);
-            in.exemptions = e.exemptions;
-            const auto pay = calculatePay(in);
-            if (!pay)
-                return Status::failure(QStringLiteral("The demo pay of %1 cannot be worked out.").arg(e.name));
             Currency totalLoan;
             if (loanOf.contains(e.id) && loanOf[e.id].from <= payDate) {
                 const auto lent = loans.totalLent(e.id);
@@ -260,8 +243,7 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
                     return lent.status();
                 totalLoan = *lent;
             }
-            const PayrollTransaction t = historyRow(e, company, in, *pay, totalLoan);
-            if (auto added = payroll.insert(t); !added)
+            if (auto added = payroll.insert(historyRow(e, company, in, totalLoan)); !added)
                 return added.status();
         }
     }
@@ -269,7 +251,8 @@ Status addPayrollHistory(const Database& database, const QList<Employee>& staff,
 }
 
 // The last month's overtime of the first fortnight, paid on the 15th: a second transaction of the
-// month, which works out the month-end one again to the month's ceilings and slabs.
+// month, entered after the month-end one, which owes the month's ceilings and slabs only what that
+// one did not deduct.
 Status addSecondTransaction(const Database& database, const Employee& e, QDate today)
 {
     PayrollTransaction t;

@@ -3,6 +3,7 @@
 #include "common/dates.h"
 #include "data/employee_repository.h"
 #include "reports/report_files.h"
+#include "reports/statutory_reports.h"
 #include "rules/statutory.h"
 
 #include <QMap>
@@ -123,18 +124,12 @@ Result<QByteArray> esiReturnOf(const Database& db, const QString& company, QDate
     if (!employees)
         return employees.status();
     const EsiReturn made = esiReturn(*rows, *earlier, *employees);
-    const QString monthText = dates::monthName(first) + u' ' + QString::number(first.year());
     if (made.members.isEmpty())
-        return Status::failure(
-            QStringLiteral("Nobody of %1 was insured in %2: there is no contribution file to write.").arg(company, monthText));
+        return Status::failure(QStringLiteral("Nobody of %1 was insured in %2: there is no contribution file to write.")
+                                   .arg(company, monthCaption(first)));
     if (!made.missing.isEmpty())
-        return Status::failure(QStringLiteral("The insurance's contribution file of %1 cannot be written: %2 %3 no "
-                                              "insurance number: %4. Enter them in the employee's window first.")
-                                   .arg(monthText)
-                                   .arg(made.missing.size())
-                                   .arg(made.missing.size() == 1 ? QStringLiteral("member has")
-                                                                 : QStringLiteral("members have"),
-                                        made.missing.join(QStringLiteral(", "))));
+        return unnumberedMembers(QStringLiteral("The insurance's contribution file"), first, made.missing,
+                                 QStringLiteral("insurance number"));
     return esiReturnText(made.members);
 }
 

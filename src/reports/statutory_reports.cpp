@@ -209,20 +209,29 @@ Result<QByteArray> pfReturnOf(const Database& db, const QString& company, QDate 
     if (!employees)
         return employees.status();
     const PfReturn made = pfReturn(*rows, *employees, *rules);
-    const QString monthText = dates::monthName(month) + u' ' + QString::number(month.year());
     if (made.members.isEmpty())
         return Status::failure(
             QStringLiteral("Nobody of %1 was charged the provident fund in %2: there is no return to write.")
-                .arg(company, monthText));
+                .arg(company, monthCaption(month)));
     if (!made.missing.isEmpty())
-        return Status::failure(QStringLiteral("The return of %1 cannot be written: %2 %3 no provident fund account "
-                                              "number (UAN): %4. Enter them in the employee's window first.")
-                                   .arg(monthText)
-                                   .arg(made.missing.size())
-                                   .arg(made.missing.size() == 1 ? QStringLiteral("member has")
-                                                                 : QStringLiteral("members have"),
-                                        made.missing.join(QStringLiteral(", "))));
+        return unnumberedMembers(QStringLiteral("The return"), month, made.missing,
+                                 QStringLiteral("provident fund account number (UAN)"));
     return pfReturnText(made.members);
+}
+
+QString monthCaption(QDate month)
+{
+    return dates::monthName(month) + u' ' + QString::number(month.year());
+}
+
+Status unnumberedMembers(const QString& paper, QDate month, const QStringList& missing, const QString& number)
+{
+    return Status::failure(QStringLiteral("%1 of %2 cannot be written: %3 %4 no %5: %6. Enter them in the employee's "
+                                          "window first.")
+                               .arg(paper, monthCaption(month))
+                               .arg(missing.size())
+                               .arg(missing.size() == 1 ? QStringLiteral("member has") : QStringLiteral("members have"),
+                                    number, missing.join(QStringLiteral(", "))));
 }
 
 } // namespace report

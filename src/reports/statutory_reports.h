@@ -54,6 +54,12 @@ PfReturn pfReturn(const QList<PayrollTransaction>& transactions, const QHash<qin
 // The file's text: one line per member, fields separated by #~#, whole rupees, no heading.
 QByteArray pfReturnText(const QList<ReturnMember>& members);
 
+// The refusal of a month's return while members lack the number it names them by: "The return of
+// May 2026 cannot be written: 1 member has no provident fund account number (UAN): 12 JOSEPH …".
+Status unnumberedMembers(const QString& paper, QDate month, const QStringList& missing, const QString& number);
+// "May 2026".
+QString monthCaption(QDate month);
+
 // The company's month read from the database: the summary, or the return (refused, naming them,
 // when a member has no account number, or when nobody was charged).
 Result<Document> statutorySummaryOf(const Database& db, const QString& company, QDate month);
